@@ -1,0 +1,1 @@
+# Sources, tests, benchmarks and fuzz targets of this area are listed here.

@@ -1,0 +1,51 @@
+// The command line of the program: options, the usage banner and the
+// version text.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "app/records.h"
+
+namespace kelo {
+
+inline constexpr const char* kVersion = "2010.beta";
+inline constexpr const char* kProgName = "Kelo";
+
+// What the command line asks for. Window size and the log switch go straight
+// into prefs; the request and batch flags into RECORD_INFO; "-sn" and
+// "-speed" are applied after a picture was opened.
+struct CmdLine {
+  enum Action { kRun, kUsage, kVersion };
+  Action action = kRun;
+  std::string file;  // "-i", "-I" or the bare argument
+  bool file_by_option = false;
+  bool fit_picture = false;  // "-I"
+  bool south_north = false;  // "-sn"
+  bool slide = false;        // "-slide"
+  bool speed_given = false;
+  int speed = 0;  // "-speed"
+};
+
+// Parses argv[1..argc-1] by the option table: a value option is recognised
+// where the argument before the value equals it, a switch where it stands; a
+// later occurrence overrides an earlier one, and the first of "-H"/"--help"
+// and "-V" in argument order decides. Fills `cmd`, the request and batch
+// fields of `record`, and prefs (window size, log switch).
+void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO* record);
+
+// The usage banner (every line starts with '*').
+void usage(FILE* out, const char* progname);
+// "* Version: 2010.beta\n"
+void version(FILE* out);
+
+// The parts of a "<sat:chan>" request: text before the first ':' and the
+// channel string after it ("" when there is no ':').
+struct SatRequest {
+  std::string sat;
+  std::string chan;
+  bool has_colon = false;
+};
+SatRequest split_request(const std::string& request);
+
+}  // namespace kelo

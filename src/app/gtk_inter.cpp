@@ -1,0 +1,2 @@
+// Menu callbacks of the main window.
+#include <gtk/gtk.h>

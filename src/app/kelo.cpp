@@ -1,0 +1,62 @@
+// Entry of the program.
+//
+// Start-up order: the three records, the preferences, the command line; then
+// either the batch recording (which never touches the display, so it runs
+// over ssh and from a scheduler) or the picture and the main window.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/cmdline.h"
+#include "app/gui_seam.h"
+#include "app/misc.h"
+#include "app/prefer.h"
+#include "app/records.h"
+
+using namespace kelo;
+
+int main(int argc, char** argv) {
+  // 1. The records, zero-filled.
+  auto picture = std::make_unique<PIC_INFO>();
+  auto view = std::make_unique<VIEW_INFO>();
+  auto record = std::make_unique<RECORD_INFO>();
+
+  // 2. GTK takes its own options out of argv without opening the display;
+  // the display is only opened once we know a window is wanted.
+  gtk_parse_args(&argc, &argv);
+
+  // 3.-4. Request cleared; preferences read and copied into the records.
+  record->request.clear();
+  Read_Prefs(argv[0]);
+  Load_Prefs(record.get(), view.get(), picture.get());
+
+  // 6. The command line.
+  CmdLine cmd;
+  parse_cmdline(argc, argv, &cmd, record.get());
+  if (cmd.action == CmdLine::kUsage) {
+    usage(stderr, argv[0]);
+    return 0;
+  }
+  if (cmd.action == CmdLine::kVersion) {
+    version(stderr);
+    return 0;
+  }
+  if (cmd.speed_given) view->slide_speed = cmd.speed;
+
+  // 7. Batch recording: no window, ever.
+  if (record->batch != 0) {
+    headless_gui().to_log = true;
+    std::fputs("ERROR: batch recording is not part of this build yet.\n", stderr);
+    return 1;
+  }
+
+  // 8.-12. The picture and the main window.
+  if (!cmd.file.empty()) picture->path = cmd.file;
+  if (!gtk_init_check(&argc, &argv)) {
+    std::fputs("ERROR: Can't open the display; use -batch for a station without one.\n", stderr);
+    return 1;
+  }
+  std::fputs("ERROR: the main window is not part of this build yet.\n", stderr);
+  return 1;
+}

@@ -1,0 +1,2 @@
+// Widget identifiers and lookup of the GUI layer.
+#include <gtk/gtk.h>
