@@ -1,1 +1,8 @@
 # Sources, tests, benchmarks and fuzz targets of this area are listed here.
+# HRI1 recordings (geostationary HRI stream) and Meteor AHRPT files.
+target_sources(kelo_core PRIVATE
+  src/files/hri1_read.cpp
+  src/files/hri1_write.cpp
+  src/files/hri_functions.cpp
+  src/files/ahrpt1_read.cpp
+)
