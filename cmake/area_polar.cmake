@@ -1,1 +1,11 @@
-# Sources, tests, benchmarks and fuzz targets of this area are listed here.
+# Polar recordings (HRPT1 files, frame headers, the 10-bit packer) and the
+# orbit model (two-line elements, satellite and pixel positions).
+target_sources(kelo_core PRIVATE
+  src/files/pack10.cpp
+  src/files/hrpt1_read.cpp
+  src/files/hrpt1_write.cpp
+  src/files/hrpt_framehdr.cpp
+  src/orbit/parse_norad.cpp
+  src/orbit/select_kepler_core.cpp
+  src/orbit/calc_satpos.cpp
+)
