@@ -1,1 +1,11 @@
-# Sources, tests, benchmarks and fuzz targets of this area are listed here.
+# Picture rendering into the canvas buffer: drawing primitives and font,
+# coordinate mapping, palettes, zoom maths, luminance, grid, headless render.
+target_sources(kelo_core PRIVATE
+  src/lumo/rgbdraw.cpp
+  src/view/zoom.cpp
+  src/view/mapping.cpp
+  src/view/draw.cpp
+  src/view/lumi.cpp
+  src/view/render.cpp
+  src/orbit/draw_satpos.cpp
+)
