@@ -1,7 +1,6 @@
 #include "view/map_chan.h"
 
-#include <cctype>
-#include <climits>
+#include "view/hrpt_calcs.h"
 
 namespace kelo {
 
@@ -30,19 +29,6 @@ void set_mix(VIEW_INFO* view, int red_ch, float red_w, int green_ch, float green
 }
 
 }  // namespace
-
-int sat_number(const std::string& sat_name) {
-  size_t i = 0;
-  while (i < sat_name.size() && std::isdigit(static_cast<unsigned char>(sat_name[i])) == 0) i++;
-  if (i == sat_name.size()) return -1;
-  long n = 0;
-  while (i < sat_name.size() && std::isdigit(static_cast<unsigned char>(sat_name[i])) != 0) {
-    n = n * 10 + (sat_name[i] - '0');
-    if (n > INT_MAX / 10) break;  // a name is not a number this long
-    i++;
-  }
-  return static_cast<int>(n);
-}
 
 int mapchan_auto_color(const PIC_INFO* pic, VIEW_INFO* view) {
   if (pic == nullptr || view == nullptr) return 1;

@@ -18,7 +18,4 @@ void mapchan_auto_align(const PIC_INFO* pic, VIEW_INFO* view);
 // " Reset align ": all shifts and tilts cleared.
 void mapchan_reset_align(VIEW_INFO* view);
 
-// The satellite number of a name: the decimal number at its first digit, or -1.
-int sat_number(const std::string& sat_name);
-
 }  // namespace kelo
