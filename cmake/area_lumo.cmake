@@ -1,6 +1,13 @@
-# Sources, tests, benchmarks and fuzz targets of this area are listed here.
+# GUI layer part 1: identifiers and lookup, windows and dialogs, packing,
+# buttons and LED, numeric controls, and the GTK side of the core/GUI seam.
 if(KELO_BUILD_GUI)
   target_sources(kelo_lumo PRIVATE
     src/lumo/lumo_misc.cpp
+    src/lumo/windows.cpp
+    src/lumo/packing.cpp
+    src/lumo/buttons.cpp
+    src/lumo/gtk_led.cpp
+    src/lumo/adjust.cpp
+    src/lumo/gui_gtk.cpp
   )
 endif()
