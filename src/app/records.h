@@ -168,6 +168,18 @@ struct LZW_STATE {
   uint8_t suffix[kLzwTableSize] = {};
   uint16_t prefix[kLzwTableSize] = {};
   int first_line = 0;
+  // reader position, kept per picture so two open pictures never share it:
+  // the current data sub-block and bit accumulator, the pending string
+  // stack, the last decoded line (and a copy of it for a repeated request)
+  uint8_t rd_block[256] = {};
+  int rd_block_len = 0, rd_block_pos = 0;
+  uint32_t rd_bits = 0;
+  int rd_nbits = 0;
+  int rd_data_end = 0;  // block terminator or end of file reached
+  int rd_done = 0;      // end code seen or the data is damaged
+  int stack_ptr = 0;
+  int last_line = -1;
+  std::vector<uint16_t> last_buf;
   // writer
   int w_width = 0;
   int w_height = 0;
@@ -288,6 +300,11 @@ struct RECORD_INFO {
   int hw_dectype = 0;
   int use_usbid = 0;
   std::string usb_id;
+  // which backend reaches the decoder (port.h) and, for the emulator, its
+  // source description and pacing (emulator.h)
+  int port_backend = 0;  // 0 auto (the real port), 1 ppdev, 2 direct, 3 emulator
+  std::string emu_source;
+  int emu_pacing = 0;  // 1: frames at the satellite's rate, 0: as fast as polled
   int hrpt_start_after = 0, hrpt_stop_after = 0;
   int hri_start_after = 0, hri_stop_after = 0;
   int lines_per_screen = 0;
