@@ -8,8 +8,16 @@
 #include <utility>
 
 #include "app/bytes.h"
+#include "files/ahrpt1_read.h"
+#include "files/gif_read.h"
+#include "files/hri1_read.h"
+#include "files/hri_functions.h"
+#include "files/hrpt1_read.h"
+#include "files/ppm.h"
 
 namespace kelo {
+
+static_assert(kHriMarkBytes == kHriGridBytes, "one grid mark table size for the HRI reader");
 
 namespace {
 
@@ -97,15 +105,50 @@ inline uint16_t shift_level(uint16_t v, int shift) {
 
 int read_line(PIC_INFO* pic, const VIEW_INFO* view, int line, uint16_t* buf, uint16_t* g, uint16_t* b,
               uint8_t* grid) {
-  (void)view;
-  (void)line;
-  (void)g;
-  (void)b;
-  (void)grid;
   if (pic == nullptr || buf == nullptr || !pic->pic_fp) {
     return 0;
   }
+  // The readers take the view for its skip switches and pass direction only.
+  auto* rview = const_cast<VIEW_INFO*>(view);
+  const long long room = static_cast<long long>(pic->frame.words_padded) * kLineBufFactor;
   switch (pic->file_type) {
+    case kKindPPM:
+    case kKindPGM:
+    case kKindPGM8: {
+      if (pic->width <= 0 || pic->width > room) {
+        return 0;
+      }
+      // A short line (truncated file) is not reported as read.
+      return read_ppm_line(pic, line, buf, g, b) >= pic->width ? kLineRead : 0;
+    }
+    case kKindGIF:
+      if (pic->width <= 0 || pic->width > room) {
+        return 0;
+      }
+      return read_gif_line(pic, line, buf);
+    case kKindHRPT:
+    case kKindCHRPT:
+    case kKindSeaStar:
+      if (pic->frame.words_padded <= 0) {
+        return 0;
+      }
+      return read_hrpt1_line(pic, rview, line, buf);
+    case kKindHRI: {
+      if (pic->width <= 0 || pic->width > room) {
+        return 0;
+      }
+      uint8_t marks[kHriMarkBytes] = {};
+      const int status = read_hri1_line(pic, rview, line, buf, marks);
+      if (view != nullptr && view->grid_on && grid != nullptr) {
+        add_hrigrid(pic, grid, marks);
+      }
+      return status;
+    }
+    case kKindAHRPT:
+      if (room < kAhrptLineValues) {
+        return 0;  // the set cannot hold an AHRPT line
+      }
+      return read_ahrpt1_line(pic, rview, line, buf);
     default:
       return kLineRead;
   }
