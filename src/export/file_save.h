@@ -20,9 +20,10 @@ const char* save_extension(int file_type);
 bool is_hrpt_family(int file_type);
 
 // The bit shift that scales source samples to the destination range: +2 when
-// an 8-bit picture becomes a recording, -1/-2 when a 10-bit recording (or PGM)
-// becomes an 8-bit picture and the view's lmax needs it, 0 otherwise.
-int export_bitshift(int src_type, int dst_type, int lmax);
+// an 8-bit picture becomes a recording (10 - depth for other depths), -1/-2
+// when a 10-bit recording (or deep PGM/PPM) becomes an 8-bit picture and the
+// view's lmax needs it, 0 otherwise (PGM keeps the source's depth).
+int export_bitshift(int src_type, int src_depth, int dst_type, int lmax);
 
 // Fills the destination record from the source: a copy with the kind, the
 // channel flags 1..10 (`chan_on`, 0 where absent) and the header flag replaced.
