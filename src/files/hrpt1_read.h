@@ -33,10 +33,11 @@ inline constexpr float kHrptScanAngle = 55.4f;   // half scan angle, degrees
 inline constexpr float kSeawScanAngle = 58.3f;   // written for SeaStar, never read
 inline constexpr int kHrptLinesPerSec = 6;       // NOAA minor frame rate
 
-// Refusal limits for damaged headers: the widest line any decoder delivers
-// is 2048 samples per channel; allow generous room for exports and tests but
-// never a line record of megabytes from a stray u16.
-inline constexpr int kHrpt1MaxWidth = 8192;
+// Refusal limit for damaged headers: the widest line any decoder delivers is
+// 2048 samples per channel. Twice that still keeps the byte count of a
+// ten-channel line record (10 * 4096 + 1700 words = 53325 bytes) inside the
+// u16 of the line marker.
+inline constexpr int kHrpt1MaxWidth = 4096;
 
 // The header in memory, field by field as in the file (angles in degrees,
 // times as nine u16 fields: sec, min, hour, mday, mon, year, wday, yday, isdst).

@@ -8,7 +8,9 @@
 
 namespace kelo {
 
-inline constexpr float kPi = 3.1415926f;  // the station's value of pi
+// The station's value of pi, in every conversion of degrees both ways.
+inline constexpr double kPiD = 3.1415926;
+inline constexpr float kPi = 3.1415926f;
 inline constexpr float k2Pi = 6.2831852f;
 inline constexpr int kTleMaxLine = 98;  // longer lines are not element lines
 
