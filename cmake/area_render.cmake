@@ -9,3 +9,7 @@ target_sources(kelo_core PRIVATE
   src/view/render.cpp
   src/orbit/draw_satpos.cpp
 )
+
+kelo_add_test(kelo_test_render SOURCES
+  tests/lumo/test_rgbdraw.cpp
+)
