@@ -266,6 +266,9 @@ struct PIC_INFO {
   int lut[3][kLutEntries] = {};
   FRAME_GEOM frame;
   int data_offset = 0;
+  // PGM/PPM with a maximum above 4095: samples are shifted right by this
+  // many bits so they fit the 4096-entry tables (0 for every other file)
+  int sample_shift = 0;
   int pixels_per_chan = 0;
   int x_offset = 0, y_offset = 0;
   int lines_per_sec = 0;

@@ -22,6 +22,17 @@ std::string strip_filename(const std::string& path);
 // "Kelo    File (name too long!)" when the name is too long to show.
 std::string picture_window_title(const std::string& path);
 
+// Window steps of opening that need the program's windows (the main window
+// title, the Kepler and satellite-selection windows, the menu switches and
+// the export channel buttons). The program installs the GTK version; without
+// one (headless, tests) they are skipped.
+enum OpenFileStage : int {
+  kOpenStageFile = 0,  // the file was opened: set the title (picture_window_title)
+  kOpenStageDone = 1,  // the header was read and the view set up: menus, lists
+};
+using OpenFileWindowHook = void (*)(int stage, PIC_INFO* pic, VIEW_INFO* view, WindowHandle window);
+void set_open_file_window_hook(OpenFileWindowHook hook);
+
 // Opens pic->path into the picture record: recognises the kind, reads the
 // header, sets the view's value range, zoom, orientation and channel
 // selection. `window` is the main window, or null (command line, batch).
