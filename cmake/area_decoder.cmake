@@ -7,3 +7,7 @@ target_sources(kelo_core PRIVATE
   src/record/port_emulator.cpp
   src/record/emulator_sources.cpp
 )
+
+kelo_add_test(kelo_test_decoder SOURCES
+  tests/record/test_pp_protocol.cpp
+)

@@ -3,3 +3,8 @@ target_sources(kelo_core PRIVATE
   src/view/data_proc.cpp
   src/view/hrpt_calcs.cpp
 )
+
+kelo_add_test(kelo_test_linestore SOURCES
+  tests/view/test_hrpt_calcs.cpp
+  tests/view/test_data_proc.cpp
+)

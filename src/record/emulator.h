@@ -19,42 +19,42 @@ namespace kelo {
 
 // Where the emulated decoder's frames come from.
 enum EmuSourceKind : int {
-  kEmuPattern = 0,  // the decoder's own test-pattern generator
-  kEmuNoaa = 1,     // synthetic NOAA HRPT pass with calibration telemetry
-  kEmuChrpt = 2,    // synthetic FengYun CHRPT pass
-  kEmuHri = 3,      // synthetic HRI picture frames
-  kEmuHrpt1 = 4,    // replay of an HRPT1 recording (HRPT or CHRPT)
-  kEmuHri1 = 5,     // replay of an HRI1 recording
-  kEmuRawBytes = 6, // replay of a raw byte dump (8-bit words)
-  kEmuRaw16 = 7,    // NOAA frames, 11090 little-endian 16-bit words each (".raw16")
-  kEmuHrp = 8,      // NOAA frames, 11090 big-endian 16-bit words each (".hrp")
+  kEmuPattern = 0,   // the decoder's own test-pattern generator
+  kEmuNoaa = 1,      // synthetic NOAA HRPT pass with calibration telemetry
+  kEmuChrpt = 2,     // synthetic FengYun CHRPT pass
+  kEmuHri = 3,       // synthetic HRI picture frames
+  kEmuHrpt1 = 4,     // replay of an HRPT1 recording (HRPT or CHRPT)
+  kEmuHri1 = 5,      // replay of an HRI1 recording
+  kEmuRawBytes = 6,  // replay of a raw byte dump (8-bit words)
+  kEmuRaw16 = 7,     // NOAA frames, 11090 little-endian 16-bit words each (".raw16")
+  kEmuHrp = 8,       // NOAA frames, 11090 big-endian 16-bit words each (".hrp")
 };
 
 // Faults the emulator can be told to show, for testing the engines.
 struct EmuFaults {
-  int silent = 0;               // never ready (a dead or unplugged decoder)
-  int64_t silent_after = -1;    // silent once this many frames were started (-1 never)
-  int64_t sync_loss_at = -1;    // first frame delivered with the sync line low
-  int64_t sync_loss_frames = 0; // number of such frames (noise content, frame marker kept)
-  int noise_words = 0;          // noise words without frame marker before every frame
-  int64_t midframe_at = -1;     // frame that carries a second frame-start marker
-  int midframe_word = 0;        // ... at this delivered word of that frame
+  int silent = 0;                // never ready (a dead or unplugged decoder)
+  int64_t silent_after = -1;     // silent once this many frames were started (-1 never)
+  int64_t sync_loss_at = -1;     // first frame delivered with the sync line low
+  int64_t sync_loss_frames = 0;  // number of such frames (noise content, frame marker kept)
+  int noise_words = 0;           // noise words without frame marker before every frame
+  int64_t midframe_at = -1;      // frame that carries a second frame-start marker
+  int midframe_word = 0;         // ... at this delivered word of that frame
 };
 
 struct EmuConfig {
   int source = kEmuPattern;
-  std::string path;             // replay file
-  int sat_addr = 13;            // NOAA spacecraft address (13 = NOAA 18)
-  int ch3a = 0;                 // 1: channel 3A in use (visible), 0: 3B (infrared)
-  int fy_addr = 13;             // FengYun address nibble (12 = 1C, 13 = 1D)
+  std::string path;                 // replay file
+  int sat_addr = 13;                // NOAA spacecraft address (13 = NOAA 18)
+  int ch3a = 0;                     // 1: channel 3A in use (visible), 0: 3B (infrared)
+  int fy_addr = 13;                 // FengYun address nibble (12 = 1C, 13 = 1D)
   int64_t start_time = 1167652800;  // pass start, seconds since 1970 UTC (2007-01-01 12:00)
-  int64_t frames = 0;           // frames of a synthetic pass; 0 = endless
-  int loop = 0;                 // replay: start again at the end (else go silent)
-  int real_time = 0;            // pace frames at the satellite's rate
-  int hw_dectype = 0;           // 0 decoder/generator hardware, 1 decoder-type
-  int reload_ms = 300;          // decoder reload time after a mode change
-  int raw_frame_len = 364;      // raw byte replay: a frame marker every this many bytes
-  uint32_t seed = 1;            // noise generator
+  int64_t frames = 0;               // frames of a synthetic pass; 0 = endless
+  int loop = 0;                     // replay: start again at the end (else go silent)
+  int real_time = 0;                // pace frames at the satellite's rate
+  int hw_dectype = 0;               // 0 decoder/generator hardware, 1 decoder-type
+  int reload_ms = 300;              // decoder reload time after a mode change
+  int raw_frame_len = 364;          // raw byte replay: a frame marker every this many bytes
+  uint32_t seed = 1;                // noise generator
   EmuFaults faults;
 };
 
@@ -68,7 +68,7 @@ struct EmuConfig {
 int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error);
 
 // Frame rates of the real streams, used for real-time pacing.
-inline constexpr double kHrptFramesPerSec = 6.0;         // NOAA minor frames per second
+inline constexpr double kHrptFramesPerSec = 6.0;                  // NOAA minor frames per second
 inline constexpr double kHriFramesPerSec = 166666.0 / (364 * 8);  // 166.7 kbit/s in 364-byte frames
 
 // One frame as the decoder's front end sees it before the channel mask.
@@ -114,10 +114,10 @@ class DecoderEmulator : public PortBackend {
 
   // What the decoder holds, for tests and the docs' figures.
   uint8_t latched_mask() const;
-  int mode_line() const;         // 1 normal, 0 generator / CHRPT firmware
+  int mode_line() const;  // 1 normal, 0 generator / CHRPT firmware
   int64_t frames_started() const;
   int64_t words_acknowledged() const;
-  int latch_count() const;       // selections the decoder accepted
+  int latch_count() const;  // selections the decoder accepted
 
  private:
   struct State;

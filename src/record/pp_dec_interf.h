@@ -28,15 +28,15 @@ inline constexpr uint8_t kCtlStrobe = 0x01;
 inline constexpr uint8_t kCtlInit = 0x04;
 inline constexpr uint8_t kCtlMode = 0x08;  // 1 normal; 0 generator / CHRPT firmware
 inline constexpr uint8_t kCtlDirIn = 0x20;
-inline constexpr uint8_t kAckFirst = 0x2F;      // acknowledge: strobe up, inputs, normal mode
-inline constexpr uint8_t kAckSecond = 0x2E;     // acknowledge: strobe down
-inline constexpr uint8_t kAckFirstGen = 0x27;   // the same with the mode line low
+inline constexpr uint8_t kAckFirst = 0x2F;     // acknowledge: strobe up, inputs, normal mode
+inline constexpr uint8_t kAckSecond = 0x2E;    // acknowledge: strobe down
+inline constexpr uint8_t kAckFirstGen = 0x27;  // the same with the mode line low
 inline constexpr uint8_t kAckSecondGen = 0x26;
-inline constexpr uint8_t kSelFirst = 0x09;      // selection: outputs, init low, normal mode
-inline constexpr uint8_t kSelLatch = 0x0D;      // selection: init rises, the mask is latched
+inline constexpr uint8_t kSelFirst = 0x09;  // selection: outputs, init low, normal mode
+inline constexpr uint8_t kSelLatch = 0x0D;  // selection: init rises, the mask is latched
 inline constexpr uint8_t kSelFirstGen = 0x01;
 inline constexpr uint8_t kSelLatchGen = 0x05;
-inline constexpr uint8_t kDataIdle = 0xFF;      // data lines after a selection
+inline constexpr uint8_t kDataIdle = 0xFF;  // data lines after a selection
 
 // ---------------------------------------------------------------- channel mask
 // Element i of a six-element selection list (0 = header and tail words,
@@ -45,7 +45,7 @@ inline constexpr uint8_t kChanMaskBit[6] = {0x02, 0x40, 0x20, 0x10, 0x08, 0x04};
 inline constexpr int kSelListLen = 6;
 
 // ---------------------------------------------------------------- loop limits
-inline constexpr int kReadyPolls = 10001;     // examined reads before a word times out
+inline constexpr int kReadyPolls = 10001;      // examined reads before a word times out
 inline constexpr int kIdleWordsEvents = 1000;  // discarded words between event runs (every 1001st)
 inline constexpr int kInsyncEventPasses = 102;
 inline constexpr int kOutsyncEventPasses = 1002;
