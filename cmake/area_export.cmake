@@ -1,6 +1,11 @@
 # Export pipeline, header rewrite, channel choices and the headless kelo-export.
 target_sources(kelo_core PRIVATE
   src/export/file_save.cpp
+  src/export/kelo_export_cli.cpp
   src/view/channels.cpp
   src/view/map_chan.cpp
 )
+
+# The headless exporter: no GTK, runs over ssh and from a scheduler.
+add_executable(kelo-export src/export/kelo_export.cpp)
+target_link_libraries(kelo-export PRIVATE kelo_core)
