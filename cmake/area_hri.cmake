@@ -6,3 +6,8 @@ target_sources(kelo_core PRIVATE
   src/files/hri_functions.cpp
   src/files/ahrpt1_read.cpp
 )
+
+kelo_add_test(kelo_test_hri SOURCES
+  tests/files/test_hri_functions.cpp
+  tests/files/test_hri1_read.cpp
+)

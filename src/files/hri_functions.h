@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/records.h"
+#include "files/hri1_read.h"  // kHriGridBytes
 
 namespace kelo {
 

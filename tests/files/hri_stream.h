@@ -1,0 +1,151 @@
+// Builds HRI frame streams for the tests: header frames, picture segments of
+// 4 or 8 frames with a planted pixel pattern and grid bitmap, and damage.
+//
+// The file bytes are composed here by hand (record head "FRAME", 16-bit
+// little-endian length, frame bytes) so that the reader is checked against
+// an independent picture of the layout; `write_with_writer` stores the same
+// frames through the recorder's writer.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/records.h"
+#include "files/hri1_write.h"
+
+namespace kelo::test {
+
+inline constexpr int kFrame = 364;
+inline constexpr uint8_t kLow = 0x30;   // low-resolution first frame
+inline constexpr uint8_t kHigh = 0x70;  // high-resolution first frame
+
+using HriFrame = std::array<uint8_t, kFrame>;
+using Flags = std::array<uint8_t, 4>;
+
+struct SegmentShape {
+  int format = 4;        // frames per segment
+  int line_len = 1250;   // pixels carried
+  int data_off = 36;     // picture bytes of the first frame start here
+  int grid_start = 206;  // frame byte where the last frame's grid bitmap starts
+  int grid_len = 158;
+};
+
+inline SegmentShape shape_of(int format) {
+  if (format == 8) return SegmentShape{8, 2500, 68, 48, 316};
+  return SegmentShape{};
+}
+
+inline void put16(HriFrame& f, int off, int v) {
+  f[off] = static_cast<uint8_t>((v >> 8) & 0xFF);
+  f[off + 1] = static_cast<uint8_t>(v & 0xFF);
+}
+
+// A segment's first frame with its fields (big-endian numbers).
+inline HriFrame first_frame(uint8_t kind, int per_seg, int end_frame, int counter, Flags flags,
+                            uint8_t scan = 0xFF) {
+  HriFrame f{};
+  f[0] = 0x05;
+  f[1] = 0x0C;
+  f[2] = 0xDF;
+  f[3] = kind;
+  put16(f, 4, per_seg);
+  put16(f, 6, end_frame);
+  put16(f, 8, counter);
+  f[12] = 0x11;  // constant within the picture
+  f[13] = 0x22;
+  f[14] = 0x33;
+  f[15] = 0x44;
+  f[16] = 0x55;
+  for (int i = 0; i < 4; ++i) f[17 + i] = flags[i];
+  f[23] = scan;
+  return f;
+}
+
+inline HriFrame header_frame(uint8_t kind, int per_seg, int code, int year, int yday, int hhmm) {
+  HriFrame f = first_frame(kind, per_seg, 0, 1, Flags{0, 0, 0, 0});
+  put16(f, 36, code);
+  put16(f, 38, year);
+  put16(f, 40, yday);
+  put16(f, 42, hhmm);
+  return f;
+}
+
+inline HriFrame continuation_frame(uint8_t kind, int position) {
+  HriFrame f{};
+  f[0] = 0x05;
+  f[1] = 0x0C;
+  f[2] = 0xDF;
+  f[3] = static_cast<uint8_t>((kind & 0xF0) | (position & 0x0F));
+  return f;
+}
+
+// The planted pattern: pixel i of segment `seg`, and grid byte j.
+inline uint8_t pixel_value(int seg, int i) {
+  return static_cast<uint8_t>((seg * 37 + i * 11 + (i / 256) * 5) & 0xFF);
+}
+inline uint8_t grid_value(int seg, int j) { return static_cast<uint8_t>((seg * 13 + j * 7 + 1) & 0xFF); }
+
+class HriStream {
+ public:
+  std::vector<HriFrame> frames;
+  std::vector<bool> bad_marker;  // record head without its 'E'
+
+  void add(const HriFrame& f) {
+    frames.push_back(f);
+    bad_marker.push_back(false);
+  }
+
+  // One line segment whose picture bytes are pixel_value(seg, 0..line_len-1)
+  // and whose grid bitmap is grid_value(seg, 0..grid_len-1).
+  void add_segment(int format, uint8_t kind, int end_frame, int counter, Flags flags, int seg,
+                   uint8_t scan = 0xFF) {
+    const SegmentShape s = shape_of(format);
+    HriFrame f = first_frame(kind, format, end_frame, counter, flags, scan);
+    int pix = 0;
+    for (int b = s.data_off; b < kFrame; ++b) f[b] = pixel_value(seg, pix++);
+    add(f);
+    for (int p = 1; p < format; ++p) {
+      HriFrame c = continuation_frame(kind, p);
+      const bool last = p == format - 1;
+      const int pic_end = last ? s.grid_start : kFrame;
+      for (int b = 4; b < pic_end; ++b) c[b] = pixel_value(seg, pix++);
+      if (last) {
+        for (int j = 0; j < s.grid_len; ++j) c[s.grid_start + j] = grid_value(seg, j);
+      }
+      add(c);
+    }
+  }
+
+  // The file bytes, composed independently of the writer.
+  std::string bytes() const {
+    std::string out("PDUS", 4);
+    out.append(30, '\0');
+    for (size_t k = 0; k < frames.size(); ++k) {
+      out += bad_marker[k] ? "FRAMX" : "FRAME";
+      out += static_cast<char>(kFrame & 0xFF);  // 364 = 0x016C
+      out += static_cast<char>(kFrame >> 8);
+      out.append(frames[k].begin(), frames[k].end());
+    }
+    return out;
+  }
+
+  // The same frames stored through the recorder's writer.
+  bool write_with_writer(const std::string& path) const {
+    RECORD_INFO rec{};
+    if (!rec.rec_fp.open(path, "wb")) return false;
+    rec.frame.words_per_line = kFrame;
+    rec.frame.line_bytes = kFrame;
+    if (write_hri1_hdr(&rec) != 1) return false;
+    for (const HriFrame& f : frames) {
+      uint16_t words[kFrame];
+      // The decoder hands over 16-bit words whose low byte is the data.
+      for (int i = 0; i < kFrame; ++i) words[i] = static_cast<uint16_t>(0xA500 | f[i]);
+      if (write_hri1_line(&rec, words) != 1) return false;
+    }
+    return rec.rec_fp.close_checked();
+  }
+};
+
+}  // namespace kelo::test
