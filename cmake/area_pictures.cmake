@@ -5,3 +5,7 @@ target_sources(kelo_core PRIVATE
   src/files/ppm.cpp
   src/files/file.cpp
 )
+
+kelo_add_test(kelo_test_pictures SOURCES
+  tests/files/test_gif_read.cpp
+)
