@@ -9,3 +9,8 @@ target_sources(kelo_core PRIVATE
 # The headless exporter: no GTK, runs over ssh and from a scheduler.
 add_executable(kelo-export src/export/kelo_export.cpp)
 target_link_libraries(kelo-export PRIVATE kelo_core)
+
+kelo_add_test(kelo_test_export SOURCES
+  tests/view/test_channels.cpp
+  tests/view/test_map_chan.cpp
+)

@@ -1,0 +1,85 @@
+// Synthetic HRPT-family recordings for the export and information tests:
+// every sample is a known function of line, channel and pixel, so the tests
+// can say what any exported pixel must be without reading the file back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/records.h"
+#include "files/hrpt1_read.h"
+#include "files/hrpt1_write.h"
+
+namespace kelo::test {
+
+// Sample of channel ch (1..10) at pixel x of line y: distinct per channel,
+// varying along the line, within 10 bits.
+inline uint16_t fixture_sample(int y, int ch, int x) {
+  return static_cast<uint16_t>((ch * 97 + x * 3 + y * 5) % 1024);
+}
+// Housekeeping word i (after the sync, id and time words) and tail word i.
+inline uint16_t fixture_hk(int y, int i) { return static_cast<uint16_t>((i * 7 + y) % 1024); }
+inline uint16_t fixture_tail(int y, int i) { return static_cast<uint16_t>((900 + i + y) % 1024); }
+
+struct FixtureSpec {
+  int kind = kKindHRPT;
+  std::string sat_name = "NOAA 19";
+  int presence[kMaxChannels + 1] = {1, 1, 1, 1, 1, 1};
+  int width = 64;
+  int lines = 12;
+  uint16_t id_word = 0x79;  // NOAA 19 (address 15), channel 3A
+};
+
+// The words of line y as the recorder would store them.
+inline std::vector<uint16_t> fixture_line(const FixtureSpec& s, const FRAME_GEOM& g, int y) {
+  std::vector<uint16_t> w(static_cast<size_t>(g.words_padded), 0);
+  size_t i = 0;
+  if (s.presence[0] != 0) {
+    for (int k = 0; k < kHrptSyncWords; k++) w[i++] = kHrptSync[k];
+    w[i++] = s.id_word;
+    w[i++] = 0;
+    // Day 150, time of day 12:34:56.789 plus y frames of a sixth of a second.
+    uint32_t ms = 45296789u + static_cast<uint32_t>(y) * 167u;
+    w[i++] = 300;
+    w[i++] = static_cast<uint16_t>((ms >> 20) & 0x7F);
+    w[i++] = static_cast<uint16_t>((ms >> 10) & 0x3FF);
+    w[i++] = static_cast<uint16_t>(ms & 0x3FF);
+    for (int k = static_cast<int>(i); k < g.hdr_words; k++) w[i++] = fixture_hk(y, k);
+  }
+  for (int x = 0; x < s.width; x++)
+    for (int ch = 1; ch <= kMaxChannels; ch++)
+      if (s.presence[ch] != 0) w[i++] = fixture_sample(y, ch, x);
+  for (int k = 0; k < g.tail_words; k++) w[i++] = fixture_tail(y, k);
+  return w;
+}
+
+// Writes the recording; one extra line record follows the last stated line
+// so that every stated line has the following marker the reader checks.
+inline bool write_fixture(const std::string& path, const FixtureSpec& s) {
+  PIC_INFO pic;
+  pic.file_type = s.kind;
+  pic.sat_name = s.sat_name;
+  pic.width = s.width;
+  pic.height = s.lines;
+  pic.scan_dir = 1;
+  for (int n = 0; n <= kMaxChannels; n++) pic.chan_present[n] = s.presence[n];
+  pic.orbit.start_tm.tm_year = 109;
+  pic.orbit.start_tm.tm_mon = 2;
+  pic.orbit.start_tm.tm_mday = 5;
+  pic.orbit.start_tm.tm_hour = 12;
+  pic.orbit.start_tm.tm_min = 34;
+  pic.orbit.start_tm.tm_sec = 56;
+  pic.orbit.start_tm.tm_yday = 63;
+  if (!pic.pic_fp.open(path, "wb")) return false;
+  if (write_hrpt1_hdr(&pic) != 0) return false;
+  FRAME_GEOM g = calc_hrptframeinfo(s.kind, s.presence, s.width);
+  pic.frame = g;
+  for (int y = 0; y <= s.lines; y++) {
+    std::vector<uint16_t> w = fixture_line(s, g, y);
+    if (write_hrpt1_line(&pic, w.data(), kLinePreSync) != 1) return false;
+  }
+  return pic.pic_fp.close_checked();
+}
+
+}  // namespace kelo::test
