@@ -55,14 +55,13 @@ LineLayout line_layout(const PIC_INFO* pic) {
   return lay;
 }
 
-// What the store holds from the last call: the first file line, the set it
-// was read into, and how many buffers at the head of the set the despeckle
-// filter overwrote (they no longer hold the file lines they were read as).
+// What the store holds from the last call: the first file line and the set
+// it was read into. The screen pass and an export started from an event in
+// the middle of it use different sets; the set tells whose lines are held.
 struct StoreMemory {
   int ymp = -1;
   const uint16_t* const* set = nullptr;
   int n = 0;
-  int filtered = 0;
 };
 StoreMemory g_mem;
 
@@ -172,9 +171,9 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
     }
     if (n > 1 && first > g_mem.ymp) {
       const long long d = static_cast<long long>(first) - g_mem.ymp;
-      // Buffers overwritten by the despeckle filter cannot be reused as file
-      // lines; only a shift past all of them keeps clean lines.
-      if (d < n && d >= g_mem.filtered) {
+      // The filtered lines at the head of the set move back into the upper
+      // block, where the filter writes them again from the same centre line.
+      if (d < n) {
         const int di = static_cast<int>(d);
         for (int i = 0; i < n - di; ++i) {
           std::swap(lines[i], lines[i + di]);
@@ -187,15 +186,12 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
   for (int i = start; i < n; ++i) {
     status |= read_line(pic, view, first + i, lines[i], g, b, grid);
   }
-  int filtered = 0;
   if (view != nullptr && view->despeckle_on) {
     despeckle(pic, view, lines, n);
-    filtered = n / 3;
   }
   g_mem.ymp = first;
   g_mem.set = lines;
   g_mem.n = n;
-  g_mem.filtered = filtered;
   return status;
 }
 
