@@ -13,4 +13,5 @@ target_sources(kelo_core PRIVATE
 kelo_add_test(kelo_test_render SOURCES
   tests/lumo/test_rgbdraw.cpp
   tests/view/test_zoom.cpp
+  tests/view/test_mapping.cpp
 )
