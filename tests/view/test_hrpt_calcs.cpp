@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "app/gui_seam.h"
+#include "files/hrpt1_read.h"
+#include "files/hrpt1_write.h"
+#include "support/temp_dir.h"
 #include "view/data_proc.h"
 #include "view/hrpt_calcs.h"
 
@@ -301,6 +304,55 @@ TEST(AvhrrCalibration, SatelliteChosenByTheFirstNumberInTheName) {
   // Constants shared by every set.
   EXPECT_FLOAT_EQ(n17.c1, 1.1910427e-05F);
   EXPECT_FLOAT_EQ(n17.c2, 1.4387752F);
+}
+
+// A NOAA-19 recording written by the HRPT1 writer, read back through the line
+// store and converted: the calibration words survive the 10-bit packing and
+// the reader's word order, and the temperatures match the reference.
+TEST(AvhrrTemperature, RecordingThroughTheLineStore) {
+  const AvhrrRefCase& c = ref_case(19);
+  test::TempDir dir;
+  const std::string path = dir.file("pass.10b");
+  const int kLines = 8;
+  {
+    PIC_INFO w = noaa_pic(19);
+    w.frame = calc_hrptframeinfo(kKindHRPT, w.chan_present, kRefPixels);
+    ASSERT_EQ(w.frame.hdr_words, kHdr);
+    ASSERT_TRUE(w.pic_fp.open(path, "wb"));
+    ASSERT_EQ(write_hrpt1_hdr(&w), 0);
+    Window win(c);
+    const uint16_t sync[6] = {644, 367, 860, 413, 527, 149};
+    for (int l = 0; l < kLines; ++l) {
+      std::vector<uint16_t> words(static_cast<size_t>(w.frame.words_padded), 0);
+      std::copy(win.store[l % 5].begin(), win.store[l % 5].begin() + kHdr + kChans * kRefPixels,
+                words.begin());
+      std::copy(sync, sync + 6, words.begin());
+      ASSERT_EQ(write_hrpt1_line(&w, words.data(), kLinePreSync), 1);
+    }
+    ASSERT_TRUE(w.pic_fp.close_checked());
+  }
+  PIC_INFO pic;
+  pic.file_type = kKindHRPT;
+  ASSERT_TRUE(pic.pic_fp.open(path, "rb"));
+  ASSERT_EQ(read_hrpt1_hdr(&pic), kOpenOk);
+  ASSERT_EQ(pic.sat_name, "NOAA 19");
+  VIEW_INFO view;
+  forget_lines();
+  LineSet set(pic.frame.words_padded, 5);
+  ASSERT_TRUE(set.ok());
+  const int linemap[] = {0};
+  const int status = read_lines(&view, &pic, linemap, 0, 5, set.get(), nullptr, nullptr, nullptr);
+  EXPECT_EQ(status, kLineRead | kLinePreSync | kLinePostSync);
+
+  RecordingGui seam;
+  GuiScope scope(&seam);
+  reset_noaatemp();
+  const CAL_COEFS cal = load_cal(pic.sat_name);
+  map_noaatemp(set.get(), 5, &cal, &pic, &view);
+  Window got(c);
+  std::copy(set[0], set[0] + kHdr + kChans * kRefPixels, got.store[0].begin());
+  expect_reference(got, c, "recording");
+  EXPECT_TRUE(seam.titles.empty());
 }
 
 }  // namespace
