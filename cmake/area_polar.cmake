@@ -9,3 +9,8 @@ target_sources(kelo_core PRIVATE
   src/orbit/select_kepler_core.cpp
   src/orbit/calc_satpos.cpp
 )
+
+kelo_add_test(kelo_test_polar SOURCES
+  tests/files/test_hrpt1.cpp
+  tests/files/test_hrpt_framehdr.cpp
+)
