@@ -40,6 +40,13 @@ GtkWidget* Create_SpinList(const char* label, AdjCallback callback, const char* 
 GtkWidget* Create_ScaleList(const char* label, int orientation, AdjCallback callback, const char* format,
                             const std::vector<double>& numbers);
 
+// The same for button arrays: the callback receives the control (the spin
+// button or the scale), whose "ADJ" leads to the adjustment.
+GtkWidget* Create_SpinListW(const char* label, void (*callback)(GtkWidget*, const char*), const char* format,
+                            const std::vector<double>& numbers);
+GtkWidget* Create_ScaleListW(const char* label, int orientation, void (*callback)(GtkWidget*, const char*),
+                             const char* format, const std::vector<double>& numbers);
+
 template <class... N>
 GtkWidget* Create_Spin(const char* label, AdjCallback callback, const char* format, N... numbers) {
   static_assert((std::is_arithmetic_v<N> && ...), "Create_Spin: numbers only");
@@ -59,21 +66,22 @@ GtkWidget* Add_Scrollbars(GtkWidget* widget, const char* hname, const char* vnam
 
 // Value of control id (0 when it or its adjustment is missing).
 double Get_Adjust(GtkWidget* window, const char* id);
-double Get_Adjustc(GtkWidget* widget);
+// widget: a control or its adjustment.
+double Get_Adjustc(gpointer widget);
 // value is taken as a double when format contains "%f", else truncated to int.
 int Set_Adjust(GtkWidget* window, const char* id, const char* format, double value);
-int Set_Adjustc(GtkWidget* widget, const char* format, double value);
+int Set_Adjustc(gpointer widget, const char* format, double value);
 // Numbers 1..5: lower, upper, step increment, page size, page increment.
 int Set_AdjustbndList(GtkWidget* window, const char* id, const char* format,
                       const std::vector<double>& numbers);
-int Set_AdjustbndcList(GtkWidget* widget, const char* format, const std::vector<double>& numbers);
+int Set_AdjustbndcList(gpointer widget, const char* format, const std::vector<double>& numbers);
 template <class... N>
 int Set_Adjustbnd(GtkWidget* window, const char* id, const char* format, N... numbers) {
   static_assert((std::is_arithmetic_v<N> && ...), "Set_Adjustbnd: numbers only");
   return Set_AdjustbndList(window, id, format, {static_cast<double>(numbers)...});
 }
 template <class... N>
-int Set_Adjustbndc(GtkWidget* widget, const char* format, N... numbers) {
+int Set_Adjustbndc(gpointer widget, const char* format, N... numbers) {
   static_assert((std::is_arithmetic_v<N> && ...), "Set_Adjustbndc: numbers only");
   return Set_AdjustbndcList(widget, format, {static_cast<double>(numbers)...});
 }

@@ -97,6 +97,7 @@ struct PROGRESS_INFO {
   int32_t cancelled = 0;     // 1 after Cancel
   int32_t last_percent = 0;  // percentage last drawn, -1 after a reset
   std::time_t start = 0;     // start of the operation (remaining-time estimate)
+  int32_t closing = 0;       // 1 while Close_Progress closes it (not an abort)
 };
 
 inline constexpr int kProgressEtaAfter = 30;  // seconds before the remaining time is shown
