@@ -14,4 +14,5 @@ kelo_add_test(kelo_test_render SOURCES
   tests/lumo/test_rgbdraw.cpp
   tests/view/test_zoom.cpp
   tests/view/test_mapping.cpp
+  tests/view/test_lumi.cpp
 )
