@@ -13,4 +13,5 @@ target_link_libraries(kelo-export PRIVATE kelo_core)
 kelo_add_test(kelo_test_export SOURCES
   tests/view/test_channels.cpp
   tests/view/test_map_chan.cpp
+  tests/export/test_file_save.cpp
 )
