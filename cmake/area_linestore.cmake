@@ -8,3 +8,5 @@ kelo_add_test(kelo_test_linestore SOURCES
   tests/view/test_hrpt_calcs.cpp
   tests/view/test_data_proc.cpp
 )
+
+kelo_add_bench(bench_linestore SOURCES bench/bench_linestore.cpp)

@@ -278,47 +278,91 @@ void free_lines(uint16_t** lines, int n) {
   }
 }
 
+namespace {
+
+// The mapped channels of a view, in channel order, with what the pixel loop
+// needs of each; built once per line.
+struct MapPlan {
+  struct Chan {
+    int k;            // place of the channel within a pixel
+    long long tilt;   // tilt of the channel
+    long long jbase;  // vshift - vshift_min
+    long long hoff;   // hshift * n_channels + k
+    float wr, wg, wb;
+  };
+  Chan chan[kMaxChannels];
+  int count = 0;
+  int offset[3] = {};
+};
+
+MapPlan make_plan(const VIEW_INFO* view, const PIC_INFO* pic, const LineLayout& lay) {
+  MapPlan plan;
+  for (int c = 0; c < 3; ++c) {
+    plan.offset[c] = 4 * view->map_offset[c];
+  }
+  int k = 0;
+  for (int ch = 1; ch <= kMaxChannels; ++ch) {
+    if (!pic->chan_present[ch]) {
+      continue;
+    }
+    if (view->map_used[ch]) {
+      MapPlan::Chan& c = plan.chan[plan.count++];
+      c.k = k;
+      c.tilt = view->tilt[ch];
+      c.jbase = static_cast<long long>(view->vshift[ch]) - view->vshift_min;
+      c.hoff = static_cast<long long>(view->hshift[ch]) * lay.nch + k;
+      c.wr = view->map_wr[ch];
+      c.wg = view->map_wg[ch];
+      c.wb = view->map_wb[ch];
+    }
+    ++k;
+  }
+  return plan;
+}
+
+// One pixel by the plan: each mapped channel from its aligned line (the line
+// moves from -tilt at the left edge to +tilt at the right) and shifted column.
+void map_pixel(const MapPlan& plan, const LineLayout& lay, int x, long long index, uint16_t** lines, int n,
+               uint16_t* r, uint16_t* g, uint16_t* b) {
+  int sr = plan.offset[0];
+  int sg = plan.offset[1];
+  int sb = plan.offset[2];
+  if (lay.fits && lines != nullptr) {
+    const long long first_sample = lay.hdr;
+    const long long end_sample = lay.hdr + static_cast<long long>(lay.width) * lay.nch;
+    for (int i = 0; i < plan.count; ++i) {
+      const MapPlan::Chan& c = plan.chan[i];
+      const long long j = c.tilt == 0 ? c.jbase : (c.tilt * x * 2) / lay.width - c.tilt + c.jbase;
+      if (j < 0 || j >= n) {
+        break;  // the aligned line is not held: this and later channels add nothing
+      }
+      const long long col = c.hoff + index;
+      // A shift that moves the sample off the picture line adds nothing (the
+      // shifted channel is black beyond the edge).
+      const uint16_t* src = lines[j];
+      if (src != nullptr && col >= first_sample && col < end_sample) {
+        const uint16_t v = src[col];
+        sr = add_weighted(sr, v, c.wr);
+        sg = add_weighted(sg, v, c.wg);
+        sb = add_weighted(sb, v, c.wb);
+      }
+    }
+  }
+  *r = clamp_level(sr);
+  *g = clamp_level(sg);
+  *b = clamp_level(sb);
+}
+
+}  // namespace
+
 void Translate_Pix(int x, const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n, int index,
                    uint16_t* r, uint16_t* g, uint16_t* b) {
   if (view == nullptr || pic == nullptr) {
     *r = *g = *b = 0;
     return;
   }
-  int sr = 4 * view->map_offset[0];
-  int sg = 4 * view->map_offset[1];
-  int sb = 4 * view->map_offset[2];
   const LineLayout lay = line_layout(pic);
-  if (lay.fits && lines != nullptr) {
-    const int first_sample = lay.hdr;
-    const int end_sample = lay.hdr + lay.width * lay.nch;
-    int k = 0;
-    for (int ch = 1; ch <= kMaxChannels; ++ch) {
-      if (!pic->chan_present[ch]) {
-        continue;
-      }
-      if (view->map_used[ch]) {
-        const long long tilt = view->tilt[ch];
-        const long long j = (tilt * x * 2) / lay.width - tilt + view->vshift[ch] - view->vshift_min;
-        if (j < 0 || j >= n) {
-          break;  // the aligned line is not held: this and later channels add nothing
-        }
-        const long long col = static_cast<long long>(view->hshift[ch]) * lay.nch + index + k;
-        // A shift that moves the sample off the picture line adds nothing
-        // (the shifted channel is black beyond the edge).
-        const uint16_t* src = lines[j];
-        if (src != nullptr && col >= first_sample && col < end_sample) {
-          const uint16_t v = src[col];
-          sr = add_weighted(sr, v, view->map_wr[ch]);
-          sg = add_weighted(sg, v, view->map_wg[ch]);
-          sb = add_weighted(sb, v, view->map_wb[ch]);
-        }
-      }
-      ++k;
-    }
-  }
-  *r = clamp_level(sr);
-  *g = clamp_level(sg);
-  *b = clamp_level(sb);
+  map_pixel(make_plan(view, pic, lay), lay, x, index, lines, n, r, g, b);
 }
 
 void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int unused, int no_mirror,
@@ -328,12 +372,13 @@ void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int u
     return;
   }
   const LineLayout lay = line_layout(pic);
+  const MapPlan plan = make_plan(view, pic, lay);
   const bool mirror = no_mirror == 0 && view->orientation == 4;
   for (int x = 0; x < lay.width; ++x) {
     uint16_t cr = 0;
     uint16_t cg = 0;
     uint16_t cb = 0;
-    Translate_Pix(x, view, pic, lines, n, lay.hdr + x * lay.nch, &cr, &cg, &cb);
+    map_pixel(plan, lay, x, lay.hdr + static_cast<long long>(x) * lay.nch, lines, n, &cr, &cg, &cb);
     const int pos = mirror ? lay.width - 1 - x : x;
     r[pos] = shift_level(cr, shift);
     g[pos] = shift_level(cg, shift);
