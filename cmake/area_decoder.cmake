@@ -6,8 +6,10 @@ target_sources(kelo_core PRIVATE
   src/record/port_direct.cpp
   src/record/port_emulator.cpp
   src/record/emulator_sources.cpp
+  src/record/emulator_noaa.cpp
 )
 
 kelo_add_test(kelo_test_decoder SOURCES
   tests/record/test_pp_protocol.cpp
+  tests/record/test_emulator.cpp
 )

@@ -61,9 +61,11 @@ struct EmuConfig {
 // Parses an emulator source description: a source name ("pattern", "noaa",
 // "chrpt", "hri") or a file to replay, followed by comma-separated options:
 // "sat=N" (NOAA number 15/16/18/19 or address), "ch3a", "fy=1C|1D",
-// "frames=N", "start=YYYY-MM-DDTHH:MM:SS", "loop", "realtime", "fast",
-// "gen" (decoder-type hardware off), "silent", "silent_after=N",
-// "syncloss=F:N", "noise=N", "midframe=F:W", "seed=N", "reload=MS".
+// "ch3b", "frames=N", "start=YYYY-MM-DDTHH:MM:SS", "loop", "realtime",
+// "fast", "silent", "silent_after=N", "syncloss=F:N", "noise=N",
+// "midframe=F:W", "seed=N", "reload=MS", "framelen=N" (raw dumps).
+// A file is replayed by its kind: ".raw16" and ".hrp" by the name, HRPT1
+// and HRI1 recordings by their first bytes, anything else as a raw dump.
 // 0 on success; 1 with a message in `error`.
 int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error);
 
@@ -94,6 +96,43 @@ std::unique_ptr<EmuSource> make_emu_source(const EmuConfig& cfg, std::string* er
 // The decoder's built-in test pattern: HRPT frames (mask non-zero) or HRI
 // frames (mask 0x00, as HRI and raw recording select).
 std::unique_ptr<EmuSource> make_pattern_source(bool hri);
+
+// ---------------------------------------------------------------- synthetic passes
+// The scene the synthetic passes show: a brightness temperature (kelvin) and
+// a visible albedo (0-1) for every line and pixel. A warm-to-cold ramp
+// across the swath (320 K at pixel 0 down to 200 K at pixel 2047) with a band
+// of cold, bright cloud (215 K, albedo 0.75) over pixels 600-1399 on lines
+// 200-399 of every 600.
+double emu_scene_temperature(int64_t line, int pixel);
+double emu_scene_albedo(int64_t line, int pixel);
+
+inline constexpr int kNoaaFrameWords = 11090;   // 750 + 5 * 2048 + 100
+inline constexpr int kChrptFrameWords = 22180;  // 1600 + 10 * 2048 + 100
+inline constexpr int kHriFrameBytes = 364;
+// Word positions of the NOAA minor-frame telemetry (0-based).
+inline constexpr int kNoaaIdWord = 6;
+inline constexpr int kNoaaDayWord = 8;         // day of year (1-366) << 1
+inline constexpr int kNoaaMsecWord = 9;        // words 9-11: milliseconds of the day, 27 bits
+inline constexpr int kNoaaPrtWord = 17;        // words 17-19: the PRT reading of this line
+inline constexpr int kNoaaPrtRefMax = 4;       // a reference line has all three at most 4
+inline constexpr int kNoaaBbWord = 19;         // blackbody count i of channel ch: 19 + ch + 3i
+inline constexpr int kNoaaSpaceWord = 51;      // space count i of channel ch: 51 + ch + 5i
+inline constexpr int kNoaaCalSamples = 10;     // samples of each calibration view
+inline constexpr int kNoaaRefPrtCount = 2;     // the reference reading (every fifth line)
+inline constexpr int kNoaaVisSpaceCount = 40;  // visible channels looking at space
+inline constexpr int kNoaaVisGain = 900;       // visible counts for albedo 1
+// Calibration facts of a synthetic NOAA pass, as the satellite would send them.
+struct EmuNoaaCal {
+  int prt_count = 0;        // one count for all four PRTs (lines 1-4 of every 5)
+  double t_bb = 0;          // blackbody temperature the four PRTs average to (K)
+  int bb_count[6] = {};     // blackbody counts of channels 3-5 (3: 0 when 3A)
+  int space_count[6] = {};  // space counts of channels 1-5
+};
+// The calibration a synthetic pass of spacecraft address `addr` carries
+// (NOAA 14, 15, 16, 18, 19; other addresses use the NOAA-18 instrument).
+EmuNoaaCal emu_noaa_calibration(int addr, int ch3a);
+// The Earth count of infrared channel ch (3-5) for a scene temperature.
+int emu_noaa_ir_count(int addr, int ch, double kelvin);
 
 class DecoderEmulator : public PortBackend {
  public:

@@ -1,0 +1,22 @@
+// Unattended recording from the command line ("-batch", "-cbatch"): turns
+// the "<sat:chan>" request into the decoder selection and runs the HRPT,
+// CHRPT or HRI engine with no windows. Progress goes through the log.
+#pragma once
+
+#include "app/records.h"
+
+namespace kelo {
+
+// 1 when the port (or the chosen port backend) cannot be used, otherwise 0
+// once the recording has ended (or at once for a satellite word it does not
+// know). SIGTERM and SIGINT end the pass in progress as Stop would: its file
+// keeps its frames and its header carries their count.
+int do_batch(RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view);
+
+// The six-element decoder selection and the recorded channels of a request's
+// channel string: `pairs` for CHRPT (channel n belongs to group (n+1)/2),
+// otherwise one channel per group. Fills list[0..5] and chan_sel[0..10]
+// (entries not named keep their values).
+void batch_channels(const char* chan, bool pairs, bool any_sat, int* list, int* chan_sel);
+
+}  // namespace kelo
