@@ -15,4 +15,5 @@ kelo_add_test(kelo_test_render SOURCES
   tests/view/test_zoom.cpp
   tests/view/test_mapping.cpp
   tests/view/test_lumi.cpp
+  tests/orbit/test_draw_satpos.cpp
 )
