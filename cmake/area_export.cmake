@@ -14,4 +14,5 @@ kelo_add_test(kelo_test_export SOURCES
   tests/view/test_channels.cpp
   tests/view/test_map_chan.cpp
   tests/export/test_file_save.cpp
+  tests/export/test_kelo_export.cpp
 )

@@ -1,0 +1,203 @@
+// The headless exporter's command line: information, frame headers, probes,
+// exports with naming and overwrite rules, and its error lines.
+#include "export/kelo_export_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "export/hrpt_fixture.h"
+#include "support/temp_dir.h"
+
+namespace kelo {
+namespace {
+
+struct CliRun {
+  int rc = 0;
+  std::string out, err;
+};
+
+CliRun run(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  args.insert(args.begin(), "--no-prefs");
+  CliRun r;
+  r.rc = kelo_export_main(args, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+class ExportCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    spec.width = 64;
+    spec.lines = 20;
+    ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+  }
+  test::TempDir dir;
+  test::ScopedCwd cwd{dir.path()};
+  test::FixtureSpec spec;
+};
+
+TEST(ExportCliLine, HelpAndBadCommandLines) {
+  CliRun h = run({"--help"});
+  EXPECT_EQ(h.rc, 0);
+  EXPECT_EQ(h.out.rfind("Usage: kelo-export [options] PICTURE\n", 0), 0u);
+  EXPECT_NE(h.out.find("--probe X,Y"), std::string::npos);
+  EXPECT_EQ(h.err, "");
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"--bogus"}, "ERROR: unknown option --bogus (see --help)\n"},
+           {{"a.10b", "--render", "0x10"}, "ERROR: --render needs WxH, each 1 to 16384\n"},
+           {{"a.10b", "--render", "100"}, "ERROR: --render needs 2 numbers, got '100'\n"},
+           {{"a.10b", "-c", "11"}, "ERROR: -c: channel '11' is not 1 to 10\n"},
+           {{"a.10b", "--type", "tiff"}, "ERROR: --type: 'tiff' is not hrpt, ppm, pgm, pgm1 or gif\n"},
+           {{"a.10b", "--zoom", "0.5"}, "ERROR: --zoom needs ZX[,ZY], each 1 or above\n"},
+           {{"a.10b", "--lonlat", "1,x"}, "ERROR: --lonlat: '1,x' is not a list of whole numbers\n"},
+           {{"a.10b", "b.10b"}, "ERROR: only one picture file, got 'a.10b' and 'b.10b'\n"},
+           {{"a.10b", "-o"}, "ERROR: -o needs a value\n"},
+       }) {
+    CliRun r = run(c.args);
+    EXPECT_EQ(r.rc, 2) << c.err;
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out, "");
+  }
+  CliRun none = run({});
+  EXPECT_EQ(none.rc, 1);
+  EXPECT_EQ(none.err, "ERROR: no picture file given (see --help)\n");
+}
+
+TEST_F(ExportCli, InfoAndFrameHeaders) {
+  CliRun r = run({"in.10b", "--info", "--frame", "1"});
+  EXPECT_EQ(r.rc, 0) << r.err;
+  // The recorder's header keeps the computer time; no satellite time yet.
+  EXPECT_EQ(r.out,
+            " File      : in.10b\n"
+            " Type      : HRPT\n"
+            " Satellite : NOAA 19\n"
+            " Sat time  : Sun Jan  0 00:00:00 1900\n"
+            " Rec. time : Thu Mar  5 12:34:56 2009\n"
+            " Used time : Thu Mar  5 12:34:56 2009\n"
+            " Channels  : 1 2 3 4 5\n"
+            " Offset    :    0 x    0\n"
+            " Size      :   64 x   20\n"
+            " ---------------------------------\n"
+            " Frame     : 1\n"
+            " Sync      : 284 16f 35c 19d 20f 95\n"
+            " Space craft address: f --> NOAA 19\n"
+            " Channel 3 type: Ch3A\n"
+            "\n"
+            " TIME     : day 150  12:34:56\n");
+  EXPECT_EQ(r.err, "");
+
+  CliRun past = run({"in.10b", "--frame", "20"});
+  EXPECT_EQ(past.rc, 1);
+  EXPECT_EQ(past.out, " ---------------------------------\n End of file.\n");
+  EXPECT_EQ(past.err, "ERROR: line 20 is past the end of in.10b\n");
+
+  CliRun missing = run({"nope.10b", "--info"});
+  EXPECT_EQ(missing.rc, 1);
+  EXPECT_EQ(missing.err, "ERROR: can't open file (111) in nope.10b\n");
+
+  test::TempDir other;
+  std::string pgm = other.write("p.pgm", std::string("P5\n2 1\n255\n") + '\x10' + '\x20');
+  CliRun nohdr = run({pgm, "--frame", "0"});
+  EXPECT_EQ(nohdr.rc, 1);
+  EXPECT_EQ(nohdr.err, "ERROR: no frame header recorded in " + pgm + "\n");
+}
+
+TEST_F(ExportCli, ProbeShowsEveryChannelAndTheThermalOnes) {
+  CliRun r = run({"in.10b", "--probe", "5,2"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  std::istringstream lines(r.out);
+  std::string line;
+  std::vector<std::string> got;
+  while (std::getline(lines, line)) got.push_back(line);
+  ASSERT_EQ(got.size(), 9u) << r.out;
+  EXPECT_EQ(got[0], "pixel 5,2");
+  for (int ch = 1; ch <= 5; ch++)
+    EXPECT_EQ(got[static_cast<size_t>(ch)],
+              "ch" + std::to_string(ch) + " " + std::to_string(test::fixture_sample(2, ch, 5)));
+  for (int ch = 3; ch <= 5; ch++)
+    EXPECT_EQ(got[static_cast<size_t>(ch + 3)].rfind("temp" + std::to_string(ch) + " ", 0), 0u) << r.out;
+
+  CliRun out = run({"in.10b", "--probe", "64,0"});
+  EXPECT_EQ(out.rc, 1);
+  EXPECT_EQ(out.err, "ERROR: pixel 64,0 is outside the picture (64 x 20)\n");
+
+  CliRun ll = run({"in.10b", "--lonlat", "3,3"});
+  EXPECT_EQ(ll.rc, 1);
+  EXPECT_EQ(ll.err, "ERROR: no orbit for in.10b (Kepler elements and line timing needed)\n");
+}
+
+TEST_F(ExportCli, ExportsNamesAndNeverOverwritesUnasked) {
+  CliRun a = run({"in.10b", "-c", "4", "-o", "a.pgm", "--zoom", "2", "--origin", "3,4"});
+  ASSERT_EQ(a.rc, 0) << a.err;
+  EXPECT_EQ(a.out, "Saved in a.pgm; bitshift=0.\n");
+  std::string b = test::read_file("a.pgm");
+  std::string head = "P5\n#Created by kelo\n32 10\n1023\n";
+  ASSERT_EQ(b.substr(0, head.size()), head);
+  ASSERT_EQ(b.size(), head.size() + 32u * 10u * 2u);
+  auto sample = [&](int x, int y) {
+    size_t at = head.size() + (static_cast<size_t>(y) * 32 + static_cast<size_t>(x)) * 2;
+    return (static_cast<unsigned char>(b[at]) << 8) | static_cast<unsigned char>(b[at + 1]);
+  };
+  EXPECT_EQ(sample(0, 0), test::fixture_sample(4, 4, 3));
+  EXPECT_EQ(sample(31, 9), test::fixture_sample(13, 4, 34));
+
+  // Again without --force: refused, the file stays as it was.
+  CliRun again = run({"in.10b", "-c", "1", "-o", "a.pgm"});
+  EXPECT_EQ(again.rc, 1);
+  EXPECT_EQ(again.err, "ERROR: file a.pgm exists; give --force to overwrite it\n");
+  EXPECT_EQ(test::read_file("a.pgm"), b);
+  CliRun forced = run({"in.10b", "-c", "1", "-o", "a.pgm", "--force"});
+  EXPECT_EQ(forced.rc, 0) << forced.err;
+  EXPECT_NE(test::read_file("a.pgm"), b);
+
+  // A free name from the typed one: everything from its first dot goes.
+  std::filesystem::remove("pass01.gif");
+  CliRun n1 = run({"in.10b", "-o", "pass.x.gif", "--new-name", "-c", "2"});
+  EXPECT_EQ(n1.rc, 0) << n1.err;
+  EXPECT_EQ(n1.out, "Saved in pass01.gif; bitshift=-2.\n");
+  CliRun n2 = run({"in.10b", "-o", "pass.gif", "--new-name", "-c", "2", "--lum", "0,300"});
+  EXPECT_EQ(n2.out, "Saved in pass02.gif; bitshift=-1.\n");
+  EXPECT_TRUE(std::filesystem::exists("pass02.gif"));
+
+  // Without a name: dumpNN with the extension of the kind (the source's own
+  // recording kind by default).
+  CliRun d = run({"in.10b", "-c", "1,3"});
+  EXPECT_EQ(d.rc, 0) << d.err;
+  EXPECT_EQ(d.out, "Saved in dump01.10b; bitshift=0.\n");
+  std::string rec = test::read_file("dump01.10b");
+  EXPECT_EQ(rec.substr(0, 4), "HRPT");
+  EXPECT_EQ(rec.substr(269, 6), std::string("\1\1\0\1\0\0", 6));
+
+  // Exchange pictures hold one channel.
+  CliRun two = run({"in.10b", "-c", "1,2", "-o", "two.gif"});
+  EXPECT_EQ(two.rc, 1);
+  EXPECT_EQ(two.err, "ERROR: PPM, PGM and GIF pictures hold one channel; choose one with --channel\n");
+  EXPECT_FALSE(std::filesystem::exists("two.gif"));
+
+  // The kind follows the extension; --type overrides it.
+  CliRun t = run({"in.10b", "-c", "1", "-o", "t.ppm"});
+  EXPECT_EQ(t.rc, 0) << t.err;
+  EXPECT_EQ(test::read_file("t.ppm").substr(0, 3), "P6\n");
+  CliRun t2 = run({"in.10b", "-c", "1", "-o", "t.img", "--type", "pgm1"});
+  EXPECT_EQ(t2.rc, 0) << t2.err;
+  EXPECT_EQ(test::read_file("t.img").substr(0, 30), "P5\n#Created by kelo\n64 20\n255\n");
+
+  // A channel the file lacks.
+  CliRun lack = run({"in.10b", "-c", "7", "-o", "x.gif"});
+  EXPECT_EQ(lack.rc, 1);
+  EXPECT_EQ(lack.err, "ERROR: channel 7 is not in in.10b\n");
+}
+
+}  // namespace
+}  // namespace kelo
