@@ -10,4 +10,5 @@ kelo_add_test(kelo_test_pictures SOURCES
   tests/files/test_gif_read.cpp
   tests/files/test_gif_write.cpp
   tests/files/test_ppm.cpp
+  tests/files/test_file.cpp
 )
