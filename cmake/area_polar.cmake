@@ -13,4 +13,6 @@ target_sources(kelo_core PRIVATE
 kelo_add_test(kelo_test_polar SOURCES
   tests/files/test_hrpt1.cpp
   tests/files/test_hrpt_framehdr.cpp
+  tests/orbit/test_parse_norad.cpp
+  tests/orbit/test_calc_satpos.cpp
 )
