@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "files/gif_read.h"
 #include "files/ppm.h"
 #include "support/temp_dir.h"
 #include "view/data_proc.h"
@@ -564,6 +565,92 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   view.despeckle_on = 0;
   read_lines(&view, &pic, linemap, 0, 6, set.get(), nullptr, nullptr, nullptr);
   EXPECT_EQ(set[3][2], 100);
+}
+
+}  // namespace
+}  // namespace kelo
+
+namespace kelo {
+namespace {
+
+std::string shared_file(const std::string& rel) { return std::string(KELO_SHARED_DATA) + "/" + rel; }
+
+// A real GIF through the line store: every line's palette indices, looked up
+// in the palette, give the reference decode that ships with the picture.
+TEST(ReadLine, GifLinesMatchTheReferenceDecode) {
+  const std::string gif = shared_file("gif/giflib/treescap.gif");
+  const std::string rgb = test::read_file(shared_file("gif/giflib/treescap.rgb"));
+  PIC_INFO pic;
+  if (rgb.empty() || !pic.pic_fp.open(gif, "rb")) {
+    GTEST_SKIP() << "shared test pictures not present";
+  }
+  ASSERT_EQ(read_gif_header(&pic), 0);
+  pic.file_type = kKindGIF;
+  ASSERT_EQ(rgb.size(), static_cast<size_t>(pic.width) * pic.height * 3);
+  VIEW_INFO view;
+  LineSet set(pic.frame.words_padded, 1);
+  std::vector<int> linemap(static_cast<size_t>(pic.height));
+  for (int y = 0; y < pic.height; ++y) {
+    linemap[static_cast<size_t>(y)] = y;
+  }
+  int mismatches = 0;
+  for (int y = 0; y < pic.height; ++y) {
+    ASSERT_EQ(read_lines(&view, &pic, linemap.data(), y, 1, set.get(), nullptr, nullptr, nullptr), kLineRead)
+        << y;
+    for (int x = 0; x < pic.width; ++x) {
+      const size_t at = (static_cast<size_t>(y) * pic.width + x) * 3;
+      const int index = set[0][x];
+      for (int c = 0; c < 3; ++c) {
+        mismatches += pic.lut[c][index] != static_cast<uint8_t>(rgb[at + c]) ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST(ReadLine, KindsWithoutReaderAndSetsTooSmall) {
+  test::TempDir dir;
+  uint16_t buf[64];
+  for (auto& v : buf) {
+    v = 77;
+  }
+  PIC_INFO pic;
+  VIEW_INFO view;
+  // No open file: nothing read.
+  pic.file_type = kKindPGM;
+  EXPECT_EQ(read_line(&pic, &view, 0, buf, nullptr, nullptr, nullptr), 0);
+  // Kinds without a line reader read nothing and count as read.
+  ASSERT_TRUE(pic.pic_fp.open(dir.write("junk.bin", std::string(3 * 12800, '\x55')), "rb"));
+  pic.file_type = kKindUnknown;
+  EXPECT_EQ(read_line(&pic, &view, 0, buf, nullptr, nullptr, nullptr), kLineRead);
+  EXPECT_EQ(buf[0], 77);
+  // An AHRPT line needs 9240 samples; a set made for fewer is not written.
+  pic.file_type = kKindAHRPT;
+  pic.width = 1540;
+  pic.frame.words_padded = 32;
+  EXPECT_EQ(read_line(&pic, &view, 0, buf, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(buf[63], 77);
+  // A PGM whose width does not fit the set is not read either.
+  pic.file_type = kKindPGM;
+  pic.width = 65;
+  pic.height = 3;
+  EXPECT_EQ(read_line(&pic, &view, 0, buf, nullptr, nullptr, nullptr), 0);
+}
+
+TEST(ReadLine, TruncatedPictureLineIsNotReportedAsRead) {
+  test::TempDir dir;
+  // 4 x 3 PGM with only 1.5 lines of data.
+  const std::string bytes = std::string("P5\n4 3\n255\n") + "\x01\x02\x03\x04\x05\x06";
+  PIC_INFO pic;
+  ASSERT_TRUE(pic.pic_fp.open(dir.write("short.pgm", bytes), "rb"));
+  ASSERT_EQ(read_ppm_header(&pic), kPpmOk);
+  pic.file_type = kKindPGM;
+  VIEW_INFO view;
+  LineSet set(pic.frame.words_padded, 1);
+  EXPECT_EQ(read_line(&pic, &view, 0, set[0], nullptr, nullptr, nullptr), kLineRead);
+  EXPECT_EQ(set[0][3], 4);
+  EXPECT_EQ(read_line(&pic, &view, 1, set[0], nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(read_line(&pic, &view, 2, set[0], nullptr, nullptr, nullptr), 0);
 }
 
 }  // namespace
