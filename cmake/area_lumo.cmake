@@ -11,3 +11,7 @@ if(KELO_BUILD_GUI)
     src/lumo/gui_gtk.cpp
   )
 endif()
+
+kelo_add_test(kelo_test_lumo GUI LIBS kelo_lumo SOURCES
+  tests/lumo/test_lookup.cpp
+)
