@@ -15,4 +15,5 @@ kelo_add_test(kelo_test_export SOURCES
   tests/view/test_map_chan.cpp
   tests/export/test_file_save.cpp
   tests/export/test_kelo_export.cpp
+  tests/export/test_export_interop.cpp
 )

@@ -1,0 +1,101 @@
+// Real pictures through kelo-export, checked against ImageMagick: what we
+// write must decode, in ImageMagick, to the pixels ImageMagick reads from the
+// source picture.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "export/kelo_export_cli.h"
+#include "support/temp_dir.h"
+
+namespace kelo {
+namespace {
+
+const std::string kPnm = std::string(KELO_SHARED_DATA) + "/pnm/charls/";
+
+struct Plain {
+  int width = 0, height = 0, maxval = 0;
+  std::vector<int> samples;
+};
+
+// ImageMagick's plain-text decoding of a picture ("pgm" or "ppm").
+Plain decode(const std::string& path, const std::string& kind, const std::string& out_dir) {
+  Plain p;
+  std::string txt = out_dir + "/decoded." + kind;
+  std::string cmd = "convert '" + path + "' -compress none " + kind + ":'" + txt + "' 2>/dev/null";
+  if (std::system(cmd.c_str()) != 0) return p;
+  std::istringstream raw(test::read_file(txt));
+  std::string text, row;
+  while (std::getline(raw, row))
+    if (row.empty() || row[0] != '#') text += row + "\n";
+  std::istringstream in(text);
+  std::string magic;
+  in >> magic >> p.width >> p.height >> p.maxval;
+  int v = 0;
+  while (in >> v) p.samples.push_back(v);
+  return p;
+}
+
+int export_to(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  std::vector<std::string> a = {"--no-prefs"};
+  a.insert(a.end(), args.begin(), args.end());
+  return kelo_export_main(a, out, err);
+}
+
+class Interop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(kPnm)) GTEST_SKIP() << "shared corpus not present";
+    if (std::system("convert -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick not installed";
+  }
+  test::TempDir dir;
+};
+
+TEST_F(Interop, GreyPictureToEveryExchangeKind) {
+  std::string src = kPnm + "test8bs2.pgm";
+  Plain want = decode(src, "pgm", dir.path());
+  ASSERT_EQ(want.samples.size(), 128u * 128u);
+  for (const char* name : {"out.gif", "out.pgm", "out1.pgm", "out.ppm"}) {
+    std::string out = dir.file(name);
+    std::vector<std::string> args = {src, "-o", out};
+    if (std::string(name) == "out1.pgm") args.insert(args.end(), {"--type", "pgm1"});
+    ASSERT_EQ(export_to(args), 0) << name;
+    Plain got = decode(out, "pgm", dir.path());
+    EXPECT_EQ(got.width, 128) << name;
+    EXPECT_EQ(got.height, 128) << name;
+    EXPECT_EQ(got.samples, want.samples) << name;
+  }
+}
+
+TEST_F(Interop, ColourPictureKeepsItsColours) {
+  std::string src = kPnm + "test8.ppm";
+  Plain want = decode(src, "ppm", dir.path());
+  ASSERT_EQ(want.samples.size(), 256u * 256u * 3u);
+  std::string out = dir.file("colour.ppm");
+  ASSERT_EQ(export_to({src, "-o", out}), 0);
+  Plain got = decode(out, "ppm", dir.path());
+  EXPECT_EQ(got.width, 256);
+  EXPECT_EQ(got.samples, want.samples);
+
+  // Zoomed by 2 from (64, 32): the 128 x 128 block that the window shows.
+  std::string part = dir.file("part.ppm");
+  ASSERT_EQ(export_to({src, "-o", part, "--zoom", "2", "--origin", "64,32"}), 0);
+  Plain p = decode(part, "ppm", dir.path());
+  ASSERT_EQ(p.width, 128);
+  ASSERT_EQ(p.height, 128);
+  ASSERT_EQ(p.samples.size(), 128u * 128u * 3u);
+  for (int y = 0; y < 128; y += 9)
+    for (int x = 0; x < 128; x += 7)
+      for (int c = 0; c < 3; c++)
+        ASSERT_EQ(p.samples[static_cast<size_t>((y * 128 + x) * 3 + c)],
+                  want.samples[static_cast<size_t>(((y + 32) * 256 + x + 64) * 3 + c)])
+            << x << "," << y;
+}
+
+}  // namespace
+}  // namespace kelo
