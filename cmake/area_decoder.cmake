@@ -12,4 +12,5 @@ target_sources(kelo_core PRIVATE
 kelo_add_test(kelo_test_decoder SOURCES
   tests/record/test_pp_protocol.cpp
   tests/record/test_emulator.cpp
+  tests/record/test_emulator_replay.cpp
 )

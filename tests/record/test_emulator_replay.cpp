@@ -1,0 +1,518 @@
+// The emulator's replays, scripted faults, mode changes, pacing and the
+// source descriptions of the preferences and the command line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files/hrpt1_read.h"
+#include "record/emulator.h"
+#include "record/pp_dec_interf.h"
+#include "record/scripted_port.h"
+#include "support/temp_dir.h"
+
+namespace kelo {
+namespace {
+
+using test::RecordingGui;
+using test::ScopedPortAndGui;
+
+constexpr unsigned kBase = 0x378;
+const int kAll[6] = {1, 1, 1, 1, 1, 1};
+
+RECORD_INFO make_record(int words_per_line) {
+  RECORD_INFO r;
+  r.port_address = static_cast<int>(kBase);
+  r.active = 1;
+  r.fast_access = 1;
+  r.frame.words_per_line = words_per_line;
+  return r;
+}
+
+std::vector<std::vector<uint16_t>> noaa_frames(int n) {
+  EmuConfig cfg;
+  cfg.source = kEmuNoaa;
+  std::string err;
+  auto src = make_emu_source(cfg, &err);
+  std::vector<std::vector<uint16_t>> out;
+  EmuFrame f;
+  for (int i = 0; i < n && src->next(&f); ++i) out.push_back(f.words);
+  return out;
+}
+
+// An emulator made from a source description, installed with a headless GUI.
+struct Bench {
+  explicit Bench(const std::string& text, int reload_ms = 0) {
+    std::string err;
+    EXPECT_EQ(parse_emu_source(text, &cfg, &err), 0) << err;
+    cfg.reload_ms = reload_ms;
+    emu = std::make_unique<DecoderEmulator>(cfg);
+    EXPECT_EQ(emu->open(&err), 0) << err;
+    set_port(emu.get());
+    set_gui(&gui);
+  }
+  ~Bench() {
+    set_port(nullptr);
+    set_gui(nullptr);
+  }
+  // The next frame of n words through the selection layer.
+  int frame(int n, std::vector<uint16_t>* words) {
+    RECORD_INFO rec = make_record(n);
+    words->assign(static_cast<size_t>(n + 4), 0);
+    int s = get_hrpt_frame(words->data(), &rec);
+    words->resize(static_cast<size_t>(n));
+    return s;
+  }
+  EmuConfig cfg;
+  std::unique_ptr<DecoderEmulator> emu;
+  RecordingGui gui;
+};
+
+std::string le16_bytes(const std::vector<std::vector<uint16_t>>& frames, bool big_endian,
+                       uint16_t extra_bits) {
+  std::string out;
+  for (const auto& f : frames) {
+    for (uint16_t w : f) {
+      const uint16_t v = static_cast<uint16_t>(w | extra_bits);
+      const char lo = static_cast<char>(v & 0xFF), hi = static_cast<char>(v >> 8);
+      if (big_endian) {
+        out.push_back(hi);
+        out.push_back(lo);
+      } else {
+        out.push_back(lo);
+        out.push_back(hi);
+      }
+    }
+  }
+  return out;
+}
+
+TEST(EmulatorReplay, Raw16AndHrpFramesReplayIdentically) {
+  const auto frames = noaa_frames(3);
+  test::TempDir dir;
+  // Pipelines write 10-bit words in 16-bit containers; stray high bits are
+  // not part of the word. A short last frame is not a frame.
+  std::string le = le16_bytes(frames, false, 0xFC00) + std::string(100, '\x11');
+  std::string be = le16_bytes(frames, true, 0);
+  ASSERT_EQ(be.size(), 3u * 11090 * 2);
+  EXPECT_EQ(static_cast<uint8_t>(be[0]), 0x02);  // 644 = 0x0284, big-endian
+  EXPECT_EQ(static_cast<uint8_t>(be[1]), 0x84);
+  const std::string paths[2] = {dir.write("pass.raw16", le), dir.write("pass.hrp", be)};
+  for (const auto& path : paths) {
+    Bench b(path);
+    EXPECT_EQ(b.cfg.source, path == paths[0] ? kEmuRaw16 : kEmuHrp);
+    std::vector<uint16_t> words;
+    for (int k = 0; k < 3; ++k) {
+      ASSERT_EQ(b.frame(11090, &words), 1) << path;
+      EXPECT_EQ(words, frames[static_cast<size_t>(k)]) << path << " frame " << k;
+    }
+    // The end of the file: the decoder goes quiet.
+    EXPECT_EQ(b.frame(11090, &words), 0);
+  }
+  // With "loop" the replay starts again.
+  Bench looped(paths[1] + ",loop");
+  std::vector<uint16_t> words;
+  for (int k = 0; k < 4; ++k) ASSERT_EQ(looped.frame(11090, &words), 1);
+  EXPECT_EQ(words, frames[0]);
+  // A frame without the sync words comes out of sync.
+  auto bad = frames;
+  bad[1][2] = 0;
+  Bench b2(dir.write("bad.raw16", le16_bytes(bad, false, 0)));
+  EXPECT_EQ(b2.frame(11090, &words), 1);
+  EXPECT_EQ(b2.frame(11090, &words), 2);
+  EXPECT_EQ(words, bad[1]);
+}
+
+// Packs four 10-bit words into five bytes as recordings store them.
+void pack_group(const uint16_t* w, std::string* out) {
+  for (int k = 0; k < 4; ++k) out->push_back(static_cast<char>(w[k] >> 2));
+  out->push_back(static_cast<char>(((w[0] & 3) << 6) | ((w[1] & 3) << 4) | ((w[2] & 3) << 2) | (w[3] & 3)));
+}
+
+TEST(EmulatorReplay, Hrpt1RecordingReplaysItsLines) {
+  const auto frames = noaa_frames(2);
+  // A recording of channels 1 and 3 with the housekeeping words: 2 * 2048 +
+  // 850 = 4946 words, padded to 4948, 4948 / 4 * 5 + 7 = 6192 bytes a line.
+  std::string file(16000, '\0');
+  std::memcpy(&file[0], "HRPT", 4);
+  std::memcpy(&file[4], "NOAA 18", 7);
+  file[22] = 0x00;  // width 2048, little-endian
+  file[23] = 0x08;
+  std::memcpy(&file[96], "EXT_V004", 8);
+  const int presence[6] = {1, 1, 0, 1, 0, 0};
+  for (int i = 0; i < 6; ++i) file[static_cast<size_t>(269 + i)] = static_cast<char>(presence[i]);
+  std::vector<std::vector<uint16_t>> lines;
+  for (int k = 0; k < 2; ++k) {
+    const auto& f = frames[static_cast<size_t>(k)];
+    std::vector<uint16_t> line(f.begin(), f.begin() + 750);
+    for (int x = 0; x < 2048; ++x) {
+      line.push_back(f[static_cast<size_t>(750 + 5 * x)]);
+      line.push_back(f[static_cast<size_t>(750 + 5 * x + 2)]);
+    }
+    line.insert(line.end(), f.end() - 100, f.end());
+    ASSERT_EQ(line.size(), 4946u);
+    lines.push_back(line);
+    line.resize(4948, 0);
+    file += k == 0 ? "FRAME" : "FRAMe";
+    file.push_back(static_cast<char>(6185 & 0xFF));
+    file.push_back(static_cast<char>(6185 >> 8));
+    for (size_t g = 0; g < line.size(); g += 4) pack_group(&line[g], &file);
+  }
+  ASSERT_EQ(file.size(), 16000u + 2 * 6192);
+  test::TempDir dir;
+  const std::string path = dir.write("noaa.hpt", file);
+
+  Bench b(path);
+  EXPECT_EQ(b.cfg.source, kEmuHrpt1);
+  RECORD_INFO rec = make_record(0);
+  select_channel(presence, &rec, 0);
+  std::vector<uint16_t> words;
+  EXPECT_EQ(b.frame(4946, &words), 1);
+  EXPECT_EQ(words, lines[0]);
+  // The second line was recorded out of sync ("FRAMe").
+  EXPECT_EQ(b.frame(4946, &words), 2);
+  EXPECT_EQ(words, lines[1]);
+  EXPECT_EQ(b.frame(4946, &words), 0);
+
+  // A selection of a channel the file lacks gets zeros for it.
+  Bench all(path);
+  const int ch12[6] = {0, 1, 1, 0, 0, 0};
+  select_channel(ch12, &rec, 0);
+  ASSERT_EQ(all.frame(4096, &words), 1);
+  for (int x = 0; x < 2048; x += 100) {
+    EXPECT_EQ(words[static_cast<size_t>(2 * x)], frames[0][static_cast<size_t>(750 + 5 * x)]);
+    EXPECT_EQ(words[static_cast<size_t>(2 * x + 1)], 0);
+  }
+
+  // Damaged recordings are refused with a reason, never half-read.
+  EmuConfig cfg;
+  std::string err;
+  std::string narrow = file;
+  narrow[23] = 0x04;  // width 1024
+  ASSERT_EQ(parse_emu_source(dir.write("narrow.hpt", narrow), &cfg, &err), 0);
+  EXPECT_EQ(make_emu_source(cfg, &err), nullptr);
+  EXPECT_NE(err.find("2048"), std::string::npos);
+  ASSERT_EQ(parse_emu_source(dir.write("short.hpt", file.substr(0, 9000)), &cfg, &err), 0);
+  EXPECT_EQ(make_emu_source(cfg, &err), nullptr);
+  std::string none = file;
+  for (int i = 0; i < 6; ++i) none[static_cast<size_t>(269 + i)] = 0;
+  ASSERT_EQ(parse_emu_source(dir.write("none.hpt", none), &cfg, &err), 0);
+  EXPECT_EQ(make_emu_source(cfg, &err), nullptr);
+}
+
+TEST(EmulatorReplay, Hri1AndRawDumps) {
+  test::TempDir dir;
+  std::string file = std::string("PDUS") + std::string(30, '\0');
+  std::vector<std::string> frames;
+  for (int k = 0; k < 3; ++k) {
+    std::string f(364, '\0');
+    for (int i = 0; i < 364; ++i) f[static_cast<size_t>(i)] = static_cast<char>((i * 7 + k) & 0xFF);
+    f[0] = 0x05;
+    f[1] = 0x0C;
+    f[2] = static_cast<char>(0xDF);
+    frames.push_back(f);
+    file += k == 1 ? "FRAMe" : "FRAME";
+    file.push_back(static_cast<char>(364 & 0xFF));
+    file.push_back(static_cast<char>(364 >> 8));
+    file += f;
+  }
+  const std::string path = dir.write("meteosat.hri", file);
+  Bench b(path);
+  EXPECT_EQ(b.cfg.source, kEmuHri1);
+  std::vector<uint16_t> words;
+  for (int k = 0; k < 3; ++k) {
+    // Bytes come as the data byte of the status word: the 10-bit assembly
+    // gives byte << 2.
+    ASSERT_EQ(b.frame(364, &words), k == 1 ? 2 : 1);
+    for (int i = 0; i < 364; ++i)
+      ASSERT_EQ(words[static_cast<size_t>(i)],
+                static_cast<uint8_t>(frames[static_cast<size_t>(k)][static_cast<size_t>(i)]) << 2)
+          << k << " " << i;
+  }
+  EXPECT_EQ(b.frame(364, &words), 0);
+
+  // A raw byte dump: bytes in frames of "framelen", the last one short.
+  std::string raw;
+  for (int i = 0; i < 250; ++i) raw.push_back(static_cast<char>(i));
+  Bench r(dir.write("raw01.dat", raw) + ",framelen=100");
+  EXPECT_EQ(r.cfg.source, kEmuRawBytes);
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_EQ(r.frame(100, &words), 1);
+    EXPECT_EQ(words[0], (k * 100) << 2);
+    EXPECT_EQ(words[99], (k * 100 + 99) << 2);
+  }
+  ASSERT_EQ(r.frame(50, &words), 1);
+  EXPECT_EQ(words[49], 249 << 2);
+  EXPECT_EQ(r.frame(1, &words), 0);
+}
+
+TEST(EmulatorFaults, SyncLossNoiseMidFrameStartAndSilence) {
+  const auto clean = noaa_frames(6);
+  std::vector<uint16_t> words;
+  {
+    // Frames 2-4 out of lock: noise with the sync line low, frame marker kept.
+    Bench b("noaa,syncloss=2:3");
+    const int want[6] = {1, 1, 2, 2, 2, 1};
+    for (int k = 0; k < 6; ++k) {
+      EXPECT_EQ(b.frame(11090, &words), want[k]) << k;
+      if (want[k] == 1) {
+        EXPECT_EQ(words, clean[static_cast<size_t>(k)]);
+      } else {
+        EXPECT_NE(words, clean[static_cast<size_t>(k)]);
+      }
+    }
+  }
+  {
+    // Noise words before every frame are discarded by the frame-start rule.
+    Bench b("noaa,noise=50");
+    for (int k = 0; k < 3; ++k) {
+      ASSERT_EQ(b.frame(11090, &words), 1);
+      EXPECT_EQ(words, clean[static_cast<size_t>(k)]);
+    }
+    EXPECT_EQ(b.emu->words_acknowledged(), 3 * (11090 + 50));
+  }
+  {
+    // A second frame marker at word 100 of frame 1 is stored as data.
+    Bench b("noaa,midframe=1:100");
+    RECORD_INFO rec = make_record(0);
+    int markers = 0;
+    uint16_t w = 0;
+    for (int i = 0; i < 2 * 11090; ++i) {
+      ASSERT_EQ(get_pp_data(&rec, &w), 1);
+      if ((w & kStatFrameN) == 0) ++markers;
+      if (i == 11090 + 100) {
+        EXPECT_EQ(w & kStatFrameN, 0);
+        EXPECT_EQ(status_to_word10(w), clean[1][100]);
+      }
+    }
+    EXPECT_EQ(markers, 3);
+  }
+  {
+    Bench b("noaa,silent_after=2");
+    EXPECT_EQ(b.frame(11090, &words), 1);
+    EXPECT_EQ(b.frame(11090, &words), 1);
+    EXPECT_EQ(b.frame(11090, &words), 0);
+  }
+  {
+    // A dead decoder: nothing ready, nothing acknowledged.
+    Bench b("noaa,silent");
+    RECORD_INFO rec = make_record(11090);
+    uint16_t w;
+    EXPECT_EQ(get_pp_data(&rec, &w), 0);
+    EXPECT_NE(w & kStatReadyN, 0);
+    EXPECT_EQ(b.emu->words_acknowledged(), 0);
+  }
+}
+
+// A GUI whose waits advance the emulator's fake clock.
+class ClockGui : public RecordingGui {
+ public:
+  explicit ClockGui(int64_t* now) : now_(now) {}
+  void sleep_ms(int ms) override {
+    RecordingGui::sleep_ms(ms);
+    *now_ += static_cast<int64_t>(ms) * 1000;
+  }
+
+ private:
+  int64_t* now_;
+};
+
+TEST(EmulatorModes, ReloadNeedsTheRepeatedSelection) {
+  int64_t now = 1000000;
+  EmuConfig cfg;
+  cfg.source = kEmuNoaa;
+  cfg.reload_ms = 300;
+  DecoderEmulator emu(cfg);
+  std::string err;
+  ASSERT_EQ(emu.open(&err), 0);
+  emu.set_clock([&now] { return now; });
+  ClockGui gui(&now);
+  ScopedPortAndGui scope(&emu, &gui);
+  RECORD_INFO rec = make_record(364);
+  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0x08);  // powered up in normal mode
+
+  // Switching to the generator without the repeat: the decoder is reloading
+  // when the latch comes and keeps its power-on selection.
+  rec.gen_mode = 1;
+  select_channel(nullptr, &rec, 0);
+  EXPECT_EQ(emu.mode_line(), 0);
+  EXPECT_EQ(emu.latch_count(), 0);
+  EXPECT_EQ(emu.latched_mask(), 0x7E);
+  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0);
+
+  // With the repeat the selection reaches the reloaded decoder: mask 0x00
+  // runs the generator's HRI frames.
+  select_channel(nullptr, &rec, 1);
+  EXPECT_EQ(emu.latch_count(), 1);
+  EXPECT_EQ(emu.latched_mask(), 0x00);
+  std::vector<uint16_t> words(364);
+  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  EXPECT_EQ(words[0] >> 2, 0x05);
+  EXPECT_EQ(words[1] >> 2, 0x0C);
+  EXPECT_EQ(words[2] >> 2, 0xDF);
+  EXPECT_EQ((words[3] >> 2) & 0xF0, 0x30);
+
+  // An HRPT selection in generator mode gets the generator's HRPT frames:
+  // a ramp of one count per pixel, 200 counts apart per channel.
+  select_channel(kAll, &rec, 0);
+  rec.frame.words_per_line = 11090;
+  words.assign(11090, 0);
+  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  EXPECT_EQ(words[0], 644);
+  EXPECT_EQ(words[750 + 5 * 10 + 0] + 1, words[750 + 5 * 11 + 0]);
+  EXPECT_EQ((words[750 + 5 * 10 + 2] - words[750 + 5 * 10 + 0]) & 0x3FF, 400);
+
+  // Back to the decoder: the NOAA pass again.
+  rec.gen_mode = 0;
+  select_channel(kAll, &rec, 1);
+  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0x08);
+  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  EXPECT_EQ((words[6] >> 3) & 0xF, 13);
+  // Every wait went through the GUI seam; none really slept.
+  EXPECT_EQ(std::count(gui.sleeps.begin(), gui.sleeps.end(), 1000), 2);
+}
+
+TEST(EmulatorModes, RealTimePacingAtSixFramesPerSecond) {
+  int64_t now = 5000000;
+  EmuConfig cfg;
+  cfg.source = kEmuNoaa;
+  cfg.real_time = 1;
+  DecoderEmulator emu(cfg);
+  std::string err;
+  ASSERT_EQ(emu.open(&err), 0);
+  emu.set_clock([&now] { return now; });
+  RecordingGui gui;
+  ScopedPortAndGui scope(&emu, &gui);
+  RECORD_INFO rec = make_record(11090);
+  std::vector<uint16_t> words(11092);
+  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);  // the first frame at once
+  EXPECT_NE(port_inw(kBase) & kStatReadyN, 0);         // the next one is not due
+  now += 166000;
+  EXPECT_NE(port_inw(kBase) & kStatReadyN, 0);
+  now += 1000;  // 1/6 s after the first
+  EXPECT_EQ(port_inw(kBase) & kStatReadyN, 0);
+  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  now += 10 * 1000000;  // a late reader finds the frames waiting, one by one
+  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  EXPECT_EQ(emu.frames_started(), 3);
+}
+
+TEST(EmulatorSource, DescriptionsAndErrors) {
+  EmuConfig cfg;
+  std::string err;
+  ASSERT_EQ(parse_emu_source("noaa,sat=19,frames=5,start=2020-12-31T23:59:59,realtime,syncloss=3:4,noise=7,"
+                             "midframe=2:9,seed=5,reload=0",
+                             &cfg, &err),
+            0)
+      << err;
+  EXPECT_EQ(cfg.source, kEmuNoaa);
+  EXPECT_EQ(cfg.sat_addr, 15);
+  EXPECT_EQ(cfg.frames, 5);
+  EXPECT_EQ(cfg.start_time, 1609459199);
+  EXPECT_EQ(cfg.real_time, 1);
+  EXPECT_EQ(cfg.faults.sync_loss_at, 3);
+  EXPECT_EQ(cfg.faults.sync_loss_frames, 4);
+  EXPECT_EQ(cfg.faults.noise_words, 7);
+  EXPECT_EQ(cfg.faults.midframe_at, 2);
+  EXPECT_EQ(cfg.faults.midframe_word, 9);
+  EXPECT_EQ(cfg.seed, 5u);
+  EXPECT_EQ(cfg.reload_ms, 0);
+
+  // The time code crosses the year: day 366 of 2020 at 23:59:59.000, and
+  // six frames later day 1 at 00:00:00.000; a pass of five frames ends.
+  auto src = make_emu_source(cfg, &err);
+  EmuFrame f;
+  std::vector<std::vector<uint16_t>> fr;
+  while (src->next(&f)) fr.push_back(f.words);
+  ASSERT_EQ(fr.size(), 5u);
+  cfg.frames = 0;
+  src = make_emu_source(cfg, &err);
+  for (int k = 0; k < 7; ++k) src->next(&f);
+  EXPECT_EQ(fr[0][8] >> 1, 366);
+  EXPECT_EQ(((fr[0][9] & 0x7F) << 20) + (fr[0][10] << 10) + fr[0][11], 86399000);
+  EXPECT_EQ(f.words[8] >> 1, 1);
+  EXPECT_EQ(((f.words[9] & 0x7F) << 20) + (f.words[10] << 10) + f.words[11], 0);
+
+  ASSERT_EQ(parse_emu_source("chrpt,fy=1C", &cfg, &err), 0);
+  EXPECT_EQ(cfg.source, kEmuChrpt);
+  EXPECT_EQ(cfg.fy_addr, 12);
+  ASSERT_EQ(parse_emu_source("hri", &cfg, &err), 0);
+  EXPECT_EQ(cfg.source, kEmuHri);
+
+  for (const char* bad : {"", "noaa,sat=99", "noaa,bogus", "noaa,frames=-1", "noaa,frames=x",
+                          "noaa,start=2020-13-01T00:00:00", "noaa,start=2020-01-01", "noaa,syncloss=3",
+                          "noaa,syncloss=a:b", "chrpt,fy=2A", "noaa,framelen=0", "/no/such/file.dat"}) {
+    EmuConfig c;
+    err.clear();
+    EXPECT_EQ(parse_emu_source(bad, &c, &err), 1) << bad;
+    EXPECT_FALSE(err.empty()) << bad;
+  }
+  // A missing .raw16 file is found when the source is opened.
+  EmuConfig c;
+  ASSERT_EQ(parse_emu_source("/no/such/pass.raw16", &c, &err), 0);
+  EXPECT_EQ(make_emu_source(c, &err), nullptr);
+  EXPECT_NE(err.find("/no/such/pass.raw16"), std::string::npos);
+}
+
+TEST(EmulatorSource, HriPictureFramesAndTheBackendSwitch) {
+  EmuConfig cfg;
+  cfg.source = kEmuHri;
+  std::string err;
+  auto src = make_emu_source(cfg, &err);
+  EmuFrame f;
+  // Six header segments (counter 1, METEOSAT 7), then the picture segments
+  // with a counter rising from 2.
+  std::vector<std::vector<uint16_t>> fr;
+  for (int k = 0; k < 4 * 8; ++k) {
+    ASSERT_TRUE(src->next(&f));
+    ASSERT_EQ(f.words.size(), 364u);
+    fr.push_back(f.words);
+  }
+  auto be16 = [](const std::vector<uint16_t>& b, int off) {
+    return (b[static_cast<size_t>(off)] << 8) | b[static_cast<size_t>(off + 1)];
+  };
+  EXPECT_EQ(fr[0][3], 0x30);
+  EXPECT_EQ(fr[1][3], 0x31);
+  EXPECT_EQ(be16(fr[0], 4), 4);
+  EXPECT_EQ(be16(fr[0], 8), 1);
+  EXPECT_EQ(be16(fr[20], 8), 1);
+  EXPECT_EQ(be16(fr[0], 36), 0xD4F7);
+  EXPECT_EQ(be16(fr[0], 38), 2007);
+  EXPECT_EQ(be16(fr[0], 40), 1);
+  EXPECT_EQ(be16(fr[0], 42), 1200);
+  EXPECT_EQ(be16(fr[24], 8), 2);
+  EXPECT_EQ(be16(fr[28], 8), 3);
+  EXPECT_EQ(fr[24][17], 0xFF);
+  EXPECT_EQ(fr[24][18], 0);
+
+  // The backend of the record: the emulator with a two-frame pass.
+  RECORD_INFO rec = make_record(11090);
+  rec.port_backend = kBackendEmulator;
+  rec.emu_source = "noaa,frames=2";
+  ASSERT_EQ(install_port_backend(&rec, &err), 0) << err;
+  EXPECT_STREQ(port().name(), "emulator");
+  RecordingGui gui;
+  set_gui(&gui);
+  ASSERT_EQ(Open_HWConnect(&rec), 1);
+  select_channel(kAll, &rec, 0);
+  ASSERT_EQ(wait_for_insync(&rec, 0), 1);
+  std::vector<uint16_t> words(11092);
+  EXPECT_EQ(get_hrpt_frame(words.data(), &rec), 1);  // the rest of frame 0 begins with frame 1
+  EXPECT_EQ(get_hrpt_frame(words.data(), &rec), 0);  // the pass is over
+  // A source that cannot be opened leaves the installed backend alone.
+  rec.emu_source = "/no/such/pass.raw16";
+  EXPECT_EQ(install_port_backend(&rec, &err), 1);
+  EXPECT_NE(err.find("/no/such/pass.raw16"), std::string::npos);
+  EXPECT_STREQ(port().name(), "emulator");
+  rec.port_backend = 7;
+  EXPECT_EQ(install_port_backend(&rec, &err), 1);
+  rec.port_backend = kBackendAuto;
+  EXPECT_EQ(install_port_backend(&rec, &err), 0);
+  EXPECT_STRNE(port().name(), "emulator");
+  set_gui(nullptr);
+}
+
+}  // namespace
+}  // namespace kelo
