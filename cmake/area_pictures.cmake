@@ -12,3 +12,9 @@ kelo_add_test(kelo_test_pictures SOURCES
   tests/files/test_ppm.cpp
   tests/files/test_file.cpp
 )
+
+# GIF speed, side by side with giflib (linked into the benchmark only).
+if(KELO_BUILD_BENCH)
+  find_package(GIF REQUIRED)
+  kelo_add_bench(bench_gif SOURCES bench/bench_gif.cpp LIBS GIF::GIF)
+endif()
