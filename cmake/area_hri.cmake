@@ -12,3 +12,6 @@ kelo_add_test(kelo_test_hri SOURCES
   tests/files/test_hri1_read.cpp
   tests/files/test_ahrpt1_read.cpp
 )
+
+kelo_add_fuzzer(fuzz_hri1_read SOURCES fuzz/fuzz_hri1_read.cpp)
+kelo_add_fuzzer(fuzz_ahrpt1_read SOURCES fuzz/fuzz_ahrpt1_read.cpp)

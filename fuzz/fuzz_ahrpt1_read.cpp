@@ -1,0 +1,42 @@
+// libFuzzer target: an AHRPT file of any content is opened and its first
+// lines are read.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/records.h"
+#include "files/ahrpt1_read.h"
+
+namespace {
+
+std::string scratch_path() {
+  char tmpl[] = "/tmp/kelo-fuzz-ahrpt-XXXXXX";
+  const int fd = mkstemp(tmpl);
+  if (fd >= 0) close(fd);
+  return tmpl;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace kelo;
+  static const std::string path = scratch_path();
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return 0;
+  if (size > 0) std::fwrite(data, 1, size, out);
+  std::fclose(out);
+
+  auto pic = std::make_unique<PIC_INFO>();
+  VIEW_INFO view{};
+  pic->file_type = kKindAHRPT;
+  if (!pic->pic_fp.open(path, "rb")) return 0;
+  read_ahrpt1_hdr(pic.get());
+  std::vector<uint16_t> values(kAhrptLineValues);
+  const int lines = pic->height < 3 ? pic->height + 1 : 3;
+  for (int n = 0; n < lines; ++n) read_ahrpt1_line(pic.get(), &view, n, values.data());
+  return 0;
+}
