@@ -17,3 +17,9 @@ kelo_add_test(kelo_test_export SOURCES
   tests/export/test_kelo_export.cpp
   tests/export/test_export_interop.cpp
 )
+
+kelo_add_bench(bench_export SOURCES bench/bench_export.cpp)
+if(TARGET bench_export)
+  # The synthetic pass comes from the tests' recording fixture.
+  target_include_directories(bench_export PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+endif()
