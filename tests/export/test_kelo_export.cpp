@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -197,6 +198,45 @@ TEST_F(ExportCli, ExportsNamesAndNeverOverwritesUnasked) {
   CliRun lack = run({"in.10b", "-c", "7", "-o", "x.gif"});
   EXPECT_EQ(lack.rc, 1);
   EXPECT_EQ(lack.err, "ERROR: channel 7 is not in in.10b\n");
+}
+
+TEST_F(ExportCli, RenderDrawsWhatTheMainWindowShows) {
+  // Full view of channel 1 on a canvas of the picture's size: each level v
+  // takes palette entry v * 256 / 1023 of the grey ramp.
+  CliRun r = run({"in.10b", "--render", "64x20", "-o", "view.ppm"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out, "Rendered in view.ppm.\n");
+  std::string b = test::read_file("view.ppm");
+  std::string head = "P6\n64 20\n255\n";
+  ASSERT_EQ(b.substr(0, head.size()), head);
+  ASSERT_EQ(b.size(), head.size() + 64u * 20u * 3u);
+  auto px = [&](const std::string& bytes, int x, int y, int c) {
+    return static_cast<unsigned char>(bytes[head.size() + static_cast<size_t>((y * 64 + x) * 3 + c)]);
+  };
+  for (int y = 0; y < 20; y++)
+    for (int x = 0; x < 64; x++) {
+      int want = std::min(test::fixture_sample(y, 1, x) * 256 / 1023, 255);
+      ASSERT_EQ(px(b, x, y, 0), want) << x << "," << y;
+      ASSERT_EQ(px(b, x, y, 2), want) << x << "," << y;
+    }
+
+  // A luminance window of 100..611 and inverted: the index counts down.
+  CliRun inv =
+      run({"in.10b", "--render", "64x20", "-o", "inv.ppm", "--lum", "100,611", "--invert", "-c", "2"});
+  ASSERT_EQ(inv.rc, 0) << inv.err;
+  std::string ib = test::read_file("inv.ppm");
+  ASSERT_EQ(ib.size(), b.size());
+  for (int y = 0; y < 20; y += 3)
+    for (int x = 0; x < 64; x += 5) {
+      int v = test::fixture_sample(y, 2, x);
+      int idx = v < 100 ? 0 : v > 611 ? 255 : std::min((v - 100) * 256 / 511, 255);
+      ASSERT_EQ(px(ib, x, y, 1), 255 - idx) << x << "," << y << " level " << v;
+    }
+
+  // The render never overwrites unasked either.
+  CliRun again = run({"in.10b", "--render", "64x20", "-o", "view.ppm"});
+  EXPECT_EQ(again.rc, 1);
+  EXPECT_EQ(again.err, "ERROR: file view.ppm exists; give --force to overwrite it\n");
 }
 
 }  // namespace
