@@ -15,4 +15,5 @@ endif()
 kelo_add_test(kelo_test_lumo GUI LIBS kelo_lumo SOURCES
   tests/lumo/test_lookup.cpp
   tests/lumo/test_windows.cpp
+  tests/lumo/test_packing.cpp
 )
