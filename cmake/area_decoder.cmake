@@ -13,4 +13,5 @@ kelo_add_test(kelo_test_decoder SOURCES
   tests/record/test_pp_protocol.cpp
   tests/record/test_emulator.cpp
   tests/record/test_emulator_replay.cpp
+  tests/app/test_decoder_options.cpp
 )

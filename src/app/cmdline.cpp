@@ -5,6 +5,7 @@
 
 #include "app/misc.h"
 #include "app/prefer.h"
+#include "record/port.h"
 
 namespace kelo {
 
@@ -37,6 +38,11 @@ void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO*
       } else if (is(prev, "-speed")) {
         cmd->speed = std::atoi(arg);
         cmd->speed_given = true;
+      } else if (is(prev, "-decoder")) {
+        cmd->decoder = arg;
+        std::string error;
+        cmd->bad_decoder = apply_decoder_spec(arg, record, &error) != 0;
+        if (cmd->bad_decoder) std::fprintf(stderr, "ERROR: %s\n", error.c_str());
       }
     }
     // Switches, where they stand. The first help or version request wins.
@@ -88,12 +94,19 @@ void usage(FILE* out, const char* progname) {
   std::fprintf(out, "*          -log                batch messages to kelo.log in the home directory\n");
   std::fprintf(out, "*          -slide <any>        start the film show when the window is up\n");
   std::fprintf(out, "*          -speed <ms>         film show step time\n");
+  std::fprintf(out, "*          -decoder <how>      how the decoder is reached:\n");
+  std::fprintf(out, "*              auto (default: ppdev if present, else direct),\n");
+  std::fprintf(out, "*              ppdev, direct, emulator[:<source>]\n");
+  std::fprintf(out, "*              source: pattern, noaa, chrpt, hri or a file to replay\n");
+  std::fprintf(out, "*                      (.raw16, .hrp, HRPT1, HRI1, raw dump),\n");
+  std::fprintf(out, "*                      options after commas, e.g. noaa,sat=19,realtime\n");
   std::fprintf(out, "*Examples:\n");
   std::fprintf(out, "*        kelo -record hrpt:124\n");
   std::fprintf(out, "*        kelo -record chrpt:1290\n");
   std::fprintf(out, "*        kelo -record hrpt:a\n");
   std::fprintf(out, "*        kelo -record hri\n");
   std::fprintf(out, "*        kelo -record hrpt:ag\n");
+  std::fprintf(out, "*        kelo -decoder emulator:noaa,frames=3000 -batch hrpt:a\n");
   std::fprintf(out, "%s\n", rule.c_str());
 }
 

@@ -24,7 +24,9 @@ struct CmdLine {
   bool south_north = false;  // "-sn"
   bool slide = false;        // "-slide"
   bool speed_given = false;
-  int speed = 0;  // "-speed"
+  int speed = 0;        // "-speed"
+  std::string decoder;  // "-decoder": how the decoder is reached (applied to the record)
+  bool bad_decoder = false;
 };
 
 // Parses argv[1..argc-1] by the option table: a value option is recognised

@@ -11,6 +11,7 @@
 #include "app/gui_seam.h"
 #include "app/misc.h"
 #include "app/paths.h"
+#include "record/port.h"
 
 namespace kelo {
 
@@ -88,6 +89,14 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
     p.load_kepler = yes(v);
   else if (key == "Hwtype_select")
     p.hw_dectype = v == "dec_type" ? 1 : 0;
+  else if (key == "Decoder_backend") {
+    const int kind = port_backend_from_name(v);
+    if (kind < 0)
+      std::fprintf(stderr, "Unknown Decoder_backend '%s' in the preferences; the real port is used.\n",
+                   v.c_str());
+    p.port_backend = kind < 0 ? kBackendAuto : kind;
+  } else if (key == "Emulator_pacing")
+    p.emu_pacing = v == "real" ? 1 : 0;
   else if (key == "usb_id")
     p.usb_id = v.substr(0, 31);
   else if (key == "Hrpt_File_Base")
@@ -228,6 +237,9 @@ int search_file(const std::string& name, std::string* found, const std::string& 
 }
 
 void Load_Prefdef() {
+  prefs.port_backend = kBackendAuto;  // the real port unless asked otherwise
+  prefs.emu_source.clear();
+  prefs.emu_pacing = 0;
   prefs.main_wnd_mode = kWndDefault;
   prefs.sub_wnd_mode = kWndDefault;
   prefs.main_x = prefs.main_y = 0;
@@ -267,6 +279,14 @@ int Read_Prefs_file(const std::string& path) {
   while (std::fgets(line, sizeof line, f) != nullptr) {
     std::vector<std::string> tok = tokens_of(line);
     if (tok.size() < 2) continue;
+    if (tok[0] == "Emulator_source") {
+      // The source's own options are written key=value, and '=' also
+      // separates key and value here: join what the split took apart.
+      std::string v = tok[1];
+      for (size_t i = 2; i < tok.size(); ++i) v += "=" + tok[i];
+      prefs.emu_source = v;
+      continue;
+    }
     apply_pref(prefs, tok[0], tok[1], tok.size() > 2 ? tok[2] : std::string());
   }
   std::fclose(f);
@@ -291,6 +311,9 @@ void Load_Prefs(RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture) {
     record->port_address = prefs.pp_used;
     record->fast_access = prefs.fast_access;
     record->hw_dectype = prefs.hw_dectype;
+    record->port_backend = prefs.port_backend;
+    record->emu_source = prefs.emu_source;
+    record->emu_pacing = prefs.emu_pacing;
     record->use_usbid = prefs.use_usbid;
     record->usb_id = prefs.usb_id.substr(0, kUsbIdMax);
     record->hrpt_start_after = prefs.hrpt_start_after;
@@ -342,6 +365,10 @@ void write_prefs(FILE* f, const PREFS& p) {
   pri_prefline(f, "Parallel_port_address", "%x\n", static_cast<unsigned>(p.pp_address));
   pri_prefline(f, "Fast_Parportaccess", "%s", yesno(p.fast_access));
   pri_prefline(f, "Hwtype_select", "%s", p.hw_dectype == 1 ? "dec_type\n" : "dec_gen\n");
+  if (p.port_backend != kBackendAuto)
+    pri_prefline(f, "Decoder_backend", "%s\n", port_backend_name(p.port_backend));
+  if (!p.emu_source.empty()) pri_prefline(f, "Emulator_source", "%s\n", p.emu_source.c_str());
+  if (p.emu_pacing != 0) pri_prefline(f, "Emulator_pacing", "real\n");
   pri_prefline(f, "use_usbid", "%s", yesno(p.use_usbid));
   pri_prefline(f, "usb_id", "%s\n", p.usb_id.c_str());
   pri_prefline(f, "Font_size", "%d\n", p.font_size);

@@ -31,6 +31,12 @@ struct PREFS {
   std::string usb_id;  // at most 31 characters
   int use_usbid = 0;
   int hw_dectype = 0;  // 0 "dec_gen", 1 "dec_type"
+  // How the decoder is reached (written only when not the default):
+  // "Decoder_backend" auto/ppdev/direct/emulator, "Emulator_source" (the
+  // emulator's source description), "Emulator_pacing" fast/real.
+  int port_backend = 0;
+  std::string emu_source;
+  int emu_pacing = 0;
   int hrpt_start_after = 0, hrpt_stop_after = 0;
   std::string hrpt_base, hrpt_ext;
   std::string hri_base, hri_ext;

@@ -107,7 +107,57 @@ std::unique_ptr<PortBackend> make_real_port(unsigned long base) {
   return make_direct_port();
 }
 
+namespace {
+std::string g_installed_key;  // what install_port_backend last set up
+int g_installed_result = 0;
+
+std::string backend_key(const RECORD_INFO* r) {
+  return std::to_string(r->port_backend) + "|" + std::to_string(r->emu_pacing) + "|" +
+         std::to_string(r->hw_dectype) + "|" + r->emu_source;
+}
+
+int install(const RECORD_INFO* record, std::string* error);
+}  // namespace
+
 int install_port_backend(const RECORD_INFO* record, std::string* error) {
+  std::string dummy;
+  g_installed_result = install(record, error != nullptr ? error : &dummy);
+  g_installed_key = backend_key(record);
+  return g_installed_result;
+}
+
+int ensure_port_backend(const RECORD_INFO* record, std::string* error) {
+  if (g_installed != nullptr) return 0;
+  if (backend_key(record) == g_installed_key) return g_installed_result;
+  return install_port_backend(record, error);
+}
+
+int apply_decoder_spec(const std::string& spec, RECORD_INFO* record, std::string* error) {
+  std::string name = spec;
+  std::string source;
+  const size_t colon = spec.find(':');
+  if (colon != std::string::npos) {
+    name = spec.substr(0, colon);
+    source = spec.substr(colon + 1);
+  }
+  const int kind = port_backend_from_name(name);
+  if (kind < 0 || (!source.empty() && kind != kBackendEmulator) ||
+      (colon != std::string::npos && source.empty())) {
+    if (error)
+      *error = "Unknown decoder '" + spec + "' (auto, ppdev, direct, emulator or emulator:<source>).";
+    return 1;
+  }
+  if (kind == kBackendEmulator && !source.empty()) {
+    EmuConfig check;
+    if (parse_emu_source(source, &check, error) != 0) return 1;
+    record->emu_source = source;
+  }
+  record->port_backend = kind;
+  return 0;
+}
+
+namespace {
+int install(const RECORD_INFO* record, std::string* error) {
   switch (record->port_backend) {
     case kBackendAuto:
       set_port(nullptr);
@@ -131,9 +181,10 @@ int install_port_backend(const RECORD_INFO* record, std::string* error) {
       return 0;
     }
     default:
-      if (error) *error = "unknown decoder backend " + std::to_string(record->port_backend);
+      *error = "Unknown decoder backend " + std::to_string(record->port_backend) + ".";
       return 1;
   }
 }
+}  // namespace
 
 }  // namespace kelo

@@ -79,5 +79,15 @@ std::string ppdev_device_for(unsigned long base, const std::string& proc_dir);
 // emulator `emu_source` and `emu_pacing`). 0 on success; otherwise 1 and
 // `error` says why (the previous backend stays installed).
 int install_port_backend(const RECORD_INFO* record, std::string* error);
+// The same, done only when the record asks for something other than what
+// was last installed, and never over a backend installed with set_port()
+// (tests, tools). The selection layer calls it before it uses the port, so
+// the preferences and the command line take effect without more wiring.
+int ensure_port_backend(const RECORD_INFO* record, std::string* error);
+
+// "-decoder" values: "auto", "ppdev", "direct", "emulator" or
+// "emulator:<source>" (emulator.h describes the source). Sets
+// `port_backend` and `emu_source` of the record; 0, or 1 with a message.
+int apply_decoder_spec(const std::string& spec, RECORD_INFO* record, std::string* error);
 
 }  // namespace kelo

@@ -18,6 +18,7 @@ namespace {
 constexpr uint8_t kPowerOnControl = 0x0C;  // init high, select-in high: normal mode
 constexpr uint8_t kPowerOnMask = 0x7E;     // every channel group and the housekeeping words
 constexpr int64_t kUsPerSec = 1000000;
+constexpr uint8_t kChannelGroupBits = 0x7C;  // mask bits of channel groups 1-5
 
 int64_t steady_us() {
   using namespace std::chrono;
@@ -65,9 +66,10 @@ struct DecoderEmulator::State {
     if (mode == 0) {
       if (cfg.hw_dectype == 0) {
         // Decoder/generator hardware: the mode line low runs the built-in
-        // generator. HRI and raw recording select no channels (mask 0x00)
-        // and get its HRI frames; an HRPT selection gets HRPT frames.
-        if (mask == 0) {
+        // generator. HRI and raw recording select no channel group (the
+        // windows send 0x00, batch HRI only the housekeeping bit 0x02) and
+        // get its HRI frames; an HRPT selection gets HRPT frames.
+        if ((mask & kChannelGroupBits) == 0) {
           if (!gen_hri) gen_hri = make_pattern_source(true);
           return gen_hri.get();
         }

@@ -14,6 +14,17 @@ namespace kelo {
 
 namespace {
 
+// Puts the backend the record asks for in place before the port is used; a
+// source that cannot be opened is reported once, in the station's words.
+bool backend_ready(const RECORD_INFO* record) {
+  static std::string last_error;
+  std::string error;
+  if (ensure_port_backend(record, &error) == 0) return true;
+  if (error != last_error) gui().message("Error", error);
+  last_error = error;
+  return false;
+}
+
 unsigned base_of(const RECORD_INFO* record) { return static_cast<unsigned>(record->port_address); }
 
 void acknowledge(const RECORD_INFO* record) {
@@ -25,6 +36,7 @@ void acknowledge(const RECORD_INFO* record) {
 // Waits for sync (want_sync) or loss of sync: `target` consecutive words with
 // bit 11 as wanted. Events are handled every `event_passes`-th pass.
 int wait_for_sync_state(RECORD_INFO* record, int n, bool want_sync, int event_passes) {
+  if (!backend_ready(record)) return 0;
   if (ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) != 0) return 0;
   // The run counter and the target compare unsigned: a negative n or width
   // makes the target huge rather than met at once.
@@ -131,6 +143,7 @@ void select_channel_pp(const int* list, RECORD_INFO* record, int repeat) {
 int get_ppreg(int port_addr) { return port_inb(static_cast<unsigned>(port_addr)); }
 
 int read_parsigs(RECORD_INFO* record, std::vector<uint16_t>* samples, int count, int pre) {
+  if (!backend_ready(record)) return 0;
   if (ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) != 0) return 0;
   const unsigned base = base_of(record);
   const unsigned ctl = base + kPortControl;
@@ -177,6 +190,7 @@ std::vector<ParSignal> split_parsigs(const std::vector<uint16_t>& samples, int b
 
 int Open_HWConnect(RECORD_INFO* record) {
   if (record->port_type == kPortTypeUsb || record->port_type == kPortTypeEth) return 0;
+  if (!backend_ready(record)) return 0;
   return ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) == 0 ? 1 : 0;
 }
 
