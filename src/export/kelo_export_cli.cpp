@@ -29,7 +29,7 @@ namespace kelo {
 
 namespace {
 
-constexpr double kPi = 3.1415926;  // the station's value of pi, everywhere
+constexpr double kStationPi = 3.1415926;  // the station's value of pi, everywhere
 constexpr int kExitOk = 0;
 constexpr int kExitFail = 1;
 constexpr int kExitUsage = 2;
@@ -525,7 +525,7 @@ bool auto_luminance(PIC_INFO* pic, VIEW_INFO* view) {
 
 std::string fmt_deg(double rad) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.4f", rad * 180.0 / kPi);
+  std::snprintf(buf, sizeof buf, "%.4f", rad * 180.0 / kStationPi);
   return buf;
 }
 

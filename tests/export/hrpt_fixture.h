@@ -29,6 +29,9 @@ struct FixtureSpec {
   int width = 64;
   int lines = 12;
   uint16_t id_word = 0x79;  // NOAA 19 (address 15), channel 3A
+  KEPLER kepler;            // stored in the header (zero: no orbit)
+  // Picture time of line 0 (computer clock): 2009-03-05 12:34:56.
+  int year = 109, yday = 63, mon = 2, mday = 5, hour = 12, min = 34, sec = 56;
 };
 
 // The words of line y as the recorder would store them.
@@ -64,13 +67,14 @@ inline bool write_fixture(const std::string& path, const FixtureSpec& s) {
   pic.height = s.lines;
   pic.scan_dir = 1;
   for (int n = 0; n <= kMaxChannels; n++) pic.chan_present[n] = s.presence[n];
-  pic.orbit.start_tm.tm_year = 109;
-  pic.orbit.start_tm.tm_mon = 2;
-  pic.orbit.start_tm.tm_mday = 5;
-  pic.orbit.start_tm.tm_hour = 12;
-  pic.orbit.start_tm.tm_min = 34;
-  pic.orbit.start_tm.tm_sec = 56;
-  pic.orbit.start_tm.tm_yday = 63;
+  pic.orbit.start_tm.tm_year = s.year;
+  pic.orbit.start_tm.tm_mon = s.mon;
+  pic.orbit.start_tm.tm_mday = s.mday;
+  pic.orbit.start_tm.tm_hour = s.hour;
+  pic.orbit.start_tm.tm_min = s.min;
+  pic.orbit.start_tm.tm_sec = s.sec;
+  pic.orbit.start_tm.tm_yday = s.yday;
+  pic.kepler = s.kepler;
   if (!pic.pic_fp.open(path, "wb")) return false;
   if (write_hrpt1_hdr(&pic) != 0) return false;
   FRAME_GEOM g = calc_hrptframeinfo(s.kind, s.presence, s.width);

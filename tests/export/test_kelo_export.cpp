@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "export/hrpt_fixture.h"
+#include "orbit/parse_norad.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -237,6 +239,69 @@ TEST_F(ExportCli, RenderDrawsWhatTheMainWindowShows) {
   CliRun again = run({"in.10b", "--render", "64x20", "-o", "view.ppm"});
   EXPECT_EQ(again.rc, 1);
   EXPECT_EQ(again.err, "ERROR: file view.ppm exists; give --force to overwrite it\n");
+}
+
+// Central angle in degrees between two "lon,lat" texts (degrees).
+double arc_between(const std::string& a, const std::string& b) {
+  double lon1 = 0, lat1 = 0, lon2 = 0, lat2 = 0;
+  char c = 0;
+  std::istringstream(a) >> lon1 >> c >> lat1;
+  std::istringstream(b) >> lon2 >> c >> lat2;
+  const double rad = 3.14159265358979 / 180.0;
+  double h = std::pow(std::sin((lat2 - lat1) * rad / 2), 2) +
+             std::cos(lat1 * rad) * std::cos(lat2 * rad) * std::pow(std::sin((lon2 - lon1) * rad / 2), 2);
+  return 2 * std::asin(std::sqrt(h)) / rad;
+}
+
+TEST(ExportCliOrbit, PositionsFollowTheGroundTrack) {
+  test::TempDir dir;
+  test::ScopedCwd cwd(dir.path());
+  test::FixtureSpec spec;
+  spec.width = 2048;
+  spec.lines = 20;
+  spec.presence[0] = 0;
+  // NOAA 19, elements of 27 September 2020; the pass half an hour later.
+  ASSERT_EQ(parse_norad_lines("1 33591U 09005A   20271.10459514  .00000036  00000-0  44902-4 0  9998",
+                              "2 33591  99.1973 279.1029 0014510 147.6332 212.5731 14.12432861599745",
+                              &spec.kepler),
+            1);
+  spec.year = 120;
+  spec.yday = 270;
+  spec.mon = 8;
+  spec.mday = 27;
+  spec.hour = 3;
+  spec.min = 0;
+  spec.sec = 0;
+  ASSERT_TRUE(test::write_fixture("orbit.10b", spec));
+
+  auto where = [](const std::string& xy) {
+    CliRun r = run({"orbit.10b", "--lonlat", xy});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), ','), 1) << r.out;
+    return r.out;
+  };
+  std::string first = where("1024,0");
+  std::string last = where("1024,19");
+  double lon = 0, lat = 0;
+  char comma = 0;
+  std::istringstream(first) >> lon >> comma >> lat;
+  EXPECT_LE(std::abs(lat), 90.0);
+  EXPECT_LE(std::abs(lon), 360.0);
+  // 19 lines are 19/6 s; a 102-minute orbit covers 360 degrees in 6120 s,
+  // so the nadir moves about 0.19 degrees of arc.
+  double along = arc_between(first, last);
+  EXPECT_GT(along, 0.15) << first << " " << last;
+  EXPECT_LT(along, 0.23) << first << " " << last;
+  // Across the scan (+-55.4 degrees from 850 km) the swath is some 26
+  // degrees of arc wide.
+  double across = arc_between(where("0,0"), where("2047,0"));
+  EXPECT_GT(across, 20.0);
+  EXPECT_LT(across, 32.0);
+
+  // The probe tells the same position.
+  CliRun p = run({"orbit.10b", "--probe", "1024,0"});
+  ASSERT_EQ(p.rc, 0) << p.err;
+  EXPECT_NE(p.out.find("lonlat " + first), std::string::npos) << p.out;
 }
 
 }  // namespace
