@@ -16,4 +16,5 @@ kelo_add_test(kelo_test_render SOURCES
   tests/view/test_mapping.cpp
   tests/view/test_lumi.cpp
   tests/orbit/test_draw_satpos.cpp
+  tests/view/test_draw.cpp
 )

@@ -91,12 +91,18 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Windo
   LineSet lines(words, n);
   std::vector<uint16_t> r, g, b;
   std::vector<uint8_t> marks;
+  std::vector<uint16_t> temp_line;
+  std::vector<uint16_t*> temp_set;
   const bool with_marks = pic->file_type == kKindHRI && view->grid_on;
   try {
     r.assign(static_cast<size_t>(line_len), 0);
     g.assign(static_cast<size_t>(line_len), 0);
     b.assign(static_cast<size_t>(line_len), 0);
     if (with_marks) marks.assign(static_cast<size_t>(std::max(line_len, kHriMarkBytes)), 0);
+    if (temp_mode) {
+      temp_line.assign(static_cast<size_t>(line_len), 0);
+      temp_set.assign(static_cast<size_t>(n), nullptr);
+    }
   } catch (const std::bad_alloc&) {
     lines = LineSet();
   }
@@ -129,8 +135,16 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Windo
     } else if (!temp_mode) {
       draw_a_line_bw(lines[0], line_len, W, y, xmap.data(), lummap.data(), pic->lut_size - 1, canvas, view);
     } else {
-      if (just_read) map_noaatemp(lines.get(), n, &cal, pic, view);
-      draw_a_line_func(lines[0], line_len, W, y, xmap.data(), lummap.data(), canvas, view, map_temp);
+      // The temperatures go into a copy of the first line: converting the
+      // set in place would convert a buffer twice when it comes round again
+      // without being re-read (past the end of the file).
+      if (just_read) {
+        std::copy(lines[0], lines[0] + line_len, temp_line.begin());
+        temp_set[0] = temp_line.data();
+        for (int i = 1; i < n; ++i) temp_set[static_cast<size_t>(i)] = lines[i];
+        map_noaatemp(temp_set.data(), n, &cal, pic, view);
+      }
+      draw_a_line_func(temp_line.data(), line_len, W, y, xmap.data(), lummap.data(), canvas, view, map_temp);
     }
     if (view->mark_faulty) {
       const int mark = faulty_mark(pic->file_type, status);

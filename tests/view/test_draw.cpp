@@ -1,0 +1,346 @@
+// The picture pass on synthetic recordings: exact rows where the pattern
+// makes them easy to work out, and golden checksums for the whole canvas.
+//
+// The golden pictures were looked at once: set KELO_GOLDEN_DIR to a folder to
+// get every render of this file written there as a PPM.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "files/file.h"
+#include "files/hrpt1_read.h"
+#include "files/hrpt1_write.h"
+#include "support/temp_dir.h"
+#include "view/data_proc.h"
+#include "view/draw.h"
+#include "view/mapping.h"
+#include "view/render.h"
+
+namespace kelo {
+namespace {
+
+constexpr int kLines = 64;
+constexpr int kWidth = 2048;
+constexpr int kBrightLine = 20;  // channel 1 all 1023
+constexpr int kNoSyncLine = 30;  // its frame sync words are lost
+constexpr int kSpeckleLine = 45;
+constexpr int kCw = 256, kCh = 64;
+
+// AVHRR header words the calibration reads (see the frame layout).
+constexpr int kPrtWord = 17;    // 17, 18, 19
+constexpr int kBackScan = 19;   // 19 + ch + 3i
+constexpr int kSpaceView = 50;  // 50 + ch + 5i
+constexpr uint16_t kPrtCount = 400;
+constexpr uint16_t kBlackBodyCount = 400;
+constexpr uint16_t kSpaceCount = 990;
+
+uint16_t ch1(int x, int line) {
+  if (line == kBrightLine) return 1023;
+  if (line == kSpeckleLine && x % 97 == 50) return 1023;  // lone bright pixels
+  return static_cast<uint16_t>(x * 1023 / 2047);
+}
+uint16_t ch2(int x, int line) {
+  if (x >= 512 && x < 1024 && line >= 16 && line < 32) return 0;  // a dark block
+  return static_cast<uint16_t>(line * 1023 / 63);
+}
+// Channel 4: sixteen bands from the blackbody count (warm) towards space (cold).
+uint16_t ch4(int x, int) { return static_cast<uint16_t>(kBlackBodyCount + (x / 128) * 590 / 15); }
+
+std::string write_pass(const test::TempDir& dir) {
+  auto pic = std::make_unique<PIC_INFO>();
+  pic->file_type = kKindHRPT;
+  pic->sat_name = "NOAA 15";
+  pic->width = kWidth;
+  pic->height = kLines;
+  pic->scan_dir = 1;
+  pic->orientation = 3;
+  for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
+  KEPLER& k = pic->kepler;
+  k.epoch_year = 124;
+  k.epoch_day = 100.5f;
+  k.inclination = 1.7227f;  // 98.7 degrees
+  k.raan = 1.0f;
+  k.eccentricity = 0.001f;
+  k.perigee = 1.5f;
+  k.anomaly = 2.0f;
+  k.motion = 14.2f;
+  k.revnum = 1000;
+  BrokenTime t{};
+  t.tm_year = 124;
+  t.tm_mon = 3;
+  t.tm_mday = 10;
+  t.tm_yday = 100;
+  t.tm_hour = 12;
+  t.tm_min = 25;  // the pass crosses the equator near the left edge
+  pic->orbit.start_tm = t;
+  pic->orbit.start_tm_comp = t;
+  pic->orbit.use_sattime = 1;
+  pic->frame = calc_hrptframeinfo(kKindHRPT, pic->chan_present, kWidth);
+  const std::string path = dir.file("pass.hrp");
+  EXPECT_TRUE(pic->pic_fp.open(path, "wb"));
+  EXPECT_EQ(write_hrpt1_hdr(pic.get()), 0);
+  const FRAME_GEOM& g = pic->frame;
+  EXPECT_EQ(g.hdr_words, 750);
+  EXPECT_EQ(g.n_channels, 5);
+  for (int line = 0; line < kLines; ++line) {
+    std::vector<uint16_t> w(static_cast<size_t>(g.words_padded), 0);
+    for (int i = 0; i < kHrptSyncWords; ++i) w[i] = line == kNoSyncLine ? 0 : kHrptSync[i];
+    for (int i = 0; i < 3; ++i) w[kPrtWord + i] = kPrtCount;
+    for (int ch = 3; ch <= 5; ++ch)
+      for (int i = 0; i < 10; ++i) {
+        w[kBackScan + ch + 3 * i] = kBlackBodyCount;
+        w[kSpaceView + ch + 5 * i] = kSpaceCount;
+      }
+    for (int x = 0; x < kWidth; ++x) {
+      uint16_t* px = &w[static_cast<size_t>(g.hdr_words + x * g.n_channels)];
+      px[0] = ch1(x, line);
+      px[1] = ch2(x, line);
+      px[2] = 500;
+      px[3] = ch4(x, line);
+      px[4] = static_cast<uint16_t>(1023 - ch1(x, line));
+    }
+    EXPECT_EQ(write_hrpt1_line(pic.get(), w.data(), line == kNoSyncLine ? 0x01 : 0x0D), 1);
+  }
+  pic->pic_fp.close();
+  return path;
+}
+
+struct Render {
+  std::unique_ptr<PIC_INFO> pic = std::make_unique<PIC_INFO>();
+  std::unique_ptr<VIEW_INFO> view = std::make_unique<VIEW_INFO>();
+  DRAWABLE_INFO canvas;
+  explicit Render(const std::string& path) {
+    pic->path = path;
+    EXPECT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
+    view->gamma = 1.0f;
+    for (int& c : view->chan_sel) c = 0;
+    view->chan_sel[1] = 1;
+  }
+  int draw(const char* name) {
+    const int rc = render_view(pic.get(), view.get(), &canvas, kCw, kCh);
+    if (const char* out = std::getenv("KELO_GOLDEN_DIR"))
+      write_canvas_ppm(&canvas, std::string(out) + "/" + name + ".ppm");
+    return rc;
+  }
+  const uint8_t* px(int x, int y) const { return &canvas.rgb_buf[(static_cast<size_t>(y) * kCw + x) * 3]; }
+  uint64_t checksum() const {  // FNV-1a, 64 bits
+    uint64_t h = 1469598103934665603ull;
+    for (uint8_t b : canvas.rgb_buf) h = (h ^ b) * 1099511628211ull;
+    return h;
+  }
+};
+
+class PicturePass : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new test::TempDir;
+    path_ = write_pass(*dir_);
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    dir_ = nullptr;
+  }
+  static test::TempDir* dir_;
+  static std::string path_;
+};
+test::TempDir* PicturePass::dir_ = nullptr;
+std::string PicturePass::path_;
+
+TEST_F(PicturePass, GreyRampPlantedLineAndMirror) {
+  Render r(path_);
+  ASSERT_EQ(r.pic->width, kWidth);
+  ASSERT_EQ(r.pic->height, kLines);
+  ASSERT_EQ(r.view->lmin, 0);
+  ASSERT_EQ(r.view->lmax, 1023);
+  ASSERT_EQ(r.draw("grey"), 0);
+  // Row 0: canvas column x shows picture column 8x; level -> 256 grey steps.
+  for (int x = 0; x < kCw; ++x) {
+    const int level = 8 * x * 1023 / 2047;
+    const int grey = std::min(level * 256 / 1023, 255);
+    ASSERT_EQ(r.px(x, 0)[0], grey) << x;
+    ASSERT_EQ(r.px(x, 0)[2], grey) << x;
+  }
+  for (int x = 0; x < kCw; ++x) ASSERT_EQ(r.px(x, kBrightLine)[1], 255) << x;
+  EXPECT_EQ(r.view->hist[1023], kCw + 2);  // the bright line and two of the speckles
+  EXPECT_EQ(r.checksum(), 3286544915562141059ull);
+  const std::vector<uint8_t> normal = r.canvas.rgb_buf;
+
+  // Seen from the south: column x shows what column 256 - x showed.
+  r.view->orientation = 4;
+  ASSERT_EQ(r.draw("grey_mirrored"), 0);
+  for (int y : {0, 40})
+    for (int x = 1; x < kCw; ++x)
+      ASSERT_EQ(r.px(x, y)[0], normal[(static_cast<size_t>(y) * kCw + (kCw - x)) * 3]) << x << "," << y;
+  EXPECT_EQ(r.px(0, 0)[0], 255);  // the last picture column, level 1023
+  EXPECT_EQ(r.checksum(), 559059270875298134ull);
+}
+
+TEST_F(PicturePass, FaultyLinesMarked) {
+  Render r(path_);
+  ASSERT_EQ(r.draw("unmarked"), 0);
+  const std::vector<uint8_t> plain = r.canvas.rgb_buf;
+  r.view->mark_faulty = 1;
+  ASSERT_EQ(r.draw("marked"), 0);
+  for (int y = 0; y < kCh; ++y) {
+    const bool own = y == kNoSyncLine;                          // red
+    const bool next = y == kNoSyncLine - 1 || y == kLines - 1;  // yellow: next line lacks sync / no next line
+    for (int x = 0; x < kCw; ++x) {
+      const uint8_t* p = r.px(x, y);
+      const uint8_t* q = &plain[(static_cast<size_t>(y) * kCw + x) * 3];
+      if (x < 5 && (own || next)) {
+        EXPECT_EQ(p[0], 255) << x << "," << y;
+        EXPECT_EQ(p[1], next ? 255 : 0) << x << "," << y;
+        EXPECT_EQ(p[2], 0) << x << "," << y;
+      } else {
+        ASSERT_TRUE(p[0] == q[0] && p[1] == q[1] && p[2] == q[2]) << x << "," << y;
+      }
+    }
+  }
+  EXPECT_EQ(r.checksum(), 12229757854988728164ull);
+}
+
+TEST_F(PicturePass, SecondChannelAndRgbMix) {
+  Render r(path_);
+  r.view->chan_sel[1] = 0;
+  r.view->chan_sel[2] = 1;
+  ASSERT_EQ(r.draw("channel2"), 0);
+  // Vertical ramp with the dark block at columns 64..127, rows 16..31.
+  for (int y = 0; y < kCh - 1; ++y) {  // (the last record has no successor and reads as nothing)
+    const int grey = std::min((y * 1023 / 63) * 256 / 1023, 255);
+    EXPECT_EQ(r.px(10, y)[0], grey) << y;
+    EXPECT_EQ(r.px(100, y)[0], (y >= 16 && y < 32) ? 0 : grey) << y;
+  }
+  EXPECT_EQ(r.checksum(), 5694194190189469123ull);
+
+  // Red from channel 1, green from channel 2, blue from channel 5.
+  r.view->rgb_map = 1;
+  for (int ch = 0; ch <= kMaxChannels; ++ch) {
+    r.view->map_used[ch] = ch == 1 || ch == 2 || ch == 5;
+    r.view->map_wr[ch] = ch == 1 ? 1.0f : 0.0f;
+    r.view->map_wg[ch] = ch == 2 ? 1.0f : 0.0f;
+    r.view->map_wb[ch] = ch == 5 ? 1.0f : 0.0f;
+  }
+  ASSERT_EQ(r.draw("rgb"), 0);
+  for (int x : {0, 100, 255}) {
+    const int lr = 8 * x * 1023 / 2047;
+    EXPECT_EQ(r.px(x, 5)[0], std::min(lr * 256 / 1023, 255)) << x;
+    EXPECT_EQ(r.px(x, 5)[2], std::min((1023 - lr) * 256 / 1023, 255)) << x;
+    EXPECT_EQ(r.px(x, 5)[1], std::min((5 * 1023 / 63) * 256 / 1023, 255)) << x;
+  }
+  EXPECT_EQ(r.checksum(), 9043434232259124727ull);
+}
+
+TEST_F(PicturePass, TemperatureBands) {
+  Render r(path_);
+  r.view->chan_sel[1] = 0;
+  r.view->chan_sel[4] = 1;
+  r.view->temperature = 1;
+  ASSERT_EQ(r.draw("temperature"), 0);
+  // Sixteen bands of one temperature each (128 picture columns = 16 canvas
+  // columns): uniform inside a band, different from band to band up to the
+  // coldest two, which both lie below -70 C.
+  for (int band = 0; band < 16; ++band) {
+    const uint8_t* first = r.px(band * 16, 3);
+    for (int x = band * 16; x < band * 16 + 16; ++x)
+      for (int k = 0; k < 3; ++k) ASSERT_EQ(r.px(x, 3)[k], first[k]) << band << " " << x;
+    if (band > 0) {
+      const uint8_t* prev = r.px(band * 16 - 1, 3);
+      EXPECT_EQ(prev[0] == first[0] && prev[1] == first[1] && prev[2] == first[2], band == 15) << band;
+    }
+  }
+  // Every row shows the same field, the last one too (a buffer that comes
+  // round again unread is not converted twice).
+  for (int x = 0; x < kCw; ++x)
+    for (int k = 0; k < 3; ++k) ASSERT_EQ(r.px(x, kCh - 1)[k], r.px(x, 0)[k]) << x;
+  // Only temperature bins were counted: nothing in level 500 of raw counts.
+  int counted = 0;
+  for (int v : r.view->hist) counted += v;
+  EXPECT_EQ(counted, kCw * kCh);
+  EXPECT_EQ(r.checksum(), 17501888962045911939ull);
+  // Temperature set but only channel 2 shown: grey.
+  r.view->chan_sel[4] = 0;
+  r.view->chan_sel[2] = 1;
+  ASSERT_EQ(r.draw("temperature_off"), 0);
+  EXPECT_EQ(r.px(10, 62)[0], 251);  // line 62: 1006 -> 251
+  EXPECT_EQ(r.px(10, 62)[1], 251);
+}
+
+TEST_F(PicturePass, GridLinearisedAndDespeckled) {
+  Render r(path_);
+  ASSERT_EQ(r.pic->orbit.valid, 1);
+  r.view->grid_on = 1;
+  r.view->grid_rgb[0] = 255;
+  ASSERT_EQ(r.draw("grid"), 0);
+  int grid = 0;
+  for (int y = 0; y < kCh; ++y)
+    for (int x = 0; x < kCw; ++x) grid += r.px(x, y)[0] == 255 && r.px(x, y)[1] == 0 && r.px(x, y)[2] == 0;
+  EXPECT_GT(grid, 20);
+  EXPECT_EQ(r.checksum(), 6328029599756002259ull);
+
+  Render s(path_);
+  s.view->linearize = 1;
+  ASSERT_EQ(s.draw("linearised"), 0);
+  // The edges of the scan are widened: screen column 32 shows a picture
+  // column left of 256 (where it lies unstraightened), column 224 one right
+  // of 1792, and the middle stays the middle; each shows its ramp grey.
+  const int left = scrx2picx(32, s.view.get(), s.pic.get());
+  const int right = scrx2picx(224, s.view.get(), s.pic.get());
+  EXPECT_LT(left, 256 - 50);
+  EXPECT_GT(right, 1792 + 50);
+  EXPECT_NEAR(scrx2picx(128, s.view.get(), s.pic.get()), 1024, 8);
+  EXPECT_EQ(s.px(32, 0)[0], std::min((left * 1023 / 2047) * 256 / 1023, 255));
+  EXPECT_EQ(s.px(224, 0)[0], std::min((right * 1023 / 2047) * 256 / 1023, 255));
+  EXPECT_EQ(s.checksum(), 6668183539121339966ull);
+
+  Render d(path_);
+  d.view->despeckle_on = 1;
+  d.view->desp_ulimit = 100;
+  d.view->desp_llimit = 200;
+  ASSERT_EQ(d.draw("despeckled"), 0);
+  // Row y shows line y + 1 filtered (the middle of three). The lone bright
+  // pixels of line 45 (canvas columns 79 and 176) take the line above.
+  for (int x : {0, 78, 79, 80, 176}) {
+    EXPECT_EQ(d.px(x, kSpeckleLine - 1)[0], std::min((8 * x * 1023 / 2047) * 256 / 1023, 255)) << x;
+  }
+  EXPECT_EQ(d.px(100, kBrightLine - 1)[0], 255);
+  EXPECT_EQ(d.px(0, kBrightLine - 1)[0], 0);  // first pixel: the upper line's sample
+  Render plain(path_);
+  ASSERT_EQ(plain.draw("speckled"), 0);
+  EXPECT_EQ(plain.px(79, kSpeckleLine)[0], 255);
+  EXPECT_EQ(plain.px(176, kSpeckleLine)[0], 255);
+  EXPECT_EQ(d.checksum(), 14039585232754489566ull);
+}
+
+TEST(PicturePassEdges, NothingToDraw) {
+  auto pic = std::make_unique<PIC_INFO>();
+  auto view = std::make_unique<VIEW_INFO>();
+  DRAWABLE_INFO c;
+  renew_rgbbuf(&c, 8, 8);
+  EXPECT_EQ(draw_pic_canvas(pic.get(), view.get(), &c, nullptr), 0);  // no open file
+  EXPECT_EQ(draw_pic(pic.get(), view.get(), nullptr), 0);
+  EXPECT_EQ(faulty_mark(kKindHRPT, 0x0D), 2);
+  EXPECT_EQ(faulty_mark(kKindHRPT, 0xE1), 1);
+  EXPECT_EQ(faulty_mark(kKindHRPT, 0xED), 0);
+  EXPECT_EQ(faulty_mark(kKindAHRPT, 0x01), 3);
+  EXPECT_EQ(faulty_mark(kKindHRI, 0x0D), 1);
+  EXPECT_EQ(faulty_mark(kKindHRI, 0xE1), 0);
+  EXPECT_EQ(faulty_mark(kKindGIF, 0), 0);
+  EXPECT_EQ(write_canvas_ppm(&c, "/nonexistent-dir/x.ppm"), 'o');
+  DRAWABLE_INFO none;
+  EXPECT_EQ(write_canvas_ppm(&none, "/tmp/never.ppm"), 'p');
+}
+
+TEST(PicturePassEdges, PpmBytes) {
+  test::TempDir dir;
+  DRAWABLE_INFO c;
+  renew_rgbbuf(&c, 2, 1);
+  draw_rgbpoint(&c, KColor{1, 2, 3}, 0, 0);
+  draw_rgbpoint(&c, KColor{250, 251, 252}, 1, 0);
+  ASSERT_EQ(write_canvas_ppm(&c, dir.file("a.ppm")), 0);
+  EXPECT_EQ(test::read_file(dir.file("a.ppm")), std::string("P6\n2 1\n255\n\x01\x02\x03\xfa\xfb\xfc", 17));
+}
+
+}  // namespace
+}  // namespace kelo
