@@ -1,1 +1,12 @@
-# Sources, tests, benchmarks and fuzz targets of this area are listed here.
+# Recording engines (HRPT/CHRPT, HRI, raw) and unattended batch recording.
+target_sources(kelo_core PRIVATE
+  src/record/rec_common.cpp
+  src/record/hrpt_rec_pp.cpp
+  src/record/hri_rec_pp.cpp
+  src/record/rawd_rec_pp.cpp
+  src/record/batch.cpp
+)
+
+kelo_add_test(kelo_test_recording SOURCES
+  tests/record/test_recording.cpp
+)

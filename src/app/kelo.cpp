@@ -7,12 +7,15 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/cmdline.h"
 #include "app/gui_seam.h"
 #include "app/misc.h"
 #include "app/prefer.h"
 #include "app/records.h"
+#include "record/batch.h"
+#include "record/port.h"
 
 using namespace kelo;
 
@@ -47,8 +50,14 @@ int main(int argc, char** argv) {
   // 7. Batch recording: no window, ever.
   if (record->batch != 0) {
     headless_gui().to_log = true;
-    std::fputs("ERROR: batch recording is not part of this build yet.\n", stderr);
-    return 1;
+    std::string error;
+    if (install_port_backend(record.get(), &error) != 0) {
+      log_message("Error: %s", error.c_str());
+      std::fprintf(stderr, "ERROR: %s\n", error.c_str());
+      return 1;
+    }
+    // A station's scheduler sees a recording that could not start.
+    return do_batch(record.get(), picture.get(), view.get());
   }
 
   // 8.-12. The picture and the main window.

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/cmdline.h"
 #include "app/gui_seam.h"
@@ -19,14 +20,36 @@ namespace {
 
 constexpr const char* kAllChannels = "0123456789";  // 'a': '0' is channel 10
 
-// The seam of a batch run: no windows; the event processing that the
-// decoder's waits do is where a stop signal reaches the recording.
-class BatchGui : public HeadlessGui {
+// The seam of a batch run, laid over the seam in use: no windows, every
+// message also into the log, and the event processing that the engines and
+// the decoder's waits do is where a stop signal reaches the recording.
+class BatchGui : public GuiSeam {
  public:
-  explicit BatchGui(RECORD_INFO* rec) : rec_(rec) { to_log = true; }
-  void process_events() override { rec_poll_stop(rec_); }
+  BatchGui(GuiSeam& inner, RECORD_INFO* rec) : inner_(inner), rec_(rec) {}
+  void process_events() override {
+    inner_.process_events();
+    rec_poll_stop(rec_);
+  }
+  void message(const std::string& title, const std::string& text) override {
+    inner_.message(title, text);
+    log_message("%s: %s", title.c_str(), text.c_str());
+  }
+  int choice(const std::string& title, const std::vector<std::string>& labels,
+             const std::string& text) override {
+    return inner_.choice(title, labels, text);
+  }
+  void set_entry_text(const std::string&, const std::string&, const std::string&) override {}
+  DRAWABLE_INFO* canvas(WindowHandle) override { return nullptr; }
+  void refresh_rows(WindowHandle, int, int) override {}
+  WindowHandle progress_begin(WindowHandle, const std::string&, bool) override { return nullptr; }
+  int progress_update(WindowHandle, int, int) override { return 0; }
+  void progress_end(WindowHandle) override {}
+  bool escape_pressed() override { return false; }
+  void quit_main_loop() override {}
+  void sleep_ms(int ms) override { inner_.sleep_ms(ms); }
 
  private:
+  GuiSeam& inner_;
   RECORD_INFO* rec_;
 };
 
@@ -94,12 +117,6 @@ int do_batch(RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
   if (chan.find('g') != std::string::npos) rec->gen_request = 1;
   if (chan.find('a') != std::string::npos) chan = kAllChannels;
 
-  std::string backend_error;
-  if (install_port_backend(rec, &backend_error) != 0) {
-    log_message("Error: %s", backend_error.c_str());
-    std::fprintf(stderr, "ERROR: %s\n", backend_error.c_str());
-    return 1;
-  }
   if (ioperm(static_cast<unsigned long>(rec->port_address), kPortRegisters, 1) != 0) {
     log_message("Error: Can't access Parallel port with address 0x%x.", rec->port_address);
     return 1;
@@ -118,7 +135,8 @@ int do_batch(RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
   int list[kSelListLen] = {};
   batch_channels(chan.c_str(), chrpt, chrpt || hrpt, list, rec->chan_sel);
 
-  BatchGui seam(rec);
+  GuiSeam& outer = gui();
+  BatchGui seam(outer, rec);
   set_gui(&seam);
   StopSignals signals;
   select_channel_pp(list, rec, 1);
@@ -138,7 +156,7 @@ int do_batch(RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
   }
   int sig = rec_stop_signal(true);
   if (sig != 0) log_message("Recording stopped by signal %d.", sig);
-  set_gui(nullptr);
+  set_gui(&outer == &headless_gui() ? nullptr : &outer);
   return 0;
 }
 

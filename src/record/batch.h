@@ -7,7 +7,8 @@
 
 namespace kelo {
 
-// 1 when the port (or the chosen port backend) cannot be used, otherwise 0
+// The port backend (real port or emulator) must be installed before.
+// 1 when the port cannot be used, otherwise 0
 // once the recording has ended (or at once for a satellite word it does not
 // know). SIGTERM and SIGINT end the pass in progress as Stop would: its file
 // keeps its frames and its header carries their count.

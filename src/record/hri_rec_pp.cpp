@@ -209,8 +209,8 @@ int Recordpp_one_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* r
   int prev = 0, out_of_sync = 0;
   bool first = true, write_failed = false;
   while (rec->active) {
-    if (!rec->batch) gui().process_events();
-    if (rec_poll_stop(rec)) break;
+    gui().process_events();  // in batch mode: where a stop signal arrives
+    if (rec_poll_stop(rec) || !rec->active) break;
     // A generator test run in batch mode ends after a fixed number of frames;
     // the frame being collected then is still stored.
     if (rec->batch && rec->gen_mode && frames > kHriGeneratorFrames) rec->active = 0;

@@ -254,9 +254,10 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
   int out_of_sync = 0;
   bool write_failed = false;
   while (rec->active) {
-    if (!rec->batch) gui().process_events();
-    if (rec_poll_stop(rec)) break;
-    if (!rec->active) break;
+    // In batch mode the seam has no windows; its event processing is where a
+    // stop signal reaches the pass.
+    gui().process_events();
+    if (rec_poll_stop(rec) || !rec->active) break;
     int s = get_hrpt_frame(frame.data(), rec);
     if (!first) {
       if (s != 0 && prev == 0) show(rec_wnd, "Recording", "Restored.");

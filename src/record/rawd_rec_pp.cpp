@@ -104,7 +104,7 @@ int Recordpp_one_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
   bool first = true, write_failed = false;
   while (rec->active) {
     gui().process_events();
-    if (rec_poll_stop(rec)) break;
+    if (rec_poll_stop(rec) || !rec->active) break;
     int s = getpp_rawd_frame(words.data(), rec);
     if (!first) {
       if (s != 0 && prev == 0) show(rec_wnd, "Recording    ", "Signal restored");
@@ -127,7 +127,8 @@ int Recordpp_one_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
   }
   if (rec->save_rec && !rec_close_checked(rec)) write_failed = true;
   if (write_failed) {
-    rec_error(rec, main_wnd, "Write error on " + rec->rec_file + ": the file keeps the blocks that reached the disk.");
+    rec_error(rec, main_wnd,
+              "Write error on " + rec->rec_file + ": the file keeps the blocks that reached the disk.");
     rec->active = 0;
   }
   show(rec_wnd, "Recording    ", "Stop");

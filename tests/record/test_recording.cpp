@@ -1,0 +1,508 @@
+// The recording engines and batch mode, driven end to end through the
+// decoder emulator: what a station gets on disk and in its log.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/gui_seam.h"
+#include "app/misc.h"
+#include "app/prefer.h"
+#include "files/file.h"
+#include "files/hrpt1_read.h"
+#include "record/batch.h"
+#include "record/emulator.h"
+#include "record/hri_rec_pp.h"
+#include "record/hrpt_rec_pp.h"
+#include "record/port.h"
+#include "record/pp_dec_interf.h"
+#include "record/rawd_rec_pp.h"
+#include "support/temp_dir.h"
+
+using namespace kelo;
+
+namespace {
+
+constexpr int kHrptHeader = 16000;
+constexpr int kHri1Header = 34;
+constexpr int kHri1Record = 5 + 2 + 364;  // "FRAME", byte count, frame bytes
+
+// A seam that records what the engines ask of a GUI and never waits.
+class TestSeam : public HeadlessGui {
+ public:
+  void sleep_ms(int ms) override { sleeps.push_back(ms); }
+  void message(const std::string& title, const std::string& text) override {
+    messages.push_back(title + "|" + text);
+  }
+  void process_events() override {
+    ++events;
+    if (on_events) on_events(events);
+  }
+  std::vector<int> sleeps;
+  std::vector<std::string> messages;
+  long events = 0;
+  std::function<void(long)> on_events;
+};
+
+// One station: the three records, an emulated decoder and a log in a
+// temporary home directory.
+class Station {
+ public:
+  explicit Station(const std::string& source) {
+    prefs = PREFS{};
+    Load_Prefdef();
+    Load_Prefs(&rec, &view, pic.get());
+    rec.rec_dir = dir.path() + "/";
+    rec.port_address = 0x378;
+    rec.batch = 1;
+    rec.stop_when_done = 1;
+    EmuConfig cfg;
+    std::string err;
+    EXPECT_EQ(parse_emu_source(source, &cfg, &err), 0) << err;
+    owned_ = std::make_unique<DecoderEmulator>(cfg);
+    EXPECT_EQ(owned_->open(&err), 0) << err;
+    emu = owned_.get();
+    set_port(emu);
+    set_gui(&seam);
+    pref_dirs().home_dir = dir.path() + "/";
+    reset_log_path();
+    set_log_to_file(true);
+  }
+  ~Station() {
+    set_log_to_file(false);
+    reset_log_path();
+    set_gui(nullptr);
+    set_port(nullptr);
+  }
+  Station(const Station&) = delete;
+  Station& operator=(const Station&) = delete;
+
+  // The log's messages without their time stamps.
+  std::vector<std::string> log_lines() const {
+    std::vector<std::string> out;
+    std::istringstream in(test::read_file(dir.file("kelo.log")));
+    std::string line;
+    while (std::getline(in, line)) out.push_back(line.size() > 26 ? line.substr(26) : line);
+    return out;
+  }
+  std::vector<std::string> files() const {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+      std::string name = e.path().filename().string();
+      if (name != "kelo.log") out.push_back(name);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  test::TempDir dir;
+  RECORD_INFO rec;
+  std::unique_ptr<PIC_INFO> pic = std::make_unique<PIC_INFO>();
+  VIEW_INFO view;
+  TestSeam seam;
+  DecoderEmulator* emu = nullptr;
+
+ private:
+  std::unique_ptr<DecoderEmulator> owned_;
+};
+
+// A port whose permission request always fails (no access to the device).
+class DeniedPort : public PortBackend {
+ public:
+  const char* name() const override { return "denied"; }
+  int ioperm(unsigned long, unsigned long, int) override { return 1; }
+  uint16_t inw(unsigned) override { return 0xFFFF; }
+  uint8_t inb(unsigned) override { return 0xFF; }
+  void outb(uint8_t, unsigned) override { ++writes; }
+  int writes = 0;
+};
+
+int lines_in_header(const std::string& path) {
+  std::string bytes = test::read_file(path);
+  if (bytes.size() < 26) return -1;
+  return static_cast<uint8_t>(bytes[24]) | (static_cast<uint8_t>(bytes[25]) << 8);
+}
+
+}  // namespace
+
+TEST(Recording, SatelliteNamedAfterFiveEqualIds) {
+  // Word 6 carries the NOAA spacecraft address in bits 3-6; 13 is NOAA 18.
+  std::vector<uint16_t> noaa18(11090, 0), noaa19(11090, 0);
+  noaa18[6] = 13 << 3;
+  noaa19[6] = 15 << 3;
+  std::string name = "old";
+  get_hrptsat_name(nullptr, nullptr, 0, 0);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0);
+  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, 8, 1), 0);  // a different id restarts the count
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0) << i;
+  EXPECT_EQ(name, "old");
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 1);
+  EXPECT_EQ(name, "NOAA 18");
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 1);  // the sixth reports again
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0);  // and then never in this pass
+  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, 8, 1), 0);
+  EXPECT_EQ(name, "NOAA 18");
+
+  // FengYun: address in bits 6-9, shifted into the upper nibble (208 = 1D).
+  std::vector<uint16_t> fy(22180, 0);
+  fy[6] = 13 << 6;
+  get_hrptsat_name(nullptr, nullptr, 0, 0);
+  for (int i = 0; i < 4; ++i) get_hrptsat_name(fy.data(), &name, 9, 2);
+  EXPECT_EQ(get_hrptsat_name(fy.data(), &name, 9, 2), 1);
+  EXPECT_EQ(name, "FENGYUN 1D");
+}
+
+TEST(Recording, BatchChannelStrings) {
+  int list[6];
+  int sel[11] = {};
+  batch_channels("124", false, true, list, sel);
+  EXPECT_EQ(chan_mask_byte(list), 0x6A);
+  EXPECT_EQ(std::vector<int>(sel, sel + 11), (std::vector<int>{1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0}));
+
+  int sel2[11] = {};
+  batch_channels("1290", true, true, list, sel2);
+  EXPECT_EQ(std::vector<int>(sel2, sel2 + 11), (std::vector<int>{1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1}));
+  EXPECT_EQ(std::vector<int>(list, list + 6), (std::vector<int>{1, 1, 0, 0, 0, 1}));
+
+  int sel3[11] = {};
+  batch_channels("0", true, true, list, sel3);  // channel 10 alone: the pair 9+10
+  EXPECT_EQ(sel3[9], 1);
+  EXPECT_EQ(sel3[10], 1);
+  EXPECT_EQ(sel3[1], 0);
+
+  int sel4[11] = {};
+  batch_channels("0123456789", true, true, list, sel4);
+  for (int n = 0; n <= 10; ++n) EXPECT_EQ(sel4[n], 1) << n;
+
+  int sel5[11] = {};
+  batch_channels("xyz", false, false, list, sel5);  // "hri" or an unknown satellite word
+  EXPECT_EQ(chan_mask_byte(list), 0x02);
+}
+
+TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
+  // Sync from the start; frames 30-229 arrive out of sync (the satellite set).
+  Station st("noaa,sat=18,syncloss=30:200");
+  st.rec.request = "hrpt:124";
+  st.rec.hrpt_start_after = 6;
+  st.rec.hrpt_stop_after = 5;
+  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+
+  // The selection reached the decoder twice, 1000 ms apart.
+  EXPECT_EQ(st.emu->latched_mask(), 0x6A);
+  EXPECT_EQ(st.emu->latch_count(), 2);
+  EXPECT_EQ(st.seam.sleeps, (std::vector<int>{1, 1, 1, 1000, 1, 1, 1}));
+  EXPECT_EQ(st.rec.frame.words_per_line, 3 * 2048 + 850);
+
+  // Six frames of in-sync words open the pass at frame 6; frames 6-29 are in
+  // sync, and the sixth out-of-sync frame ends it unwritten: 24 + 5 lines.
+  const int lines = 29;
+  ASSERT_EQ(st.files(), (std::vector<std::string>{"hrpt01.dat"}));
+  std::string path = st.dir.file("hrpt01.dat");
+  EXPECT_EQ(lines_in_header(path), lines);
+  const int line_bytes = (6996 * 10) / 8 + 7;
+  EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(kHrptHeader + lines * line_bytes));
+
+  std::vector<std::string> expect = {"Wait for in-sync.", "Start recording in " + path + "."};
+  for (int n = 10; n <= lines; n += 10) expect.push_back("Line " + std::to_string(n) + "...");
+  expect.push_back("Stop recording after 29 frames.");
+  expect.push_back("End recording.");
+  EXPECT_EQ(st.log_lines(), expect);
+
+  // The recording opens with the satellite, channels and line count, and its
+  // lines hold the emulated scene: in-sync lines marked, the others not.
+  st.pic->path = path;
+  ASSERT_EQ(open_file(st.pic.get(), &st.view, nullptr), 0);
+  EXPECT_EQ(st.pic->file_type, 8);
+  EXPECT_EQ(st.pic->sat_name, "NOAA 18");
+  EXPECT_EQ(st.pic->height, lines);
+  EXPECT_EQ(std::vector<int>(st.pic->chan_present, st.pic->chan_present + 6),
+            (std::vector<int>{1, 1, 1, 0, 1, 0}));
+  std::tm now{};
+  std::time_t t = std::time(nullptr);
+  gmtime_r(&t, &now);
+  EXPECT_EQ(st.pic->orbit.start_tm_comp.tm_year, now.tm_year);
+  EXPECT_EQ(st.pic->orbit.start_tm_comp.tm_yday, now.tm_yday);
+
+  std::vector<uint16_t> words(static_cast<size_t>(st.pic->frame.words_padded) * 2, 0);
+  VIEW_INFO plain;
+  plain.scan_dir = 1;
+  for (int line : {0, 10, 23}) {
+    ASSERT_NE(read_hrpt1_line(st.pic.get(), &plain, line, words.data()), 0);
+    const int scene_line = line + 6;
+    for (int x : {0, 700, 1500, 2047}) {
+      // Channel 4 is the third channel present.
+      int got = words[static_cast<size_t>(750 + x * 3 + 2)];
+      int want = emu_noaa_ir_count(13, 4, emu_scene_temperature(scene_line, x));
+      EXPECT_EQ(got, want) << "line " << line << " pixel " << x;
+    }
+  }
+  int flags = read_hrpt1_line(st.pic.get(), &plain, 22, words.data());
+  EXPECT_EQ(flags & 0x0C, 0x0C);
+  flags = read_hrpt1_line(st.pic.get(), &plain, 25, words.data());
+  EXPECT_EQ(flags & 0x0C, 0);  // out-of-sync frame: "FRAMe"
+}
+
+TEST(Recording, StopAfterZeroEndsAtTheFirstOutOfSyncFrame) {
+  Station st("noaa,syncloss=20:50");
+  st.rec.request = "hrpt:a";
+  st.rec.hrpt_start_after = 6;
+  st.rec.hrpt_stop_after = 0;
+  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+  EXPECT_EQ(st.emu->latched_mask(), 0x7E);
+  EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 14);  // frames 6-19
+}
+
+TEST(Recording, NoChannelsAndNoPort) {
+  {
+    Station st("noaa");
+    st.rec.request = "hrpt";  // no ':' selects no channel
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: No channels selected.\n");
+    EXPECT_TRUE(st.files().empty());
+    EXPECT_EQ(st.emu->latched_mask(), 0x02);
+  }
+  {
+    Station st("noaa");
+    DeniedPort denied;
+    set_port(&denied);
+    st.rec.request = "hrpt:a";
+    st.rec.port_address = 0x278;
+    EXPECT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 1);
+    EXPECT_EQ(st.log_lines(),
+              (std::vector<std::string>{"Error: Can't access Parallel port with address 0x278."}));
+    EXPECT_EQ(denied.writes, 0);
+    EXPECT_TRUE(st.files().empty());
+  }
+  {
+    Station st("noaa");
+    st.rec.request = "xyz:12";  // an unknown satellite word records nothing
+    EXPECT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+    EXPECT_TRUE(st.files().empty());
+    EXPECT_EQ(st.emu->latched_mask(), 0x02);
+  }
+}
+
+TEST(Recording, SigtermDuringContinuousBatchLeavesACountedFile) {
+  Station st("noaa");  // an endless pass
+  st.rec.request = "hrpt:a";
+  st.rec.stop_when_done = 0;  // "-cbatch"
+  st.rec.hrpt_start_after = 2;
+  // The recorder handles events once per frame; the signal arrives forty
+  // events after the pass has opened its file.
+  const std::string file = st.dir.file("hrpt01.dat");
+  long opened_at = -1;
+  st.seam.on_events = [file, &opened_at](long n) {
+    if (opened_at < 0 && std::filesystem::exists(file)) opened_at = n;
+    if (opened_at >= 0 && n == opened_at + 40) std::raise(SIGTERM);
+  };
+  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+  ASSERT_EQ(st.files(), (std::vector<std::string>{"hrpt01.dat"}));
+  std::string path = st.dir.file("hrpt01.dat");
+  int lines = lines_in_header(path);
+  EXPECT_GT(lines, 30);
+  const int line_bytes = 11092 * 10 / 8 + 7;
+  EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(kHrptHeader + lines * line_bytes));
+  std::vector<std::string> log = st.log_lines();
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[log.size() - 4], "Stop requested (signal 15).");
+  EXPECT_EQ(log[log.size() - 3], "Stop recording after " + std::to_string(lines) + " frames.");
+  EXPECT_EQ(log[log.size() - 2], "End recording.");
+  EXPECT_EQ(log.back(), "Recording stopped by signal 15.");
+  // The handlers are gone again: the test process would end on a second
+  // SIGTERM otherwise ignored.
+  struct sigaction now {};
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+TEST(Recording, KeplerElementsLoadedIntoTheHeader) {
+  const std::string tle_path = std::string(KELO_SHARED_DATA) + "/tle";
+  std::string set;
+  if (std::filesystem::exists(tle_path)) {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tle_path)) {
+      if (!e.is_regular_file()) continue;
+      std::ifstream in(e.path());
+      std::string l0, l1, l2;
+      while (std::getline(in, l0)) {
+        if (l0.rfind("NOAA 18", 0) == 0 && std::getline(in, l1) && std::getline(in, l2)) {
+          set = "NOAA 18\n" + l1 + "\n" + l2 + "\n";
+          break;
+        }
+      }
+      if (!set.empty()) break;
+    }
+  }
+  if (set.empty()) GTEST_SKIP() << "no NOAA 18 element set in " << tle_path;
+
+  Station st("noaa,syncloss=20:50");
+  st.rec.request = "hrpt:4";
+  st.rec.hrpt_start_after = 1;
+  st.rec.hrpt_stop_after = 0;
+  st.rec.load_kepler = 1;
+  st.rec.kepler_file = st.dir.write("weather.txt", set);
+  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+  std::vector<std::string> log = st.log_lines();
+  EXPECT_NE(std::find(log.begin(), log.end(), "Kep. ld: NOAA 18"), log.end());
+  st.pic->path = st.dir.file("hrpt01.dat");
+  ASSERT_EQ(open_file(st.pic.get(), &st.view, nullptr), 0);
+  EXPECT_GT(st.pic->kepler.motion, 14.0f);
+  EXPECT_LT(st.pic->kepler.motion, 14.3f);
+  EXPECT_EQ(st.pic->orbit.valid, 1);
+}
+
+TEST(Recording, KeplerFileMissingIsReportedAndTheFileKept) {
+  for (const std::string& kfile : {std::string(), std::string("/nonexistent/keps.txt")}) {
+    Station st("noaa,syncloss=20:50");
+    st.rec.request = "hrpt:4";
+    st.rec.hrpt_start_after = 1;
+    st.rec.hrpt_stop_after = 0;
+    st.rec.load_kepler = 1;
+    st.rec.kepler_file = kfile;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+    std::string err = testing::internal::GetCapturedStderr();
+    std::string text =
+        kfile.empty() ? "Kep-file not defined\n(See Preferences.)" : "Kep-file not found:\n" + kfile;
+    EXPECT_NE(err.find("Error: " + text), std::string::npos) << err;
+    EXPECT_TRUE(st.seam.messages.empty());  // no window in batch mode
+    EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 19);
+  }
+}
+
+TEST(Recording, FullDiskEndsThePassWithTheLinesOnDisk) {
+  Station st("noaa");
+  st.rec.request = "hrpt:a";
+  st.rec.hrpt_start_after = 1;
+  const int line_bytes = 11092 * 10 / 8 + 7;
+  // A file may not grow past the header and 10.5 lines: the eleventh line
+  // write fails as on a full disk.
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit lim = old;
+  lim.rlim_cur = static_cast<rlim_t>(kHrptHeader + 10 * line_bytes + line_bytes / 2);
+  auto old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
+  testing::internal::CaptureStderr();
+  int result = do_batch(&st.rec, st.pic.get(), &st.view);
+  std::string err = testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, old_xfsz);
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(err.find("Write error on " + st.dir.file("hrpt01.dat")), std::string::npos) << err;
+  EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 10);
+  std::vector<std::string> log = st.log_lines();
+  EXPECT_NE(std::find(log.begin(), log.end(), "Stop recording after 10 frames."), log.end());
+  st.pic->path = st.dir.file("hrpt01.dat");
+  ASSERT_EQ(open_file(st.pic.get(), &st.view, nullptr), 0);
+  EXPECT_EQ(st.pic->height, 10);
+}
+
+TEST(Recording, HriGeneratorRunStores102Frames) {
+  Station st("pattern,reload=0");  // the test's sleeps do not wait for a reload
+  st.rec.request = "hri:g";
+  st.rec.hw_dectype = 0;
+  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+  EXPECT_EQ(st.emu->mode_line(), 0);  // generator
+  EXPECT_EQ(st.emu->latched_mask(), 0x02);
+  ASSERT_EQ(st.files(), (std::vector<std::string>{"hri01.dat"}));
+  EXPECT_EQ(std::filesystem::file_size(st.dir.file("hri01.dat")),
+            static_cast<uintmax_t>(kHri1Header + 102 * kHri1Record));
+  std::vector<std::string> log = st.log_lines();
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[0], "Wait for in-sync.");
+  EXPECT_EQ(log[1], "Start recording in " + st.dir.file("hri01.dat") + ".");
+  EXPECT_EQ(log[log.size() - 2], "Stop recording after 102 frames.");
+  EXPECT_EQ(log.back(), "End recording.");
+}
+
+namespace {
+// HRI frames of a low-resolution picture whose frames carry the encryption
+// flag, then an endless stretch out of sync.
+class EncryptedHri : public EmuSource {
+ public:
+  bool next(EmuFrame* f) override {
+    f->words.assign(364, 0);
+    f->ten_bit = 0;
+    f->kind = 11;
+    f->sync = k_ < 400 ? 1 : 0;
+    f->words[3] = static_cast<uint16_t>(0x30 | (k_ % 4));
+    f->words[8] = 0;
+    f->words[9] = static_cast<uint16_t>(k_ / 4 == 0 ? 1 : 2);
+    f->words[22] = 0x05;
+    ++k_;
+    return true;
+  }
+  void rewind() override { k_ = 0; }
+
+ private:
+  long k_ = 0;
+};
+}  // namespace
+
+TEST(Recording, EncryptedPicturesOnlyWithRecordAll) {
+  for (int record_all : {0, 1}) {
+    Station st("hri");
+    st.emu->set_source(std::make_unique<EncryptedHri>());
+    st.rec.request = "hri";
+    st.rec.record_all = record_all;
+    st.rec.hri_start_after = 2;
+    st.rec.hri_stop_after = 3;
+    RECORD_INFO* rec = &st.rec;
+    // Stop the station once it has had time to lose sync again.
+    st.seam.on_events = [rec](long n) {
+      if (n > 2000) rec->active = 0;
+    };
+    ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+    std::vector<std::string> log = st.log_lines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Encrypted."), log.end());
+    if (record_all) {
+      ASSERT_EQ(st.files(), (std::vector<std::string>{"hri01.dat"}));
+      EXPECT_GT(std::filesystem::file_size(st.dir.file("hri01.dat")), static_cast<uintmax_t>(kHri1Header));
+    } else {
+      EXPECT_TRUE(st.files().empty());
+      EXPECT_NE(std::find(log.begin(), log.end(), "Wait for out-sync."), log.end());
+    }
+  }
+}
+
+TEST(Recording, RawDumpOfTwoFrames) {
+  Station st("pattern");
+  st.rec.batch = 0;
+  st.rec.save_rec = 1;
+  st.rec.active = 1;
+  RECORD_INFO* rec = &st.rec;
+  st.seam.on_events = [rec](long n) {
+    if (n == 3) rec->active = 0;
+  };
+  Recordpp_Rawd(nullptr, nullptr, &st.rec, st.pic.get(), &st.view);
+  ASSERT_EQ(st.files(), (std::vector<std::string>{"raw01.dat"}));
+  EXPECT_EQ(std::filesystem::file_size(st.dir.file("raw01.dat")), 4096u);
+  FRAME_GEOM g;
+  calc_rawdframeinfo(&g);
+  EXPECT_EQ(g.words_per_line, 2048);
+  EXPECT_EQ(g.line_bytes, 2048);
+  EXPECT_EQ(g.words_padded, 0);
+  EXPECT_EQ(g.n_channels, 1);
+}
+
+TEST(Recording, RawFileThatCannotBeCreatedEndsTheLoop) {
+  Station st("pattern");
+  st.rec.batch = 0;
+  st.rec.save_rec = 1;
+  st.rec.active = 1;
+  st.rec.rec_dir = "/nonexistent-kelo-dir/";
+  testing::internal::CaptureStderr();
+  Recordpp_Rawd(nullptr, nullptr, &st.rec, st.pic.get(), &st.view);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(st.rec.active, 0);
+  EXPECT_NE(err.find("Can't open file /nonexistent-kelo-dir/raw01.dat!"), std::string::npos) << err;
+}
