@@ -15,3 +15,5 @@ kelo_add_test(kelo_test_decoder SOURCES
   tests/record/test_emulator_replay.cpp
   tests/app/test_decoder_options.cpp
 )
+
+kelo_add_bench(bench_decoder SOURCES bench/bench_decoder.cpp)
