@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kKeyLed = "lumo_led";  // the lamp inside a lamp box
 
 void led_destroy(GtkWidget* widget) {
-  g_return_if_fail(widget != nullptr);
+  g_return_if_fail(widget != NULL);
   g_return_if_fail(GTK_IS_LED(widget));
   KeloLed* led = KELO_LED(widget);
   g_free(led->values);
@@ -31,7 +31,7 @@ void led_preferred_width(GtkWidget*, gint* minimum, gint* natural) { *minimum = 
 void led_preferred_height(GtkWidget*, gint* minimum, gint* natural) { *minimum = *natural = kelo::kLedSize; }
 
 gboolean led_draw(GtkWidget* widget, cairo_t* cr) {
-  g_return_val_if_fail(widget != nullptr, FALSE);
+  g_return_val_if_fail(widget != NULL, FALSE);
   g_return_val_if_fail(GTK_IS_LED(widget), FALSE);
   if (!gtk_widget_get_visible(widget) || !gtk_widget_get_mapped(widget)) return FALSE;
   int w = gtk_widget_get_allocated_width(widget);
@@ -104,14 +104,14 @@ KeloLed* gtk_led_of(GtkWidget* widget) {
 }
 
 void gtk_led_set_value(KeloLed* led, int index, int32_t value) {
-  g_return_if_fail(led != nullptr);
+  g_return_if_fail(led != NULL);
   g_return_if_fail(GTK_IS_LED(led));
   g_return_if_fail(index < led->num_values && index >= 0);
   led->values[index] = value;
 }
 
 void gtk_led_set_num_values(KeloLed* led, int count) {
-  g_return_if_fail(led != nullptr);
+  g_return_if_fail(led != NULL);
   g_return_if_fail(GTK_IS_LED(led));
   g_return_if_fail(count >= 0);
   g_free(led->values);
@@ -120,12 +120,12 @@ void gtk_led_set_num_values(KeloLed* led, int count) {
 }
 
 int gtk_led_num_values(KeloLed* led) {
-  g_return_val_if_fail(led != nullptr && GTK_IS_LED(led), 0);
+  g_return_val_if_fail(led != NULL && GTK_IS_LED(led), 0);
   return led->num_values;
 }
 
 int32_t gtk_led_get_value(KeloLed* led, int index) {
-  g_return_val_if_fail(led != nullptr && GTK_IS_LED(led), 0);
+  g_return_val_if_fail(led != NULL && GTK_IS_LED(led), 0);
   g_return_val_if_fail(index < led->num_values && index >= 0, 0);
   return led->values[index];
 }

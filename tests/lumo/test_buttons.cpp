@@ -1,0 +1,482 @@
+// Buttons, toggles, radio groups, entries, LEDs and button arrays.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "lumo/adjust.h"
+#include "lumo/buttons.h"
+#include "lumo/gtk_led.h"
+#include "lumo/lumo_misc.h"
+#include "lumo/packing.h"
+#include "lumo/windows.h"
+#include "lumo_fixture.h"
+
+namespace kelo {
+namespace {
+
+using test::LumoTest;
+
+// What the command callbacks saw.
+struct Calls {
+  std::vector<std::string> ids;
+  std::vector<int> on;  // Update_Togglelabel inside the callback
+  std::vector<GtkWidget*> widgets;
+};
+Calls g_calls;
+
+void record(GtkWidget* w, const char* id) {
+  g_calls.ids.emplace_back(id != nullptr ? id : "(null)");
+  g_calls.on.push_back(GTK_IS_TOGGLE_BUTTON(w) ? Update_Togglelabel(w) : -1);
+  g_calls.widgets.push_back(w);
+}
+
+GtkWidget* window_with(GtkWidget* content) {
+  GtkWidget* win = Create_Window(nullptr, 300, 200, "Buttons", nullptr);
+  gtk_container_add(GTK_CONTAINER(win), content);
+  return win;
+}
+
+const char* label_of(GtkWidget* button) { return gtk_button_get_label(GTK_BUTTON(button)); }
+
+TEST(LumoLabels, TwoStateLabels) {
+  EXPECT_TRUE(is_two_state_label("Start/Stop"));
+  EXPECT_FALSE(is_two_state_label("a//b"));
+  EXPECT_FALSE(is_two_state_label("a/b/c"));
+  EXPECT_FALSE(is_two_state_label("Plain"));
+  EXPECT_EQ(toggle_text("South bound/North bound", false), "South bound");
+  EXPECT_EQ(toggle_text("South bound/North bound", true), "North bound");
+  EXPECT_EQ(toggle_text("Plain", true), "Plain");
+  EXPECT_EQ(toggle_text("a//b", true), "a//b");
+}
+
+TEST(LumoArrayFormat, PrintfValuesFromTheList) {
+  std::vector<BaArg> args{42LL, 3.14159, "NOAA", 65LL, 7LL};
+  size_t pos = 0;
+  EXPECT_EQ(format_ba_args("%d%%|%5.1f|%-6s|%c", args, &pos, 127), "42%|  3.1|NOAA  |A");
+  EXPECT_EQ(pos, 4u);
+  // Type mismatches convert instead of reading garbage; missing values are 0.
+  pos = 0;
+  EXPECT_EQ(format_ba_args("%f %d %s %d", std::vector<BaArg>{5LL, 2.9, 1LL}, &pos, 127), "5.000000 2  0");
+  pos = 0;
+  EXPECT_EQ(format_ba_args("%ld:%02d", std::vector<BaArg>{12LL, 5LL}, &pos, 127), "12:05");
+  pos = 0;
+  EXPECT_EQ(format_ba_args("%s", std::vector<BaArg>{"abcdef"}, &pos, 3), "abc");
+}
+
+TEST_F(LumoTest, ToggleSetButtonRunsTheCallbackSetLocalDoesNot) {
+  g_calls = {};
+  GtkWidget* t = Create_Toggle("Start/Stop", record, 0);
+  GtkWidget* win = window_with(Pack(nullptr, 'v', t, 0, nullptr));
+  EXPECT_STREQ(label_of(t), "Start");
+  EXPECT_STREQ(static_cast<const char*>(g_object_get_data(G_OBJECT(t), kKeyTogglab)), "Start/Stop");
+
+  EXPECT_EQ(Set_Button(win, "Start/Stop", 1), 1);
+  EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)));
+  EXPECT_STREQ(label_of(t), "Stop");
+  ASSERT_EQ(g_calls.ids.size(), 1u);
+  EXPECT_EQ(g_calls.ids[0], "Start/Stop");
+  EXPECT_EQ(g_calls.on[0], 1);  // just switched on
+  EXPECT_EQ(Get_Button(win, "Start/Stop"), 1);
+
+  EXPECT_EQ(Set_Local_Button(win, "Start/Stop", 0), 1);
+  EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)));
+  EXPECT_EQ(g_calls.ids.size(), 1u);
+  EXPECT_EQ(Get_Local_Button(win, "Start/Stop"), 0);
+
+  // An operator's click runs the callback once, after the state changed.
+  gtk_button_clicked(GTK_BUTTON(t));
+  ASSERT_EQ(g_calls.ids.size(), 2u);
+  EXPECT_EQ(g_calls.on[1], 1);
+  EXPECT_STREQ(label_of(t), "Stop");
+  gtk_button_clicked(GTK_BUTTON(t));
+  EXPECT_EQ(g_calls.on[2], 0);
+  EXPECT_STREQ(label_of(t), "Start");
+
+  EXPECT_EQ(Set_Button(win, "Missing", 1), 0);
+  EXPECT_EQ(Set_Local_Button(win, "Missing", 1), 0);
+  EXPECT_EQ(Get_Local_Button(win, "Missing"), 0);
+  EXPECT_EQ(g_calls.ids.size(), 3u);
+}
+
+TEST_F(LumoTest, InitialStatesDoNotRunCallbacks) {
+  g_calls = {};
+  GtkWidget* t = Create_Toggle("Start/Stop", record, 1);
+  GtkWidget* c = Create_Check("!", record, 1);
+  GtkWidget* plain = Create_Toggle("Grid", record, 1);
+  GtkWidget* win = window_with(Pack(nullptr, 'v', t, 0, c, 0, plain, 0, nullptr));
+  EXPECT_TRUE(g_calls.ids.empty());
+  EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)));
+  EXPECT_STREQ(label_of(t), "Stop");        // a toggle that starts down shows its on text
+  EXPECT_EQ(Update_Togglelabel(plain), 0);  // no two-state label
+  EXPECT_STREQ(label_of(plain), "Grid");
+  // A "!" check button has no text and is found by "!".
+  EXPECT_EQ(gtk_bin_get_child(GTK_BIN(c)), nullptr);
+  EXPECT_EQ(Get_Button(win, "!"), 1);
+  gtk_button_clicked(GTK_BUTTON(c));
+  EXPECT_EQ(Get_Button(win, "!"), 0);
+  ASSERT_EQ(g_calls.ids.size(), 1u);
+  EXPECT_EQ(g_calls.ids[0], "!");
+}
+
+TEST_F(LumoTest, CheckWithLabelAboveAndGetButtonOnOtherWidgets) {
+  GtkWidget* box = Create_Check("^Despeckle", record, 0);
+  ASSERT_TRUE(GTK_IS_BOX(box));
+  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(box)), GTK_ORIENTATION_VERTICAL);
+  GtkWidget* plain = Create_Button("Apply", record);
+  GtkWidget* win = window_with(Pack(nullptr, 'v', box, 0, plain, 0, nullptr));
+  GtkWidget* check = Find_Widget(win, "^Despeckle");
+  ASSERT_NE(check, nullptr);
+  EXPECT_TRUE(GTK_IS_CHECK_BUTTON(check));
+  EXPECT_EQ(gtk_bin_get_child(GTK_BIN(check)), nullptr);
+  std::vector<GtkWidget*> labels;
+  test::collect_type(box, GTK_TYPE_LABEL, &labels);
+  ASSERT_EQ(labels.size(), 1u);
+  EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(labels[0])), "Despeckle");
+  EXPECT_EQ(Find_Top_Widget(win, "^Despeckle"), box);
+
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Get_Button(win, "Apply"), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "buttons:  gtk_is_button verwacht... id=>Apply<\n");
+  // A plain button is clicked by Set_Button.
+  g_calls = {};
+  EXPECT_EQ(Set_Button(win, "Apply", 0), 1);
+  ASSERT_EQ(g_calls.ids.size(), 1u);
+  EXPECT_EQ(g_calls.ids[0], "Apply");
+}
+
+TEST_F(LumoTest, SenseAndShowWorkOnTheWholeAssembly) {
+  g_calls = {};
+  GtkWidget* t = Create_Toggle("Record", record, 0);
+  GtkWidget* entry_box = Create_Entry("^Basename", record, "%s", "noaa");
+  GtkWidget* win = window_with(Pack(nullptr, 'v', t, 0, entry_box, 0, nullptr));
+  gtk_widget_show(win);
+  Set_Local_Button(win, "Record", 1);
+  g_calls = {};
+  // Greying a toggle that is down runs its callback once more.
+  EXPECT_EQ(Sense_Button(win, "Record", 0), 1);
+  EXPECT_FALSE(gtk_widget_get_sensitive(t));
+  EXPECT_EQ(g_calls.ids.size(), 1u);
+  EXPECT_EQ(Sense_Button(win, "Record", 1), 1);
+  EXPECT_EQ(g_calls.ids.size(), 1u);
+  // The label box of the entry goes with it.
+  EXPECT_EQ(Show_Button(win, "^Basename", 0), 1);
+  EXPECT_FALSE(gtk_widget_get_visible(entry_box));
+  EXPECT_EQ(Sense_Button(win, "^Basename", 0), 1);
+  EXPECT_FALSE(gtk_widget_get_sensitive(entry_box));
+  EXPECT_EQ(Show_Button(win, "Nothing", 1), 0);
+  EXPECT_EQ(Sense_Button(win, "Nothing", 1), 0);
+}
+
+TEST_F(LumoTest, EntriesFromFormats) {
+  g_calls = {};
+  GtkWidget* box = Create_Entry("^Width", record, "%-10s", "ab");
+  GtkWidget* ro = Create_Entry("Satellite", nullptr, "%s", "NOAA 19");
+  GtkWidget* win = window_with(Pack(nullptr, 'v', box, 0, ro, 0, nullptr));
+  GtkWidget* e = Find_Widget(win, "^Width");
+  ASSERT_NE(e, nullptr);
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(e)), "ab");  // trailing blanks removed
+  EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(e)));
+  // About 11 "M" wide: "ab" plus eight blanks plus one.
+  PangoLayout* layout = gtk_widget_create_pango_layout(e, "M");
+  int m = 0;
+  pango_layout_get_pixel_size(layout, &m, nullptr);
+  g_object_unref(layout);
+  int req = 0;
+  gtk_widget_get_size_request(e, &req, nullptr);
+  EXPECT_GE(req, 10 * m);
+  EXPECT_LE(req, 12 * m);
+  std::vector<GtkWidget*> labels;
+  test::collect_type(box, GTK_TYPE_LABEL, &labels);
+  ASSERT_EQ(labels.size(), 1u);
+  EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(labels[0])), "Width");
+  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(box)), GTK_ORIENTATION_VERTICAL);
+  // A plain label goes left of a read-only entry.
+  GtkWidget* sat = Find_Widget(win, "Satellite");
+  EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(sat)));
+  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(ro)), GTK_ORIENTATION_HORIZONTAL);
+
+  // Setting the text runs "changed" with the label.
+  EXPECT_EQ(Set_Entry(win, "^Width", "%d", 640), 1);
+  EXPECT_STREQ(Get_Entry(win, "^Width"), "640");
+  ASSERT_FALSE(g_calls.ids.empty());
+  EXPECT_EQ(g_calls.ids.back(), "^Width");
+  std::string long_text(400, 'z');
+  EXPECT_EQ(Set_Entry(win, "Satellite", "%s", long_text.c_str()), 1);
+  EXPECT_EQ(std::strlen(Get_Entry(win, "Satellite")), static_cast<size_t>(kSetEntryMax));
+  EXPECT_EQ(Set_Entry1(win, "Satellite", "GOES 8"), 1);
+  EXPECT_STREQ(Get_Entry(win, "Satellite"), "GOES 8");
+  EXPECT_EQ(Set_Entry1(win, "Nope", "x"), 0);
+  EXPECT_EQ(Get_Entry(win, "Nope"), nullptr);
+}
+
+TEST_F(LumoTest, LabelsAndIdentifierCopies) {
+  std::string long_text(200, 'q');
+  GtkWidget* l = Create_Label("%s", long_text.c_str());
+  EXPECT_EQ(std::strlen(gtk_label_get_text(GTK_LABEL(l))), static_cast<size_t>(kLabelMax));
+  const char* id = static_cast<const char*>(g_object_get_data(G_OBJECT(l), kKeyId));
+  EXPECT_EQ(std::string(id), std::string(kLabelMax, 'q'));
+  g_object_ref_sink(l);
+  g_object_unref(l);
+
+  // The pending copy is handed out before the widget exists.
+  char label[] = "Temporary";
+  const char* pending = Add_WidgetID(nullptr, label);
+  EXPECT_NE(pending, label);
+  EXPECT_EQ(Add_WidgetID(nullptr, nullptr), pending);
+  GtkWidget* w = gtk_button_new();
+  EXPECT_EQ(Add_WidgetID(w, nullptr), pending);
+  std::strcpy(label, "Changed!!");
+  EXPECT_STREQ(static_cast<const char*>(g_object_get_data(G_OBJECT(w), kKeyId)), "Temporary");
+  g_object_ref_sink(w);
+  g_object_unref(w);  // frees the copy (checked by the sanitizer build)
+}
+
+TEST_F(LumoTest, RadioGroupsAndCallbacks) {
+  g_calls = {};
+  GtkWidget* a = Create_Radio("A", 1, record);
+  GtkWidget* b = Create_Radio("B", 0, record);
+  GtkWidget* c = Create_Radio("!", 1, record);
+  EXPECT_EQ(gtk_radio_button_get_group(GTK_RADIO_BUTTON(a)), gtk_radio_button_get_group(GTK_RADIO_BUTTON(b)));
+  EXPECT_NE(gtk_radio_button_get_group(GTK_RADIO_BUTTON(a)), gtk_radio_button_get_group(GTK_RADIO_BUTTON(c)));
+  EXPECT_EQ(gtk_bin_get_child(GTK_BIN(c)), nullptr);
+  GtkWidget* win = window_with(Pack(nullptr, 'v', a, 0, b, 0, c, 0, nullptr));
+  gtk_button_clicked(GTK_BUTTON(b));
+  EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(b)));
+  EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(a)));
+  // Both buttons of the group report their change.
+  ASSERT_EQ(g_calls.ids.size(), 2u);
+  EXPECT_EQ(Set_Button(win, "A", 1), 1);
+  EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(a)));
+  EXPECT_EQ(g_calls.ids.back(), "A");
+  EXPECT_EQ(g_calls.ids.size(), 3u);  // only the one set runs through Set_Button
+
+  // A destroyed last radio button starts a fresh group instead of crashing.
+  GtkWidget* lone = Create_Radio("Lone", 1, nullptr);
+  g_object_ref_sink(lone);
+  gtk_widget_destroy(lone);
+  g_object_unref(lone);
+  GtkWidget* next = Create_Radio("Next", 0, nullptr);
+  EXPECT_EQ(g_slist_length(gtk_radio_button_get_group(GTK_RADIO_BUTTON(next))), 1u);
+  g_object_ref_sink(next);
+  g_object_unref(next);
+}
+
+TEST_F(LumoTest, SetAllButtonsRunsEveryToggle) {
+  g_calls = {};
+  GtkWidget* box =
+      Pack("!chans", 'v', Create_Check("1", record, 0), 0,
+           Pack(nullptr, 'h', Create_Check("2", record, 0), 0, Create_Toggle("3", record, 0), 0, nullptr), 0,
+           Create_Button("Apply", record), 0, nullptr);
+  GtkWidget* win = window_with(box);
+  Set_All_Buttons(box, 1);
+  EXPECT_EQ(g_calls.ids, (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(Get_Button(win, "1") + Get_Button(win, "2") + Get_Button(win, "3"), 3);
+}
+
+// ---------------------------------------------------------------- arrays
+struct Cell {
+  int left, top;
+};
+
+Cell cell_of(GtkWidget* grid, GtkWidget* w) {
+  int left = -1, top = -1;
+  gtk_container_child_get(GTK_CONTAINER(grid), w, "left-attach", &left, "top-attach", &top, nullptr);
+  return Cell{left, top};
+}
+
+TEST_F(LumoTest, ButtonArrayRowsPlaceholdersAndGroups) {
+  g_calls = {};
+  GtkWidget* grid = Create_ButtonArray(nullptr, record, 3,                        //
+                                       kBaButton, "One",                          // (0,0)
+                                       kBaToggle, "Two/Deux", 1,                  // (1,0)
+                                       kBaSpinHole, "Hidden", "%d%d%d", 1, 2, 3,  // (2,0) empty
+                                       kBaCheck, "Four",                          // (0,1)
+                                       kBaEntryHole, "Gone", "%d %s", 5, "x",     // (1,1) empty
+                                       kBaLabel, "Six",                           // (2,1)
+                                       kBaEmpty, "Seven",                         // (0,2) empty
+                                       kBaEnd);
+  ASSERT_TRUE(GTK_IS_GRID(grid));
+  GtkWidget* win = window_with(grid);
+  GtkWidget* one = Find_Widget(win, "One");
+  GtkWidget* two = Find_Widget(win, "Two/Deux");
+  GtkWidget* four = Find_Widget(win, "Four");
+  GtkWidget* six = Find_Widget(win, "Six");
+  ASSERT_TRUE(one && two && four && six);
+  EXPECT_EQ(cell_of(grid, one).left, 0);
+  EXPECT_EQ(cell_of(grid, two).left, 1);
+  EXPECT_EQ(cell_of(grid, four).left, 0);
+  EXPECT_EQ(cell_of(grid, four).top, 1);
+  EXPECT_EQ(cell_of(grid, six).left, 2);
+  EXPECT_EQ(cell_of(grid, six).top, 1);
+  EXPECT_EQ(Find_Widget(win, "Hidden"), nullptr);
+  EXPECT_EQ(Find_Widget(win, "Gone"), nullptr);
+  EXPECT_EQ(Find_Widget(win, "Seven"), nullptr);
+  GList* kids = gtk_container_get_children(GTK_CONTAINER(grid));
+  EXPECT_EQ(g_list_length(kids), 4u);
+  g_list_free(kids);
+  EXPECT_STREQ(label_of(two), "Deux");  // started down
+  EXPECT_EQ(gtk_widget_get_margin_start(one), 1);
+  EXPECT_EQ(gtk_widget_get_margin_bottom(one), 1);
+  EXPECT_TRUE(g_calls.ids.empty());
+  gtk_button_clicked(GTK_BUTTON(one));
+  EXPECT_EQ(g_calls.ids, std::vector<std::string>{"One"});
+}
+
+TEST_F(LumoTest, ButtonArrayRadioRunsAndValueEntries) {
+  GtkWidget* framed = Create_ButtonArray("Channels", record, 0,  // one row
+                                         kBaRadioRun, "A", kBaRadioRun, "B", kBaButton, "Sep", kBaRadioRun,
+                                         "C", kBaRadioRun, "D",                        //
+                                         kBaRadioNew, "E", kBaRadioJoin, "F",          //
+                                         kBaEntry, "Lines", "%d lines", 1200,          //
+                                         kBaEntryRO, "Sat", "%s %4.1f", "NOAA", 19.0,  //
+                                         kBaLed, "Sync", 0xF00,                        //
+                                         kBaToggleHole, "T", 0,                        //
+                                         kBaScale, "Default", "%d%d%d", 1, 0, 9,       //
+                                         kBaScaleH, "Gain", "%d%d%d", 4, 0, 10,        //
+                                         kBaSpin, "Gamma", "%8.1f%f%f", 1.0, 0.2, 5.0, kBaEnd);
+  ASSERT_TRUE(GTK_IS_FRAME(framed));
+  EXPECT_STREQ(gtk_frame_get_label(GTK_FRAME(framed)), "Channels");
+  GtkWidget* win = window_with(framed);
+  auto group = [&](const char* id) {
+    return gtk_radio_button_get_group(GTK_RADIO_BUTTON(Find_Widget(win, id)));
+  };
+  EXPECT_EQ(group("A"), group("B"));
+  EXPECT_EQ(group("C"), group("D"));
+  EXPECT_NE(group("A"), group("C"));
+  EXPECT_EQ(group("E"), group("F"));
+  EXPECT_NE(group("E"), group("D"));
+  EXPECT_STREQ(Get_Entry(win, "Lines"), "1200 lines");
+  EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(Find_Widget(win, "Lines"))));
+  EXPECT_STREQ(Get_Entry(win, "Sat"), "NOAA 19.0");
+  EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(Find_Widget(win, "Sat"))));
+  EXPECT_TRUE(GTK_IS_LED(Find_Widget(win, "Sync")));
+  EXPECT_EQ(Find_Widget(win, "T"), nullptr);
+  EXPECT_EQ(Find_Widget(win, "Default"), nullptr);  // no default orientation: empty cell
+  GtkWidget* gain = Find_Widget(win, "Gain");
+  ASSERT_NE(gain, nullptr);
+  EXPECT_TRUE(GTK_IS_SCALE(gain));
+  EXPECT_DOUBLE_EQ(Get_Adjust(win, "Gain"), 4);
+  GtkWidget* gamma = Find_Widget(win, "Gamma");
+  ASSERT_NE(gamma, nullptr);
+  EXPECT_TRUE(GTK_IS_SPIN_BUTTON(gamma));
+  EXPECT_DOUBLE_EQ(Get_Adjust(win, "Gamma"), 1.0);
+  // Array controls call back with the control and its label.
+  g_calls = {};
+  Set_Adjust(win, "Gamma", "%f", 2.5);
+  ASSERT_EQ(g_calls.ids.size(), 1u);
+  EXPECT_EQ(g_calls.ids[0], "Gamma");
+  EXPECT_EQ(g_calls.widgets[0], gamma);
+  // Cells: everything in one row, the placeholders keep their cells.
+  GtkWidget* grid = gtk_widget_get_parent(Find_Widget(win, "Sep"));
+  ASSERT_TRUE(GTK_IS_GRID(grid));
+  EXPECT_EQ(cell_of(grid, Find_Widget(win, "Sep")).left, 2);
+  EXPECT_EQ(cell_of(grid, Find_Top_Widget(win, "Gain")).left, 12);
+}
+
+TEST_F(LumoTest, MalformedArrayStopsCleanly) {
+  // A string where a type code belongs ends the list.
+  GtkWidget* grid =
+      Create_ButtonArray(nullptr, record, 2, kBaButton, "Ok", "oops", kBaButton, "Never", kBaEnd);
+  GtkWidget* win = window_with(grid);
+  EXPECT_NE(Find_Widget(win, "Ok"), nullptr);
+  EXPECT_EQ(Find_Widget(win, "Never"), nullptr);
+  // Missing values at the end are read as 0, not from beyond the list.
+  GtkWidget* g2 = Create_ButtonArray(nullptr, record, 2, kBaEntryRO, "Short", "%d-%d", 3);
+  GtkWidget* w2 = Create_Window(nullptr, 10, 10, "Other", nullptr);
+  gtk_container_add(GTK_CONTAINER(w2), g2);
+  EXPECT_STREQ(Get_Entry(w2, "Short"), "3-0");
+}
+
+// ---------------------------------------------------------------- LED
+// The colour of the pixel at (x, y) of an offscreen rendering of widget.
+guint32 pixel_at(GtkWidget* offscreen, int x, int y) {
+  GdkPixbuf* pb = gtk_offscreen_window_get_pixbuf(GTK_OFFSCREEN_WINDOW(offscreen));
+  if (pb == nullptr) return 0xFFFFFFFF;
+  int n = gdk_pixbuf_get_n_channels(pb);
+  const guchar* p = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb) + x * n;
+  guint32 rgb = (static_cast<guint32>(p[0]) << 16) | (static_cast<guint32>(p[1]) << 8) | p[2];
+  g_object_unref(pb);
+  return rgb;
+}
+
+void render(GtkWidget* offscreen) {
+  gtk_widget_queue_draw(offscreen);
+  for (int i = 0; i < 5; ++i) {
+    test::drain();
+    g_usleep(10000);
+  }
+  test::drain();
+}
+
+TEST_F(LumoTest, LedIsARoundLampInItsColour) {
+  GtkWidget* off = gtk_offscreen_window_new();
+  GtkWidget* led_box = Create_Led("Aligned", 0xF00);
+  gtk_container_add(GTK_CONTAINER(off), led_box);
+  gtk_widget_show_all(off);
+  render(off);
+  GtkWidget* lamp = Find_Local_Widget(off, "Aligned");
+  ASSERT_NE(lamp, nullptr);
+  ASSERT_TRUE(GTK_IS_LED(lamp));
+  EXPECT_EQ(gtk_widget_get_allocated_width(lamp), kLedSize);
+  EXPECT_EQ(gtk_widget_get_allocated_height(lamp), kLedSize);
+  GtkAllocation a;
+  gtk_widget_get_allocation(lamp, &a);
+  // The centre is lamp-red, the corner is not painted (a circle, not a square).
+  EXPECT_EQ(pixel_at(off, a.x + 4, a.y + 4), 0xFF0000u);
+  EXPECT_NE(pixel_at(off, a.x, a.y), 0xFF0000u);
+  // Set_Led by identifier; an unknown identifier changes nothing.
+  Set_Led(off, "/Aligned", 0x7FF);
+  render(off);
+  EXPECT_EQ(pixel_at(off, a.x + 4, a.y + 4), 0x77FFFFu);
+  Set_Led(off, "/Nothing", 0x888);
+  render(off);
+  EXPECT_EQ(pixel_at(off, a.x + 4, a.y + 4), 0x77FFFFu);
+  // The labelled lamp: lamp box first, then the text.
+  std::vector<GtkWidget*> labels;
+  test::collect_type(led_box, GTK_TYPE_LABEL, &labels);
+  ASSERT_EQ(labels.size(), 1u);
+  EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(labels[0])), "Aligned");
+  gtk_widget_destroy(off);
+}
+
+std::string g_critical;
+void catch_critical(const gchar*, GLogLevelFlags, const gchar* message, gpointer) { g_critical = message; }
+
+TEST_F(LumoTest, LedValuesAreGuarded) {
+  GtkWidget* box = gtk_led_new();
+  KeloLed* led = gtk_led_of(box);
+  ASSERT_NE(led, nullptr);
+  EXPECT_EQ(gtk_led_num_values(led), 0);
+  guint handler = g_log_set_handler(nullptr, G_LOG_LEVEL_CRITICAL, catch_critical, nullptr);
+  g_critical.clear();
+  gtk_led_set_value(led, 0, 5);
+  EXPECT_NE(g_critical.find("index < led->num_values && index >= 0"), std::string::npos) << g_critical;
+  gtk_led_set_num_values(led, 3);
+  g_critical.clear();
+  gtk_led_set_value(led, 2, 42);
+  EXPECT_TRUE(g_critical.empty());
+  EXPECT_EQ(gtk_led_get_value(led, 2), 42);
+  gtk_led_set_value(led, 3, 7);
+  EXPECT_FALSE(g_critical.empty());
+  gtk_led_set_value(led, -1, 7);
+  EXPECT_EQ(gtk_led_get_value(led, 0), 0);
+  g_critical.clear();
+  gtk_led_set_value(nullptr, 0, 1);
+  EXPECT_NE(g_critical.find("led != NULL"), std::string::npos) << g_critical;
+  g_log_remove_handler(nullptr, handler);
+  // A bare lamp and a lamp under a label.
+  GtkWidget* bare = Create_Led(nullptr, 0x888);
+  EXPECT_EQ(gtk_led_of(bare) != nullptr, true);
+  GtkWidget* above = Create_Led("^Sync", 0x888);
+  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(above)), GTK_ORIENTATION_VERTICAL);
+  for (GtkWidget* w : {box, bare, above}) {
+    g_object_ref_sink(w);
+    gtk_widget_destroy(w);
+    g_object_unref(w);
+  }
+}
+
+}  // namespace
+}  // namespace kelo
