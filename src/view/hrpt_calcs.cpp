@@ -209,8 +209,12 @@ void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO*
         (g_state.Tprt[0][c] + g_state.Tprt[1][c] + g_state.Tprt[2][c] + g_state.Tprt[3][c]) / 4.0F;
     const float teff = cal->A[ch] + cal->B[ch] * tbb;
     const float vc = cal->vc[ch];
-    g_state.Nbb[ch] = static_cast<float>(cal->c1 * vc * vc * vc /
-                                         (std::pow(kE, static_cast<double>(cal->c2 * vc / teff)) - 1.0));
+    // Before any PRT reading the blackbody stands at 0 K: it radiates nothing
+    // (the limit of Planck's law, without dividing by zero).
+    g_state.Nbb[ch] =
+        !(teff > 0.0F) ? 0.0F
+                       : static_cast<float>(cal->c1 * vc * vc * vc /
+                                            (std::pow(kE, static_cast<double>(cal->c2 * vc / teff)) - 1.0));
   }
 
   // Earth counts of line 0 to temperatures.
