@@ -18,3 +18,6 @@ if(KELO_BUILD_BENCH)
   find_package(GIF REQUIRED)
   kelo_add_bench(bench_gif SOURCES bench/bench_gif.cpp LIBS GIF::GIF)
 endif()
+
+kelo_add_fuzzer(fuzz_gif_read SOURCES fuzz/fuzz_gif_read.cpp)
+kelo_add_fuzzer(fuzz_ppm_read SOURCES fuzz/fuzz_ppm_read.cpp)
