@@ -10,3 +10,5 @@ target_sources(kelo_core PRIVATE
 kelo_add_test(kelo_test_recording SOURCES
   tests/record/test_recording.cpp
 )
+
+kelo_add_bench(bench_recording SOURCES bench/bench_recording.cpp)

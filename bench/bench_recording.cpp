@@ -1,0 +1,81 @@
+// A whole 15-minute NOAA pass (5400 full minor frames) recorded in batch mode
+// from the decoder emulator as fast as it delivers: wall time, CPU time, and
+// the CPU time per frame beside the satellite's frame period (1/6 s).
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/gui_seam.h"
+#include "app/misc.h"
+#include "app/prefer.h"
+#include "record/batch.h"
+#include "record/emulator.h"
+#include "record/port.h"
+
+using namespace kelo;
+
+namespace {
+
+constexpr int kPassFrames = 5400;  // 15 minutes at 6 frames per second
+
+class QuietSeam : public HeadlessGui {
+ public:
+  void sleep_ms(int) override {}
+  void message(const std::string&, const std::string&) override {}
+};
+
+void BM_BatchPass(benchmark::State& state) {
+  std::string dir = (std::filesystem::temp_directory_path() / "kelo-bench-rec").string();
+  QuietSeam seam;
+  set_gui(&seam);
+  int64_t frames = 0;
+  double cpu_total = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    EmuConfig cfg;
+    std::string err;
+    // The pass: in sync for 5400 frames after the six the recorder waits
+    // for, then the decoder loses the satellite.
+    parse_emu_source("noaa,syncloss=" + std::to_string(kPassFrames + 6) + ":200", &cfg, &err);
+    DecoderEmulator emu(cfg);
+    emu.open(&err);
+    set_port(&emu);
+    prefs = PREFS{};
+    Load_Prefdef();
+    RECORD_INFO rec;
+    VIEW_INFO view;
+    auto pic = std::make_unique<PIC_INFO>();
+    Load_Prefs(&rec, &view, pic.get());
+    rec.rec_dir = dir + "/";
+    rec.port_address = 0x378;
+    rec.batch = 1;
+    rec.stop_when_done = 1;
+    rec.request = "hrpt:a";
+    rec.hrpt_stop_after = 0;
+    pref_dirs().home_dir = dir + "/";  // the batch log goes to kelo.log there
+    reset_log_path();
+    set_log_to_file(true);
+    std::clock_t c0 = std::clock();
+    state.ResumeTiming();
+    do_batch(&rec, pic.get(), &view);
+    state.PauseTiming();
+    cpu_total += static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
+    set_port(nullptr);
+    set_log_to_file(false);
+    frames += kPassFrames;
+    state.ResumeTiming();
+  }
+  set_gui(nullptr);
+  std::filesystem::remove_all(dir);
+  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+  state.counters["cpu_ms/frame"] = cpu_total * 1000.0 / static_cast<double>(frames);
+  state.counters["frame_period_ms"] = 1000.0 / 6.0;
+}
+BENCHMARK(BM_BatchPass)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+}  // namespace
