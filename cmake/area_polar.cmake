@@ -16,3 +16,6 @@ kelo_add_test(kelo_test_polar SOURCES
   tests/orbit/test_parse_norad.cpp
   tests/orbit/test_calc_satpos.cpp
 )
+
+kelo_add_fuzzer(fuzz_hrpt1_read SOURCES fuzz/fuzz_hrpt1_read.cpp)
+kelo_add_fuzzer(fuzz_norad SOURCES fuzz/fuzz_norad.cpp)

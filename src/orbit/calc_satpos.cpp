@@ -16,7 +16,8 @@ namespace {
 
 constexpr double kTwoPi = 6.2831852;  // 2 x the station's pi, as in every stored result
 constexpr double kSecPerDay = 86400.0;
-constexpr double kMinMotion = 0.1;  // revolutions per day; below it there is no orbit
+constexpr double kMinMotion = 0.1;      // revolutions per day; below it there is no orbit
+constexpr float kMaxEpochDay = 367.0f;  // day 366 of a leap year, with its fraction
 // Kepler's third law with the earth's GM, in the station's units: the orbit
 // radius in earth radii is (period / 2pi / 806.8243322830014 s)^(2/3).
 constexpr double kKeplerTime = 806.8243322830014;
@@ -116,6 +117,8 @@ void cache_store(const PIC_INFO* pic, int y) {
 int calc_orbitconst(const KEPLER* kepler, ORBIT* orbit) {
   // A NaN from a damaged header is no orbit either.
   if (!(kepler->motion >= kMinMotion) || !std::isfinite(kepler->motion)) return 0;
+  // An epoch that is no day of a year (a damaged header) has no time.
+  if (!(kepler->epoch_day >= 0.0f && kepler->epoch_day < kMaxEpochDay)) return 0;
   const double incl = kepler->inclination;
   const float period = static_cast<float>(kSecPerDay / kepler->motion);
   const float height =

@@ -33,6 +33,8 @@ constexpr Cols kRevnum{64, 68};
 
 // Two-digit epoch years: 00-69 are 2000-2069, 70-99 are 1970-1999.
 constexpr int kEpochPivot = 70;
+constexpr double kFirstDay = 1.0;
+constexpr double kDayPastYear = 367.0;
 
 // Reads one line of any length. False at the end of the file with nothing
 // read. `too_long` tells a line beyond the element-line limit.
@@ -111,6 +113,8 @@ int parse_norad_lines(const char* line1, const char* line2, KEPLER* kepler) {
   for (size_t c = kEcc.first; c <= kEcc.last; ++c)
     if (!std::isdigit(static_cast<unsigned char>(line2[c - 1])) && line2[c - 1] != ' ') return 0;
   if (year < 0 || year > 99) return 0;
+  // The epoch is a day of the year with its fraction: 1.0 is 1 January 00:00.
+  if (day < kFirstDay || day >= kDayPastYear) return 0;
 
   KEPLER k{};
   k.epoch_year = static_cast<int32_t>(to_float(year));

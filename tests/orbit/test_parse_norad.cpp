@@ -130,6 +130,17 @@ TEST(NoradParse, DamagedFilesNeverYieldHalfSets) {
   EXPECT_EQ(k.revnum, before.revnum);
   EXPECT_EQ(read_norad_next_keps(nullptr, &name, &k), 0);
 
+  // An epoch that is no day of a year.
+  const std::string far_day =
+      with_checksum("1 00003U 00001A   20400.25000000  .00000100  00000-0  10000-3 0  999");
+  const std::string huge_day =
+      with_checksum("1 00003U 00001A   2099999999999  .00000100  00000-0  10000-3 0  999");
+  const std::string day0 =
+      with_checksum("1 00003U 00001A   20000.50000000  .00000100  00000-0  10000-3 0  999");
+  EXPECT_EQ(parse_norad_lines(far_day.c_str(), l2.c_str(), &k), 0);
+  EXPECT_EQ(parse_norad_lines(huge_day.c_str(), l2.c_str(), &k), 0);
+  EXPECT_EQ(parse_norad_lines(day0.c_str(), l2.c_str(), &k), 0);
+
   // Lines straight from the parser.
   EXPECT_EQ(parse_norad_lines(l1.c_str(), l2.c_str(), &k), 1);
   EXPECT_EQ(parse_norad_lines(l1.c_str(), bad_sum.c_str(), &k), 0);
