@@ -12,3 +12,8 @@ kelo_add_test(kelo_test_recording SOURCES
 )
 
 kelo_add_bench(bench_recording SOURCES bench/bench_recording.cpp)
+
+if(KELO_BUILD_TESTS AND KELO_BUILD_GUI)
+  add_test(NAME BatchCommandLine
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/record/batch_cli_test.sh $<TARGET_FILE:kelo>)
+endif()
