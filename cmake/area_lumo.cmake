@@ -10,6 +10,9 @@ if(KELO_BUILD_GUI)
     src/lumo/adjust.cpp
     src/lumo/gui_gtk.cpp
   )
+  # A window built from the layer's pieces, to look at on a real display.
+  add_executable(lumo_demo tools/lumo_demo.cpp)
+  target_link_libraries(lumo_demo PRIVATE kelo_lumo)
 endif()
 
 kelo_add_test(kelo_test_lumo GUI LIBS kelo_lumo SOURCES

@@ -111,6 +111,8 @@ GtkWidget* make_spin(const char* label, AdjCallback acb, void (*wcb)(GtkWidget*,
   gtk_spin_button_set_wrap(GTK_SPIN_BUTTON(spin), FALSE);
   gtk_entry_set_width_chars(GTK_ENTRY(spin), 0);
   gtk_widget_set_size_request(spin, (s.width + kSpinExtraChars) * m_width(spin), -1);
+  // The label above or beside keeps the spin at its own width.
+  gtk_widget_set_halign(spin, GTK_ALIGN_START);
   Add_WidgetID(nullptr, label);
   const char* id = label != nullptr ? Add_WidgetID(spin, nullptr) : nullptr;
   link_adjustment(spin, adj);

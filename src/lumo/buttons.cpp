@@ -79,6 +79,16 @@ int m_width(GtkWidget* w) {
   return width;
 }
 
+// What the theme adds around the text of an entry (padding and border), so
+// the text itself gets the width the format asks for.
+int frame_width(GtkWidget* w) {
+  GtkStyleContext* ctx = gtk_widget_get_style_context(w);
+  GtkBorder pad{}, border{};
+  gtk_style_context_get_padding(ctx, gtk_style_context_get_state(ctx), &pad);
+  gtk_style_context_get_border(ctx, gtk_style_context_get_state(ctx), &border);
+  return pad.left + pad.right + border.left + border.right;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- labels
@@ -231,7 +241,7 @@ GtkWidget* Create_Entryv(const char* label, LumoCallback callback, const std::st
   int tw = 0;
   pango_layout_get_pixel_size(layout, &tw, nullptr);
   g_object_unref(layout);
-  int width = tw + m_width(entry) * static_cast<int>(blanks + 1);
+  int width = tw + m_width(entry) * static_cast<int>(blanks + 1) + frame_width(entry);
   gtk_entry_set_width_chars(GTK_ENTRY(entry), 0);
   gtk_widget_set_size_request(entry, width, -1);
   const char* id = give_id(entry, label);

@@ -185,8 +185,14 @@ TEST_F(LumoTest, EntriesFromFormats) {
   g_object_unref(layout);
   int req = 0;
   gtk_widget_get_size_request(e, &req, nullptr);
-  EXPECT_GE(req, 10 * m);
-  EXPECT_LE(req, 12 * m);
+  // The theme's padding and border come on top of the text area.
+  GtkStyleContext* ctx = gtk_widget_get_style_context(e);
+  GtkBorder pad{}, border{};
+  gtk_style_context_get_padding(ctx, gtk_style_context_get_state(ctx), &pad);
+  gtk_style_context_get_border(ctx, gtk_style_context_get_state(ctx), &border);
+  int text_area = req - (pad.left + pad.right + border.left + border.right);
+  EXPECT_GE(text_area, 10 * m);
+  EXPECT_LE(text_area, 12 * m);
   std::vector<GtkWidget*> labels;
   test::collect_type(box, GTK_TYPE_LABEL, &labels);
   ASSERT_EQ(labels.size(), 1u);
