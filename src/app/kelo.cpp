@@ -14,8 +14,10 @@
 #include "app/misc.h"
 #include "app/prefer.h"
 #include "app/records.h"
+#include "app/startup.h"
 #include "record/batch.h"
 #include "record/port.h"
+#include "view/channels.h"
 
 using namespace kelo;
 
@@ -45,6 +47,7 @@ int main(int argc, char** argv) {
     version(stderr);
     return 0;
   }
+  if (cmd.bad_decoder) return 1;  // the reason is on standard error already
   if (cmd.speed_given) view->slide_speed = cmd.speed;
 
   // 7. Batch recording: no window, ever.
@@ -60,12 +63,17 @@ int main(int argc, char** argv) {
     return do_batch(record.get(), picture.get(), view.get());
   }
 
-  // 8.-12. The picture and the main window.
-  if (!cmd.file.empty()) picture->path = cmd.file;
+  // 8.-10. The picture named on the command line.
+  if (open_cmdline_picture(cmd, picture.get(), view.get(), stderr) != 0) return 1;
+
+  // 11.-12. The main window. Until it is built, the program tells what it
+  // opened, as the file-information window would.
   if (!gtk_init_check(&argc, &argv)) {
     std::fputs("ERROR: Can't open the display; use -batch for a station without one.\n", stderr);
     return 1;
   }
-  std::fputs("ERROR: the main window is not part of this build yet.\n", stderr);
-  return 1;
+  if (picture->pic_fp) std::fputs(file_info_text(picture.get()).c_str(), stdout);
+  std::fputs("The main window is not part of this version; kelo-export shows and exports pictures.\n",
+             stderr);
+  return 0;
 }

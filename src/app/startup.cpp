@@ -1,0 +1,36 @@
+#include "app/startup.h"
+
+#include "app/prefer.h"
+#include "files/file.h"
+
+namespace kelo {
+
+int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, FILE* err) {
+  if (cmd.file.empty()) return 0;
+  pic->path = cmd.file;
+  int code = open_file(pic, view, nullptr);
+  if (code != 0) {
+    const char* path = pic->path.c_str();
+    if (code == kErrOpen) {
+      std::fprintf(err, "ERROR: Can't open %s\n", path);
+    } else if (code == kErrType) {
+      std::fprintf(err, "ERROR: %s is unknown file type.\n", path);
+    } else {
+      std::fprintf(err, "ERROR: Problem with reading %s (code %c = %d).\n", path,
+                   (code >= 32 && code < 127) ? code : '?', code);
+    }
+    return 1;
+  }
+  if (cmd.fit_picture) {
+    prefs.canvas_w = pic->width;
+    prefs.canvas_h = pic->height;
+  }
+  // South-north: flipped horizontally and vertically.
+  if (cmd.south_north) {
+    view->scan_dir = 2;
+    view->orientation = 4;
+  }
+  return 0;
+}
+
+}  // namespace kelo

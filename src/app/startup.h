@@ -1,0 +1,21 @@
+// The start-up steps between the command line and the main window: opening
+// the picture named on the command line, with the messages an operator sees
+// on standard error when it cannot be shown.
+#pragma once
+
+#include <cstdio>
+
+#include "app/cmdline.h"
+#include "app/records.h"
+
+namespace kelo {
+
+// Opens cmd.file (when one was named) into the picture record, without a
+// window. On failure writes "ERROR: Can't open %s\n" (code 'o'),
+// "ERROR: %s is unknown file type.\n" (code 't') or
+// "ERROR: Problem with reading %s (code %c = %d).\n" to `err` and returns 1;
+// otherwise applies "-I" (canvas sized to the picture) and "-sn" (shown
+// south-north) and returns 0.
+int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, FILE* err);
+
+}  // namespace kelo
