@@ -17,3 +17,4 @@ kelo_add_test(kelo_test_decoder SOURCES
 )
 
 kelo_add_bench(bench_decoder SOURCES bench/bench_decoder.cpp)
+kelo_add_fuzzer(fuzz_emu_replay SOURCES fuzz/fuzz_emu_replay.cpp)

@@ -1,0 +1,64 @@
+// libFuzzer target: a replay file of any content behind the decoder
+// emulator. The first input byte picks the replay kind (HRPT1, HRI1, .raw16,
+// .hrp, raw dump) and the selection; the rest is the file. Frames are pulled
+// through the real protocol until the replay ends. The source description
+// parser gets the same bytes as text.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/gui_seam.h"
+#include "record/emulator.h"
+#include "record/pp_dec_interf.h"
+
+namespace {
+
+std::string scratch_path() {
+  char tmpl[] = "/tmp/kelo-fuzz-emu-XXXXXX";
+  const int fd = mkstemp(tmpl);
+  if (fd >= 0) close(fd);
+  return tmpl;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace kelo;
+  if (size < 1) return 0;
+  {
+    EmuConfig cfg;
+    std::string err;
+    parse_emu_source(std::string(reinterpret_cast<const char*>(data), size), &cfg, &err);
+  }
+  static const std::string path = scratch_path();
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return 0;
+  std::fwrite(data + 1, 1, size - 1, out);
+  std::fclose(out);
+
+  static const int kKinds[5] = {kEmuHrpt1, kEmuHri1, kEmuRaw16, kEmuHrp, kEmuRawBytes};
+  EmuConfig cfg;
+  cfg.source = kKinds[data[0] % 5];
+  cfg.path = path;
+  cfg.raw_frame_len = 364;
+  DecoderEmulator emu(cfg);
+  std::string err;
+  if (emu.open(&err) != 0) return 0;
+  set_port(&emu);
+  RECORD_INFO rec;
+  rec.port_address = 0x378;
+  rec.active = 1;
+  rec.fast_access = 1;
+  const int sel[6] = {(data[0] >> 3) & 1, (data[0] >> 4) & 1, (data[0] >> 5) & 1, 1, (data[0] >> 6) & 1, 1};
+  select_channel(sel, &rec, 0);
+  rec.frame.words_per_line = cfg.source == kEmuHri1 || cfg.source == kEmuRawBytes ? 364 : 11090;
+  std::vector<uint16_t> words(static_cast<size_t>(rec.frame.words_per_line) + 4);
+  for (int k = 0; k < 8; ++k) {
+    if (get_hrpt_frame(words.data(), &rec) == 0) break;
+  }
+  set_port(nullptr);
+  return 0;
+}
