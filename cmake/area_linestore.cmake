@@ -10,3 +10,5 @@ kelo_add_test(kelo_test_linestore SOURCES
 )
 
 kelo_add_bench(bench_linestore SOURCES bench/bench_linestore.cpp)
+
+kelo_add_fuzzer(fuzz_linestore SOURCES fuzz/fuzz_linestore.cpp)

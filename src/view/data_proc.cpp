@@ -69,13 +69,18 @@ inline int absdiff(int a, int b) { return a > b ? a - b : b - a; }
 
 // One step of a weighted sum, truncated toward zero; weights from the channel
 // map window can be anything, so the sum is kept within int range.
+constexpr int kSumLimit = 1000000000;  // far beyond 0..1023, far from int overflow
+
 inline int add_weighted(int sum, uint16_t v, float w) {
   const float t = static_cast<float>(sum) + static_cast<float>(v) * w;
-  if (!(t > -1.0e9F)) {  // also catches NaN
-    return t > 0 ? 1000000000 : -1000000000;
+  if (t != t) {
+    return sum;  // a NaN weight adds nothing
   }
-  if (t > 1.0e9F) {
-    return 1000000000;
+  if (t < -static_cast<float>(kSumLimit)) {
+    return -kSumLimit;
+  }
+  if (t > static_cast<float>(kSumLimit)) {
+    return kSumLimit;
   }
   return static_cast<int>(t);
 }
@@ -298,7 +303,10 @@ struct MapPlan {
 MapPlan make_plan(const VIEW_INFO* view, const PIC_INFO* pic, const LineLayout& lay) {
   MapPlan plan;
   for (int c = 0; c < 3; ++c) {
-    plan.offset[c] = 4 * view->map_offset[c];
+    // Offsets come from the channel map window; kept within the range the
+    // sums can carry.
+    const long long off = 4LL * view->map_offset[c];
+    plan.offset[c] = static_cast<int>(off < -kSumLimit ? -kSumLimit : (off > kSumLimit ? kSumLimit : off));
   }
   int k = 0;
   for (int ch = 1; ch <= kMaxChannels; ++ch) {
