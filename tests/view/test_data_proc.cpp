@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -262,6 +263,16 @@ TEST(TranslatePix, SumsWeightsOffsetsAndClamps) {
   f.view.map_wr[2] = 0.5F;
   Translate_Pix(5, &f.view, &f.pic, f.set.get(), TiltFixture::kN, 10, &r, &g, &b);
   EXPECT_EQ(r, 255);
+  // Offsets and weights far out of range clamp without overflowing; a weight
+  // that is not a number adds nothing.
+  f.view.map_offset[0] = 2147483647;
+  f.view.map_offset[1] = -2147483647;
+  f.view.map_wb[1] = std::numeric_limits<float>::quiet_NaN();
+  f.view.map_offset[2] = 3;
+  Translate_Pix(5, &f.view, &f.pic, f.set.get(), TiltFixture::kN, 10, &r, &g, &b);
+  EXPECT_EQ(r, 1023);
+  EXPECT_EQ(g, 0);
+  EXPECT_EQ(b, 12);
 }
 
 TEST(TranslatePix, ChannelPlacesShiftsAndEarlyEnd) {
