@@ -18,3 +18,5 @@ kelo_add_test(kelo_test_render SOURCES
   tests/orbit/test_draw_satpos.cpp
   tests/view/test_draw.cpp
 )
+
+kelo_add_bench(bench_render SOURCES bench/bench_render.cpp)

@@ -128,7 +128,9 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Windo
       just_read = true;
     }
     if (view->rgb_map) {
-      Translate_Line(view, pic, 0, 0, 1, lines.get(), n, r.data(), g.data(), b.data());
+      // The mix depends only on the line set: rows showing the same lines
+      // (zoomed in) reuse it.
+      if (just_read) Translate_Line(view, pic, 0, 0, 1, lines.get(), n, r.data(), g.data(), b.data());
       draw_a_line_rgb(r.data(), g.data(), b.data(), line_len, W, y, xmap.data(), lummap.data(), canvas, view);
     } else if (pic->file_type == kKindPPM) {
       draw_a_line_rgb(lines[0], g.data(), b.data(), line_len, W, y, xmap.data(), lummap.data(), canvas, view);

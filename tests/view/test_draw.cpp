@@ -17,6 +17,7 @@
 #include "view/draw.h"
 #include "view/mapping.h"
 #include "view/render.h"
+#include "view/zoom.h"
 
 namespace kelo {
 namespace {
@@ -222,6 +223,17 @@ TEST_F(PicturePass, SecondChannelAndRgbMix) {
     r.view->map_wg[ch] = ch == 2 ? 1.0f : 0.0f;
     r.view->map_wb[ch] = ch == 5 ? 1.0f : 0.0f;
   }
+  ASSERT_EQ(r.draw("rgb"), 0);
+  const std::vector<uint8_t> full = r.canvas.rgb_buf;
+  // Zoomed in twice each line fills two rows; the second row of a pair shows
+  // the same mix without reading again.
+  r.view->zoom.zx = r.view->zoom.zy = 2.0f;
+  ASSERT_EQ(r.draw("rgb_zoomed"), 0);
+  for (int y = 0; y + 1 < kCh; y += 2)
+    for (int x = 0; x < kCw; ++x)
+      for (int k = 0; k < 3; ++k) ASSERT_EQ(r.px(x, y + 1)[k], r.px(x, y)[k]) << x << "," << y;
+  EXPECT_EQ(r.px(0, 11)[1], full[(5 * kCw) * 3 + 1]);  // line 5 on rows 10 and 11
+  r.view->zoom = zoom_full();
   ASSERT_EQ(r.draw("rgb"), 0);
   for (int x : {0, 100, 255}) {
     const int lr = 8 * x * 1023 / 2047;

@@ -1,0 +1,175 @@
+// Speed of the picture pass and of the grid on a full pass.
+//
+// A 5-channel 5400-line recording (15 minutes of NOAA HRPT) is drawn at full
+// view onto a 1280 x 1024 canvas. BM_ReadNeededLines reads and unpacks only
+// the file lines that view shows, the floor any pass has to pay; the pass
+// benchmarks set their time beside it.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/file.h"
+#include "files/hrpt1_read.h"
+#include "files/hrpt1_write.h"
+#include "orbit/draw_satpos.h"
+#include "view/data_proc.h"
+#include "view/mapping.h"
+#include "view/render.h"
+#include "view/zoom.h"
+
+namespace kelo {
+namespace {
+
+constexpr int kLines = 5400;
+constexpr int kWidth = 2048;
+constexpr int kCw = 1280, kCh = 1024;
+
+// The recording, written once per run into a private temporary folder.
+class PassFile {
+ public:
+  PassFile() {
+    char tmpl[] = "/tmp/kelo_bench_XXXXXX";
+    if (!mkdtemp(tmpl)) std::abort();
+    dir_ = tmpl;
+    path_ = dir_ + "/pass.hrp";
+    auto pic = std::make_unique<PIC_INFO>();
+    pic->file_type = kKindHRPT;
+    pic->sat_name = "NOAA 19";
+    pic->width = kWidth;
+    pic->height = kLines;
+    pic->scan_dir = 1;
+    pic->orientation = 3;
+    for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
+    KEPLER& k = pic->kepler;
+    k.epoch_year = 124;
+    k.epoch_day = 100.5f;
+    k.inclination = 1.7227f;
+    k.raan = 1.0f;
+    k.eccentricity = 0.001f;
+    k.perigee = 1.5f;
+    k.anomaly = 2.0f;
+    k.motion = 14.2f;
+    BrokenTime t{};
+    t.tm_year = 124;
+    t.tm_mon = 3;
+    t.tm_mday = 10;
+    t.tm_yday = 100;
+    t.tm_hour = 12;
+    t.tm_min = 20;
+    pic->orbit.start_tm = t;
+    pic->orbit.start_tm_comp = t;
+    pic->orbit.use_sattime = 1;
+    pic->frame = calc_hrptframeinfo(kKindHRPT, pic->chan_present, kWidth);
+    if (!pic->pic_fp.open(path_, "wb") || write_hrpt1_hdr(pic.get()) != 0) std::abort();
+    const FRAME_GEOM& g = pic->frame;
+    std::vector<uint16_t> w(static_cast<size_t>(g.words_padded), 0);
+    for (int line = 0; line < kLines; ++line) {
+      for (int i = 0; i < kHrptSyncWords; ++i) w[i] = kHrptSync[i];
+      for (int x = 0; x < kWidth; ++x)
+        for (int c = 0; c < 5; ++c)
+          w[static_cast<size_t>(g.hdr_words + x * 5 + c)] =
+              static_cast<uint16_t>((x * (c + 1) + line * 3 + ((x * 7919 + line * 104729) % 61)) & 1023);
+      if (write_hrpt1_line(pic.get(), w.data(), 0x0D) != 1) std::abort();
+    }
+    pic->pic_fp.close();
+  }
+  ~PassFile() {
+    std::remove(path_.c_str());
+    rmdir(dir_.c_str());
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string dir_, path_;
+};
+
+const PassFile& pass_file() {
+  static PassFile f;
+  return f;
+}
+
+struct Opened {
+  std::unique_ptr<PIC_INFO> pic = std::make_unique<PIC_INFO>();
+  std::unique_ptr<VIEW_INFO> view = std::make_unique<VIEW_INFO>();
+  Opened() {
+    pic->path = pass_file().path();
+    if (open_file(pic.get(), view.get(), nullptr) != 0) std::abort();
+    for (int& c : view->chan_sel) c = 0;
+    view->chan_sel[2] = 1;
+    view->gamma = 1.0f;
+  }
+  void rgb() {
+    view->rgb_map = 1;
+    for (int ch = 1; ch <= 5; ++ch) view->map_used[ch] = 1;
+    view->map_wr[1] = 1.0f;
+    view->map_wg[2] = 1.0f;
+    view->map_wb[4] = 0.5f;
+    view->map_wb[5] = 0.5f;
+  }
+};
+
+void BM_ReadNeededLines(benchmark::State& state) {
+  Opened o;
+  DRAWABLE_INFO canvas;
+  renew_rgbbuf(&canvas, kCw, kCh);
+  correct_zoomval(&canvas, o.view.get(), o.pic.get());
+  std::vector<int> xmap, ymap;
+  map_xy(kCw, kCh, 0, o.pic.get(), o.view.get(), &xmap, &ymap);
+  std::vector<uint16_t> buf(static_cast<size_t>(o.pic->frame.words_padded) * kLineBufFactor);
+  for (auto _ : state) {
+    int prev = -1, got = 0;
+    for (int y = 0; y < kCh; ++y) {
+      if (ymap[static_cast<size_t>(y)] == prev) continue;
+      prev = ymap[static_cast<size_t>(y)];
+      got += read_line(o.pic.get(), o.view.get(), prev, buf.data(), nullptr, nullptr, nullptr) != 0;
+    }
+    benchmark::DoNotOptimize(got);
+  }
+}
+BENCHMARK(BM_ReadNeededLines)->Unit(benchmark::kMillisecond);
+
+void pass(benchmark::State& state, bool rgb, bool despeckle, bool linearize) {
+  Opened o;
+  if (rgb) o.rgb();
+  o.view->despeckle_on = despeckle;
+  o.view->desp_ulimit = 40;
+  o.view->desp_llimit = 100;
+  o.view->linearize = linearize;
+  DRAWABLE_INFO canvas;
+  for (auto _ : state) {
+    if (render_view(o.pic.get(), o.view.get(), &canvas, kCw, kCh) != 0) state.SkipWithError("pass failed");
+    benchmark::DoNotOptimize(canvas.rgb_buf.data());
+  }
+}
+void BM_PassGrey(benchmark::State& s) { pass(s, false, false, false); }
+void BM_PassGreyDespeckle(benchmark::State& s) { pass(s, false, true, false); }
+void BM_PassGreyLinearised(benchmark::State& s) { pass(s, false, false, true); }
+void BM_PassRgb(benchmark::State& s) { pass(s, true, false, false); }
+void BM_PassRgbDespeckleLinearised(benchmark::State& s) { pass(s, true, true, true); }
+BENCHMARK(BM_PassGrey)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassGreyDespeckle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassGreyLinearised)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassRgb)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassRgbDespeckleLinearised)->Unit(benchmark::kMillisecond);
+
+void BM_GridPass(benchmark::State& state) {
+  Opened o;
+  DRAWABLE_INFO canvas;
+  renew_rgbbuf(&canvas, kCw, kCh);
+  correct_zoomval(&canvas, o.view.get(), o.pic.get());
+  o.view->grid_rgb[0] = 255;
+  if (!o.pic->orbit.valid) state.SkipWithError("no orbit");
+  for (auto _ : state) {
+    if (draw_lonlat_canvas(o.pic.get(), o.view.get(), &canvas, nullptr) != 1) state.SkipWithError("no grid");
+    benchmark::DoNotOptimize(canvas.rgb_buf.data());
+  }
+}
+BENCHMARK(BM_GridPass)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kelo
