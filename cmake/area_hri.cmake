@@ -15,3 +15,5 @@ kelo_add_test(kelo_test_hri SOURCES
 
 kelo_add_fuzzer(fuzz_hri1_read SOURCES fuzz/fuzz_hri1_read.cpp)
 kelo_add_fuzzer(fuzz_ahrpt1_read SOURCES fuzz/fuzz_ahrpt1_read.cpp)
+
+kelo_add_bench(bench_hri SOURCES bench/bench_hri.cpp)
