@@ -19,3 +19,5 @@ kelo_add_test(kelo_test_polar SOURCES
 
 kelo_add_fuzzer(fuzz_hrpt1_read SOURCES fuzz/fuzz_hrpt1_read.cpp)
 kelo_add_fuzzer(fuzz_norad SOURCES fuzz/fuzz_norad.cpp)
+
+kelo_add_bench(bench_hrpt1 SOURCES bench/bench_hrpt1.cpp)

@@ -2,7 +2,9 @@
 #include "files/hrpt1_read.h"
 
 #include <sys/types.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -116,6 +118,26 @@ int64_t file_size(FILE* fp) {
   return static_cast<int64_t>(end);
 }
 
+// Reads up to n bytes at a file offset; the count read. A positioned read
+// on the descriptor costs one system call a line, where seek and read
+// through the stream cost three; streams without a descriptor take the
+// stream way.
+size_t read_at(FILE* fp, int64_t offset, uint8_t* out, size_t n) {
+  const int fd = fileno(fp);
+  if (fd < 0) {
+    if (fseeko(fp, static_cast<off_t>(offset), SEEK_SET) != 0) return 0;
+    return std::fread(out, 1, n, fp);
+  }
+  size_t got = 0;
+  while (got < n) {
+    const ssize_t r = pread(fd, out + got, n - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += static_cast<size_t>(r);
+  }
+  return got;
+}
+
 bool is_sync(const uint16_t* w) {
   for (int i = 0; i < kHrptSyncWords; ++i)
     if (w[i] != kHrptSync[i]) return false;
@@ -141,8 +163,7 @@ int read_one_line(PIC_INFO* pic, int n, uint16_t* words) {
 
   const int64_t start = static_cast<int64_t>(pic->data_offset) - kHrpt1MarkerLen +
                         static_cast<int64_t>(n) * static_cast<int64_t>(record);
-  if (fseeko(fp, static_cast<off_t>(start), SEEK_SET) != 0) return 0;
-  const size_t got = std::fread(buf.data(), 1, want, fp);
+  const size_t got = read_at(fp, start, buf.data(), want);
   // The last record has no following marker: no line.
   if (got < record + kHrpt1MarkerLen) return 0;
 

@@ -79,6 +79,15 @@ TEST(Pack10, GoldenGroups) {
   const uint16_t c[4] = {0x401, 0x7FF, 0x002, 0xFFFF};
   pack10(c, 1, out);
   EXPECT_EQ(Bytes(out, out + 5), (Bytes{0x00, 0xFF, 0x00, 0xFF, 0x7B}));
+  // Every level in every position of a group survives packing (the packer
+  // itself is pinned by the golden bytes above).
+  std::vector<uint16_t> all(4 * 1024);
+  for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<uint16_t>((i * 263 + i / 4) % 1024);
+  Bytes packed(5 * 1024);
+  pack10(all.data(), 1024, packed.data());
+  std::vector<uint16_t> back(all.size(), 0xFFFF);
+  unpack10(packed.data(), 1024, back.data());
+  EXPECT_EQ(back, all);
   EXPECT_EQ(packed_bytes(11090), 13865u);
   EXPECT_EQ(packed_bytes(1), 5u);
 }
