@@ -189,8 +189,11 @@ int read_hri1_hdr(PIC_INFO* pic) {
   if (fp == nullptr) return kErrRead;
   std::rewind(fp);
   for (int& c : pic->chan_present) c = 0;
-  // A picture opened before must not lend its geometry to this one.
+  // A picture opened before must not lend its geometry to this one; only
+  // the recorder's note of encrypted frames stays with the record.
+  const int encrypted = pic->hri.encrypted;
   pic->hri = HRI_INFO{};
+  pic->hri.encrypted = encrypted;
   uint8_t header[kHriHeaderBytes];
   if (std::fread(header, 1, sizeof header, fp) != sizeof header) return kErrRead;
 
@@ -198,7 +201,10 @@ int read_hri1_hdr(PIC_INFO* pic) {
   find_picture(pic, frame, fp);
   std::clearerr(fp);
   const long pos = std::ftell(fp);
-  pic->data_offset = pos > 0 ? static_cast<int>(pos) : kHriHeaderBytes;
+  // The record keeps the offset as int: a recording beyond 2 GiB cannot be
+  // addressed and is refused rather than read at a wrapped offset.
+  if (pos < 0 || pos > INT_MAX) return kErrRead;
+  pic->data_offset = static_cast<int>(pos);
 
   pic->width = 0;
   pic->height = 0;

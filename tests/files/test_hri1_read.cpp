@@ -459,6 +459,23 @@ TEST(HriDetection, WhatEachStateOfTheSearchLeaves) {
   }
 }
 
+TEST(HriDetection, ReopeningForgetsTheEarlierPictureButNotTheEncryptedNote) {
+  test::TempDir dir;
+  Opened o = open_hri(dir.write("full.hri", two_channel_stream(40).bytes()));
+  ASSERT_EQ(o.pic->hri.format, 4);
+  o.pic->hri.encrypted = 1;  // noted by the recorder
+  ASSERT_TRUE(o.pic->pic_fp.open(dir.write("empty.hri", HriStream().bytes()), "rb"));
+  EXPECT_EQ(read_hri1_hdr(o.pic.get()), 0);
+  EXPECT_EQ(o.pic->hri.format, 0);
+  EXPECT_EQ(o.pic->hri.chan[1].nlines, 0);
+  EXPECT_EQ(o.pic->chan_present[1], 0);
+  EXPECT_EQ(o.pic->frame.words_padded, 0);
+  EXPECT_EQ(o.pic->sat_name, "");
+  EXPECT_EQ(o.pic->hri.encrypted, 1);
+  show_channel(o, 1);
+  EXPECT_EQ(o.pic->height, 0);
+}
+
 TEST(HriDetection, CounterGapsAndDamagedFramesRestartTheRun) {
   test::TempDir dir;
   {  // A damaged start-of-segment frame during the run: back to state 2,
