@@ -1,22 +1,23 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds Kelo, makes a sample picture and starts the
-# program on it.
+# Installs what is needed, builds Kelo, records a sample pass from the
+# emulated decoder (no receiver needed), and starts the program on it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 build=${KELO_BUILD_DIR:-build}
 cmake -S . -B "$build" > /dev/null
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)" --target kelo kelo-export
+bin=$(realpath "$build")
 sample_dir="$build/sample"
+rm -rf "$sample_dir"
 mkdir -p "$sample_dir"
-sample="$sample_dir/sample.pgm"
-# A 256 x 64 grey ramp.
-python3 - "$sample" <<'PY'
-import sys
-w, h = 256, 64
-with open(sys.argv[1], "wb") as f:
-    f.write(b"P5\n%d %d\n255\n" % (w, h))
-    f.write(bytes((x for _ in range(h) for x in range(w))))
-PY
-"$build/kelo" -V
-exec "$build/kelo" "$sample"
+cd "$sample_dir"
+
+# Two minutes of a synthetic NOAA 19 pass, recorded as a station would in
+# batch mode; the decoder loses the satellite after 720 frames.
+"$bin/kelo" -decoder emulator:noaa,sat=19,syncloss=726:200 -batch hrpt:a
+echo
+"$bin/kelo-export" --info hrpt01.dat
+"$bin/kelo-export" --render 800x600 -o pass.ppm hrpt01.dat
+echo "Rendered the pass into $sample_dir/pass.ppm"
+exec "$bin/kelo" hrpt01.dat
