@@ -10,7 +10,9 @@
 
 #include "app/records.h"
 #include "files/ahrpt1_read.h"
+#include "files/file.h"
 #include "support/temp_dir.h"
+#include "view/data_proc.h"
 
 namespace kelo {
 namespace {
@@ -251,6 +253,27 @@ TEST(AhrptLines, PlantedLinesComeBackSampleForSample) {
   EXPECT_EQ(v, line0);
   ASSERT_EQ(read_ahrpt1_line(o->pic.get(), &o->view, 1, v.data()), 1);
   EXPECT_EQ(v, line1);
+}
+
+TEST(AhrptOpen, ThroughFileOpeningAndTheLineStore) {
+  const std::vector<uint16_t> line0 = planted_line(5);
+  const std::vector<uint16_t> line1 = planted_line(6);
+  std::vector<Block> blocks = pack_line(line0);
+  const std::vector<Block> b1 = pack_line(line1);
+  blocks.insert(blocks.end(), b1.begin(), b1.end());
+  test::TempDir dir;
+  auto pic = std::make_unique<PIC_INFO>();
+  auto view = std::make_unique<VIEW_INFO>();
+  pic->path = dir.write("m.ahrpt", to_bytes(blocks));
+  ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
+  EXPECT_EQ(pic->file_type, kKindAHRPT);
+  EXPECT_EQ(view->lmax, 1023);
+  EXPECT_EQ(pic->height, 2);
+  const size_t room = static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor;
+  std::vector<uint16_t> buf(room, 0);
+  EXPECT_EQ(read_line(pic.get(), view.get(), 1, buf.data(), nullptr, nullptr, nullptr), 1);
+  buf.resize(kAhrptLineValues);
+  EXPECT_EQ(buf, line1);
 }
 
 TEST(AhrptLines, LineSyncMidwayRestartsAndShortFilesStopFilling) {

@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "app/records.h"
+#include "files/file.h"
 #include "files/hri1_read.h"
 #include "files/hri1_write.h"
 #include "files/hri_functions.h"
 #include "hri_stream.h"
 #include "support/temp_dir.h"
+#include "view/data_proc.h"
 
 namespace kelo {
 namespace {
@@ -289,6 +291,35 @@ TEST(HriLines, PlantedPatternAndGridOfBothChannels) {
   // Past the end of the file, and before the start.
   EXPECT_EQ(read_line(o, 14).q, 0);
   EXPECT_EQ(read_line(o, -1).q, 0);
+}
+
+TEST(HriOpen, ThroughFileOpeningAndTheLineStore) {
+  test::TempDir dir;
+  const std::string path = dir.file("rec.hri");
+  ASSERT_TRUE(two_channel_stream(40).write_with_writer(path));
+  auto pic = std::make_unique<PIC_INFO>();
+  auto view = std::make_unique<VIEW_INFO>();
+  pic->path = path;
+  ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
+  EXPECT_EQ(pic->file_type, kKindHRI);
+  EXPECT_EQ(view->lmin, 0);
+  EXPECT_EQ(view->lmax, 255);
+  EXPECT_EQ(pic->sat_name, "METEOSAT 7");
+  EXPECT_EQ(view->chan_sel[1], 1);  // the lowest channel held is shown
+  EXPECT_EQ(pic->width, 1250);
+  EXPECT_EQ(pic->height, 14);
+
+  view->grid_on = 1;
+  const size_t room = static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor;
+  std::vector<uint16_t> buf(room, 0);
+  std::vector<uint8_t> marks(room, 0xEE);
+  const int q = read_line(pic.get(), view.get(), 5, buf.data(), nullptr, nullptr, marks.data());
+  EXPECT_EQ(q, 0xFF);
+  EXPECT_TRUE(holds_segment(buf, 0, 22, 1250));
+  for (int i = 0; i < 1250; ++i) {
+    const int bit = (test::grid_value(22, i / 8) >> (7 - i % 8)) & 1;
+    ASSERT_EQ(marks[static_cast<size_t>(i)], bit) << i;
+  }
 }
 
 TEST(HriLines, RawFrameViewShowsTheFramesAsReceived) {
