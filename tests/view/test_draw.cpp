@@ -7,11 +7,15 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "app/gui_seam.h"
 #include "files/file.h"
 #include "files/hrpt1_read.h"
 #include "files/hrpt1_write.h"
+#include "orbit/draw_satpos.h"
 #include "support/temp_dir.h"
 #include "view/data_proc.h"
 #include "view/draw.h"
@@ -323,6 +327,136 @@ TEST_F(PicturePass, GridLinearisedAndDespeckled) {
   EXPECT_EQ(plain.px(79, kSpeckleLine)[0], 255);
   EXPECT_EQ(plain.px(176, kSpeckleLine)[0], 255);
   EXPECT_EQ(d.checksum(), 14039585232754489566ull);
+}
+
+// A GUI for the pass: a canvas per window, Escape or a redraw request or a
+// resize at a chosen row, and a record of the refreshed rows.
+class FakeGui : public HeadlessGui {
+ public:
+  DRAWABLE_INFO board;  // the canvas record of the one window
+  VIEW_INFO* view = nullptr;
+  int rows_seen = 0;  // process_events calls = rows started
+  int escape_at = -1, redraw_at = -1, resize_at = -1;
+  std::vector<std::pair<int, int>> refreshed;
+  std::vector<std::string> entries;
+  DRAWABLE_INFO* canvas(WindowHandle w) override { return w ? &board : nullptr; }
+  bool escape_pressed() override { return rows_seen == escape_at; }
+  void process_events() override {
+    if (rows_seen == redraw_at) view->redraw_pending = 1;
+    if (rows_seen == resize_at) renew_rgbbuf(&board, kCw / 2, kCh / 2);
+    ++rows_seen;
+  }
+  void refresh_rows(WindowHandle, int y, int rows) override { refreshed.push_back({y, rows}); }
+  void set_entry_text(const std::string& title, const std::string& id, const std::string& text) override {
+    entries.push_back(title + "/" + id + "=" + text);
+  }
+};
+
+struct GuiInstalled {
+  explicit GuiInstalled(GuiSeam* g) { set_gui(g); }
+  ~GuiInstalled() { set_gui(nullptr); }
+};
+
+int lit_rows(const DRAWABLE_INFO& c) {
+  int rows = 0;
+  for (int y = 0; y < c.height; ++y) {
+    bool any = false;
+    for (int x = 0; x < c.width * 3 && !any; ++x)
+      any = c.rgb_buf[static_cast<size_t>(y) * c.width * 3 + x] != 0;
+    rows += any;
+  }
+  return rows;
+}
+
+TEST_F(PicturePass, StopsAndResizesThroughTheGui) {
+  int window = 0;
+  Render r(path_);
+  FakeGui fake;
+  fake.view = r.view.get();
+  GuiInstalled installed(&fake);
+  renew_rgbbuf(&fake.board, kCw, kCh);
+  load_std_palette(&fake.board, r.pic.get());
+  correct_zoomval(&fake.board, r.view.get(), r.pic.get());
+
+  // A full pass: every row refreshed once, in order.
+  ASSERT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
+  ASSERT_EQ(fake.refreshed.size(), static_cast<size_t>(kCh));
+  EXPECT_EQ(fake.refreshed[7], std::make_pair(7, 1));
+  EXPECT_EQ(lit_rows(fake.board), kCh);
+  // Without a window there is no canvas: the tables cannot be made.
+  EXPECT_EQ(map_pic(nullptr, r.pic.get(), r.view.get(), 0, nullptr, nullptr, nullptr), -1);
+
+  // Escape before row 5: rows 0..4 drawn, the pass ends as completed.
+  renew_rgbbuf(&fake.board, kCw, kCh);
+  fake.rows_seen = 0;
+  fake.escape_at = 5;
+  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
+  EXPECT_EQ(lit_rows(fake.board), 5);
+  fake.escape_at = -1;
+
+  // A redraw request while row 3 starts: the pass stops and says so.
+  renew_rgbbuf(&fake.board, kCw, kCh);
+  fake.rows_seen = 0;
+  fake.redraw_at = 3;
+  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 1);
+  EXPECT_EQ(lit_rows(fake.board), 3);
+  r.view->redraw_pending = 0;
+  fake.redraw_at = -1;
+
+  // The window shrinks during row 2: a new pass fills the new canvas whole.
+  renew_rgbbuf(&fake.board, kCw, kCh);
+  fake.rows_seen = 0;
+  fake.resize_at = 2;
+  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
+  EXPECT_EQ(fake.board.width, kCw / 2);
+  EXPECT_EQ(lit_rows(fake.board), kCh / 2);
+  // The last column shows picture column 127 * 16 = 2032 of the ramp.
+  EXPECT_EQ(fake.board.rgb_buf[((kCh / 2 - 2) * (kCw / 2) + kCw / 2 - 1) * 3],
+            std::min((2032 * 1023 / 2047) * 256 / 1023, 255));
+  fake.resize_at = -1;
+
+  // Film show: no row by row refresh, the whole canvas once at the end.
+  fake.refreshed.clear();
+  r.view->slide_mode = 1;
+  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
+  ASSERT_EQ(fake.refreshed.size(), 1u);
+  EXPECT_EQ(fake.refreshed[0], std::make_pair(0, kCh / 2));
+  r.view->slide_mode = 0;
+
+  // Grid: Escape before the fourth row ends it with rows 1..2 done.
+  renew_rgbbuf(&fake.board, kCw, kCh);
+  r.view->grid_rgb[0] = 255;
+  fake.rows_seen = 0;
+  int escapes = 0;
+  struct EscGui : FakeGui {
+    int* calls = nullptr;
+    bool escape_pressed() override { return ++*calls == 4; }
+  } esc;
+  esc.calls = &escapes;
+  set_gui(&esc);
+  renew_rgbbuf(&esc.board, kCw, kCh);
+  correct_zoomval(&esc.board, r.view.get(), r.pic.get());
+  EXPECT_EQ(draw_lonlat(r.pic.get(), r.view.get(), &window), 1);
+  EXPECT_EQ(esc.refreshed.size(), 3u);
+  // No grid pixel below row 2 (the labels of row 1 reach further down, in white).
+  int grid_below = 0, grid_above = 0;
+  for (size_t i = 0; i < esc.board.rgb_buf.size(); i += 3) {
+    const bool red =
+        esc.board.rgb_buf[i] == 255 && esc.board.rgb_buf[i + 1] == 0 && esc.board.rgb_buf[i + 2] == 0;
+    (i / 3 / kCw >= 3 ? grid_below : grid_above) += red;
+  }
+  EXPECT_EQ(grid_below, 0);
+  EXPECT_GT(grid_above, 0);
+  EXPECT_EQ(draw_lonlat(r.pic.get(), r.view.get(), nullptr), 0);
+
+  // The read-out goes to the main window's two entries.
+  esc.entries.clear();
+  r.view->show_xy = 1;
+  Update_Coord(&window, 3, 4, r.pic.get(), r.view.get());
+  ASSERT_EQ(esc.entries.size(), 2u);
+  EXPECT_EQ(esc.entries[0], "Kelo/Position=[x=24,y=4]");
+  EXPECT_EQ(esc.entries[1], "Kelo/Pixel=0");
+  set_gui(&fake);
 }
 
 TEST(PicturePassEdges, NothingToDraw) {
