@@ -2,6 +2,7 @@
 // assembly from the frames of a line's segments.
 #include "files/hri1_read.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -40,6 +41,9 @@ constexpr int kGridStartFormat8 = 44;   // (frame byte 48)
 constexpr int kHeaderRunLimit = 4;
 constexpr int kCounterRunLimit = 4;
 constexpr int kStartRunLimit = 10;
+
+// Records looked at for the first frame of a line, at least.
+constexpr int kMinSearchRecords = 64;
 
 // Majority of four bits: three or four set give all ones.
 uint8_t clean_nibble(unsigned nibble) {
@@ -254,8 +258,14 @@ int get_hri1_nextline(PIC_INFO* pic, VIEW_INFO* view, int second_seg, uint16_t* 
 
   // The first frame of the line: a segment's first frame whose channel flags
   // name the shown channel (or the wanted half of a double-resolution pair).
+  // Every line distance holds a segment of each channel, so the frame lies
+  // within two line distances even with frames lost; looking further would
+  // only drag a damaged recording through the whole file for every line.
+  const int nseg = pic->hri.nseg > 0 ? pic->hri.nseg : 1;
+  const int search_limit = std::max(2 * (nseg * format + format), kMinSearchRecords);
   int found_q = 0;
-  for (;;) {
+  for (int searched = 0;; ++searched) {
+    if (searched >= search_limit) return 0;
     found_q = read_hri1_frame(frame, fp);
     if (found_q == 0) return 0;
     if ((frame[kOffSegPos] & 0x0F) != 0) continue;

@@ -376,6 +376,26 @@ TEST(HriLines, DamagedFramesLowerTheQualityAndSkipFaultySteps) {
   EXPECT_EQ(read_line(p, 0).q, 0x13);
 }
 
+TEST(HriLines, ALineIsLookedForNearItsPlaceOnly) {
+  // Channel 1 is missing from segment 20 to 59: its line 4 (segment 20) is
+  // not there, and segment 60 far behind is not taken for it.
+  HriStream s = two_channel_stream(80);
+  for (int k = 20; k < 60; ++k) {
+    HriFrame& f = s.frames[static_cast<size_t>(record_of(k, 0))];
+    f[17] = 0x00;
+    f[18] = 0xFF;
+  }
+  test::TempDir dir;
+  Opened o = open_hri(dir.write("gap.hri", s.bytes()));
+  ASSERT_EQ(o.rc, 0);
+  show_channel(o, 1);
+  EXPECT_EQ(read_line(o, 3).q, 0xFF);
+  EXPECT_EQ(read_line(o, 4).q, 0);
+  Line l = read_line(o, 24);  // segment 60
+  EXPECT_EQ(l.q, 0xFF);
+  EXPECT_TRUE(holds_segment(l.values, 0, 60, 1250));
+}
+
 TEST(HriLines, BufferSmallerThanTheLineIsNotOverrun) {
   test::TempDir dir;
   Opened o = open_hri(dir.write("rec.hri", two_channel_stream(40).bytes()));
