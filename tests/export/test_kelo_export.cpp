@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "export/hrpt_fixture.h"
+#include "files/hri_stream.h"
 #include "orbit/parse_norad.h"
 #include "support/temp_dir.h"
 
@@ -239,6 +240,59 @@ TEST_F(ExportCli, RenderDrawsWhatTheMainWindowShows) {
   CliRun again = run({"in.10b", "--render", "64x20", "-o", "view.ppm"});
   EXPECT_EQ(again.rc, 1);
   EXPECT_EQ(again.err, "ERROR: file view.ppm exists; give --force to overwrite it\n");
+}
+
+TEST_F(ExportCli, InfoOfEveryKindOfFile) {
+  test::FixtureSpec fy;
+  fy.kind = kKindCHRPT;
+  fy.sat_name = "FENGYUN 1D";
+  for (int& p : fy.presence) p = 1;
+  fy.id_word = 13 << 6;
+  fy.width = 16;
+  fy.lines = 4;
+  ASSERT_TRUE(test::write_fixture("c.10b", fy));
+  CliRun c = run({"c.10b", "--info", "--frame", "0"});
+  ASSERT_EQ(c.rc, 0) << c.err;
+  EXPECT_EQ(c.out,
+            " File      : c.10b\n"
+            " Type      : CHRPT\n"
+            " Satellite : FENGYUN 1D\n"
+            " Sat time  : Sun Jan  0 00:00:00 1900\n"
+            " Rec. time : Thu Mar  5 12:34:56 2009\n"
+            " Used time : Thu Mar  5 12:34:56 2009\n"
+            " Channels  : 1 2 3 4 5 6 7 8 9 10\n"
+            " Offset    :    0 x    0\n"
+            " Size      :   16 x    4\n"
+            " ---------------------------------\n"
+            " Frame     : 0\n"
+            " Sync      : 284 16f 35c 19d 20f 95\n"
+            " Space craft address: d --> FENGYUN 1D\n"
+            "\n"
+            " TIME     : day 150  12:34:56\n");
+
+  dir.write("p.pgm", std::string("P5\n3 2\n255\n") + std::string(6, '\x40'));
+  CliRun p = run({"p.pgm", "--info"});
+  ASSERT_EQ(p.rc, 0) << p.err;
+  EXPECT_EQ(p.out, " File      : p.pgm\n Type      : PGM (8 bits)\n Size      :    3 x    2\n");
+
+  // METEOSAT 7, 1 February 2003 (a Saturday) 12:30, channels 1 and 2; the
+  // lowest channel sets the size.
+  test::HriStream h;
+  for (int i = 0; i < 6; ++i) h.add(test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230));
+  for (int k = 0; k < 40; ++k)
+    h.add_segment(4, test::kLow, 42, 2 + k,
+                  k % 2 == 0 ? test::Flags{0xFF, 0, 0, 0} : test::Flags{0, 0xFF, 0, 0}, k);
+  dir.write("m.hri", h.bytes());
+  CliRun m = run({"m.hri", "--info"});
+  ASSERT_EQ(m.rc, 0) << m.err;
+  EXPECT_EQ(m.out,
+            " File      : m.hri\n"
+            " Type      : HRI\n"
+            " Satellite : METEOSAT 7\n"
+            " Picture time: Sat Feb  1 12:30:00 2003\n"
+            " Channels  : 1 2\n"
+            " Offset    :    0 x    0\n"
+            " Size      : 1250 x   14\n");
 }
 
 // Central angle in degrees between two "lon,lat" texts (degrees).
