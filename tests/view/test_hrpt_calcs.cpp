@@ -149,6 +149,38 @@ TEST(AvhrrTemperature, MatchesIndependentReferenceOnEverySatelliteAndInfraredCha
   EXPECT_TRUE(seam.titles.empty()) << "the NOAA 14..19 sets need no message";
 }
 
+// Checked by hand: a pixel that sees exactly the blackbody count has the
+// blackbody's radiance, so on the 3.7 um channel (no non-linearity) it reads
+// the blackbody temperature. NOAA-15, PRT words 17 of lines 1..4 = 389, 398,
+// 407, 416:
+//   PRT 1: 276.6016 + 0.051045 * 389 + 1.36328e-06 * 389^2 = 296.6644
+//   PRT 2: 276.6253 + 0.050909 * 398 + 1.47266e-06 * 398^2 = 297.1204
+//   PRT 3: 276.6741 + 0.050907 * 407 + 1.47656e-06 * 407^2 = 297.6378
+//   PRT 4: 276.5926 + 0.050966 * 416 + 1.47656e-06 * 416^2 = 298.0500
+//   mean 297.3682 K -> stored 2973.
+TEST(AvhrrTemperature, BlackbodyCountReadsTheBlackbodyTemperature) {
+  const AvhrrRefCase& c = ref_case(15);
+  EXPECT_NEAR(c.tbb[0], 297.3682, 0.001);  // the generator agrees with the hand sum
+  reset_noaatemp();
+  PIC_INFO pic = noaa_pic(15);
+  VIEW_INFO view;
+  Window w(c);
+  const int x_bb = kRefPixels - 3;   // the generator's blackbody pixel
+  ASSERT_EQ(c.earth[0][x_bb], 654);  // integer mean of 650 .. 659
+  const CAL_COEFS cal = load_cal(pic.sat_name);
+  map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+  EXPECT_EQ(w.sample(x_bb, 3), 2973);
+  for (int sat : {16, 18, 19}) {
+    const AvhrrRefCase& o = ref_case(sat);
+    reset_noaatemp();
+    PIC_INFO p = noaa_pic(sat);
+    Window wo(o);
+    const CAL_COEFS co = load_cal(p.sat_name);
+    map_noaatemp(wo.lines(), 5, &co, &p, &view);
+    EXPECT_NEAR(wo.sample(x_bb, 3) / 10.0, o.tbb[0], 0.12) << sat;
+  }
+}
+
 TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
   const AvhrrRefCase& c = ref_case(15);
   PIC_INFO pic = noaa_pic(15);
