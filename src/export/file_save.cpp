@@ -187,6 +187,52 @@ int save_destination(const PIC_INFO* src, PIC_INFO* dst, int dst_kind, const int
   return count;
 }
 
+int save_initial_kind(int src_type) {
+  switch (src_type) {
+    case kKindHRPT:
+    case kKindCHRPT:
+    case kKindSeaStar:
+    case kKindAHRPT:
+      return kKindHRPT;
+    case kKindPPM:
+      return kKindPPM;
+    case kKindPGM:
+      return kKindPGM;
+    case kKindPGM8:
+      return kKindPGM8;
+    default:
+      return kKindGIF;
+  }
+}
+
+std::string save_new_name(const std::string& typed, const std::string& dir, int kind) {
+  std::string base = typed;
+  size_t dot = base.find('.');
+  if (dot != std::string::npos) base.resize(dot);
+  std::string name;
+  if (create_new_filename(&name, dir, base, std::string(".") + save_extension(kind)) == 0) return {};
+  return name;
+}
+
+int save_led_colour(int rgb_map, int kind) {
+  constexpr int kLedMulti = 3840;   // red: the colour mix goes into the picture
+  constexpr int kLedSingle = 1911;  // one channel per picture
+  return rgb_map != 0 && kind == kKindPPM ? kLedMulti : kLedSingle;
+}
+
+bool save_single_channel(int kind) { return !is_hrpt_family(kind); }
+
+void save_channel_pressed(int kind, int pressed, const int present[kMaxChannels + 1],
+                          int on[kMaxChannels + 1]) {
+  if (pressed == 0) {
+    for (int n = 1; n <= kMaxChannels; n++) on[n] = present[n] != 0 ? 1 : 0;
+  }
+  if (!save_single_channel(kind)) return;
+  for (int n = 1; n <= kMaxChannels; n++) {
+    if (n != pressed) on[n] = 0;
+  }
+}
+
 int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
             const VIEW_INFO* view, SaveReport* report) {
   SaveReport rep;

@@ -31,6 +31,30 @@ int export_bitshift(int src_type, int src_depth, int dst_type, int lmax);
 // own recording kind where it has one). Returns the number of channels chosen.
 int save_destination(const PIC_INFO* src, PIC_INFO* dst, int dst_kind, const int chan_on[kMaxChannels + 1]);
 
+// ---------------------------------------------------------------- Save window logic
+// The kind first chosen for a source: its own recording kind ("(C)HRPT",
+// returned as kKindHRPT) for HRPT, CHRPT, SeaStar and AHRPT; PPM, PGM, PGM1
+// for those; GIF for anything else.
+int save_initial_kind(int src_type);
+
+// "New name": the typed text cut at its first '.', then the first free
+// name text + NN + "." + extension of `kind` in `dir` (the picture
+// directory; empty: the current one). Empty when no name is free.
+std::string save_new_name(const std::string& typed, const std::string& dir, int kind);
+
+// Colour value of the "Multi-channel" LED: 3840 when the channel map is on
+// and PPM is chosen, else 1911.
+int save_led_colour(int rgb_map, int kind);
+
+// True for the kinds that hold one channel (every kind but the recordings).
+bool save_single_channel(int kind);
+
+// A channel button was pressed (`pressed` 1..10, or 0 for "All" which first
+// switched on every channel `present`): with a single-channel kind every
+// other button goes off ("All" then leaves none on).
+void save_channel_pressed(int kind, int pressed, const int present[kMaxChannels + 1],
+                          int on[kMaxChannels + 1]);
+
 // What an export did.
 struct SaveReport {
   int status = 0;  // 0 saved, 1 cancelled, -1 failed

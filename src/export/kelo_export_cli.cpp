@@ -464,24 +464,16 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
 // Output path: as given (refused when it exists, unless --force), a free
 // name from it with --new-name, or the first free dumpNN.<ext> here.
 std::string output_path(const Options& o, int kind, std::string* error) {
-  std::string ext = std::string(".") + save_extension(kind);
   if (o.output.empty() || o.new_name) {
-    std::string dir, base = "dump";
+    std::string dir, typed = "dump";
     if (!o.output.empty()) {
       size_t slash = o.output.rfind(kDirSep);
-      if (slash != std::string::npos) {
-        dir = o.output.substr(0, slash + 1);
-        base = o.output.substr(slash + 1);
-      } else {
-        base = o.output;
-      }
-      // A typed extension is replaced by the one of the chosen kind.
-      size_t dot = base.find('.');
-      if (dot != std::string::npos) base.resize(dot);
+      dir = slash == std::string::npos ? std::string() : o.output.substr(0, slash + 1);
+      typed = slash == std::string::npos ? o.output : o.output.substr(slash + 1);
     }
-    std::string name;
-    if (create_new_filename(&name, dir, base, ext) == 0) {
-      *error = "no free file name " + dir + base + "NN" + ext;
+    std::string name = save_new_name(typed, dir, kind);
+    if (name.empty()) {
+      *error = "no free file name " + dir + typed + "NN." + save_extension(kind);
       return {};
     }
     return dir + name;
@@ -491,24 +483,6 @@ std::string output_path(const Options& o, int kind, std::string* error) {
     return {};
   }
   return o.output;
-}
-
-int default_kind(int src_type) {
-  switch (src_type) {
-    case kKindHRPT:
-    case kKindCHRPT:
-    case kKindSeaStar:
-    case kKindAHRPT:
-      return kKindHRPT;
-    case kKindPPM:
-      return kKindPPM;
-    case kKindPGM:
-      return kKindPGM;
-    case kKindPGM8:
-      return kKindPGM8;
-    default:
-      return kKindGIF;
-  }
 }
 
 // A full picture pass into a scratch canvas fills the histogram; the
@@ -677,9 +651,9 @@ int run(const Options& o, std::ostream& out, ExportGui& seam) {
   // The export, as the "Save" window's "Save" does it.
   int kind = o.kind;
   if (kind < 0 && !o.output.empty()) kind = kind_of_extension(o.output);
-  if (kind < 0) kind = default_kind(pic->file_type);
+  if (kind < 0) kind = save_initial_kind(pic->file_type);
   int chan_on[kMaxChannels + 1] = {};
-  bool single = kind != kKindHRPT;
+  bool single = save_single_channel(kind);
   if (o.all_channels) {
     if (single) return failed("PPM, PGM and GIF pictures hold one channel; choose one with --channel");
     for (int n = 1; n <= kMaxChannels; n++) chan_on[n] = pic->chan_present[n];

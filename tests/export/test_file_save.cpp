@@ -198,6 +198,49 @@ TEST(SaveRules, DestinationRecord) {
   EXPECT_EQ(out->file_type, kKindHRPT);
 }
 
+TEST(SaveWindowLogic, NamesLedAndChannelButtons) {
+  // Initial kind per source.
+  EXPECT_EQ(save_initial_kind(kKindHRPT), kKindHRPT);
+  EXPECT_EQ(save_initial_kind(kKindCHRPT), kKindHRPT);
+  EXPECT_EQ(save_initial_kind(kKindAHRPT), kKindHRPT);
+  EXPECT_EQ(save_initial_kind(kKindPPM), kKindPPM);
+  EXPECT_EQ(save_initial_kind(kKindPGM), kKindPGM);
+  EXPECT_EQ(save_initial_kind(kKindPGM8), kKindPGM8);
+  EXPECT_EQ(save_initial_kind(kKindHRI), kKindGIF);
+  EXPECT_EQ(save_initial_kind(kKindGIF), kKindGIF);
+
+  // A typed name loses everything from its first dot and gets the next
+  // free counter and the chosen kind's extension.
+  test::TempDir dir;
+  std::string d = dir.path() + "/";
+  EXPECT_EQ(save_new_name("pass.gif", d, kKindGIF), "pass01.gif");
+  dir.write("pass01.gif", "x");
+  dir.write("pass02.gif", "x");
+  EXPECT_EQ(save_new_name("pass.v2.gif", d, kKindGIF), "pass03.gif");
+  EXPECT_EQ(save_new_name("pass", d, kKindHRPT), "pass01.10b");
+  EXPECT_EQ(save_new_name("dump", d, kKindPGM8), "dump01.pgm");
+
+  EXPECT_EQ(save_led_colour(1, kKindPPM), 3840);
+  EXPECT_EQ(save_led_colour(0, kKindPPM), 1911);
+  EXPECT_EQ(save_led_colour(1, kKindGIF), 1911);
+
+  int present[kMaxChannels + 1] = {1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0};
+  // "Gif": pressing " 3 " leaves only channel 3 on.
+  int on[kMaxChannels + 1] = {0, 1, 1, 1, 0, 1, 0, 0, 0, 0, 0};
+  save_channel_pressed(kKindGIF, 3, present, on);
+  for (int n = 1; n <= kMaxChannels; n++) EXPECT_EQ(on[n], n == 3 ? 1 : 0) << n;
+  // "All" with a single-channel kind leaves none on.
+  save_channel_pressed(kKindPGM, 0, present, on);
+  for (int n = 1; n <= kMaxChannels; n++) EXPECT_EQ(on[n], 0) << n;
+  // "All" for a recording switches on every channel the file has.
+  save_channel_pressed(kKindHRPT, 0, present, on);
+  for (int n = 1; n <= kMaxChannels; n++) EXPECT_EQ(on[n], n <= 5 ? 1 : 0) << n;
+  // A recording keeps several channels.
+  on[2] = 0;
+  save_channel_pressed(kKindHRPT, 4, present, on);
+  EXPECT_EQ(on[1] + on[3] + on[4] + on[5], 4);
+}
+
 // ---------------------------------------------------------------- recordings
 
 TEST_F(SaveTest, RecordingWithAChannelSubsetKeepsHeaderWords) {
