@@ -295,6 +295,28 @@ TEST_F(ExportCli, InfoOfEveryKindOfFile) {
             " Size      : 1250 x   14\n");
 }
 
+TEST_F(ExportCli, AutomaticLuminanceWindowSetsTheShift) {
+  // Channel 1 of the fixture spans levels 97 .. 381: the window found from
+  // the histogram ends below 512, so a GIF needs one bit of shift, where
+  // the full 0 .. 1023 window needs two.
+  CliRun full = run({"in.10b", "-c", "1", "-o", "full.gif"});
+  EXPECT_EQ(full.out, "Saved in full.gif; bitshift=-2.\n");
+  CliRun autol = run({"in.10b", "-c", "1", "-o", "auto.gif", "--auto-lum"});
+  EXPECT_EQ(autol.rc, 0) << autol.err;
+  EXPECT_EQ(autol.out, "Saved in auto.gif; bitshift=-1.\n");
+  // Channel 10 is not in an HRPT recording.
+  CliRun none = run({"in.10b", "--weight", "10=1,1,1", "-o", "m.ppm"});
+  EXPECT_EQ(none.rc, 1);
+  EXPECT_EQ(none.err, "ERROR: channel 10 is not in in.10b\n");
+}
+
+TEST_F(ExportCli, ProbeOfAColourPicture) {
+  dir.write("c.ppm", std::string("P6\n2 1\n255\n") + "\x01\x02\x03\xfa\xfb\xfc");
+  CliRun r = run({"c.ppm", "--probe", "1,0"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out, "pixel 1,0\nrgb 250,251,252\n");
+}
+
 // Central angle in degrees between two "lon,lat" texts (degrees).
 double arc_between(const std::string& a, const std::string& b) {
   double lon1 = 0, lat1 = 0, lon2 = 0, lat2 = 0;
