@@ -103,6 +103,27 @@ TEST(GifRead, HeaderResultCodes) {
   EXPECT_EQ(header_of(head + kImage2x2 + bytes_of({9, 0, ';'})), 0);
 }
 
+TEST(GifRead, CodesAreTakenLeastSignificantBitFirstAcrossSubBlocks) {
+  test::TempDir dir;
+  // Two sub-blocks (AB, then CD) and the terminator. Bits from the lowest:
+  // AB = 1 1 0 1 0 1 0 1, CD = 1 0 1 1 0 0 1 1.
+  auto pic = pic_on(dir.write("codes", bytes_of({1, 0xAB, 1, 0xCD, 0})));
+  LZW_STATE* s = &pic->lzw;
+  EXPECT_EQ(get_next_code(s, 0, nullptr), 0);
+  FILE* fp = pic->pic_fp.get();
+  EXPECT_EQ(get_next_code(s, 3, fp), 3);
+  EXPECT_EQ(get_next_code(s, 3, fp), 5);
+  EXPECT_EQ(get_next_code(s, 3, fp), 6);  // two bits of AB, one of CD
+  EXPECT_EQ(get_next_code(s, 3, fp), 6);
+  EXPECT_EQ(get_next_code(s, 3, fp), 4);
+  EXPECT_EQ(get_next_code(s, 3, fp), -1);  // one bit left, then the terminator
+  EXPECT_EQ(get_next_code(s, 3, fp), -1);
+  // A reset forgets the end and the pending bits.
+  std::rewind(fp);
+  EXPECT_EQ(get_next_code(s, 0, nullptr), 0);
+  EXPECT_EQ(get_next_code(s, 12, fp), 0xDAB);
+}
+
 TEST(GifRead, GiflibPicturesMatchTheirExpectedDecodes) {
   if (!shared_present("gif/giflib")) GTEST_SKIP() << "shared corpus absent";
   // Single-image pictures: the whole picture is compared. (fire and
