@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "app/bytes.h"
 #include "files/file.h"
 #include "files/gif_read.h"
+#include "files/hri_functions.h"
 #include "files/hrpt1_read.h"
 #include "files/hrpt1_write.h"
 #include "files/ppm.h"
@@ -268,6 +270,8 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
 
   // 3. Channels to write, as positions among the source's channels.
   for (int n = 1; n <= kMaxChannels; n++) work.chan_sel[n] = dst->chan_present[n];
+  // Each HRI channel has its own size; the exported one sets it.
+  if (src->file_type == kKindHRI) hri_channelselect(src, &work);
   int list[kMaxChannels] = {};
   int nlist = use_rgb ? 0 : load_chan(src, &work, list);
   if (!use_rgb && nlist <= 0) return fail(report, rep, "No channels selected.");
@@ -306,7 +310,21 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
 
   // 6. Screen mapping of the destination: column -> buffer index, row -> line.
   std::vector<int> xmap, ymap;
-  if (map_xy(dst->width, dst->height, use_rgb ? 1 : 0, src, &work, &xmap, &ymap) != 0 ||
+  // An HRI line buffer holds only the channel read, at index 0 whatever its
+  // number: the mapping is asked as for the file's first channel.
+  VIEW_INFO* mapview = &work;
+  std::unique_ptr<VIEW_INFO> hri_view;
+  if (src->file_type == kKindHRI) {
+    hri_view = std::make_unique<VIEW_INFO>(work);
+    for (int n = 1; n <= kMaxChannels; n++) hri_view->chan_sel[n] = 0;
+    for (int n = 1; n <= kMaxChannels; n++)
+      if (src->chan_present[n] != 0) {
+        hri_view->chan_sel[n] = 1;
+        break;
+      }
+    mapview = hri_view.get();
+  }
+  if (map_xy(dst->width, dst->height, use_rgb ? 1 : 0, src, mapview, &xmap, &ymap) != 0 ||
       static_cast<int>(xmap.size()) < dst->width || static_cast<int>(ymap.size()) < dst->height)
     return fail(report, rep, "Not enough memory to save.");
 

@@ -317,6 +317,34 @@ TEST_F(ExportCli, ProbeOfAColourPicture) {
   EXPECT_EQ(r.out, "pixel 1,0\nrgb 250,251,252\n");
 }
 
+TEST_F(ExportCli, HriChannelExportTakesThatChannelsLines) {
+  // Segments alternate channel 1 (even) and 2 (odd); each carries the
+  // planted pattern of its segment number.
+  test::HriStream h;
+  for (int i = 0; i < 6; ++i) h.add(test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230));
+  for (int k = 0; k < 40; ++k)
+    h.add_segment(4, test::kLow, 42, 2 + k,
+                  k % 2 == 0 ? test::Flags{0xFF, 0, 0, 0} : test::Flags{0, 0xFF, 0, 0}, k);
+  dir.write("m.hri", h.bytes());
+  for (int ch : {1, 2}) {
+    std::string name = "ch" + std::to_string(ch) + ".pgm";
+    CliRun r = run({"m.hri", "-c", std::to_string(ch), "-o", name});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    std::string b = test::read_file(name);
+    std::string head = "P5\n#Created by kelo\n1250 14\n255\n";
+    ASSERT_EQ(b.substr(0, head.size()), head) << name;
+    ASSERT_EQ(b.size(), head.size() + 1250u * 14u) << name;
+    // The picture starts after the start frame: line n of channel 1 is
+    // segment 12 + 2n, of channel 2 segment 13 + 2n.
+    for (int y : {0, 5, 13})
+      for (int i : {0, 1, 500, 1249})
+        EXPECT_EQ(static_cast<unsigned char>(
+                      b[head.size() + static_cast<size_t>(y) * 1250 + static_cast<size_t>(i)]),
+                  test::pixel_value(11 + ch + 2 * y, i))
+            << name << " line " << y << " pixel " << i;
+  }
+}
+
 // Central angle in degrees between two "lon,lat" texts (degrees).
 double arc_between(const std::string& a, const std::string& b) {
   double lon1 = 0, lat1 = 0, lon2 = 0, lat2 = 0;
