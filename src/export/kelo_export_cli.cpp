@@ -488,12 +488,17 @@ std::string output_path(const Options& o, int kind, std::string* error) {
 // A full picture pass into a scratch canvas fills the histogram; the
 // luminance window is then taken from it as the luminance window does.
 bool auto_luminance(PIC_INFO* pic, VIEW_INFO* view) {
+  // The pass runs on a copy: only the window it finds is taken over, the
+  // zoom and origin asked for stay as they are.
+  auto scratch_view = std::make_unique<VIEW_INFO>(*view);
   DRAWABLE_INFO scratch;
   int w = std::min(kAutoLumCanvas, std::max(1, pic->width));
   int h = std::min(kAutoLumCanvas, std::max(1, pic->height));
-  if (render_view(pic, view, &scratch, w, h) != 0) return false;
+  if (render_view(pic, scratch_view.get(), &scratch, w, h) != 0) return false;
   int levels = view->rgb_map != 0 ? kMapMaxLevel + 1 : pic->lut_size;
-  calc_lum_thresholds(view, levels);
+  calc_lum_thresholds(scratch_view.get(), levels);
+  view->lmin = scratch_view->lmin;
+  view->lmax = scratch_view->lmax;
   return true;
 }
 
