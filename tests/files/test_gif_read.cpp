@@ -294,5 +294,78 @@ TEST(GifRead, OtherEncodersFilesDecodeAsImageMagickOrPillowDecodeThem) {
   EXPECT_GT(compared, 20);
 }
 
+// A 97 x 23 picture of 200 colours as RGB bytes: colour i = (i*37, i*91+17,
+// i*53+101) mod 256, pixel (x, y) takes colour (x * 3 + y * 11) mod 200.
+std::string pattern_rgb() {
+  std::string rgb;
+  for (int y = 0; y < 23; ++y) {
+    for (int x = 0; x < 97; ++x) {
+      int i = (x * 3 + y * 11) % 200;
+      rgb.push_back(static_cast<char>((i * 37) & 0xFF));
+      rgb.push_back(static_cast<char>((i * 91 + 17) & 0xFF));
+      rgb.push_back(static_cast<char>((i * 53 + 101) & 0xFF));
+    }
+  }
+  return rgb;
+}
+
+TEST(GifRead, PicturesOtherProgramsWriteGiveTheirPixels) {
+  test::TempDir dir;
+  const std::string rgb = pattern_rgb();
+  const std::string ppm = dir.write("pattern.ppm", "P6\n97 23\n255\n" + rgb);
+  int checked = 0;
+  if (test::have_tool("convert")) {
+    for (const char* interlace : {"None", "GIF"}) {
+      SCOPED_TRACE(interlace);
+      std::string gif = dir.file(std::string("im_") + interlace + ".gif");
+      std::string ignored;
+      ASSERT_TRUE(
+          test::run_capture("convert '" + ppm + "' -interlace " + interlace + " '" + gif + "'", &ignored));
+      auto pic = pic_on(gif);
+      ASSERT_EQ(read_gif_header(pic.get()), 0);
+      ASSERT_EQ(pic->width, 97);
+      ASSERT_EQ(pic->height, 23);
+      std::vector<uint8_t> got = test::gif_rgb(pic.get());
+      const bool inter = std::string(interlace) == "GIF";
+      const size_t row = 97 * 3;
+      int bad_rows = 0;
+      for (int k = 0; k < 23; ++k) {
+        int y = inter ? test::interlaced_row(k, 23) : k;
+        if (std::memcmp(got.data() + k * row, rgb.data() + y * row, row) != 0) ++bad_rows;
+      }
+      EXPECT_EQ(bad_rows, 0);
+      ++checked;
+    }
+  }
+  const std::string py = test::pillow_python();
+  if (!py.empty()) {
+    std::string gif = dir.file("pillow.gif");
+    std::string ignored;
+    ASSERT_TRUE(test::run_capture(py +
+                                      " -c \"import sys; from PIL import Image; "
+                                      "im=Image.frombytes('P', (97, 23), bytes((x * 3 + y * 11) % 200 "
+                                      "for y in range(23) for x in range(97))); "
+                                      "im.putpalette([v for i in range(256) for v in ((i * 37) % 256, "
+                                      "(i * 91 + 17) % 256, (i * 53 + 101) % 256)]); "
+                                      "im.save(sys.argv[1])\" '" +
+                                      gif + "'",
+                                  &ignored));
+    auto pic = pic_on(gif);
+    ASSERT_EQ(read_gif_header(pic.get()), 0);
+    std::vector<uint8_t> got = test::gif_rgb(pic.get());
+    // Pillow writes interlaced GIFs: rows come in stored order.
+    const bool inter = (test::first_image_flags(test::read_file(gif)) & 0x40) != 0;
+    const size_t row = 97 * 3;
+    int bad_rows = 0;
+    for (int k = 0; k < 23; ++k) {
+      int y = inter ? test::interlaced_row(k, 23) : k;
+      if (std::memcmp(got.data() + k * row, rgb.data() + y * row, row) != 0) ++bad_rows;
+    }
+    EXPECT_EQ(bad_rows, 0);
+    ++checked;
+  }
+  if (checked == 0) GTEST_SKIP() << "neither ImageMagick nor Pillow installed";
+}
+
 }  // namespace
 }  // namespace kelo
