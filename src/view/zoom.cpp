@@ -54,6 +54,10 @@ void correct_zoomval(int cw, int ch, VIEW_INFO* view, const PIC_INFO* pic) {
   if (static_cast<float>(z.ox) >= w - w / z.zx) z.ox = static_cast<int>(w - w / z.zx);
   z.oy = std::max(z.oy, 0);
   if (static_cast<float>(z.oy) >= h - h / z.zy) z.oy = static_cast<int>(h - h / z.zy);
+  // At factors where width / zx vanishes in single precision the rule above
+  // lands on `width`: the left edge must still be a picture column.
+  z.ox = std::min(z.ox, std::max(pic->width - 1, 0));
+  z.oy = std::min(z.oy, std::max(pic->height - 1, 0));
   z.dx = pic->width > 0 ? z.zx * (static_cast<float>(cw) / w) : 0.0f;
   z.dy = pic->height > 0 ? z.zy * (static_cast<float>(ch) / h) : 0.0f;
 }

@@ -459,6 +459,44 @@ TEST_F(PicturePass, StopsAndResizesThroughTheGui) {
   set_gui(&fake);
 }
 
+// Settings typed into the windows or read from a damaged preference file:
+// the pass completes, stays inside its tables and the buffer (the sanitizer
+// build checks the latter), and shows what the settings mean.
+TEST_F(PicturePass, OddSettingsDrawSafely) {
+  Render r(path_);
+  r.view->lmin = 900;  // window the wrong way round: everything below 900 black
+  r.view->lmax = 100;
+  ASSERT_EQ(r.draw("odd_window"), 0);
+  EXPECT_EQ(r.px(10, 0)[0], 0);
+  EXPECT_EQ(r.px(255, 0)[0], 255);  // level 1019 > lmax
+  r.view->lmin = -50;
+  r.view->lmax = 5000;
+  r.view->gamma = -2.0f;
+  ASSERT_EQ(r.draw("odd_gamma"), 0);
+  r.view->gamma = 1.0f;
+  r.view->zoom.zx = 1e9f;  // far beyond one picture pixel per screen pixel
+  r.view->zoom.zy = 1e9f;
+  r.view->zoom.ox = 1 << 30;
+  r.view->zoom.oy = -5;
+  ASSERT_EQ(r.draw("odd_zoom"), 0);
+  EXPECT_EQ(r.view->zoom.ox, kWidth - 1);  // kept inside the picture
+  EXPECT_EQ(r.view->zoom.oy, 0);
+  r.view->zoom = zoom_full();
+  r.view->linearize = 1;
+  r.pic->x_offset = 5000;  // cut-out beyond the scan line
+  r.pic->scan_angle = 0.0f;
+  ASSERT_EQ(r.draw("odd_linearise"), 0);
+  r.pic->x_offset = 0;
+  r.view->rgb_map = 1;
+  for (int ch = 1; ch <= kMaxChannels; ++ch) {
+    r.view->map_used[ch] = 1;
+    r.view->vshift[ch] = ch * 40;  // alignment far beyond the lines held
+    r.view->tilt[ch] = -ch;
+    r.view->map_wr[ch] = 3.0f;
+  }
+  ASSERT_EQ(r.draw("odd_rgb"), 0);
+}
+
 TEST(PicturePassEdges, NothingToDraw) {
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
