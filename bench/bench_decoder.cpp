@@ -29,8 +29,8 @@ void run_frames(benchmark::State& state, EmuConfig cfg, int fast_access) {
   rec.port_address = 0x378;
   rec.active = 1;
   rec.fast_access = fast_access;
-  rec.frame.words_per_line = kNoaaFrameWords;
-  std::vector<uint16_t> words(kNoaaFrameWords + 2);
+  rec.frame.words_per_line = kEmuNoaaFrameWords;
+  std::vector<uint16_t> words(kEmuNoaaFrameWords + 2);
   for (auto _ : state) {
     int s = get_hrpt_frame(words.data(), &rec);
     if (s != 1) {

@@ -70,8 +70,8 @@ struct EmuConfig {
 int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error);
 
 // Frame rates of the real streams, used for real-time pacing.
-inline constexpr double kHrptFramesPerSec = 6.0;                  // NOAA minor frames per second
-inline constexpr double kHriFramesPerSec = 166666.0 / (364 * 8);  // 166.7 kbit/s in 364-byte frames
+inline constexpr double kEmuHrptFramesPerSec = 6.0;                  // NOAA minor frames per second
+inline constexpr double kEmuHriFramesPerSec = 166666.0 / (364 * 8);  // 166.7 kbit/s in 364-byte frames
 
 // One frame as the decoder's front end sees it before the channel mask.
 struct EmuFrame {
@@ -106,21 +106,21 @@ std::unique_ptr<EmuSource> make_pattern_source(bool hri);
 double emu_scene_temperature(int64_t line, int pixel);
 double emu_scene_albedo(int64_t line, int pixel);
 
-inline constexpr int kNoaaFrameWords = 11090;   // 750 + 5 * 2048 + 100
-inline constexpr int kChrptFrameWords = 22180;  // 1600 + 10 * 2048 + 100
-inline constexpr int kHriFrameBytes = 364;
+inline constexpr int kEmuNoaaFrameWords = 11090;   // 750 + 5 * 2048 + 100
+inline constexpr int kEmuChrptFrameWords = 22180;  // 1600 + 10 * 2048 + 100
+inline constexpr int kEmuHriFrameBytes = 364;
 // Word positions of the NOAA minor-frame telemetry (0-based).
-inline constexpr int kNoaaIdWord = 6;
-inline constexpr int kNoaaDayWord = 8;         // day of year (1-366) << 1
-inline constexpr int kNoaaMsecWord = 9;        // words 9-11: milliseconds of the day, 27 bits
-inline constexpr int kNoaaPrtWord = 17;        // words 17-19: the PRT reading of this line
-inline constexpr int kNoaaPrtRefMax = 4;       // a reference line has all three at most 4
-inline constexpr int kNoaaBbWord = 19;         // blackbody count i of channel ch: 19 + ch + 3i
-inline constexpr int kNoaaSpaceWord = 51;      // space count i of channel ch: 51 + ch + 5i
-inline constexpr int kNoaaCalSamples = 10;     // samples of each calibration view
-inline constexpr int kNoaaRefPrtCount = 2;     // the reference reading (every fifth line)
-inline constexpr int kNoaaVisSpaceCount = 40;  // visible channels looking at space
-inline constexpr int kNoaaVisGain = 900;       // visible counts for albedo 1
+inline constexpr int kEmuNoaaIdWord = 6;
+inline constexpr int kEmuNoaaDayWord = 8;         // day of year (1-366) << 1
+inline constexpr int kEmuNoaaMsecWord = 9;        // words 9-11: milliseconds of the day, 27 bits
+inline constexpr int kEmuNoaaPrtWord = 17;        // words 17-19: the PRT reading of this line
+inline constexpr int kEmuNoaaPrtRefMax = 4;       // a reference line has all three at most 4
+inline constexpr int kEmuNoaaBbWord = 19;         // blackbody count i of channel ch: 19 + ch + 3i
+inline constexpr int kEmuNoaaSpaceWord = 51;      // space count i of channel ch: 51 + ch + 5i
+inline constexpr int kEmuNoaaCalSamples = 10;     // samples of each calibration view
+inline constexpr int kEmuNoaaRefPrtCount = 2;     // the reference reading (every fifth line)
+inline constexpr int kEmuNoaaVisSpaceCount = 40;  // visible channels looking at space
+inline constexpr int kEmuNoaaVisGain = 900;       // visible counts for albedo 1
 // Calibration facts of a synthetic NOAA pass, as the satellite would send them.
 struct EmuNoaaCal {
   int prt_count = 0;        // one count for all four PRTs (lines 1-4 of every 5)

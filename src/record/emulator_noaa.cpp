@@ -178,7 +178,7 @@ int prt_count_for(const Instrument& in) {
 }
 
 int visible_count(double albedo, double gain_factor) {
-  return clamp10(std::lround(kNoaaVisSpaceCount + kNoaaVisGain * gain_factor * albedo));
+  return clamp10(std::lround(kEmuNoaaVisSpaceCount + kEmuNoaaVisGain * gain_factor * albedo));
 }
 
 // Day of year (1-366) and milliseconds of the day of a time in ms since 1970.
@@ -194,10 +194,10 @@ void day_and_msec(int64_t ms_since_epoch, int* day, int* msec) {
 void put_time_code(std::vector<uint16_t>& w, int64_t ms_since_epoch) {
   int day = 0, msec = 0;
   day_and_msec(ms_since_epoch, &day, &msec);
-  w[kNoaaDayWord] = static_cast<uint16_t>((day << 1) & 0x3FF);
-  w[kNoaaMsecWord] = static_cast<uint16_t>((msec >> 20) & 0x7F);
-  w[kNoaaMsecWord + 1] = static_cast<uint16_t>((msec >> 10) & 0x3FF);
-  w[kNoaaMsecWord + 2] = static_cast<uint16_t>(msec & 0x3FF);
+  w[kEmuNoaaDayWord] = static_cast<uint16_t>((day << 1) & 0x3FF);
+  w[kEmuNoaaMsecWord] = static_cast<uint16_t>((msec >> 20) & 0x7F);
+  w[kEmuNoaaMsecWord + 1] = static_cast<uint16_t>((msec >> 10) & 0x3FF);
+  w[kEmuNoaaMsecWord + 2] = static_cast<uint16_t>(msec & 0x3FF);
 }
 
 // Frame time: minor frames follow each other at 6 per second.
@@ -212,7 +212,7 @@ class NoaaSource : public EmuSource {
 
   bool next(EmuFrame* f) override {
     if (cfg_.frames > 0 && k_ >= cfg_.frames) return false;
-    f->words.assign(kNoaaFrameWords, 0);
+    f->words.assign(kEmuNoaaFrameWords, 0);
     f->sync = 1;
     f->ten_bit = 1;
     f->kind = kKindHRPT;
@@ -220,19 +220,19 @@ class NoaaSource : public EmuSource {
     for (int i = 0; i < 6; ++i) w[static_cast<size_t>(i)] = kSync[i];
     // Identification: minor frame number (bits 8-7), spacecraft address
     // (bits 6-3), channel 3 select in bit 0 (1 = 3A).
-    w[kNoaaIdWord] =
+    w[kEmuNoaaIdWord] =
         static_cast<uint16_t>(((k_ % 3) << 7) | ((cfg_.sat_addr & 0xF) << 3) | (cfg_.ch3a ? 1 : 0));
     put_time_code(w, frame_ms(cfg_, k_));
     // PRT: the reference reading on every fifth line, then PRT 1-4.
-    const int prt = (k_ % 5 == 0) ? kNoaaRefPrtCount : cal_.prt_count;
-    for (int i = 0; i < 3; ++i) w[static_cast<size_t>(kNoaaPrtWord + i)] = static_cast<uint16_t>(prt);
+    const int prt = (k_ % 5 == 0) ? kEmuNoaaRefPrtCount : cal_.prt_count;
+    for (int i = 0; i < 3; ++i) w[static_cast<size_t>(kEmuNoaaPrtWord + i)] = static_cast<uint16_t>(prt);
     for (int ch = 3; ch <= 5; ++ch) {
-      for (int i = 0; i < kNoaaCalSamples; ++i)
-        w[static_cast<size_t>(kNoaaBbWord + ch + 3 * i)] = static_cast<uint16_t>(cal_.bb_count[ch]);
+      for (int i = 0; i < kEmuNoaaCalSamples; ++i)
+        w[static_cast<size_t>(kEmuNoaaBbWord + ch + 3 * i)] = static_cast<uint16_t>(cal_.bb_count[ch]);
     }
     for (int ch = 1; ch <= 5; ++ch) {
-      for (int i = 0; i < kNoaaCalSamples; ++i)
-        w[static_cast<size_t>(kNoaaSpaceWord + ch + 5 * i)] = static_cast<uint16_t>(cal_.space_count[ch]);
+      for (int i = 0; i < kEmuNoaaCalSamples; ++i)
+        w[static_cast<size_t>(kEmuNoaaSpaceWord + ch + 5 * i)] = static_cast<uint16_t>(cal_.space_count[ch]);
     }
     for (int x = 0; x < kPixels; ++x) {
       const double t = emu_scene_temperature(k_, x);
@@ -274,14 +274,14 @@ class ChrptSource : public EmuSource {
   explicit ChrptSource(const EmuConfig& cfg) : cfg_(cfg) {}
   bool next(EmuFrame* f) override {
     if (cfg_.frames > 0 && k_ >= cfg_.frames) return false;
-    f->words.assign(kChrptFrameWords, 0);
+    f->words.assign(kEmuChrptFrameWords, 0);
     f->sync = 1;
     f->ten_bit = 1;
     f->kind = kKindCHRPT;
     auto& w = f->words;
     for (int i = 0; i < 6; ++i) w[static_cast<size_t>(i)] = kSync[i];
     // FengYun: the spacecraft address in bits 9-6 of word 6.
-    w[kNoaaIdWord] = static_cast<uint16_t>((cfg_.fy_addr & 0xF) << 6);
+    w[kEmuNoaaIdWord] = static_cast<uint16_t>((cfg_.fy_addr & 0xF) << 6);
     put_time_code(w, frame_ms(cfg_, k_));
     for (int x = 0; x < kPixels; ++x) {
       const double t = emu_scene_temperature(k_, x);
@@ -323,8 +323,8 @@ EmuNoaaCal emu_noaa_calibration(int addr, int ch3a) {
   c.prt_count = prt_count_for(in);
   c.t_bb = mean_prt_temp(in, c.prt_count);
   for (int ch = 3; ch <= 5; ++ch) c.bb_count[ch] = channel_cal(in, ch - 3, c.t_bb).cbb;
-  c.space_count[1] = c.space_count[2] = kNoaaVisSpaceCount;
-  c.space_count[3] = ch3a ? kNoaaVisSpaceCount : kIrSpaceCount;
+  c.space_count[1] = c.space_count[2] = kEmuNoaaVisSpaceCount;
+  c.space_count[3] = ch3a ? kEmuNoaaVisSpaceCount : kIrSpaceCount;
   if (ch3a) c.bb_count[3] = 0;
   c.space_count[4] = c.space_count[5] = kIrSpaceCount;
   return c;

@@ -41,15 +41,15 @@ bool has_sync(const std::vector<uint16_t>& w) {
 class HrptPatternSource : public EmuSource {
  public:
   bool next(EmuFrame* f) override {
-    f->words.assign(kNoaaFrameWords, 0);
+    f->words.assign(kEmuNoaaFrameWords, 0);
     f->sync = 1;
     f->ten_bit = 1;
     f->kind = kKindHRPT;
     auto& w = f->words;
     for (int i = 0; i < 6; ++i) w[static_cast<size_t>(i)] = kSync[i];
-    w[kNoaaIdWord] = static_cast<uint16_t>((k_ % 3) << 7);
-    w[kNoaaMsecWord + 1] = static_cast<uint16_t>((k_ >> 10) & 0x3FF);
-    w[kNoaaMsecWord + 2] = static_cast<uint16_t>(k_ & 0x3FF);
+    w[kEmuNoaaIdWord] = static_cast<uint16_t>((k_ % 3) << 7);
+    w[kEmuNoaaMsecWord + 1] = static_cast<uint16_t>((k_ >> 10) & 0x3FF);
+    w[kEmuNoaaMsecWord + 2] = static_cast<uint16_t>(k_ & 0x3FF);
     for (int x = 0; x < 2048; ++x) {
       for (int c = 0; c < 5; ++c)
         w[static_cast<size_t>(750 + 5 * x + c)] = static_cast<uint16_t>((x + 200 * c + k_) & 0x3FF);
@@ -88,7 +88,7 @@ class HriSource : public EmuSource {
     }
     if (cfg_.frames > 0 && k_ >= cfg_.frames) return false;
     const int pos = static_cast<int>(k_ % kHriFormat);
-    f->words.assign(kHriFrameBytes, 0);
+    f->words.assign(kEmuHriFrameBytes, 0);
     f->sync = 1;
     f->ten_bit = 0;
     f->kind = kKindHRI;
@@ -121,8 +121,8 @@ class HriSource : public EmuSource {
         fill_picture(b, kHriPicOffFirst, 0, line);
       }
     } else if (!header) {
-      fill_picture(b, kHriPicOffNext, (kHriFrameBytes - kHriPicOffFirst) + (pos - 1) * (kHriFrameBytes - 4),
-                   line);
+      fill_picture(b, kHriPicOffNext,
+                   (kEmuHriFrameBytes - kHriPicOffFirst) + (pos - 1) * (kEmuHriFrameBytes - 4), line);
     }
     ++k_;
     return true;
@@ -137,7 +137,7 @@ class HriSource : public EmuSource {
   // Picture bytes from frame offset `off` for line pixels starting at `px`;
   // the bytes past the line length are the grid bitmap (left empty).
   void fill_picture(std::vector<uint16_t>& b, int off, int px, int64_t line) const {
-    for (int i = off; i < kHriFrameBytes; ++i, ++px) {
+    for (int i = off; i < kEmuHriFrameBytes; ++i, ++px) {
       if (px >= kHriLineLen) break;
       int v;
       if (pattern_)
@@ -161,10 +161,10 @@ class Raw16Source : public EmuSource {
  public:
   Raw16Source(FilePtr f, bool big_endian) : f_(std::move(f)), be_(big_endian) {}
   bool next(EmuFrame* f) override {
-    uint8_t buf[kNoaaFrameWords * 2];
+    uint8_t buf[kEmuNoaaFrameWords * 2];
     if (std::fread(buf, 1, sizeof buf, f_.get()) != sizeof buf) return false;
-    f->words.resize(kNoaaFrameWords);
-    for (int i = 0; i < kNoaaFrameWords; ++i) {
+    f->words.resize(kEmuNoaaFrameWords);
+    for (int i = 0; i < kEmuNoaaFrameWords; ++i) {
       const uint16_t v = be_ ? get_be16(buf + 2 * i) : get_le16(buf + 2 * i);
       f->words[static_cast<size_t>(i)] = static_cast<uint16_t>(v & 0x3FF);  // 10-bit words
     }
@@ -204,7 +204,7 @@ class RawBytesSource : public EmuSource {
 // HRI1 recordings: "PDUS" and 30 zero bytes, then records of "FRAME" (or
 // "FRAMe" for a frame received out of sync), a u16 length and 364 bytes.
 constexpr int kHri1HdrLen = 34;
-constexpr int kHri1RecLen = 5 + 2 + kHriFrameBytes;
+constexpr int kHri1RecLen = 5 + 2 + kEmuHriFrameBytes;
 
 class Hri1Source : public EmuSource {
  public:
@@ -246,7 +246,7 @@ class Hrpt1Source : public EmuSource {
     const bool chrpt = kind_ == kKindCHRPT;
     const int full_hdr = chrpt ? kChrptHdrWords : kHrptHdrWords;
     const int full_ch = chrpt ? kChrptChannels : kHrptChannels;
-    f->words.assign(static_cast<size_t>(chrpt ? kChrptFrameWords : kNoaaFrameWords), 0);
+    f->words.assign(static_cast<size_t>(chrpt ? kEmuChrptFrameWords : kEmuNoaaFrameWords), 0);
     f->ten_bit = 1;
     f->kind = kind_;
     f->sync = buf_[4] == 'E' ? 1 : 0;

@@ -89,8 +89,8 @@ struct DecoderEmulator::State {
   // The words of a full frame that the latched mask selects.
   void select_words(const EmuFrame& f, std::vector<uint16_t>* out) const {
     out->clear();
-    const bool hrpt = f.kind == kKindHRPT && f.words.size() == static_cast<size_t>(kNoaaFrameWords);
-    const bool chrpt = f.kind == kKindCHRPT && f.words.size() == static_cast<size_t>(kChrptFrameWords);
+    const bool hrpt = f.kind == kKindHRPT && f.words.size() == static_cast<size_t>(kEmuNoaaFrameWords);
+    const bool chrpt = f.kind == kKindCHRPT && f.words.size() == static_cast<size_t>(kEmuChrptFrameWords);
     if (!hrpt && !chrpt) {
       *out = f.words;  // HRI and raw streams are bytes: the mask does not apply
       return;
@@ -168,7 +168,7 @@ struct DecoderEmulator::State {
     pos = 0;
     if (cfg.real_time) {
       const double rate =
-          frame.kind == kKindHRPT || frame.kind == kKindCHRPT ? kHrptFramesPerSec : kHriFramesPerSec;
+          frame.kind == kKindHRPT || frame.kind == kKindCHRPT ? kEmuHrptFramesPerSec : kEmuHriFramesPerSec;
       if (t0 < 0) t0 = clock();
       frame_due = t0 + static_cast<int64_t>(static_cast<double>(frames) * kUsPerSec / rate);
     }

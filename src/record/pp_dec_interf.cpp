@@ -19,9 +19,15 @@ namespace {
 bool backend_ready(const RECORD_INFO* record) {
   static std::string last_error;
   std::string error;
-  if (ensure_port_backend(record, &error) == 0) return true;
-  if (error != last_error) gui().message("Error", error);
-  last_error = error;
+  if (ensure_port_backend(record, &error) == 0) {
+    last_error.clear();
+    return true;
+  }
+  // A failure already installed says nothing new (error stays empty).
+  if (!error.empty() && error != last_error) {
+    gui().message("Error", error);
+    last_error = error;
+  }
   return false;
 }
 

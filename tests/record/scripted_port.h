@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "app/gui_seam.h"
@@ -74,6 +75,9 @@ class RecordingGui : public HeadlessGui {
     ++events;
     if (on_events) on_events(events);
   }
+  void message(const std::string& title, const std::string& text) override {
+    messages.push_back(title + ": " + text);
+  }
   void sleep_ms(int ms) override {
     sleeps.push_back(ms);
     if (port != nullptr) port->log.push_back({'s', 0, static_cast<unsigned>(ms)});
@@ -81,6 +85,7 @@ class RecordingGui : public HeadlessGui {
   ScriptedPort* port;
   int events = 0;
   std::vector<int> sleeps;
+  std::vector<std::string> messages;
   std::function<void(int)> on_events;
 };
 

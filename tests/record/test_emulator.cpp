@@ -306,8 +306,8 @@ TEST(EmulatorNoaa, CalibrationTelemetryReadsBackTheScene) {
         }
       }
       // Channel 1 and 2 space views and the visible counts from the albedo.
-      EXPECT_EQ(w[51 + 1], kNoaaVisSpaceCount);
-      EXPECT_EQ(w[51 + 2 + 5 * 9], kNoaaVisSpaceCount);
+      EXPECT_EQ(w[51 + 1], kEmuNoaaVisSpaceCount);
+      EXPECT_EQ(w[51 + 2 + 5 * 9], kEmuNoaaVisSpaceCount);
     }
     // The cloud band is cold (higher infrared counts) and bright (higher
     // visible counts) against its neighbours on the same line.
@@ -327,7 +327,7 @@ TEST(EmulatorNoaa, Channel3ASelectBit) {
   EXPECT_EQ((frames[0][6] >> 3) & 0xF, 7);
   // Channel 3A sees the albedo like channels 1 and 2: its space count is the
   // visible one.
-  EXPECT_EQ(frames[0][51 + 3], kNoaaVisSpaceCount);
+  EXPECT_EQ(frames[0][51 + 3], kEmuNoaaVisSpaceCount);
 }
 
 }  // namespace

@@ -516,3 +516,88 @@ TEST(EmulatorSource, HriPictureFramesAndTheBackendSwitch) {
 
 }  // namespace
 }  // namespace kelo
+
+namespace kelo {
+namespace {
+
+TEST(PortBackends, UnopenableSourceAndPortsWithoutPermission) {
+  // The record asks for an emulator whose replay file is missing: the port
+  // counts as not accessible and the reason is shown once.
+  set_port(nullptr);
+  RecordingGui gui;
+  set_gui(&gui);
+  RECORD_INFO rec;
+  rec.port_address = 0x378;
+  rec.active = 1;
+  rec.port_backend = kBackendEmulator;
+  rec.emu_source = "/no/such/dir/pass.hrp";
+  EXPECT_EQ(Open_HWConnect(&rec), 0);
+  EXPECT_EQ(Open_HWConnect(&rec), 0);
+  rec.frame.words_per_line = 1;
+  EXPECT_EQ(wait_for_insync(&rec, 1), 0);
+  ASSERT_EQ(gui.messages.size(), 1u);
+  EXPECT_EQ(gui.messages[0], "Error: Can't open replay file /no/such/dir/pass.hrp.");
+  // A working source afterwards is taken up without more ado.
+  rec.emu_source = "pattern";
+  EXPECT_EQ(Open_HWConnect(&rec), 1);
+  EXPECT_STREQ(port().name(), "emulator");
+  rec.port_backend = kBackendAuto;
+  std::string err;
+  EXPECT_EQ(install_port_backend(&rec, &err), 0);
+  set_gui(nullptr);
+
+  // Without permission the direct backend touches no register: it reads
+  // like an empty port.
+  auto direct = make_direct_port();
+  EXPECT_EQ(direct->inw(0x378), 0xFFFF);
+  EXPECT_EQ(direct->inb(0x37A), 0xFF);
+  direct->outb(0x2F, 0x37A);
+  // ppdev finds no device for an address no port has.
+  auto pp = make_ppdev_port();
+  EXPECT_NE(pp->ioperm(0x1230, 3, 1), 0);
+  EXPECT_EQ(pp->inw(0x1230), 0xFFFF);
+}
+
+}  // namespace
+}  // namespace kelo
+
+#include "files/hri1_read.h"
+
+namespace kelo {
+namespace {
+
+// The synthetic HRI stream, stored as a recorder stores it, is recognised as
+// a picture by the HRI1 reader: the frame fields are the ones it needs.
+TEST(EmulatorHri, SyntheticPictureIsFoundByTheReader) {
+  EmuConfig cfg;
+  cfg.source = kEmuHri;
+  std::string err;
+  auto src = make_emu_source(cfg, &err);
+  std::string file = std::string("PDUS") + std::string(30, '\0');
+  EmuFrame f;
+  int n = 0;
+  while (src->next(&f)) {
+    file += "FRAME";
+    file.push_back(static_cast<char>(364 & 0xFF));
+    file.push_back(static_cast<char>(364 >> 8));
+    for (uint16_t b : f.words) file.push_back(static_cast<char>(b));
+    ++n;
+  }
+  EXPECT_EQ(n, 4 * (6 + 500));
+  test::TempDir dir;
+  auto pic = std::make_unique<PIC_INFO>();
+  pic->file_type = kKindHRI;
+  ASSERT_TRUE(pic->pic_fp.open(dir.write("synth.hri", file), "rb"));
+  ASSERT_EQ(read_hri1_hdr(pic.get()), 0);
+  EXPECT_EQ(pic->hri.sat_name, "METEOSAT 7");
+  EXPECT_EQ(pic->chan_present[1], 1);
+  EXPECT_EQ(pic->chan_present[2], 0);
+  EXPECT_EQ(pic->hri.format, 4);
+  EXPECT_EQ(pic->hri.chan[1].line_len, 1250);
+  EXPECT_GT(pic->hri.chan[1].nlines, 400);
+  EXPECT_EQ(pic->hri_time.tm_year, 107);
+  EXPECT_EQ(pic->hri_time.tm_hour, 12);
+}
+
+}  // namespace
+}  // namespace kelo
