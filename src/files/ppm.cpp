@@ -194,7 +194,7 @@ int read_ppm_line(PIC_INFO* pic, int line, uint16_t* red, uint16_t* green, uint1
     if (green != nullptr) green[x] = 0;
     if (blue != nullptr) blue[x] = 0;
   }
-  return done * per_pixel;
+  return done;
 }
 
 int write_ppm_header(PIC_INFO* pic) {

@@ -26,7 +26,8 @@ int read_ppm_header(PIC_INFO* pic);
 
 // Reads picture line `line`. PPM fills red, green and blue; PGM fills red
 // and, when not null, green and blue with the same value. Returns the number
-// of samples read (fewer than asked for when the file is short).
+// of pixels read from the file (fewer than the width when the file is short;
+// the missing pixels are 0).
 int read_ppm_line(PIC_INFO* pic, int line, uint16_t* red, uint16_t* green, uint16_t* blue);
 
 // Writes the header for kind 4 ("P6") or 5/6 ("P5") with the comment

@@ -52,7 +52,7 @@ TEST(PpmRead, OwnLayoutGivesTheHeaderFacts) {
   EXPECT_EQ(pic->frame.words_padded, 9);
   EXPECT_EQ(pic->frame.line_bytes, 9);
   uint16_t r[3], g[3], b[3];
-  EXPECT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 9);
+  EXPECT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 3);
   EXPECT_EQ(r[1], 4);
   EXPECT_EQ(g[1], 5);
   EXPECT_EQ(b[2], 9);
@@ -98,7 +98,7 @@ TEST(PpmRead, SamplesAboveEightBitsAreTwoBytesMostSignificantFirst) {
   // Colour with two-byte samples.
   ASSERT_EQ(header_of("P6\n1 1\n1000\n" + bytes_of({0x03, 0xE8, 0x00, 0x01, 0x02, 0x00}), &pic), 0);
   EXPECT_EQ(pic->frame.line_bytes, 6);
-  ASSERT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 3);
+  ASSERT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 1);
   EXPECT_EQ(r[0], 1000);
   EXPECT_EQ(g[0], 1);
   EXPECT_EQ(b[0], 512);
@@ -155,6 +155,12 @@ TEST(PpmRead, ShortFileYieldsFewerSamplesAndZeros) {
   EXPECT_EQ(b[3], 0);
   EXPECT_EQ(read_ppm_line(pic.get(), 2, r, g, b), 0);
   EXPECT_EQ(read_ppm_line(pic.get(), -1, r, g, b), 0);
+  // Colour: the count is of whole pixels, so a short line is never taken
+  // for a full one (two pixels and one sample of a four-pixel line).
+  ASSERT_EQ(header_of("P6\n4 1\n255\n" + bytes_of({1, 2, 3, 4, 5, 6, 7}), &pic), 0);
+  EXPECT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 2);
+  EXPECT_EQ(b[1], 6);
+  EXPECT_EQ(r[2], 0);
 }
 
 // Samples as netpbm reads them: "P2"/"P3" plain text, maximum, values.
@@ -193,7 +199,7 @@ TEST(PpmRead, RealFilesGiveNetpbmsSamples) {
       std::vector<uint16_t> r(pic->width), g(pic->width), b(pic->width);
       int bad = 0;
       for (int y = 0; y < pic->height; ++y) {
-        ASSERT_EQ(read_ppm_line(pic.get(), y, r.data(), g.data(), b.data()), pic->width * per);
+        ASSERT_EQ(read_ppm_line(pic.get(), y, r.data(), g.data(), b.data()), pic->width);
         for (int x = 0; x < pic->width; ++x) {
           size_t at = (static_cast<size_t>(y) * pic->width + x) * per;
           const uint16_t* got[3] = {r.data(), g.data(), b.data()};
