@@ -36,6 +36,13 @@ constexpr int kContPayloadOff = 4;  // picture bytes of the other frames of a se
 constexpr int kContPayload = kHriFrameBytes - kContPayloadOff;  // 360
 constexpr int kGridStartFormat4 = 202;  // within the continuation payload (frame byte 206)
 constexpr int kGridStartFormat8 = 44;   // (frame byte 48)
+constexpr int kDataOffFormat4 = 36;     // picture bytes of a segment's first frame
+constexpr int kDataOffFormat8 = 68;
+// Pixels of a segment: first-frame payload, whole continuation frames, and
+// the last frame up to its grid bitmap.
+constexpr int kLineLenFormat4 = (kHriFrameBytes - kDataOffFormat4) + 2 * kContPayload + kGridStartFormat4;
+constexpr int kLineLenFormat8 = (kHriFrameBytes - kDataOffFormat8) + 6 * kContPayload + kGridStartFormat8;
+static_assert(kLineLenFormat4 == 1250 && kLineLenFormat8 == 2500, "segment pixels");
 
 // Runs above these limits move picture detection on.
 constexpr int kHeaderRunLimit = 4;
@@ -245,8 +252,8 @@ int get_hri1_nextline(PIC_INFO* pic, VIEW_INFO* view, int second_seg, uint16_t* 
   if (ch == 0) return 0;
   const int format = pic->hri.format;
   if (format != 4 && format != 8) return 0;
-  const int line_len = format == 8 ? 2500 : 1250;
-  const int data_off = format == 8 ? 68 : 36;
+  const int line_len = format == 8 ? kLineLenFormat8 : kLineLenFormat4;
+  const int data_off = format == 8 ? kDataOffFormat8 : kDataOffFormat4;
   const int first_payload = kHriFrameBytes - data_off;
   const int grid_start = format == 8 ? kGridStartFormat8 : kGridStartFormat4;
   const int grid_len = kContPayload - grid_start;
