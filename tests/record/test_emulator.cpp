@@ -332,3 +332,51 @@ TEST(EmulatorNoaa, Channel3ASelectBit) {
 
 }  // namespace
 }  // namespace kelo
+
+#include "view/hrpt_calcs.h"
+
+namespace kelo {
+namespace {
+
+// A station's whole chain on a synthetic pass: the frames as recorded, the
+// calibration of the picture pass, the scene's brightness temperatures back.
+TEST(EmulatorNoaa, PicturePassCalibrationReadsTheSceneBack) {
+  for (int sat : {15, 18, 19}) {
+    EmuConfig cfg;
+    std::string err;
+    ASSERT_EQ(parse_emu_source("noaa,sat=" + std::to_string(sat), &cfg, &err), 0);
+    auto frames = source_frames(cfg, 5);
+    ASSERT_EQ(frames.size(), 5u);
+    auto pic = std::make_unique<PIC_INFO>();
+    pic->file_type = kKindHRPT;
+    pic->sat_name = "NOAA " + std::to_string(sat);
+    pic->width = 2048;
+    for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
+    pic->frame = calc_hrptframeinfo(kKindHRPT, pic->chan_present, 2048);
+    for (auto& f : frames) f.resize(static_cast<size_t>(pic->frame.words_padded), 0);
+    const std::vector<uint16_t> raw = frames[0];
+    uint16_t* lines[5];
+    for (int i = 0; i < 5; ++i) lines[i] = frames[static_cast<size_t>(i)].data();
+    reset_noaatemp();
+    RecordingGui gui;
+    set_gui(&gui);
+    const CAL_COEFS cal = load_cal(pic->sat_name);
+    map_noaatemp(lines, 5, &cal, pic.get(), nullptr);
+    set_gui(nullptr);
+    EXPECT_TRUE(gui.messages.empty());
+    for (int x : {0, 500, 1023, 1500, 2047}) {
+      const double want = emu_scene_temperature(0, x);
+      for (int ch = 4; ch <= 5; ++ch)
+        EXPECT_NEAR(lines[0][750 + 5 * x + ch - 1] / 10.0, want, 0.2)
+            << "NOAA " << sat << " ch " << ch << " x " << x;
+      if (want >= 270.0) {
+        EXPECT_NEAR(lines[0][750 + 5 * x + 2] / 10.0, want, 0.5) << "NOAA " << sat << " ch 3 x " << x;
+      }
+      // Channels 1 and 2 stay counts.
+      EXPECT_EQ(lines[0][750 + 5 * x], raw[static_cast<size_t>(750 + 5 * x)]);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kelo
