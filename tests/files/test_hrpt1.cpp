@@ -474,6 +474,10 @@ TEST(Hrpt1Reader, DamagedHeadersRefused) {
   EXPECT_EQ(read_hrpt1_hdr(f.get()), 'r');
   EXPECT_EQ(read_hrpt1hdr_file(nullptr), nullptr);
 
+  // Width 65535 with every channel, an infinite mean motion: refused.
+  auto bad = open_pic(KELO_TEST_DATA "/bad/hrpt1_absurd_width.hrp", kKindHRPT);
+  EXPECT_EQ(read_hrpt1_hdr(bad.get()), 'r');
+
   // A stated line count beyond the file: the lines that are there.
   HdrBuilder many = good;
   many.u16(24, 500);

@@ -141,6 +141,12 @@ TEST(NoradParse, DamagedFilesNeverYieldHalfSets) {
   EXPECT_EQ(parse_norad_lines(huge_day.c_str(), l2.c_str(), &k), 0);
   EXPECT_EQ(parse_norad_lines(day0.c_str(), l2.c_str(), &k), 0);
 
+  // A file once found to drive the orbit model into endless date carries.
+  FILE* bad = std::fopen(KELO_TEST_DATA "/bad/norad_epoch_not_a_day.tle", "rb");
+  ASSERT_NE(bad, nullptr);
+  EXPECT_EQ(read_norad_next_keps(bad, &name, &k), 0);
+  std::fclose(bad);
+
   // Lines straight from the parser.
   EXPECT_EQ(parse_norad_lines(l1.c_str(), l2.c_str(), &k), 1);
   EXPECT_EQ(parse_norad_lines(l1.c_str(), bad_sum.c_str(), &k), 0);
