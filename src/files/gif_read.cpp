@@ -260,7 +260,9 @@ int read_gif_line(PIC_INFO* pic, int line, uint16_t* buf) {
     return 0;
   if (line == s->last_line) {
     std::copy(s->last_buf.begin(), s->last_buf.end(), buf);
-    return kLineRead;
+    // The decoder only marks the end while a line still wants pixels, so a
+    // mark means this line was not complete either.
+    return s->rd_done ? 0 : kLineRead;
   }
   // Forward only: a line below the last one restarts the count from the
   // current file position (callers rewind first).
