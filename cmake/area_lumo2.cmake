@@ -1,1 +1,10 @@
-# Sources, tests, benchmarks and fuzz targets of this area are listed here.
+# GUI layer part 2: menus and option menus, the canvas widget, column lists
+# and the file dialog.
+if(KELO_BUILD_GUI)
+  target_sources(kelo_lumo PRIVATE
+    src/lumo/menus.cpp
+    src/lumo/canvas.cpp
+    src/lumo/listtree.cpp
+    src/lumo/filemngr.cpp
+  )
+endif()
