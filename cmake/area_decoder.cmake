@@ -18,3 +18,7 @@ kelo_add_test(kelo_test_decoder SOURCES
 
 kelo_add_bench(bench_decoder SOURCES bench/bench_decoder.cpp)
 kelo_add_fuzzer(fuzz_emu_replay SOURCES fuzz/fuzz_emu_replay.cpp)
+
+# Frame files of synthetic passes, for testing a station's tools.
+add_executable(kelo-emu-frames tools/kelo_emu_frames.cpp)
+target_link_libraries(kelo-emu-frames PRIVATE kelo_core)

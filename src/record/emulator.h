@@ -134,6 +134,14 @@ EmuNoaaCal emu_noaa_calibration(int addr, int ch3a);
 // The Earth count of infrared channel ch (3-5) for a scene temperature.
 int emu_noaa_ir_count(int addr, int ch, double kelvin);
 
+// Writes `frames` NOAA minor frames of a source as a frame file of the kind
+// software-radio pipelines write (11 090 16-bit words per frame; big-endian
+// ".hrp" or little-endian ".raw16"). The file appears only when complete.
+// 0, or 1 with a message (the source is not an HRPT source, or ends early,
+// or the file cannot be written).
+int emu_write_frame_file(const EmuConfig& cfg, const std::string& path, int64_t frames, bool big_endian,
+                         std::string* error);
+
 class DecoderEmulator : public PortBackend {
  public:
   explicit DecoderEmulator(const EmuConfig& cfg);

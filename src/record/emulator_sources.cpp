@@ -443,6 +443,60 @@ std::unique_ptr<EmuSource> make_emu_source(const EmuConfig& cfg, std::string* er
   return nullptr;
 }
 
+int emu_write_frame_file(const EmuConfig& cfg, const std::string& path, int64_t frames, bool big_endian,
+                         std::string* error) {
+  std::string dummy;
+  if (error == nullptr) error = &dummy;
+  auto src = make_emu_source(cfg, error);
+  if (!src) return 1;
+  const std::string part = path + ".part";
+  FilePtr f(std::fopen(part.c_str(), "wb"));
+  if (!f) {
+    *error = "Can't write " + part + ".";
+    return 1;
+  }
+  std::vector<uint8_t> buf(static_cast<size_t>(kEmuNoaaFrameWords) * 2);
+  EmuFrame fr;
+  bool ok = true;
+  for (int64_t k = 0; k < frames && ok; ++k) {
+    if (!src->next(&fr)) {
+      *error = "The source ended after " + std::to_string(k) + " frames.";
+      ok = false;
+      break;
+    }
+    if (fr.kind != kKindHRPT || fr.words.size() != static_cast<size_t>(kEmuNoaaFrameWords)) {
+      *error = "Only NOAA HRPT frames go into a frame file.";
+      ok = false;
+      break;
+    }
+    for (int i = 0; i < kEmuNoaaFrameWords; ++i) {
+      if (big_endian)
+        put_be16(&buf[static_cast<size_t>(2 * i)], fr.words[static_cast<size_t>(i)]);
+      else
+        put_le16(&buf[static_cast<size_t>(2 * i)], fr.words[static_cast<size_t>(i)]);
+    }
+    if (std::fwrite(buf.data(), 1, buf.size(), f.get()) != buf.size()) {
+      *error = "Can't write " + part + " (disk full?).";
+      ok = false;
+    }
+  }
+  if (ok && (std::fflush(f.get()) != 0 || std::ferror(f.get()) != 0)) {
+    *error = "Can't write " + part + " (disk full?).";
+    ok = false;
+  }
+  FILE* raw = f.release();
+  if (std::fclose(raw) != 0 && ok) {
+    *error = "Can't write " + part + ".";
+    ok = false;
+  }
+  if (ok && std::rename(part.c_str(), path.c_str()) != 0) {
+    *error = "Can't rename " + part + " to " + path + ".";
+    ok = false;
+  }
+  if (!ok) std::remove(part.c_str());
+  return ok ? 0 : 1;
+}
+
 int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error) {
   std::string dummy;
   if (error == nullptr) error = &dummy;

@@ -601,3 +601,40 @@ TEST(EmulatorHri, SyntheticPictureIsFoundByTheReader) {
 
 }  // namespace
 }  // namespace kelo
+
+namespace kelo {
+namespace {
+
+TEST(EmulatorFrameFile, WrittenWholeInBothByteOrders) {
+  test::TempDir dir;
+  EmuConfig cfg;
+  std::string err;
+  ASSERT_EQ(parse_emu_source("noaa,sat=15", &cfg, &err), 0);
+  const std::string le = dir.file("a.raw16"), be = dir.file("a.hrp");
+  ASSERT_EQ(emu_write_frame_file(cfg, le, 2, false, &err), 0) << err;
+  ASSERT_EQ(emu_write_frame_file(cfg, be, 2, true, &err), 0) << err;
+  const std::string a = test::read_file(le), b = test::read_file(be);
+  ASSERT_EQ(a.size(), 2u * 11090 * 2);
+  ASSERT_EQ(b.size(), a.size());
+  // 644 = 0x0284; the identification word of NOAA 15, frame 1: minor frame
+  // 1 << 7 | address 7 << 3 = 0xB8.
+  EXPECT_EQ(a.substr(0, 2), std::string("\x84\x02", 2));
+  EXPECT_EQ(b.substr(0, 2), std::string("\x02\x84", 2));
+  EXPECT_EQ(a.substr((11090 + 6) * 2, 2), std::string("\xB8\x00", 2));
+  EXPECT_FALSE(std::filesystem::exists(le + ".part"));
+
+  // Not an HRPT source, a pass too short, an unwritable place: no file.
+  EmuConfig hri;
+  hri.source = kEmuHri;
+  EXPECT_EQ(emu_write_frame_file(hri, dir.file("h.raw16"), 1, false, &err), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("h.raw16")));
+  cfg.frames = 3;
+  EXPECT_EQ(emu_write_frame_file(cfg, dir.file("s.raw16"), 4, false, &err), 1);
+  EXPECT_NE(err.find("after 3 frames"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("s.raw16")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("s.raw16.part")));
+  EXPECT_EQ(emu_write_frame_file(cfg, "/no/such/dir/x.raw16", 1, false, &err), 1);
+}
+
+}  // namespace
+}  // namespace kelo
