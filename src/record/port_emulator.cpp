@@ -187,7 +187,7 @@ struct DecoderEmulator::State {
     return true;
   }
 
-  void set_mode(int m, bool latching) {
+  void set_mode(int m) {
     if (m == mode) return;
     mode = m;
     // Changing the mode reloads the decoder: it forgets its selection, drops
@@ -196,13 +196,12 @@ struct DecoderEmulator::State {
     words.clear();
     pos = 0;
     if (cfg.reload_ms > 0) reload_until = clock() + static_cast<int64_t>(cfg.reload_ms) * 1000;
-    (void)latching;
   }
 
   void write_control(uint8_t v) {
     const uint8_t old = control;
     control = v;
-    set_mode((v & kCtlMode) ? 1 : 0, false);
+    set_mode((v & kCtlMode) ? 1 : 0);
     const bool inputs = (v & kCtlDirIn) != 0;
     if (inputs && (old & kCtlStrobe) && !(v & kCtlStrobe)) {
       // Acknowledge: the word waiting is taken; the next one follows.
