@@ -412,6 +412,12 @@ TEST(Hrpt1Reader, VersionThreeMaskAndVariants) {
   for (int i = 0; i <= 10; ++i) EXPECT_EQ(pic->chan_present[i], want[i]) << i;
   EXPECT_EQ(pic->frame.words_per_line, 2 * 2048 + 850);
   EXPECT_EQ(pic->height, 0);
+  // Channels 2, 4 and 5 without sync words: 0x20 | 0x08 | 0x04.
+  h.u8(20, 0x2C);
+  auto v3b = open_pic(dir.write("v3b.hrp", h.str()), kKindHRPT);
+  ASSERT_EQ(read_hrpt1_hdr(v3b.get()), 0);
+  const int want_b[11] = {0, 0, 1, 0, 1, 1, 0, 0, 0, 0, 0};
+  for (int i = 0; i <= 10; ++i) EXPECT_EQ(v3b->chan_present[i], want_b[i]) << i;
 
   // SEAW: nine presence bytes, 1288 nominal pixels, family 3.
   HdrBuilder s;

@@ -125,6 +125,59 @@ TEST(OrbitModel, EarthRotationAndScanAngle) {
   EXPECT_EQ(x2earthangle(h, 4, 5, 0, 55.4f), 0.0f);  // no scan positions
 }
 
+TEST(OrbitModel, PositionFormulasByHand) {
+  KEPLER k{};
+  k.inclination = 1.0f;
+  k.perigee = 0.5f;
+  k.anomaly = 0.25f;
+  k.motion = 14.0f;
+  k.epoch_year = 120;
+  k.epoch_day = 1.0f;
+  ORBIT o{};
+  ASSERT_EQ(calc_orbitconst(&k, &o), 1);
+  // At the epoch: no revolution, no drift, orbit angle perigee + anomaly.
+  POSITION sat;
+  BrokenTime tm = o.epoch_tm;
+  ASSERT_EQ(calcpossat(&tm, 0, &k, &o, &sat), 1);
+  EXPECT_NEAR(sat.x, 0.3682910, 1e-6);
+  EXPECT_NEAR(sat.y, 0.7316889, 1e-6);
+  EXPECT_NEAR(sat.z, 0.5735792, 1e-6);
+  EXPECT_EQ(o.node_shift, 0.0f);
+  // Ten days later the node has drifted by ten days of node_rate.
+  tm.tm_mday += 10;
+  ASSERT_EQ(calcpossat(&tm, 0, &k, &o, &sat), 1);
+  EXPECT_NEAR(o.node_shift, 10 * o.node_rate, 1e-6);
+
+  // The pixel direction turned by 0.2 rad towards the orbit normal.
+  POSITION pix;
+  POSITION s0{0.3682910f, 0.7316889f, 0.5735792f, 0, 0};
+  calc_satobs(&k, &o, &s0, &pix, 0.2f);
+  EXPECT_NEAR(pix.x, 0.5281242, 1e-6);
+  EXPECT_NEAR(pix.y, 0.7171038, 1e-6);
+  EXPECT_NEAR(pix.z, 0.4548043, 1e-6);
+
+  // Longitude: node + raan - node drift - earth angle - correction.
+  KEPLER kr{};
+  kr.raan = 1.0f;
+  ORBIT orr{};
+  orr.node_shift = -0.1f;
+  orr.offset_lon = 10.0f;
+  POSITION earth{0, 0, 0, 0.3f, 0};
+  POSITION toward_node{0, 1, 0, 0, 0};
+  POSITION ll;
+  calcposrel(&kr, &orr, &toward_node, &earth, &ll);
+  EXPECT_NEAR(ll.lon, 0.6254671, 1e-6);
+  EXPECT_NEAR(ll.lat, 0.0, 1e-7);
+  // Brought back into -pi..pi.
+  kr.raan = 3.0f;
+  orr = ORBIT{};
+  earth.lon = -1.0f;
+  POSITION p2{0.6f, 0.8f, 0.5f, 0, 0};
+  calcposrel(&kr, &orr, &p2, &earth, &ll);
+  EXPECT_NEAR(ll.lon, -1.6396841, 1e-6);
+  EXPECT_NEAR(ll.lat, 0.5235988, 1e-6);
+}
+
 TEST(OrbitModel, NadirOnTrackAndSwathAcross) {
   reset_satpos_cache();
   auto pic = timed_picture(polar_elements());
