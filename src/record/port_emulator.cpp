@@ -136,6 +136,7 @@ struct DecoderEmulator::State {
     }
     EmuSource* src = active_source();
     if (src == nullptr) return false;
+    if (src == source.get() && source_ended) return false;  // a replay that ran out stays quiet
     if (!src->next(&frame)) {
       if (!cfg.loop) {
         if (src == source.get()) source_ended = true;
@@ -235,11 +236,13 @@ DecoderEmulator::~DecoderEmulator() = default;
 
 int DecoderEmulator::open(std::string* error) {
   st_->source = make_emu_source(st_->cfg, error);
+  st_->source_ended = false;
   return st_->source ? 0 : 1;
 }
 
 void DecoderEmulator::set_source(std::unique_ptr<EmuSource> source) {
   st_->source = std::move(source);
+  st_->source_ended = false;
   st_->words.clear();
   st_->pos = 0;
 }

@@ -99,6 +99,7 @@ int get_pp_data(RECORD_INFO* record, uint16_t* word) {
 }
 
 int getpp_hrpt_frame(uint16_t* words, RECORD_INFO* record) {
+  if (words == nullptr) return 0;
   int remaining = record->frame.words_per_line;
   int stored = 0;
   bool started = false;
