@@ -4,6 +4,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -332,10 +333,19 @@ FRAME_GEOM calc_hrptframeinfo(int kind, const int* presence, int width) {
 // ---------------------------------------------------------------- reading
 int read_qwords(FILE* fp, uint16_t* words, int groups) {
   if (fp == nullptr || groups < 0) return 0;
-  if (groups == 0) return 1;
-  std::vector<uint8_t> buf(static_cast<size_t>(groups) * kPackBytes);
-  if (std::fread(buf.data(), 1, buf.size(), fp) != buf.size()) return 0;
-  if (words != nullptr) unpack10(buf.data(), static_cast<size_t>(groups), words);
+  // A fixed buffer, read piece by piece: the count comes from the caller and
+  // must never size an allocation.
+  constexpr int kChunkGroups = 1024;
+  uint8_t buf[kChunkGroups * kPackBytes];
+  int done = 0;
+  while (done < groups) {
+    const int n = std::min(kChunkGroups, groups - done);
+    const size_t bytes = static_cast<size_t>(n) * kPackBytes;
+    if (std::fread(buf, 1, bytes, fp) != bytes) return 0;
+    if (words != nullptr)
+      unpack10(buf, static_cast<size_t>(n), words + static_cast<size_t>(done) * kPackWords);
+    done += n;
+  }
   return 1;
 }
 

@@ -648,6 +648,11 @@ TEST(Hrpt1RoundTrip, EveryHeaderFieldKept) {
     EXPECT_EQ(back->orbit.offset_sec, 5);
     EXPECT_EQ(back->orbit.offset_lon, 0.5f);
 
+    // The whole first line in one read_qwords call (several thousand groups).
+    std::vector<uint16_t> q(w.size(), 0);
+    std::fseek(back->pic_fp.get(), 16007, SEEK_SET);
+    ASSERT_EQ(read_qwords(back->pic_fp.get(), q.data(), back->frame.words_padded / 4), 1);
+    EXPECT_EQ(q, w);
     std::vector<uint16_t> r(w.size(), 0);
     EXPECT_EQ(read_hrpt1_line(back.get(), nullptr, 1, r.data()), 0x01);  // the pattern has no sync words
     for (int i = 0; i < back->frame.words_per_line; ++i)
