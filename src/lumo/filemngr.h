@@ -15,7 +15,6 @@
 
 namespace kelo {
 
-inline constexpr int kFileNameShown = 99;  // characters of a listed name
 inline constexpr int kFileselWidth = 350;
 inline constexpr int kFileselHeight = 400;
 
