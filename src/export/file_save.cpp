@@ -13,6 +13,8 @@
 #include "files/hrpt1_read.h"
 #include "files/hrpt1_write.h"
 #include "files/ppm.h"
+#include "lumo/rgbdraw.h"
+#include "orbit/draw_satpos.h"
 #include "view/data_proc.h"
 #include "view/mapping.h"
 
@@ -328,6 +330,28 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
       static_cast<int>(xmap.size()) < dst->width || static_cast<int>(ymap.size()) < dst->height)
     return fail(report, rep, "Not enough memory to save.");
 
+  // The longitude/latitude grid of a polar picture, drawn as the main window
+  // draws it into a scratch canvas of the destination's size: every pixel
+  // the grid (or its labels) touches is a grid pixel of the export.
+  DRAWABLE_INFO grid_canvas;
+  bool polar_grid = false;
+  if (work.grid_on != 0 && src->file_type != kKindHRI && src->orbit.valid != 0) {
+    auto grid_view = std::make_unique<VIEW_INFO>(work);
+    const uint16_t kMarkColour = 255;
+    for (uint16_t& c : grid_view->grid_rgb) c = kMarkColour;
+    if (renew_rgbbuf(&grid_canvas, dst->width, dst->height) >= 0 && !grid_canvas.rgb_buf.empty()) {
+      std::fill(grid_canvas.rgb_buf.begin(), grid_canvas.rgb_buf.end(), 0);
+      polar_grid = draw_lonlat_canvas(src, grid_view.get(), &grid_canvas, nullptr) != 0;
+    }
+    if (!polar_grid)
+      gui().message("Warning", "The grid could not be drawn; the picture is saved without it.");
+  }
+  auto grid_at = [&](int x, int y) {
+    size_t at = (static_cast<size_t>(y) * static_cast<size_t>(dst->width) + static_cast<size_t>(x)) * 3;
+    return at + 2 < grid_canvas.rgb_buf.size() &&
+           (grid_canvas.rgb_buf[at] | grid_canvas.rgb_buf[at + 1] | grid_canvas.rgb_buf[at + 2]) != 0;
+  };
+
   // 7. Line store and sample buffers.
   work.vshift_min = 0;
   work.vshift_max = 0;
@@ -426,12 +450,24 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
       off = work.zoom.ox;
       if (work.orientation == 4) off = src->width - work.zoom.ox - dst->width;
       off = std::clamp(off, 0, std::max(0, src->width - dst->width));
+      if (polar_grid) {
+        for (int x = 0; x < dst->width; x++) {
+          size_t at = static_cast<size_t>(off + x);
+          if (at < out_len && grid_at(x, y)) {
+            red[at] = grid_r;
+            green[at] = grid_g;
+            blue[at] = grid_b;
+          }
+        }
+      }
     } else {
       for (int x = 0; x < dst->width; x++) {
         int base = xmap[static_cast<size_t>(x)];
         int gridpix = -1;
         if (!marks.empty()) gridpix = (base - src_hdr - list[0]) / src_nch;
-        bool on_grid = gridpix >= 0 && gridpix < line_cap && marks[static_cast<size_t>(gridpix)] != 0;
+        bool on_grid = polar_grid
+                           ? grid_at(x, y)
+                           : gridpix >= 0 && gridpix < line_cap && marks[static_cast<size_t>(gridpix)] != 0;
         for (int c = 0; c < nlist; c++) {
           int idx = base + list[c] - list[0];
           size_t out = static_cast<size_t>(hdr_count) + static_cast<size_t>(x) * static_cast<size_t>(nlist) +

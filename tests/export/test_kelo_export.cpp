@@ -402,6 +402,34 @@ TEST(ExportCliOrbit, PositionsFollowTheGroundTrack) {
   EXPECT_GT(across, 20.0);
   EXPECT_LT(across, 32.0);
 
+  // The grid burnt into an export lies where the main window draws it.
+  CliRun g = run({"orbit.10b", "-c", "4", "--grid", "--grid-color", "0,255,0", "-o", "grid.ppm"});
+  ASSERT_EQ(g.rc, 0) << g.err;
+  CliRun s = run({"orbit.10b", "-c", "4", "--grid", "--grid-color", "0,255,0", "--render", "2048x20", "-o",
+                  "screen.ppm"});
+  ASSERT_EQ(s.rc, 0) << s.err;
+  std::string gb = test::read_file("grid.ppm"), sb = test::read_file("screen.ppm");
+  std::string ghead = "P6\n#Created by kelo\n2048 20\n255\n", shead = "P6\n2048 20\n255\n";
+  ASSERT_EQ(gb.substr(0, ghead.size()), ghead);
+  ASSERT_EQ(sb.substr(0, shead.size()), shead);
+  int grid_pixels = 0;
+  auto rgb_is = [](const std::string& b, size_t at, int r, int gr, int bl) {
+    return static_cast<unsigned char>(b[at]) == r && static_cast<unsigned char>(b[at + 1]) == gr &&
+           static_cast<unsigned char>(b[at + 2]) == bl;
+  };
+  for (size_t i = 0; i < 2048u * 20u; i++) {
+    // The screen draws grid lines green and their labels white; the export
+    // marks both in the grid colour.
+    bool in_export = rgb_is(gb, ghead.size() + 3 * i, 0, 255, 0);
+    bool line_on_screen = rgb_is(sb, shead.size() + 3 * i, 0, 255, 0);
+    bool label_on_screen = rgb_is(sb, shead.size() + 3 * i, 255, 255, 255);
+    if (line_on_screen) ASSERT_TRUE(in_export) << "pixel " << i % 2048 << "," << i / 2048;
+    if (in_export) ASSERT_TRUE(line_on_screen || label_on_screen) << "pixel " << i % 2048 << "," << i / 2048;
+    grid_pixels += in_export ? 1 : 0;
+  }
+  EXPECT_GT(grid_pixels, 18 * 5) << "five meridians cross the swath";
+  EXPECT_LT(grid_pixels, 2048 * 20 / 10);
+
   // The probe tells the same position.
   CliRun p = run({"orbit.10b", "--probe", "1024,0"});
   ASSERT_EQ(p.rc, 0) << p.err;
