@@ -196,6 +196,8 @@ int Recordpp_one_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* r
   view->scan_dir = 1;
   view->lmin = 0;
   view->lmax = kMaxLevel8;
+  // Frames are stored one by one; a line of the live picture is one segment.
+  pic->hri.nseg = 1;
   calc_hriframeinfo(&pic->frame, &pic->hri);
   LiveView live(main_wnd, pic, view, kMaxLevel8);
   pic->height = live.height();
