@@ -40,10 +40,10 @@ const Pass& pass() {
     std::filesystem::create_directories(q.dir);
     q.rec = q.dir + "/pass.10b";
     q.pgm = q.dir + "/pass.pgm";
-    kelo::test::FixtureSpec spec;
-    spec.width = kPassWidth;
-    spec.lines = kPassLines;
-    q.ok = kelo::test::write_fixture(q.rec, spec) &&
+    kelo::test::FixtureShape shape;
+    shape.width = kPassWidth;
+    shape.lines = kPassLines;
+    q.ok = kelo::test::write_fixture(q.rec, shape) &&
            run_export({q.rec, "-c", "4", "--type", "pgm1", "-o", q.pgm}) == 0;
     return q;
   }();

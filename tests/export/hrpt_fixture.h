@@ -22,7 +22,7 @@ inline uint16_t fixture_sample(int y, int ch, int x) {
 inline uint16_t fixture_hk(int y, int i) { return static_cast<uint16_t>((i * 7 + y) % 1024); }
 inline uint16_t fixture_tail(int y, int i) { return static_cast<uint16_t>((900 + i + y) % 1024); }
 
-struct FixtureSpec {
+struct FixtureShape {
   int kind = kKindHRPT;
   std::string sat_name = "NOAA 19";
   int presence[kMaxChannels + 1] = {1, 1, 1, 1, 1, 1};
@@ -35,7 +35,7 @@ struct FixtureSpec {
 };
 
 // The words of line y as the recorder would store them.
-inline std::vector<uint16_t> fixture_line(const FixtureSpec& s, const FRAME_GEOM& g, int y) {
+inline std::vector<uint16_t> fixture_line(const FixtureShape& s, const FRAME_GEOM& g, int y) {
   std::vector<uint16_t> w(static_cast<size_t>(g.words_padded), 0);
   size_t i = 0;
   if (s.presence[0] != 0) {
@@ -59,7 +59,7 @@ inline std::vector<uint16_t> fixture_line(const FixtureSpec& s, const FRAME_GEOM
 
 // Writes the recording; one extra line record follows the last stated line
 // so that every stated line has the following marker the reader checks.
-inline bool write_fixture(const std::string& path, const FixtureSpec& s) {
+inline bool write_fixture(const std::string& path, const FixtureShape& s) {
   PIC_INFO pic;
   pic.file_type = s.kind;
   pic.sat_name = s.sat_name;

@@ -244,10 +244,10 @@ TEST(SaveWindowLogic, NamesLedAndChannelButtons) {
 // ---------------------------------------------------------------- recordings
 
 TEST_F(SaveTest, RecordingWithAChannelSubsetKeepsHeaderWords) {
-  test::FixtureSpec spec;
-  spec.width = 40;
-  spec.lines = 9;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+  test::FixtureShape shape;
+  shape.width = 40;
+  shape.lines = 9;
+  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
   ASSERT_TRUE(open(dir.file("in.10b")));
   std::string out = dir.file("sub.10b");
   SaveReport rep;
@@ -297,11 +297,11 @@ TEST_F(SaveTest, RecordingWithAChannelSubsetKeepsHeaderWords) {
 }
 
 TEST_F(SaveTest, ZoomedViewExportsTheVisiblePart) {
-  test::FixtureSpec spec;
-  spec.width = 64;
-  spec.lines = 12;
-  spec.presence[0] = 0;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+  test::FixtureShape shape;
+  shape.width = 64;
+  shape.lines = 12;
+  shape.presence[0] = 0;
+  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
   ASSERT_TRUE(open(dir.file("in.10b")));
   view->zoom.zx = 2;
   view->zoom.zy = 2;
@@ -348,10 +348,10 @@ TEST_F(SaveTest, PgmToRecordingShiftsLeftByTwo) {
 
 TEST_F(SaveTest, GifOfTenBitRecordingUsesTheWindowShift) {
   if (!have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
-  test::FixtureSpec spec;
-  spec.width = 50;
-  spec.lines = 7;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+  test::FixtureShape shape;
+  shape.width = 50;
+  shape.lines = 7;
+  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
   ASSERT_TRUE(open(dir.file("in.10b")));
   view->lmax = 300;
   std::string out = dir.file("pass.gif");
@@ -375,10 +375,10 @@ TEST_F(SaveTest, GifOfTenBitRecordingUsesTheWindowShift) {
 
 TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
   if (!have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
-  test::FixtureSpec spec;
-  spec.width = 30;
-  spec.lines = 5;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+  test::FixtureShape shape;
+  shape.width = 30;
+  shape.lines = 5;
+  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
   ASSERT_TRUE(open(dir.file("in.10b")));
   view->lmax = 1023;
   SaveReport rep;
@@ -408,10 +408,10 @@ TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
 
 TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
   if (!have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
-  test::FixtureSpec spec;
-  spec.width = 20;
-  spec.lines = 4;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+  test::FixtureShape shape;
+  shape.width = 20;
+  shape.lines = 4;
+  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
   ASSERT_TRUE(open(dir.file("in.10b")));
   view->lmax = 1023;
   view->rgb_map = 1;
@@ -439,11 +439,11 @@ TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
 // ---------------------------------------------------------------- cancel, failures
 
 TEST_F(SaveTest, CancelLeavesAValidShorterFile) {
-  test::FixtureSpec spec;
-  spec.width = 8;
-  spec.lines = 500;
-  spec.presence[0] = 0;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+  test::FixtureShape shape;
+  shape.width = 8;
+  shape.lines = 500;
+  shape.presence[0] = 0;
+  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
   ASSERT_TRUE(open(dir.file("in.10b")));
   seam.cancel_at = 10;
   SaveReport rep;
@@ -470,10 +470,10 @@ TEST_F(SaveTest, CancelLeavesAValidShorterFile) {
 }
 
 TEST_F(SaveTest, FailuresLeaveTheOperatorsFilesAlone) {
-  test::FixtureSpec spec;
-  spec.width = 8;
-  spec.lines = 4;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+  test::FixtureShape shape;
+  shape.width = 8;
+  shape.lines = 4;
+  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
   ASSERT_TRUE(open(dir.file("in.10b")));
   std::string keep = dir.write("keep.gif", "operator's picture");
   // The working file cannot be made: nothing happens to keep.gif.
@@ -502,11 +502,11 @@ TEST_F(SaveTest, FailuresLeaveTheOperatorsFilesAlone) {
 // ---------------------------------------------------------------- header rewrite
 
 TEST_F(SaveTest, RewriteHeaderInPlace) {
-  test::FixtureSpec spec;
-  spec.width = 16;
-  spec.lines = 3;
+  test::FixtureShape shape;
+  shape.width = 16;
+  shape.lines = 3;
   std::string path = dir.file("edit.10b");
-  ASSERT_TRUE(test::write_fixture(path, spec));
+  ASSERT_TRUE(test::write_fixture(path, shape));
   ASSERT_TRUE(open(path));
   std::string before = test::read_file(path);
   pic->sat_name = "NOAA 18";

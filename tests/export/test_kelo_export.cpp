@@ -37,13 +37,13 @@ CliRun run(std::vector<std::string> args) {
 class ExportCli : public ::testing::Test {
  protected:
   void SetUp() override {
-    spec.width = 64;
-    spec.lines = 20;
-    ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), spec));
+    shape.width = 64;
+    shape.lines = 20;
+    ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
   }
   test::TempDir dir;
   test::ScopedCwd cwd{dir.path()};
-  test::FixtureSpec spec;
+  test::FixtureShape shape;
 };
 
 TEST(ExportCliLine, HelpAndBadCommandLines) {
@@ -243,7 +243,7 @@ TEST_F(ExportCli, RenderDrawsWhatTheMainWindowShows) {
 }
 
 TEST_F(ExportCli, InfoOfEveryKindOfFile) {
-  test::FixtureSpec fy;
+  test::FixtureShape fy;
   fy.kind = kKindCHRPT;
   fy.sat_name = "FENGYUN 1D";
   for (int& p : fy.presence) p = 1;
@@ -360,23 +360,23 @@ double arc_between(const std::string& a, const std::string& b) {
 TEST(ExportCliOrbit, PositionsFollowTheGroundTrack) {
   test::TempDir dir;
   test::ScopedCwd cwd(dir.path());
-  test::FixtureSpec spec;
-  spec.width = 2048;
-  spec.lines = 20;
-  spec.presence[0] = 0;
+  test::FixtureShape shape;
+  shape.width = 2048;
+  shape.lines = 20;
+  shape.presence[0] = 0;
   // NOAA 19, elements of 27 September 2020; the pass half an hour later.
   ASSERT_EQ(parse_norad_lines("1 33591U 09005A   20271.10459514  .00000036  00000-0  44902-4 0  9998",
                               "2 33591  99.1973 279.1029 0014510 147.6332 212.5731 14.12432861599745",
-                              &spec.kepler),
+                              &shape.kepler),
             1);
-  spec.year = 120;
-  spec.yday = 270;
-  spec.mon = 8;
-  spec.mday = 27;
-  spec.hour = 3;
-  spec.min = 0;
-  spec.sec = 0;
-  ASSERT_TRUE(test::write_fixture("orbit.10b", spec));
+  shape.year = 120;
+  shape.yday = 270;
+  shape.mon = 8;
+  shape.mday = 27;
+  shape.hour = 3;
+  shape.min = 0;
+  shape.sec = 0;
+  ASSERT_TRUE(test::write_fixture("orbit.10b", shape));
 
   auto where = [](const std::string& xy) {
     CliRun r = run({"orbit.10b", "--lonlat", xy});

@@ -220,10 +220,10 @@ TEST(FrameHeader, DecodesAddressChannel3AndTime) {
 
 TEST(FrameHeader, StepsThroughARecordingAndStopsAtItsEnd) {
   test::TempDir dir;
-  test::FixtureSpec spec;
-  spec.lines = 3;
+  test::FixtureShape shape;
+  shape.lines = 3;
   std::string path = dir.file("pass.10b");
-  ASSERT_TRUE(test::write_fixture(path, spec));
+  ASSERT_TRUE(test::write_fixture(path, shape));
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   pic->path = path;
