@@ -8,3 +8,7 @@ if(KELO_BUILD_GUI)
     src/lumo/filemngr.cpp
   )
 endif()
+
+kelo_add_test(kelo_test_lumo2 GUI LIBS kelo_lumo SOURCES
+  tests/lumo/test_menus.cpp
+)

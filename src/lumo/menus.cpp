@@ -24,10 +24,17 @@ void on_menu_command(GtkWidget* w, gpointer data) {
   h->cb(w, h->path);
 }
 
+// A radio item that another item of its group switches off is activated too;
+// only the item that ends up selected runs its command.
+void on_radio_command(GtkWidget* w, gpointer data) {
+  if (gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(w))) on_menu_command(w, data);
+}
+
 void connect_menu(GtkWidget* item, const char* signal, LumoCallback cb, const char* path) {
   if (cb == nullptr) return;
-  g_signal_connect_data(item, signal, G_CALLBACK(on_menu_command), new MenuHook{cb, path}, free_menu_hook,
-                        GConnectFlags(0));
+  GCallback handler =
+      GTK_IS_RADIO_MENU_ITEM(item) ? G_CALLBACK(on_radio_command) : G_CALLBACK(on_menu_command);
+  g_signal_connect_data(item, signal, handler, new MenuHook{cb, path}, free_menu_hook, GConnectFlags(0));
 }
 
 // The text after the last '/' (the whole path when it has none).

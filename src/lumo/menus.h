@@ -26,7 +26,7 @@ namespace kelo {
 
 // Entry types of a menu list.
 inline constexpr int kMenuCheck = 6;   // check item, callback on "toggled"
-inline constexpr int kMenuRadio = 7;   // radio item, callback on "activate"
+inline constexpr int kMenuRadio = 7;   // radio item, callback on "activate" of the item selected
 inline constexpr int kMenuNone = 2;    // no item (inside a submenu only)
 inline constexpr int kMenuButton = 4;  // plain item (any other type too)
 inline constexpr int kMenuMaxDepth = 4;
