@@ -29,6 +29,19 @@ inline void drain() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
 }
 
+// Runs the main loop until pred holds (the X server answers asynchronously);
+// false when it never does within a generous bound.
+template <class Pred>
+bool wait_until(Pred pred) {
+  for (int i = 0; i < 200; ++i) {
+    gdk_display_sync(gdk_display_get_default());
+    drain();
+    if (pred()) return true;
+    g_usleep(10000);
+  }
+  return false;
+}
+
 // Every top-level window still open after a test is destroyed, so tests do
 // not see each other's windows.
 inline void destroy_all_windows() {

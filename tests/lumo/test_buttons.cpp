@@ -486,3 +486,43 @@ TEST_F(LumoTest, LedValuesAreGuarded) {
 
 }  // namespace
 }  // namespace kelo
+
+namespace kelo {
+namespace {
+
+using test::LumoTest;
+
+int g_combo_changes = 0;
+void on_combo(GtkComboBox*, gpointer) { ++g_combo_changes; }
+
+TEST_F(LumoTest, SetButtonOnMenuItemsAndOptionMenus) {
+  GtkWidget* win = Create_Window(nullptr, 200, 100, "Menus", nullptr);
+  GtkWidget* bar = gtk_menu_bar_new();
+  GtkWidget* view = gtk_menu_item_new_with_label("View");
+  g_object_set_data(G_OBJECT(view), kKeyId, const_cast<char*>("View"));
+  GtkWidget* menu = gtk_menu_new();
+  GtkWidget* grid = gtk_check_menu_item_new_with_label("Grid");
+  g_object_set_data(G_OBJECT(grid), kKeyId, const_cast<char*>("View/Grid"));
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), grid);
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(view), menu);
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), view);
+  GtkWidget* combo = gtk_combo_box_text_new();
+  for (const char* item : {"Channel 1", "Channel 2", "Channel 3"}) {
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), item);
+  }
+  g_object_set_data(G_OBJECT(combo), kKeyId, const_cast<char*>("!Show channel"));
+  g_signal_connect(combo, "changed", G_CALLBACK(on_combo), nullptr);
+  gtk_container_add(GTK_CONTAINER(win), Pack(nullptr, 'v', bar, 0, combo, 0, nullptr));
+
+  EXPECT_EQ(Get_Button(win, "View/Grid"), 0);
+  EXPECT_EQ(Set_Button(win, "View/Grid", 1), 1);
+  EXPECT_TRUE(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(grid)));
+  EXPECT_EQ(Get_Button(win, "View/Grid"), 1);
+  g_combo_changes = 0;
+  EXPECT_EQ(Set_Button(win, "!Show channel", 2), 1);
+  EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(combo)), 2);
+  EXPECT_EQ(g_combo_changes, 1);  // the option menu's callback ran
+}
+
+}  // namespace
+}  // namespace kelo

@@ -150,21 +150,25 @@ TEST_F(LumoTest, PlaceWindowMovesARealWindow) {
   test::drain();
   int x = -1, y = -1;
   place_window(w, 123, 45, 1);
-  test::drain();
-  gtk_window_get_position(GTK_WINDOW(w), &x, &y);
+  test::wait_until([&] {
+    gtk_window_get_position(GTK_WINDOW(w), &x, &y);
+    return x == 123;
+  });
   EXPECT_EQ(x, 123);
   EXPECT_EQ(y, 45);
   // Centred: the arithmetic on this screen with the window's own size.
   place_window(w, 0, 0, 2);
-  test::drain();
   int ow = 0, oh = 0;
   window_get_root_size_lw(gtk_widget_get_window(w), &ow, &oh);
-  gtk_window_get_position(GTK_WINDOW(w), &x, &y);
   GdkScreen* screen = gdk_screen_get_default();
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
   int sw = gdk_screen_get_width(screen);
   int sh = gdk_screen_get_height(screen);
   G_GNUC_END_IGNORE_DEPRECATIONS
+  test::wait_until([&] {
+    gtk_window_get_position(GTK_WINDOW(w), &x, &y);
+    return x == (sw - ow) / 2;
+  });
   EXPECT_EQ(x, (sw - ow) / 2);
   EXPECT_EQ(y, (sh + kScreenExtraH - oh) / 2);
   EXPECT_EQ(gdk_screen_height_lw(), sh + kScreenExtraH);
@@ -401,6 +405,60 @@ TEST_F(LumoTest, RemainingTimeInTheTitle) {
   // The clock may tick once between the two reads of the time.
   EXPECT_TRUE(std::strcmp(title, "5:00") == 0 || std::strcmp(title, "5:03") == 0) << title;
   Close_Progress(bar);
+}
+
+}  // namespace
+}  // namespace kelo
+
+namespace kelo {
+namespace {
+
+using test::LumoTest;
+
+TEST_F(LumoTest, ToggleSizeFillsTheScreenAndComesBack) {
+  GtkWidget* main_win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
+  gtk_widget_show(main_win);
+  place_window(main_win, 40, 30, 1);
+  test::wait_until([&] {
+    int px = 0, py = 0;
+    gtk_window_get_position(GTK_WINDOW(main_win), &px, &py);
+    return px == 40;
+  });
+  int w0 = 0, h0 = 0, x0 = 0, y0 = 0;
+  gtk_window_get_size(GTK_WINDOW(main_win), &w0, &h0);
+  gtk_window_get_position(GTK_WINDOW(main_win), &x0, &y0);
+  WND_INFO* rec = Get_Window_Info(main_win);
+  ASSERT_NE(rec, nullptr);
+  window_toggle_size(main_win);
+  EXPECT_EQ(rec->full_screen, 1);
+  EXPECT_FALSE(gtk_window_get_decorated(GTK_WINDOW(main_win)));
+  int w = 0, h = 0;
+  test::wait_until([&] {
+    gtk_window_get_size(GTK_WINDOW(main_win), &w, &h);
+    return w != w0;
+  });
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  EXPECT_EQ(w, gdk_screen_width());  // no window manager: no border
+  EXPECT_EQ(h, gdk_screen_height());
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  window_toggle_size(main_win);
+  EXPECT_EQ(rec->full_screen, 0);
+  EXPECT_TRUE(gtk_window_get_decorated(GTK_WINDOW(main_win)));
+  test::wait_until([&] {
+    gtk_window_get_size(GTK_WINDOW(main_win), &w, &h);
+    return w == w0;
+  });
+  EXPECT_EQ(w, w0);
+  EXPECT_EQ(h, h0);
+  int x = 0, y = 0;
+  gtk_window_get_position(GTK_WINDOW(main_win), &x, &y);
+  EXPECT_EQ(x, x0);
+  EXPECT_EQ(y, y0);
+  // A window without a record is left alone.
+  GtkWidget* plain = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  window_toggle_size(plain);
+  EXPECT_TRUE(gtk_window_get_decorated(GTK_WINDOW(plain)));
+  gtk_widget_destroy(plain);
 }
 
 }  // namespace
