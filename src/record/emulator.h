@@ -49,7 +49,8 @@ struct EmuConfig {
   int fy_addr = 13;                 // FengYun address nibble (12 = 1C, 13 = 1D)
   int64_t start_time = 1167652800;  // pass start, seconds since 1970 UTC (2007-01-01 12:00)
   int64_t frames = 0;               // frames of a synthetic pass; 0 = endless
-  int loop = 0;                     // replay: start again at the end (else go silent)
+  int loop = 0;                     // start again at the end of the source
+  int end_silent = 0;               // at the end fall silent (else lose lock: noise out of sync)
   int real_time = 0;                // pace frames at the satellite's rate
   int hw_dectype = 0;               // 0 decoder/generator hardware, 1 decoder-type
   int reload_ms = 300;              // decoder reload time after a mode change
@@ -61,7 +62,8 @@ struct EmuConfig {
 // Parses an emulator source description: a source name ("pattern", "noaa",
 // "chrpt", "hri") or a file to replay, followed by comma-separated options:
 // "sat=N" (NOAA number 15/16/18/19 or address), "ch3a", "fy=1C|1D",
-// "ch3b", "frames=N", "start=YYYY-MM-DDTHH:MM:SS", "loop", "realtime",
+// "ch3b", "frames=N", "start=YYYY-MM-DDTHH:MM:SS", "loop", "end=noise",
+// "end=silent", "realtime",
 // "fast", "silent", "silent_after=N", "syncloss=F:N", "noise=N",
 // "midframe=F:W", "seed=N", "reload=MS", "framelen=N" (raw dumps).
 // A file is replayed by its kind: ".raw16" and ".hrp" by the name, HRPT1

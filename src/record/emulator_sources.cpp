@@ -571,6 +571,9 @@ int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error
       ok = parse_utc(val, &cfg->start_time);
     } else if (key == "loop" && val.empty()) {
       cfg->loop = 1;
+    } else if (key == "end") {
+      ok = val == "noise" || val == "silent";
+      if (ok) cfg->end_silent = val == "silent" ? 1 : 0;
     } else if (key == "realtime" && val.empty()) {
       cfg->real_time = 1;
     } else if (key == "fast" && val.empty()) {

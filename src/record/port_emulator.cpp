@@ -136,17 +136,24 @@ struct DecoderEmulator::State {
     }
     EmuSource* src = active_source();
     if (src == nullptr) return false;
-    if (src == source.get() && source_ended) return false;  // a replay that ran out stays quiet
-    if (!src->next(&frame)) {
+    bool lost =
+        fl.sync_loss_at >= 0 && frames >= fl.sync_loss_at && frames < fl.sync_loss_at + fl.sync_loss_frames;
+    if (src == source.get() && source_ended) {
+      // The pass is over: like a decoder whose signal faded, it loses lock
+      // and goes on clocking out noise (the recorders end the pass on the
+      // out-of-sync run), or it falls silent when told so.
+      if (cfg.end_silent || frame.words.empty()) return false;
+      lost = true;
+    } else if (!src->next(&frame)) {
       if (!cfg.loop) {
         if (src == source.get()) source_ended = true;
-        return false;
+        if (cfg.end_silent || frame.words.empty()) return false;
+        lost = true;
+      } else {
+        src->rewind();
+        if (!src->next(&frame)) return false;
       }
-      src->rewind();
-      if (!src->next(&frame)) return false;
     }
-    const bool lost =
-        fl.sync_loss_at >= 0 && frames >= fl.sync_loss_at && frames < fl.sync_loss_at + fl.sync_loss_frames;
     if (lost) {
       // Out of lock the decoder hands over noise with the sync line low.
       frame.sync = 0;

@@ -108,8 +108,19 @@ TEST(EmulatorReplay, Raw16AndHrpFramesReplayIdentically) {
       ASSERT_EQ(b.frame(11090, &words), 1) << path;
       EXPECT_EQ(words, frames[static_cast<size_t>(k)]) << path << " frame " << k;
     }
-    // The end of the file: the decoder goes quiet.
-    EXPECT_EQ(b.frame(11090, &words), 0);
+    // The end of the file: the decoder loses lock and clocks out noise
+    // with the sync line low, frame after frame.
+    EXPECT_EQ(b.frame(11090, &words), 2);
+    EXPECT_NE(words, frames[2]);
+    EXPECT_EQ(b.frame(11090, &words), 2);
+  }
+  // Told to fall silent at the end, it does.
+  {
+    Bench quiet(paths[0] + ",end=silent");
+    std::vector<uint16_t> words;
+    for (int k = 0; k < 3; ++k) ASSERT_EQ(quiet.frame(11090, &words), 1);
+    EXPECT_EQ(quiet.frame(11090, &words), 0);
+    EXPECT_EQ(quiet.emu->frames_started(), 3);
   }
   // With "loop" the replay starts again.
   Bench looped(paths[1] + ",loop");
@@ -174,7 +185,7 @@ TEST(EmulatorReplay, Hrpt1RecordingReplaysItsLines) {
   // The second line was recorded out of sync ("FRAMe").
   EXPECT_EQ(b.frame(4946, &words), 2);
   EXPECT_EQ(words, lines[1]);
-  EXPECT_EQ(b.frame(4946, &words), 0);
+  EXPECT_EQ(b.frame(4946, &words), 2);
 
   // A selection of a channel the file lacks gets zeros for it.
   Bench all(path);
@@ -231,7 +242,7 @@ TEST(EmulatorReplay, Hri1AndRawDumps) {
                 static_cast<uint8_t>(frames[static_cast<size_t>(k)][static_cast<size_t>(i)]) << 2)
           << k << " " << i;
   }
-  EXPECT_EQ(b.frame(364, &words), 0);
+  EXPECT_EQ(b.frame(364, &words), 2);
 
   // A raw byte dump: bytes in frames of "framelen", the last one short.
   std::string raw;
@@ -245,7 +256,7 @@ TEST(EmulatorReplay, Hri1AndRawDumps) {
   }
   ASSERT_EQ(r.frame(50, &words), 1);
   EXPECT_EQ(words[49], 249 << 2);
-  EXPECT_EQ(r.frame(1, &words), 0);
+  EXPECT_EQ(r.frame(1, &words), 2);
 }
 
 TEST(EmulatorFaults, SyncLossNoiseMidFrameStartAndSilence) {
@@ -441,9 +452,10 @@ TEST(EmulatorSource, DescriptionsAndErrors) {
   ASSERT_EQ(parse_emu_source("hri", &cfg, &err), 0);
   EXPECT_EQ(cfg.source, kEmuHri);
 
-  for (const char* bad : {"", "noaa,sat=99", "noaa,bogus", "noaa,frames=-1", "noaa,frames=x",
-                          "noaa,start=2020-13-01T00:00:00", "noaa,start=2020-01-01", "noaa,syncloss=3",
-                          "noaa,syncloss=a:b", "chrpt,fy=2A", "noaa,framelen=0", "/no/such/file.dat"}) {
+  for (const char* bad :
+       {"", "noaa,sat=99", "noaa,bogus", "noaa,frames=-1", "noaa,frames=x", "noaa,start=2020-13-01T00:00:00",
+        "noaa,start=2020-01-01", "noaa,syncloss=3", "noaa,syncloss=a:b", "chrpt,fy=2A", "noaa,end=never",
+        "noaa,framelen=0", "/no/such/file.dat"}) {
     EmuConfig c;
     err.clear();
     EXPECT_EQ(parse_emu_source(bad, &c, &err), 1) << bad;
@@ -500,7 +512,7 @@ TEST(EmulatorSource, HriPictureFramesAndTheBackendSwitch) {
   ASSERT_EQ(wait_for_insync(&rec, 0), 1);
   std::vector<uint16_t> words(11092);
   EXPECT_EQ(get_hrpt_frame(words.data(), &rec), 1);  // the rest of frame 0 begins with frame 1
-  EXPECT_EQ(get_hrpt_frame(words.data(), &rec), 0);  // the pass is over
+  EXPECT_EQ(get_hrpt_frame(words.data(), &rec), 2);  // the pass is over: out of lock
   // A source that cannot be opened leaves the installed backend alone.
   rec.emu_source = "/no/such/pass.raw16";
   EXPECT_EQ(install_port_backend(&rec, &err), 1);
