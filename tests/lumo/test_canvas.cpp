@@ -1,0 +1,419 @@
+// The canvas widget on a real display: structure of the wrappers, the
+// buffer's life, and what reaches the screen, read back from the X server
+// and compared with the planted buffer (run under xvfb-run).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "lumo/canvas.h"
+#include "lumo/lumo_fixture.h"
+#include "lumo/lumo_misc.h"
+#include "lumo/windows.h"
+
+namespace kelo {
+namespace {
+
+using test::drain;
+using test::LumoTest;
+
+int g_draws = 0;
+GdkRectangle g_last_clip{};
+
+gboolean count_draw(GtkWidget*, cairo_t* cr, gpointer) {
+  ++g_draws;
+  gdk_cairo_get_clip_rectangle(cr, &g_last_clip);
+  return FALSE;
+}
+
+int g_configures = 0;
+gboolean on_configure(GtkWidget* area, GdkEventConfigure*, gpointer) {
+  ++g_configures;
+  Renew_RGBBuf(area);
+  return FALSE;
+}
+
+// Waits (bounded) until the area has been drawn `count` times in all.
+bool wait_draws(int count) {
+  for (int i = 0; i < 400 && g_draws < count; ++i) {
+    drain();
+    if (g_draws < count) g_usleep(5000);
+  }
+  drain();
+  gdk_display_sync(gdk_display_get_default());
+  return g_draws >= count;
+}
+
+// What the screen shows over the area: read from the root window.
+struct Screen {
+  GdkPixbuf* pb = nullptr;
+  ~Screen() {
+    if (pb != nullptr) g_object_unref(pb);
+  }
+  void rgb(int x, int y, uint8_t out[3]) const {
+    const guchar* p =
+        gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb) + x * gdk_pixbuf_get_n_channels(pb);
+    out[0] = p[0];
+    out[1] = p[1];
+    out[2] = p[2];
+  }
+};
+
+void grab(GtkWidget* area, Screen* s) {
+  int ox = 0, oy = 0;
+  gdk_window_get_origin(gtk_widget_get_window(area), &ox, &oy);
+  s->pb =
+      gdk_pixbuf_get_from_window(gdk_get_default_root_window(), ox, oy, gtk_widget_get_allocated_width(area),
+                                 gtk_widget_get_allocated_height(area));
+}
+
+// A pattern in which neighbouring pixels and rows differ.
+void plant_pattern(DRAWABLE_INFO* rgbi) {
+  for (int y = 0; y < rgbi->height; ++y) {
+    for (int x = 0; x < rgbi->width; ++x) {
+      uint8_t* p = &rgbi->rgb_buf[static_cast<size_t>((y * rgbi->width + x) * 3)];
+      p[0] = static_cast<uint8_t>(x * 3);
+      p[1] = static_cast<uint8_t>(y * 5);
+      p[2] = static_cast<uint8_t>((x ^ y) * 7);
+    }
+  }
+}
+
+// Pixels where the screen differs from the buffer, within rows [y0, y1).
+int mismatches(const Screen& s, const std::vector<uint8_t>& buf, int width, int y0, int y1) {
+  int bad = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint8_t px[3];
+      s.rgb(x, y, px);
+      const uint8_t* b = &buf[static_cast<size_t>((y * width + x) * 3)];
+      bad += (px[0] != b[0] || px[1] != b[1] || px[2] != b[2]) ? 1 : 0;
+    }
+  }
+  return bad;
+}
+
+class CanvasTest : public LumoTest {
+ protected:
+  void SetUp() override {
+    LumoTest::SetUp();
+    g_draws = 0;
+    g_configures = 0;
+  }
+  // A window of its own size holding a 64 x 48 canvas whose configure
+  // callback sizes the buffer.
+  GtkWidget* shown_canvas(const char* title, GtkWidget** area_out, bool with_buffer = true) {
+    GtkWidget* win = Create_Window(nullptr, 0, 0, title, nullptr);
+    GtkWidget* c =
+        Create_Canvas(win, kW, kH, with_buffer ? on_configure : nullptr, nullptr, nullptr, nullptr);
+    gtk_container_add(GTK_CONTAINER(win), c);
+    GtkWidget* area = canvas_drawing_area(c);
+    g_signal_connect_after(area, "draw", G_CALLBACK(count_draw), nullptr);
+    gtk_widget_show_all(win);
+    EXPECT_TRUE(wait_draws(1));
+    *area_out = area;
+    // The window may give the canvas more than it asked for.
+    w_ = gtk_widget_get_allocated_width(area);
+    h_ = gtk_widget_get_allocated_height(area);
+    EXPECT_GE(w_, kW);
+    EXPECT_GE(h_, kH);
+    return win;
+  }
+  static constexpr int kW = 64;
+  static constexpr int kH = 48;
+  int w_ = 0;
+  int h_ = 0;
+};
+
+TEST_F(CanvasTest, DrawableWrappersCarryTheArea) {
+  GtkWidget* bare = Create_Drawable(0, 0, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(GTK_IS_DRAWING_AREA(bare));
+  EXPECT_EQ(g_object_get_data(G_OBJECT(bare), kKeyChildIs), nullptr);
+  DRAWABLE_INFO* rgbi = Get_RGBI(bare);
+  ASSERT_NE(rgbi, nullptr);
+  EXPECT_TRUE(rgbi->rgb_buf.empty());
+  EXPECT_EQ(rgbi->width, 0);
+  EXPECT_EQ(rgbi->update, 0);
+  g_object_ref_sink(bare);
+  g_object_unref(bare);
+
+  GtkWidget* wide = Create_Drawable(100, 0, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(GTK_IS_BOX(wide));
+  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(wide)), GTK_ORIENTATION_HORIZONTAL);
+  auto* area = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(wide), kKeyChildIs));
+  ASSERT_NE(area, nullptr);
+  EXPECT_EQ(gtk_widget_get_parent(area), wide);
+  int w = 0, h = 0;
+  gtk_widget_get_size_request(area, &w, &h);
+  EXPECT_EQ(w, 100);
+  EXPECT_EQ(h, -1);
+
+  GtkWidget* tall = Create_Drawable(0, 50, nullptr, nullptr, nullptr);
+  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(tall)), GTK_ORIENTATION_VERTICAL);
+  EXPECT_TRUE(GTK_IS_DRAWING_AREA(static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(tall), kKeyChildIs))));
+
+  // Both: the vertical box inside the horizontal one; the outer one names the area.
+  GtkWidget* both = Create_Drawable(100, 50, nullptr, nullptr, nullptr);
+  area = canvas_drawing_area(both);
+  ASSERT_NE(area, nullptr);
+  GtkWidget* vbox = gtk_widget_get_parent(area);
+  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(vbox)), GTK_ORIENTATION_VERTICAL);
+  EXPECT_EQ(gtk_widget_get_parent(vbox), both);
+  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(both)), GTK_ORIENTATION_HORIZONTAL);
+  gtk_widget_get_size_request(area, &w, &h);
+  EXPECT_EQ(w, 100);
+  EXPECT_EQ(h, 50);
+  EXPECT_EQ(Set_Enable_Update(both, 1), Get_RGBI(area));
+  EXPECT_EQ(Get_Enable_Update(both), 1);
+  for (GtkWidget* x : {wide, tall, both}) {
+    g_object_ref_sink(x);
+    g_object_unref(x);
+  }
+}
+
+TEST_F(CanvasTest, CanvasScrollsOnlyInAWindowWithADefaultSize) {
+  GtkWidget* sized = Create_Window(nullptr, 300, 200, "Sized", nullptr);
+  GtkWidget* c = Create_Canvas(sized, 640, 480, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(GTK_IS_SCROLLED_WINDOW(c));
+  GtkWidget* area = canvas_drawing_area(c);
+  ASSERT_NE(area, nullptr);
+  EXPECT_NE(Get_RGBI(area), nullptr);
+  EXPECT_TRUE(gtk_widget_get_visible(sized));  // Create_Canvas shows the window
+  gtk_container_add(GTK_CONTAINER(sized), c);
+  EXPECT_EQ(Find_Widget(sized, "GTK_DRAWING_AREA"), area);
+
+  GtkWidget* plain = Create_Window(nullptr, 0, 0, "Plain", nullptr);
+  GtkWidget* c2 = Create_Canvas(plain, 640, 480, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_TRUE(GTK_IS_BOX(c2));
+  g_object_ref_sink(c2);
+  g_object_unref(c2);
+  // No requested size: the bare area even in a sized window.
+  GtkWidget* c3 = Create_Canvas(sized, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_TRUE(GTK_IS_DRAWING_AREA(c3));
+  g_object_ref_sink(c3);
+  g_object_unref(c3);
+}
+
+GtkWidget* g_key_data = nullptr;
+guint g_key = 0;
+gboolean on_key(GtkWidget*, GdkEventKey* ev, gpointer canvas) {
+  g_key_data = static_cast<GtkWidget*>(canvas);
+  g_key = ev->keyval;
+  return TRUE;
+}
+int g_presses = 0;
+gboolean on_press(GtkWidget*, GdkEventButton*, gpointer) {
+  ++g_presses;
+  return FALSE;
+}
+
+TEST_F(CanvasTest, KeysAndMouseReachTheCallbacks) {
+  GtkWidget* win = Create_Window(nullptr, 0, 0, "Keys", nullptr);
+  GtkWidget* c = Create_Canvas(win, 64, 48, nullptr, on_key, on_press, nullptr);
+  gtk_container_add(GTK_CONTAINER(win), c);
+  Add_Mouse_events(win, on_press, nullptr);
+  gtk_widget_show_all(win);
+  drain();
+  GtkWidget* area = canvas_drawing_area(c);
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+
+  GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+  key->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(win)));
+  key->key.keyval = GDK_KEY_plus;
+  gdk_event_set_device(key, gdk_seat_get_keyboard(seat));
+  g_key_data = nullptr;
+  gtk_widget_event(win, key);
+  gdk_event_free(key);
+  EXPECT_EQ(g_key_data, area);
+  EXPECT_EQ(g_key, static_cast<guint>(GDK_KEY_plus));
+
+  GdkEvent* press = gdk_event_new(GDK_BUTTON_PRESS);
+  press->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(area)));
+  press->button.button = 1;
+  press->button.x = 3;
+  press->button.y = 4;
+  gdk_event_set_device(press, gdk_seat_get_pointer(seat));
+  g_presses = 0;
+  gtk_widget_event(area, press);
+  gdk_event_free(press);
+  EXPECT_EQ(g_presses, 2);  // Create_Canvas's and Add_Mouse_events' connection
+}
+
+TEST_F(CanvasTest, RenewKeepsTheBufferTheSizeOfTheArea) {
+  GtkWidget* area = nullptr;
+  shown_canvas("Renew", &area);
+  ASSERT_GE(g_configures, 1);
+  DRAWABLE_INFO* rgbi = Get_RGBI(area);
+  ASSERT_EQ(rgbi->width, w_);
+  ASSERT_EQ(rgbi->height, h_);
+  ASSERT_EQ(rgbi->rgb_size, w_ * h_ * 3);
+  draw_rgbpoint(rgbi, KColor{200, 100, 50}, 5, 6);
+  EXPECT_EQ(Renew_RGBBuf(area), 0);  // same size: cleared
+  EXPECT_EQ(std::count(rgbi->rgb_buf.begin(), rgbi->rgb_buf.end(), 0), w_ * h_ * 3);
+
+  // Only drawing areas carry a buffer; a widget without record has none.
+  GtkWidget* label = gtk_label_new("x");
+  g_object_ref_sink(label);
+  EXPECT_EQ(Renew_RGBBuf(label), 0);
+  g_object_set_data_full(G_OBJECT(label), kKeyDrawable, new DRAWABLE_INFO,
+                         [](gpointer p) { delete static_cast<DRAWABLE_INFO*>(p); });
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Renew_RGBBuf(label), -1);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Renew_RGBBuf"), std::string::npos);
+  g_object_unref(label);
+}
+
+TEST_F(CanvasTest, ScreenShowsThePlantedBufferToTheLastRow) {
+  GtkWidget* area = nullptr;
+  shown_canvas("Readback", &area);
+  DRAWABLE_INFO* rgbi = Get_RGBI(area);
+  ASSERT_EQ(rgbi->width, w_);
+  plant_pattern(rgbi);
+  int before = g_draws;
+  Refresh_Rect(area, 0, 0, w_, h_);
+  ASSERT_TRUE(wait_draws(before + 1));
+  Screen s;
+  grab(area, &s);
+  ASSERT_NE(s.pb, nullptr);
+  EXPECT_EQ(mismatches(s, rgbi->rgb_buf, w_, 0, h_), 0);
+}
+
+TEST_F(CanvasTest, RefreshOfOneRowRepaintsThatRowOnly) {
+  GtkWidget* area = nullptr;
+  shown_canvas("One row", &area);
+  DRAWABLE_INFO* rgbi = Get_RGBI(area);
+  plant_pattern(rgbi);
+  int before = g_draws;
+  Refresh_Rect(area, 0, 0, w_, h_);
+  ASSERT_TRUE(wait_draws(before + 1));
+  std::vector<uint8_t> pattern = rgbi->rgb_buf;
+
+  // The whole buffer turns green, but only row 10 is asked for.
+  for (size_t i = 0; i < rgbi->rgb_buf.size(); i += 3) {
+    rgbi->rgb_buf[i] = 0;
+    rgbi->rgb_buf[i + 1] = 255;
+    rgbi->rgb_buf[i + 2] = 0;
+  }
+  before = g_draws;
+  Refresh_Rect(area, 0, 10, w_, 1);
+  Refresh_Rect(area, 0, 0, -1, 5);  // negative sizes ask for nothing
+  Refresh_Rect(nullptr, 0, 0, 5, 5);
+  ASSERT_TRUE(wait_draws(before + 1));
+  EXPECT_EQ(g_last_clip.y, 10);
+  EXPECT_EQ(g_last_clip.height, 1);
+  Screen s;
+  grab(area, &s);
+  EXPECT_EQ(mismatches(s, rgbi->rgb_buf, w_, 10, 11), 0);
+  EXPECT_EQ(mismatches(s, pattern, w_, 0, 10), 0);
+  EXPECT_EQ(mismatches(s, pattern, w_, 11, h_), 0);
+}
+
+TEST_F(CanvasTest, RgbmapPaintsAtOnceAndLeavesTheRecord) {
+  GtkWidget* area = nullptr;
+  shown_canvas("Rgbmap", &area);
+  DRAWABLE_INFO* rgbi = Get_RGBI(area);
+  plant_pattern(rgbi);
+  int before = g_draws;
+  Refresh_Rect(area, 0, 0, w_, h_);
+  ASSERT_TRUE(wait_draws(before + 1));
+  const std::vector<uint8_t> pattern = rgbi->rgb_buf;
+
+  std::vector<uint8_t> red(pattern.size(), 0);
+  for (size_t i = 0; i < red.size(); i += 3) red[i] = 255;
+  draw_rgbmap(area, red.data(), 5, 5, 10, 3);
+  draw_rgbmap(area, red.data(), w_ - 4, h_ - 4, 10, 10);  // clipped at the canvas edge
+  draw_rgbmap(area, nullptr, 0, 0, w_, h_);               // nothing
+  draw_rgbmap(area, red.data(), w_, 0, 5, 5);             // outside: nothing
+  gdk_display_sync(gdk_display_get_default());
+  EXPECT_EQ(rgbi->rgb_buf, pattern);
+
+  Screen s;
+  grab(area, &s);
+  std::vector<uint8_t> expect = pattern;
+  auto paint_red = [&expect, this](int x0, int y0, int x1, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = x0; x < x1; ++x) {
+        uint8_t* p = &expect[static_cast<size_t>((y * w_ + x) * 3)];
+        p[0] = 255;
+        p[1] = 0;
+        p[2] = 0;
+      }
+    }
+  };
+  paint_red(5, 5, 15, 8);
+  paint_red(w_ - 4, h_ - 4, w_, h_);
+  EXPECT_EQ(mismatches(s, expect, w_, 0, h_), 0);
+
+  // The next expose shows the record again.
+  before = g_draws;
+  Refresh_Rect(area, 0, 0, w_, h_);
+  ASSERT_TRUE(wait_draws(before + 1));
+  Screen again;
+  grab(area, &again);
+  EXPECT_EQ(mismatches(again, pattern, w_, 0, h_), 0);
+}
+
+TEST_F(CanvasTest, BackingSurfaceShowsUnderAnEmptyBuffer) {
+  GtkWidget* area = nullptr;
+  GtkWidget* win = shown_canvas("Backing", &area, false);
+  EXPECT_TRUE(Get_RGBI(area)->rgb_buf.empty());
+  Renew_Pixmap(win, 1);
+  cairo_surface_t* first = Get_Pixmap(win);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(cairo_image_surface_get_width(first), w_);
+  EXPECT_EQ(cairo_image_surface_get_height(first), h_);
+  Renew_Pixmap(win, 1);  // replaces (and releases) the first one
+  cairo_surface_t* pix = Get_Pixmap(win);
+  ASSERT_NE(pix, nullptr);
+  cairo_t* cr = cairo_create(pix);
+  cairo_set_source_rgb(cr, 0, 0, 1);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  int before = g_draws;
+  Refresh_Rect(area, 0, 0, w_, h_);
+  ASSERT_TRUE(wait_draws(before + 1));
+  Screen s;
+  grab(area, &s);
+  std::vector<uint8_t> blue(static_cast<size_t>(w_ * h_ * 3), 0);
+  for (size_t i = 2; i < blue.size(); i += 3) blue[i] = 255;
+  EXPECT_EQ(mismatches(s, blue, w_, 0, h_), 0);
+  Renew_Pixmap(nullptr, 1);  // nothing
+
+  // GC palette: one colour per entry, replaced as a whole.
+  Create_GCPalette(win, {KColor{0xFFFF, 0, 0}, KColor{0, 0x8000, 0}, KColor{0, 0, 0x1234}});
+  WND_INFO* rec = Get_Window_Info(win);
+  ASSERT_NE(rec, nullptr);
+  EXPECT_EQ(rec->n_gc, 3);
+  const std::vector<KColor>* pal = Get_GCPalette(win);
+  ASSERT_NE(pal, nullptr);
+  EXPECT_EQ((*pal)[2].blue, 0x1234);
+  EXPECT_EQ(rec->gc_list, pal);
+  Create_GCPalette(win, {KColor{1, 2, 3}});
+  EXPECT_EQ(rec->n_gc, 1);
+  EXPECT_EQ(Get_GCPalette(win)->at(0).green, 2);
+}
+
+TEST_F(CanvasTest, ExposeWithoutContextOrRecordIsHarmless) {
+  GtkWidget* area = nullptr;
+  shown_canvas("Expose", &area);
+  int before = g_draws;
+  EXPECT_FALSE(expose_event(area, nullptr));  // asks for a full redraw
+  ASSERT_TRUE(wait_draws(before + 1));
+  EXPECT_EQ(g_last_clip.width, w_);
+  EXPECT_EQ(g_last_clip.height, h_);
+  EXPECT_FALSE(expose_event(nullptr, nullptr));
+
+  GtkWidget* foreign = gtk_drawing_area_new();
+  g_object_ref_sink(foreign);
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 4, 4);
+  cairo_t* cr = cairo_create(s);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(expose_event(foreign, cr));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("without canvas record"), std::string::npos);
+  cairo_destroy(cr);
+  cairo_surface_destroy(s);
+  g_object_unref(foreign);
+}
+
+}  // namespace
+}  // namespace kelo
