@@ -5,6 +5,7 @@
 // get every render of this file written there as a PPM.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/gui_seam.h"
+#include "app/misc.h"
 #include "files/file.h"
 #include "files/hrpt1_read.h"
 #include "files/hrpt1_write.h"
@@ -495,6 +497,70 @@ TEST_F(PicturePass, OddSettingsDrawSafely) {
     r.view->map_wr[ch] = 3.0f;
   }
   ASSERT_EQ(r.draw("odd_rgb"), 0);
+}
+
+// Real pictures drawn at their own size come out as they are; at half size
+// every second pixel of every second line.
+struct Pnm {
+  int w = 0, h = 0, channels = 0;
+  std::string pixels;
+};
+
+Pnm parse_pnm(const std::string& bytes) {
+  Pnm p;
+  size_t i = 2;
+  int fields[3] = {};
+  for (int f = 0; f < 3; ++f) {
+    while (i < bytes.size() && (std::isspace(static_cast<unsigned char>(bytes[i])) || bytes[i] == '#')) {
+      if (bytes[i] == '#')
+        while (i < bytes.size() && bytes[i] != '\n') ++i;
+      else
+        ++i;
+    }
+    while (i < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[i])))
+      fields[f] = fields[f] * 10 + (bytes[i++] - '0');
+  }
+  p.w = fields[0];
+  p.h = fields[1];
+  p.channels = bytes[1] == '6' ? 3 : 1;
+  if (fields[2] == 255) p.pixels = bytes.substr(i + 1);
+  return p;
+}
+
+TEST(RealPictures, DrawnAtOwnAndHalfSize) {
+  for (const char* name : {"hopper_8bit.pgm", "hopper_8bit.ppm"}) {
+    const std::string path = std::string(KELO_SHARED_DATA) + "/pnm/pillow/" + name;
+    if (!exist_file(path)) GTEST_SKIP() << "shared test pictures not present";
+    const Pnm in = parse_pnm(test::read_file(path));
+    ASSERT_EQ(in.w, 128);
+    ASSERT_EQ(in.pixels.size(), static_cast<size_t>(in.w * in.h * in.channels));
+    auto pic = std::make_unique<PIC_INFO>();
+    auto view = std::make_unique<VIEW_INFO>();
+    pic->path = path;
+    ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0) << name;
+    view->gamma = 1.0f;
+    DRAWABLE_INFO c;
+    ASSERT_EQ(render_view(pic.get(), view.get(), &c, in.w, in.h), 0);
+    auto sample = [&](int x, int y, int k) {
+      // Level v of 256 lands on palette entry v * 256 / 255, which is v for
+      // 0..254 and 256 -> 255 (clamped) for 255.
+      return static_cast<uint8_t>(
+          in.pixels[(static_cast<size_t>(y) * in.w + x) * in.channels + (in.channels == 3 ? k : 0)]);
+    };
+    int diffs = 0;
+    for (int y = 0; y < in.h; ++y)
+      for (int x = 0; x < in.w; ++x)
+        for (int k = 0; k < 3; ++k)
+          diffs += c.rgb_buf[(static_cast<size_t>(y) * in.w + x) * 3 + k] != sample(x, y, k);
+    EXPECT_EQ(diffs, 0) << name;
+    ASSERT_EQ(render_view(pic.get(), view.get(), &c, in.w / 2, in.h / 2), 0);
+    diffs = 0;
+    for (int y = 0; y < in.h / 2; ++y)
+      for (int x = 0; x < in.w / 2; ++x)
+        for (int k = 0; k < 3; ++k)
+          diffs += c.rgb_buf[(static_cast<size_t>(y) * (in.w / 2) + x) * 3 + k] != sample(2 * x, 2 * y, k);
+    EXPECT_EQ(diffs, 0) << name;
+  }
 }
 
 TEST(PicturePassEdges, NothingToDraw) {
