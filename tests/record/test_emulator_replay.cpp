@@ -650,3 +650,28 @@ TEST(EmulatorFrameFile, WrittenWholeInBothByteOrders) {
 
 }  // namespace
 }  // namespace kelo
+
+namespace kelo {
+namespace {
+
+// The port test window's sampler against the emulator: every sample is a
+// fresh word (each ready word is acknowledged), the first one starts a frame.
+TEST(EmulatorPortTest, SamplerSeesTheHandshake) {
+  Bench b("noaa");
+  RECORD_INFO rec = make_record(0);
+  std::vector<uint16_t> samples;
+  ASSERT_EQ(read_parsigs(&rec, &samples, 16, 0), 1);
+  ASSERT_EQ(samples.size(), 6u);
+  const uint16_t sync_words[6] = {644, 367, 860, 413, 527, 149};
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(status_to_word10(samples[static_cast<size_t>(i)]), sync_words[i]) << i;
+  const auto sigs = split_parsigs(samples, 1);
+  ASSERT_EQ(sigs.size(), 13u);
+  EXPECT_EQ(sigs[10].data, std::vector<uint8_t>(6, 0x00));                // "Readyn": always ready
+  EXPECT_EQ(sigs[11].data, (std::vector<uint8_t>{0xFF, 0, 0, 0, 0, 0}));  // "Frame"
+  EXPECT_EQ(sigs[12].data, std::vector<uint8_t>(6, 0xFF));                // "Sync"
+  EXPECT_EQ(b.emu->words_acknowledged(), 6);
+}
+
+}  // namespace
+}  // namespace kelo
