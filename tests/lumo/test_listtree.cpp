@@ -1,0 +1,168 @@
+// Column lists on real tree views: construction from titles and row values,
+// the row callbacks with their event types, and the packing of the list's
+// scrolled window (run under xvfb-run).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lumo/listtree.h"
+#include "lumo/lumo_fixture.h"
+#include "lumo/lumo_misc.h"
+#include "lumo/packing.h"
+#include "lumo/windows.h"
+
+namespace kelo {
+namespace {
+
+using test::drain;
+using test::LumoTest;
+
+struct RowCall {
+  std::string what;  // "select" or "unselect"
+  int row;
+  int event_type;  // -1 without event
+};
+std::vector<RowCall> g_rows;
+std::vector<int> g_columns;
+
+void on_select(GtkWidget*, int row, int, GdkEvent* event, gpointer) {
+  g_rows.push_back({"select", row, event != nullptr ? static_cast<int>(event->type) : -1});
+}
+void on_unselect(GtkWidget*, int row, int, GdkEvent* event, gpointer) {
+  g_rows.push_back({"unselect", row, event != nullptr ? static_cast<int>(event->type) : -1});
+}
+void on_column(GtkWidget*, int column, gpointer) { g_columns.push_back(column); }
+
+class ClistTest : public LumoTest {
+ protected:
+  void SetUp() override {
+    LumoTest::SetUp();
+    g_rows.clear();
+    g_columns.clear();
+  }
+};
+
+TEST_F(ClistTest, BuiltFromTitlesWidthsAndWholeRows) {
+  GtkWidget* list = Create_Clist("Satellites", on_select, nullptr, nullptr, 2, {{"Name", 80}, {"Epoch", 12}},
+                                 {"NOAA 19", "26001.5", "METEOR-M 2", "26001.7", "FENGYUN 3C", nullptr});
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(GTK_IS_TREE_VIEW(list));
+  EXPECT_TRUE(GTK_IS_SCROLLED_WINDOW(gtk_widget_get_parent(list)));
+  EXPECT_EQ(gtk_scrolled_window_get_shadow_type(GTK_SCROLLED_WINDOW(gtk_widget_get_parent(list))),
+            GTK_SHADOW_OUT);
+  EXPECT_STREQ(static_cast<const char*>(g_object_get_data(G_OBJECT(list), kKeyId)), "Satellites");
+  // The row holding the null is left out.
+  ASSERT_EQ(Clist_rows(list), 2);
+  EXPECT_EQ(Clist_columns(list), 2);
+  EXPECT_EQ(Clist_get_text(list, 1, 0), "METEOR-M 2");
+  EXPECT_EQ(Clist_get_text(list, 1, 1), "26001.7");
+  EXPECT_EQ(Clist_get_text(list, 2, 0), "");
+  EXPECT_EQ(Clist_get_text(list, 0, 2), "");
+  EXPECT_EQ(Clist_get_text(list, -1, 0), "");
+
+  // Widths count characters of 8 pixels; titles shown, not clickable.
+  GtkTreeViewColumn* name = gtk_tree_view_get_column(GTK_TREE_VIEW(list), 0);
+  GtkTreeViewColumn* epoch = gtk_tree_view_get_column(GTK_TREE_VIEW(list), 1);
+  EXPECT_EQ(gtk_tree_view_column_get_fixed_width(name), 640);
+  EXPECT_EQ(gtk_tree_view_column_get_fixed_width(epoch), 96);
+  EXPECT_STREQ(gtk_tree_view_column_get_title(epoch), "Epoch");
+  EXPECT_TRUE(gtk_tree_view_get_headers_visible(GTK_TREE_VIEW(list)));
+  EXPECT_FALSE(gtk_tree_view_column_get_clickable(name));
+
+  // No row values: an empty list. Appending and clearing.
+  GtkWidget* empty = Create_Clist("Dirlist", nullptr, nullptr, nullptr, 1, {{"Directories", 80}});
+  EXPECT_EQ(Clist_rows(empty), 0);
+  EXPECT_EQ(Clist_append(empty, {"sub/"}), 0);
+  EXPECT_EQ(Clist_append(gtk_widget_get_parent(empty), {"other/"}), 1);  // through the scrolled window
+  EXPECT_EQ(Clist_get_text(empty, 1, 0), "other/");
+  Clist_clear(empty);
+  EXPECT_EQ(Clist_rows(empty), 0);
+
+  // A column count that does not match the titles builds nothing.
+  EXPECT_EQ(Create_Clist("Bad", nullptr, nullptr, nullptr, 2, {{"One", 10}}), nullptr);
+  EXPECT_EQ(Create_Clist("Bad", nullptr, nullptr, nullptr, 0, {}), nullptr);
+
+  // Packing the list packs its scrolled window.
+  GtkWidget* box = Pack(nullptr, 'v', list, 0, empty, 0, nullptr);
+  EXPECT_EQ(gtk_widget_get_parent(gtk_widget_get_parent(list)), box);
+  EXPECT_EQ(gtk_widget_get_parent(gtk_widget_get_parent(empty)), box);
+  GtkWidget* win = Create_Window(nullptr, 400, 300, "Lists", nullptr);
+  gtk_container_add(GTK_CONTAINER(win), box);
+  EXPECT_EQ(Find_Widget(win, "Satellites"), list);
+}
+
+TEST_F(ClistTest, SelectionCallbacksCarryRowAndEvent) {
+  GtkWidget* list = Create_Clist("Files", on_select, on_unselect, on_column, 2, {{"Name", 20}, {"Size", 8}},
+                                 {"a.gif", "10", "b.gif", "20", "c.gif", "30"});
+  GtkWidget* win = Create_Window(nullptr, 400, 300, "Select", nullptr);
+  gtk_container_add(GTK_CONTAINER(win), gtk_widget_get_parent(list));
+  gtk_widget_show_all(win);
+  drain();
+  Clist_select_row(list, -1);  // the toolkit may put the cursor on a row when the list takes focus
+  g_rows.clear();
+
+  Clist_select_row(list, 1);
+  Clist_select_row(list, 2);
+  EXPECT_EQ(Clist_selected_row(list), 2);
+  ASSERT_EQ(g_rows.size(), 3u);
+  EXPECT_EQ(g_rows[0].what, "select");
+  EXPECT_EQ(g_rows[0].row, 1);
+  EXPECT_EQ(g_rows[1].what, "unselect");
+  EXPECT_EQ(g_rows[1].row, 1);
+  EXPECT_EQ(g_rows[2].what, "select");
+  EXPECT_EQ(g_rows[2].row, 2);
+
+  // Unselecting through the lookup layer reports the row.
+  g_rows.clear();
+  EXPECT_NE(Deselect_Clist(win, nullptr, "Files"), 0);
+  ASSERT_EQ(g_rows.size(), 1u);
+  EXPECT_EQ(g_rows[0].what, "unselect");
+  EXPECT_EQ(g_rows[0].row, 2);
+  EXPECT_EQ(Clist_selected_row(list), -1);
+
+  // A double click (or Enter) on a row arrives as event type 5.
+  g_rows.clear();
+  GtkTreePath* path = gtk_tree_path_new_from_indices(0, -1);
+  gtk_tree_view_row_activated(GTK_TREE_VIEW(list), path, gtk_tree_view_get_column(GTK_TREE_VIEW(list), 0));
+  gtk_tree_path_free(path);
+  ASSERT_EQ(g_rows.size(), 1u);
+  EXPECT_EQ(g_rows[0].row, 0);
+  EXPECT_EQ(g_rows[0].event_type, GDK_2BUTTON_PRESS);
+  EXPECT_EQ(g_rows[0].event_type, 5);
+
+  // The button release over the selected row arrives as event type 7.
+  Clist_select_row(list, 1);
+  g_rows.clear();
+  GdkRectangle cell;
+  path = gtk_tree_path_new_from_indices(1, -1);
+  gtk_tree_view_get_cell_area(GTK_TREE_VIEW(list), path, gtk_tree_view_get_column(GTK_TREE_VIEW(list), 1),
+                              &cell);
+  gtk_tree_path_free(path);
+  GdkEvent* release = gdk_event_new(GDK_BUTTON_RELEASE);
+  release->button.window = GDK_WINDOW(g_object_ref(gtk_tree_view_get_bin_window(GTK_TREE_VIEW(list))));
+  release->button.button = 1;
+  release->button.x = cell.x + cell.width / 2;
+  release->button.y = cell.y + cell.height / 2;
+  gdk_event_set_device(release,
+                       gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+  gtk_widget_event(list, release);
+  gdk_event_free(release);
+  ASSERT_GE(g_rows.size(), 1u);
+  EXPECT_EQ(g_rows.back().what, "select");
+  EXPECT_EQ(g_rows.back().row, 1);
+  EXPECT_EQ(g_rows.back().event_type, 7);
+
+  // Emptying the list reports nothing; column titles are clickable.
+  g_rows.clear();
+  Clist_clear(list);
+  EXPECT_TRUE(g_rows.empty());
+  EXPECT_EQ(Clist_selected_row(list), -1);
+  GtkTreeViewColumn* size = gtk_tree_view_get_column(GTK_TREE_VIEW(list), 1);
+  EXPECT_TRUE(gtk_tree_view_column_get_clickable(size));
+  gtk_tree_view_column_clicked(size);
+  EXPECT_EQ(g_columns, std::vector<int>{1});
+}
+
+}  // namespace
+}  // namespace kelo
