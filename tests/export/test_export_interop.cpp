@@ -3,6 +3,7 @@
 // source picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -95,6 +96,50 @@ TEST_F(Interop, ColourPictureKeepsItsColours) {
         ASSERT_EQ(p.samples[static_cast<size_t>((y * 128 + x) * 3 + c)],
                   want.samples[static_cast<size_t>(((y + 32) * 256 + x + 64) * 3 + c)])
             << x << "," << y;
+}
+
+}  // namespace
+}  // namespace kelo
+
+namespace kelo {
+namespace {
+
+// Damaged pictures from the shared corpora and our own crash files: every
+// command either works or ends with one "ERROR:" line; nothing is left
+// half-written under the asked name.
+TEST(DamagedInput, EveryCommandEndsCleanly) {
+  std::vector<std::string> files;
+  for (const std::string& d :
+       {std::string(KELO_SHARED_DATA) + "/gif/broken", std::string(KELO_SHARED_DATA) + "/pnm/broken",
+        std::string(KELO_TEST_DATA) + "/bad"}) {
+    if (!std::filesystem::exists(d)) continue;
+    for (const auto& e : std::filesystem::directory_iterator(d))
+      if (e.is_regular_file()) files.push_back(e.path().string());
+  }
+  if (files.empty()) GTEST_SKIP() << "no damaged files present";
+  test::TempDir dir;
+  for (const std::string& f : files) {
+    for (const std::vector<std::string>& cmd :
+         std::vector<std::vector<std::string>>{{"--info"},
+                                               {"--frame", "0"},
+                                               {"--probe", "0,0"},
+                                               {"-o", dir.file("x.gif")},
+                                               {"-o", dir.file("x.pgm")}}) {
+      std::vector<std::string> args = {"--no-prefs", f};
+      args.insert(args.end(), cmd.begin(), cmd.end());
+      std::ostringstream out, err;
+      int rc = kelo_export_main(args, out, err);
+      EXPECT_TRUE(rc == 0 || rc == 1) << f << " " << cmd[0];
+      const std::string e = err.str();
+      if (rc != 0) {
+        EXPECT_EQ(e.rfind("ERROR: ", 0), 0u) << f << " " << cmd[0] << ": " << e;
+        EXPECT_EQ(std::count(e.begin(), e.end(), '\n'), 1) << f << " " << cmd[0] << ": " << e;
+        if (cmd[0] == "-o") EXPECT_FALSE(std::filesystem::exists(cmd[1])) << f;
+      }
+      std::filesystem::remove(dir.file("x.gif"));
+      std::filesystem::remove(dir.file("x.pgm"));
+    }
+  }
 }
 
 }  // namespace
