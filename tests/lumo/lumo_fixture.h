@@ -97,7 +97,11 @@ inline void run_later(int ms, std::function<void()> fn) {
 class LumoTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!gtk_ready()) GTEST_SKIP() << "no display (run under xvfb-run)";
+    if (!gtk_ready()) {
+      const char* display = std::getenv("DISPLAY");
+      GTEST_SKIP() << "cannot open display '" << (display != nullptr ? display : "")
+                   << "' (run under xvfb-run)";
+    }
   }
   void TearDown() override {
     if (gtk_ready()) destroy_all_windows();
