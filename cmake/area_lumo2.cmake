@@ -14,4 +14,5 @@ kelo_add_test(kelo_test_lumo2 GUI LIBS kelo_lumo SOURCES
   tests/lumo/test_canvas.cpp
   tests/lumo/test_listtree.cpp
   tests/lumo/test_filepaths.cpp
+  tests/lumo/test_filemngr.cpp
 )
