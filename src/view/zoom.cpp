@@ -234,6 +234,35 @@ int zoom_menu(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, const char* 
   return 1;
 }
 
+int zoom_field(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, const char* id, double value) {
+  if (!id || !std::isfinite(value)) return 0;
+  ZOOM& z = view->zoom;
+  const float v = static_cast<float>(value);
+  const float sx = pic->width > 0 ? static_cast<float>(cw) / static_cast<float>(pic->width) : 0.0f;
+  const float sy = pic->height > 0 ? static_cast<float>(ch) / static_cast<float>(pic->height) : 0.0f;
+  auto is = [id](const char* name) { return std::strcmp(id, name) == 0; };
+  if (is("Zx")) {
+    z.zx = v;
+    z.dx = sx * z.zx;
+  } else if (is("Zy")) {
+    z.zy = v;
+    z.dy = sy * z.zy;
+  } else if (is("Dx")) {
+    z.dx = v;
+    if (sx > 0.0f) z.zx = z.dx / sx;
+  } else if (is("Dy")) {
+    z.dy = v;
+    if (sy > 0.0f) z.zy = z.dy / sy;
+  } else if (is("Ox")) {
+    z.ox = static_cast<int>(std::clamp(value, -2147483648.0, 2147483647.0));
+  } else if (is("Oy")) {
+    z.oy = static_cast<int>(std::clamp(value, -2147483648.0, 2147483647.0));
+  } else {
+    return 0;
+  }
+  return 1;
+}
+
 int zoom_rect_apply(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, int x1, int y1, int x2, int y2) {
   // A rectangle without width or height (both presses on one column or
   // row) has no zoom factor; the operator gets the view unchanged.

@@ -51,6 +51,12 @@ int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyv
 // item changed the zoom (it is then corrected), 0 otherwise.
 int zoom_menu(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, const char* item);
 
+// A field of the Zoom window changed: "Zx"/"Zy" set the factor and the
+// screen scale with it, "Dx"/"Dy" the screen scale and the factor with it,
+// "Ox"/"Oy" the origin (truncated). Nothing is corrected or redrawn: the
+// window does that on Return or "Redraw". Returns 1 for a known field.
+int zoom_field(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, const char* id, double value);
+
 // Apply a zoom rectangle with corners (x1, y1) and (x2, y2) on a cw x ch
 // canvas: the rectangle fills the window afterwards. Returns 1 when applied,
 // 0 when the rectangle has no width or height (nothing changes).

@@ -1,6 +1,8 @@
 // Zoom and pan arithmetic of the main picture.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "view/zoom.h"
 
 namespace kelo {
@@ -251,6 +253,25 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   EXPECT_EQ(a.zoomed, 0);
   EXPECT_EQ(a.erase_all, 1);
   EXPECT_EQ(d.view.zoom.zx, 1.0f);
+}
+
+TEST(Zoom, WindowFieldsCoupleFactorAndScale) {
+  Fixture f(2048, 1000);  // canvas 1024 x 512: 0.5 and 0.512 screen pixels per picture pixel
+  ASSERT_EQ(zoom_field(&f.view, &f.pic, kCw, kCh, "Zx", 4.0), 1);
+  EXPECT_FLOAT_EQ(f.view.zoom.dx, 2.0f);
+  zoom_field(&f.view, &f.pic, kCw, kCh, "Dy", 1.024);
+  EXPECT_FLOAT_EQ(f.view.zoom.zy, 2.0f);
+  zoom_field(&f.view, &f.pic, kCw, kCh, "Zy", 3.0);
+  EXPECT_FLOAT_EQ(f.view.zoom.dy, 1.536f);
+  zoom_field(&f.view, &f.pic, kCw, kCh, "Dx", 1.0);
+  EXPECT_FLOAT_EQ(f.view.zoom.zx, 2.0f);
+  zoom_field(&f.view, &f.pic, kCw, kCh, "Ox", 123.9);
+  EXPECT_EQ(f.view.zoom.ox, 123);
+  zoom_field(&f.view, &f.pic, kCw, kCh, "Oy", 9999.0);  // not corrected until the redraw
+  EXPECT_EQ(f.view.zoom.oy, 9999);
+  EXPECT_EQ(zoom_field(&f.view, &f.pic, kCw, kCh, "Oz", 1.0), 0);
+  EXPECT_EQ(zoom_field(&f.view, &f.pic, kCw, kCh, "Zx", std::nan("")), 0);
+  EXPECT_FLOAT_EQ(f.view.zoom.zx, 2.0f);
 }
 
 TEST(Zoom, ScrollBarValuesBothOrientations) {
