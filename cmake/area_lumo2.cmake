@@ -7,6 +7,10 @@ if(KELO_BUILD_GUI)
     src/lumo/listtree.cpp
     src/lumo/filemngr.cpp
   )
+  # The station window with menus, canvas, list and file dialog, to look at
+  # the layer on a real display.
+  add_executable(lumo_demo2 tools/lumo_demo2.cpp)
+  target_link_libraries(lumo_demo2 PRIVATE kelo_lumo)
 endif()
 
 kelo_add_test(kelo_test_lumo2 GUI LIBS kelo_lumo SOURCES
