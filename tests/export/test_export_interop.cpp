@@ -134,7 +134,9 @@ TEST(DamagedInput, EveryCommandEndsCleanly) {
       if (rc != 0) {
         EXPECT_EQ(e.rfind("ERROR: ", 0), 0u) << f << " " << cmd[0] << ": " << e;
         EXPECT_EQ(std::count(e.begin(), e.end(), '\n'), 1) << f << " " << cmd[0] << ": " << e;
-        if (cmd[0] == "-o") EXPECT_FALSE(std::filesystem::exists(cmd[1])) << f;
+        if (cmd[0] == "-o") {
+          EXPECT_FALSE(std::filesystem::exists(cmd[1])) << f;
+        }
       }
       std::filesystem::remove(dir.file("x.gif"));
       std::filesystem::remove(dir.file("x.pgm"));

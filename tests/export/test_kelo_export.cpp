@@ -423,8 +423,12 @@ TEST(ExportCliOrbit, PositionsFollowTheGroundTrack) {
     bool in_export = rgb_is(gb, ghead.size() + 3 * i, 0, 255, 0);
     bool line_on_screen = rgb_is(sb, shead.size() + 3 * i, 0, 255, 0);
     bool label_on_screen = rgb_is(sb, shead.size() + 3 * i, 255, 255, 255);
-    if (line_on_screen) ASSERT_TRUE(in_export) << "pixel " << i % 2048 << "," << i / 2048;
-    if (in_export) ASSERT_TRUE(line_on_screen || label_on_screen) << "pixel " << i % 2048 << "," << i / 2048;
+    if (line_on_screen) {
+      ASSERT_TRUE(in_export) << "pixel " << i % 2048 << "," << i / 2048;
+    }
+    if (in_export) {
+      ASSERT_TRUE(line_on_screen || label_on_screen) << "pixel " << i % 2048 << "," << i / 2048;
+    }
     grid_pixels += in_export ? 1 : 0;
   }
   EXPECT_GT(grid_pixels, 18 * 5) << "five meridians cross the swath";
