@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "lumo/buttons.h"
@@ -149,14 +148,29 @@ GtkWidget* make_scale(const char* label, int orientation, AdjCallback acb,
 
 }  // namespace
 
+namespace {
+// A width or precision from a format, limited so that a typing error cannot
+// ask for an absurd field (GTK shows at most 20 decimals).
+constexpr int kMaxFieldWidth = 99;
+constexpr int kMaxPrecision = 20;
+int read_small(const char* p, int max) {
+  long v = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    v = v * 10 + (*p - '0');
+    if (v > max) return max;
+  }
+  return static_cast<int>(v);
+}
+}  // namespace
+
 const char* get_frmt(const char* text, int* width, int* precision) {
   if (text == nullptr) return nullptr;
   const char* p = std::strchr(text, '%');
   if (p == nullptr) return text + std::strlen(text);
   ++p;
-  if (*p >= '0' && *p <= '9') *width = std::atoi(p);
+  if (*p >= '0' && *p <= '9') *width = read_small(p, kMaxFieldWidth);
   for (; *p != '\0' && *p != 'd' && *p != 'f' && *p != '?'; ++p) {
-    if (*p == '.') *precision = std::atoi(p + 1);
+    if (*p == '.') *precision = read_small(p + 1, kMaxPrecision);
   }
   if (*p == 'd') *precision = 0;
   return p;

@@ -41,6 +41,10 @@ TEST(LumoFormat, GetFrmtWidthPrecisionAndLetter) {
   EXPECT_EQ(get_frmt(none, &w, &p), none + 3);
   r = get_frmt("%12d", &w, &p);
   EXPECT_EQ(w, 12);
+  // Absurd widths and precisions are limited, not overflowed.
+  get_frmt("%99999999999999.99999999999f", &w, &p);
+  EXPECT_EQ(w, 99);
+  EXPECT_EQ(p, 20);
 }
 
 TEST(LumoFormat, NumberRegisters) {
