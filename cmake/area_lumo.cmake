@@ -13,6 +13,8 @@ if(KELO_BUILD_GUI)
   # A window built from the layer's pieces, to look at on a real display.
   add_executable(lumo_demo tools/lumo_demo.cpp)
   target_link_libraries(lumo_demo PRIVATE kelo_lumo)
+  # Identifier lookups in a large window (needs a display).
+  kelo_add_bench(bench_lumo_lookup SOURCES bench/bench_lumo_lookup.cpp LIBS kelo_lumo)
 endif()
 
 kelo_add_test(kelo_test_lumo GUI LIBS kelo_lumo SOURCES
