@@ -14,8 +14,9 @@ namespace kelo {
 
 namespace {
 
-constexpr int kMarkPixels = 5;    // faulty-line mark at the left edge of a row
-constexpr int kMinTempLines = 5;  // calibration reads PRT values from 5 lines
+constexpr int kMarkPixels = 5;        // faulty-line mark at the left edge of a row
+constexpr int kMinTempLines = 5;      // calibration reads PRT values from 5 lines
+constexpr long long kMaxAlign = 512;  // lines of channel alignment a pass holds either way
 
 bool temperature_mode(const VIEW_INFO* view) {
   return view->temperature && (view->chan_sel[3] || view->chan_sel[4] || view->chan_sel[5]);
@@ -69,15 +70,19 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Windo
   const int rgb_mode = view->rgb_map ? 1 : 0;
   if (map_pic_canvas(canvas, pic, view, rgb_mode, &xmap, &ymap, &lummap) != 0) return 1;
 
-  view->vshift_min = 0;
-  view->vshift_max = 0;
+  // Channel alignment beyond kMaxAlign lines is a typing error, not a
+  // pass: it is limited so the line set stays a few megabytes; channels
+  // aligned beyond the lines held add nothing to the mix.
+  long long vmin = 0, vmax = 0;
   if (view->rgb_map) {
     for (int ch = 1; ch <= kMaxChannels; ++ch) {
-      const int t = std::abs(view->tilt[ch]);
-      view->vshift_min = std::min(view->vshift_min, view->vshift[ch] - t);
-      view->vshift_max = std::max(view->vshift_max, view->vshift[ch] + t);
+      const long long t = std::llabs(static_cast<long long>(view->tilt[ch]));
+      vmin = std::min(vmin, view->vshift[ch] - t);
+      vmax = std::max(vmax, view->vshift[ch] + t);
     }
   }
+  view->vshift_min = static_cast<int>(std::max(vmin, -kMaxAlign));
+  view->vshift_max = static_cast<int>(std::min(vmax, kMaxAlign));
   CAL_COEFS cal;
   if (temp_mode) cal = load_cal(pic->sat_name);
 

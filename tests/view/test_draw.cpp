@@ -497,6 +497,13 @@ TEST_F(PicturePass, OddSettingsDrawSafely) {
     r.view->map_wr[ch] = 3.0f;
   }
   ASSERT_EQ(r.draw("odd_rgb"), 0);
+  // Alignment typed a thousand times too large: the pass still draws, with a
+  // line set of bounded size.
+  r.view->vshift[1] = 2000000000;
+  r.view->tilt[2] = -2000000000;
+  ASSERT_EQ(r.draw("odd_align"), 0);
+  EXPECT_EQ(r.view->vshift_max, 512);
+  EXPECT_EQ(r.view->vshift_min, -512);
 }
 
 // Real pictures drawn at their own size come out as they are; at half size
