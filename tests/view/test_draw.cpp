@@ -15,6 +15,7 @@
 #include "app/gui_seam.h"
 #include "app/misc.h"
 #include "files/file.h"
+#include "files/hri_stream.h"
 #include "files/hrpt1_read.h"
 #include "files/hrpt1_write.h"
 #include "orbit/draw_satpos.h"
@@ -568,6 +569,60 @@ TEST(RealPictures, DrawnAtOwnAndHalfSize) {
           diffs += c.rgb_buf[(static_cast<size_t>(y) * (in.w / 2) + x) * 3 + k] != sample(2 * x, 2 * y, k);
     EXPECT_EQ(diffs, 0) << name;
   }
+}
+
+// HRI pictures carry their own grid in the frames: with the grid on, the
+// marked pixels of each shown line take the grid colour, all others the
+// picture's grey.
+TEST(HriPictures, GridMarksOfTheFramesDrawn) {
+  test::TempDir dir;
+  test::HriStream s;
+  for (int i = 0; i < 6; ++i) s.add(test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230));
+  constexpr int kSegs = 40;
+  for (int k = 0; k < kSegs; ++k)
+    s.add_segment(4, test::kLow, 2 + kSegs, 2 + k,
+                  k % 2 == 0 ? test::Flags{0xFF, 0, 0, 0} : test::Flags{0, 0xFF, 0, 0}, k);
+  const std::string path = dir.file("grid.hri");
+  ASSERT_TRUE(s.write_with_writer(path));
+  auto pic = std::make_unique<PIC_INFO>();
+  auto view = std::make_unique<VIEW_INFO>();
+  pic->path = path;
+  ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
+  view->gamma = 1.0f;
+  const int w = pic->width, h = pic->height;
+  ASSERT_GT(w, 0);
+  ASSERT_GT(h, 0);
+  DRAWABLE_INFO plain, grid;
+  ASSERT_EQ(render_view(pic.get(), view.get(), &plain, w, h), 0);
+  view->grid_on = 1;
+  view->grid_rgb[0] = 1;  // a colour no grey level has
+  view->grid_rgb[1] = 2;
+  view->grid_rgb[2] = 3;
+  ASSERT_EQ(render_view(pic.get(), view.get(), &grid, w, h), 0);
+
+  std::vector<int> xmap, ymap;
+  ASSERT_EQ(map_xy(w, h, 0, pic.get(), view.get(), &xmap, &ymap), 0);
+  const size_t room = static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor;
+  std::vector<uint16_t> buf(room);
+  std::vector<uint8_t> marks(room);
+  int marked = 0;
+  for (int y = 0; y < h; ++y) {
+    std::fill(marks.begin(), marks.end(), 0);
+    read_line(pic.get(), view.get(), ymap[static_cast<size_t>(y)], buf.data(), nullptr, nullptr,
+              marks.data());
+    for (int x = 0; x < w; ++x) {
+      const size_t o = (static_cast<size_t>(y) * w + x) * 3;
+      if (marks[static_cast<size_t>(xmap[static_cast<size_t>(x)])]) {
+        ++marked;
+        ASSERT_TRUE(grid.rgb_buf[o] == 1 && grid.rgb_buf[o + 1] == 2 && grid.rgb_buf[o + 2] == 3)
+            << x << "," << y;
+      } else {
+        ASSERT_TRUE(grid.rgb_buf[o] == plain.rgb_buf[o] && grid.rgb_buf[o + 2] == plain.rgb_buf[o + 2])
+            << x << "," << y;
+      }
+    }
+  }
+  EXPECT_GT(marked, w * h / 8);  // the planted bitmaps set about half the bits
 }
 
 TEST(PicturePassEdges, NothingToDraw) {
