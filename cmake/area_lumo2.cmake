@@ -20,3 +20,7 @@ kelo_add_test(kelo_test_lumo2 GUI LIBS kelo_lumo SOURCES
   tests/lumo/test_filepaths.cpp
   tests/lumo/test_filemngr.cpp
 )
+
+if(KELO_BUILD_GUI)
+  kelo_add_bench(bench_canvas SOURCES bench/bench_canvas.cpp LIBS kelo_lumo)
+endif()
