@@ -24,6 +24,10 @@ constexpr int kHdrWords = 750;
 constexpr int kFyHdrWords = 1600;
 constexpr int kPixels = 2048;
 constexpr int kTailWords = 100;
+static_assert(kHdrWords + 5 * kPixels + kTailWords == kEmuNoaaFrameWords,
+              "NOAA minor frame: 750 + 5 * 2048 + 100");
+static_assert(kFyHdrWords + 10 * kPixels + kTailWords == kEmuChrptFrameWords,
+              "CHRPT frame: 1600 + 10 * 2048 + 100");
 
 // Radiation constants, mW/(m^2 sr cm^-4) and cm K.
 constexpr double kC1 = 1.1910427e-05;
