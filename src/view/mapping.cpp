@@ -247,8 +247,14 @@ int map_pic(WindowHandle window, PIC_INFO* pic, VIEW_INFO* view, int rgb_mode, s
 std::vector<KColor> std_palette(const PIC_INFO* pic) {
   constexpr int kGreyLevels = 256;
   constexpr int kMaxStdLevels = 1050;  // a picture's table is cut here
+  constexpr int kGifColourBits = 8;    // GIF colour tables: one byte per component
   const int n = pic ? std::clamp(pic->lut_size, 1, kMaxStdLevels) : kGreyLevels;
-  const int bits = static_cast<int>(std::log(static_cast<double>(n + 1)) / std::log(2.0));
+  // The tables hold levels 0 .. n - 1, so n gives their bit width; a GIF's
+  // tables hold its 8-bit colour table whatever the number of colours (a
+  // 32-colour table shifted by 16 - 5 bits would overflow the components).
+  const int bits = (pic && pic->file_type == kKindGIF)
+                       ? kGifColourBits
+                       : static_cast<int>(std::log(static_cast<double>(n + 1)) / std::log(2.0));
   const int shift = std::max(16 - bits, 0);
   std::vector<KColor> pal(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) {

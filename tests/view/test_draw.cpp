@@ -625,6 +625,29 @@ TEST(HriPictures, GridMarksOfTheFramesDrawn) {
   EXPECT_GT(marked, w * h / 8);  // the planted bitmaps set about half the bits
 }
 
+// GIF pictures drawn at their own size show the colours giflib decodes. The
+// luminance window is set to the colour indexes the picture has.
+TEST(RealPictures, GifColoursAsGiflibDecodes) {
+  for (const char* name : {"gifgrid", "treescap", "porsche", "solid2"}) {
+    const std::string base = std::string(KELO_SHARED_DATA) + "/gif/giflib/" + name;
+    if (!exist_file(base + ".gif")) GTEST_SKIP() << "shared test pictures not present";
+    const std::string want = test::read_file(base + ".rgb");
+    auto pic = std::make_unique<PIC_INFO>();
+    auto view = std::make_unique<VIEW_INFO>();
+    pic->path = base + ".gif";
+    ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0) << name;
+    ASSERT_EQ(want.size(), static_cast<size_t>(pic->width) * pic->height * 3) << name;
+    view->gamma = 1.0f;
+    view->lmin = 0;
+    view->lmax = pic->lut_size - 1;
+    DRAWABLE_INFO c;
+    ASSERT_EQ(render_view(pic.get(), view.get(), &c, pic->width, pic->height), 0);
+    size_t diffs = 0;
+    for (size_t i = 0; i < want.size(); ++i) diffs += c.rgb_buf[i] != static_cast<uint8_t>(want[i]);
+    EXPECT_EQ(diffs, 0u) << name << " (" << pic->lut_size << " colours)";
+  }
+}
+
 TEST(PicturePassEdges, NothingToDraw) {
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();

@@ -237,6 +237,19 @@ TEST(Palettes, GreyPictureAndDrawingColours) {
   EXPECT_EQ(c.rgb_cmap[100], 0x646464u);
   EXPECT_EQ(c.rgb_cmap[255], 0x00ffffu);
 
+  // A 32-colour GIF: its table holds 8-bit colours, which stay 8-bit.
+  auto gif = std::make_unique<PIC_INFO>();
+  gif->file_type = kKindGIF;
+  gif->lut_size = 32;
+  gif->lut[0][31] = 255;
+  gif->lut[1][31] = 128;
+  gif->lut[2][31] = 1;
+  const std::vector<KColor> gp = std_palette(gif.get());
+  ASSERT_EQ(gp.size(), 32u);
+  EXPECT_EQ(gp[31].red, 0xff00);
+  EXPECT_EQ(gp[31].green, 0x8000);
+  EXPECT_EQ(gp[31].blue, 0x0100);
+
   const std::vector<KColor> ex = extra_palette();
   ASSERT_EQ(ex.size(), 8u);
   const int want[8][3] = {{0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 1, 1},
