@@ -71,7 +71,7 @@ void usage(FILE* out, const char* progname) {
   std::string dashes = "*" + std::string(kRuleWidth - 1, '-');
   std::fprintf(out, "%s\n", rule.c_str());
   std::fprintf(out, "* Weather satellite program for HRPT/CHRPT/HRI.\n");
-  std::fprintf(out, "* Release: %s\n", kVersion);
+  std::fprintf(out, "* Release: %s\n", kVersionText);
   std::fprintf(out, "* Records and shows the passes of your own receiving station.\n");
   std::fprintf(out, "%s\n", dashes.c_str());
   std::fprintf(out, "* Usage:\n");
@@ -110,7 +110,7 @@ void usage(FILE* out, const char* progname) {
   std::fprintf(out, "%s\n", rule.c_str());
 }
 
-void version(FILE* out) { std::fprintf(out, "* Version: %s\n", kVersion); }
+void version(FILE* out) { std::fprintf(out, "* Version: %s\n", kVersionText); }
 
 SatRequest split_request(const std::string& request) {
   SatRequest r;

@@ -9,7 +9,7 @@
 
 namespace kelo {
 
-inline constexpr const char* kVersion = "2010.beta";
+inline constexpr const char* kVersionText = "2010.beta";
 inline constexpr const char* kProgName = "Kelo";
 
 // What the command line asks for. Window size and the log switch go straight
