@@ -34,6 +34,9 @@ int value_max(int kind, const PIC_INFO* pic) {
     case kKindPGM:
       return (1 << pic->depth) - 1;
     case kKindGIF:
+      // Levels of a GIF are its colour numbers: the luminance window spans
+      // its own colour table, so a 16-colour picture shows its 16 colours.
+      return (pic->lut_size >= 2 && pic->lut_size <= 256) ? pic->lut_size - 1 : 255;
     case kKindHRI:
       return 255;
     default:

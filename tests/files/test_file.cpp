@@ -159,7 +159,9 @@ TEST(OpenFile, ExchangePicturesSetTheViewUp) {
   EXPECT_EQ(o.pic->file_type, kKindGIF);
   EXPECT_TRUE(o.pic->pic_fp);
   EXPECT_EQ(o.view->lmin, 0);
-  EXPECT_EQ(o.view->lmax, 255);
+  // The luminance window spans the picture's own two colours.
+  EXPECT_EQ(o.pic->lut_size, 2);
+  EXPECT_EQ(o.view->lmax, 1);
   EXPECT_EQ(o.view->zoom.zx, 1);
   EXPECT_EQ(o.view->zoom.ox, 0);
   EXPECT_EQ(o.view->orientation, 3);
