@@ -243,7 +243,9 @@ GtkWidget* Create_Menu(GtkWidget* /*window*/, const std::vector<MenuEntry>& entr
     int depth = menu_hrchy_count(e.path);
     if (depth > kMenuMaxDepth) {
       std::fprintf(stderr, "ERROR in CreateMenu: Too deep: %s!\n", e.path);
+      g_object_ref_sink(menubar);  // not packed anywhere: release it here
       gtk_widget_destroy(menubar);
+      g_object_unref(menubar);
       return nullptr;
     }
     if (e.path[0] == '/') {
