@@ -35,6 +35,9 @@ SampleAddr grey_addressing(const PIC_INFO* pic, const VIEW_INFO* view) {
     }
     ++present_before;
   }
+  // A line that holds one sample per pixel (HRI assembles only the shown
+  // channel) has nothing to skip; an offset there would shift the picture.
+  if (a.k >= a.step) a.k = 0;
   return a;
 }
 

@@ -166,6 +166,21 @@ TEST(Mapping, SampleIndexesAndLineMap) {
   EXPECT_EQ(ymap[1999], 0);
 }
 
+TEST(Mapping, SingleSampleLinesHaveNoChannelOffset) {
+  // An HRI picture with channels 1 and 2: its line holds only the shown
+  // channel, one sample per pixel, so channel 2 starts at index 0.
+  Pic p(2500, 100);
+  p.pic.file_type = kKindHRI;
+  p.pic.frame.n_channels = 1;
+  p.pic.frame.hdr_words = 0;
+  p.pic.chan_present[1] = p.pic.chan_present[2] = 1;
+  p.view->chan_sel[2] = 1;
+  std::vector<int> xmap, ymap;
+  ASSERT_EQ(map_xy(2500, 100, 0, &p.pic, p.view.get(), &xmap, &ymap), 0);
+  EXPECT_EQ(xmap[0], 0);
+  EXPECT_EQ(xmap[2499], 2499);
+}
+
 TEST(Mapping, LinearisationTable) {
   Pic p(2048, 100);
   p.pic.pixels_per_chan = 2048;
