@@ -388,3 +388,26 @@ TEST(LumoFloat, LittleEndianFloatsOnThisHost) {
 
 }  // namespace
 }  // namespace kelo
+
+namespace kelo {
+namespace {
+
+using test::LumoTest;
+
+TEST_F(LumoTest, NullIdentifiersListForDebugging) {
+  GtkWidget* main_win = Create_Window(nullptr, 100, 100, "Kelo", nullptr);
+  Create_Window(main_win, 100, 100, "Luminance", nullptr);
+  GtkWidget* ok = Create_Button("OK", nullptr);
+  gtk_container_add(GTK_CONTAINER(main_win), Pack("!row", 'h', ok, 0, nullptr));
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Find_Window(main_win, nullptr), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Kelo\nLuminance\n");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Find_Widget1(main_win, nullptr, 0), nullptr);
+  std::string listing = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(listing.rfind("ID=0! Debug-mode! name=!row (", 0), 0u) << listing;
+  EXPECT_NE(listing.find("\nID=0! Debug-mode! name=OK ("), std::string::npos) << listing;
+}
+
+}  // namespace
+}  // namespace kelo
