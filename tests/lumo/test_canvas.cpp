@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lumo/canvas.h"
+#include "lumo/gui_gtk.h"
 #include "lumo/lumo_fixture.h"
 #include "lumo/lumo_misc.h"
 #include "lumo/windows.h"
@@ -391,6 +392,20 @@ TEST_F(CanvasTest, BackingSurfaceShowsUnderAnEmptyBuffer) {
   Create_GCPalette(win, {KColor{1, 2, 3}});
   EXPECT_EQ(rec->n_gc, 1);
   EXPECT_EQ(Get_GCPalette(win)->at(0).green, 2);
+}
+
+TEST_F(CanvasTest, EnginesReachTheCanvasThroughTheSeam) {
+  GtkWidget* area = nullptr;
+  GtkWidget* win = shown_canvas("Seam", &area);
+  GtkGui seam;
+  EXPECT_EQ(seam.canvas(win), Get_RGBI(area));
+  // A recorder's new rows are repainted, and only they.
+  int before = g_draws;
+  seam.refresh_rows(win, 7, 2);
+  ASSERT_TRUE(wait_draws(before + 1));
+  EXPECT_EQ(g_last_clip.y, 7);
+  EXPECT_EQ(g_last_clip.height, 2);
+  EXPECT_EQ(g_last_clip.width, w_);
 }
 
 TEST_F(CanvasTest, ExposeWithoutContextOrRecordIsHarmless) {
