@@ -53,12 +53,12 @@ constexpr size_t kOffTimeSrc = 130;
 constexpr size_t kOffLonOffset = 131;
 constexpr size_t kOffMin = 135;  // n x s16 minimum per channel
 // HRPT/SEAW layout: room for eight minima (135-150), then the maxima.
-constexpr size_t kOffMaxHrpt = kOffMin + 2 * kSeawChannels;  // 151
+constexpr size_t kOffMaxHrpt = kOffMin + 2 * size_t{kSeawChannels};  // 151
 constexpr size_t kOffPresenceHrpt = 269;
 constexpr size_t kOffNominalHrpt = 278;
 constexpr size_t kOffScanHrpt = 280;
 // CHRPT layout: ten minima (135-154), ten maxima (155-174).
-constexpr size_t kOffMaxChrpt = kOffMin + 2 * kChrptChannels;  // 155
+constexpr size_t kOffMaxChrpt = kOffMin + 2 * size_t{kChrptChannels};  // 155
 constexpr size_t kOffPresenceChrpt = 301;
 constexpr size_t kOffNominalChrpt = 312;
 constexpr size_t kOffScanChrpt = 316;
@@ -71,6 +71,9 @@ constexpr uint8_t kV3ChanBits[kHrptChannels] = {0x40, 0x20, 0x10, 0x08, 0x04};
 constexpr size_t kV3PresenceCleared = 9;
 
 float deg2rad(float deg) { return static_cast<float>(deg * kPiD / 180.0); }
+
+// Two's-complement byte (-1 hour is 0xFF) to its value.
+int signed_byte(uint8_t b) { return (b ^ 0x80) - 0x80; }
 
 bool is_seaw(const char* magic) { return std::memcmp(magic, "SEAW", 4) == 0; }
 
@@ -158,7 +161,7 @@ int read_one_line(PIC_INFO* pic, int n, uint16_t* words) {
   // and its first two groups (the next line's sync words).
   constexpr int kNextGroups = 2;
   const size_t record = static_cast<size_t>(g.line_bytes);
-  const size_t want = record + kHrpt1MarkerLen + kNextGroups * kPackBytes;
+  const size_t want = record + kHrpt1MarkerLen + size_t{kNextGroups} * kPackBytes;
   thread_local std::vector<uint8_t> buf;
   if (buf.size() < want) buf.resize(want);
 
@@ -208,8 +211,8 @@ bool hrpt1_hdr_from_bytes(const uint8_t* in, size_t n, bool chrpt, HRPT1_HDR* hd
   h.chan_mask_v3 = v.u8(kOffMaskV3);
   h.width = v.le16(kOffWidth);
   h.nlines = v.le16(kOffLines);
-  h.offset_gmt = static_cast<int8_t>(v.u8(kOffGmt));
-  h.offset_sec = static_cast<int8_t>(v.u8(kOffSec));
+  h.offset_gmt = signed_byte(v.u8(kOffGmt));
+  h.offset_sec = signed_byte(v.u8(kOffSec));
   get_tm_fields(v, kOffTmComp, h.tm_comp);
   h.epoch_year = static_cast<int32_t>(v.le32(kOffEpochYear));
   h.epoch_day = v.lef32(kOffEpochDay);
@@ -261,8 +264,8 @@ void hrpt1_hdr_to_bytes(const HRPT1_HDR& h, bool chrpt, uint8_t* out) {
   out[kOffMaskV3] = h.chan_mask_v3;
   put_le16(out + kOffWidth, h.width);
   put_le16(out + kOffLines, h.nlines);
-  out[kOffGmt] = static_cast<uint8_t>(h.offset_gmt);
-  out[kOffSec] = static_cast<uint8_t>(h.offset_sec);
+  out[kOffGmt] = static_cast<uint8_t>(h.offset_gmt & 0xFF);
+  out[kOffSec] = static_cast<uint8_t>(h.offset_sec & 0xFF);
   put_tm_fields(out, kOffTmComp, h.tm_comp);
   put_le32(out + kOffEpochYear, static_cast<uint32_t>(h.epoch_year));
   float32_to_le(out + kOffEpochDay, h.epoch_day);

@@ -47,8 +47,8 @@ struct HRPT1_HDR {
   uint8_t chan_mask_v3 = 0;
   uint16_t width = 0;
   uint16_t nlines = 0;
-  int8_t offset_gmt = 0;
-  int8_t offset_sec = 0;
+  int offset_gmt = 0;  // signed byte in the file (-128..127)
+  int offset_sec = 0;  // signed byte in the file
   uint16_t tm_comp[9] = {};
   int32_t epoch_year = 0;
   float epoch_day = 0, decay = 0, inclination = 0, raan = 0, eccentricity = 0;

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kMaxSample = 1023;  // largest 10-bit level
 constexpr uint16_t kMaxStatedLines = 0xFFFF;
+constexpr int kMinSignedByte = -128;  // the time corrections are single signed bytes
+constexpr int kMaxSignedByte = 127;
 
 float rad2deg(float rad) { return static_cast<float>(rad * 180.0 / kPiD); }
 
@@ -108,8 +110,8 @@ HRPT1_HDR make_hrpt1_hdr(PIC_INFO* pic) {
   }
   tm_to_fields(o.start_tm_sat, h.tm_sat);
   tm_to_fields(o.start_tm_comp, h.tm_comp);
-  h.offset_gmt = static_cast<int8_t>(o.offset_gmt);
-  h.offset_sec = static_cast<int8_t>(o.offset_sec);
+  h.offset_gmt = std::clamp(o.offset_gmt, kMinSignedByte, kMaxSignedByte);
+  h.offset_sec = std::clamp(o.offset_sec, kMinSignedByte, kMaxSignedByte);
   h.offset_lon = o.offset_lon;
   h.time_src = o.use_sattime != 0 ? 's' : 'c';
 

@@ -217,7 +217,8 @@ void calc_satobs(const KEPLER* kepler, const ORBIT* /*orbit*/, const POSITION* s
 
 void calc_x2satobs(const KEPLER* kepler, const ORBIT* orbit, const POSITION* sat, POSITION* pix,
                    int pixels_per_line, float half_scan_angle, float x) {
-  const float b = x2earthangle(orbit->height, 4, x, static_cast<float>(pixels_per_line / 2), half_scan_angle);
+  const int to_nadir = pixels_per_line / 2;  // whole positions from the swath edge to nadir
+  const float b = x2earthangle(orbit->height, 4, x, static_cast<float>(to_nadir), half_scan_angle);
   calc_satobs(kepler, orbit, sat, pix, b);
 }
 
