@@ -260,6 +260,8 @@ TEST(Hrpt1Writer, GoldenHeaderEachVariant) {
     pic->orbit.start_tm_sat = BrokenTime{};
     pic->scan_dir = 1;
     pic->height = 70000;  // does not fit the u16: stated as 0, counted on reading
+    pic->orbit.offset_gmt = 300;  // beyond a signed byte: the nearest it holds
+    pic->orbit.offset_sec = -200;
     const Bytes got = write_header(pic.get(), dir);
     EXPECT_EQ(got[130], 'c');
     EXPECT_EQ(got[30], 30);  // start_tm seconds, not the old computer time
@@ -267,6 +269,8 @@ TEST(Hrpt1Writer, GoldenHeaderEachVariant) {
     EXPECT_EQ(got[110], 0);
     EXPECT_EQ(got[24], 0);
     EXPECT_EQ(got[25], 0);
+    EXPECT_EQ(got[28], 0x7F);
+    EXPECT_EQ(got[29], 0x80);
   }
 }
 
