@@ -102,7 +102,10 @@ GtkWidget* Create_Drawable(int width, int height, ConfigureCallback configure_cb
   if (width != 0 || height != 0) {
     gtk_widget_set_size_request(area, width != 0 ? width : -1, height != 0 ? height : -1);
   }
-  gtk_widget_add_events(area, GDK_POINTER_MOTION_MASK | GDK_POINTER_MOTION_HINT_MASK | GDK_BUTTON_PRESS_MASK);
+  // Every pointer motion is reported (the toolkit already merges motions to
+  // one per frame); with motion hints a handler would have to ask for each
+  // further event, and the position read-out would freeze after the first.
+  gtk_widget_add_events(area, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK);
   g_signal_connect(area, "draw", G_CALLBACK(expose_event), nullptr);
   if (configure_cb != nullptr)
     g_signal_connect_after(area, "configure-event", G_CALLBACK(configure_cb), nullptr);

@@ -21,11 +21,11 @@ using ButtonCallback = gboolean (*)(GtkWidget* area, GdkEventButton* event, gpoi
 using MotionCallback = gboolean (*)(GtkWidget* area, GdkEventMotion* event, gpointer data);
 using KeyCallback = gboolean (*)(GtkWidget* window, GdkEventKey* event, gpointer canvas);
 
-// A drawing area with a zeroed canvas record, "draw" on expose_event and the
-// given callbacks (each only when given; configure after the default
-// handler). A nonzero size is requested; a nonzero height wraps the area in
-// a vertical box, then a nonzero width in a horizontal box; the outermost
-// wrapper carries "CHILD_IS". Shown; returns the outermost widget.
+// A drawing area with a zeroed canvas record, pointer motion and button
+// press events, "draw" on expose_event and the given callbacks (each only when given; configure after the
+// default handler). A nonzero size is requested; a nonzero height wraps the area in a vertical box, then a
+// nonzero width in a horizontal box; the outermost wrapper carries "CHILD_IS". Shown; returns the outermost
+// widget.
 GtkWidget* Create_Drawable(int width, int height, ConfigureCallback configure_cb, ButtonCallback button_cb,
                            MotionCallback motion_cb);
 // The canvas of a window made by Create_Window: key presses on the window go

@@ -27,7 +27,8 @@ inline constexpr int kFileselHeight = 400;
 // Without ok_cb the dialog is modal: the call returns when the dialog has
 // been closed (by OK, Close or the window manager) and returns null;
 // *file_name then holds the chosen path, or is empty when nothing was
-// chosen. With ok_cb the dialog window is returned at once.
+// chosen. With ok_cb the dialog window is returned at once; the two strings
+// must then live as long as the dialog.
 GtkWidget* Create_Fileselectf(GtkWidget* parent, const char* title, LumoCallback close_cb, LumoCallback ok_cb,
                               std::string* directory, const char* directory_filter, const char* file_filter,
                               int file_limit, std::string* file_name);

@@ -238,6 +238,11 @@ TEST_F(CanvasTest, KeysAndMouseReachTheCallbacks) {
   gtk_widget_event(area, press);
   gdk_event_free(press);
   EXPECT_EQ(g_presses, 2);  // Create_Canvas's and Add_Mouse_events' connection
+  // Every motion is reported: no motion hints to answer.
+  GdkEventMask mask = static_cast<GdkEventMask>(gtk_widget_get_events(area));
+  EXPECT_TRUE(mask & GDK_POINTER_MOTION_MASK);
+  EXPECT_TRUE(mask & GDK_BUTTON_PRESS_MASK);
+  EXPECT_FALSE(mask & GDK_POINTER_MOTION_HINT_MASK);
 }
 
 TEST_F(CanvasTest, RenewKeepsTheBufferTheSizeOfTheArea) {
