@@ -15,6 +15,7 @@
 #include "app/prefer.h"
 #include "app/records.h"
 #include "app/startup.h"
+#include "lumo/gui_gtk.h"
 #include "record/batch.h"
 #include "record/port.h"
 #include "view/channels.h"
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
     std::fputs("ERROR: Can't open the display; use -batch for a station without one.\n", stderr);
     return 1;
   }
+  static GtkGui gtk_seam;  // messages, progress and waits now go through windows
+  set_gui(&gtk_seam);
   if (picture->pic_fp) std::fputs(file_info_text(picture.get()).c_str(), stdout);
   std::fputs("The main window is not part of this version; kelo-export shows and exports pictures.\n",
              stderr);

@@ -356,10 +356,10 @@ std::string format_ba_args(const char* format, const std::vector<BaArg>& args, s
       continue;
     }
     // One conversion: flags, width, precision, length, letter.
-    std::string spec = "%";
+    std::string conv_fmt = "%";
     const char* q = p + 1;
-    while (*q != '\0' && std::strchr("-+ #0", *q) != nullptr) spec += *q++;
-    while (std::isdigit(static_cast<unsigned char>(*q)) || *q == '.') spec += *q++;
+    while (*q != '\0' && std::strchr("-+ #0", *q) != nullptr) conv_fmt += *q++;
+    while (std::isdigit(static_cast<unsigned char>(*q)) || *q == '.') conv_fmt += *q++;
     while (*q != '\0' && std::strchr("hlLqjzt", *q) != nullptr) ++q;  // lengths: we choose our own
     char conv = *q;
     if (conv == '\0') break;
@@ -368,20 +368,20 @@ std::string format_ba_args(const char* format, const std::vector<BaArg>& args, s
     if (std::strchr("diouxXc", conv) != nullptr) {
       long long v = arg_int(args, pos);
       if (conv == 'c') {
-        spec += 'c';
-        std::snprintf(buf, sizeof buf, spec.c_str(), static_cast<int>(v));
+        conv_fmt += 'c';
+        std::snprintf(buf, sizeof buf, conv_fmt.c_str(), static_cast<int>(v));
       } else {
-        spec += "ll";
-        spec += conv;
-        std::snprintf(buf, sizeof buf, spec.c_str(), v);
+        conv_fmt += "ll";
+        conv_fmt += conv;
+        std::snprintf(buf, sizeof buf, conv_fmt.c_str(), v);
       }
     } else if (std::strchr("feEgGaA", conv) != nullptr) {
-      spec += conv;
-      std::snprintf(buf, sizeof buf, spec.c_str(), arg_double(args, pos));
+      conv_fmt += conv;
+      std::snprintf(buf, sizeof buf, conv_fmt.c_str(), arg_double(args, pos));
     } else if (conv == 's') {
-      spec += 's';
+      conv_fmt += 's';
       const char* s = arg_string(args, pos);
-      std::snprintf(buf, sizeof buf, spec.c_str(), s != nullptr ? s : "");
+      std::snprintf(buf, sizeof buf, conv_fmt.c_str(), s != nullptr ? s : "");
     } else {
       buf[0] = '\0';  // unknown conversion: shown as nothing, takes no value
     }
