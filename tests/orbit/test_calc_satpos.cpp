@@ -200,6 +200,19 @@ TEST(OrbitModel, NadirOnTrackAndSwathAcross) {
     EXPECT_NEAR(distance_km(nadir.lon, nadir.lat, left.lon, left.lat), 0.2386303 * 6371, 1.0) << y;
     EXPECT_NEAR(distance_km(nadir.lon, nadir.lat, right.lon, right.lat), 0.2386303 * 6371, 1.0) << y;
     EXPECT_NEAR(distance_km(left.lon, left.lat, right.lon, right.lat), 2 * 0.2386303 * 6371, 2.0) << y;
+    // Every scan position, inside the line or not, as the pixel-direction
+    // and longitude functions give it.
+    for (int x : {-5, 0, 1, 517, 1023, 1025, 2047, 2048, 2100}) {
+      POSITION got, pix, want;
+      ASSERT_EQ(xy2lonlat(x, y, pic.get(), &got), 1);
+      calc_x2satobs(&pic->kepler, &o, &sat, &pix, 2048, 55.4f, static_cast<float>(x));
+      calcposrel(&pic->kepler, &o, &pix, &earth, &want);
+      EXPECT_EQ(got.lon, want.lon) << x << " " << y;
+      EXPECT_EQ(got.lat, want.lat) << x << " " << y;
+    }
+    // Far beyond the swath the scan passes the horizon: no position.
+    POSITION sky;
+    EXPECT_EQ(xy2lonlat(3000, y, pic.get(), &sky), 0);
   }
 }
 
@@ -321,8 +334,7 @@ TEST(OrbitModel, NoTimingNoOrbitAndOverflow) {
   auto inf = timed_picture(polar_elements());
   inf->kepler.anomaly = INFINITY;
   inf->orbit.offset_lon = INFINITY;
-  xy2lonlat(10, 10, inf.get(), &p);
-  EXPECT_FALSE(std::isfinite(p.lon));
+  EXPECT_EQ(xy2lonlat(10, 10, inf.get(), &p), 0);
 }
 
 // ---------------------------------------------------------------- SGP4 cross-check
