@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -78,6 +81,56 @@ inline void collect_type(GtkWidget* w, GType type, std::vector<GtkWidget*>* out)
     GList* children = gtk_container_get_children(GTK_CONTAINER(w));
     for (GList* l = children; l != nullptr; l = l->next) collect_type(GTK_WIDGET(l->data), type, out);
     g_list_free(children);
+  }
+}
+
+// The descendants of w of type `type`, depth first.
+inline std::vector<GtkWidget*> descendants(GtkWidget* w, GType type) {
+  std::vector<GtkWidget*> out;
+  collect_type(w, type, &out);
+  return out;
+}
+
+// The texts of the labels below w and the labels of the buttons below w.
+inline std::vector<std::string> label_texts(GtkWidget* w) {
+  std::vector<std::string> out;
+  for (GtkWidget* l : descendants(w, GTK_TYPE_LABEL)) out.emplace_back(gtk_label_get_text(GTK_LABEL(l)));
+  return out;
+}
+inline std::vector<std::string> button_labels(GtkWidget* w) {
+  std::vector<std::string> out;
+  for (GtkWidget* b : descendants(w, GTK_TYPE_BUTTON)) out.emplace_back(gtk_button_get_label(GTK_BUTTON(b)));
+  return out;
+}
+
+// The first button below w labelled label, or null.
+inline GtkWidget* button_labelled(GtkWidget* w, const char* label) {
+  for (GtkWidget* b : descendants(w, GTK_TYPE_BUTTON)) {
+    const char* l = gtk_button_get_label(GTK_BUTTON(b));
+    if (l != nullptr && std::strcmp(l, label) == 0) return b;
+  }
+  return nullptr;
+}
+
+// The newest shown window titled title, or null.
+inline GtkWidget* last_titled(const char* title) {
+  auto wins = windows_titled(title);
+  return wins.empty() ? nullptr : wins.back();
+}
+
+// Value, lower, upper, step and page increment and page size of adj.
+inline std::array<double, 6> adj_of(GtkAdjustment* adj) {
+  return {gtk_adjustment_get_value(adj),          gtk_adjustment_get_lower(adj),
+          gtk_adjustment_get_upper(adj),          gtk_adjustment_get_step_increment(adj),
+          gtk_adjustment_get_page_increment(adj), gtk_adjustment_get_page_size(adj)};
+}
+
+// Destroys widgets that were never put into a window.
+inline void sink_destroy(std::initializer_list<GtkWidget*> widgets) {
+  for (GtkWidget* w : widgets) {
+    g_object_ref_sink(w);
+    gtk_widget_destroy(w);
+    g_object_unref(w);
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lumo/adjust.h"
@@ -16,11 +17,13 @@
 namespace kelo {
 namespace {
 
+using test::label_texts;
 using test::LumoTest;
+using Strings = std::vector<std::string>;
 
 // What the command callbacks saw.
 struct Calls {
-  std::vector<std::string> ids;
+  Strings ids;
   std::vector<int> on;  // Update_Togglelabel inside the callback
   std::vector<GtkWidget*> widgets;
 };
@@ -39,30 +42,37 @@ GtkWidget* window_with(GtkWidget* content) {
 }
 
 const char* label_of(GtkWidget* button) { return gtk_button_get_label(GTK_BUTTON(button)); }
+bool active(GtkWidget* t) { return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)) != FALSE; }
+GtkOrientation orientation(GtkWidget* w) { return gtk_orientable_get_orientation(GTK_ORIENTABLE(w)); }
 
-TEST(LumoLabels, TwoStateLabels) {
+TEST(LumoLabels, TwoStateLabelsAndArrayFormats) {
   EXPECT_TRUE(is_two_state_label("Start/Stop"));
-  EXPECT_FALSE(is_two_state_label("a//b"));
-  EXPECT_FALSE(is_two_state_label("a/b/c"));
-  EXPECT_FALSE(is_two_state_label("Plain"));
+  for (const char* no : {"a//b", "a/b/c", "Plain"}) EXPECT_FALSE(is_two_state_label(no)) << no;
   EXPECT_EQ(toggle_text("South bound/North bound", false), "South bound");
   EXPECT_EQ(toggle_text("South bound/North bound", true), "North bound");
   EXPECT_EQ(toggle_text("Plain", true), "Plain");
   EXPECT_EQ(toggle_text("a//b", true), "a//b");
-}
 
-TEST(LumoArrayFormat, PrintfValuesFromTheList) {
-  std::vector<BaArg> args{42LL, 3.14159, "NOAA", 65LL, 7LL};
-  size_t pos = 0;
-  EXPECT_EQ(format_ba_args("%d%%|%5.1f|%-6s|%c", args, &pos, 127), "42%|  3.1|NOAA  |A");
-  EXPECT_EQ(pos, 4u);
-  // Type mismatches convert instead of reading garbage; missing values are 0.
-  pos = 0;
-  EXPECT_EQ(format_ba_args("%f %d %s %d", std::vector<BaArg>{5LL, 2.9, 1LL}, &pos, 127), "5.000000 2  0");
-  pos = 0;
-  EXPECT_EQ(format_ba_args("%ld:%02d", std::vector<BaArg>{12LL, 5LL}, &pos, 127), "12:05");
-  pos = 0;
-  EXPECT_EQ(format_ba_args("%s", std::vector<BaArg>{"abcdef"}, &pos, 3), "abc");
+  // printf values from the list; type mismatches convert instead of reading
+  // garbage; missing values are 0.
+  struct Case {
+    const char* format;
+    std::vector<BaArg> args;
+    size_t max;
+    const char* out;
+    size_t pos;
+  };
+  const Case cases[] = {
+      {"%d%%|%5.1f|%-6s|%c", {42LL, 3.14159, "NOAA", 65LL, 7LL}, 127, "42%|  3.1|NOAA  |A", 4},
+      {"%f %d %s %d", {5LL, 2.9, 1LL}, 127, "5.000000 2  0", 3},
+      {"%ld:%02d", {12LL, 5LL}, 127, "12:05", 2},
+      {"%s", {"abcdef"}, 3, "abc", 1},
+  };
+  for (const Case& c : cases) {
+    size_t pos = 0;
+    EXPECT_EQ(format_ba_args(c.format, c.args, &pos, c.max), c.out);
+    EXPECT_EQ(pos, c.pos) << c.format;
+  }
 }
 
 TEST_F(LumoTest, ToggleSetButtonRunsTheCallbackSetLocalDoesNot) {
@@ -73,26 +83,23 @@ TEST_F(LumoTest, ToggleSetButtonRunsTheCallbackSetLocalDoesNot) {
   EXPECT_STREQ(static_cast<const char*>(g_object_get_data(G_OBJECT(t), kKeyTogglab)), "Start/Stop");
 
   EXPECT_EQ(Set_Button(win, "Start/Stop", 1), 1);
-  EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)));
+  EXPECT_TRUE(active(t));
   EXPECT_STREQ(label_of(t), "Stop");
-  ASSERT_EQ(g_calls.ids.size(), 1u);
-  EXPECT_EQ(g_calls.ids[0], "Start/Stop");
+  EXPECT_EQ(g_calls.ids, Strings{"Start/Stop"});
   EXPECT_EQ(g_calls.on[0], 1);  // just switched on
   EXPECT_EQ(Get_Button(win, "Start/Stop"), 1);
 
   EXPECT_EQ(Set_Local_Button(win, "Start/Stop", 0), 1);
-  EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)));
+  EXPECT_FALSE(active(t));
   EXPECT_EQ(g_calls.ids.size(), 1u);
   EXPECT_EQ(Get_Local_Button(win, "Start/Stop"), 0);
 
   // An operator's click runs the callback once, after the state changed.
   gtk_button_clicked(GTK_BUTTON(t));
-  ASSERT_EQ(g_calls.ids.size(), 2u);
-  EXPECT_EQ(g_calls.on[1], 1);
   EXPECT_STREQ(label_of(t), "Stop");
   gtk_button_clicked(GTK_BUTTON(t));
-  EXPECT_EQ(g_calls.on[2], 0);
   EXPECT_STREQ(label_of(t), "Start");
+  EXPECT_EQ(g_calls.on, (std::vector<int>{1, 1, 0}));
 
   EXPECT_EQ(Set_Button(win, "Missing", 1), 0);
   EXPECT_EQ(Set_Local_Button(win, "Missing", 1), 0);
@@ -100,14 +107,16 @@ TEST_F(LumoTest, ToggleSetButtonRunsTheCallbackSetLocalDoesNot) {
   EXPECT_EQ(g_calls.ids.size(), 3u);
 }
 
-TEST_F(LumoTest, InitialStatesDoNotRunCallbacks) {
+TEST_F(LumoTest, InitialStatesChecksAndPlainButtons) {
   g_calls = {};
   GtkWidget* t = Create_Toggle("Start/Stop", record, 1);
   GtkWidget* c = Create_Check("!", record, 1);
   GtkWidget* plain = Create_Toggle("Grid", record, 1);
-  GtkWidget* win = window_with(Pack(nullptr, 'v', t, 0, c, 0, plain, 0, nullptr));
-  EXPECT_TRUE(g_calls.ids.empty());
-  EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)));
+  GtkWidget* box = Create_Check("^Despeckle", record, 0);
+  GtkWidget* apply = Create_Button("Apply", record);
+  GtkWidget* win = window_with(Pack(nullptr, 'v', t, 0, c, 0, plain, 0, box, 0, apply, 0, nullptr));
+  EXPECT_TRUE(g_calls.ids.empty());  // initial states do not run callbacks
+  EXPECT_TRUE(active(t));
   EXPECT_STREQ(label_of(t), "Stop");        // a toggle that starts down shows its on text
   EXPECT_EQ(Update_Togglelabel(plain), 0);  // no two-state label
   EXPECT_STREQ(label_of(plain), "Grid");
@@ -116,38 +125,26 @@ TEST_F(LumoTest, InitialStatesDoNotRunCallbacks) {
   EXPECT_EQ(Get_Button(win, "!"), 1);
   gtk_button_clicked(GTK_BUTTON(c));
   EXPECT_EQ(Get_Button(win, "!"), 0);
-  ASSERT_EQ(g_calls.ids.size(), 1u);
-  EXPECT_EQ(g_calls.ids[0], "!");
-}
+  EXPECT_EQ(g_calls.ids, Strings{"!"});
 
-TEST_F(LumoTest, CheckWithLabelAboveAndGetButtonOnOtherWidgets) {
-  GtkWidget* box = Create_Check("^Despeckle", record, 0);
+  // "^": the label above a check button without text.
   ASSERT_TRUE(GTK_IS_BOX(box));
-  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(box)), GTK_ORIENTATION_VERTICAL);
-  GtkWidget* plain = Create_Button("Apply", record);
-  GtkWidget* win = window_with(Pack(nullptr, 'v', box, 0, plain, 0, nullptr));
+  EXPECT_EQ(orientation(box), GTK_ORIENTATION_VERTICAL);
   GtkWidget* check = Find_Widget(win, "^Despeckle");
-  ASSERT_NE(check, nullptr);
-  EXPECT_TRUE(GTK_IS_CHECK_BUTTON(check));
+  ASSERT_TRUE(GTK_IS_CHECK_BUTTON(check));
   EXPECT_EQ(gtk_bin_get_child(GTK_BIN(check)), nullptr);
-  std::vector<GtkWidget*> labels;
-  test::collect_type(box, GTK_TYPE_LABEL, &labels);
-  ASSERT_EQ(labels.size(), 1u);
-  EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(labels[0])), "Despeckle");
+  EXPECT_EQ(label_texts(box), Strings{"Despeckle"});
   EXPECT_EQ(Find_Top_Widget(win, "^Despeckle"), box);
 
   testing::internal::CaptureStdout();
   EXPECT_EQ(Get_Button(win, "Apply"), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "buttons:  gtk_is_button verwacht... id=>Apply<\n");
   // A plain button is clicked by Set_Button.
-  g_calls = {};
   EXPECT_EQ(Set_Button(win, "Apply", 0), 1);
-  ASSERT_EQ(g_calls.ids.size(), 1u);
-  EXPECT_EQ(g_calls.ids[0], "Apply");
+  EXPECT_EQ(g_calls.ids, (Strings{"!", "Apply"}));
 }
 
 TEST_F(LumoTest, SenseAndShowWorkOnTheWholeAssembly) {
-  g_calls = {};
   GtkWidget* t = Create_Toggle("Record", record, 0);
   GtkWidget* entry_box = Create_Entry("^Basename", record, "%s", "noaa");
   GtkWidget* win = window_with(Pack(nullptr, 'v', t, 0, entry_box, 0, nullptr));
@@ -180,10 +177,9 @@ TEST_F(LumoTest, EntriesFromFormats) {
   EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(e)));
   // About 11 "M" wide: "ab" plus eight blanks plus one.
   PangoLayout* layout = gtk_widget_create_pango_layout(e, "M");
-  int m = 0;
+  int m = 0, req = 0;
   pango_layout_get_pixel_size(layout, &m, nullptr);
   g_object_unref(layout);
-  int req = 0;
   gtk_widget_get_size_request(e, &req, nullptr);
   // The theme's padding and border come on top of the text area.
   GtkStyleContext* ctx = gtk_widget_get_style_context(e);
@@ -193,23 +189,18 @@ TEST_F(LumoTest, EntriesFromFormats) {
   int text_area = req - (pad.left + pad.right + border.left + border.right);
   EXPECT_GE(text_area, 10 * m);
   EXPECT_LE(text_area, 12 * m);
-  std::vector<GtkWidget*> labels;
-  test::collect_type(box, GTK_TYPE_LABEL, &labels);
-  ASSERT_EQ(labels.size(), 1u);
-  EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(labels[0])), "Width");
-  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(box)), GTK_ORIENTATION_VERTICAL);
+  EXPECT_EQ(label_texts(box), Strings{"Width"});
+  EXPECT_EQ(orientation(box), GTK_ORIENTATION_VERTICAL);
   // A plain label goes left of a read-only entry.
-  GtkWidget* sat = Find_Widget(win, "Satellite");
-  EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(sat)));
-  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(ro)), GTK_ORIENTATION_HORIZONTAL);
+  EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(Find_Widget(win, "Satellite"))));
+  EXPECT_EQ(orientation(ro), GTK_ORIENTATION_HORIZONTAL);
 
   // Setting the text runs "changed" with the label.
   EXPECT_EQ(Set_Entry(win, "^Width", "%d", 640), 1);
   EXPECT_STREQ(Get_Entry(win, "^Width"), "640");
   ASSERT_FALSE(g_calls.ids.empty());
   EXPECT_EQ(g_calls.ids.back(), "^Width");
-  std::string long_text(400, 'z');
-  EXPECT_EQ(Set_Entry(win, "Satellite", "%s", long_text.c_str()), 1);
+  EXPECT_EQ(Set_Entry(win, "Satellite", "%s", std::string(400, 'z').c_str()), 1);
   EXPECT_EQ(std::strlen(Get_Entry(win, "Satellite")), static_cast<size_t>(kSetEntryMax));
   EXPECT_EQ(Set_Entry1(win, "Satellite", "GOES 8"), 1);
   EXPECT_STREQ(Get_Entry(win, "Satellite"), "GOES 8");
@@ -217,14 +208,12 @@ TEST_F(LumoTest, EntriesFromFormats) {
   EXPECT_EQ(Get_Entry(win, "Nope"), nullptr);
 }
 
+const char* id_of(GtkWidget* w) { return static_cast<const char*>(g_object_get_data(G_OBJECT(w), kKeyId)); }
+
 TEST_F(LumoTest, LabelsAndIdentifierCopies) {
-  std::string long_text(200, 'q');
-  GtkWidget* l = Create_Label("%s", long_text.c_str());
-  EXPECT_EQ(std::strlen(gtk_label_get_text(GTK_LABEL(l))), static_cast<size_t>(kLabelMax));
-  const char* id = static_cast<const char*>(g_object_get_data(G_OBJECT(l), kKeyId));
-  EXPECT_EQ(std::string(id), std::string(kLabelMax, 'q'));
-  g_object_ref_sink(l);
-  g_object_unref(l);
+  GtkWidget* l = Create_Label("%s", std::string(200, 'q').c_str());
+  EXPECT_EQ(std::string(gtk_label_get_text(GTK_LABEL(l))), std::string(kLabelMax, 'q'));
+  EXPECT_EQ(std::string(id_of(l)), std::string(kLabelMax, 'q'));
 
   // The pending copy is handed out before the widget exists.
   char label[] = "Temporary";
@@ -234,62 +223,56 @@ TEST_F(LumoTest, LabelsAndIdentifierCopies) {
   GtkWidget* w = gtk_button_new();
   EXPECT_EQ(Add_WidgetID(w, nullptr), pending);
   std::strcpy(label, "Changed!!");
-  EXPECT_STREQ(static_cast<const char*>(g_object_get_data(G_OBJECT(w), kKeyId)), "Temporary");
-  g_object_ref_sink(w);
-  g_object_unref(w);  // frees the copy (checked by the sanitizer build)
+  EXPECT_STREQ(id_of(w), "Temporary");
+  test::sink_destroy({l, w});  // frees the copies (checked by the sanitizer build)
 }
 
-TEST_F(LumoTest, RadioGroupsAndCallbacks) {
+TEST_F(LumoTest, RadioGroupsAndSetAllButtons) {
   g_calls = {};
   GtkWidget* a = Create_Radio("A", 1, record);
   GtkWidget* b = Create_Radio("B", 0, record);
   GtkWidget* c = Create_Radio("!", 1, record);
-  EXPECT_EQ(gtk_radio_button_get_group(GTK_RADIO_BUTTON(a)), gtk_radio_button_get_group(GTK_RADIO_BUTTON(b)));
-  EXPECT_NE(gtk_radio_button_get_group(GTK_RADIO_BUTTON(a)), gtk_radio_button_get_group(GTK_RADIO_BUTTON(c)));
+  auto group = [](GtkWidget* r) { return gtk_radio_button_get_group(GTK_RADIO_BUTTON(r)); };
+  EXPECT_EQ(group(a), group(b));
+  EXPECT_NE(group(a), group(c));
   EXPECT_EQ(gtk_bin_get_child(GTK_BIN(c)), nullptr);
   GtkWidget* win = window_with(Pack(nullptr, 'v', a, 0, b, 0, c, 0, nullptr));
   gtk_button_clicked(GTK_BUTTON(b));
-  EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(b)));
-  EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(a)));
+  EXPECT_TRUE(active(b));
+  EXPECT_FALSE(active(a));
   // Both buttons of the group report their change.
   ASSERT_EQ(g_calls.ids.size(), 2u);
   EXPECT_EQ(Set_Button(win, "A", 1), 1);
-  EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(a)));
+  EXPECT_TRUE(active(a));
   EXPECT_EQ(g_calls.ids.back(), "A");
   EXPECT_EQ(g_calls.ids.size(), 3u);  // only the one set runs through Set_Button
 
   // A destroyed last radio button starts a fresh group instead of crashing.
-  GtkWidget* lone = Create_Radio("Lone", 1, nullptr);
-  g_object_ref_sink(lone);
-  gtk_widget_destroy(lone);
-  g_object_unref(lone);
+  test::sink_destroy({Create_Radio("Lone", 1, nullptr)});
   GtkWidget* next = Create_Radio("Next", 0, nullptr);
-  EXPECT_EQ(g_slist_length(gtk_radio_button_get_group(GTK_RADIO_BUTTON(next))), 1u);
-  g_object_ref_sink(next);
-  g_object_unref(next);
-}
+  EXPECT_EQ(g_slist_length(group(next)), 1u);
+  test::sink_destroy({next});
 
-TEST_F(LumoTest, SetAllButtonsRunsEveryToggle) {
+  // Set_All_Buttons runs every toggle below the box, not plain buttons.
   g_calls = {};
-  GtkWidget* box =
+  GtkWidget* chans =
       Pack("!chans", 'v', Create_Check("1", record, 0), 0,
            Pack(nullptr, 'h', Create_Check("2", record, 0), 0, Create_Toggle("3", record, 0), 0, nullptr), 0,
            Create_Button("Apply", record), 0, nullptr);
-  GtkWidget* win = window_with(box);
-  Set_All_Buttons(box, 1);
-  EXPECT_EQ(g_calls.ids, (std::vector<std::string>{"1", "2", "3"}));
-  EXPECT_EQ(Get_Button(win, "1") + Get_Button(win, "2") + Get_Button(win, "3"), 3);
+  GtkWidget* win2 = Create_Window(nullptr, 300, 200, "Channels", nullptr);
+  gtk_container_add(GTK_CONTAINER(win2), chans);
+  Set_All_Buttons(chans, 1);
+  EXPECT_EQ(g_calls.ids, (Strings{"1", "2", "3"}));
+  EXPECT_EQ(Get_Button(win2, "1") + Get_Button(win2, "2") + Get_Button(win2, "3"), 3);
 }
 
 // ---------------------------------------------------------------- arrays
-struct Cell {
-  int left, top;
-};
+using Cell = std::pair<int, int>;  // left, top
 
 Cell cell_of(GtkWidget* grid, GtkWidget* w) {
-  int left = -1, top = -1;
-  gtk_container_child_get(GTK_CONTAINER(grid), w, "left-attach", &left, "top-attach", &top, nullptr);
-  return Cell{left, top};
+  Cell c{-1, -1};
+  gtk_container_child_get(GTK_CONTAINER(grid), w, "left-attach", &c.first, "top-attach", &c.second, nullptr);
+  return c;
 }
 
 TEST_F(LumoTest, ButtonArrayRowsPlaceholdersAndGroups) {
@@ -305,43 +288,39 @@ TEST_F(LumoTest, ButtonArrayRowsPlaceholdersAndGroups) {
                                        kBaEnd);
   ASSERT_TRUE(GTK_IS_GRID(grid));
   GtkWidget* win = window_with(grid);
-  GtkWidget* one = Find_Widget(win, "One");
-  GtkWidget* two = Find_Widget(win, "Two/Deux");
-  GtkWidget* four = Find_Widget(win, "Four");
-  GtkWidget* six = Find_Widget(win, "Six");
-  ASSERT_TRUE(one && two && four && six);
-  EXPECT_EQ(cell_of(grid, one).left, 0);
-  EXPECT_EQ(cell_of(grid, two).left, 1);
-  EXPECT_EQ(cell_of(grid, four).left, 0);
-  EXPECT_EQ(cell_of(grid, four).top, 1);
-  EXPECT_EQ(cell_of(grid, six).left, 2);
-  EXPECT_EQ(cell_of(grid, six).top, 1);
-  EXPECT_EQ(Find_Widget(win, "Hidden"), nullptr);
-  EXPECT_EQ(Find_Widget(win, "Gone"), nullptr);
-  EXPECT_EQ(Find_Widget(win, "Seven"), nullptr);
+  const std::pair<const char*, Cell> cells[] = {
+      {"One", {0, 0}}, {"Two/Deux", {1, 0}}, {"Four", {0, 1}}, {"Six", {2, 1}}};
+  for (const auto& [id, cell] : cells) {
+    GtkWidget* w = Find_Widget(win, id);
+    ASSERT_NE(w, nullptr) << id;
+    EXPECT_EQ(cell_of(grid, w), cell) << id;
+  }
+  for (const char* id : {"Hidden", "Gone", "Seven"}) EXPECT_EQ(Find_Widget(win, id), nullptr) << id;
   GList* kids = gtk_container_get_children(GTK_CONTAINER(grid));
   EXPECT_EQ(g_list_length(kids), 4u);
   g_list_free(kids);
-  EXPECT_STREQ(label_of(two), "Deux");  // started down
+  GtkWidget* one = Find_Widget(win, "One");
+  EXPECT_STREQ(label_of(Find_Widget(win, "Two/Deux")), "Deux");  // started down
   EXPECT_EQ(gtk_widget_get_margin_start(one), 1);
   EXPECT_EQ(gtk_widget_get_margin_bottom(one), 1);
   EXPECT_TRUE(g_calls.ids.empty());
   gtk_button_clicked(GTK_BUTTON(one));
-  EXPECT_EQ(g_calls.ids, std::vector<std::string>{"One"});
+  EXPECT_EQ(g_calls.ids, Strings{"One"});
 }
 
 TEST_F(LumoTest, ButtonArrayRadioRunsAndValueEntries) {
   GtkWidget* framed = Create_ButtonArray("Channels", record, 0,  // one row
                                          kBaRadioRun, "A", kBaRadioRun, "B", kBaButton, "Sep", kBaRadioRun,
-                                         "C", kBaRadioRun, "D",                        //
-                                         kBaRadioNew, "E", kBaRadioJoin, "F",          //
-                                         kBaEntry, "Lines", "%d lines", 1200,          //
-                                         kBaEntryRO, "Sat", "%s %4.1f", "NOAA", 19.0,  //
-                                         kBaLed, "Sync", 0xF00,                        //
-                                         kBaToggleHole, "T", 0,                        //
-                                         kBaScale, "Default", "%d%d%d", 1, 0, 9,       //
-                                         kBaScaleH, "Gain", "%d%d%d", 4, 0, 10,        //
-                                         kBaSpin, "Gamma", "%8.1f%f%f", 1.0, 0.2, 5.0, kBaEnd);
+                                         "C", kBaRadioRun, "D",                         //
+                                         kBaRadioNew, "E", kBaRadioJoin, "F",           //
+                                         kBaEntry, "Lines", "%d lines", 1200,           //
+                                         kBaEntryRO, "Sat", "%s %4.1f", "NOAA", 19.0,   //
+                                         kBaLed, "Sync", 0xF00,                         //
+                                         kBaToggleHole, "T", 0,                         //
+                                         kBaScale, "Default", "%d%d%d", 1, 0, 9,        //
+                                         kBaScaleH, "Gain", "%d%d%d", 4, 0, 10,         //
+                                         kBaSpin, "Gamma", "%8.1f%f%f", 1.0, 0.2, 5.0,  //
+                                         kBaScaleV, "Level", "%d%d%d", 2, 0, 5, kBaEnd);
   ASSERT_TRUE(GTK_IS_FRAME(framed));
   EXPECT_STREQ(gtk_frame_get_label(GTK_FRAME(framed)), "Channels");
   GtkWidget* win = window_with(framed);
@@ -361,59 +340,55 @@ TEST_F(LumoTest, ButtonArrayRadioRunsAndValueEntries) {
   EXPECT_EQ(Find_Widget(win, "T"), nullptr);
   EXPECT_EQ(Find_Widget(win, "Default"), nullptr);  // no default orientation: empty cell
   GtkWidget* gain = Find_Widget(win, "Gain");
-  ASSERT_NE(gain, nullptr);
-  EXPECT_TRUE(GTK_IS_SCALE(gain));
+  ASSERT_TRUE(GTK_IS_SCALE(gain));
+  EXPECT_EQ(orientation(gain), GTK_ORIENTATION_HORIZONTAL);
   EXPECT_DOUBLE_EQ(Get_Adjust(win, "Gain"), 4);
+  GtkWidget* level = Find_Widget(win, "Level");
+  ASSERT_TRUE(GTK_IS_SCALE(level));
+  EXPECT_EQ(orientation(level), GTK_ORIENTATION_VERTICAL);
+  EXPECT_DOUBLE_EQ(Get_Adjust(win, "Level"), 2);
   GtkWidget* gamma = Find_Widget(win, "Gamma");
-  ASSERT_NE(gamma, nullptr);
-  EXPECT_TRUE(GTK_IS_SPIN_BUTTON(gamma));
+  ASSERT_TRUE(GTK_IS_SPIN_BUTTON(gamma));
   EXPECT_DOUBLE_EQ(Get_Adjust(win, "Gamma"), 1.0);
   // Array controls call back with the control and its label.
   g_calls = {};
   Set_Adjust(win, "Gamma", "%f", 2.5);
-  ASSERT_EQ(g_calls.ids.size(), 1u);
-  EXPECT_EQ(g_calls.ids[0], "Gamma");
-  EXPECT_EQ(g_calls.widgets[0], gamma);
+  EXPECT_EQ(g_calls.ids, Strings{"Gamma"});
+  EXPECT_EQ(g_calls.widgets, std::vector<GtkWidget*>{gamma});
   // Cells: everything in one row, the placeholders keep their cells.
   GtkWidget* grid = gtk_widget_get_parent(Find_Widget(win, "Sep"));
   ASSERT_TRUE(GTK_IS_GRID(grid));
-  EXPECT_EQ(cell_of(grid, Find_Widget(win, "Sep")).left, 2);
-  EXPECT_EQ(cell_of(grid, Find_Top_Widget(win, "Gain")).left, 12);
-}
+  EXPECT_EQ(cell_of(grid, Find_Widget(win, "Sep")), Cell(2, 0));
+  EXPECT_EQ(cell_of(grid, Find_Top_Widget(win, "Gain")), Cell(12, 0));
 
-TEST_F(LumoTest, MalformedArrayStopsCleanly) {
   // A string where a type code belongs ends the list.
-  GtkWidget* grid =
+  GtkWidget* bad =
       Create_ButtonArray(nullptr, record, 2, kBaButton, "Ok", "oops", kBaButton, "Never", kBaEnd);
-  GtkWidget* win = window_with(grid);
-  EXPECT_NE(Find_Widget(win, "Ok"), nullptr);
-  EXPECT_EQ(Find_Widget(win, "Never"), nullptr);
   // Missing values at the end are read as 0, not from beyond the list.
-  GtkWidget* g2 = Create_ButtonArray(nullptr, record, 2, kBaEntryRO, "Short", "%d-%d", 3);
-  GtkWidget* w2 = Create_Window(nullptr, 10, 10, "Other", nullptr);
-  gtk_container_add(GTK_CONTAINER(w2), g2);
+  GtkWidget* w2 =
+      window_with(Pack(nullptr, 'v', bad, 0,
+                       Create_ButtonArray(nullptr, record, 2, kBaEntryRO, "Short", "%d-%d", 3), 0, nullptr));
+  EXPECT_NE(Find_Widget(w2, "Ok"), nullptr);
+  EXPECT_EQ(Find_Widget(w2, "Never"), nullptr);
   EXPECT_STREQ(Get_Entry(w2, "Short"), "3-0");
 }
 
 // ---------------------------------------------------------------- LED
-// The colour of the pixel at (x, y) of an offscreen rendering of widget.
+// The colour of the pixel at (x, y) of an offscreen window, after drawing.
 guint32 pixel_at(GtkWidget* offscreen, int x, int y) {
-  GdkPixbuf* pb = gtk_offscreen_window_get_pixbuf(GTK_OFFSCREEN_WINDOW(offscreen));
-  if (pb == nullptr) return 0xFFFFFFFF;
-  int n = gdk_pixbuf_get_n_channels(pb);
-  const guchar* p = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb) + x * n;
-  guint32 rgb = (static_cast<guint32>(p[0]) << 16) | (static_cast<guint32>(p[1]) << 8) | p[2];
-  g_object_unref(pb);
-  return rgb;
-}
-
-void render(GtkWidget* offscreen) {
   gtk_widget_queue_draw(offscreen);
   for (int i = 0; i < 5; ++i) {
     test::drain();
     g_usleep(10000);
   }
   test::drain();
+  GdkPixbuf* pb = gtk_offscreen_window_get_pixbuf(GTK_OFFSCREEN_WINDOW(offscreen));
+  if (pb == nullptr) return 0xFFFFFFFF;
+  const guchar* p =
+      gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb) + x * gdk_pixbuf_get_n_channels(pb);
+  guint32 rgb = (static_cast<guint32>(p[0]) << 16) | (static_cast<guint32>(p[1]) << 8) | p[2];
+  g_object_unref(pb);
+  return rgb;
 }
 
 TEST_F(LumoTest, LedIsARoundLampInItsColour) {
@@ -421,29 +396,23 @@ TEST_F(LumoTest, LedIsARoundLampInItsColour) {
   GtkWidget* led_box = Create_Led("Aligned", 0xF00);
   gtk_container_add(GTK_CONTAINER(off), led_box);
   gtk_widget_show_all(off);
-  render(off);
+  test::drain();
   GtkWidget* lamp = Find_Local_Widget(off, "Aligned");
-  ASSERT_NE(lamp, nullptr);
   ASSERT_TRUE(GTK_IS_LED(lamp));
-  EXPECT_EQ(gtk_widget_get_allocated_width(lamp), kLedSize);
-  EXPECT_EQ(gtk_widget_get_allocated_height(lamp), kLedSize);
   GtkAllocation a;
   gtk_widget_get_allocation(lamp, &a);
+  EXPECT_EQ(a.width, kLedSize);
+  EXPECT_EQ(a.height, kLedSize);
   // The centre is lamp-red, the corner is not painted (a circle, not a square).
   EXPECT_EQ(pixel_at(off, a.x + 4, a.y + 4), 0xFF0000u);
   EXPECT_NE(pixel_at(off, a.x, a.y), 0xFF0000u);
   // Set_Led by identifier; an unknown identifier changes nothing.
   Set_Led(off, "/Aligned", 0x7FF);
-  render(off);
   EXPECT_EQ(pixel_at(off, a.x + 4, a.y + 4), 0x77FFFFu);
   Set_Led(off, "/Nothing", 0x888);
-  render(off);
   EXPECT_EQ(pixel_at(off, a.x + 4, a.y + 4), 0x77FFFFu);
   // The labelled lamp: lamp box first, then the text.
-  std::vector<GtkWidget*> labels;
-  test::collect_type(led_box, GTK_TYPE_LABEL, &labels);
-  ASSERT_EQ(labels.size(), 1u);
-  EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(labels[0])), "Aligned");
+  EXPECT_EQ(label_texts(led_box), Strings{"Aligned"});
   gtk_widget_destroy(off);
 }
 
@@ -474,29 +443,17 @@ TEST_F(LumoTest, LedValuesAreGuarded) {
   g_log_remove_handler(nullptr, handler);
   // A bare lamp and a lamp under a label.
   GtkWidget* bare = Create_Led(nullptr, 0x888);
-  EXPECT_EQ(gtk_led_of(bare) != nullptr, true);
+  EXPECT_NE(gtk_led_of(bare), nullptr);
   GtkWidget* above = Create_Led("^Sync", 0x888);
-  EXPECT_EQ(gtk_orientable_get_orientation(GTK_ORIENTABLE(above)), GTK_ORIENTATION_VERTICAL);
-  for (GtkWidget* w : {box, bare, above}) {
-    g_object_ref_sink(w);
-    gtk_widget_destroy(w);
-    g_object_unref(w);
-  }
+  EXPECT_EQ(orientation(above), GTK_ORIENTATION_VERTICAL);
+  test::sink_destroy({box, bare, above});
 }
 
-}  // namespace
-}  // namespace kelo
-
-namespace kelo {
-namespace {
-
-using test::LumoTest;
-
+// ---------------------------------------------------------------- menus
 int g_combo_changes = 0;
 void on_combo(GtkComboBox*, gpointer) { ++g_combo_changes; }
 
 TEST_F(LumoTest, SetButtonOnMenuItemsAndOptionMenus) {
-  GtkWidget* win = Create_Window(nullptr, 200, 100, "Menus", nullptr);
   GtkWidget* bar = gtk_menu_bar_new();
   GtkWidget* view = gtk_menu_item_new_with_label("View");
   g_object_set_data(G_OBJECT(view), kKeyId, const_cast<char*>("View"));
@@ -512,7 +469,7 @@ TEST_F(LumoTest, SetButtonOnMenuItemsAndOptionMenus) {
   }
   g_object_set_data(G_OBJECT(combo), kKeyId, const_cast<char*>("!Show channel"));
   g_signal_connect(combo, "changed", G_CALLBACK(on_combo), nullptr);
-  gtk_container_add(GTK_CONTAINER(win), Pack(nullptr, 'v', bar, 0, combo, 0, nullptr));
+  GtkWidget* win = window_with(Pack(nullptr, 'v', bar, 0, combo, 0, nullptr));
 
   EXPECT_EQ(Get_Button(win, "View/Grid"), 0);
   EXPECT_EQ(Set_Button(win, "View/Grid", 1), 1);
