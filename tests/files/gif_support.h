@@ -1,11 +1,13 @@
-// Helpers of the picture tests: opening a picture record on a file, decoding
-// whole GIFs, and running the other programs that must agree with us.
+// Helpers of the file tests: opening a picture record on a file, decoding
+// whole GIFs, comparing rows, and running the other programs that must agree
+// with us.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,6 +17,9 @@
 #include "files/gif_read.h"
 
 namespace kelo::test {
+
+// Several facts checked at once: EXPECT_EQ((Ints{got...}), (Ints{want...})).
+using Ints = std::vector<long long>;
 
 inline std::string shared_path(const std::string& rel) { return std::string(KELO_SHARED_DATA) + "/" + rel; }
 inline bool shared_present(const std::string& rel) { return std::filesystem::exists(shared_path(rel)); }
@@ -29,14 +34,14 @@ inline std::unique_ptr<PIC_INFO> pic_on(const std::string& path) {
 
 // Every line of an opened GIF in stored order, as palette RGB bytes. *lines_ok
 // counts the lines the reader reported as decoded in full.
-inline std::vector<uint8_t> gif_rgb(PIC_INFO* pic, int* lines_ok = nullptr) {
-  std::vector<uint8_t> rgb;
+inline std::string gif_rgb(PIC_INFO* pic, int* lines_ok = nullptr) {
+  std::string rgb;
   std::vector<uint16_t> line(static_cast<size_t>(pic->width) + 1);
   int ok = 0;
   for (int y = 0; y < pic->height; ++y) {
     if (read_gif_line(pic, y, line.data()) == kLineRead) ++ok;
     for (int x = 0; x < pic->width; ++x) {
-      for (int k = 0; k < 3; ++k) rgb.push_back(static_cast<uint8_t>(pic->lut[k][line[x]]));
+      for (int k = 0; k < 3; ++k) rgb.push_back(static_cast<char>(pic->lut[k][line[x]]));
     }
   }
   if (lines_ok != nullptr) *lines_ok = ok;
@@ -54,6 +59,19 @@ inline int interlaced_row(int k, int h) {
     k -= n;
   }
   return -1;
+}
+
+// Rows of `got` (stored order) that differ from `want` (picture order) for
+// a picture w x h of RGB bytes.
+inline int bad_rows(const std::string& got, const std::string& want, int w, int h, bool interlaced) {
+  const size_t row = static_cast<size_t>(w) * 3;
+  if (got.size() < row * h || want.size() < row * h) return h;
+  int bad = 0;
+  for (int k = 0; k < h; ++k) {
+    const int y = interlaced ? interlaced_row(k, h) : k;
+    if (std::memcmp(got.data() + k * row, want.data() + y * row, row) != 0) ++bad;
+  }
+  return bad;
 }
 
 // Output of a shell command (stdout), and whether it exited with 0.
@@ -74,10 +92,23 @@ inline bool have_tool(const std::string& name) {
 // A python3 that has Pillow, or "" when there is none.
 inline std::string pillow_python() {
   for (const char* py : {"python3", "/usr/bin/python3"}) {
-    std::string cmd = std::string(py) + " -c 'import PIL' >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) == 0) return py;
+    if (std::system((std::string(py) + " -c 'import PIL' >/dev/null 2>&1").c_str()) == 0) return py;
   }
   return "";
+}
+
+// Runs a Pillow script with the file as sys.argv[1] ("im" is the opened
+// picture when `open` is set).
+inline bool run_pillow(const std::string& py, const std::string& script, const std::string& path,
+                       std::string* out, bool open = true) {
+  return run_capture(py + " -c \"import sys; from PIL import Image; " +
+                         (open ? "im=Image.open(sys.argv[1]); " : "") + script + "\" '" + path + "'",
+                     out);
+}
+
+// The picture as Pillow's RGB bytes.
+inline bool pillow_rgb(const std::string& py, const std::string& path, std::string* out) {
+  return run_pillow(py, "sys.stdout.buffer.write(im.convert('RGB').tobytes())", path, out);
 }
 
 // Flags byte of the first image descriptor, found by walking the blocks

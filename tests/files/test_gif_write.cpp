@@ -14,6 +14,7 @@ namespace kelo {
 namespace {
 
 using test::bytes_of;
+using test::Ints;
 using test::pic_on;
 
 // A picture record writing to path with width w (input values per line),
@@ -34,87 +35,70 @@ std::unique_ptr<PIC_INFO> writer_on(const std::string& path, int w, int h, int d
   return pic;
 }
 
-TEST(GifWrite, EightBitHeaderAndCodeStreamAreByteExact) {
+// Writes the lines and finishes the file; the header result is returned.
+int write_gif(PIC_INFO* pic, std::vector<std::vector<uint16_t>> lines) {
+  int head = write_gif_header(pic);
+  for (auto& l : lines) EXPECT_EQ(write_gif_line(pic, l.data()), 0);
+  EXPECT_EQ(write_gif_end(&pic->lzw, pic->pic_fp.get()), 0);
+  pic->pic_fp.close();
+  return head;
+}
+
+// First line of the GIF at path as our reader decodes it.
+Ints first_line(const std::string& path) {
+  auto rd = pic_on(path);
+  EXPECT_EQ(read_gif_header(rd.get()), 0);
+  std::vector<uint16_t> out(static_cast<size_t>(std::max(rd->width, 1)));
+  EXPECT_EQ(read_gif_line(rd.get(), 0, out.data()), kLineRead);
+  return Ints(out.begin(), out.end());
+}
+
+TEST(GifWrite, HeaderAndCodeStreamAreByteExact) {
   test::TempDir dir;
-  std::string path = dir.file("four.gif");
-  auto pic = std::make_unique<PIC_INFO>();
-  pic->width = 4;
-  pic->height = 1;
-  pic->depth = 8;
-  ASSERT_TRUE(pic->pic_fp.open(path, "wb"));
+  auto pic = writer_on(dir.file("four.gif"), 4, 1, 8);
   for (int i = 0; i < 256; ++i)
     pic->lut[0][i] = pic->lut[1][i] = pic->lut[2][i] = 0x100 + i;  // low bytes count
   // Header: 13 + 768 + 10 + 768 + 1 bytes.
-  EXPECT_EQ(write_gif_header(pic.get()), 1560);
-  uint16_t line[4] = {1, 1, 1, 1};
-  EXPECT_EQ(write_gif_line(pic.get(), line), 0);
-  EXPECT_EQ(write_gif_end(&pic->lzw, pic->pic_fp.get()), 0);
-  pic->pic_fp.close();
-
+  EXPECT_EQ(write_gif(pic.get(), {{1, 1, 1, 1}}), 1560);
   std::string palette;
   for (int i = 0; i < 256; ++i) palette += std::string(3, static_cast<char>(i));
   // Codes in 9 bits: clear 256, 1, 258 (= 1 1), 1, end 257, and the code 0
   // that pushes the last bits out; packed least significant bit first they
   // give the six bytes 00 03 08 0C 10 10 (the last 6 bits are dropped).
-  std::string expect = bytes_of({'G', 'I', 'F', '8', '7', 'a', 4, 0, 1, 0, 0xF7, 0, 0}) + palette +
-                       bytes_of({',', 0, 0, 0, 0, 4, 0, 1, 0, 0x87}) + palette +
-                       bytes_of({8, 6, 0x00, 0x03, 0x08, 0x0C, 0x10, 0x10, 0, ';'});
-  EXPECT_EQ(test::read_file(path), expect);
-}
+  EXPECT_EQ(test::read_file(dir.file("four.gif")),
+            bytes_of({'G', 'I', 'F', '8', '7', 'a', 4, 0, 1, 0, 0xF7, 0, 0}) + palette +
+                bytes_of({',', 0, 0, 0, 0, 4, 0, 1, 0, 0x87}) + palette +
+                bytes_of({8, 6, 0x00, 0x03, 0x08, 0x0C, 0x10, 0x10, 0, ';'}));
 
-TEST(GifWrite, LowDepthHeaderAndPackedPixels) {
-  test::TempDir dir;
-  std::string path = dir.file("one.gif");
   // One bit a pixel: a value carries 8 pixels, most significant first; the
   // screen is 8 times as wide; minimum code size 2.
-  auto pic = writer_on(path, 1, 1, 1);
-  EXPECT_EQ(write_gif_header(pic.get()), 13 + 6 + 10 + 6 + 1);
-  uint16_t line[1] = {0xB1};  // pixels 1 0 1 1 0 0 0 1
-  EXPECT_EQ(write_gif_line(pic.get(), line), 0);
-  EXPECT_EQ(write_gif_end(&pic->lzw, pic->pic_fp.get()), 0);
-  pic->pic_fp.close();
-  std::string bytes = test::read_file(path);
+  const std::string one = dir.file("one.gif");
+  EXPECT_EQ(write_gif(writer_on(one, 1, 1, 1).get(), {{0xB1}}), 13 + 6 + 10 + 6 + 1);
+  std::string bytes = test::read_file(one);
   ASSERT_GT(bytes.size(), 36u);
   EXPECT_EQ(bytes.substr(0, 13), bytes_of({'G', 'I', 'F', '8', '7', 'a', 8, 0, 1, 0, 0x80, 0, 0}));
   EXPECT_EQ(bytes.substr(19, 10), bytes_of({',', 0, 0, 0, 0, 8, 0, 1, 0, 0x80}));
-  EXPECT_EQ(static_cast<uint8_t>(bytes[35]), 2);
+  EXPECT_EQ(bytes[35], 2);
   EXPECT_EQ(bytes.substr(bytes.size() - 2), bytes_of({0, ';'}));
-
-  auto rd = pic_on(path);
-  ASSERT_EQ(read_gif_header(rd.get()), 0);
-  ASSERT_EQ(rd->width, 8);
-  uint16_t out[8];
-  ASSERT_EQ(read_gif_line(rd.get(), 0, out), kLineRead);
-  const uint16_t expect[8] = {1, 0, 1, 1, 0, 0, 0, 1};
-  for (int x = 0; x < 8; ++x) EXPECT_EQ(out[x], expect[x]) << x;
+  EXPECT_EQ(first_line(one), (Ints{1, 0, 1, 1, 0, 0, 0, 1}));
 }
 
 TEST(GifWrite, ValuesAbove255AreStoredAs255AlsoInTheCallersBuffer) {
   test::TempDir dir;
-  std::string path = dir.file("clamp.gif");
-  auto pic = writer_on(path, 3, 1, 8);
+  auto pic = writer_on(dir.file("clamp.gif"), 3, 1, 8);
   ASSERT_GT(write_gif_header(pic.get()), 0);
   uint16_t line[3] = {300, 255, 7};
   ASSERT_EQ(write_gif_line(pic.get(), line), 0);
-  EXPECT_EQ(line[0], 255);
-  EXPECT_EQ(line[1], 255);
-  EXPECT_EQ(line[2], 7);
+  EXPECT_EQ((Ints{line[0], line[1], line[2]}), (Ints{255, 255, 7}));
   ASSERT_EQ(write_gif_end(&pic->lzw, pic->pic_fp.get()), 0);
   pic->pic_fp.close();
-  auto rd = pic_on(path);
-  ASSERT_EQ(read_gif_header(rd.get()), 0);
-  uint16_t out[3];
-  ASSERT_EQ(read_gif_line(rd.get(), 0, out), kLineRead);
-  EXPECT_EQ(out[0], 255);
-  EXPECT_EQ(out[2], 7);
+  EXPECT_EQ(first_line(dir.file("clamp.gif")), (Ints{255, 255, 7}));
 }
 
 TEST(GifWrite, RefusesWhatAGifCannotHoldAndReportsAFullDisk) {
   test::TempDir dir;
-  auto wide = writer_on(dir.file("w.gif"), 70000, 1, 8);
-  EXPECT_EQ(write_gif_header(wide.get()), -1);
-  auto empty = writer_on(dir.file("e.gif"), 0, 1, 8);
-  EXPECT_EQ(write_gif_header(empty.get()), -1);
+  EXPECT_EQ(write_gif_header(writer_on(dir.file("w.gif"), 70000, 1, 8).get()), -1);
+  EXPECT_EQ(write_gif_header(writer_on(dir.file("e.gif"), 0, 1, 8).get()), -1);
   auto nofile = std::make_unique<PIC_INFO>();
   nofile->width = nofile->height = nofile->depth = 8;
   EXPECT_EQ(write_gif_header(nofile.get()), -1);
@@ -130,109 +114,63 @@ TEST(GifWrite, RefusesWhatAGifCannotHoldAndReportsAFullDisk) {
   EXPECT_EQ(write_gif_end(&full->lzw, full->pic_fp.get()), -1);
 }
 
-// Pixel (x, y) of the test pictures: noise for 8 bits (fills the code table
-// many times over, so the writer must clear at 12 bits), a pattern for fewer.
-int test_pixel(int x, int y, int bits, std::mt19937* rng) {
-  if (bits == 8) return static_cast<int>((*rng)() & 0xFF);
-  return (x * 7 + y * 3 + (x / 5) * (y / 3)) & ((1 << bits) - 1);
-}
-
 struct Written {
   std::string path;
   int screen_w = 0, h = 0;
   std::string rgb;  // expected RGB bytes of the whole screen
 };
 
+// Pixel (x, y) of the test pictures: noise for 8 bits (fills the code table
+// many times over, so the writer must clear at 12 bits), a pattern for fewer.
 Written write_test_picture(const test::TempDir& dir, int screen_w, int h, int bits) {
-  Written out;
-  out.path = dir.file("p" + std::to_string(bits) + "_" + std::to_string(screen_w) + ".gif");
-  out.screen_w = screen_w;
-  out.h = h;
-  const int per = 8 / bits;
-  const int w = screen_w / per;
+  Written out{dir.file("p" + std::to_string(bits) + "_" + std::to_string(screen_w) + ".gif"), screen_w, h,
+              ""};
+  const int per = 8 / bits, w = screen_w / per;
   auto pic = writer_on(out.path, w, h, bits);
-  EXPECT_GT(write_gif_header(pic.get()), 0);
   std::mt19937 rng(static_cast<unsigned>(screen_w * 131 + bits));
-  std::vector<uint16_t> line(static_cast<size_t>(w));
+  std::vector<std::vector<uint16_t>> lines(h, std::vector<uint16_t>(w));
   for (int y = 0; y < h; ++y) {
-    for (int v = 0; v < w; ++v) {
-      int value = 0;
-      for (int k = 0; k < per; ++k) {
-        int x = v * per + k;
-        int p = test_pixel(x, y, bits, &rng);
-        value = (value << bits) | p;
-        out.rgb.push_back(static_cast<char>(pic->lut[0][p]));
-        out.rgb.push_back(static_cast<char>(pic->lut[1][p]));
-        out.rgb.push_back(static_cast<char>(pic->lut[2][p]));
-      }
-      line[static_cast<size_t>(v)] = static_cast<uint16_t>(value);
+    for (int x = 0; x < screen_w; ++x) {
+      int p = bits == 8 ? static_cast<int>(rng() & 0xFF)
+                        : (x * 7 + y * 3 + (x / 5) * (y / 3)) & ((1 << bits) - 1);
+      lines[y][x / per] = static_cast<uint16_t>((lines[y][x / per] << bits) | p);
+      for (int k = 0; k < 3; ++k) out.rgb.push_back(static_cast<char>(pic->lut[k][p]));
     }
-    EXPECT_EQ(write_gif_line(pic.get(), line.data()), 0);
   }
-  EXPECT_EQ(write_gif_end(&pic->lzw, pic->pic_fp.get()), 0);
+  EXPECT_GT(write_gif(pic.get(), lines), 0);
   return out;
 }
 
-std::vector<Written> written_set(const test::TempDir& dir) {
-  return {write_test_picture(dir, 301, 97, 8),  write_test_picture(dir, 1, 5, 8),
-          write_test_picture(dir, 777, 300, 8), write_test_picture(dir, 128, 40, 1),
-          write_test_picture(dir, 96, 33, 2),   write_test_picture(dir, 250, 61, 4)};
-}
-
-TEST(GifWrite, OurReaderGetsBackEveryPixel) {
+TEST(GifWrite, OurReaderImageMagickGiflibAndPillowReadOurPixels) {
   test::TempDir dir;
-  for (const Written& w : written_set(dir)) {
-    SCOPED_TRACE(w.path);
-    auto rd = pic_on(w.path);
+  const bool have_im = test::have_tool("convert") && test::have_tool("identify");
+  const bool have_giflib = test::have_tool("gif2rgb");
+  const std::string py = test::pillow_python();
+  for (auto [w, h, bits] :
+       {std::tuple{301, 97, 8}, {1, 5, 8}, {777, 300, 8}, {128, 40, 1}, {96, 33, 2}, {250, 61, 4}}) {
+    const Written p = write_test_picture(dir, w, h, bits);
+    SCOPED_TRACE(p.path);
+    auto rd = pic_on(p.path);
     ASSERT_EQ(read_gif_header(rd.get()), 0);
-    ASSERT_EQ(rd->width, w.screen_w);
+    ASSERT_EQ(rd->width, p.screen_w);
     int ok = 0;
-    std::vector<uint8_t> got = test::gif_rgb(rd.get(), &ok);
-    EXPECT_EQ(ok, w.h);
-    EXPECT_TRUE(std::string(got.begin(), got.end()) == w.rgb);
-  }
-}
-
-TEST(GifWrite, ImageMagickReadsOurPixels) {
-  if (!test::have_tool("convert") || !test::have_tool("identify"))
-    GTEST_SKIP() << "ImageMagick not installed";
-  test::TempDir dir;
-  for (const Written& w : written_set(dir)) {
-    SCOPED_TRACE(w.path);
-    std::string size;
-    ASSERT_TRUE(test::run_capture("identify -format '%m %wx%h' '" + w.path + "'", &size));
-    EXPECT_EQ(size, "GIF " + std::to_string(w.screen_w) + "x" + std::to_string(w.h));
-    std::string rgb;
-    ASSERT_TRUE(test::run_capture("convert '" + w.path + "' -depth 8 rgb:-", &rgb));
-    EXPECT_TRUE(rgb == w.rgb);
-  }
-}
-
-TEST(GifWrite, GiflibReadsOurPixels) {
-  if (!test::have_tool("gif2rgb")) GTEST_SKIP() << "giflib tools not installed";
-  test::TempDir dir;
-  for (const Written& w : written_set(dir)) {
-    SCOPED_TRACE(w.path);
-    std::string out = w.path + ".rgb";
-    std::string ignored;
-    ASSERT_TRUE(test::run_capture("gif2rgb -1 -o '" + out + "' '" + w.path + "' 2>&1", &ignored)) << ignored;
-    EXPECT_TRUE(test::read_file(out) == w.rgb);
-  }
-}
-
-TEST(GifWrite, PillowReadsOurPixels) {
-  std::string py = test::pillow_python();
-  if (py.empty()) GTEST_SKIP() << "Pillow not installed";
-  test::TempDir dir;
-  for (const Written& w : written_set(dir)) {
-    SCOPED_TRACE(w.path);
-    std::string rgb;
-    ASSERT_TRUE(test::run_capture(py +
-                                      " -c \"import sys; from PIL import Image; im=Image.open(sys.argv[1]); "
-                                      "sys.stdout.buffer.write(im.convert('RGB').tobytes())\" '" +
-                                      w.path + "'",
-                                  &rgb));
-    EXPECT_TRUE(rgb == w.rgb);
+    EXPECT_TRUE(test::gif_rgb(rd.get(), &ok) == p.rgb);
+    EXPECT_EQ(ok, p.h);
+    std::string out;
+    if (have_im) {
+      ASSERT_TRUE(test::run_capture("identify -format '%m %wx%h' '" + p.path + "'", &out));
+      EXPECT_EQ(out, "GIF " + std::to_string(p.screen_w) + "x" + std::to_string(p.h));
+      ASSERT_TRUE(test::run_capture("convert '" + p.path + "' -depth 8 rgb:-", &out));
+      EXPECT_TRUE(out == p.rgb) << "ImageMagick";
+    }
+    if (have_giflib) {
+      ASSERT_TRUE(test::run_capture("gif2rgb -1 -o '" + p.path + ".rgb' '" + p.path + "' 2>&1", &out)) << out;
+      EXPECT_TRUE(test::read_file(p.path + ".rgb") == p.rgb) << "giflib";
+    }
+    if (!py.empty()) {
+      ASSERT_TRUE(test::pillow_rgb(py, p.path, &out));
+      EXPECT_TRUE(out == p.rgb) << "Pillow";
+    }
   }
 }
 
