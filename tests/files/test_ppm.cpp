@@ -14,153 +14,103 @@ namespace kelo {
 namespace {
 
 using test::bytes_of;
+using test::Ints;
 using test::pic_on;
 using test::shared_path;
 using test::shared_present;
 
-int header_of(const std::string& bytes, std::unique_ptr<PIC_INFO>* out = nullptr) {
+struct Pnm {
   test::TempDir dir;
-  auto pic = pic_on(dir.write("t.pnm", bytes));
-  int r = read_ppm_header(pic.get());
-  if (out != nullptr) *out = std::move(pic);
-  return r;
-}
-
-TEST(PpmRead, OwnLayoutGivesTheHeaderFacts) {
   std::unique_ptr<PIC_INFO> pic;
-  const std::string head = "P5\n#Created by kelo\n640 480\n255\n";
-  ASSERT_EQ(header_of(head + std::string(640 * 480, '\x07'), &pic), 0);
-  EXPECT_EQ(pic->width, 640);
-  EXPECT_EQ(pic->height, 480);
-  EXPECT_EQ(pic->depth, 8);
-  EXPECT_EQ(pic->lut_size, 256);
-  EXPECT_EQ(pic->sat_name, "Created by kelo");
-  EXPECT_EQ(pic->frame.words_padded, 640);
-  EXPECT_EQ(pic->frame.line_bytes, 640);
-  EXPECT_EQ(pic->frame.hdr_words, 0);
-  EXPECT_EQ(pic->frame.n_channels, 1);
-  EXPECT_EQ(pic->chan_present[1], 1);
-  EXPECT_EQ(pic->chan_present[2], 0);
-  EXPECT_EQ(pic->data_offset, static_cast<int>(head.size()));
-  EXPECT_EQ(pic->orientation, 3);
-  EXPECT_EQ(pic->scan_dir, 1);
-  EXPECT_EQ(pic->lut[1][200], 200);
-  EXPECT_EQ(pic->lut[2][255], 255);
+  int rc;
+  explicit Pnm(const std::string& bytes)
+      : pic(pic_on(dir.write("t.pnm", bytes))), rc(read_ppm_header(pic.get())) {}
+  // The count read_ppm_line gives, then the first n samples of r, g and b.
+  Ints line(int y, int n, bool colour = true) {
+    uint16_t r[4] = {9, 9, 9, 9}, g[4] = {9, 9, 9, 9}, b[4] = {9, 9, 9, 9};
+    Ints out{read_ppm_line(pic.get(), y, r, colour ? g : nullptr, colour ? b : nullptr)};
+    for (uint16_t* s : {r, g, b}) {
+      if (s == r || colour) out.insert(out.end(), s, s + n);
+    }
+    return out;
+  }
+};
 
-  ASSERT_EQ(header_of("P6\n# first\n# second\n3 1\n255\n" + bytes_of({1, 2, 3, 4, 5, 6, 7, 8, 9}), &pic), 0);
-  EXPECT_EQ(pic->sat_name, " second");
-  EXPECT_EQ(pic->frame.words_padded, 9);
-  EXPECT_EQ(pic->frame.line_bytes, 9);
-  uint16_t r[3], g[3], b[3];
-  EXPECT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 3);
-  EXPECT_EQ(r[1], 4);
-  EXPECT_EQ(g[1], 5);
-  EXPECT_EQ(b[2], 9);
+TEST(PpmRead, HeaderFactsAndSamplesOfHandWrittenFiles) {
+  const std::string head = "P5\n#Created by kelo\n640 480\n255\n";
+  Pnm own(head + std::string(640 * 480, '\x07'));
+  ASSERT_EQ(own.rc, 0);
+  const PIC_INFO& p = *own.pic;
+  EXPECT_EQ(p.sat_name, "Created by kelo");
+  EXPECT_EQ(
+      (Ints{p.width, p.height, p.depth, p.lut_size, p.frame.words_padded, p.frame.line_bytes,
+            p.frame.hdr_words, p.frame.n_channels, p.chan_present[1], p.chan_present[2], p.data_offset,
+            p.orientation, p.scan_dir, p.lut[1][200], p.lut[2][255]}),
+      (Ints{640, 480, 8, 256, 640, 640, 0, 1, 1, 0, static_cast<long long>(head.size()), 3, 1, 200, 255}));
+
+  Pnm c("P6\n# first\n# second\n3 1\n255\n" + bytes_of({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  ASSERT_EQ(c.rc, 0);
+  EXPECT_EQ(c.pic->sat_name, " second");
+  EXPECT_EQ((Ints{c.pic->frame.words_padded, c.pic->frame.line_bytes}), (Ints{9, 9}));
+  EXPECT_EQ(c.line(0, 3), (Ints{3, 1, 4, 7, 2, 5, 8, 3, 6, 9}));
   // A comment keeps its first 39 characters.
-  ASSERT_EQ(header_of("P5\n#" + std::string(50, 'n') + "\n1 1\n255\n\x01", &pic), 0);
-  EXPECT_EQ(pic->sat_name, std::string(39, 'n'));
+  Pnm n("P5\n#" + std::string(50, 'n') + "\n1 1\n255\n\x01");
+  EXPECT_EQ(n.pic->sat_name, std::string(39, 'n'));
 }
 
 TEST(PpmRead, SamplesAboveEightBitsAreTwoBytesMostSignificantFirst) {
-  std::unique_ptr<PIC_INFO> pic;
   // Maximum 4095: depth 12; 0x0FFF reads 4095, 0x1234 is beyond the maximum
   // and reads 4095 too; grey goes to all three outputs.
-  ASSERT_EQ(
-      header_of("P5\n3 2\n4095\n" + bytes_of({0x0F, 0xFF, 0x12, 0x34, 0x01, 0x02, 0, 9, 0, 0, 0, 0}), &pic),
-      0);
-  EXPECT_EQ(pic->depth, 12);
-  EXPECT_EQ(pic->lut_size, 4096);
-  EXPECT_EQ(pic->frame.line_bytes, 6);
-  uint16_t r[3], g[3], b[3];
-  ASSERT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 3);
-  EXPECT_EQ(r[0], 4095);
-  EXPECT_EQ(r[1], 4095);
-  EXPECT_EQ(r[2], 0x0102);
-  EXPECT_EQ(g[2], 0x0102);
-  EXPECT_EQ(b[2], 0x0102);
-  ASSERT_EQ(read_ppm_line(pic.get(), 1, r, nullptr, nullptr), 3);
-  EXPECT_EQ(r[0], 9);
-
+  Pnm a("P5\n3 2\n4095\n" + bytes_of({0x0F, 0xFF, 0x12, 0x34, 0x01, 0x02, 0, 9, 0, 0, 0, 0}));
+  ASSERT_EQ(a.rc, 0);
+  EXPECT_EQ((Ints{a.pic->depth, a.pic->lut_size, a.pic->frame.line_bytes}), (Ints{12, 4096, 6}));
+  EXPECT_EQ(a.line(0, 3), (Ints{3, 4095, 4095, 0x102, 4095, 4095, 0x102, 4095, 4095, 0x102}));
+  EXPECT_EQ(a.line(1, 1, false), (Ints{3, 9}));
   // Maximum 1023: depth 10, lut_size 1024.
-  ASSERT_EQ(header_of("P5\n1 1\n1023\n" + bytes_of({0x03, 0xFF}), &pic), 0);
-  EXPECT_EQ(pic->depth, 10);
-  EXPECT_EQ(pic->lut_size, 1024);
-
-  // Maximum 65535: lut_size 4096, depth 12, and the samples keep their top
-  // twelve bits.
-  ASSERT_EQ(header_of("P5\n2 1\n65535\n" + bytes_of({0x12, 0x34, 0xFF, 0xFF}), &pic), 0);
-  EXPECT_EQ(pic->lut_size, 4096);
-  EXPECT_EQ(pic->depth, 12);
-  ASSERT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 2);
-  EXPECT_EQ(r[0], 0x123);
-  EXPECT_EQ(r[1], 4095);
-
+  Pnm b("P5\n1 1\n1023\n" + bytes_of({0x03, 0xFF}));
+  EXPECT_EQ((Ints{b.rc, b.pic->depth, b.pic->lut_size}), (Ints{0, 10, 1024}));
+  // Maximum 65535: lut_size 4096, depth 12, and the samples keep their top twelve bits.
+  Pnm c("P5\n2 1\n65535\n" + bytes_of({0x12, 0x34, 0xFF, 0xFF}));
+  EXPECT_EQ((Ints{c.rc, c.pic->depth, c.pic->lut_size}), (Ints{0, 12, 4096}));
+  EXPECT_EQ(c.line(0, 2, false), (Ints{2, 0x123, 4095}));
   // Colour with two-byte samples.
-  ASSERT_EQ(header_of("P6\n1 1\n1000\n" + bytes_of({0x03, 0xE8, 0x00, 0x01, 0x02, 0x00}), &pic), 0);
-  EXPECT_EQ(pic->frame.line_bytes, 6);
-  ASSERT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 1);
-  EXPECT_EQ(r[0], 1000);
-  EXPECT_EQ(g[0], 1);
-  EXPECT_EQ(b[0], 512);
+  Pnm d("P6\n1 1\n1000\n" + bytes_of({0x03, 0xE8, 0x00, 0x01, 0x02, 0x00}));
+  EXPECT_EQ((Ints{d.rc, d.pic->frame.line_bytes}), (Ints{0, 6}));
+  EXPECT_EQ(d.line(0, 1), (Ints{1, 1000, 1, 512}));
 }
 
 TEST(PpmRead, HeaderResultCodes) {
-  EXPECT_EQ(header_of("P4\n1 1\n"), kPpmBadMagic);
-  EXPECT_EQ(header_of("GIF89a"), kPpmBadMagic);
-  EXPECT_EQ(header_of("P"), kPpmBadMagic);
-  EXPECT_EQ(header_of("P5\n#no end"), kPpmEof);
-  EXPECT_EQ(header_of("P5\n640 480\n"), kPpmEof);
-  EXPECT_EQ(header_of("P5\nabc\n"), kPpmNoWidth);
-  EXPECT_EQ(header_of("P5\n640 x\n255\n"), kPpmNoHeight);
-  EXPECT_EQ(header_of("P5\n640 480\nmax\n"), kPpmNoWidth);
-  EXPECT_EQ(header_of("P5\n640 480\n0\n"), kPpmNoWidth);
-  EXPECT_EQ(header_of("P5\n640 480\n65536\n"), kPpmNoWidth);
-  EXPECT_EQ(header_of("P5\n640 -480\n255\n"), kPpmNoHeight);
-  EXPECT_EQ(header_of("P5\n99999999999 1\n255\n"), kPpmNoWidth);
-  // A size line of 100 characters is too long; 99 are fine.
-  std::string line99 = "640 480" + std::string(92, ' ');
-  ASSERT_EQ(line99.size(), 99u);
-  EXPECT_EQ(header_of("P5\n" + line99 + "\n255\n"), 0);
-  EXPECT_EQ(header_of("P5\n" + line99 + " \n255\n"), kPpmLongLine);
-  EXPECT_EQ(header_of("P5\n6" + std::string(99, '0') + "\n1\n255\n"), kPpmLongLine);
+  const std::string line99 = "640 480" + std::string(92, ' ');  // a size line of 99 characters is fine
+  const auto rc_of = [](const std::string& b) { return Pnm(b).rc; };
+  for (std::string b : {"P4\n1 1\n", "GIF89a", "P"}) EXPECT_EQ(rc_of(b), kPpmBadMagic) << b;
+  for (std::string b : {"P5\n#no end", "P5\n640 480\n"}) EXPECT_EQ(rc_of(b), kPpmEof) << b;
+  for (std::string b : {"P5\nabc\n", "P5\n640 480\nmax\n", "P5\n640 480\n0\n", "P5\n640 480\n65536\n",
+                        "P5\n99999999999 1\n255\n"}) {
+    EXPECT_EQ(rc_of(b), kPpmNoWidth) << b;
+  }
+  for (std::string b : {"P5\n640 x\n255\n", "P5\n640 -480\n255\n"}) EXPECT_EQ(rc_of(b), kPpmNoHeight) << b;
+  EXPECT_EQ(rc_of("P5\n" + line99 + "\n255\n"), 0);
+  EXPECT_EQ(rc_of("P5\n" + line99 + " \n255\n"), kPpmLongLine);  // 100 are too many
+  EXPECT_EQ(rc_of("P5\n6" + std::string(99, '0') + "\n1\n255\n"), kPpmLongLine);
 }
 
-TEST(PpmRead, OtherLayoutsAndLineEndsOfOtherPrograms) {
-  std::unique_ptr<PIC_INFO> pic;
-  uint16_t r[4];
-  // Everything on one line, one blank before the samples.
-  ASSERT_EQ(header_of("P5 2 1 255 " + bytes_of({10, 13}), &pic), 0);
-  ASSERT_EQ(read_ppm_line(pic.get(), 0, r, nullptr, nullptr), 2);
-  EXPECT_EQ(r[0], 10);
-  EXPECT_EQ(r[1], 13);
-  // Size and maximum on one line; a sample byte that looks like a newline.
-  ASSERT_EQ(header_of("P5\n2 1 255\n" + bytes_of({'\n', 7}), &pic), 0);
-  ASSERT_EQ(read_ppm_line(pic.get(), 0, r, nullptr, nullptr), 2);
-  EXPECT_EQ(r[0], 10);
-  EXPECT_EQ(r[1], 7);
-  // CR LF line ends: the samples start after the LF.
-  ASSERT_EQ(header_of("P5\r\n2 1\r\n255\r\n" + bytes_of({3, 4}), &pic), 0);
-  ASSERT_EQ(read_ppm_line(pic.get(), 0, r, nullptr, nullptr), 2);
-  EXPECT_EQ(r[0], 3);
-  EXPECT_EQ(r[1], 4);
-}
+TEST(PpmRead, OtherLayoutsLineEndsAndShortFiles) {
+  // Everything on one line, one blank before the samples; size and maximum
+  // on one line with a sample byte that looks like a newline; CR LF line
+  // ends: the samples start after the LF.
+  EXPECT_EQ(Pnm("P5 2 1 255 " + bytes_of({10, 13})).line(0, 2, false), (Ints{2, 10, 13}));
+  EXPECT_EQ(Pnm("P5\n2 1 255\n" + bytes_of({'\n', 7})).line(0, 2, false), (Ints{2, 10, 7}));
+  EXPECT_EQ(Pnm("P5\r\n2 1\r\n255\r\n" + bytes_of({3, 4})).line(0, 2, false), (Ints{2, 3, 4}));
 
-TEST(PpmRead, ShortFileYieldsFewerSamplesAndZeros) {
-  std::unique_ptr<PIC_INFO> pic;
-  ASSERT_EQ(header_of("P5\n4 2\n255\n" + bytes_of({1, 2, 3, 4, 5}), &pic), 0);
-  uint16_t r[4] = {9, 9, 9, 9}, g[4], b[4];
-  EXPECT_EQ(read_ppm_line(pic.get(), 1, r, g, b), 1);
-  EXPECT_EQ(r[0], 5);
-  EXPECT_EQ(r[1], 0);
-  EXPECT_EQ(b[3], 0);
-  EXPECT_EQ(read_ppm_line(pic.get(), 2, r, g, b), 0);
-  EXPECT_EQ(read_ppm_line(pic.get(), -1, r, g, b), 0);
+  // A short file yields fewer samples and zeros.
+  Pnm s("P5\n4 2\n255\n" + bytes_of({1, 2, 3, 4, 5}));
+  EXPECT_EQ(s.line(1, 4), (Ints{1, 5, 0, 0, 0, 5, 0, 0, 0, 5, 0, 0, 0}));
+  EXPECT_EQ(s.line(2, 0)[0], 0);
+  EXPECT_EQ(s.line(-1, 0)[0], 0);
   // Colour: the count is of whole pixels, so a short line is never taken
   // for a full one (two pixels and one sample of a four-pixel line).
-  ASSERT_EQ(header_of("P6\n4 1\n255\n" + bytes_of({1, 2, 3, 4, 5, 6, 7}), &pic), 0);
-  EXPECT_EQ(read_ppm_line(pic.get(), 0, r, g, b), 2);
-  EXPECT_EQ(b[1], 6);
-  EXPECT_EQ(r[2], 0);
+  Pnm c("P6\n4 1\n255\n" + bytes_of({1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(c.line(0, 4), (Ints{2, 1, 4, 0, 0, 2, 5, 0, 0, 3, 6, 0, 0}));
 }
 
 // Samples as netpbm reads them: "P2"/"P3" plain text, maximum, values.
@@ -172,8 +122,7 @@ bool netpbm_samples(const std::string& path, long* maxval, std::vector<long>* va
   long w = 0, h = 0;
   in >> magic >> w >> h >> *maxval;
   values->clear();
-  long v;
-  while (in >> v) values->push_back(v);
+  for (long v; in >> v;) values->push_back(v);
   return true;
 }
 
@@ -191,21 +140,19 @@ TEST(PpmRead, RealFilesGiveNetpbmsSamples) {
       ASSERT_TRUE(netpbm_samples(e.path().string(), &maxval, &expect));
       auto pic = pic_on(e.path().string());
       ASSERT_EQ(read_ppm_header(pic.get()), 0);
-      const bool colour = bytes[1] == '6';
-      const int per = colour ? 3 : 1;
+      const int per = bytes[1] == '6' ? 3 : 1;
       ASSERT_EQ(expect.size(), static_cast<size_t>(pic->width) * pic->height * per);
       int shift = 0;
       while ((maxval >> shift) > 4095) ++shift;
       std::vector<uint16_t> r(pic->width), g(pic->width), b(pic->width);
+      const uint16_t* got[3] = {r.data(), g.data(), b.data()};
       int bad = 0;
       for (int y = 0; y < pic->height; ++y) {
         ASSERT_EQ(read_ppm_line(pic.get(), y, r.data(), g.data(), b.data()), pic->width);
         for (int x = 0; x < pic->width; ++x) {
-          size_t at = (static_cast<size_t>(y) * pic->width + x) * per;
-          const uint16_t* got[3] = {r.data(), g.data(), b.data()};
           for (int k = 0; k < 3; ++k) {
-            long want = std::min(4095L, expect[at + (colour ? k : 0)] >> shift);
-            if (got[k][x] != want) ++bad;
+            size_t at = (static_cast<size_t>(y) * pic->width + x) * per + (per == 3 ? k : 0);
+            if (got[k][x] != std::min(4095L, expect[at] >> shift)) ++bad;
           }
         }
       }
@@ -222,27 +169,22 @@ TEST(PpmRead, DamagedAndAmbiguousFiles) {
     SCOPED_TRACE(e.path().filename().string());
     auto pic = pic_on(e.path().string());
     int r = read_ppm_header(pic.get());
-    ASSERT_GE(r, 0);
-    ASSERT_LE(r, 5);
+    ASSERT_TRUE(r >= 0 && r <= 5) << r;
     if (r != 0) continue;
     std::vector<uint16_t> a(pic->width), b(pic->width), c(pic->width);
     for (int y = 0; y < pic->height; ++y) {
-      int n = read_ppm_line(pic.get(), y, a.data(), b.data(), c.data());
-      ASSERT_GE(n, 0);
+      ASSERT_GE(read_ppm_line(pic.get(), y, a.data(), b.data(), c.data()), 0);
       for (int x = 0; x < pic->width; ++x) ASSERT_LT(a[x], 4096);
     }
   }
   // A negative size is refused.
-  auto neg = pic_on(shared_path("pnm/broken/pillow-negative_size.ppm"));
-  EXPECT_NE(read_ppm_header(neg.get()), 0);
+  EXPECT_NE(read_ppm_header(pic_on(shared_path("pnm/broken/pillow-negative_size.ppm")).get()), 0);
   // The CR LF copy of feep reads exactly like feep: its samples start after
   // the LF of the maximum's line.
   auto crlf = pic_on(shared_path("pnm/broken/ppmsharp-P5-15-feep_crlf.pgm"));
   auto lf = pic_on(shared_path("pnm/ppmsharp/P5-15-feep.pgm"));
-  ASSERT_EQ(read_ppm_header(crlf.get()), 0);
-  ASSERT_EQ(read_ppm_header(lf.get()), 0);
-  ASSERT_EQ(crlf->width, 24);
-  ASSERT_EQ(crlf->height, 7);
+  ASSERT_EQ(read_ppm_header(crlf.get()) + read_ppm_header(lf.get()), 0);
+  ASSERT_EQ((Ints{crlf->width, crlf->height}), (Ints{24, 7}));
   std::vector<uint16_t> x(24), y(24);
   int non_zero = 0;
   for (int line = 0; line < 7; ++line) {
@@ -269,43 +211,64 @@ std::unique_ptr<PIC_INFO> ppm_writer(const std::string& path, int kind, int w, i
 
 TEST(PpmWrite, ByteExactFiles) {
   test::TempDir dir;
-  {
-    auto pic = ppm_writer(dir.file("a.pgm"), kKindPGM, 3, 2, 8, 256);
-    const std::string head = "P5\n#Created by kelo\n3 2\n255\n";
+  const struct {
+    const char* name;
+    int kind, w, depth, lut_size;
+    std::vector<uint16_t> r, g, b;  // all lines one after the other
+    int line_rc;
+    std::string size, samples;
+  } cases[] = {{"a.pgm",
+                kKindPGM,
+                3,
+                8,
+                256,
+                {0, 128, 255, 1, 2, 3},
+                {},
+                {},
+                3,
+                "3 2\n255\n",
+                bytes_of({0, 128, 255, 1, 2, 3})},
+               {"b.pgm",
+                kKindPGM,
+                2,
+                12,
+                4096,
+                {0x0ABC, 0x0123},
+                {},
+                {},
+                2,
+                "2 1\n4095\n",
+                bytes_of({0x0A, 0xBC, 1, 0x23})},
+               // Colour: three low bytes a pixel. The source's range is 10 bits, but a
+               // one-byte sample cannot say more than 255: the maximum says 255 and
+               // larger values are held at 255.
+               {"c.ppm",
+                kKindPPM,
+                2,
+                10,
+                1024,
+                {1, 300},
+                {2, 20},
+                {3, 30},
+                6,
+                "2 1\n255\n",
+                bytes_of({1, 2, 3, 255, 20, 30})},
+               // The kind only the writer uses is a PGM too.
+               {"d.pgm", kKindPGM8, 1, 8, 256, {5}, {}, {}, 1, "1 1\n255\n", bytes_of({5})}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int h = static_cast<int>(c.r.size()) / c.w;
+    auto pic = ppm_writer(dir.file(c.name), c.kind, c.w, h, c.depth, c.lut_size);
+    const std::string head = std::string(c.kind == kKindPPM ? "P6" : "P5") + "\n#Created by kelo\n" + c.size;
     EXPECT_EQ(write_ppm_header(pic.get()), static_cast<int>(head.size()));
-    uint16_t l0[3] = {0, 128, 255}, l1[3] = {1, 2, 3};
-    EXPECT_EQ(write_ppm_line(pic.get(), l0, nullptr, nullptr), 3);
-    EXPECT_EQ(write_ppm_line(pic.get(), l1, nullptr, nullptr), 3);
+    auto r = c.r, g = c.g, b = c.b;
+    for (int y = 0; y < h; ++y) {
+      EXPECT_EQ(write_ppm_line(pic.get(), r.data() + y * c.w, g.empty() ? nullptr : g.data(),
+                               b.empty() ? nullptr : b.data()),
+                c.line_rc);
+    }
     pic->pic_fp.close();
-    EXPECT_EQ(test::read_file(dir.file("a.pgm")), head + bytes_of({0, 128, 255, 1, 2, 3}));
-  }
-  {
-    auto pic = ppm_writer(dir.file("b.pgm"), kKindPGM, 2, 1, 12, 4096);
-    const std::string head = "P5\n#Created by kelo\n2 1\n4095\n";
-    EXPECT_EQ(write_ppm_header(pic.get()), static_cast<int>(head.size()));
-    uint16_t l0[2] = {0x0ABC, 0x0123};
-    EXPECT_EQ(write_ppm_line(pic.get(), l0, nullptr, nullptr), 2);
-    pic->pic_fp.close();
-    EXPECT_EQ(test::read_file(dir.file("b.pgm")), head + bytes_of({0x0A, 0xBC, 0x01, 0x23}));
-  }
-  {
-    // Colour: three low bytes a pixel. The source's range is 10 bits, but a
-    // one-byte sample cannot say more than 255: the maximum says 255 and
-    // larger values are held at 255.
-    auto pic = ppm_writer(dir.file("c.ppm"), kKindPPM, 2, 1, 10, 1024);
-    const std::string head = "P6\n#Created by kelo\n2 1\n255\n";
-    EXPECT_EQ(write_ppm_header(pic.get()), static_cast<int>(head.size()));
-    uint16_t r[2] = {1, 300}, g[2] = {2, 20}, b[2] = {3, 30};
-    EXPECT_EQ(write_ppm_line(pic.get(), r, g, b), 6);
-    pic->pic_fp.close();
-    EXPECT_EQ(test::read_file(dir.file("c.ppm")), head + bytes_of({1, 2, 3, 255, 20, 30}));
-  }
-  {
-    // The kind only the writer uses is a PGM too.
-    auto pic = ppm_writer(dir.file("d.pgm"), kKindPGM8, 1, 1, 8, 256);
-    EXPECT_GT(write_ppm_header(pic.get()), 0);
-    pic->pic_fp.close();
-    EXPECT_EQ(test::read_file(dir.file("d.pgm")).substr(0, 3), "P5\n");
+    EXPECT_EQ(test::read_file(dir.file(c.name)), head + c.samples);
   }
   if (std::filesystem::exists("/dev/full")) {
     auto pic = ppm_writer("/dev/full", kKindPGM, 8000, 1, 8, 256);
@@ -330,7 +293,8 @@ TEST(PpmWrite, OtherProgramsReadOurSamples) {
                        Case{kKindPPM, 8, 256, 255, "c8.ppm"}}) {
     SCOPED_TRACE(c.name);
     const int w = 37, h = 11;
-    auto pic = ppm_writer(dir.file(c.name), c.kind, w, h, c.depth, c.lut_size);
+    const std::string path = dir.file(c.name);
+    auto pic = ppm_writer(path, c.kind, w, h, c.depth, c.lut_size);
     ASSERT_GT(write_ppm_header(pic.get()), 0);
     std::vector<long> samples;
     std::vector<uint16_t> r(w), g(w), b(w);
@@ -340,15 +304,19 @@ TEST(PpmWrite, OtherProgramsReadOurSamples) {
         g[x] = static_cast<uint16_t>((x * 7 + y * 200) % (c.max + 1));
         b[x] = static_cast<uint16_t>((x * y * 3) % (c.max + 1));
         samples.push_back(r[x]);
-        if (c.kind == kKindPPM) {
-          samples.push_back(g[x]);
-          samples.push_back(b[x]);
-        }
+        if (c.kind == kKindPPM) samples.insert(samples.end(), {g[x], b[x]});
       }
       ASSERT_GT(write_ppm_line(pic.get(), r.data(), g.data(), b.data()), 0);
     }
     pic->pic_fp.close();
-    const std::string path = dir.file(c.name);
+    // ImageMagick and Pillow widen samples of maxima other than 255 to 16
+    // bits: s * 65535 / max, rounded, within one.
+    auto widened_bad = [&](const std::vector<long>& got) {
+      int bad = 0;
+      for (size_t i = 0; i < samples.size(); ++i)
+        bad += std::labs(got[i] - (samples[i] * 65535 + c.max / 2) / c.max) > 1;
+      return bad;
+    };
     if (have_netpbm) {
       long maxval = 0;
       std::vector<long> got;
@@ -357,46 +325,32 @@ TEST(PpmWrite, OtherProgramsReadOurSamples) {
       EXPECT_EQ(got, samples);
     }
     if (have_im) {
-      // ImageMagick scales every sample to 16 bits: s * 65535 / max.
       std::string raw;
-      std::string map = c.kind == kKindPPM ? "rgb" : "gray";
+      const std::string map = c.kind == kKindPPM ? "rgb" : "gray";
       ASSERT_TRUE(test::run_capture("convert '" + path + "' -depth 16 -endian MSB " + map + ":-", &raw));
       ASSERT_EQ(raw.size(), samples.size() * 2);
-      int bad = 0;
-      for (size_t i = 0; i < samples.size(); ++i) {
-        long v = (static_cast<uint8_t>(raw[2 * i]) << 8) | static_cast<uint8_t>(raw[2 * i + 1]);
-        long want = (samples[i] * 65535 + c.max / 2) / c.max;
-        if (std::labs(v - want) > 1) ++bad;
-      }
-      EXPECT_EQ(bad, 0);
+      std::vector<long> got;
+      for (size_t i = 0; i < raw.size(); i += 2)
+        got.push_back(static_cast<uint8_t>(raw[i]) << 8 | static_cast<uint8_t>(raw[i + 1]));
+      EXPECT_EQ(widened_bad(got), 0);
     }
     if (!py.empty()) {
       std::string text;
-      ASSERT_TRUE(
-          test::run_capture(py +
-                                " -c \"import sys; from PIL import Image; im=Image.open(sys.argv[1]); "
-                                "print(im.size[0], im.size[1], *[v for p in im.getdata() for v in "
-                                "(p if isinstance(p, tuple) else (p,))])\" '" +
-                                path + "'",
-                            &text));
+      ASSERT_TRUE(test::run_pillow(py,
+                                   "print(im.size[0], im.size[1], *[v for p in im.getdata() for v in "
+                                   "(p if isinstance(p, tuple) else (p,))])",
+                                   path, &text));
       std::istringstream in(text);
-      long pw = 0, ph = 0, v;
+      long pw = 0, ph = 0;
       in >> pw >> ph;
-      EXPECT_EQ(pw, w);
-      EXPECT_EQ(ph, h);
+      EXPECT_EQ((Ints{pw, ph}), (Ints{w, h}));
       std::vector<long> got;
-      while (in >> v) got.push_back(v);
-      if (c.max == 255) {
+      for (long v; in >> v;) got.push_back(v);
+      ASSERT_EQ(got.size(), samples.size());
+      if (c.max == 255)
         EXPECT_EQ(got, samples);
-      } else {
-        // Pillow widens samples of other maxima to 16 bits, as ImageMagick.
-        ASSERT_EQ(got.size(), samples.size());
-        int bad = 0;
-        for (size_t i = 0; i < samples.size(); ++i) {
-          if (std::labs(got[i] - (samples[i] * 65535 + c.max / 2) / c.max) > 1) ++bad;
-        }
-        EXPECT_EQ(bad, 0);
-      }
+      else
+        EXPECT_EQ(widened_bad(got), 0);
     }
   }
 }
