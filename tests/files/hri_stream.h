@@ -17,6 +17,9 @@
 
 namespace kelo::test {
 
+// Several facts checked at once: EXPECT_EQ((Ints{got...}), (Ints{want...})).
+using Ints = std::vector<long long>;
+
 inline constexpr int kFrame = 364;
 inline constexpr uint8_t kLow = 0x30;   // low-resolution first frame
 inline constexpr uint8_t kHigh = 0x70;  // high-resolution first frame

@@ -15,155 +15,99 @@ namespace {
 
 using test::Flags;
 using test::HriFrame;
+using test::Ints;
 
-std::string name_of(int code, std::string before = "") {
-  hri_satind2satname(code, &before);
-  return before;
-}
-
-TEST(HriSatName, CodesOfTheDisseminationTable) {
-  EXPECT_EQ(name_of(0x0000), "GOES-E");
-  EXPECT_EQ(name_of(0x0001), "GOES-W");
-  EXPECT_EQ(name_of(0x0002), "GMS");
-  EXPECT_EQ(name_of(0x0003), "GOMS");
-  EXPECT_EQ(name_of(0xD4E3), "METEOSAT 1");
-  EXPECT_EQ(name_of(0xD4F0), "METEOSAT 0");
-  EXPECT_EQ(name_of(0xD4F7), "METEOSAT 7");
-  EXPECT_EQ(name_of(0xD4FF), "METEOSAT 15");
-  EXPECT_EQ(name_of(0xFFFF), "Unknown");
-  // Known codes replace a name found before.
-  EXPECT_EQ(name_of(0x0002, "GOES-E"), "GMS");
-  EXPECT_EQ(name_of(0xFFFF, "GMS"), "Unknown");
-}
-
-TEST(HriSatName, UnknownCodesKeepAnEarlierNameOrShowTheCode) {
-  EXPECT_EQ(name_of(0x1234), "Code 1234?");
-  EXPECT_EQ(name_of(0x1234, "GMS"), "GMS");
-  EXPECT_EQ(name_of(0xD4E4), "Code d4e4?");  // next to METEOSAT 1, not in the table
-  EXPECT_EQ(name_of(0x0004), "Code 4?");
-  // The code is a 16-bit field: wider values are cut to it.
-  EXPECT_EQ(name_of(0x1D4F7), "METEOSAT 7");
-  EXPECT_EQ(name_of(-1), "Unknown");
+TEST(HriSatName, CodesOfTheDisseminationTableAndUnknownCodes) {
+  // {code, name before, name after}. Known codes replace a name found
+  // before; unknown ones keep it or show the code. The code is a 16-bit
+  // field: wider values are cut to it.
+  const struct {
+    int code;
+    const char *before, *after;
+  } cases[] = {{0x0000, "", "GOES-E"},      {0x0001, "", "GOES-W"},      {0x0002, "", "GMS"},
+               {0x0003, "", "GOMS"},        {0xD4E3, "", "METEOSAT 1"},  {0xD4F0, "", "METEOSAT 0"},
+               {0xD4F7, "", "METEOSAT 7"},  {0xD4FF, "", "METEOSAT 15"}, {0xFFFF, "", "Unknown"},
+               {0x0002, "GOES-E", "GMS"},   {0xFFFF, "GMS", "Unknown"},  {0x1234, "", "Code 1234?"},
+               {0x1234, "GMS", "GMS"},      {0xD4E4, "", "Code d4e4?"},  {0x0004, "", "Code 4?"},
+               {0x1D4F7, "", "METEOSAT 7"}, {-1, "", "Unknown"}};
+  for (const auto& c : cases) {
+    std::string name = c.before;
+    hri_satind2satname(c.code, &name);
+    EXPECT_EQ(name, c.after) << std::hex << c.code << " after " << c.before;
+  }
   hri_satind2satname(0x0002, nullptr);  // no name to fill: nothing happens
+}
+
+Ints time_of(const PIC_INFO& p) {
+  const std::tm& t = p.hri_time;
+  return {t.tm_year, t.tm_yday, t.tm_mon, t.tm_mday, t.tm_wday, t.tm_hour, t.tm_min, t.tm_sec};
 }
 
 TEST(HriHeaderFrame, NameAndPictureTimeFromTheHeaderFields) {
   PIC_INFO pic{};
   std::string name;
-  HriFrame f = test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230);
-  hri_hdrsf2hri_pci(f.data(), &name, &pic);
+  hri_hdrsf2hri_pci(test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230).data(), &name, &pic);
   EXPECT_EQ(name, "METEOSAT 7");
-  EXPECT_EQ(pic.hri_time.tm_year, 103);
-  EXPECT_EQ(pic.hri_time.tm_yday, 31);
-  EXPECT_EQ(pic.hri_time.tm_mon, 1);  // 1 February 2003, a Saturday
-  EXPECT_EQ(pic.hri_time.tm_mday, 1);
-  EXPECT_EQ(pic.hri_time.tm_wday, 6);
-  EXPECT_EQ(pic.hri_time.tm_hour, 12);
-  EXPECT_EQ(pic.hri_time.tm_min, 30);
-  EXPECT_EQ(pic.hri_time.tm_sec, 0);
-
-  // Day 60 of a leap year is 29 February; 2359 is one minute to midnight.
-  f = test::header_frame(test::kHigh, 8, 0x0001, 2024, 60, 2359);
-  hri_hdrsf2hri_pci(f.data(), &name, &pic);
+  EXPECT_EQ(time_of(pic), (Ints{103, 31, 1, 1, 6, 12, 30, 0}));  // 1 February 2003, a Saturday
+  // Day 60 of a leap year is 29 February (a Thursday); 2359 is one minute to midnight.
+  hri_hdrsf2hri_pci(test::header_frame(test::kHigh, 8, 0x0001, 2024, 60, 2359).data(), &name, &pic);
   EXPECT_EQ(name, "GOES-W");
-  EXPECT_EQ(pic.hri_time.tm_year, 124);
-  EXPECT_EQ(pic.hri_time.tm_mon, 1);
-  EXPECT_EQ(pic.hri_time.tm_mday, 29);
-  EXPECT_EQ(pic.hri_time.tm_hour, 23);
-  EXPECT_EQ(pic.hri_time.tm_min, 59);
-}
-
-TEST(HriHeaderFrame, NonsenseFieldsAreNormalisedNotTrusted) {
-  PIC_INFO pic{};
-  std::string name;
+  EXPECT_EQ(time_of(pic), (Ints{124, 59, 1, 29, 4, 23, 59, 0}));
   // Day 0 and 99:99 from a damaged header frame: the time is carried into
   // a valid date instead of leaving impossible fields.
-  HriFrame f = test::header_frame(test::kLow, 4, 0x1234, 2003, 0, 9999);
-  hri_hdrsf2hri_pci(f.data(), &name, &pic);
+  name.clear();
+  hri_hdrsf2hri_pci(test::header_frame(test::kLow, 4, 0x1234, 2003, 0, 9999).data(), &name, &pic);
   EXPECT_EQ(name, "Code 1234?");
-  EXPECT_GE(pic.hri_time.tm_mon, 0);
-  EXPECT_LE(pic.hri_time.tm_mon, 11);
-  EXPECT_GE(pic.hri_time.tm_mday, 1);
-  EXPECT_LE(pic.hri_time.tm_mday, 31);
-  EXPECT_LE(pic.hri_time.tm_hour, 23);
-  EXPECT_LE(pic.hri_time.tm_min, 59);
+  const std::tm& t = pic.hri_time;
+  EXPECT_TRUE(t.tm_mon >= 0 && t.tm_mon <= 11 && t.tm_mday >= 1 && t.tm_mday <= 31 && t.tm_hour <= 23 &&
+              t.tm_min <= 59)
+      << t.tm_mon << " " << t.tm_mday << " " << t.tm_hour << ":" << t.tm_min;
 }
 
-TEST(HriPictureStart, GeometryOfAFormat4PictureWithTwoChannels) {
-  PIC_INFO pic{};
-  pic.chan_present[1] = 1;
-  pic.chan_present[2] = 1;
-  HriFrame f = test::first_frame(test::kLow, 4, 313, 13, Flags{0xFF, 0, 0, 0}, 0xFF);
+// Picture start read from a first frame, with channels `present` (at
+// double resolution: `doubled`): {nseg, format, first_frame, data_off,
+// line_len and nlines of channels 1-4, orientation, scan_dir}.
+Ints start_of(PIC_INFO& pic, const HriFrame& f) {
   hri_sf2hri_pci(f.data(), &pic.hri, &pic);
-  EXPECT_EQ(pic.hri.nseg, 2);
-  EXPECT_EQ(pic.hri.format, 4);
-  EXPECT_EQ(pic.hri.first_frame, 13);
-  EXPECT_EQ(pic.hri.data_off, 36);
-  EXPECT_EQ(pic.hri.chan[1].line_len, 1250);
-  EXPECT_EQ(pic.hri.chan[1].nlines, 150);  // (313 - 13) / 2
-  EXPECT_EQ(pic.hri.chan[2].line_len, 1250);
-  EXPECT_EQ(pic.hri.chan[2].nlines, 150);
-  EXPECT_EQ(pic.hri.chan[3].line_len, 0);
-  EXPECT_EQ(pic.hri.chan[3].nlines, 0);
-  EXPECT_EQ(pic.orientation, 3);
-  EXPECT_EQ(pic.scan_dir, 1);
-
-  calc_hriframeinfo(&pic.frame, &pic.hri);
-  EXPECT_EQ(pic.frame.words_per_line, 1456);
-  EXPECT_EQ(pic.frame.words_padded, 2912);
-  EXPECT_EQ(pic.frame.line_bytes, 2968);
-  EXPECT_EQ(pic.frame.hdr_words, 0);
-  EXPECT_EQ(pic.frame.tail_words, 0);
-  EXPECT_EQ(pic.frame.n_channels, 1);
+  Ints out{pic.hri.nseg, pic.hri.format, pic.hri.first_frame, pic.hri.data_off};
+  for (int ch = 1; ch <= 4; ++ch) out.insert(out.end(), {pic.hri.chan[ch].line_len, pic.hri.chan[ch].nlines});
+  out.insert(out.end(), {pic.orientation, pic.scan_dir});
+  return out;
 }
 
-TEST(HriPictureStart, DoubleResolutionAndScanOrientation) {
-  PIC_INFO pic{};
-  pic.chan_present[1] = 1;
-  pic.chan_present[2] = 1;
-  pic.chan_present[3] = 1;
-  pic.hri.chan[1].double_res = 1;
-  pic.hri.chan[2].double_res = 1;
-  // Frames per segment 0 counts as 8.
-  HriFrame f = test::first_frame(test::kHigh, 0, 1000, 400, Flags{}, 0x00);
-  hri_sf2hri_pci(f.data(), &pic.hri, &pic);
-  EXPECT_EQ(pic.hri.nseg, 5);
-  EXPECT_EQ(pic.hri.format, 8);
-  EXPECT_EQ(pic.hri.data_off, 68);
-  EXPECT_EQ(pic.hri.chan[1].line_len, 5000);
-  EXPECT_EQ(pic.hri.chan[1].nlines, 240);  // (1000 - 400) / 5 = 120, twice: channel 2 doubles
-  EXPECT_EQ(pic.hri.chan[2].line_len, 5000);
-  EXPECT_EQ(pic.hri.chan[2].nlines, 120);
-  EXPECT_EQ(pic.hri.chan[3].line_len, 2500);
-  EXPECT_EQ(pic.hri.chan[3].nlines, 120);
-  EXPECT_EQ(pic.orientation, 4);
-  EXPECT_EQ(pic.scan_dir, 2);
+Ints geometry_of(PIC_INFO& pic) {
   calc_hriframeinfo(&pic.frame, &pic.hri);
-  EXPECT_EQ(pic.frame.words_per_line, 8 * 364);
-  EXPECT_EQ(pic.frame.words_padded, 5 * 8 * 364);
-  EXPECT_EQ(pic.frame.line_bytes, 5 * 8 * 371);
+  const FRAME_GEOM& g = pic.frame;
+  return {g.words_per_line, g.words_padded, g.line_bytes, g.hdr_words, g.tail_words, g.n_channels};
+}
 
-  const int scans[][3] = {{0x0F, 3, 2}, {0xF0, 4, 1}, {0xFF, 3, 1}};
-  for (const auto& s : scans) {
-    f = test::first_frame(test::kHigh, 8, 1000, 400, Flags{}, static_cast<uint8_t>(s[0]));
-    hri_sf2hri_pci(f.data(), &pic.hri, &pic);
-    EXPECT_EQ(pic.orientation, s[1]) << s[0];
-    EXPECT_EQ(pic.scan_dir, s[2]) << s[0];
+TEST(HriPictureStart, GeometryOfFormats4And8DoubleResolutionAndScanOrientation) {
+  PIC_INFO a{};
+  a.chan_present[1] = a.chan_present[2] = 1;
+  // Two channels of format 4: 150 lines = (313 - 13) / 2.
+  EXPECT_EQ(start_of(a, test::first_frame(test::kLow, 4, 313, 13, Flags{0xFF, 0, 0, 0}, 0xFF)),
+            (Ints{2, 4, 13, 36, 1250, 150, 1250, 150, 0, 0, 0, 0, 3, 1}));
+  EXPECT_EQ(geometry_of(a), (Ints{1456, 2912, 2968, 0, 0, 1}));
+
+  PIC_INFO b{};
+  b.chan_present[1] = b.chan_present[2] = b.chan_present[3] = 1;
+  b.hri.chan[1].double_res = b.hri.chan[2].double_res = 1;
+  // Frames per segment 0 counts as 8. (1000 - 400) / 5 = 120 lines, twice
+  // for channel 1 as channel 2 doubles too.
+  EXPECT_EQ(start_of(b, test::first_frame(test::kHigh, 0, 1000, 400, Flags{}, 0x00)),
+            (Ints{5, 8, 400, 68, 5000, 240, 5000, 120, 2500, 120, 0, 0, 4, 2}));
+  EXPECT_EQ(geometry_of(b), (Ints{8 * 364, 5 * 8 * 364, 5 * 8 * 371, 0, 0, 1}));
+  // Scan bytes and the orientation and direction they give; any other
+  // scan byte leaves them as they were.
+  for (auto [scan, orient, dir] : {std::tuple{0x0F, 3, 2}, {0xF0, 4, 1}, {0xFF, 3, 1}, {0x3C, 3, 1}}) {
+    Ints s = start_of(b, test::first_frame(test::kHigh, 8, 1000, 400, Flags{}, static_cast<uint8_t>(scan)));
+    EXPECT_EQ((Ints{s[12], s[13]}), (Ints{orient, dir})) << scan;
   }
-  // Any other scan byte leaves orientation and direction as they were.
-  f = test::first_frame(test::kHigh, 8, 1000, 400, Flags{}, 0x3C);
-  hri_sf2hri_pci(f.data(), &pic.hri, &pic);
-  EXPECT_EQ(pic.orientation, 3);
-  EXPECT_EQ(pic.scan_dir, 1);
-}
-
-TEST(HriPictureStart, EndBeforeStartGivesNoLines) {
-  PIC_INFO pic{};
-  pic.chan_present[4] = 1;
-  HriFrame f = test::first_frame(test::kLow, 4, 10, 500, Flags{});
-  hri_sf2hri_pci(f.data(), &pic.hri, &pic);
-  EXPECT_EQ(pic.hri.chan[4].nlines, 0);
-  EXPECT_EQ(pic.hri.chan[4].line_len, 1250);
+  // End before start gives no lines.
+  PIC_INFO c{};
+  c.chan_present[4] = 1;
+  Ints s = start_of(c, test::first_frame(test::kLow, 4, 10, 500, Flags{}));
+  EXPECT_EQ((Ints{s[10], s[11]}), (Ints{1250, 0}));
 }
 
 TEST(HriChannelSelect, FirstShownChannelGivesTheSize) {
@@ -173,55 +117,39 @@ TEST(HriChannelSelect, FirstShownChannelGivesTheSize) {
   pic.height = 9;
   pic.hri.chan[2] = HRI_CHAN{2500, 300, 0};
   pic.hri.chan[3] = HRI_CHAN{1250, 150, 0};
-  hri_channelselect(&pic, &view);  // nothing shown: unchanged
-  EXPECT_EQ(pic.width, 7);
-  EXPECT_EQ(pic.height, 9);
-  view.chan_sel[3] = 1;
-  hri_channelselect(&pic, &view);
-  EXPECT_EQ(pic.width, 1250);
-  EXPECT_EQ(pic.height, 150);
-  view.chan_sel[2] = 1;  // the lower channel wins
-  hri_channelselect(&pic, &view);
-  EXPECT_EQ(pic.width, 2500);
-  EXPECT_EQ(pic.height, 300);
-  view.chan_sel[2] = 0;
-  view.chan_sel[3] = 0;
-  view.chan_sel[5] = 1;  // HRI pictures have channels 1-4 only
-  hri_channelselect(&pic, &view);
-  EXPECT_EQ(pic.width, 2500);
+  auto size_for = [&](std::vector<int> shown) {
+    for (int& c : view.chan_sel) c = 0;
+    for (int ch : shown) view.chan_sel[ch] = 1;
+    hri_channelselect(&pic, &view);
+    return Ints{pic.width, pic.height};
+  };
+  EXPECT_EQ(size_for({}), (Ints{7, 9}));  // nothing shown: unchanged
+  EXPECT_EQ(size_for({3}), (Ints{1250, 150}));
+  EXPECT_EQ(size_for({2, 3}), (Ints{2500, 300}));  // the lower channel wins
+  EXPECT_EQ(size_for({5}), (Ints{2500, 300}));  // HRI pictures have channels 1-4 only
 }
 
-TEST(HriGrid, BitmapExpandsMostSignificantBitFirst) {
+TEST(HriGrid, BitmapExpandsMostSignificantBitFirstAndWithinTheTable) {
   PIC_INFO pic{};
-  pic.width = 8;
-  uint8_t bytes[kHriGridBytes] = {0x80};
-  uint8_t marks[24];
-  std::fill(std::begin(marks), std::end(marks), 0xEE);
-  add_hrigrid(&pic, marks, bytes);
-  const uint8_t only_first[8] = {1, 0, 0, 0, 0, 0, 0, 0};
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(marks[i], only_first[i]) << i;
-  EXPECT_EQ(marks[8], 0xEE);  // nothing past the width
-
+  uint8_t bytes[kHriGridBytes] = {};
+  auto marks_for = [&](int width, std::vector<uint8_t> first) {
+    std::copy(first.begin(), first.end(), bytes);
+    pic.width = width;
+    uint8_t marks[24];
+    std::fill(std::begin(marks), std::end(marks), 0xEE);
+    add_hrigrid(&pic, marks, bytes);
+    return Ints(marks, marks + width + 1);  // and the one past the width
+  };
+  EXPECT_EQ(marks_for(8, {0x80}), (Ints{1, 0, 0, 0, 0, 0, 0, 0, 0xEE}));
   // 0xA5 0x01 over a 12-pixel line: 1010 0101 0000.
-  pic.width = 12;
-  bytes[0] = 0xA5;
-  bytes[1] = 0x01;
-  add_hrigrid(&pic, marks, bytes);
-  const uint8_t want[12] = {1, 0, 1, 0, 0, 1, 0, 1, 0, 0, 0, 0};
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(marks[i], want[i]) << i;
-  EXPECT_EQ(marks[12], 0xEE);
-
+  EXPECT_EQ(marks_for(12, {0xA5, 0x01}), (Ints{1, 0, 1, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0xEE}));
   add_hrigrid(&pic, nullptr, bytes);  // no output: nothing happens
-}
 
-TEST(HriGrid, WidthBeyondTheMarksTableIsCut) {
-  PIC_INFO pic{};
   pic.width = 100000;  // a damaged record must not walk off the grid table
-  std::vector<uint8_t> bytes(kHriGridBytes, 0xFF);
+  std::vector<uint8_t> ones(kHriGridBytes, 0xFF);
   std::vector<uint8_t> marks(8 * kHriGridBytes + 16, 7);
-  add_hrigrid(&pic, marks.data(), bytes.data());
-  EXPECT_EQ(marks[8 * kHriGridBytes - 1], 1);
-  EXPECT_EQ(marks[8 * kHriGridBytes], 7);
+  add_hrigrid(&pic, marks.data(), ones.data());
+  EXPECT_EQ((Ints{marks[8 * kHriGridBytes - 1], marks[8 * kHriGridBytes]}), (Ints{1, 7}));
 }
 
 }  // namespace
