@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "view/zoom.h"
 
@@ -24,12 +25,13 @@ struct Fixture {
 
 constexpr int kCw = 1024, kCh = 512;  // canvas of the tests
 
+// The factors and origin of a zoom, to compare in one go.
+using Z = std::tuple<float, float, int, int>;
+Z zo(const ZOOM& z) { return {z.zx, z.zy, z.ox, z.oy}; }
+
 TEST(Zoom, FullViewAndConsistency) {
   const ZOOM z = zoom_full();
-  EXPECT_EQ(z.zx, 1.0f);
-  EXPECT_EQ(z.zy, 1.0f);
-  EXPECT_EQ(z.ox, 0);
-  EXPECT_EQ(z.oy, 0);
+  EXPECT_EQ(zo(z), Z(1.0f, 1.0f, 0, 0));
 
   Fixture f(2048, 1000);
   f.view.zoom.zx = 0.5f;  // below 1: raised
@@ -37,9 +39,7 @@ TEST(Zoom, FullViewAndConsistency) {
   f.view.zoom.ox = -7;   // negative: 0
   f.view.zoom.oy = 900;  // beyond height - height / zy = 750: 750
   correct_zoomval(kCw, kCh, &f.view, &f.pic);
-  EXPECT_EQ(f.view.zoom.zx, 1.0f);
-  EXPECT_EQ(f.view.zoom.ox, 0);
-  EXPECT_EQ(f.view.zoom.oy, 750);
+  EXPECT_EQ(zo(f.view.zoom), Z(1.0f, 4.0f, 0, 750));
   EXPECT_FLOAT_EQ(f.view.zoom.dx, 0.5f);           // 1 * 1024 / 2048
   EXPECT_FLOAT_EQ(f.view.zoom.dy, 4.0f * 0.512f);  // 4 * 512 / 1000
 
@@ -53,21 +53,14 @@ TEST(Zoom, FullViewAndConsistency) {
 TEST(Zoom, InOutKeepTheCentreAndStopAtFullView) {
   Fixture f(2048, 1000);
   EXPECT_EQ(zoom_key(&f.view, &f.pic, kCw, kCh, 'i'), kKeyZoomed);
-  EXPECT_EQ(f.view.zoom.zx, 2.0f);
-  EXPECT_EQ(f.view.zoom.ox, 512);  // nint(1 * 1024 / 2)
-  EXPECT_EQ(f.view.zoom.oy, 250);
+  EXPECT_EQ(zo(f.view.zoom), Z(2.0f, 2.0f, 512, 250));  // ox = nint(1 * 1024 / 2)
   EXPECT_EQ(zoom_key(&f.view, &f.pic, kCw, kCh, 'i'), kKeyZoomed);
-  EXPECT_EQ(f.view.zoom.zx, 4.0f);
-  EXPECT_EQ(f.view.zoom.ox, 768);  // 512 + nint(512 / 2)
+  EXPECT_EQ(zo(f.view.zoom), Z(4.0f, 4.0f, 768, 375));  // 512 + nint(512 / 2)
   zoom_key(&f.view, &f.pic, kCw, kCh, 'o');
-  EXPECT_EQ(f.view.zoom.zx, 2.0f);
-  EXPECT_EQ(f.view.zoom.ox, 512);
+  EXPECT_EQ(zo(f.view.zoom), Z(2.0f, 2.0f, 512, 250));
   zoom_key(&f.view, &f.pic, kCw, kCh, 'o');
   zoom_key(&f.view, &f.pic, kCw, kCh, 'o');  // already at full view
-  EXPECT_EQ(f.view.zoom.zx, 1.0f);
-  EXPECT_EQ(f.view.zoom.zy, 1.0f);
-  EXPECT_EQ(f.view.zoom.ox, 0);
-  EXPECT_EQ(f.view.zoom.oy, 0);
+  EXPECT_EQ(zo(f.view.zoom), Z(1.0f, 1.0f, 0, 0));
   // A zoom step of 1 or less would never zoom: the default 2 is used.
   f.view.zoom_step = 0.0f;
   zoom_key(&f.view, &f.pic, kCw, kCh, 'i');
@@ -116,8 +109,7 @@ TEST(Zoom, LastZoomAndAxisCoupling) {
   EXPECT_EQ(f.view.zoom.zx, 1.0f);
   EXPECT_EQ(f.view.zoom_last.zx, zoomed.zx);
   zoom_key(&f.view, &f.pic, kCw, kCh, 'l');
-  EXPECT_EQ(f.view.zoom.zx, 2.0f);
-  EXPECT_EQ(f.view.zoom.ox, zoomed.ox);
+  EXPECT_EQ(zo(f.view.zoom), zo(zoomed));
   zoom_key(&f.view, &f.pic, kCw, kCh, 'l');
   EXPECT_EQ(f.view.zoom.zx, 1.0f);
   zoom_key(&f.view, &f.pic, kCw, kCh, 'l');
@@ -141,8 +133,7 @@ TEST(Zoom, LastZoomAndAxisCoupling) {
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 0xffe3), kKeyNoZoom);
   EXPECT_EQ(k.view.zoom_fix, 1);
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 'z'), kKeyZoomVar);
-  EXPECT_EQ(k.view.zoom_fix, 0);
-  EXPECT_EQ(k.view.zoom_var, 1);
+  EXPECT_EQ(std::make_pair(k.view.zoom_fix, k.view.zoom_var), std::make_pair(0, 1));
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 0xff1b), kKeyFilmStop);
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 'm'), kKeyToggleSize);
   EXPECT_EQ(k.view.zoom_last.zx, 8.0f);
@@ -165,16 +156,10 @@ TEST(Zoom, RectangleBothWaysAndDegenerate) {
   Fixture a(2048, 1000);
   ASSERT_EQ(zoom_rect_apply(&a.view, &a.pic, kCw, kCh, 256, 128, 768, 384), 1);
   // ox = trunc(0 + (2048 * 256 / 1024) / 1 + 1) = 513, zx = 1 * 1024 / 512.
-  EXPECT_EQ(a.view.zoom.ox, 513);
-  EXPECT_EQ(a.view.zoom.oy, 251);  // 1000 * 128 / 512 = 250, + 1
-  EXPECT_EQ(a.view.zoom.zx, 2.0f);
-  EXPECT_EQ(a.view.zoom.zy, 2.0f);
+  EXPECT_EQ(zo(a.view.zoom), Z(2.0f, 2.0f, 513, 251));  // oy: 1000 * 128 / 512 = 250, + 1
   Fixture b(2048, 1000);
   ASSERT_EQ(zoom_rect_apply(&b.view, &b.pic, kCw, kCh, 768, 384, 256, 128), 1);
-  EXPECT_EQ(b.view.zoom.ox, a.view.zoom.ox);
-  EXPECT_EQ(b.view.zoom.oy, a.view.zoom.oy);
-  EXPECT_EQ(b.view.zoom.zx, a.view.zoom.zx);
-  EXPECT_EQ(b.view.zoom.zy, a.view.zoom.zy);
+  EXPECT_EQ(zo(b.view.zoom), zo(a.view.zoom));
   // Mirrored: the left edge on screen is the right edge in the picture.
   Fixture m(2048, 1000);
   m.view.orientation = 4;
@@ -185,15 +170,11 @@ TEST(Zoom, RectangleBothWaysAndDegenerate) {
   Fixture d(2048, 1000);
   EXPECT_EQ(zoom_rect_apply(&d.view, &d.pic, kCw, kCh, 300, 10, 300, 200), 0);
   EXPECT_EQ(zoom_rect_apply(&d.view, &d.pic, kCw, kCh, 10, 50, 300, 50), 0);
-  EXPECT_EQ(d.view.zoom.zx, 1.0f);
-  EXPECT_EQ(d.view.zoom.ox, 0);
+  EXPECT_EQ(zo(d.view.zoom), Z(1.0f, 1.0f, 0, 0));
 
   int x1 = 900, y1 = -5, x2 = 20, y2 = 700;
   zoom_rect_order(kCw, kCh, &x1, &y1, &x2, &y2);
-  EXPECT_EQ(x1, 20);
-  EXPECT_EQ(x2, 900);
-  EXPECT_EQ(y1, 0);
-  EXPECT_EQ(y2, kCh - 1);
+  EXPECT_EQ(std::make_tuple(x1, y1, x2, y2), std::make_tuple(20, 0, 900, kCh - 1));
 }
 
 TEST(Zoom, MouseRubberBandStatesAndCancel) {
@@ -211,11 +192,8 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   EXPECT_EQ(a.old_rect[2], 700);
   EXPECT_EQ(a.new_rect[2], 768);
   a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 768, 384, kButton1Mask);  // second press: apply
-  EXPECT_EQ(a.zoomed, 1);
-  EXPECT_EQ(st.zoom_state, 0);
-  EXPECT_EQ(f.view.zoom_var, 0);
-  EXPECT_EQ(f.view.zoom.zx, 2.0f);
-  EXPECT_EQ(f.view.zoom.ox, 513);
+  EXPECT_EQ(std::make_tuple(a.zoomed, st.zoom_state, f.view.zoom_var), std::make_tuple(1, 0, 0));
+  EXPECT_EQ(zo(f.view.zoom), Z(2.0f, 2.0f, 513, 251));
 
   // Button 3 during a drag removes the rectangle without zooming.
   Fixture g(2048, 1000);
@@ -224,11 +202,9 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 100, 100, kButton1Mask);
   zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 300, 300, 0);
   a = zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 300, 300, kButton3Mask);
-  EXPECT_EQ(a.erase_all, 1);
-  EXPECT_EQ(a.zoomed, 0);
-  EXPECT_EQ(s2.zoom_state, 0);
-  EXPECT_EQ(g.view.zoom_var, 0);
-  EXPECT_EQ(g.view.zoom.zx, 1.0f);
+  EXPECT_EQ(std::make_tuple(a.erase_all, a.zoomed, s2.zoom_state, g.view.zoom_var),
+            std::make_tuple(1, 0, 0, 0));
+  EXPECT_EQ(zo(g.view.zoom), Z(1.0f, 1.0f, 0, 0));
 
   // Fixed rectangle: canvas / step, centred on the pointer, applied on a press.
   Fixture h(2048, 1000);
@@ -239,9 +215,8 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   EXPECT_EQ(s3.xstrt, 512 - 256);
   EXPECT_EQ(a.new_rect[2], 512 + 256);
   a = zoom_mouse(&s3, &h.view, &h.pic, kCw, kCh, 512, 256, kButton1Mask);
-  EXPECT_EQ(a.zoomed, 1);
+  EXPECT_EQ(std::make_tuple(a.zoomed, h.view.zoom_fix), std::make_tuple(1, 0));
   EXPECT_EQ(h.view.zoom.zx, 2.0f);
-  EXPECT_EQ(h.view.zoom_fix, 0);
 
   // Two presses on one spot: a rectangle of no size zooms nothing.
   Fixture d(2048, 1000);
@@ -250,9 +225,8 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, kButton1Mask);
   zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, 0);
   a = zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, kButton1Mask);
-  EXPECT_EQ(a.zoomed, 0);
-  EXPECT_EQ(a.erase_all, 1);
-  EXPECT_EQ(d.view.zoom.zx, 1.0f);
+  EXPECT_EQ(std::make_tuple(a.zoomed, a.erase_all), std::make_tuple(0, 1));
+  EXPECT_EQ(zo(d.view.zoom), Z(1.0f, 1.0f, 0, 0));
 }
 
 TEST(Zoom, WindowFieldsCoupleFactorAndScale) {
@@ -282,13 +256,11 @@ TEST(Zoom, ScrollBarValuesBothOrientations) {
   f.view.zoom.oy = 100;
   int h = 0, v = 0;
   scroll_values(&f.view, &f.pic, &h, &v);
-  EXPECT_EQ(h, 300);
-  EXPECT_EQ(v, 100);
+  EXPECT_EQ(std::make_pair(h, v), std::make_pair(300, 100));
   f.view.orientation = 4;
   f.view.scan_dir = 2;
   scroll_values(&f.view, &f.pic, &h, &v);
-  EXPECT_EQ(h, 1236);  // 0.75 * 2048 - 300
-  EXPECT_EQ(v, 400);   // 0.5 * 1000 - 100
+  EXPECT_EQ(std::make_pair(h, v), std::make_pair(1236, 400));  // 0.75 * 2048 - 300, 0.5 * 1000 - 100
   // Moving the bar back to that value gives the same origin.
   ASSERT_EQ(scroll_to(&f.view, &f.pic, kCw, kCh, "hbar", 1236.0, 0.0, 2048.0), 1);
   EXPECT_EQ(f.view.zoom.ox, 300);
