@@ -4,12 +4,16 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/records.h"
+#include "files/hri_stream.h"
 #include "files/hrpt1_read.h"
 #include "files/hrpt1_write.h"
+#include "support/temp_dir.h"
 
 namespace kelo::test {
 
@@ -84,6 +88,54 @@ inline bool write_fixture(const std::string& path, const FixtureShape& s) {
     if (write_hrpt1_line(&pic, w.data(), kLinePreSync) != 1) return false;
   }
   return pic.pic_fp.close_checked();
+}
+
+// METEOSAT 7 on 1 February 2003 12:30: six header frames, then 40 segments
+// alternating channel 1 (even) and 2 (odd) with the planted grid bitmaps,
+// each carrying the pattern of its segment number.
+inline HriStream grid_hri_stream() {
+  HriStream h;
+  for (int i = 0; i < 6; ++i) h.add(header_frame(kLow, 4, 0xD4F7, 2003, 32, 1230));
+  for (int k = 0; k < 40; ++k)
+    h.add_segment(4, kLow, 42, 2 + k, k % 2 == 0 ? Flags{0xFF, 0, 0, 0} : Flags{0, 0xFF, 0, 0}, k);
+  return h;
+}
+
+// Sample (x, y) of a 16-bit big-endian PGM `width` samples wide whose
+// samples start at byte `at`.
+inline int pgm16_sample(const std::string& b, size_t at, int width, int x, int y) {
+  at += (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 2;
+  return (static_cast<unsigned char>(b[at]) << 8) | static_cast<unsigned char>(b[at + 1]);
+}
+
+// A picture as ImageMagick decodes it: plain PNM text, samples in order
+// (all zero and empty when ImageMagick refuses the file). The text goes to
+// `txt`, next to the picture when not given.
+struct Decoded {
+  int width = 0, height = 0, maxval = 0, channels = 0;
+  std::vector<int> samples;
+};
+
+inline bool have_imagemagick() { return std::system("convert -version >/dev/null 2>&1") == 0; }
+
+inline Decoded imagemagick_decode(const std::string& path, const std::string& out_kind,
+                                  std::string txt = "") {
+  Decoded d;
+  if (txt.empty()) txt = path + ".plain." + out_kind;
+  const std::string cmd = "convert '" + path + "' -compress none " + out_kind + ":'" + txt + "' 2>/dev/null";
+  if (std::system(cmd.c_str()) != 0) return d;
+  // Drop comment lines (ImageMagick keeps the picture's own comment).
+  std::istringstream raw(read_file(txt));
+  std::string text, row;
+  while (std::getline(raw, row))
+    if (row.empty() || row[0] != '#') text += row + "\n";
+  std::istringstream in(text);
+  std::string magic;
+  in >> magic >> d.width >> d.height >> d.maxval;
+  d.channels = magic == "P3" ? 3 : 1;
+  int v = 0;
+  while (in >> v) d.samples.push_back(v);
+  return d;
 }
 
 }  // namespace kelo::test

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "export/hrpt_fixture.h"
 #include "export/kelo_export_cli.h"
 #include "support/temp_dir.h"
 
@@ -18,27 +18,9 @@ namespace {
 
 const std::string kPnm = std::string(KELO_SHARED_DATA) + "/pnm/charls/";
 
-struct Plain {
-  int width = 0, height = 0, maxval = 0;
-  std::vector<int> samples;
-};
-
 // ImageMagick's plain-text decoding of a picture ("pgm" or "ppm").
-Plain decode(const std::string& path, const std::string& kind, const std::string& out_dir) {
-  Plain p;
-  std::string txt = out_dir + "/decoded." + kind;
-  std::string cmd = "convert '" + path + "' -compress none " + kind + ":'" + txt + "' 2>/dev/null";
-  if (std::system(cmd.c_str()) != 0) return p;
-  std::istringstream raw(test::read_file(txt));
-  std::string text, row;
-  while (std::getline(raw, row))
-    if (row.empty() || row[0] != '#') text += row + "\n";
-  std::istringstream in(text);
-  std::string magic;
-  in >> magic >> p.width >> p.height >> p.maxval;
-  int v = 0;
-  while (in >> v) p.samples.push_back(v);
-  return p;
+test::Decoded decode(const std::string& path, const std::string& kind, const std::string& out_dir) {
+  return test::imagemagick_decode(path, kind, out_dir + "/decoded." + kind);
 }
 
 int export_to(const std::vector<std::string>& args) {
@@ -52,21 +34,21 @@ class Interop : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::filesystem::exists(kPnm)) GTEST_SKIP() << "shared corpus not present";
-    if (std::system("convert -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick not installed";
+    if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
   }
   test::TempDir dir;
 };
 
 TEST_F(Interop, GreyPictureToEveryExchangeKind) {
   std::string src = kPnm + "test8bs2.pgm";
-  Plain want = decode(src, "pgm", dir.path());
+  test::Decoded want = decode(src, "pgm", dir.path());
   ASSERT_EQ(want.samples.size(), 128u * 128u);
   for (const char* name : {"out.gif", "out.pgm", "out1.pgm", "out.ppm"}) {
     std::string out = dir.file(name);
     std::vector<std::string> args = {src, "-o", out};
     if (std::string(name) == "out1.pgm") args.insert(args.end(), {"--type", "pgm1"});
     ASSERT_EQ(export_to(args), 0) << name;
-    Plain got = decode(out, "pgm", dir.path());
+    test::Decoded got = decode(out, "pgm", dir.path());
     EXPECT_EQ(got.width, 128) << name;
     EXPECT_EQ(got.height, 128) << name;
     EXPECT_EQ(got.samples, want.samples) << name;
@@ -75,18 +57,18 @@ TEST_F(Interop, GreyPictureToEveryExchangeKind) {
 
 TEST_F(Interop, ColourPictureKeepsItsColours) {
   std::string src = kPnm + "test8.ppm";
-  Plain want = decode(src, "ppm", dir.path());
+  test::Decoded want = decode(src, "ppm", dir.path());
   ASSERT_EQ(want.samples.size(), 256u * 256u * 3u);
   std::string out = dir.file("colour.ppm");
   ASSERT_EQ(export_to({src, "-o", out}), 0);
-  Plain got = decode(out, "ppm", dir.path());
+  test::Decoded got = decode(out, "ppm", dir.path());
   EXPECT_EQ(got.width, 256);
   EXPECT_EQ(got.samples, want.samples);
 
   // Zoomed by 2 from (64, 32): the 128 x 128 block that the window shows.
   std::string part = dir.file("part.ppm");
   ASSERT_EQ(export_to({src, "-o", part, "--zoom", "2", "--origin", "64,32"}), 0);
-  Plain p = decode(part, "ppm", dir.path());
+  test::Decoded p = decode(part, "ppm", dir.path());
   ASSERT_EQ(p.width, 128);
   ASSERT_EQ(p.height, 128);
   ASSERT_EQ(p.samples.size(), 128u * 128u * 3u);
@@ -97,12 +79,6 @@ TEST_F(Interop, ColourPictureKeepsItsColours) {
                   want.samples[static_cast<size_t>(((y + 32) * 256 + x + 64) * 3 + c)])
             << x << "," << y;
 }
-
-}  // namespace
-}  // namespace kelo
-
-namespace kelo {
-namespace {
 
 // Damaged pictures from the shared corpora and our own crash files: every
 // command either works or ends with one "ERROR:" line; nothing is left

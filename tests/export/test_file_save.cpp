@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -91,37 +89,6 @@ std::vector<int> hrpt_words(const std::string& bytes, int line_bytes, int n, int
 
 int le16(const std::string& b, size_t at) {
   return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-// A picture as ImageMagick decodes it: plain PNM text, samples in order.
-struct Decoded {
-  int width = 0, height = 0, maxval = 0, channels = 0;
-  std::vector<int> samples;
-};
-
-bool have_imagemagick() { return std::system("convert -version >/dev/null 2>&1") == 0; }
-
-Decoded imagemagick_decode(const std::string& path, const std::string& out_kind) {
-  Decoded d;
-  std::string txt = path + ".plain";
-  std::string cmd = "convert '" + path + "' -compress none " + out_kind + ":'" + txt + "' 2>" + path + ".err";
-  if (std::system(cmd.c_str()) != 0) {
-    ADD_FAILURE() << "ImageMagick refused " << path << ": " << test::read_file(path + ".err")
-                  << " head: " << test::read_file(path).substr(0, 40);
-    return d;
-  }
-  // Drop comment lines (ImageMagick keeps the picture's own comment).
-  std::istringstream raw(test::read_file(txt));
-  std::string text, row;
-  while (std::getline(raw, row))
-    if (row.empty() || row[0] != '#') text += row + "\n";
-  std::istringstream in(text);
-  std::string magic;
-  in >> magic >> d.width >> d.height >> d.maxval;
-  d.channels = magic == "P3" ? 3 : 1;
-  int v = 0;
-  while (in >> v) d.samples.push_back(v);
-  return d;
 }
 
 // ---------------------------------------------------------------- rules
@@ -317,9 +284,8 @@ TEST_F(SaveTest, ZoomedViewExportsTheVisiblePart) {
   ASSERT_EQ(b.size(), head.size() + 32u * 6u * 2u);
   for (int y = 0; y < 6; y++)
     for (int x = 0; x < 32; x++) {
-      size_t at = head.size() + (static_cast<size_t>(y) * 32 + static_cast<size_t>(x)) * 2;
-      int v = (static_cast<unsigned char>(b[at]) << 8) | static_cast<unsigned char>(b[at + 1]);
-      ASSERT_EQ(v, test::fixture_sample(y + 3, 5, x + 10)) << "row " << y << " column " << x;
+      ASSERT_EQ(test::pgm16_sample(b, head.size(), 32, x, y), test::fixture_sample(y + 3, 5, x + 10))
+          << "row " << y << " column " << x;
     }
 }
 
@@ -347,7 +313,7 @@ TEST_F(SaveTest, PgmToRecordingShiftsLeftByTwo) {
 // ---------------------------------------------------------------- exchange
 
 TEST_F(SaveTest, GifOfTenBitRecordingUsesTheWindowShift) {
-  if (!have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
   test::FixtureShape shape;
   shape.width = 50;
   shape.lines = 7;
@@ -361,7 +327,7 @@ TEST_F(SaveTest, GifOfTenBitRecordingUsesTheWindowShift) {
   EXPECT_EQ(rep.message, "Saved in " + out + "; bitshift=-1.");
   EXPECT_EQ(seam.entries.back(), "Save|^Bitshift| -1");
 
-  Decoded d = imagemagick_decode(out, "pgm");
+  test::Decoded d = test::imagemagick_decode(out, "pgm");
   ASSERT_EQ(d.width, 50);
   ASSERT_EQ(d.height, 7);
   ASSERT_EQ(d.samples.size(), 350u);
@@ -374,7 +340,7 @@ TEST_F(SaveTest, GifOfTenBitRecordingUsesTheWindowShift) {
 }
 
 TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
-  if (!have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
   test::FixtureShape shape;
   shape.width = 30;
   shape.lines = 5;
@@ -385,7 +351,7 @@ TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
 
   ASSERT_EQ(save(kKindPGM8, {1}, dir.file("a.pgm"), &rep), 0) << rep.message;
   EXPECT_EQ(rep.bitshift, -2);
-  Decoded g = imagemagick_decode(dir.file("a.pgm"), "pgm");
+  test::Decoded g = test::imagemagick_decode(dir.file("a.pgm"), "pgm");
   ASSERT_EQ(g.maxval, 255);
   ASSERT_EQ(g.samples.size(), 150u);
   for (int y = 0; y < 5; y++)
@@ -394,7 +360,7 @@ TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
 
   // A single channel as PPM: grey, the same value in all three colours.
   ASSERT_EQ(save(kKindPPM, {2}, dir.file("b.ppm"), &rep), 0) << rep.message;
-  Decoded c = imagemagick_decode(dir.file("b.ppm"), "ppm");
+  test::Decoded c = test::imagemagick_decode(dir.file("b.ppm"), "ppm");
   ASSERT_EQ(c.channels, 3);
   ASSERT_EQ(c.maxval, 255) << "one byte a sample needs maximum 255";
   ASSERT_EQ(c.samples.size(), 450u);
@@ -407,7 +373,7 @@ TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
 }
 
 TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
-  if (!have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
   test::FixtureShape shape;
   shape.width = 20;
   shape.lines = 4;
@@ -422,7 +388,7 @@ TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
   view->map_wb[2] = 0.5f;
   SaveReport rep;
   ASSERT_EQ(save(kKindPPM, {}, dir.file("mix.ppm"), &rep), 0) << rep.message;
-  Decoded c = imagemagick_decode(dir.file("mix.ppm"), "ppm");
+  test::Decoded c = test::imagemagick_decode(dir.file("mix.ppm"), "ppm");
   ASSERT_EQ(c.width, 20);
   ASSERT_EQ(c.samples.size(), 240u);
   for (int i = 0; i < 80; i++) {

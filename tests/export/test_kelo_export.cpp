@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "export/hrpt_fixture.h"
-#include "files/hri_stream.h"
 #include "orbit/parse_norad.h"
 #include "support/temp_dir.h"
 
@@ -149,12 +148,8 @@ TEST_F(ExportCli, ExportsNamesAndNeverOverwritesUnasked) {
   std::string head = "P5\n#Created by kelo\n32 10\n1023\n";
   ASSERT_EQ(b.substr(0, head.size()), head);
   ASSERT_EQ(b.size(), head.size() + 32u * 10u * 2u);
-  auto sample = [&](int x, int y) {
-    size_t at = head.size() + (static_cast<size_t>(y) * 32 + static_cast<size_t>(x)) * 2;
-    return (static_cast<unsigned char>(b[at]) << 8) | static_cast<unsigned char>(b[at + 1]);
-  };
-  EXPECT_EQ(sample(0, 0), test::fixture_sample(4, 4, 3));
-  EXPECT_EQ(sample(31, 9), test::fixture_sample(13, 4, 34));
+  EXPECT_EQ(test::pgm16_sample(b, head.size(), 32, 0, 0), test::fixture_sample(4, 4, 3));
+  EXPECT_EQ(test::pgm16_sample(b, head.size(), 32, 31, 9), test::fixture_sample(13, 4, 34));
 
   // Again without --force: refused, the file stays as it was.
   CliRun again = run({"in.10b", "-c", "1", "-o", "a.pgm"});
@@ -277,12 +272,7 @@ TEST_F(ExportCli, InfoOfEveryKindOfFile) {
 
   // METEOSAT 7, 1 February 2003 (a Saturday) 12:30, channels 1 and 2; the
   // lowest channel sets the size.
-  test::HriStream h;
-  for (int i = 0; i < 6; ++i) h.add(test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230));
-  for (int k = 0; k < 40; ++k)
-    h.add_segment(4, test::kLow, 42, 2 + k,
-                  k % 2 == 0 ? test::Flags{0xFF, 0, 0, 0} : test::Flags{0, 0xFF, 0, 0}, k);
-  dir.write("m.hri", h.bytes());
+  dir.write("m.hri", test::grid_hri_stream().bytes());
   CliRun m = run({"m.hri", "--info"});
   ASSERT_EQ(m.rc, 0) << m.err;
   EXPECT_EQ(m.out,
@@ -320,12 +310,7 @@ TEST_F(ExportCli, ProbeOfAColourPicture) {
 TEST_F(ExportCli, HriChannelExportTakesThatChannelsLines) {
   // Segments alternate channel 1 (even) and 2 (odd); each carries the
   // planted pattern of its segment number.
-  test::HriStream h;
-  for (int i = 0; i < 6; ++i) h.add(test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230));
-  for (int k = 0; k < 40; ++k)
-    h.add_segment(4, test::kLow, 42, 2 + k,
-                  k % 2 == 0 ? test::Flags{0xFF, 0, 0, 0} : test::Flags{0, 0xFF, 0, 0}, k);
-  dir.write("m.hri", h.bytes());
+  dir.write("m.hri", test::grid_hri_stream().bytes());
   for (int ch : {1, 2}) {
     std::string name = "ch" + std::to_string(ch) + ".pgm";
     CliRun r = run({"m.hri", "-c", std::to_string(ch), "-o", name});

@@ -14,8 +14,8 @@
 
 #include "app/gui_seam.h"
 #include "app/misc.h"
+#include "export/hrpt_fixture.h"
 #include "files/file.h"
-#include "files/hri_stream.h"
 #include "files/hrpt1_read.h"
 #include "files/hrpt1_write.h"
 #include "orbit/draw_satpos.h"
@@ -576,14 +576,8 @@ TEST(RealPictures, DrawnAtOwnAndHalfSize) {
 // picture's grey.
 TEST(HriPictures, GridMarksOfTheFramesDrawn) {
   test::TempDir dir;
-  test::HriStream s;
-  for (int i = 0; i < 6; ++i) s.add(test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230));
-  constexpr int kSegs = 40;
-  for (int k = 0; k < kSegs; ++k)
-    s.add_segment(4, test::kLow, 2 + kSegs, 2 + k,
-                  k % 2 == 0 ? test::Flags{0xFF, 0, 0, 0} : test::Flags{0, 0xFF, 0, 0}, k);
   const std::string path = dir.file("grid.hri");
-  ASSERT_TRUE(s.write_with_writer(path));
+  ASSERT_TRUE(test::grid_hri_stream().write_with_writer(path));
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   pic->path = path;
