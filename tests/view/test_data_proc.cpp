@@ -25,18 +25,17 @@ struct Lines {
       : store(n, std::vector<uint16_t>(static_cast<size_t>(words_padded) * kLineBufFactor, 0)),
         hdr(hdr_words),
         nch(channels),
-        width(pixels) {
-    for (auto& s : store) {
-      ptrs.push_back(s.data());
-    }
-  }
+        width(pixels) {}
   uint16_t& at(int line, int x, int k) { return store[line][hdr + x * nch + k]; }
   void fill(int line, int k, uint16_t v) {
-    for (int x = 0; x < width; ++x) {
-      at(line, x, k) = v;
-    }
+    for (int x = 0; x < width; ++x) at(line, x, k) = v;
   }
-  uint16_t** get() { return ptrs.data(); }
+  // The line pointers, made afresh so that copies of a set point at their own lines.
+  uint16_t** get() {
+    ptrs.clear();
+    for (auto& s : store) ptrs.push_back(s.data());
+    return ptrs.data();
+  }
 };
 
 PIC_INFO recording(int hdr, int nch, int width, int words_padded) {
@@ -46,9 +45,7 @@ PIC_INFO recording(int hdr, int nch, int width, int words_padded) {
   pic.frame.hdr_words = hdr;
   pic.frame.n_channels = nch;
   pic.frame.words_padded = words_padded;
-  for (int ch = 1; ch <= nch; ++ch) {
-    pic.chan_present[ch] = 1;
-  }
+  for (int ch = 1; ch <= nch; ++ch) pic.chan_present[ch] = 1;
   return pic;
 }
 
@@ -127,20 +124,12 @@ TEST(Despeckle, LimitsDecideWhatCountsAsASpeckle) {
   };
   for (const auto& c : cases) {
     Lines set = base;
-    set.ptrs.clear();
-    for (auto& s : set.store) {
-      set.ptrs.push_back(s.data());
-    }
     VIEW_INFO view = despeckle_view(c.ulimit, c.llimit);
     despeckle(&pic, &view, set.get(), 3);
     EXPECT_EQ(set.at(0, 2, 0), c.want) << c.ulimit << " " << c.llimit;
   }
   // Unequal neighbours: 62 against 50 above and 30 below is an edge.
   Lines set = base;
-  set.ptrs.clear();
-  for (auto& s : set.store) {
-    set.ptrs.push_back(s.data());
-  }
   set.at(2, 2, 0) = 30;
   VIEW_INFO view = despeckle_view(10, 5);
   despeckle(&pic, &view, set.get(), 3);
@@ -155,9 +144,7 @@ TEST(Despeckle, BlocksOfASetAndSetsTooSmall) {
   // Fewer than 3 lines: nothing changes.
   for (int n = 0; n < 3; ++n) {
     Lines set(3, 0, 1, width, padded);
-    for (int l = 0; l < 3; ++l) {
-      set.fill(l, 0, static_cast<uint16_t>(10 * (l + 1)));
-    }
+    for (int l = 0; l < 3; ++l) set.fill(l, 0, static_cast<uint16_t>(10 * (l + 1)));
     const auto before = set.store;
     despeckle(&pic, &view, set.get(), n);
     EXPECT_EQ(set.store, before) << n;
@@ -165,18 +152,14 @@ TEST(Despeckle, BlocksOfASetAndSetsTooSmall) {
   // 7 lines: blocks of 2 (lines 0-1 above, 2-3 centre, 4-5 below), line 6
   // is outside the blocks; lines 0 and 1 receive lines 2 and 3.
   Lines set(7, 0, 1, width, padded);
-  for (int l = 0; l < 7; ++l) {
-    set.fill(l, 0, static_cast<uint16_t>(10 * (l + 1)));
-  }
+  for (int l = 0; l < 7; ++l) set.fill(l, 0, static_cast<uint16_t>(10 * (l + 1)));
   const auto before = set.store;
   despeckle(&pic, &view, set.get(), 7);
   EXPECT_EQ(set.at(0, 1, 0), 30);
   EXPECT_EQ(set.at(0, 2, 0), 30);
   EXPECT_EQ(set.at(1, 1, 0), 40);
   EXPECT_EQ(set.at(1, 0, 0), 20);  // first pixel keeps the line above
-  for (int l = 2; l < 7; ++l) {
-    EXPECT_EQ(set.store[l], before[l]) << l;
-  }
+  for (int l = 2; l < 7; ++l) EXPECT_EQ(set.store[l], before[l]) << l;
   // A geometry the buffers cannot hold is left alone.
   PIC_INFO wide = recording(0, 1, 2 * padded + 1, padded);
   Lines set2(3, 0, 1, width, padded);
@@ -331,9 +314,7 @@ TEST(TranslateLine, MirrorsForTheSouthViewAndShifts) {
   pic.frame.words_padded = 4;
   pic.chan_present[1] = 1;
   Lines set(1, 0, 1, width, 4);
-  for (int x = 0; x < width; ++x) {
-    set.at(0, x, 0) = static_cast<uint16_t>(100 + 100 * x);
-  }
+  for (int x = 0; x < width; ++x) set.at(0, x, 0) = static_cast<uint16_t>(100 + 100 * x);
   VIEW_INFO view;
   view.map_used[1] = 1;
   view.map_wr[1] = 1.0F;
@@ -401,12 +382,6 @@ TEST(LineSet, AllocationAndGridColour) {
   EXPECT_EQ(b, 56);
 }
 
-}  // namespace
-}  // namespace kelo
-
-namespace kelo {
-namespace {
-
 // A PGM picture whose pixel x of line y is 7 * y + x (all below 256).
 constexpr int kPgmWidth = 6;
 constexpr int kPgmHeight = 30;
@@ -417,13 +392,10 @@ struct PgmPicture {
   test::TempDir dir;
   PIC_INFO pic;
   bool ok = false;
-  PgmPicture() {
+  explicit PgmPicture(uint16_t (*value)(int y, int x) = pgm_value) {
     std::string bytes = "P5\n" + std::to_string(kPgmWidth) + " " + std::to_string(kPgmHeight) + "\n255\n";
-    for (int y = 0; y < kPgmHeight; ++y) {
-      for (int x = 0; x < kPgmWidth; ++x) {
-        bytes.push_back(static_cast<char>(pgm_value(y, x)));
-      }
-    }
+    for (int y = 0; y < kPgmHeight; ++y)
+      for (int x = 0; x < kPgmWidth; ++x) bytes.push_back(static_cast<char>(value(y, x)));
     const std::string path = dir.write("lines.pgm", bytes);
     ok = pic.pic_fp.open(path, "rb") && read_ppm_header(&pic) == kPpmOk;
     pic.file_type = kKindPGM;
@@ -433,33 +405,23 @@ struct PgmPicture {
 constexpr uint16_t kPoison = 0xEEEE;
 
 void poison(uint16_t** lines, int n) {
-  for (int i = 0; i < n; ++i) {
-    for (int x = 0; x < kPgmWidth; ++x) {
-      lines[i][x] = kPoison;
-    }
-  }
+  for (int i = 0; i < n; ++i)
+    for (int x = 0; x < kPgmWidth; ++x) lines[i][x] = kPoison;
 }
 
 // Which file line buffer i holds: -1 when poisoned (not read), -2 when it
 // holds something else.
 int held_line(const uint16_t* buf) {
-  if (buf[0] == kPoison) {
-    return -1;
-  }
+  if (buf[0] == kPoison) return -1;
   const int y = buf[0] / 7;
-  for (int x = 0; x < kPgmWidth; ++x) {
-    if (buf[x] != pgm_value(y, x)) {
-      return -2;
-    }
-  }
+  for (int x = 0; x < kPgmWidth; ++x)
+    if (buf[x] != pgm_value(y, x)) return -2;
   return y;
 }
 
 std::vector<int> held(uint16_t** lines, int n) {
   std::vector<int> out;
-  for (int i = 0; i < n; ++i) {
-    out.push_back(held_line(lines[i]));
-  }
+  for (int i = 0; i < n; ++i) out.push_back(held_line(lines[i]));
   return out;
 }
 
@@ -483,11 +445,8 @@ TEST(ReadLines, ReusesHeldLinesBySwappingBuffers) {
 
   // Two lines down: the three held buffers move up (the same buffers, not
   // copies), two lines are read.
-  for (int i = 0; i < 5; ++i) {
-    for (int x = 0; x < kPgmWidth; ++x) {
-      lines[i][x] = pgm_value(10 + i, x);
-    }
-  }
+  for (int i = 0; i < 5; ++i)
+    for (int x = 0; x < kPgmWidth; ++x) lines[i][x] = pgm_value(10 + i, x);
   const std::vector<uint16_t*> before(lines, lines + 5);
   poison(lines + 0, 2);  // lines 10 and 11 are not needed any more
   EXPECT_EQ(read_lines(&view, &p.pic, linemap, 2, 5, lines, nullptr, nullptr, nullptr), kLineRead);
@@ -547,17 +506,9 @@ TEST(ReadLines, AnotherSetOrAnotherPictureIsReadWhole) {
 TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   // Line 12 carries a speckle at pixel 2 (40 above its neighbours, which
   // differ from it by about the same amount); everything else is smooth.
-  test::TempDir dir;
-  std::string bytes = "P5\n6 30\n255\n";
-  for (int y = 0; y < kPgmHeight; ++y) {
-    for (int x = 0; x < kPgmWidth; ++x) {
-      bytes.push_back(static_cast<char>(y == 12 && x == 2 ? 100 : 60));
-    }
-  }
-  PIC_INFO pic;
-  ASSERT_TRUE(pic.pic_fp.open(dir.write("s.pgm", bytes), "rb"));
-  ASSERT_EQ(read_ppm_header(&pic), kPpmOk);
-  pic.file_type = kKindPGM;
+  PgmPicture p([](int y, int x) -> uint16_t { return y == 12 && x == 2 ? 100 : 60; });
+  ASSERT_TRUE(p.ok);
+  PIC_INFO& pic = p.pic;
   VIEW_INFO view = despeckle_view(20, 10);
   view.despeckle_on = 1;
   LineSet set(pic.frame.words_padded, 6);  // blocks of 2
@@ -578,12 +529,6 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   EXPECT_EQ(set[3][2], 100);
 }
 
-}  // namespace
-}  // namespace kelo
-
-namespace kelo {
-namespace {
-
 std::string shared_file(const std::string& rel) { return std::string(KELO_SHARED_DATA) + "/" + rel; }
 
 // A real GIF through the line store: every line's palette indices, looked up
@@ -592,18 +537,14 @@ TEST(ReadLine, GifLinesMatchTheReferenceDecode) {
   const std::string gif = shared_file("gif/giflib/treescap.gif");
   const std::string rgb = test::read_file(shared_file("gif/giflib/treescap.rgb"));
   PIC_INFO pic;
-  if (rgb.empty() || !pic.pic_fp.open(gif, "rb")) {
-    GTEST_SKIP() << "shared test pictures not present";
-  }
+  if (rgb.empty() || !pic.pic_fp.open(gif, "rb")) GTEST_SKIP() << "shared test pictures not present";
   ASSERT_EQ(read_gif_header(&pic), 0);
   pic.file_type = kKindGIF;
   ASSERT_EQ(rgb.size(), static_cast<size_t>(pic.width) * pic.height * 3);
   VIEW_INFO view;
   LineSet set(pic.frame.words_padded, 1);
   std::vector<int> linemap(static_cast<size_t>(pic.height));
-  for (int y = 0; y < pic.height; ++y) {
-    linemap[static_cast<size_t>(y)] = y;
-  }
+  for (int y = 0; y < pic.height; ++y) linemap[static_cast<size_t>(y)] = y;
   int mismatches = 0;
   for (int y = 0; y < pic.height; ++y) {
     ASSERT_EQ(read_lines(&view, &pic, linemap.data(), y, 1, set.get(), nullptr, nullptr, nullptr), kLineRead)
@@ -622,9 +563,7 @@ TEST(ReadLine, GifLinesMatchTheReferenceDecode) {
 TEST(ReadLine, KindsWithoutReaderAndSetsTooSmall) {
   test::TempDir dir;
   uint16_t buf[64];
-  for (auto& v : buf) {
-    v = 77;
-  }
+  for (auto& v : buf) v = 77;
   PIC_INFO pic;
   VIEW_INFO view;
   // No open file: nothing read.

@@ -3,6 +3,7 @@
 // the satellite selection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,9 +50,7 @@ PIC_INFO noaa_pic(int sat) {
   pic.frame.hdr_words = kHdr;
   pic.frame.n_channels = kChans;
   pic.frame.words_padded = kPadded;
-  for (int ch = 0; ch <= kChans; ++ch) {
-    pic.chan_present[ch] = 1;
-  }
+  for (int ch = 0; ch <= kChans; ++ch) pic.chan_present[ch] = 1;
   return pic;
 }
 
@@ -65,32 +64,24 @@ struct Window {
   explicit Window(const AvhrrRefCase& c) : store(5, std::vector<uint16_t>(kPadded * kLineBufFactor, 0)) {
     for (int l = 0; l < 5; ++l) {
       auto& w = store[l];
-      for (int r = 0; r < 3; ++r) {
-        w[17 + r] = c.prt[l][r];
-      }
-      for (int ch = 3; ch <= 5; ++ch) {
-        for (int i = 0; i < 10; ++i) {
-          w[19 + ch + 3 * i] = c.bb[ch - 3][i];
-        }
-      }
-      for (int ch = 1; ch <= 5; ++ch) {
-        for (int i = 0; i < 10; ++i) {
-          w[51 + ch + 5 * i] = c.space[ch - 1][i];
-        }
-      }
+      for (int r = 0; r < 3; ++r) w[17 + r] = c.prt[l][r];
+      for (int ch = 3; ch <= 5; ++ch)
+        for (int i = 0; i < 10; ++i) w[19 + ch + 3 * i] = c.bb[ch - 3][i];
+      for (int ch = 1; ch <= 5; ++ch)
+        for (int i = 0; i < 10; ++i) w[51 + ch + 5 * i] = c.space[ch - 1][i];
       for (int x = 0; x < kRefPixels; ++x) {
         w[kHdr + kChans * x + 0] = static_cast<uint16_t>(100 + x);
         w[kHdr + kChans * x + 1] = static_cast<uint16_t>(300 + x);
-        for (int ch = 3; ch <= 5; ++ch) {
-          w[kHdr + kChans * x + ch - 1] = c.earth[ch - 3][x];
-        }
+        for (int ch = 3; ch <= 5; ++ch) w[kHdr + kChans * x + ch - 1] = c.earth[ch - 3][x];
       }
     }
-    for (auto& w : store) {
-      ptrs.push_back(w.data());
-    }
+    for (auto& w : store) ptrs.push_back(w.data());
   }
   uint16_t** lines() { return ptrs.data(); }
+  // The three PRT words of lines from..to-1.
+  void prt(int from, int to, uint16_t v) {
+    for (int l = from; l < to; ++l) std::fill_n(store[l].begin() + 17, 3, v);
+  }
   uint16_t sample(int x, int ch) const { return store[0][kHdr + kChans * x + ch - 1]; }
 };
 
@@ -115,11 +106,8 @@ void expect_reference(const Window& w, const AvhrrRefCase& c, const std::string&
 }
 
 const AvhrrRefCase& ref_case(int sat) {
-  for (const auto& c : kAvhrrRef) {
-    if (c.sat == sat) {
-      return c;
-    }
-  }
+  for (const auto& c : kAvhrrRef)
+    if (c.sat == sat) return c;
   return kAvhrrRef[0];
 }
 
@@ -142,9 +130,7 @@ TEST(AvhrrTemperature, MatchesIndependentReferenceOnEverySatelliteAndInfraredCha
       EXPECT_EQ(w.sample(x, 2), 300 + x);
     }
     EXPECT_TRUE(std::equal(w.store[0].begin(), w.store[0].begin() + kHdr, before[0].begin()));
-    for (int l = 1; l < 5; ++l) {
-      EXPECT_EQ(w.store[l], before[l]) << "line " << l;
-    }
+    for (int l = 1; l < 5; ++l) EXPECT_EQ(w.store[l], before[l]) << "line " << l;
   }
   EXPECT_TRUE(seam.titles.empty()) << "the NOAA 14..19 sets need no message";
 }
@@ -192,14 +178,9 @@ TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
   {
     reset_noaatemp();
     Window w(c);
-    for (int l = 0; l < 4; ++l) {
-      for (int r = 0; r < 3; ++r) {
-        w.store[l][17 + r] = c.prt[l + 1][r];
-      }
-    }
-    for (int r = 0; r < 3; ++r) {
-      w.store[4][17 + r] = 1000;
-    }
+    for (int l = 0; l < 4; ++l)
+      for (int r = 0; r < 3; ++r) w.store[l][17 + r] = c.prt[l + 1][r];
+    w.prt(4, 5, 1000);
     map_noaatemp(w.lines(), 5, &cal, &pic, &view);
     expect_reference(w, c, "five PRT lines");
   }
@@ -211,18 +192,12 @@ TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
     map_noaatemp(full.lines(), 5, &cal, &pic, &view);
     Window none(c);
     for (int l = 0; l < 5; ++l) {
-      for (int r = 0; r < 3; ++r) {
-        none.store[l][17 + r] = static_cast<uint16_t>(r + 1);
-      }
+      for (int r = 0; r < 3; ++r) none.store[l][17 + r] = static_cast<uint16_t>(r + 1);
     }
     map_noaatemp(none.lines(), 5, &cal, &pic, &view);
     expect_reference(none, c, "no PRT line");
     Window partial(c);
-    for (int l = 3; l < 5; ++l) {
-      for (int r = 0; r < 3; ++r) {
-        partial.store[l][17 + r] = 0;
-      }
-    }
+    partial.prt(3, 5, 0);
     map_noaatemp(partial.lines(), 5, &cal, &pic, &view);
     expect_reference(partial, c, "PRT 1 and 2 only");
   }
@@ -231,11 +206,7 @@ TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
   {
     reset_noaatemp();
     Window partial(c);
-    for (int l = 3; l < 5; ++l) {
-      for (int r = 0; r < 3; ++r) {
-        partial.store[l][17 + r] = 0;
-      }
-    }
+    partial.prt(3, 5, 0);
     map_noaatemp(partial.lines(), 5, &cal, &pic, &view);
     const int x_warm = 10;  // the 300 K scene
     const int got = partial.sample(x_warm, 4);
@@ -253,11 +224,8 @@ TEST(AvhrrTemperature, LinesThatCannotBeCalibratedKeepTheirCounts) {
     reset_noaatemp();
     PIC_INFO pic = noaa_pic(16);
     Window w(c);
-    for (int l = 0; l < 5; ++l) {
-      for (int i = 0; i < 10; ++i) {
-        w.store[l][51 + 4 + 5 * i] = c.bb[1][i];
-      }
-    }
+    for (int l = 0; l < 5; ++l)
+      for (int i = 0; i < 10; ++i) w.store[l][51 + 4 + 5 * i] = c.bb[1][i];
     map_noaatemp(w.lines(), 5, &cal, &pic, &view);
     for (int x = 0; x < kRefPixels; ++x) {
       EXPECT_EQ(w.sample(x, 4), c.earth[1][x]) << x;
