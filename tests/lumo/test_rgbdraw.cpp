@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "lumo/rgbdraw.h"
 
@@ -83,14 +85,11 @@ TEST(RgbDraw, PointsClipAndReadBack) {
   draw_rgbpoint(&c, kWhite, 3, 0);
   draw_rgbpoint(&c, kWhite, 0, 2);
   EXPECT_EQ(lit(c), (Points{{2, 1}}));
-  EXPECT_EQ(c.rgb_buf[15], 0xff);
-  EXPECT_EQ(c.rgb_buf[16], 0x80);
-  EXPECT_EQ(c.rgb_buf[17], 0x03);
+  EXPECT_EQ(std::vector<uint8_t>(c.rgb_buf.begin() + 15, c.rgb_buf.begin() + 18),
+            (std::vector<uint8_t>{0xff, 0x80, 0x03}));
   KColor got;
   EXPECT_EQ(get_rgbpoint(&c, &got, 2, 1), 1);
-  EXPECT_EQ(got.red, 0xff);
-  EXPECT_EQ(got.green, 0x80);
-  EXPECT_EQ(got.blue, 0x03);
+  EXPECT_EQ(std::make_tuple(got.red, got.green, got.blue), std::make_tuple(0xff, 0x80, 0x03));
   EXPECT_EQ(get_rgbpoint(&c, &got, 3, 1), 0);
   EXPECT_EQ(get_rgbpoint(&c, &got, 0, -1), 0);
   DRAWABLE_INFO empty;
@@ -98,40 +97,40 @@ TEST(RgbDraw, PointsClipAndReadBack) {
   EXPECT_EQ(get_rgbpoint(&empty, &got, 0, 0), 0);
 }
 
-TEST(RgbDraw, LinesOnePointPerStepOfTheLongerAxis) {
-  DRAWABLE_INFO c = canvas(16, 16);
-  draw_rgbline(&c, kWhite, 0, 0, 10, 3);
-  // y = trunc(x / 10 * 3)
+TEST(RgbDraw, LinesOnePointPerStepOfTheLongerAxisAndRectangles) {
+  // Flat: y = trunc(x / 10 * 3); drawn the other way round the same points
+  // come out. Partly outside: the inside points are drawn one by one.
   const Points flat{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 1}, {5, 1}, {6, 1}, {7, 2}, {8, 2}, {9, 2}, {10, 3}};
-  EXPECT_EQ(lit(c), flat);
-  // Drawn the other way round the same points come out.
-  DRAWABLE_INFO c2 = canvas(16, 16);
-  draw_rgbline(&c2, kWhite, 10, 3, 0, 0);
-  EXPECT_EQ(lit(c2), flat);
-
-  DRAWABLE_INFO c3 = canvas(16, 16);
-  draw_rgbline(&c3, kWhite, 0, 0, 3, 10);
-  const Points steep{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 4}, {1, 5}, {1, 6}, {2, 7}, {2, 8}, {2, 9}, {3, 10}};
-  EXPECT_EQ(lit(c3), steep);
-
-  DRAWABLE_INFO c4 = canvas(16, 16);
-  draw_rgbline(&c4, kWhite, 5, 6, 5, 6);
-  EXPECT_EQ(lit(c4), (Points{{5, 6}}));
-
-  // Partly outside: the inside points are drawn one by one.
-  DRAWABLE_INFO c5 = canvas(4, 4);
-  draw_rgbline(&c5, kWhite, -2, 1, 5, 1);
-  EXPECT_EQ(lit(c5), (Points{{0, 1}, {1, 1}, {2, 1}, {3, 1}}));
-}
-
-TEST(RgbDraw, RectangleOutline) {
-  DRAWABLE_INFO c = canvas(8, 8);
-  draw_rgbrect(&c, kWhite, 2, 2, 1, 1);
-  EXPECT_EQ(lit(c), (Points{{2, 2}}));
-  DRAWABLE_INFO c2 = canvas(8, 8);
-  draw_rgbrect(&c2, kWhite, 1, 1, 4, 3);
-  const Points outline{{1, 1}, {2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}, {3, 3}, {2, 3}, {1, 3}, {1, 2}};
-  EXPECT_EQ(lit(c2), outline);
+  struct Case {
+    bool rect;
+    int size, x1, y1, x2, y2;
+    Points want;
+  } cases[] = {
+      {false, 16, 0, 0, 10, 3, flat},
+      {false, 16, 10, 3, 0, 0, flat},
+      {false,
+       16,
+       0,
+       0,
+       3,
+       10,
+       {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 4}, {1, 5}, {1, 6}, {2, 7}, {2, 8}, {2, 9}, {3, 10}}},
+      {false, 16, 5, 6, 5, 6, {{5, 6}}},
+      {false, 4, -2, 1, 5, 1, {{0, 1}, {1, 1}, {2, 1}, {3, 1}}},
+      {true, 8, 2, 2, 1, 1, {{2, 2}}},
+      {true, 8, 1, 1, 4, 3, {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}, {3, 3}, {2, 3}, {1, 3}, {1, 2}}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << (k.rect ? "rect " : "line ") << k.x1 << "," << k.y1 << " " << k.x2
+                                    << "," << k.y2);
+    DRAWABLE_INFO c = canvas(k.size, k.size);
+    if (k.rect) {
+      draw_rgbrect(&c, kWhite, k.x1, k.y1, k.x2, k.y2);
+    } else {
+      draw_rgbline(&c, kWhite, k.x1, k.y1, k.x2, k.y2);
+    }
+    EXPECT_EQ(lit(c), k.want);
+  }
 }
 
 TEST(RgbDraw, StringsPlacedClippedAndEnded) {

@@ -53,66 +53,47 @@ POSITION at(float lon, float lat) {
 }
 
 TEST(Grid, PixelDecision) {
-  // Whole degrees that are multiples of the step, crossed towards either neighbour.
-  {
+  // Whole degrees that are multiples of the step, crossed towards either
+  // neighbour; away from row 1 and column 1 no label.
+  struct Case {
+    const char* what;
+    POSITION cur, left, up;
+    int lon_step, lat_step;
+    bool drawn;
+  } cases[] = {
+      {"10.2 from 9.8", at(10.2f, 3.5f), at(9.8f, 3.5f), at(10.2f, 3.6f), 5, 5, true},
+      {"11 is not a multiple of 5", at(11.2f, 3.5f), at(10.8f, 3.5f), at(11.2f, 3.6f), 5, 5, false},
+      {"11 with step 1", at(11.2f, 3.5f), at(10.8f, 3.5f), at(11.2f, 3.6f), 1, 5, true},
+      {"-9.8 -> -10.2 on the western side", at(-10.2f, 3.5f), at(-9.8f, 3.5f), at(-10.2f, 3.5f), 5, 5, true},
+      {"meridian 0: both truncate to 0", at(0.3f, 3.5f), at(-0.2f, 3.5f), at(0.3f, 3.5f), 5, 5, true},
+      {"the equator, from the row above", at(3.5f, -0.1f), at(3.4f, -0.1f), at(3.5f, 0.2f), 5, 5, true},
+      {"inside one degree", at(12.6f, 44.6f), at(12.5f, 44.5f), at(12.6f, 44.7f), 1, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     Px p;
-    const POSITION cur = at(10.2f, 3.5f), left = at(9.8f, 3.5f), up = at(10.2f, 3.6f);
-    Draw_Lonlatpix(20, 10, &cur, &left, &up, 5, 5, &p.c, kGreen);
-    EXPECT_TRUE(p.green(20, 10));
-    EXPECT_EQ(p.count(), 1);  // not on row 1: no label
+    Draw_Lonlatpix(20, 10, &c.cur, &c.left, &c.up, c.lon_step, c.lat_step, &p.c, kGreen);
+    EXPECT_EQ(p.green(20, 10), c.drawn);
+    EXPECT_EQ(p.count(), c.drawn ? 1 : 0);
   }
-  {
-    Px p;  // 10.8 -> 11.2 crosses 11, not a multiple of 5
-    const POSITION cur = at(11.2f, 3.5f), left = at(10.8f, 3.5f), up = at(11.2f, 3.6f);
-    Draw_Lonlatpix(20, 10, &cur, &left, &up, 5, 5, &p.c, kGreen);
-    EXPECT_EQ(p.count(), 0);
-    Draw_Lonlatpix(20, 10, &cur, &left, &up, 1, 5, &p.c, kGreen);  // with step 1 it is
-    EXPECT_TRUE(p.green(20, 10));
-  }
-  {
-    Px p;  // -9.8 -> -10.2: the same on the western side
-    const POSITION cur = at(-10.2f, 3.5f), left = at(-9.8f, 3.5f), up = at(-10.2f, 3.5f);
-    Draw_Lonlatpix(5, 5, &cur, &left, &up, 5, 5, &p.c, kGreen);
-    EXPECT_TRUE(p.green(5, 5));
-  }
-  {
-    Px p;  // meridian 0: both truncate to 0 but the sign changes
-    const POSITION cur = at(0.3f, 3.5f), left = at(-0.2f, 3.5f), up = at(0.3f, 3.5f);
-    Draw_Lonlatpix(5, 5, &cur, &left, &up, 5, 5, &p.c, kGreen);
-    EXPECT_TRUE(p.green(5, 5));
-  }
-  {
-    Px p;  // the equator, seen from the row above
-    const POSITION cur = at(3.5f, -0.1f), left = at(3.4f, -0.1f), up = at(3.5f, 0.2f);
-    Draw_Lonlatpix(5, 5, &cur, &left, &up, 5, 5, &p.c, kGreen);
-    EXPECT_TRUE(p.green(5, 5));
-  }
-  {
-    Px p;  // inside one degree: quiet
-    const POSITION cur = at(12.6f, 44.6f), left = at(12.5f, 44.5f), up = at(12.6f, 44.7f);
-    Draw_Lonlatpix(5, 5, &cur, &left, &up, 1, 1, &p.c, kGreen);
-    EXPECT_EQ(p.count(), 0);
-  }
-  {
-    Px p;  // on row 1 a meridian gets its label "10" at (x + 3, 6) in white
-    const POSITION cur = at(10.4f, 3.5f), left = at(9.9f, 3.5f), up = at(10.4f, 3.5f);
-    Draw_Lonlatpix(4, 1, &cur, &left, &up, 5, 5, &p.c, kGreen);
-    EXPECT_TRUE(p.green(4, 1));
-    DRAWABLE_INFO want;
-    renew_rgbbuf(&want, 40, 30);
-    draw_rgbpoint(&want, kGreen, 4, 1);
-    draw_rgbstring(&want, KColor{255, 255, 255}, 7, 6, "10");
-    EXPECT_EQ(p.c.rgb_buf, want.rgb_buf);
-  }
-  {
-    Px p;  // in column 1 a parallel gets its label at (8, y + 5)
-    const POSITION cur = at(3.5f, -20.3f), left = at(3.4f, -20.3f), up = at(3.5f, -19.8f);
-    Draw_Lonlatpix(1, 9, &cur, &left, &up, 5, 5, &p.c, kGreen);
-    DRAWABLE_INFO want;
-    renew_rgbbuf(&want, 40, 30);
-    draw_rgbpoint(&want, kGreen, 1, 9);
-    draw_rgbstring(&want, KColor{255, 255, 255}, 8, 14, "-20");
-    EXPECT_EQ(p.c.rgb_buf, want.rgb_buf);
+  // On row 1 a meridian gets its label "10" at (x + 3, 6) in white, in
+  // column 1 a parallel gets its label at (8, y + 5).
+  struct Label {
+    int x, y;
+    POSITION cur, left, up;
+    int lx, ly;
+    const char* text;
+  } labels[] = {
+      {4, 1, at(10.4f, 3.5f), at(9.9f, 3.5f), at(10.4f, 3.5f), 7, 6, "10"},
+      {1, 9, at(3.5f, -20.3f), at(3.4f, -20.3f), at(3.5f, -19.8f), 8, 14, "-20"},
+  };
+  for (const Label& l : labels) {
+    SCOPED_TRACE(l.text);
+    Px p, want;
+    Draw_Lonlatpix(l.x, l.y, &l.cur, &l.left, &l.up, 5, 5, &p.c, kGreen);
+    draw_rgbpoint(&want.c, kGreen, l.x, l.y);
+    draw_rgbstring(&want.c, KColor{255, 255, 255}, l.lx, l.ly, l.text);
+    EXPECT_EQ(p.c.rgb_buf, want.c.rgb_buf);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 #include "view/data_proc.h"
 #include "view/mapping.h"
@@ -85,9 +86,15 @@ TEST(LumMap, SmallPicturesStillCoverTenBitLevels) {
 struct Pic {
   PIC_INFO pic;
   std::unique_ptr<VIEW_INFO> view = std::make_unique<VIEW_INFO>();
-  Pic(int w, int h) {
+  // With `scanning`: an AVHRR scan of 2048 pixels over +-55.4 degrees, to be straightened.
+  Pic(int w, int h, bool scanning = false) {
     pic.width = w;
     pic.height = h;
+    if (scanning) {
+      pic.pixels_per_chan = 2048;
+      pic.scan_angle = 55.4f;
+      view->linearize = 1;
+    }
     pic.frame.n_channels = 1;
     view->zoom = zoom_full();
     view->orientation = 3;
@@ -182,10 +189,7 @@ TEST(Mapping, SingleSampleLinesHaveNoChannelOffset) {
 }
 
 TEST(Mapping, LinearisationTable) {
-  Pic p(2048, 100);
-  p.pic.pixels_per_chan = 2048;
-  p.pic.scan_angle = 55.4f;
-  p.view->linearize = 1;
+  Pic p(2048, 100, true);
   const std::vector<int>* t = mk_lintbl(&p.pic, p.view.get());
   ASSERT_NE(t, nullptr);
   ASSERT_EQ(t->size(), 4096u);
@@ -213,15 +217,9 @@ TEST(Mapping, LinearisationTable) {
 
   // Pictures the table cannot serve are shown as recorded, and tables built
   // before stay in place.
-  Pic wide(3000, 10);
-  wide.pic.pixels_per_chan = 2048;
-  wide.pic.scan_angle = 55.4f;
-  wide.view->linearize = 1;
+  Pic wide(3000, 10, true);
   EXPECT_EQ(mk_lintbl(&wide.pic, wide.view.get()), nullptr);
-  Pic one(1, 10);
-  one.pic.pixels_per_chan = 2048;
-  one.pic.scan_angle = 55.4f;
-  one.view->linearize = 1;
+  Pic one(1, 10, true);
   one.view->lin_tbl = {5};
   EXPECT_EQ(mk_lintbl(&one.pic, one.view.get()), nullptr);
   EXPECT_EQ(one.view->lin_tbl, std::vector<int>{5});
@@ -261,18 +259,16 @@ TEST(Palettes, GreyPictureAndDrawingColours) {
   gif->lut[2][31] = 1;
   const std::vector<KColor> gp = std_palette(gif.get());
   ASSERT_EQ(gp.size(), 32u);
-  EXPECT_EQ(gp[31].red, 0xff00);
-  EXPECT_EQ(gp[31].green, 0x8000);
-  EXPECT_EQ(gp[31].blue, 0x0100);
+  EXPECT_EQ(std::make_tuple(gp[31].red, gp[31].green, gp[31].blue), std::make_tuple(0xff00, 0x8000, 0x0100));
 
   const std::vector<KColor> ex = extra_palette();
   ASSERT_EQ(ex.size(), 8u);
   const int want[8][3] = {{0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 1, 1},
                           {1, 0, 0}, {1, 0, 1}, {1, 1, 0}, {1, 1, 1}};
   for (int i = 0; i < 8; ++i) {
-    EXPECT_EQ(ex[i].red, want[i][0] * 0xffff) << i;
-    EXPECT_EQ(ex[i].green, want[i][1] * 0xffff) << i;
-    EXPECT_EQ(ex[i].blue, want[i][2] * 0xffff) << i;
+    EXPECT_EQ(std::make_tuple(ex[i].red, ex[i].green, ex[i].blue),
+              std::make_tuple(want[i][0] * 0xffff, want[i][1] * 0xffff, want[i][2] * 0xffff))
+        << i;
   }
 }
 
@@ -345,9 +341,7 @@ TEST(Temperature, BinsColoursAndReadBack) {
   int r, g, b;
   EXPECT_EQ(map_temp(2930, lum.data(), &r, &g, &b), 657);  // 293.0 K
   // Angle 0: g = 127, b = trunc(127 * (1 + sin 120)) = 236, r = trunc(127 * (1 + sin 240)) = 17.
-  EXPECT_EQ(g, 127);
-  EXPECT_EQ(b, 236);
-  EXPECT_EQ(r, 17);
+  EXPECT_EQ(std::make_tuple(r, g, b), std::make_tuple(17, 127, 236));
   EXPECT_EQ(map_temp(0, lum.data(), &r, &g, &b), 0);        // below -70 C
   EXPECT_EQ(map_temp(2030, lum.data(), &r, &g, &b), 0);     // -70 C
   EXPECT_EQ(map_temp(3430, lum.data(), &r, &g, &b), 1023);  // +70 C
@@ -355,9 +349,8 @@ TEST(Temperature, BinsColoursAndReadBack) {
   lum[1023] = 90;
   map_temp(4000, lum.data(), &r, &g, &b);
   // With pi taken as 3.1415926, sin 90 falls just short of 1: 253, not 254.
-  EXPECT_EQ(g, 253);
-  EXPECT_EQ(b, 63);  // 127 * (1 + sin 210) = 63.5
-  EXPECT_EQ(r, 63);  // 127 * (1 + sin 330)
+  // Blue 127 * (1 + sin 210) = 63.5, red 127 * (1 + sin 330).
+  EXPECT_EQ(std::make_tuple(r, g, b), std::make_tuple(63, 253, 63));
 
   auto v = view_with(0, 1023);
   // (63, 254, 63): red branch, a = trunc(120 + asin(63 / 127 - 1) deg) = 89;
