@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
+#include <tuple>
 
 #include "app/paths.h"
 #include "lumo/adjust.h"
@@ -23,34 +25,13 @@ namespace kelo {
 namespace {
 
 using test::LumoTest;
-using test::ScopedCwd;
-using test::ScopedEnv;
-using test::TempDir;
-
-// PATH removed for a scope.
-class UnsetEnv {
- public:
-  explicit UnsetEnv(const char* name) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    unsetenv(name);
-  }
-  ~UnsetEnv() {
-    if (had_) setenv(name_, old_.c_str(), 1);
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 void nop(GtkWidget*, const char*) {}
 
-GtkWidget* named_menu_item(const char* id) {
+GtkWidget* named_menu_item(const char* id, GtkWidget* menu) {
   GtkWidget* item = gtk_menu_item_new_with_label(id);
-  if (id != nullptr) g_object_set_data(G_OBJECT(item), kKeyId, const_cast<char*>(id));
+  if (id[0] != '-') g_object_set_data(G_OBJECT(item), kKeyId, const_cast<char*>(id));
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
   return item;
 }
 
@@ -65,58 +46,50 @@ TEST_F(LumoTest, LookupBySlashDepthFirstAndPseudoIdentifiers) {
   GtkWidget* right = Pack("!right", 'v', late_go, 0, other, 0, nullptr);
   GtkWidget* top = Pack(nullptr, 'h', left, 0, right, 0, area, 0, nullptr);
   gtk_container_add(GTK_CONTAINER(win), top);
+  // An entry with its label box: the top identifier leads to the wrapper.
+  GtkWidget* entry_box = Create_Entry("^Width", nop, "%d", 12);
+  gtk_box_pack_start(GTK_BOX(right), entry_box, FALSE, FALSE, 0);
 
-  // Depth first: the match inside the earlier child wins over a later sibling.
-  EXPECT_EQ(Find_Widget(other, "Go"), deep_go);
-  // A slash searches only below the given widget.
+  const std::pair<const char*, GtkWidget*> cases[] = {
+      {"Go", deep_go},  // depth first: inside the earlier child before a later sibling
+      {"!right", right},
+      {"!inner", gtk_widget_get_parent(deep_go)},
+      // Pseudo identifiers find the one canvas and the first boxes by type.
+      {"GTK_DRAWING_AREA", area},
+      {"GTK_HBOX", top},
+      {"GTK_VBOX", left},
+      {"GTK_BOX", top},
+      {"Missing", nullptr},
+      {nullptr, nullptr},
+      // Identifiers are exact and case-sensitive.
+      {"go", nullptr},
+      {"Go ", nullptr},
+  };
+  for (const auto& [id, want] : cases) EXPECT_EQ(Find_Widget(other, id), want) << (id ? id : "(null)");
+  // A slash searches only below the given widget; the container itself is
+  // never compared.
   EXPECT_EQ(Find_Widget(right, "/Go"), late_go);
   EXPECT_EQ(Find_Widget(right, "/!inner"), nullptr);
-  EXPECT_EQ(Find_Widget(right, "!inner"), gtk_widget_get_parent(deep_go));
-  // The container itself is never compared.
   EXPECT_EQ(Find_Local_Widget(right, "!right"), nullptr);
-  EXPECT_EQ(Find_Widget(other, "!right"), right);
-  // Pseudo identifiers find the one canvas and the first boxes by type.
-  EXPECT_EQ(Find_Widget(other, "GTK_DRAWING_AREA"), area);
-  EXPECT_EQ(Find_Widget(other, "GTK_HBOX"), top);
-  EXPECT_EQ(Find_Widget(other, "GTK_VBOX"), left);
-  EXPECT_EQ(Find_Widget(other, "GTK_BOX"), top);
-  EXPECT_EQ(Find_Widget(other, "Missing"), nullptr);
-  EXPECT_EQ(Find_Widget(other, nullptr), nullptr);
-  // Identifiers are exact and case-sensitive.
-  EXPECT_EQ(Find_Widget(other, "go"), nullptr);
-  EXPECT_EQ(Find_Widget(other, "Go "), nullptr);
+  GtkWidget* entry = Find_Widget(win, "^Width");
+  EXPECT_TRUE(GTK_IS_ENTRY(entry));
+  EXPECT_EQ(Find_Top_Widget(win, "^Width"), entry_box);
   // Remove_Widget destroys the assembly found by its top identifier.
   EXPECT_EQ(Remove_Widget(win, "!left"), 1);
   EXPECT_EQ(Find_Widget(other, "Go"), late_go);
   EXPECT_EQ(Remove_Widget(win, "!left"), 0);
 }
 
-TEST_F(LumoTest, TopIdentifierPrefersTheWrapper) {
-  GtkWidget* win = Create_Window(nullptr, 200, 100, "Top", nullptr);
-  GtkWidget* entry_box = Create_Entry("^Width", nop, "%d", 12);
-  gtk_container_add(GTK_CONTAINER(win), Pack(nullptr, 'v', entry_box, 0, nullptr));
-  GtkWidget* entry = Find_Widget(win, "^Width");
-  ASSERT_NE(entry, nullptr);
-  EXPECT_TRUE(GTK_IS_ENTRY(entry));
-  EXPECT_EQ(Find_Top_Widget(win, "^Width"), entry_box);
-  EXPECT_NE(entry_box, entry);
-}
-
-TEST_F(LumoTest, MenuSubmenusOfNamedItemsOnly) {
+TEST_F(LumoTest, MenuSubmenusOfNamedItemsAndParentWindows) {
   GtkWidget* win = Create_Window(nullptr, 200, 100, "Menus", nullptr);
   GtkWidget* bar = gtk_menu_bar_new();
-  GtkWidget* file = named_menu_item("File");
-  GtkWidget* anon = gtk_menu_item_new_with_label("Anon");
   GtkWidget* file_menu = gtk_menu_new();
   GtkWidget* anon_menu = gtk_menu_new();
-  GtkWidget* open = named_menu_item("File/Open");
-  GtkWidget* hidden = named_menu_item("Anon/Hidden");
-  gtk_menu_shell_append(GTK_MENU_SHELL(file_menu), open);
-  gtk_menu_shell_append(GTK_MENU_SHELL(anon_menu), hidden);
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(file), file_menu);
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(anon), anon_menu);
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), file);
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), anon);
+  GtkWidget* sub = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(named_menu_item("File", bar)), file_menu);
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(named_menu_item("-Anon", bar)), anon_menu);
+  GtkWidget* open = named_menu_item("File/Open", file_menu);
+  named_menu_item("Anon/Hidden", anon_menu);
   gtk_container_add(GTK_CONTAINER(win), bar);
 
   EXPECT_EQ(Find_Widget(bar, "File/Open"), open);
@@ -124,22 +97,19 @@ TEST_F(LumoTest, MenuSubmenusOfNamedItemsOnly) {
   // A menu entry leads back to the window of its menu bar, also from a
   // sub-submenu.
   EXPECT_EQ(Find_Parent_Window(open), win);
-  GtkWidget* sub = gtk_menu_new();
-  GtkWidget* deeper = named_menu_item("File/Open/Recent");
-  gtk_menu_shell_append(GTK_MENU_SHELL(sub), deeper);
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(open), sub);
+  GtkWidget* deeper = named_menu_item("File/Open/Recent", sub);
   EXPECT_EQ(Find_Parent_Window(deeper), win);
   EXPECT_EQ(Find_Widget(win, "File/Open/Recent"), deeper);
   EXPECT_EQ(Find_Parent_Window(nullptr), nullptr);
-}
 
-TEST_F(LumoTest, ParentWindowOfAnAdjustment) {
-  GtkWidget* win = Create_Window(nullptr, 200, 100, "Adj", nullptr);
+  // ... and so does an adjustment.
+  GtkWidget* win2 = Create_Window(nullptr, 200, 100, "Adj", nullptr);
   GtkWidget* spin = Create_Spin("!Gain", nullptr, "%d%d%d", 5, 0, 10);
-  gtk_container_add(GTK_CONTAINER(win), spin);
+  gtk_container_add(GTK_CONTAINER(win2), spin);
   auto* adj = static_cast<GtkAdjustment*>(g_object_get_data(G_OBJECT(spin), kKeyAdj));
   ASSERT_NE(adj, nullptr);
-  EXPECT_EQ(Find_Parent_Window(adj), win);
+  EXPECT_EQ(Find_Parent_Window(adj), win2);
 }
 
 TEST_F(LumoTest, WindowListTitlesAndRecords) {
@@ -175,6 +145,18 @@ TEST_F(LumoTest, WindowListTitlesAndRecords) {
   Close_Window(b);
   EXPECT_EQ(Next_window(main_win), nullptr);
   EXPECT_EQ(First_window(nullptr), nullptr);
+
+  // Null identifiers list the windows and the widgets, for debugging.
+  Create_Window(main_win, 100, 100, "Luminance", nullptr);
+  gtk_container_add(GTK_CONTAINER(main_win), Pack("!row", 'h', Create_Button("OK", nullptr), 0, nullptr));
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Find_Window(main_win, nullptr), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Kelo\nLuminance\n");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Find_Widget1(main_win, nullptr, 0), nullptr);
+  std::string listing = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(listing.rfind("ID=0! Debug-mode! name=!row (", 0), 0u) << listing;
+  EXPECT_NE(listing.find("\nID=0! Debug-mode! name=OK ("), std::string::npos) << listing;
 }
 
 TEST_F(LumoTest, CanvasRecordAndUpdateFlag) {
@@ -192,10 +174,8 @@ TEST_F(LumoTest, CanvasRecordAndUpdateFlag) {
   EXPECT_EQ(Get_Enable_Update(wrapper), 1);
   Set_Enable_Update(area, 0);
   EXPECT_EQ(Get_Enable_Update(wrapper), 0);
-  g_object_ref_sink(wrapper);
   g_object_set_data(G_OBJECT(area), kKeyDrawable, nullptr);
-  gtk_widget_destroy(wrapper);
-  g_object_unref(wrapper);
+  test::sink_destroy({wrapper});
 }
 
 TEST_F(LumoTest, DeselectAListByWindowTitle) {
@@ -203,8 +183,7 @@ TEST_F(LumoTest, DeselectAListByWindowTitle) {
   GtkWidget* files = Create_Window(main_win, 300, 200, "Files", nullptr);
   GtkListStore* store = gtk_list_store_new(1, G_TYPE_STRING);
   GtkTreeIter it;
-  gtk_list_store_append(store, &it);
-  gtk_list_store_set(store, &it, 0, "a.hrp", -1);
+  gtk_list_store_insert_with_values(store, &it, -1, 0, "a.hrp", -1);
   GtkWidget* view = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
   g_object_unref(store);
   g_object_set_data(G_OBJECT(view), kKeyId, const_cast<char*>("Dir list"));
@@ -218,16 +197,12 @@ TEST_F(LumoTest, DeselectAListByWindowTitle) {
   EXPECT_EQ(gtk_tree_selection_count_selected_rows(sel), 0);
 }
 
+std::tuple<int, int, int> rgb(LumoColor c) { return {c.red, c.green, c.blue}; }
+
 TEST(LumoColours, ButtonColourComponents) {
   // 0x1F2: red 1, green F, blue 2; pressed is two steps darker, clamped at 0.
-  LumoColor full = rgb12_color(0x1F2);
-  LumoColor dark = rgb12_color(0x1F2, 2);
-  EXPECT_EQ(full.red, 0x1111);
-  EXPECT_EQ(full.green, 0xFFFF);
-  EXPECT_EQ(full.blue, 0x2222);
-  EXPECT_EQ(dark.red, 0);
-  EXPECT_EQ(dark.green, 0xDDDD);
-  EXPECT_EQ(dark.blue, 0);
+  EXPECT_EQ(rgb(rgb12_color(0x1F2)), std::tuple(0x1111, 0xFFFF, 0x2222));
+  EXPECT_EQ(rgb(rgb12_color(0x1F2, 2)), std::tuple(0, 0xDDDD, 0));
 
   // Prelight is the second argument; unknown kinds store nothing.
   LumoColor red{0xFFFF, 0, 0};
@@ -243,37 +218,40 @@ TEST(LumoColours, ButtonColourComponents) {
   EXPECT_EQ(lumo_style_css(fg), "*:disabled { color: rgb(255,0,0); }\n");
 }
 
+void expect_background(GtkWidget* w, GtkStateFlags state, double r, double g, double b) {
+  GtkStyleContext* ctx = gtk_widget_get_style_context(w);
+  gtk_style_context_save(ctx);
+  gtk_style_context_set_state(ctx, state);
+  GdkRGBA* c = nullptr;
+  gtk_style_context_get(ctx, state, "background-color", &c, nullptr);
+  gtk_style_context_restore(ctx);
+  ASSERT_NE(c, nullptr);
+  EXPECT_NEAR(c->red, r, 1e-3);
+  EXPECT_NEAR(c->green, g, 1e-3);
+  EXPECT_NEAR(c->blue, b, 1e-3);
+  gdk_rgba_free(c);
+}
+
 TEST_F(LumoTest, ButtonColourReachesTheWidgetStates) {
   GtkWidget* win = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   GtkWidget* b = gtk_toggle_button_new_with_label("Sync");
   gtk_container_add(GTK_CONTAINER(win), b);
   Set_Buttoncolor(b, 0x1F2);
-  GtkStyleContext* ctx = gtk_widget_get_style_context(b);
-  GdkRGBA normal{}, pressed{};
-  gtk_style_context_save(ctx);
-  gtk_style_context_set_state(ctx, GTK_STATE_FLAG_NORMAL);
-  GdkRGBA* c = nullptr;
-  gtk_style_context_get(ctx, GTK_STATE_FLAG_NORMAL, "background-color", &c, nullptr);
-  normal = *c;
-  gdk_rgba_free(c);
-  gtk_style_context_set_state(ctx, GTK_STATE_FLAG_CHECKED);
-  gtk_style_context_get(ctx, GTK_STATE_FLAG_CHECKED, "background-color", &c, nullptr);
-  pressed = *c;
-  gdk_rgba_free(c);
-  gtk_style_context_restore(ctx);
-  EXPECT_NEAR(normal.red, 0x11 / 255.0, 1e-3);
-  EXPECT_NEAR(normal.green, 1.0, 1e-3);
-  EXPECT_NEAR(normal.blue, 0x22 / 255.0, 1e-3);
-  EXPECT_NEAR(pressed.red, 0.0, 1e-3);
-  EXPECT_NEAR(pressed.green, 0xDD / 255.0, 1e-3);
-  EXPECT_NEAR(pressed.blue, 0.0, 1e-3);
+  expect_background(b, GTK_STATE_FLAG_NORMAL, 0x11 / 255.0, 1.0, 0x22 / 255.0);
+  expect_background(b, GTK_STATE_FLAG_CHECKED, 0.0, 0xDD / 255.0, 0.0);
   // A later colour of the same kind replaces the earlier one.
   Set_Widgetcolor(b, 'b', 0, 0, 255);
-  gtk_style_context_get(ctx, GTK_STATE_FLAG_NORMAL, "background-color", &c, nullptr);
-  EXPECT_NEAR(c->blue, 1.0, 1e-3);
-  EXPECT_NEAR(c->green, 0.0, 1e-3);
-  gdk_rgba_free(c);
+  expect_background(b, GTK_STATE_FLAG_NORMAL, 0.0, 0.0, 1.0);
   gtk_widget_destroy(win);
+}
+
+int font_size(GtkWidget* label) {
+  PangoFontDescription* font = nullptr;
+  gtk_style_context_get(gtk_widget_get_style_context(label), GTK_STATE_FLAG_NORMAL, "font", &font, nullptr);
+  if (font == nullptr) return -1;
+  int size = pango_font_description_get_size(font);
+  pango_font_description_free(font);
+  return size;
 }
 
 TEST_F(LumoTest, FontSizeZeroChangesNothing) {
@@ -283,16 +261,10 @@ TEST_F(LumoTest, FontSizeZeroChangesNothing) {
   GtkWidget* label = gtk_label_new("x");
   GtkWidget* win = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_container_add(GTK_CONTAINER(win), label);
-  PangoFontDescription* font = nullptr;
-  gtk_style_context_get(gtk_widget_get_style_context(label), GTK_STATE_FLAG_NORMAL, "font", &font, nullptr);
-  ASSERT_NE(font, nullptr);
-  EXPECT_EQ(pango_font_description_get_size(font), 10 * PANGO_SCALE);
-  pango_font_description_free(font);
+  EXPECT_EQ(font_size(label), 10 * PANGO_SCALE);
   // 0 keeps the 10-point font.
   EXPECT_EQ(set_fontsize(0), 120);
-  gtk_style_context_get(gtk_widget_get_style_context(label), GTK_STATE_FLAG_NORMAL, "font", &font, nullptr);
-  EXPECT_EQ(pango_font_description_get_size(font), 10 * PANGO_SCALE);
-  pango_font_description_free(font);
+  EXPECT_EQ(font_size(label), 10 * PANGO_SCALE);
   EXPECT_EQ(set_fontsize(120), 120);
   PangoFontDescription* f = get_font(95);
   EXPECT_EQ(pango_font_description_get_size(f), 95 * PANGO_SCALE / 10);
@@ -309,33 +281,27 @@ TEST_F(LumoTest, CursorNeedsARealisedWidget) {
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(gdk_cursor_get_cursor_type(c), GDK_WATCH);
   EXPECT_EQ(gdk_window_get_cursor(gtk_widget_get_window(win)), c);
-  GdkCursor* d = Create_Cursor(win, GDK_PLUS);
-  EXPECT_EQ(gdk_cursor_get_cursor_type(d), GDK_PLUS);
+  EXPECT_EQ(gdk_cursor_get_cursor_type(Create_Cursor(win, GDK_PLUS)), GDK_PLUS);
   gtk_widget_destroy(win);
 }
 
-GdkEvent* key_event(guint keyval) {
+void put_key(guint keyval) {
   GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
   ev->key.keyval = keyval;
-  return ev;
+  gdk_event_put(ev);
+  gdk_event_free(ev);
 }
 
 TEST_F(LumoTest, CheckKeyPressedTakesOnlyTheMatchingKey) {
   test::drain();
   EXPECT_EQ(CheckKeyPressed(GDK_KEY_Escape), 0);
-  GdkEvent* esc = key_event(GDK_KEY_Escape);
-  gdk_event_put(esc);
-  gdk_event_free(esc);
+  put_key(GDK_KEY_Escape);
   EXPECT_EQ(CheckKeyPressed(GDK_KEY_Escape), 1);
   EXPECT_EQ(gdk_event_peek(), nullptr);
 
   // Another key stays first in the queue, before a later Escape.
-  GdkEvent* a = key_event(GDK_KEY_a);
-  GdkEvent* e2 = key_event(GDK_KEY_Escape);
-  gdk_event_put(a);
-  gdk_event_put(e2);
-  gdk_event_free(a);
-  gdk_event_free(e2);
+  put_key(GDK_KEY_a);
+  put_key(GDK_KEY_Escape);
   EXPECT_EQ(CheckKeyPressed(GDK_KEY_Escape), 0);
   GdkEvent* first = gdk_event_get();
   ASSERT_NE(first, nullptr);
@@ -345,31 +311,36 @@ TEST_F(LumoTest, CheckKeyPressedTakesOnlyTheMatchingKey) {
 }
 
 TEST(LumoPath, ProgramDirectoryFromNameOrPath) {
-  TempDir dir;
-  std::string bin = join_path(dir.path(), "bin");
+  test::TempDir dir;
+  const std::string bin = join_path(dir.path(), "bin");
   ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
   { std::ofstream(join_path(bin, "kelo")) << "#!/bin/sh\n"; }
   { std::ofstream(join_path(dir.path(), "kelo")) << "#!/bin/sh\n"; }
-
   EXPECT_EQ(get_path("/opt/kelo/bin/kelo"), "/opt/kelo/bin");
   EXPECT_EQ(get_path("./kelo"), ".");
   EXPECT_EQ(get_path(nullptr), "");
-  {
-    ScopedEnv path("PATH", "/nonexistent:" + bin);
-    EXPECT_EQ(get_path("kelo"), bin);
-    EXPECT_EQ(get_path("nothere"), "");
-  }
-  {
-    // An empty element is the current directory (POSIX), searched in order.
-    ScopedCwd cwd(dir.path());
-    ScopedEnv path("PATH", "/nonexistent::" + bin);
-    EXPECT_EQ(get_path("kelo"), ".");
-  }
-  {
-    ScopedCwd cwd(dir.path());
-    UnsetEnv path("PATH");
-    EXPECT_EQ(get_path("kelo"), ".");
-    EXPECT_EQ(get_path("nothere"), "");
+
+  struct Case {
+    bool in_dir;
+    std::optional<std::string> path;  // none: PATH unset
+    const char* name;
+    std::string want;
+  };
+  const Case cases[] = {
+      {false, "/nonexistent:" + bin, "kelo", bin},
+      {false, "/nonexistent:" + bin, "nothere", ""},
+      // An empty element is the current directory (POSIX), searched in order.
+      {true, "/nonexistent::" + bin, "kelo", "."},
+      // Without PATH the current directory is searched.
+      {true, std::nullopt, "kelo", "."},
+      {true, std::nullopt, "nothere", ""},
+  };
+  for (const Case& c : cases) {
+    std::optional<test::ScopedCwd> cwd;
+    if (c.in_dir) cwd.emplace(dir.path());
+    test::ScopedEnv path("PATH", c.path.value_or(""));
+    if (!c.path) unsetenv("PATH");
+    EXPECT_EQ(get_path(c.name), c.want) << c.path.value_or("(unset)") << " " << c.name;
   }
 }
 
@@ -384,29 +355,6 @@ TEST(LumoFloat, LittleEndianFloatsOnThisHost) {
   std::memcpy(bytes, &out, sizeof bytes);
   const unsigned char expect[4] = {0x00, 0x00, 0x20, 0xC0};
   EXPECT_EQ(std::memcmp(bytes, expect, 4), 0);
-}
-
-}  // namespace
-}  // namespace kelo
-
-namespace kelo {
-namespace {
-
-using test::LumoTest;
-
-TEST_F(LumoTest, NullIdentifiersListForDebugging) {
-  GtkWidget* main_win = Create_Window(nullptr, 100, 100, "Kelo", nullptr);
-  Create_Window(main_win, 100, 100, "Luminance", nullptr);
-  GtkWidget* ok = Create_Button("OK", nullptr);
-  gtk_container_add(GTK_CONTAINER(main_win), Pack("!row", 'h', ok, 0, nullptr));
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(Find_Window(main_win, nullptr), nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Kelo\nLuminance\n");
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(Find_Widget1(main_win, nullptr, 0), nullptr);
-  std::string listing = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(listing.rfind("ID=0! Debug-mode! name=!row (", 0), 0u) << listing;
-  EXPECT_NE(listing.find("\nID=0! Debug-mode! name=OK ("), std::string::npos) << listing;
 }
 
 }  // namespace

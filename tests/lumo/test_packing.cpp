@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "lumo/buttons.h"
 #include "lumo/lumo_misc.h"
@@ -14,12 +15,9 @@ namespace {
 
 using test::LumoTest;
 
-struct Packing {
-  bool expand;
-  bool fill;
-  guint padding;
-  GtkPackType pack;
-};
+// expand, fill, padding, pack type of a child.
+using Packing = std::tuple<bool, bool, guint, GtkPackType>;
+constexpr GtkPackType kStart = GTK_PACK_START;
 
 Packing packing_of(GtkWidget* box, GtkWidget* child) {
   gboolean e = FALSE, f = FALSE;
@@ -29,7 +27,12 @@ Packing packing_of(GtkWidget* box, GtkWidget* child) {
   return Packing{e != FALSE, f != FALSE, p, t};
 }
 
-GtkOrientation orientation(GtkWidget* box) { return gtk_orientable_get_orientation(GTK_ORIENTABLE(box)); }
+// Orientation and homogeneity of a box.
+std::pair<GtkOrientation, bool> kind(GtkWidget* box) {
+  return {gtk_orientable_get_orientation(GTK_ORIENTABLE(box)),
+          gtk_box_get_homogeneous(GTK_BOX(box)) != FALSE};
+}
+constexpr GtkOrientation kH = GTK_ORIENTATION_HORIZONTAL, kV = GTK_ORIENTATION_VERTICAL;
 
 const char* id_of(GtkWidget* w, const char* key) {
   return static_cast<const char*>(g_object_get_data(G_OBJECT(w), key));
@@ -46,32 +49,39 @@ struct Sunk {
 };
 
 TEST(LumoPackingCodes, BoxAndChildCodes) {
-  BoxCode v12 = parse_box_code("v12");
-  EXPECT_FALSE(v12.horizontal);
-  EXPECT_EQ(v12.spacing, 12);
-  EXPECT_FALSE(v12.homogeneous);
-  BoxCode hv = parse_box_code("vhH");
-  EXPECT_TRUE(hv.horizontal);  // 'h' wins over 'v'
-  EXPECT_TRUE(hv.homogeneous);
-  BoxCode none = parse_box_code("Hs");
-  EXPECT_TRUE(none.horizontal);  // neither letter: horizontal
-  EXPECT_TRUE(none.scrolled);
-  EXPECT_EQ(none.spacing, 0);
-  // Only the first run of digits counts.
-  EXPECT_EQ(parse_box_code("v3h45").spacing, 3);
-
-  ChildCode ef10 = parse_child_code("ef10");
-  EXPECT_TRUE(ef10.expand && ef10.fill);
-  EXPECT_EQ(ef10.padding, 10);
-  ChildCode ef = parse_child_code("ef");
-  EXPECT_EQ(ef.padding, 0);
-  ChildCode e2 = parse_child_code("5ef");
-  EXPECT_EQ(e2.padding, 5);
-  ChildCode end = parse_child_code("E1");
-  EXPECT_TRUE(end.at_end);
-  EXPECT_FALSE(end.expand);  // 'E' is not 'e'
-  EXPECT_EQ(end.padding, 1);
-  EXPECT_TRUE(parse_child_code("aef").automatic);
+  struct BoxCase {
+    const char* code;
+    bool horizontal, homogeneous, scrolled;
+    int spacing;
+  };
+  const BoxCase boxes[] = {
+      {"v12", false, false, false, 12},
+      {"vhH", true, true, false, 0},     // 'h' wins over 'v'
+      {"Hs", true, true, true, 0},       // neither letter: horizontal
+      {"v3h45", true, false, false, 3},  // only the first run of digits counts
+  };
+  for (const BoxCase& c : boxes) {
+    BoxCode b = parse_box_code(c.code);
+    EXPECT_EQ(std::tuple(b.horizontal, b.homogeneous, b.scrolled, b.spacing),
+              std::tuple(c.horizontal, c.homogeneous, c.scrolled, c.spacing))
+        << c.code;
+  }
+  struct ChildCase {
+    const char* code;
+    bool expand, fill, automatic, at_end;
+    int padding;
+  };
+  const ChildCase children[] = {
+      {"ef10", true, true, false, false, 10}, {"ef", true, true, false, false, 0},
+      {"5ef", true, true, false, false, 5},   {"E1", false, false, false, true, 1},  // 'E' is not 'e'
+      {"aef", true, true, true, false, 0},
+  };
+  for (const ChildCase& c : children) {
+    ChildCode k = parse_child_code(c.code);
+    EXPECT_EQ(std::tuple(k.expand, k.fill, k.automatic, k.at_end, k.padding),
+              std::tuple(c.expand, c.fill, c.automatic, c.at_end, c.padding))
+        << c.code;
+  }
   EXPECT_EQ(first_number(nullptr), 0);
   EXPECT_EQ(first_number("abc"), 0);
 }
@@ -79,36 +89,25 @@ TEST(LumoPackingCodes, BoxAndChildCodes) {
 TEST_F(LumoTest, PackDirectionsAndPadding) {
   GtkWidget* w = gtk_button_new();
   Sunk box(Pack(nullptr, 'x', w, 0, nullptr));
-  EXPECT_TRUE(GTK_IS_BOX(box.w));
-  EXPECT_EQ(orientation(box.w), GTK_ORIENTATION_HORIZONTAL);
-  Packing p = packing_of(box.w, w);
-  EXPECT_FALSE(p.expand);
-  EXPECT_FALSE(p.fill);
-  EXPECT_EQ(p.padding, 0u);
+  ASSERT_TRUE(GTK_IS_BOX(box.w));
+  EXPECT_EQ(kind(box.w), std::pair(kH, false));
+  EXPECT_EQ(packing_of(box.w, w), Packing(false, false, 0, kStart));
   EXPECT_EQ(id_of(box.w, kKeyId), nullptr);
   EXPECT_EQ(id_of(box.w, kKeyTopId), nullptr);
   EXPECT_EQ(gtk_box_get_spacing(GTK_BOX(box.w)), 0);
 
-  // Drawing areas expand and fill whatever the sign of the padding.
+  // Drawing areas expand and fill whatever the sign of the padding; a
+  // negative padding makes any child expand and fill.
   GtkWidget* area = gtk_drawing_area_new();
   GtkWidget* area2 = gtk_drawing_area_new();
   GtkWidget* neg = gtk_button_new();
   GtkWidget* pos = gtk_button_new();
   Sunk col(Pack(nullptr, 'v', area, 3, area2, -3, neg, -4, pos, 4, nullptr));
-  EXPECT_EQ(orientation(col.w), GTK_ORIENTATION_VERTICAL);
-  EXPECT_FALSE(gtk_box_get_homogeneous(GTK_BOX(col.w)));
-  Packing a = packing_of(col.w, area);
-  EXPECT_TRUE(a.expand && a.fill);
-  EXPECT_EQ(a.padding, 3u);
-  Packing a2 = packing_of(col.w, area2);
-  EXPECT_TRUE(a2.expand && a2.fill);
-  EXPECT_EQ(a2.padding, 3u);
-  Packing n = packing_of(col.w, neg);
-  EXPECT_TRUE(n.expand && n.fill);
-  EXPECT_EQ(n.padding, 4u);
-  Packing ps = packing_of(col.w, pos);
-  EXPECT_FALSE(ps.expand || ps.fill);
-  EXPECT_EQ(ps.padding, 4u);
+  EXPECT_EQ(kind(col.w), std::pair(kV, false));
+  EXPECT_EQ(packing_of(col.w, area), Packing(true, true, 3, kStart));
+  EXPECT_EQ(packing_of(col.w, area2), Packing(true, true, 3, kStart));
+  EXPECT_EQ(packing_of(col.w, neg), Packing(true, true, 4, kStart));
+  EXPECT_EQ(packing_of(col.w, pos), Packing(false, false, 4, kStart));
   // Argument order is packing order.
   GList* kids = gtk_container_get_children(GTK_CONTAINER(col.w));
   ASSERT_EQ(g_list_length(kids), 4u);
@@ -116,12 +115,8 @@ TEST_F(LumoTest, PackDirectionsAndPadding) {
   EXPECT_EQ(g_list_nth_data(kids, 3), pos);
   g_list_free(kids);
 
-  Sunk hom(Pack(nullptr, 'V', gtk_button_new(), 0, nullptr));
-  EXPECT_EQ(orientation(hom.w), GTK_ORIENTATION_VERTICAL);
-  EXPECT_TRUE(gtk_box_get_homogeneous(GTK_BOX(hom.w)));
-  Sunk hom2(Pack(nullptr, 'H', gtk_button_new(), 0, nullptr));
-  EXPECT_EQ(orientation(hom2.w), GTK_ORIENTATION_HORIZONTAL);
-  EXPECT_TRUE(gtk_box_get_homogeneous(GTK_BOX(hom2.w)));
+  EXPECT_EQ(kind(Sunk(Pack(nullptr, 'V', gtk_button_new(), 0, nullptr)).w), std::pair(kV, true));
+  EXPECT_EQ(kind(Sunk(Pack(nullptr, 'H', gtk_button_new(), 0, nullptr)).w), std::pair(kH, true));
 }
 
 TEST_F(LumoTest, PackNamesFramesAndIdentifiers) {
@@ -130,8 +125,7 @@ TEST_F(LumoTest, PackNamesFramesAndIdentifiers) {
   ASSERT_TRUE(GTK_IS_FRAME(empty.w));
   EXPECT_EQ(gtk_frame_get_label(GTK_FRAME(empty.w)), nullptr);
   EXPECT_STREQ(id_of(empty.w, kKeyTopId), "");
-  GtkWidget* inner = gtk_bin_get_child(GTK_BIN(empty.w));
-  EXPECT_STREQ(id_of(inner, kKeyId), "");
+  EXPECT_STREQ(id_of(gtk_bin_get_child(GTK_BIN(empty.w)), kKeyId), "");
 
   // "!advanced": no frame, both identifiers on the box.
   Sunk adv(Pack("!advanced", 'h', gtk_button_new(), 0, nullptr));
@@ -152,35 +146,28 @@ TEST_F(LumoTest, PackNamesFramesAndIdentifiers) {
 TEST_F(LumoTest, SPackChildCodes) {
   GtkWidget* w = gtk_button_new();
   Sunk row(SPack(nullptr, "h", w, "E1", nullptr));
-  Packing p = packing_of(row.w, w);
-  EXPECT_EQ(p.pack, GTK_PACK_END);
-  EXPECT_EQ(p.padding, 1u);
-  EXPECT_FALSE(p.expand);
+  EXPECT_EQ(packing_of(row.w, w), Packing(false, false, 1, GTK_PACK_END));
 
-  // Each child code on its own: "ef" after "ef10" has padding 0.
+  // Each child code on its own: "ef" after "ef10" has padding 0; "aef" on a
+  // button: automatic wins, no expand, no fill.
   GtkWidget* a = gtk_button_new();
   GtkWidget* b = gtk_button_new();
   GtkWidget* c = gtk_button_new();
   GtkWidget* area = gtk_drawing_area_new();
   Sunk col(SPack(nullptr, "v12", a, "ef10", b, "ef", c, "aef", area, "a", nullptr));
-  EXPECT_EQ(orientation(col.w), GTK_ORIENTATION_VERTICAL);
+  EXPECT_EQ(kind(col.w), std::pair(kV, false));
   EXPECT_EQ(gtk_box_get_spacing(GTK_BOX(col.w)), 12);
-  Packing pa = packing_of(col.w, a);
-  EXPECT_TRUE(pa.expand && pa.fill);
-  EXPECT_EQ(pa.padding, 10u);
-  Packing pb = packing_of(col.w, b);
-  EXPECT_TRUE(pb.expand && pb.fill);
-  EXPECT_EQ(pb.padding, 0u);
-  // "aef" on a button: automatic wins, no expand, no fill.
-  Packing pc = packing_of(col.w, c);
-  EXPECT_FALSE(pc.expand || pc.fill);
-  Packing pd = packing_of(col.w, area);
-  EXPECT_TRUE(pd.expand && pd.fill);
-  EXPECT_EQ(pd.pack, GTK_PACK_START);
+  EXPECT_EQ(packing_of(col.w, a), Packing(true, true, 10, kStart));
+  EXPECT_EQ(packing_of(col.w, b), Packing(true, true, 0, kStart));
+  EXPECT_EQ(packing_of(col.w, c), Packing(false, false, 0, kStart));
+  EXPECT_EQ(packing_of(col.w, area), Packing(true, true, 0, kStart));
+  EXPECT_EQ(kind(Sunk(SPack(nullptr, "Hh", gtk_button_new(), "1", nullptr)).w), std::pair(kH, true));
+}
 
-  Sunk hom(SPack(nullptr, "Hh", gtk_button_new(), "1", nullptr));
-  EXPECT_TRUE(gtk_box_get_homogeneous(GTK_BOX(hom.w)));
-  EXPECT_EQ(orientation(hom.w), GTK_ORIENTATION_HORIZONTAL);
+std::pair<GtkPolicyType, GtkPolicyType> policy(GtkWidget* scroller) {
+  std::pair<GtkPolicyType, GtkPolicyType> p;
+  gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(scroller), &p.first, &p.second);
+  return p;
 }
 
 TEST_F(LumoTest, SPackScrolledAndListParents) {
@@ -190,10 +177,7 @@ TEST_F(LumoTest, SPackScrolledAndListParents) {
   // The text view is packed through its scrolled window.
   Sunk col(SPack("Log", "vs", text, "a", nullptr));
   ASSERT_TRUE(GTK_IS_SCROLLED_WINDOW(col.w));
-  GtkPolicyType hp, vp;
-  gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(col.w), &hp, &vp);
-  EXPECT_EQ(hp, GTK_POLICY_NEVER);
-  EXPECT_EQ(vp, GTK_POLICY_AUTOMATIC);
+  EXPECT_EQ(policy(col.w), std::pair(GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC));
   EXPECT_STREQ(id_of(col.w, kKeyTopId), "Log");
   GtkWidget* viewport = gtk_bin_get_child(GTK_BIN(col.w));
   ASSERT_TRUE(GTK_IS_VIEWPORT(viewport));
@@ -202,14 +186,11 @@ TEST_F(LumoTest, SPackScrolledAndListParents) {
   GtkWidget* box = gtk_bin_get_child(GTK_BIN(frame));
   EXPECT_EQ(gtk_widget_get_parent(text_scroller), box);
   // The scrolled window of the text grows ('a' on a scrolled window).
-  Packing p = packing_of(box, text_scroller);
-  EXPECT_TRUE(p.expand && p.fill);
+  EXPECT_EQ(packing_of(box, text_scroller), Packing(true, true, 0, kStart));
 
   Sunk row(SPack(nullptr, "hs", gtk_button_new(), "1", nullptr));
   ASSERT_TRUE(GTK_IS_SCROLLED_WINDOW(row.w));
-  gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(row.w), &hp, &vp);
-  EXPECT_EQ(hp, GTK_POLICY_AUTOMATIC);
-  EXPECT_EQ(vp, GTK_POLICY_NEVER);
+  EXPECT_EQ(policy(row.w), std::pair(GTK_POLICY_AUTOMATIC, GTK_POLICY_NEVER));
 }
 
 TEST_F(LumoTest, NestedPackBuildsAFindableWindow) {
@@ -223,16 +204,13 @@ TEST_F(LumoTest, NestedPackBuildsAFindableWindow) {
   EXPECT_TRUE(GTK_IS_FRAME(Find_Top_Widget(win, "Status")));
   EXPECT_TRUE(GTK_IS_BOX(Find_Widget(win, "Status")));
   // The list ends at the first null widget.
-  GtkWidget* kept = gtk_button_new();
   GtkWidget* none = nullptr;
-  GtkWidget* after = gtk_button_new();
-  g_object_ref_sink(after);
-  Sunk cut(Pack(nullptr, 'h', kept, 0, none, 0, after, 0, nullptr));
+  Sunk after(gtk_button_new());
+  Sunk cut(Pack(nullptr, 'h', gtk_button_new(), 0, none, 0, after.w, 0, nullptr));
   GList* kids = gtk_container_get_children(GTK_CONTAINER(cut.w));
   EXPECT_EQ(g_list_length(kids), 1u);
   g_list_free(kids);
-  EXPECT_EQ(gtk_widget_get_parent(after), nullptr);
-  g_object_unref(after);
+  EXPECT_EQ(gtk_widget_get_parent(after.w), nullptr);
 }
 
 }  // namespace
