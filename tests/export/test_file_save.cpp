@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/hrpt_fixture.h"
@@ -58,6 +59,14 @@ class SaveTest : public ::testing::Test {
     pic->path = path;
     return open_file(pic.get(), view.get(), nullptr) == 0;
   }
+  // Writes the synthetic recording (with or without frame header words) and opens it.
+  bool open_fixture(int width, int lines, bool header_words = true) {
+    test::FixtureShape shape;
+    shape.width = width;
+    shape.lines = lines;
+    shape.presence[0] = header_words ? 1 : 0;
+    return test::write_fixture(dir.file("in.10b"), shape) && open(dir.file("in.10b"));
+  }
   int save(int kind, std::initializer_list<int> chans, const std::string& path, SaveReport* rep) {
     int on[kMaxChannels + 1] = {};
     for (int c : chans) on[c] = 1;
@@ -94,33 +103,27 @@ int le16(const std::string& b, size_t at) {
 // ---------------------------------------------------------------- rules
 
 TEST(SaveRules, ExtensionsAndBitShifts) {
-  EXPECT_STREQ(save_extension(kKindSun), "sun");
-  EXPECT_STREQ(save_extension(kKindTiff), "tif");
-  EXPECT_STREQ(save_extension(kKindPPM), "ppm");
-  EXPECT_STREQ(save_extension(kKindPGM), "pgm");
-  EXPECT_STREQ(save_extension(kKindPGM8), "pgm");
-  EXPECT_STREQ(save_extension(kKindGIF), "gif");
-  EXPECT_STREQ(save_extension(kKindHRPT), "10b");
-  EXPECT_STREQ(save_extension(kKindCHRPT), "10b");
-  EXPECT_STREQ(save_extension(kKindSeaStar), "10b");
-  EXPECT_STREQ(save_extension(kKindHRI), "hri");
-  EXPECT_STREQ(save_extension(kKindAHRPT), "dat");
+  const std::pair<int, const char*> ext[] = {{kKindSun, "sun"},  {kKindTiff, "tif"},  {kKindPPM, "ppm"},
+                                             {kKindPGM, "pgm"},  {kKindPGM8, "pgm"},  {kKindGIF, "gif"},
+                                             {kKindHRPT, "10b"}, {kKindCHRPT, "10b"}, {kKindSeaStar, "10b"},
+                                             {kKindHRI, "hri"},  {kKindAHRPT, "dat"}};
+  for (const auto& [kind, want] : ext) EXPECT_STREQ(save_extension(kind), want) << kind;
 
-  // 10-bit recording to an 8-bit picture: by the luminance window's top.
-  EXPECT_EQ(export_bitshift(kKindHRPT, 10, kKindGIF, 255), 0);
-  EXPECT_EQ(export_bitshift(kKindHRPT, 10, kKindGIF, 300), -1);
-  EXPECT_EQ(export_bitshift(kKindCHRPT, 10, kKindPGM8, 511), -1);
-  EXPECT_EQ(export_bitshift(kKindAHRPT, 10, kKindPPM, 512), -2);
-  EXPECT_EQ(export_bitshift(kKindPGM, 10, kKindGIF, 1023), -2);
-  // PGM keeps the depth; 8-bit sources need nothing.
-  EXPECT_EQ(export_bitshift(kKindHRPT, 10, kKindPGM, 1023), 0);
-  EXPECT_EQ(export_bitshift(kKindGIF, 8, kKindPGM8, 255), 0);
-  EXPECT_EQ(export_bitshift(kKindHRI, 8, kKindGIF, 255), 0);
-  // Into a recording: 8-bit up by 2, recordings as they are, 12-bit down.
-  EXPECT_EQ(export_bitshift(kKindPGM, 8, kKindHRPT, 255), 2);
-  EXPECT_EQ(export_bitshift(kKindGIF, 8, kKindCHRPT, 255), 2);
-  EXPECT_EQ(export_bitshift(kKindCHRPT, 10, kKindCHRPT, 1023), 0);
-  EXPECT_EQ(export_bitshift(kKindPGM, 12, kKindHRPT, 4095), -2);
+  // A 10-bit recording to an 8-bit picture shifts by the luminance window's
+  // top; PGM keeps the depth, 8-bit sources need nothing; into a recording
+  // 8-bit goes up by 2, recordings stay as they are, 12-bit goes down.
+  struct Shift {
+    int src, bits, dst, lmax, want;
+  } shifts[] = {{kKindHRPT, 10, kKindGIF, 255, 0},     {kKindHRPT, 10, kKindGIF, 300, -1},
+                {kKindCHRPT, 10, kKindPGM8, 511, -1},  {kKindAHRPT, 10, kKindPPM, 512, -2},
+                {kKindPGM, 10, kKindGIF, 1023, -2},    {kKindHRPT, 10, kKindPGM, 1023, 0},
+                {kKindGIF, 8, kKindPGM8, 255, 0},      {kKindHRI, 8, kKindGIF, 255, 0},
+                {kKindPGM, 8, kKindHRPT, 255, 2},      {kKindGIF, 8, kKindCHRPT, 255, 2},
+                {kKindCHRPT, 10, kKindCHRPT, 1023, 0}, {kKindPGM, 12, kKindHRPT, 4095, -2}};
+  for (const Shift& c : shifts) {
+    EXPECT_EQ(export_bitshift(c.src, c.bits, c.dst, c.lmax), c.want)
+        << c.src << " " << c.bits << " -> " << c.dst << " lmax " << c.lmax;
+  }
 }
 
 TEST(SaveRules, DestinationRecord) {
@@ -136,11 +139,8 @@ TEST(SaveRules, DestinationRecord) {
   EXPECT_EQ(save_destination(src.get(), out.get(), kKindHRPT, on), 2) << "channel 5 is not in the file";
   EXPECT_EQ(out->file_type, kKindCHRPT);
   EXPECT_EQ(out->width, 77);
-  EXPECT_EQ(out->chan_present[0], 1);
-  EXPECT_EQ(out->chan_present[1], 1);
-  EXPECT_EQ(out->chan_present[5], 0);
-  EXPECT_EQ(out->chan_present[7], 1);
-  EXPECT_EQ(out->chan_present[2], 0);
+  EXPECT_EQ(std::vector<int>(out->chan_present, out->chan_present + kMaxChannels + 1),
+            (std::vector<int>{1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
 
   // Exchange pictures never carry header words.
   save_destination(src.get(), out.get(), kKindGIF, on);
@@ -167,14 +167,10 @@ TEST(SaveRules, DestinationRecord) {
 
 TEST(SaveWindowLogic, NamesLedAndChannelButtons) {
   // Initial kind per source.
-  EXPECT_EQ(save_initial_kind(kKindHRPT), kKindHRPT);
-  EXPECT_EQ(save_initial_kind(kKindCHRPT), kKindHRPT);
-  EXPECT_EQ(save_initial_kind(kKindAHRPT), kKindHRPT);
-  EXPECT_EQ(save_initial_kind(kKindPPM), kKindPPM);
-  EXPECT_EQ(save_initial_kind(kKindPGM), kKindPGM);
-  EXPECT_EQ(save_initial_kind(kKindPGM8), kKindPGM8);
-  EXPECT_EQ(save_initial_kind(kKindHRI), kKindGIF);
-  EXPECT_EQ(save_initial_kind(kKindGIF), kKindGIF);
+  const std::pair<int, int> initial[] = {
+      {kKindHRPT, kKindHRPT}, {kKindCHRPT, kKindHRPT}, {kKindAHRPT, kKindHRPT}, {kKindPPM, kKindPPM},
+      {kKindPGM, kKindPGM},   {kKindPGM8, kKindPGM8},  {kKindHRI, kKindGIF},    {kKindGIF, kKindGIF}};
+  for (const auto& [src, want] : initial) EXPECT_EQ(save_initial_kind(src), want) << src;
 
   // A typed name loses everything from its first dot and gets the next
   // free counter and the chosen kind's extension.
@@ -211,11 +207,7 @@ TEST(SaveWindowLogic, NamesLedAndChannelButtons) {
 // ---------------------------------------------------------------- recordings
 
 TEST_F(SaveTest, RecordingWithAChannelSubsetKeepsHeaderWords) {
-  test::FixtureShape shape;
-  shape.width = 40;
-  shape.lines = 9;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
-  ASSERT_TRUE(open(dir.file("in.10b")));
+  ASSERT_TRUE(open_fixture(40, 9));
   std::string out = dir.file("sub.10b");
   SaveReport rep;
   ASSERT_EQ(save(kKindHRPT, {2, 4}, out, &rep), 0) << rep.message;
@@ -264,12 +256,7 @@ TEST_F(SaveTest, RecordingWithAChannelSubsetKeepsHeaderWords) {
 }
 
 TEST_F(SaveTest, ZoomedViewExportsTheVisiblePart) {
-  test::FixtureShape shape;
-  shape.width = 64;
-  shape.lines = 12;
-  shape.presence[0] = 0;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
-  ASSERT_TRUE(open(dir.file("in.10b")));
+  ASSERT_TRUE(open_fixture(64, 12, false));
   view->zoom.zx = 2;
   view->zoom.zy = 2;
   view->zoom.ox = 10;
@@ -314,11 +301,7 @@ TEST_F(SaveTest, PgmToRecordingShiftsLeftByTwo) {
 
 TEST_F(SaveTest, GifOfTenBitRecordingUsesTheWindowShift) {
   if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
-  test::FixtureShape shape;
-  shape.width = 50;
-  shape.lines = 7;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
-  ASSERT_TRUE(open(dir.file("in.10b")));
+  ASSERT_TRUE(open_fixture(50, 7));
   view->lmax = 300;
   std::string out = dir.file("pass.gif");
   SaveReport rep;
@@ -341,11 +324,7 @@ TEST_F(SaveTest, GifOfTenBitRecordingUsesTheWindowShift) {
 
 TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
   if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
-  test::FixtureShape shape;
-  shape.width = 30;
-  shape.lines = 5;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
-  ASSERT_TRUE(open(dir.file("in.10b")));
+  ASSERT_TRUE(open_fixture(30, 5));
   view->lmax = 1023;
   SaveReport rep;
 
@@ -374,11 +353,7 @@ TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
 
 TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
   if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
-  test::FixtureShape shape;
-  shape.width = 20;
-  shape.lines = 4;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
-  ASSERT_TRUE(open(dir.file("in.10b")));
+  ASSERT_TRUE(open_fixture(20, 4));
   view->lmax = 1023;
   view->rgb_map = 1;
   view->map_used[1] = view->map_used[2] = 1;
@@ -405,12 +380,7 @@ TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
 // ---------------------------------------------------------------- cancel, failures
 
 TEST_F(SaveTest, CancelLeavesAValidShorterFile) {
-  test::FixtureShape shape;
-  shape.width = 8;
-  shape.lines = 500;
-  shape.presence[0] = 0;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
-  ASSERT_TRUE(open(dir.file("in.10b")));
+  ASSERT_TRUE(open_fixture(8, 500, false));
   seam.cancel_at = 10;
   SaveReport rep;
   std::string out = dir.file("cut.10b");
@@ -436,11 +406,7 @@ TEST_F(SaveTest, CancelLeavesAValidShorterFile) {
 }
 
 TEST_F(SaveTest, FailuresLeaveTheOperatorsFilesAlone) {
-  test::FixtureShape shape;
-  shape.width = 8;
-  shape.lines = 4;
-  ASSERT_TRUE(test::write_fixture(dir.file("in.10b"), shape));
-  ASSERT_TRUE(open(dir.file("in.10b")));
+  ASSERT_TRUE(open_fixture(8, 4));
   std::string keep = dir.write("keep.gif", "operator's picture");
   // The working file cannot be made: nothing happens to keep.gif.
   std::filesystem::create_directory(keep + ".part");
@@ -468,12 +434,8 @@ TEST_F(SaveTest, FailuresLeaveTheOperatorsFilesAlone) {
 // ---------------------------------------------------------------- header rewrite
 
 TEST_F(SaveTest, RewriteHeaderInPlace) {
-  test::FixtureShape shape;
-  shape.width = 16;
-  shape.lines = 3;
-  std::string path = dir.file("edit.10b");
-  ASSERT_TRUE(test::write_fixture(path, shape));
-  ASSERT_TRUE(open(path));
+  ASSERT_TRUE(open_fixture(16, 3));
+  const std::string path = dir.file("in.10b");
   std::string before = test::read_file(path);
   pic->sat_name = "NOAA 18";
   pic->x_offset = 300;
