@@ -1,7 +1,6 @@
 // The GTK side of the core/GUI seam, as the engines use it.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "app/gui_seam.h"
@@ -32,38 +31,28 @@ class SeamTest : public LumoTest {
   GtkGui seam_;
 };
 
-GtkWidget* button_in(GtkWidget* win, const char* label) {
-  std::vector<GtkWidget*> buttons;
-  test::collect_type(win, GTK_TYPE_BUTTON, &buttons);
-  for (GtkWidget* b : buttons) {
-    if (std::strcmp(gtk_button_get_label(GTK_BUTTON(b)), label) == 0) return b;
-  }
-  return nullptr;
-}
-
 TEST_F(SeamTest, MessagesAndChoicesAreModalWindows) {
-  std::string shown;
+  std::vector<std::string> shown;
   test::run_later(20, [&] {
     auto wins = test::windows_titled("Error");
     ASSERT_EQ(wins.size(), 1u);
-    std::vector<GtkWidget*> labels;
-    test::collect_type(wins[0], GTK_TYPE_LABEL, &labels);
-    shown = gtk_label_get_text(GTK_LABEL(labels.front()));
-    gtk_button_clicked(GTK_BUTTON(button_in(wins[0], "Dismiss")));
+    shown = test::label_texts(wins[0]);
+    gtk_button_clicked(GTK_BUTTON(test::button_labelled(wins[0], "Dismiss")));
   });
   // A percent sign in the text is shown, not taken as a conversion.
   gui().message("Error", "Disk 100% full");
-  EXPECT_EQ(shown, "Disk 100% full");
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0], "Disk 100% full");
 
   test::run_later(20, [&] {
     auto wins = test::windows_titled("Warning");
     ASSERT_EQ(wins.size(), 1u);
-    gtk_button_clicked(GTK_BUTTON(button_in(wins[0], "OK")));
+    gtk_button_clicked(GTK_BUTTON(test::button_labelled(wins[0], "OK")));
   });
   EXPECT_EQ(gui().choice("Warning", {"Cancel", "OK"}, " File a.gif exist. Overwrite?"), 2);
 }
 
-TEST_F(SeamTest, EntryTextByWindowTitle) {
+TEST_F(SeamTest, EntriesCanvasAndProgressOfWindows) {
   GtkWidget* main_win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
   GtkWidget* rec = Create_Window(main_win, 300, 200, "Record HRPT", nullptr);
   gtk_container_add(GTK_CONTAINER(rec), Create_Entry("!Satellite", nullptr, "%-20s", ""));
@@ -75,29 +64,24 @@ TEST_F(SeamTest, EntryTextByWindowTitle) {
   EXPECT_STREQ(Get_Entry(rec, "!Satellite"), "NOAA 18");
   EXPECT_EQ(find_window_by_title("Record HRPT"), rec);
   EXPECT_EQ(find_window_by_title("Nowhere"), nullptr);
-}
 
-TEST_F(SeamTest, CanvasLookup) {
-  GtkWidget* win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
-  EXPECT_EQ(gui().canvas(win), nullptr);  // no canvas yet
+  // The canvas: none yet, then a drawing area without a record, then one.
+  EXPECT_EQ(gui().canvas(main_win), nullptr);
   GtkWidget* area = gtk_drawing_area_new();
-  gtk_container_add(GTK_CONTAINER(win), Pack(nullptr, 'v', area, 0, nullptr));
-  EXPECT_EQ(gui().canvas(win), nullptr);  // a drawing area without a record
+  gtk_container_add(GTK_CONTAINER(main_win), Pack(nullptr, 'v', area, 0, nullptr));
+  EXPECT_EQ(gui().canvas(main_win), nullptr);
   DRAWABLE_INFO rgbi;
   g_object_set_data(G_OBJECT(area), kKeyDrawable, &rgbi);
-  EXPECT_EQ(gui().canvas(win), &rgbi);
-  gui().refresh_rows(win, 0, 10);  // queues a redraw, must not fail
+  EXPECT_EQ(gui().canvas(main_win), &rgbi);
+  gui().refresh_rows(main_win, 0, 10);  // queues a redraw, must not fail
   EXPECT_EQ(gui().canvas(nullptr), nullptr);
   g_object_set_data(G_OBJECT(area), kKeyDrawable, nullptr);
-}
 
-TEST_F(SeamTest, ProgressThroughTheSeam) {
-  GtkWidget* main_win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
   WindowHandle bar = gui().progress_begin(main_win, "Export", true);
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(gui().progress_update(bar, 5, 10), 0);
   EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), 0.5);
-  gtk_button_clicked(GTK_BUTTON(button_in(gtk_widget_get_toplevel(GTK_WIDGET(bar)), "Cancel")));
+  gtk_button_clicked(GTK_BUTTON(test::button_labelled(gtk_widget_get_toplevel(GTK_WIDGET(bar)), "Cancel")));
   EXPECT_NE(gui().progress_update(bar, 6, 10), 0);
   gui().progress_end(bar);
   EXPECT_EQ(Find_Window(main_win, "Export"), nullptr);
@@ -114,27 +98,20 @@ TEST_F(SeamTest, EscapeIsTakenFromTheQueue) {
   EXPECT_FALSE(gui().escape_pressed());
 }
 
+gboolean set_flag(gpointer data) {
+  *static_cast<bool*>(data) = true;
+  return G_SOURCE_REMOVE;
+}
+
 TEST_F(SeamTest, SleepKeepsTheGuiAliveAndDoesNotNest) {
-  bool idle_ran = false;
-  bool busy_inside = false;
-  bool nested_returned_at_once = false;
-  g_idle_add(
-      [](gpointer data) -> gboolean {
-        *static_cast<bool*>(data) = true;
-        return G_SOURCE_REMOVE;
-      },
-      &idle_ran);
+  bool idle_ran = false, busy_inside = false, nested_returned_at_once = false;
+  g_idle_add(set_flag, &idle_ran);
   test::run_later(5, [&] {
     busy_inside = gui_busy_sleep() == 1;
     // A wait requested while one runs returns at once: an idle queued now
     // has not run when it returns.
     bool later_idle = false;
-    g_idle_add(
-        [](gpointer data) -> gboolean {
-          *static_cast<bool*>(data) = true;
-          return G_SOURCE_REMOVE;
-        },
-        &later_idle);
+    g_idle_add(set_flag, &later_idle);
     gui().sleep_ms(60000);
     nested_returned_at_once = !later_idle;
   });
