@@ -17,13 +17,10 @@ constexpr double kDeg = 180.0 / 3.1415926;
 const KColor kGreen{0, 255, 0};
 
 TEST(Grid, StepsFromTheSpan) {
-  EXPECT_EQ(grid_step(10, 16), 1);  // 6 / 8 = 0 -> 1
-  EXPECT_EQ(grid_step(-3, 4), 1);
-  EXPECT_EQ(grid_step(0, 16), 2);
-  EXPECT_EQ(grid_step(40, 20), 2);  // 20 degrees either way
-  EXPECT_EQ(grid_step(0, 23), 2);
-  EXPECT_EQ(grid_step(0, 24), 5);  // 3 -> 5
-  EXPECT_EQ(grid_step(-170, 170), 5);
+  // A span of 6 gives 6 / 8 = 0 -> 1; 40 to 20 is 20 degrees as well; 24 / 8 = 3 -> 5.
+  const int steps[][3] = {{10, 16, 1}, {-3, 4, 1}, {0, 16, 2},    {40, 20, 2},
+                          {0, 23, 2},  {0, 24, 5}, {-170, 170, 5}};
+  for (const auto& c : steps) EXPECT_EQ(grid_step(c[0], c[1]), c[2]) << c[0] << ".." << c[1];
 }
 
 struct Px {

@@ -649,13 +649,11 @@ TEST(PicturePassEdges, NothingToDraw) {
   renew_rgbbuf(&c, 8, 8);
   EXPECT_EQ(draw_pic_canvas(pic.get(), view.get(), &c, nullptr), 0);  // no open file
   EXPECT_EQ(draw_pic(pic.get(), view.get(), nullptr), 0);
-  EXPECT_EQ(faulty_mark(kKindHRPT, 0x0D), 2);
-  EXPECT_EQ(faulty_mark(kKindHRPT, 0xE1), 1);
-  EXPECT_EQ(faulty_mark(kKindHRPT, 0xED), 0);
-  EXPECT_EQ(faulty_mark(kKindAHRPT, 0x01), 3);
-  EXPECT_EQ(faulty_mark(kKindHRI, 0x0D), 1);
-  EXPECT_EQ(faulty_mark(kKindHRI, 0xE1), 0);
-  EXPECT_EQ(faulty_mark(kKindGIF, 0), 0);
+  struct Mark {
+    int kind, status, want;
+  } marks[] = {{kKindHRPT, 0x0D, 2}, {kKindHRPT, 0xE1, 1}, {kKindHRPT, 0xED, 0}, {kKindAHRPT, 0x01, 3},
+               {kKindHRI, 0x0D, 1},  {kKindHRI, 0xE1, 0},  {kKindGIF, 0, 0}};
+  for (const Mark& m : marks) EXPECT_EQ(faulty_mark(m.kind, m.status), m.want) << m.kind << " " << m.status;
   EXPECT_EQ(write_canvas_ppm(&c, "/nonexistent-dir/x.ppm"), 'o');
   DRAWABLE_INFO none;
   EXPECT_EQ(write_canvas_ppm(&none, "/tmp/never.ppm"), 'p');

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/gui_seam.h"
@@ -274,22 +275,21 @@ TEST(AvhrrTemperature, ShortSetSearchesTheLinesItHas) {
 }
 
 TEST(AvhrrCalibration, SatelliteChosenByTheFirstNumberInTheName) {
-  EXPECT_EQ(sat_number("NOAA 16"), 16);
-  EXPECT_EQ(sat_number("NOAA-15"), 15);
-  EXPECT_EQ(sat_number("noaa19x7"), 19);
-  EXPECT_EQ(sat_number("METEOSAT"), 0);
-  EXPECT_EQ(sat_number(""), 0);
+  const std::pair<const char*, int> numbers[] = {
+      {"NOAA 16", 16}, {"NOAA-15", 15}, {"noaa19x7", 19}, {"METEOSAT", 0}, {"", 0}};
+  for (const auto& [name, want] : numbers) EXPECT_EQ(sat_number(name), want) << name;
   EXPECT_GT(sat_number("N99999999999999999999"), 100000);  // stops growing, no overflow
 
   RecordingGui seam;
   GuiScope scope(&seam);
   // The wave numbers identify the set (channel 4: NOAA-14 928.8284, -15
   // 925.4075, -16 917.2289, -18 928.1460, -19 928.9).
-  EXPECT_FLOAT_EQ(load_cal("NOAA 16").vc[4], 917.2289F);
-  EXPECT_FLOAT_EQ(load_cal("NOAA-15").vc[4], 925.4075F);
-  EXPECT_FLOAT_EQ(load_cal("NOAA14").vc[4], 928.8284F);
-  EXPECT_FLOAT_EQ(load_cal("NOAA 18").vc[4], 928.1460F);
-  EXPECT_FLOAT_EQ(load_cal("NOAA 19").vc[4], 928.9F);
+  const std::pair<const char*, float> wave[] = {{"NOAA 16", 917.2289F},
+                                                {"NOAA-15", 925.4075F},
+                                                {"NOAA14", 928.8284F},
+                                                {"NOAA 18", 928.1460F},
+                                                {"NOAA 19", 928.9F}};
+  for (const auto& [name, vc4] : wave) EXPECT_FLOAT_EQ(load_cal(name).vc[4], vc4) << name;
   EXPECT_TRUE(seam.titles.empty());
 
   // Unknown satellites: one "Error" each, the NOAA-15 set.

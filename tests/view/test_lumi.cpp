@@ -2,11 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "view/lumi.h"
 
 namespace kelo {
 namespace {
+
+// The luminance window as (lmin, lmax).
+using W = std::pair<int, int>;
+W window(const VIEW_INFO& v) { return {v.lmin, v.lmax}; }
 
 TEST(Lumi, ThresholdsFromTheHistogram) {
   auto v = std::make_unique<VIEW_INFO>();
@@ -14,8 +19,7 @@ TEST(Lumi, ThresholdsFromTheHistogram) {
   v->lmax = 77;
   v->hist[0] = 100000;  // level 0 alone: nothing to go by
   calc_lum_thresholds(v.get(), 1024);
-  EXPECT_EQ(v->lmin, 7);
-  EXPECT_EQ(v->lmax, 77);
+  EXPECT_EQ(window(*v), W(7, 77));
 
   // Levels 100..900, peak 5000 (2 % = 100), tails at or below 100 counts.
   for (int i = 100; i <= 900; ++i) v->hist[i] = 50;
@@ -24,8 +28,7 @@ TEST(Lumi, ThresholdsFromTheHistogram) {
   v->hist[500] = 5000;
   v->hist[1000] = 100;
   calc_lum_thresholds(v.get(), 1024);
-  EXPECT_EQ(v->lmin, 150);
-  EXPECT_EQ(v->lmax, 850);
+  EXPECT_EQ(window(*v), W(150, 850));
   // Only levels below `levels` count.
   v->hist[1000] = 4000;
   calc_lum_thresholds(v.get(), 1000);
@@ -35,19 +38,16 @@ TEST(Lumi, ThresholdsFromTheHistogram) {
 }
 
 TEST(Lumi, ClicksAndNormalising) {
-  EXPECT_EQ(lum_click_level(0, 260, 1024), 0);
-  EXPECT_EQ(lum_click_level(259, 260, 1024), 1023);
-  EXPECT_EQ(lum_click_level(130, 260, 1024), 513);  // 130 * 1023 / 259
-  EXPECT_EQ(lum_click_level(400, 260, 1024), 1023);
-  EXPECT_EQ(lum_click_level(-3, 260, 1024), 0);
-  EXPECT_EQ(lum_click_level(5, 1, 1024), 0);
+  // Column, plot width, expected level (130 * 1023 / 259 = 513).
+  const int clicks[][3] = {{0, 260, 0},      {259, 260, 1023}, {130, 260, 513},
+                           {400, 260, 1023}, {-3, 260, 0},     {5, 1, 0}};
+  for (const auto& c : clicks) EXPECT_EQ(lum_click_level(c[0], c[1], 1024), c[2]) << c[0] << " of " << c[1];
 
   auto v = std::make_unique<VIEW_INFO>();
   v->lmin = 100;
   v->lmax = 300;
   lum_click(v.get(), 200);  // halfway: lmin moves
-  EXPECT_EQ(v->lmin, 200);
-  EXPECT_EQ(v->lmax, 300);
+  EXPECT_EQ(window(*v), W(200, 300));
   lum_click(v.get(), 260);
   EXPECT_EQ(v->lmax, 260);
   lum_click(v.get(), 10);
@@ -56,8 +56,7 @@ TEST(Lumi, ClicksAndNormalising) {
   v->lmin = 700;  // typed above lmax
   v->lmax = 200;
   lum_normalise(v.get());
-  EXPECT_EQ(v->lmin, 200);
-  EXPECT_EQ(v->lmax, 700);
+  EXPECT_EQ(window(*v), W(200, 700));
   v->lmin = -5;
   lum_normalise(v.get());
   EXPECT_EQ(v->lmin, 0);
