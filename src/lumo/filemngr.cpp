@@ -438,8 +438,13 @@ GtkWidget* Create_Fileselectf(GtkWidget* parent, const char* title, LumoCallback
   Set_Entry1(win, kIdDir, start.c_str());
   gtk_widget_show_all(win);
 
+  if (parent != nullptr) {
+    GtkWidget* top = Find_Parent_Window(parent);
+    if (top != nullptr && GTK_IS_WINDOW(top)) gtk_window_set_transient_for(GTK_WINDOW(win), GTK_WINDOW(top));
+  }
   if (ok_cb != nullptr) return win;
-  // Modal use: wait until the dialog has been closed.
+  // Modal use: the other windows wait until the dialog has been closed.
+  gtk_window_set_modal(GTK_WINDOW(win), TRUE);
   g_fs.modal_loop = g_main_loop_new(nullptr, FALSE);
   g_main_loop_run(g_fs.modal_loop);
   g_main_loop_unref(g_fs.modal_loop);

@@ -252,6 +252,7 @@ TEST_F(FileDialogTest, DeleteAsksFirstAndRemoves) {
 TEST_F(FileDialogTest, OkCallbackReadsTheSelection) {
   GtkWidget* win = open(root_);
   ASSERT_NE(win, nullptr);
+  EXPECT_FALSE(gtk_window_get_modal(GTK_WINDOW(win)));
   EXPECT_EQ(file_selection_get_filename(), nullptr);
   // A double click on a file selects it and presses OK.
   double_click(win, "Filelist", "b.gif");
@@ -274,6 +275,7 @@ TEST_F(FileDialogTest, WithoutOkCallbackTheCallWaits) {
   run_later(100, [] {
     std::vector<GtkWidget*> w = windows_titled("Open");
     if (w.empty()) return;
+    EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(w.front())));
     Set_Entry1(w.front(), "^Directory", (Get_Entry(w.front(), "^Directory") + std::string("../")).c_str());
     Set_Entry1(w.front(), "Filter F", "*");
     select(w.front(), "Filelist", "a.gif");
