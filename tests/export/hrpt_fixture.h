@@ -90,6 +90,34 @@ inline bool write_fixture(const std::string& path, const FixtureShape& s) {
   return pic.pic_fp.close_checked();
 }
 
+// A NOAA-like orbit: epoch day 100.5 of 2024, 14.2 revolutions a day, the
+// inclination (radians) as given.
+inline KEPLER noaa_like_kepler(float inclination) {
+  KEPLER k;
+  k.epoch_year = 124;
+  k.epoch_day = 100.5f;
+  k.inclination = inclination;
+  k.raan = 1.0f;
+  k.eccentricity = 0.001f;
+  k.perigee = 1.5f;
+  k.anomaly = 2.0f;
+  k.motion = 14.2f;
+  k.revnum = 1000;
+  return k;
+}
+
+// 10 April 2024 (day 100) at hour:min.
+inline BrokenTime april_tenth_2024(int hour, int min) {
+  BrokenTime t{};
+  t.tm_year = 124;
+  t.tm_mon = 3;
+  t.tm_mday = 10;
+  t.tm_yday = 100;
+  t.tm_hour = hour;
+  t.tm_min = min;
+  return t;
+}
+
 // METEOSAT 7 on 1 February 2003 12:30: six header frames, then 40 segments
 // alternating channel 1 (even) and 2 (odd) with the planted grid bitmaps,
 // each carrying the pattern of its segment number.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "export/hrpt_fixture.h"
 #include "orbit/calc_satpos.h"
 #include "orbit/draw_satpos.h"
 #include "view/mapping.h"
@@ -100,24 +101,9 @@ struct Pass {
   std::unique_ptr<PIC_INFO> pic = std::make_unique<PIC_INFO>();
   std::unique_ptr<VIEW_INFO> view = std::make_unique<VIEW_INFO>();
   Pass() {
-    KEPLER& k = pic->kepler;
-    k.epoch_year = 124;
-    k.epoch_day = 100.5f;
-    k.inclination = static_cast<float>(98.7 / kDeg);
-    k.raan = 1.0f;
-    k.eccentricity = 0.001f;
-    k.perigee = 1.5f;
-    k.anomaly = 2.0f;
-    k.motion = 14.2f;
-    k.revnum = 1000;
-    EXPECT_EQ(calc_orbitconst(&k, &pic->orbit), 1);
-    BrokenTime t{};
-    t.tm_year = 124;
-    t.tm_mon = 3;
-    t.tm_mday = 10;
-    t.tm_yday = 100;
-    t.tm_hour = 12;
-    pic->orbit.start_tm = t;
+    pic->kepler = test::noaa_like_kepler(static_cast<float>(98.7 / kDeg));
+    EXPECT_EQ(calc_orbitconst(&pic->kepler, &pic->orbit), 1);
+    pic->orbit.start_tm = test::april_tenth_2024(12, 0);
     pic->lines_per_sec = 6;
     pic->pixels_per_chan = 2048;
     pic->scan_angle = 55.4f;

@@ -65,23 +65,9 @@ std::string write_pass(const test::TempDir& dir) {
   pic->scan_dir = 1;
   pic->orientation = 3;
   for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
-  KEPLER& k = pic->kepler;
-  k.epoch_year = 124;
-  k.epoch_day = 100.5f;
-  k.inclination = 1.7227f;  // 98.7 degrees
-  k.raan = 1.0f;
-  k.eccentricity = 0.001f;
-  k.perigee = 1.5f;
-  k.anomaly = 2.0f;
-  k.motion = 14.2f;
-  k.revnum = 1000;
-  BrokenTime t{};
-  t.tm_year = 124;
-  t.tm_mon = 3;
-  t.tm_mday = 10;
-  t.tm_yday = 100;
-  t.tm_hour = 12;
-  t.tm_min = 25;  // the pass crosses the equator near the left edge
+  pic->kepler = test::noaa_like_kepler(1.7227f);  // 98.7 degrees
+  // At 12:25 the pass crosses the equator near the left edge.
+  const BrokenTime t = test::april_tenth_2024(12, 25);
   pic->orbit.start_tm = t;
   pic->orbit.start_tm_comp = t;
   pic->orbit.use_sattime = 1;
@@ -119,10 +105,12 @@ struct Render {
   std::unique_ptr<PIC_INFO> pic = std::make_unique<PIC_INFO>();
   std::unique_ptr<VIEW_INFO> view = std::make_unique<VIEW_INFO>();
   DRAWABLE_INFO canvas;
-  explicit Render(const std::string& path) {
+  // Opens the picture with gamma 1 and, for the synthetic pass, channel 1 alone.
+  explicit Render(const std::string& path, bool channel1 = true) {
     pic->path = path;
-    EXPECT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
+    EXPECT_EQ(open_file(pic.get(), view.get(), nullptr), 0) << path;
     view->gamma = 1.0f;
+    if (!channel1) return;
     for (int& c : view->chan_sel) c = 0;
     view->chan_sel[1] = 1;
   }
@@ -542,32 +530,24 @@ TEST(RealPictures, DrawnAtOwnAndHalfSize) {
     const Pnm in = parse_pnm(test::read_file(path));
     ASSERT_EQ(in.w, 128);
     ASSERT_EQ(in.pixels.size(), static_cast<size_t>(in.w * in.h * in.channels));
-    auto pic = std::make_unique<PIC_INFO>();
-    auto view = std::make_unique<VIEW_INFO>();
-    pic->path = path;
-    ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0) << name;
-    view->gamma = 1.0f;
-    DRAWABLE_INFO c;
-    ASSERT_EQ(render_view(pic.get(), view.get(), &c, in.w, in.h), 0);
+    Render r(path, false);
     auto sample = [&](int x, int y, int k) {
       // Level v of 256 lands on palette entry v * 256 / 255, which is v for
       // 0..254 and 256 -> 255 (clamped) for 255.
       return static_cast<uint8_t>(
           in.pixels[(static_cast<size_t>(y) * in.w + x) * in.channels + (in.channels == 3 ? k : 0)]);
     };
-    int diffs = 0;
-    for (int y = 0; y < in.h; ++y)
-      for (int x = 0; x < in.w; ++x)
-        for (int k = 0; k < 3; ++k)
-          diffs += c.rgb_buf[(static_cast<size_t>(y) * in.w + x) * 3 + k] != sample(x, y, k);
-    EXPECT_EQ(diffs, 0) << name;
-    ASSERT_EQ(render_view(pic.get(), view.get(), &c, in.w / 2, in.h / 2), 0);
-    diffs = 0;
-    for (int y = 0; y < in.h / 2; ++y)
-      for (int x = 0; x < in.w / 2; ++x)
-        for (int k = 0; k < 3; ++k)
-          diffs += c.rgb_buf[(static_cast<size_t>(y) * (in.w / 2) + x) * 3 + k] != sample(2 * x, 2 * y, k);
-    EXPECT_EQ(diffs, 0) << name;
+    for (int scale : {1, 2}) {
+      const int w = in.w / scale, h = in.h / scale;
+      ASSERT_EQ(render_view(r.pic.get(), r.view.get(), &r.canvas, w, h), 0);
+      int diffs = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          for (int k = 0; k < 3; ++k)
+            diffs +=
+                r.canvas.rgb_buf[(static_cast<size_t>(y) * w + x) * 3 + k] != sample(scale * x, scale * y, k);
+      EXPECT_EQ(diffs, 0) << name << " at 1/" << scale;
+    }
   }
 }
 
@@ -578,11 +558,9 @@ TEST(HriPictures, GridMarksOfTheFramesDrawn) {
   test::TempDir dir;
   const std::string path = dir.file("grid.hri");
   ASSERT_TRUE(test::grid_hri_stream().write_with_writer(path));
-  auto pic = std::make_unique<PIC_INFO>();
-  auto view = std::make_unique<VIEW_INFO>();
-  pic->path = path;
-  ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
-  view->gamma = 1.0f;
+  Render r(path, false);
+  auto& pic = r.pic;
+  auto& view = r.view;
   const int w = pic->width, h = pic->height;
   ASSERT_GT(w, 0);
   ASSERT_GT(h, 0);
@@ -626,19 +604,14 @@ TEST(RealPictures, GifColoursAsGiflibDecodes) {
     const std::string base = std::string(KELO_SHARED_DATA) + "/gif/giflib/" + name;
     if (!exist_file(base + ".gif")) GTEST_SKIP() << "shared test pictures not present";
     const std::string want = test::read_file(base + ".rgb");
-    auto pic = std::make_unique<PIC_INFO>();
-    auto view = std::make_unique<VIEW_INFO>();
-    pic->path = base + ".gif";
-    ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0) << name;
-    ASSERT_EQ(want.size(), static_cast<size_t>(pic->width) * pic->height * 3) << name;
-    view->gamma = 1.0f;
-    view->lmin = 0;
-    view->lmax = pic->lut_size - 1;
-    DRAWABLE_INFO c;
-    ASSERT_EQ(render_view(pic.get(), view.get(), &c, pic->width, pic->height), 0);
+    Render r(base + ".gif", false);
+    ASSERT_EQ(want.size(), static_cast<size_t>(r.pic->width) * r.pic->height * 3) << name;
+    r.view->lmin = 0;
+    r.view->lmax = r.pic->lut_size - 1;
+    ASSERT_EQ(render_view(r.pic.get(), r.view.get(), &r.canvas, r.pic->width, r.pic->height), 0);
     size_t diffs = 0;
-    for (size_t i = 0; i < want.size(); ++i) diffs += c.rgb_buf[i] != static_cast<uint8_t>(want[i]);
-    EXPECT_EQ(diffs, 0u) << name << " (" << pic->lut_size << " colours)";
+    for (size_t i = 0; i < want.size(); ++i) diffs += r.canvas.rgb_buf[i] != static_cast<uint8_t>(want[i]);
+    EXPECT_EQ(diffs, 0u) << name << " (" << r.pic->lut_size << " colours)";
   }
 }
 
