@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/cmdline.h"
 #include "app/misc.h"
 #include "app/prefer.h"
+#include "support/temp_dir.h"
 
 using namespace kelo;
 
@@ -25,38 +27,36 @@ Parsed parse(std::vector<const char*> args) {
 }
 }  // namespace
 
-TEST(CmdLine, BareFileRule) {
-  EXPECT_EQ(parse({"pic.gif"}).cmd.file, "pic.gif");
-  Parsed p = parse({"-w", "800", "pic.gif"});
-  EXPECT_EQ(p.cmd.file, "pic.gif");
+TEST(CmdLine, BareFileRuleAndValues) {
+  // The picture file, whether it is fitted, and the south-north flag.
+  const struct {
+    std::vector<const char*> args;
+    std::string file;
+    bool fit, sn;
+  } cases[] = {
+      {{"pic.gif"}, "pic.gif", false, false},
+      {{"-w", "800", "pic.gif"}, "pic.gif", false, false},
+      {{"-sn", "pic.gif"}, "", false, true},  // the argument before the file begins with '-'
+      {{}, "", false, false},
+      {{"-log"}, "", false, false},
+      {{"-i", "a.gif", "x", "b.gif"}, "a.gif", false, false},  // "-i" wins over a bare last argument
+      {{"-I", "c.pgm"}, "c.pgm", true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    Parsed p = parse(c.args);
+    EXPECT_EQ(std::tie(p.cmd.file, p.cmd.fit_picture, p.cmd.south_north), std::tie(c.file, c.fit, c.sn));
+  }
+  parse({"-w", "800", "pic.gif"});
   EXPECT_EQ(prefs.main_w, 800);
-  p = parse({"-sn", "pic.gif"});
-  EXPECT_EQ(p.cmd.file, "");  // the argument before the file begins with '-'
-  EXPECT_TRUE(p.cmd.south_north);
-  EXPECT_EQ(parse({}).cmd.file, "");
-  EXPECT_EQ(parse({"-log"}).cmd.file, "");
-  // "-i" wins over a bare last argument.
-  p = parse({"-i", "a.gif", "x", "b.gif"});
-  EXPECT_EQ(p.cmd.file, "a.gif");
-  EXPECT_FALSE(p.cmd.fit_picture);
-  p = parse({"-I", "c.pgm"});
-  EXPECT_EQ(p.cmd.file, "c.pgm");
-  EXPECT_TRUE(p.cmd.fit_picture);
-}
-
-TEST(CmdLine, ValuesAndLaterOccurrencesOverride) {
-  Parsed p = parse({"-h", "500", "-w", "300", "-h", "520"});
-  EXPECT_EQ(prefs.main_h, 520);
-  EXPECT_EQ(prefs.main_w, 300);
-  // A value option standing last has no effect.
-  p = parse({"-w"});
+  // Later occurrences override; a value option standing last has no effect.
+  parse({"-h", "500", "-w", "300", "-h", "520"});
+  EXPECT_EQ(std::tie(prefs.main_h, prefs.main_w), std::make_tuple(520, 300));
+  parse({"-w"});
   EXPECT_EQ(prefs.main_w, 0);
-  p = parse({"-speed", "250", "-slide", "x"});
-  EXPECT_TRUE(p.cmd.slide);
-  EXPECT_TRUE(p.cmd.speed_given);
-  EXPECT_EQ(p.cmd.speed, 250);
-  p = parse({"-slide"});
-  EXPECT_FALSE(p.cmd.slide);
+  Parsed p = parse({"-speed", "250", "-slide", "x"});
+  EXPECT_EQ(std::tie(p.cmd.slide, p.cmd.speed_given, p.cmd.speed), std::make_tuple(true, true, 250));
+  EXPECT_FALSE(parse({"-slide"}).cmd.slide);
 }
 
 TEST(CmdLine, HelpAndVersionFirstMatchWins) {
@@ -68,56 +68,50 @@ TEST(CmdLine, HelpAndVersionFirstMatchWins) {
 }
 
 TEST(CmdLine, RecordingRequests) {
-  Parsed p = parse({"-batch", "hrpt:a", "pic.gif"});
-  EXPECT_EQ(p.rec.request, "hrpt:a");
-  EXPECT_EQ(p.rec.batch, 1);
-  EXPECT_EQ(p.rec.stop_when_done, 1);
-  p = parse({"-cbatch", "chrpt:1290", "-log"});
-  EXPECT_EQ(p.rec.request, "chrpt:1290");  // ten characters, kept whole
-  EXPECT_EQ(p.rec.batch, 1);
-  EXPECT_EQ(p.rec.stop_when_done, 0);
-  EXPECT_EQ(prefs.log_to_file, 1);
-  p = parse({"-record", "xyz"});
-  EXPECT_EQ(p.rec.request, "xyz");
-  EXPECT_EQ(p.rec.batch, 0);
-  EXPECT_EQ(p.rec.stop_when_done, 1);
-  p = parse({"-crecord", "hri"});
-  EXPECT_EQ(p.rec.stop_when_done, 0);
-
-  SatRequest r = split_request("chrpt:1290");
-  EXPECT_EQ(r.sat, "chrpt");
-  EXPECT_EQ(r.chan, "1290");
-  EXPECT_TRUE(r.has_colon);
-  r = split_request("hri");
-  EXPECT_EQ(r.sat, "hri");
-  EXPECT_EQ(r.chan, "");
-  EXPECT_FALSE(r.has_colon);
-  r = split_request("hrpt:1:2");
-  EXPECT_EQ(r.chan, "1:2");
+  // The request, batch, stop when done, log to file.
+  const struct {
+    std::vector<const char*> args;
+    std::string req;
+    int batch, stop, log;
+  } cases[] = {
+      {{"-batch", "hrpt:a", "pic.gif"}, "hrpt:a", 1, 1, 0},
+      {{"-cbatch", "chrpt:1290", "-log"}, "chrpt:1290", 1, 0, 1},  // ten characters, kept whole
+      {{"-record", "xyz"}, "xyz", 0, 1, 0},
+      {{"-crecord", "hri"}, "hri", 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    Parsed p = parse(c.args);
+    EXPECT_EQ(std::tie(p.rec.request, p.rec.batch, p.rec.stop_when_done, prefs.log_to_file),
+              std::tie(c.req, c.batch, c.stop, c.log));
+  }
+  const struct {
+    const char* text;
+    std::string sat, chan;
+    bool colon;
+  } reqs[] = {
+      {"chrpt:1290", "chrpt", "1290", true}, {"hri", "hri", "", false}, {"hrpt:1:2", "hrpt", "1:2", true}};
+  for (const auto& r : reqs) {
+    SatRequest s = split_request(r.text);
+    EXPECT_EQ(std::tie(s.sat, s.chan, s.has_colon), std::tie(r.sat, r.chan, r.colon)) << r.text;
+  }
 }
 
 TEST(CmdLine, UsageAndVersionTexts) {
-  char* buf = nullptr;
-  size_t len = 0;
-  FILE* mem = open_memstream(&buf, &len);
-  usage(mem, "./kelo");
-  version(mem);
-  std::fclose(mem);
-  std::string text(buf, len);
-  std::free(buf);
+  const std::string text = test::captured([](FILE* f) {
+    usage(f, "./kelo");
+    version(f);
+  });
   EXPECT_EQ(text.substr(0, 63), std::string(62, '*') + "\n");
-  EXPECT_NE(text.find("* Weather satellite program for HRPT/CHRPT/HRI.\n"), std::string::npos);
-  EXPECT_NE(text.find("* Release: 2010.beta\n"), std::string::npos);
-  EXPECT_NE(text.find("*" + std::string(61, '-') + "\n"), std::string::npos);
-  EXPECT_NE(text.find("*        ./kelo <options>\n"), std::string::npos);
-  EXPECT_NE(text.find("(default 400)"), std::string::npos);
-  EXPECT_NE(text.find("(default 300)"), std::string::npos);
-  EXPECT_NE(text.find("*Examples:\n"), std::string::npos);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t nl = text.find('\n', start);
+  for (const std::string& part : std::vector<std::string>{
+           "* Weather satellite program for HRPT/CHRPT/HRI.\n", "* Release: 2010.beta\n",
+           "*" + std::string(61, '-') + "\n", "*        ./kelo <options>\n", "(default 400)", "(default 300)",
+           "*Examples:\n", "*          -decoder <how>      how the decoder is reached:\n",
+           "* Version: 2010.beta\n"})
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  // Every line of the banner starts with '*'.
+  for (size_t start = 0, nl; start < text.size(); start = nl + 1) {
+    nl = text.find('\n', start);
     EXPECT_EQ(text[start], '*') << text.substr(start, nl - start);
-    start = nl + 1;
   }
-  EXPECT_NE(text.find("* Version: 2010.beta\n"), std::string::npos);
 }

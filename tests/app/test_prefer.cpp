@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <tuple>
 
 #include "app/gui_seam.h"
 #include "app/prefer.h"
@@ -18,14 +18,7 @@ void read_text(const test::TempDir& dir, const std::string& text) {
 }
 
 std::string written(const PREFS& p) {
-  char* buf = nullptr;
-  size_t len = 0;
-  FILE* mem = open_memstream(&buf, &len);
-  write_prefs(mem, p);
-  std::fclose(mem);
-  std::string out(buf, len);
-  std::free(buf);
-  return out;
+  return test::captured([&](FILE* f) { write_prefs(f, p); });
 }
 }  // namespace
 
@@ -35,33 +28,24 @@ TEST(Prefs, DefaultsKeepFieldsWithoutDefault) {
   prefs.kepler_name = "weather.txt";
   prefs.main_x = 40;
   Load_Prefdef();
-  EXPECT_EQ(prefs.port_type, 2);
-  EXPECT_EQ(prefs.kepler_name, "weather.txt");
-  EXPECT_EQ(prefs.main_x, 0);
-  EXPECT_EQ(prefs.pp_number, 2);
-  EXPECT_EQ(prefs.hrpt_start_after, 6);
-  EXPECT_EQ(prefs.hrpt_stop_after, 90);
-  EXPECT_EQ(prefs.hri_start_after, 20);
-  EXPECT_EQ(prefs.hri_stop_after, 20);
-  EXPECT_EQ(prefs.hrpt_base, "hrpt");
-  EXPECT_EQ(prefs.hrpt_ext, ".dat");
-  EXPECT_EQ(prefs.hri_base, "hri");
-  EXPECT_EQ(prefs.scan_dir, 1);
-  EXPECT_EQ(prefs.show_chan, 2);
-  EXPECT_EQ(prefs.save_rec, 1);
-  EXPECT_EQ(prefs.grid_r, 255);
-  EXPECT_EQ(prefs.grid_g, 0);
-  EXPECT_EQ(prefs.despeckle_u, 20);
-  EXPECT_EQ(prefs.despeckle_l, 10);
-  EXPECT_FLOAT_EQ(prefs.fixed_zoom, 2.0f);
+  const PREFS& p = prefs;
+  EXPECT_EQ(std::tie(p.port_type, p.kepler_name, p.main_x, p.pp_number),
+            std::make_tuple(2, "weather.txt", 0, 2));
+  EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after, p.hri_start_after, p.hri_stop_after),
+            std::make_tuple(6, 90, 20, 20));
+  EXPECT_EQ(std::tie(p.hrpt_base, p.hrpt_ext, p.hri_base), std::make_tuple("hrpt", ".dat", "hri"));
+  EXPECT_EQ(std::tie(p.scan_dir, p.show_chan, p.save_rec, p.grid_r, p.grid_g, p.despeckle_u, p.despeckle_l),
+            std::make_tuple(1, 2, 1, 255, 0, 20, 10));
+  EXPECT_EQ(p.fixed_zoom, 2.0f);
 }
 
-TEST(Prefs, EveryKeyAndValueRule) {
+TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
   test::TempDir dir;
+  test::ScopedCwd cwd(dir.path());
   read_text(dir,
             "main_window_size = 800x600\n"
             "main_window_position = abs_wndpos@10x20\n"
-            "sub_window_position = smart_wndpos@5x6\n"
+            "sub_window_position = center_wndpos@5x6\n"
             "Port_type = usb\n"
             "Parallel_port = 0\n"
             "Parallel_port_address = 0x3bc\n"
@@ -88,62 +72,42 @@ TEST(Prefs, EveryKeyAndValueRule) {
             "Working_Dir = /data/pics\n"
             "Kepler_File_Dir = /data/keps/\n"
             "Kepler_File_name = weather.txt\n");
-  EXPECT_EQ(prefs.main_w, 800);
-  EXPECT_EQ(prefs.main_h, 600);
-  EXPECT_EQ(prefs.main_wnd_mode, kWndAbs);
-  EXPECT_EQ(prefs.main_x, 10);
-  EXPECT_EQ(prefs.main_y, 20);
-  EXPECT_EQ(prefs.sub_wnd_mode, kWndSmart);
-  EXPECT_EQ(prefs.sub_x, 5);
-  EXPECT_EQ(prefs.port_type, 2);
-  EXPECT_EQ(prefs.pp_number, 0);
-  EXPECT_EQ(prefs.pp_address, 0x3bc);
-  EXPECT_EQ(prefs.fast_access, 1);
-  EXPECT_EQ(prefs.hw_dectype, 1);
-  EXPECT_EQ(prefs.use_usbid, 1);
-  EXPECT_EQ(prefs.usb_id, "DEC42");
-  EXPECT_EQ(prefs.font_size, 14);
-  EXPECT_EQ(prefs.grid_r, 0);
-  EXPECT_EQ(prefs.grid_g, 255);
-  EXPECT_EQ(prefs.grid_b, 0);
-  EXPECT_EQ(prefs.linearize, 1);
-  EXPECT_EQ(prefs.despeckle_u, 30);
-  EXPECT_EQ(prefs.despeckle_l, 15);
-  EXPECT_FLOAT_EQ(prefs.fixed_zoom, 1.5f);
-  EXPECT_EQ(prefs.hrpt_start_after, 8);
-  EXPECT_EQ(prefs.hrpt_stop_after, 120);
-  EXPECT_EQ(prefs.hri_start_after, 25);
-  EXPECT_EQ(prefs.hri_stop_after, 30);
-  EXPECT_EQ(prefs.lines_per_screen, 400);
-  EXPECT_EQ(prefs.scan_dir, 2);
-  EXPECT_EQ(prefs.show_chan, 4);
-  EXPECT_EQ(prefs.save_rec, 0);
-  EXPECT_EQ(prefs.load_kepler, 1);
-  EXPECT_EQ(prefs.hrpt_base, "noaa");
-  EXPECT_EQ(prefs.hrpt_ext, ".hrp");
-  EXPECT_EQ(prefs.hri_base, "msg");
-  EXPECT_EQ(prefs.hri_ext, ".hri");
-  EXPECT_EQ(prefs.working_dir, "/data/pics/");
-  EXPECT_EQ(prefs.kepler_dir, "/data/keps/");
-  EXPECT_EQ(prefs.kepler_name, "weather.txt");
+  const PREFS& p = prefs;
+  EXPECT_EQ(std::tie(p.main_w, p.main_h, p.main_wnd_mode, p.main_x, p.main_y, p.sub_wnd_mode, p.sub_x),
+            std::make_tuple(800, 600, int{kWndAbs}, 10, 20, int{kWndCenter}, 5));
+  EXPECT_EQ(
+      std::tie(p.port_type, p.pp_number, p.pp_address, p.fast_access, p.hw_dectype, p.use_usbid, p.usb_id),
+      std::make_tuple(2, 0, 0x3bc, 1, 1, 1, "DEC42"));
+  EXPECT_EQ(std::tie(p.font_size, p.grid_r, p.grid_g, p.grid_b, p.linearize, p.despeckle_u, p.despeckle_l),
+            std::make_tuple(14, 0, 255, 0, 1, 30, 15));
+  EXPECT_EQ(p.fixed_zoom, 1.5f);
+  EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after, p.hri_start_after, p.hri_stop_after,
+                     p.lines_per_screen, p.scan_dir, p.show_chan, p.save_rec, p.load_kepler),
+            std::make_tuple(8, 120, 25, 30, 400, 2, 4, 0, 1));
+  EXPECT_EQ(
+      std::tie(p.hrpt_base, p.hrpt_ext, p.hri_base, p.hri_ext, p.working_dir, p.kepler_dir, p.kepler_name),
+      std::make_tuple("noaa", ".hrp", "msg", ".hri", "/data/pics/", "/data/keps/", "weather.txt"));
 
   RECORD_INFO rec;
   VIEW_INFO view;
   PIC_INFO pic;
   Load_Prefs(&rec, &view, &pic);
   EXPECT_EQ(rec.port_address, 0x3bc);  // "Port n"
-  EXPECT_EQ(rec.kepler_file, "/data/keps/weather.txt");
-  EXPECT_EQ(rec.rec_dir, "/data/pics/");
-  EXPECT_EQ(rec.scan_dir, 2);
-  EXPECT_EQ(rec.orientation, 4);
-  EXPECT_EQ(rec.save_rec, 0);
-  EXPECT_EQ(view.grid_rgb[1], 255);
-  EXPECT_EQ(view.desp_ulimit, 30);
-  EXPECT_EQ(view.linearize, 1);
-  EXPECT_FLOAT_EQ(view.zoom_step, 1.5f);
-  EXPECT_EQ(pic.dir, "/data/pics/");
-  EXPECT_EQ(pic.kepler_dir, "/data/keps/");
+  EXPECT_EQ(std::tie(rec.kepler_file, rec.rec_dir, rec.scan_dir, rec.orientation, rec.save_rec),
+            std::make_tuple("/data/keps/weather.txt", "/data/pics/", 2, 4, 0));
+  EXPECT_EQ(std::make_tuple(view.grid_rgb[1], view.desp_ulimit, view.linearize), std::make_tuple(255, 30, 1));
+  EXPECT_EQ(view.zoom_step, 1.5f);
+  EXPECT_EQ(std::tie(pic.dir, pic.kepler_dir), std::make_tuple("/data/pics/", "/data/keps/"));
   Load_Prefs(nullptr, nullptr, nullptr);  // all optional
+
+  // Saved into the current directory and read again, every value stays.
+  const std::string first = written(prefs);
+  ASSERT_EQ(Save_Prefs(), 0);
+  EXPECT_EQ(test::read_file(dir.file(".kelorc")), first);
+  prefs = PREFS{};
+  Load_Prefdef();
+  ASSERT_EQ(Read_Prefs_file(dir.file(".kelorc")), 1);
+  EXPECT_EQ(written(prefs), first);
 }
 
 TEST(Prefs, MalformedAndPartialValues) {
@@ -159,27 +123,20 @@ TEST(Prefs, MalformedAndPartialValues) {
             "lonely\n"
             "hrpt_file_base = lower\n"  // keys are case-sensitive
             "Parallel_port = 1\n");
-  EXPECT_EQ(prefs.font_size, 0);
-  EXPECT_EQ(prefs.working_dir, "/data/my/");
-  EXPECT_EQ(prefs.main_wnd_mode, 0);
-  EXPECT_EQ(prefs.main_x, 0);
-  EXPECT_EQ(prefs.despeckle_u, 33);
-  EXPECT_EQ(prefs.despeckle_l, 10);
-  EXPECT_EQ(prefs.scan_dir, 0);
-  EXPECT_EQ(prefs.port_type, 0);
-  EXPECT_EQ(prefs.hrpt_base, "hrpt");
+  const PREFS& p = prefs;
+  EXPECT_EQ(std::tie(p.font_size, p.working_dir, p.main_wnd_mode, p.main_x, p.despeckle_u, p.despeckle_l),
+            std::make_tuple(0, "/data/my/", 0, 0, 33, 10));
+  EXPECT_EQ(std::tie(p.scan_dir, p.port_type, p.hrpt_base), std::make_tuple(0, 0, "hrpt"));
   RECORD_INFO rec;
   Load_Prefs(&rec, nullptr, nullptr);
   EXPECT_EQ(rec.port_address, 0x378);
 
   // A line longer than 99 characters continues as the next line.
-  std::string longline = "Font_size = 12" + std::string(90, ' ') + "Hrpt_Record_Showchan 5\n";
-  read_text(dir, longline);
-  EXPECT_EQ(prefs.font_size, 12);
-  EXPECT_EQ(prefs.show_chan, 5);
+  read_text(dir, "Font_size = 12" + std::string(90, ' ') + "Hrpt_Record_Showchan 5\n");
+  EXPECT_EQ(std::tie(p.font_size, p.show_chan), std::make_tuple(12, 5));
 }
 
-TEST(Prefs, SavedFileIsByteExact) {
+TEST(Prefs, SavedFileIsByteExactAndReadsBack) {
   prefs = PREFS{};
   Load_Prefdef();
   prefs.grid_r = 0;
@@ -222,46 +179,9 @@ TEST(Prefs, SavedFileIsByteExact) {
       "Kepler_File_Dir                = \n"
       "Kepler_File_name               = \n";
   EXPECT_EQ(written(prefs), expect);
-}
-
-TEST(Prefs, SaveAndReadBackKeepsEveryValue) {
   test::TempDir dir;
-  test::ScopedCwd cwd(dir.path());
-  prefs = PREFS{};
-  Load_Prefdef();
-  prefs.main_w = 640;
-  prefs.main_h = 480;
-  prefs.main_wnd_mode = kWndCenter;
-  prefs.main_x = 3;
-  prefs.main_y = 4;
-  prefs.port_type = 1;
-  prefs.pp_number = 0;
-  prefs.pp_address = 0x278;
-  prefs.fast_access = 1;
-  prefs.hw_dectype = 1;
-  prefs.usb_id = "ABC";
-  prefs.use_usbid = 1;
-  prefs.font_size = 10;
-  prefs.grid_r = 1;
-  prefs.grid_g = 2;
-  prefs.grid_b = 3;
-  prefs.linearize = 1;
-  prefs.scan_dir = 2;
-  prefs.kepler_dir = "/k/";
-  prefs.kepler_name = "noaa.txt";
-  PREFS saved = prefs;
-  ASSERT_EQ(Save_Prefs(), 0);
-  std::string first = test::read_file(dir.file(".kelorc"));
-
-  prefs = PREFS{};
-  Load_Prefdef();
-  ASSERT_EQ(Read_Prefs_file(dir.file(".kelorc")), 1);
-  EXPECT_EQ(written(prefs), first);
-  EXPECT_EQ(prefs.main_wnd_mode, saved.main_wnd_mode);
-  EXPECT_EQ(prefs.main_x, 3);
-  EXPECT_EQ(prefs.pp_address, 0x278);
-  EXPECT_EQ(prefs.grid_b, 3);
-  EXPECT_EQ(prefs.kepler_name, "noaa.txt");
+  read_text(dir, expect);
+  EXPECT_EQ(written(prefs), expect);
 }
 
 TEST(Prefs, SearchOrderCurrentThenProgramThenHome) {
@@ -270,38 +190,28 @@ TEST(Prefs, SearchOrderCurrentThenProgramThenHome) {
   test::ScopedEnv env("HOME", home.path());
   prog.write(".kelorc", "Font_size = 11\n");
   home.write(".kelorc", "Font_size = 12\n");
-  std::string progpath = prog.file("kelo");
-
-  prefs = PREFS{};
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Read_Prefs(progpath.c_str()), 1);
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(prefs.font_size, 11);
+  const std::string progpath = prog.file("kelo");
+  const auto read = [&](int found, int font_size) {
+    prefs = PREFS{};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Read_Prefs(progpath.c_str()), found);
+    EXPECT_EQ(prefs.font_size, font_size);
+    return testing::internal::GetCapturedStderr();
+  };
+  EXPECT_EQ(read(1, 11), "Preference file " + prog.file(".kelorc") + " found.\n");
   EXPECT_EQ(prefs.pref_file, prog.file(".kelorc"));
-  EXPECT_EQ(err, "Preference file " + prog.file(".kelorc") + " found.\n");
-
   cur.write(".kelorc", "Font_size = 13\n");
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Read_Prefs(progpath.c_str()), 1);
-  testing::internal::GetCapturedStderr();
-  EXPECT_EQ(prefs.font_size, 13);
-
+  read(1, 13);
   std::filesystem::remove(cur.file(".kelorc"));
   std::filesystem::remove(prog.file(".kelorc"));
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Read_Prefs(progpath.c_str()), 1);
-  testing::internal::GetCapturedStderr();
-  EXPECT_EQ(prefs.font_size, 12);
-
+  read(1, 12);
   std::filesystem::remove(home.file(".kelorc"));
-  EXPECT_EQ(Read_Prefs(progpath.c_str()), 0);
-  EXPECT_EQ(prefs.font_size, 0);
+  read(0, 0);
   EXPECT_EQ(prefs.pref_file, "");
 }
 
-TEST(Prefs, SaveFailureSaysSoAndChangesNothing) {
-  class Recorder : public HeadlessGui {
-   public:
+TEST(Prefs, SaveFailureSaysSoAndPortNumbers) {
+  struct Recorder : HeadlessGui {
     void message(const std::string& title, const std::string& text) override { seen = title + "|" + text; }
     std::string seen;
   } rec;
@@ -312,11 +222,7 @@ TEST(Prefs, SaveFailureSaysSoAndChangesNothing) {
   EXPECT_EQ(Save_Prefs(), 1);
   set_gui(nullptr);
   EXPECT_EQ(rec.seen, "Error|Can't open .kelorc!");
-}
 
-TEST(Prefs, PortNumbers) {
-  EXPECT_EQ(ppnr_to_ppaddr(1), 0x378);
-  EXPECT_EQ(ppnr_to_ppaddr(2), 0x278);
-  EXPECT_EQ(ppnr_to_ppaddr(0x3bc), 0x3bc);
-  EXPECT_EQ(ppnr_to_ppaddr(0), 0);
+  const std::pair<int, int> ports[] = {{1, 0x378}, {2, 0x278}, {0x3bc, 0x3bc}, {0, 0}};
+  for (const auto& [nr, addr] : ports) EXPECT_EQ(ppnr_to_ppaddr(nr), addr) << nr;
 }

@@ -1,8 +1,10 @@
-// A temporary directory for one test, removed with everything in it.
+// A temporary directory for one test, removed with everything in it, and
+// small helpers for files, the working directory, the environment and output.
 #pragma once
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +45,19 @@ class TempDir {
 inline std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What fn writes to the FILE* it is given.
+template <class Fn>
+std::string captured(Fn fn) {
+  char* buf = nullptr;
+  size_t len = 0;
+  FILE* mem = open_memstream(&buf, &len);
+  fn(mem);
+  std::fclose(mem);
+  std::string out(buf, len);
+  std::free(buf);
+  return out;
 }
 
 // Changes the working directory for the lifetime of the object.
