@@ -7,7 +7,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -25,6 +24,7 @@
 #include "record/port.h"
 #include "record/pp_dec_interf.h"
 #include "record/rawd_rec_pp.h"
+#include "record/scripted_port.h"
 #include "support/temp_dir.h"
 
 using namespace kelo;
@@ -33,30 +33,15 @@ namespace {
 
 constexpr int kHrptHeader = 16000;
 constexpr int kHri1Header = 34;
-constexpr int kHri1Record = 5 + 2 + 364;  // "FRAME", byte count, frame bytes
-
-// A seam that records what the engines ask of a GUI and never waits.
-class TestSeam : public HeadlessGui {
- public:
-  void sleep_ms(int ms) override { sleeps.push_back(ms); }
-  void message(const std::string& title, const std::string& text) override {
-    messages.push_back(title + "|" + text);
-  }
-  void process_events() override {
-    ++events;
-    if (on_events) on_events(events);
-  }
-  std::vector<int> sleeps;
-  std::vector<std::string> messages;
-  long events = 0;
-  std::function<void(long)> on_events;
-};
+constexpr int kHri1Record = 5 + 2 + 364;            // "FRAME", byte count, frame bytes
+constexpr int kFullLineBytes = 11092 * 10 / 8 + 7;  // all channels with the header words
+using Lines = std::vector<std::string>;
 
 // One station: the three records, an emulated decoder and a log in a
 // temporary home directory.
 class Station {
  public:
-  explicit Station(const std::string& source) {
+  explicit Station(const std::string& source) : bench(test::EmuBench::parsed(source, -1)) {
     prefs = PREFS{};
     Load_Prefdef();
     Load_Prefs(&rec, &view, pic.get());
@@ -64,14 +49,6 @@ class Station {
     rec.port_address = 0x378;
     rec.batch = 1;
     rec.stop_when_done = 1;
-    EmuConfig cfg;
-    std::string err;
-    EXPECT_EQ(parse_emu_source(source, &cfg, &err), 0) << err;
-    owned_ = std::make_unique<DecoderEmulator>(cfg);
-    EXPECT_EQ(owned_->open(&err), 0) << err;
-    emu = owned_.get();
-    set_port(emu);
-    set_gui(&seam);
     pref_dirs().home_dir = dir.path() + "/";
     reset_log_path();
     set_log_to_file(true);
@@ -79,39 +56,44 @@ class Station {
   ~Station() {
     set_log_to_file(false);
     reset_log_path();
-    set_gui(nullptr);
-    set_port(nullptr);
   }
-  Station(const Station&) = delete;
-  Station& operator=(const Station&) = delete;
-
+  int batch(const std::string& request, int start_after = 6, int stop_after = 90) {
+    rec.request = request;
+    rec.hrpt_start_after = start_after;
+    rec.hrpt_stop_after = stop_after;
+    return do_batch(&rec, pic.get(), &view);
+  }
   // The log's messages without their time stamps.
-  std::vector<std::string> log_lines() const {
-    std::vector<std::string> out;
+  Lines log_lines() const {
+    Lines out;
     std::istringstream in(test::read_file(dir.file("kelo.log")));
-    std::string line;
-    while (std::getline(in, line)) out.push_back(line.size() > 26 ? line.substr(26) : line);
+    for (std::string line; std::getline(in, line);) out.push_back(line.size() > 26 ? line.substr(26) : line);
     return out;
   }
-  std::vector<std::string> files() const {
-    std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
-      std::string name = e.path().filename().string();
-      if (name != "kelo.log") out.push_back(name);
-    }
+  bool logged(const std::string& line) const {
+    const Lines log = log_lines();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+  Lines files() const {
+    Lines out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      if (e.path().filename() != "kelo.log") out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
+  }
+  // Opens a recording of the station as a picture.
+  void open(const std::string& name) {
+    pic->path = dir.file(name);
+    ASSERT_EQ(open_file(pic.get(), &view, nullptr), 0);
   }
 
   test::TempDir dir;
   RECORD_INFO rec;
   std::unique_ptr<PIC_INFO> pic = std::make_unique<PIC_INFO>();
   VIEW_INFO view;
-  TestSeam seam;
-  DecoderEmulator* emu = nullptr;
-
- private:
-  std::unique_ptr<DecoderEmulator> owned_;
+  test::EmuBench bench;
+  test::RecordingGui& seam = bench.gui;
+  DecoderEmulator& emu = bench.emu;
 };
 
 // A port whose permission request always fails (no access to the device).
@@ -161,68 +143,55 @@ TEST(Recording, SatelliteNamedAfterFiveEqualIds) {
 }
 
 TEST(Recording, BatchChannelStrings) {
-  int list[6];
-  int sel[11] = {};
-  batch_channels("124", false, true, list, sel);
-  EXPECT_EQ(chan_mask_byte(list), 0x6A);
-  EXPECT_EQ(std::vector<int>(sel, sel + 11), (std::vector<int>{1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0}));
-
-  int sel2[11] = {};
-  batch_channels("1290", true, true, list, sel2);
-  EXPECT_EQ(std::vector<int>(sel2, sel2 + 11), (std::vector<int>{1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1}));
-  EXPECT_EQ(std::vector<int>(list, list + 6), (std::vector<int>{1, 1, 0, 0, 0, 1}));
-
-  int sel3[11] = {};
-  batch_channels("0", true, true, list, sel3);  // channel 10 alone: the pair 9+10
-  EXPECT_EQ(sel3[9], 1);
-  EXPECT_EQ(sel3[10], 1);
-  EXPECT_EQ(sel3[1], 0);
-
-  int sel4[11] = {};
-  batch_channels("0123456789", true, true, list, sel4);
-  for (int n = 0; n <= 10; ++n) EXPECT_EQ(sel4[n], 1) << n;
-
-  int sel5[11] = {};
-  batch_channels("xyz", false, false, list, sel5);  // "hri" or an unknown satellite word
-  EXPECT_EQ(chan_mask_byte(list), 0x02);
+  // Channel 0 is channel 10: CHRPT pairs 9+10; "xyz" stands for "hri" or an
+  // unknown satellite word (header words only).
+  const struct {
+    const char* chans;
+    bool chrpt, hrpt_sat;
+    std::vector<int> sel, list;
+  } cases[] = {
+      {"124", false, true, {1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 0, 1, 0}},
+      {"1290", true, true, {1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1}, {1, 1, 0, 0, 0, 1}},
+      {"0", true, true, {1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1}, {1, 0, 0, 0, 0, 1}},
+      {"0123456789", true, true, std::vector<int>(11, 1), std::vector<int>(6, 1)},
+      {"xyz", false, false, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    int list[6], sel[11] = {};
+    batch_channels(c.chans, c.chrpt, c.hrpt_sat, list, sel);
+    EXPECT_EQ(std::vector<int>(list, list + 6), c.list) << c.chans;
+    EXPECT_EQ(std::vector<int>(sel, sel + 11), c.sel) << c.chans;
+  }
 }
 
 TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
   // Sync from the start; frames 30-229 arrive out of sync (the satellite set).
   Station st("noaa,sat=18,syncloss=30:200");
-  st.rec.request = "hrpt:124";
-  st.rec.hrpt_start_after = 6;
-  st.rec.hrpt_stop_after = 5;
-  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
-
+  ASSERT_EQ(st.batch("hrpt:124", 6, 5), 0);
   // The selection reached the decoder twice, 1000 ms apart.
-  EXPECT_EQ(st.emu->latched_mask(), 0x6A);
-  EXPECT_EQ(st.emu->latch_count(), 2);
+  EXPECT_EQ(st.emu.latched_mask(), 0x6A);
+  EXPECT_EQ(st.emu.latch_count(), 2);
   EXPECT_EQ(st.seam.sleeps, (std::vector<int>{1, 1, 1, 1000, 1, 1, 1}));
   EXPECT_EQ(st.rec.frame.words_per_line, 3 * 2048 + 850);
 
   // Six frames of in-sync words open the pass at frame 6; frames 6-29 are in
   // sync, and the sixth out-of-sync frame ends it unwritten: 24 + 5 lines.
   const int lines = 29;
-  ASSERT_EQ(st.files(), (std::vector<std::string>{"hrpt01.dat"}));
-  std::string path = st.dir.file("hrpt01.dat");
+  ASSERT_EQ(st.files(), Lines{"hrpt01.dat"});
+  const std::string path = st.dir.file("hrpt01.dat");
   EXPECT_EQ(lines_in_header(path), lines);
-  const int line_bytes = (6996 * 10) / 8 + 7;
-  EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(kHrptHeader + lines * line_bytes));
-
-  std::vector<std::string> expect = {"Wait for in-sync.", "Start recording in " + path + "."};
+  EXPECT_EQ(std::filesystem::file_size(path),
+            static_cast<uintmax_t>(kHrptHeader + lines * (6996 * 10 / 8 + 7)));
+  Lines expect = {"Wait for in-sync.", "Start recording in " + path + "."};
   for (int n = 10; n <= lines; n += 10) expect.push_back("Line " + std::to_string(n) + "...");
-  expect.push_back("Stop recording after 29 frames.");
-  expect.push_back("End recording.");
+  expect.insert(expect.end(), {"Stop recording after 29 frames.", "End recording."});
   EXPECT_EQ(st.log_lines(), expect);
 
   // The recording opens with the satellite, channels and line count, and its
   // lines hold the emulated scene: in-sync lines marked, the others not.
-  st.pic->path = path;
-  ASSERT_EQ(open_file(st.pic.get(), &st.view, nullptr), 0);
-  EXPECT_EQ(st.pic->file_type, 8);
-  EXPECT_EQ(st.pic->sat_name, "NOAA 18");
-  EXPECT_EQ(st.pic->height, lines);
+  st.open("hrpt01.dat");
+  EXPECT_EQ(std::tie(st.pic->file_type, st.pic->sat_name, st.pic->height),
+            std::make_tuple(8, "NOAA 18", lines));
   EXPECT_EQ(std::vector<int>(st.pic->chan_present, st.pic->chan_present + 6),
             (std::vector<int>{1, 1, 1, 0, 1, 0}));
   std::tm now{};
@@ -236,87 +205,69 @@ TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
   plain.scan_dir = 1;
   for (int line : {0, 10, 23}) {
     ASSERT_NE(read_hrpt1_line(st.pic.get(), &plain, line, words.data()), 0);
-    const int scene_line = line + 6;
-    for (int x : {0, 700, 1500, 2047}) {
-      // Channel 4 is the third channel present.
-      int got = words[static_cast<size_t>(750 + x * 3 + 2)];
-      int want = emu_noaa_ir_count(13, 4, emu_scene_temperature(scene_line, x));
-      EXPECT_EQ(got, want) << "line " << line << " pixel " << x;
-    }
+    for (int x : {0, 700, 1500, 2047})  // channel 4 is the third channel present
+      EXPECT_EQ(words[static_cast<size_t>(750 + x * 3 + 2)],
+                emu_noaa_ir_count(13, 4, emu_scene_temperature(line + 6, x)))
+          << "line " << line << " pixel " << x;
   }
-  int flags = read_hrpt1_line(st.pic.get(), &plain, 22, words.data());
-  EXPECT_EQ(flags & 0x0C, 0x0C);
-  flags = read_hrpt1_line(st.pic.get(), &plain, 25, words.data());
-  EXPECT_EQ(flags & 0x0C, 0);  // out-of-sync frame: "FRAMe"
+  EXPECT_EQ(read_hrpt1_line(st.pic.get(), &plain, 22, words.data()) & 0x0C, 0x0C);
+  EXPECT_EQ(read_hrpt1_line(st.pic.get(), &plain, 25, words.data()) & 0x0C, 0);  // out of sync: "FRAMe"
 }
 
 TEST(Recording, StopAfterZeroEndsAtTheFirstOutOfSyncFrame) {
   Station st("noaa,syncloss=20:50");
-  st.rec.request = "hrpt:a";
-  st.rec.hrpt_start_after = 6;
-  st.rec.hrpt_stop_after = 0;
-  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
-  EXPECT_EQ(st.emu->latched_mask(), 0x7E);
+  ASSERT_EQ(st.batch("hrpt:a", 6, 0), 0);
+  EXPECT_EQ(st.emu.latched_mask(), 0x7E);
   EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 14);  // frames 6-19
 }
 
-TEST(Recording, NoChannelsAndNoPort) {
+TEST(Recording, NoChannelsNoPortUnknownSatellite) {
   {
     Station st("noaa");
-    st.rec.request = "hrpt";  // no ':' selects no channel
     testing::internal::CaptureStderr();
-    EXPECT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
+    EXPECT_EQ(st.batch("hrpt"), 0);  // no ':' selects no channel
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: No channels selected.\n");
     EXPECT_TRUE(st.files().empty());
-    EXPECT_EQ(st.emu->latched_mask(), 0x02);
+    EXPECT_EQ(st.emu.latched_mask(), 0x02);
   }
   {
     Station st("noaa");
     DeniedPort denied;
     set_port(&denied);
-    st.rec.request = "hrpt:a";
     st.rec.port_address = 0x278;
-    EXPECT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 1);
-    EXPECT_EQ(st.log_lines(),
-              (std::vector<std::string>{"Error: Can't access Parallel port with address 0x278."}));
+    EXPECT_EQ(st.batch("hrpt:a"), 1);
+    EXPECT_EQ(st.log_lines(), Lines{"Error: Can't access Parallel port with address 0x278."});
     EXPECT_EQ(denied.writes, 0);
     EXPECT_TRUE(st.files().empty());
   }
-  {
-    Station st("noaa");
-    st.rec.request = "xyz:12";  // an unknown satellite word records nothing
-    EXPECT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
-    EXPECT_TRUE(st.files().empty());
-    EXPECT_EQ(st.emu->latched_mask(), 0x02);
-  }
+  Station st("noaa");
+  EXPECT_EQ(st.batch("xyz:12"), 0);  // an unknown satellite word records nothing
+  EXPECT_TRUE(st.files().empty());
+  EXPECT_EQ(st.emu.latched_mask(), 0x02);
 }
 
 TEST(Recording, SigtermDuringContinuousBatchLeavesACountedFile) {
-  Station st("noaa");  // an endless pass
-  st.rec.request = "hrpt:a";
+  Station st("noaa");         // an endless pass
   st.rec.stop_when_done = 0;  // "-cbatch"
-  st.rec.hrpt_start_after = 2;
   // The recorder handles events once per frame; the signal arrives forty
   // events after the pass has opened its file.
-  const std::string file = st.dir.file("hrpt01.dat");
-  long opened_at = -1;
-  st.seam.on_events = [file, &opened_at](long n) {
-    if (opened_at < 0 && std::filesystem::exists(file)) opened_at = n;
+  const std::string path = st.dir.file("hrpt01.dat");
+  int opened_at = -1;
+  st.seam.on_events = [path, &opened_at](int n) {
+    if (opened_at < 0 && std::filesystem::exists(path)) opened_at = n;
     if (opened_at >= 0 && n == opened_at + 40) std::raise(SIGTERM);
   };
-  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
-  ASSERT_EQ(st.files(), (std::vector<std::string>{"hrpt01.dat"}));
-  std::string path = st.dir.file("hrpt01.dat");
-  int lines = lines_in_header(path);
+  ASSERT_EQ(st.batch("hrpt:a", 2), 0);
+  ASSERT_EQ(st.files(), Lines{"hrpt01.dat"});
+  const int lines = lines_in_header(path);
   EXPECT_GT(lines, 30);
-  const int line_bytes = 11092 * 10 / 8 + 7;
-  EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(kHrptHeader + lines * line_bytes));
-  std::vector<std::string> log = st.log_lines();
+  EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(kHrptHeader + lines * kFullLineBytes));
+  const Lines log = st.log_lines();
   ASSERT_GE(log.size(), 4u);
-  EXPECT_EQ(log[log.size() - 4], "Stop requested (signal 15).");
-  EXPECT_EQ(log[log.size() - 3], "Stop recording after " + std::to_string(lines) + " frames.");
-  EXPECT_EQ(log[log.size() - 2], "End recording.");
-  EXPECT_EQ(log.back(), "Recording stopped by signal 15.");
+  EXPECT_EQ(
+      Lines(log.end() - 4, log.end()),
+      (Lines{"Stop requested (signal 15).", "Stop recording after " + std::to_string(lines) + " frames.",
+             "End recording.", "Recording stopped by signal 15."}));
   // The handlers are gone again: the test process would end on a second
   // SIGTERM otherwise ignored.
   struct sigaction now {};
@@ -324,104 +275,84 @@ TEST(Recording, SigtermDuringContinuousBatchLeavesACountedFile) {
   EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
-TEST(Recording, KeplerElementsLoadedIntoTheHeader) {
+TEST(Recording, KeplerElementsLoadedIntoTheHeaderOrReportedMissing) {
+  // Without a file name or with a missing file the pass is kept and the
+  // problem goes to standard error, not to a window.
+  for (const std::string& kfile : {std::string(), std::string("/nonexistent/keps.txt")}) {
+    Station st("noaa,syncloss=20:50");
+    st.rec.load_kepler = 1;
+    st.rec.kepler_file = kfile;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(st.batch("hrpt:4", 1, 0), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string text =
+        kfile.empty() ? "Kep-file not defined\n(See Preferences.)" : "Kep-file not found:\n" + kfile;
+    EXPECT_NE(err.find("Error: " + text), std::string::npos) << err;
+    EXPECT_TRUE(st.seam.messages.empty());
+    EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 19);
+  }
+
   const std::string tle_path = std::string(KELO_SHARED_DATA) + "/tle";
   std::string set;
   if (std::filesystem::exists(tle_path)) {
     for (const auto& e : std::filesystem::recursive_directory_iterator(tle_path)) {
-      if (!e.is_regular_file()) continue;
       std::ifstream in(e.path());
       std::string l0, l1, l2;
-      while (std::getline(in, l0)) {
-        if (l0.rfind("NOAA 18", 0) == 0 && std::getline(in, l1) && std::getline(in, l2)) {
+      while (set.empty() && e.is_regular_file() && std::getline(in, l0))
+        if (l0.rfind("NOAA 18", 0) == 0 && std::getline(in, l1) && std::getline(in, l2))
           set = "NOAA 18\n" + l1 + "\n" + l2 + "\n";
-          break;
-        }
-      }
       if (!set.empty()) break;
     }
   }
   if (set.empty()) GTEST_SKIP() << "no NOAA 18 element set in " << tle_path;
-
   Station st("noaa,syncloss=20:50");
-  st.rec.request = "hrpt:4";
-  st.rec.hrpt_start_after = 1;
-  st.rec.hrpt_stop_after = 0;
   st.rec.load_kepler = 1;
   st.rec.kepler_file = st.dir.write("weather.txt", set);
-  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
-  std::vector<std::string> log = st.log_lines();
-  EXPECT_NE(std::find(log.begin(), log.end(), "Kep. ld: NOAA 18"), log.end());
-  st.pic->path = st.dir.file("hrpt01.dat");
-  ASSERT_EQ(open_file(st.pic.get(), &st.view, nullptr), 0);
+  ASSERT_EQ(st.batch("hrpt:4", 1, 0), 0);
+  EXPECT_TRUE(st.logged("Kep. ld: NOAA 18"));
+  st.open("hrpt01.dat");
   EXPECT_GT(st.pic->kepler.motion, 14.0f);
   EXPECT_LT(st.pic->kepler.motion, 14.3f);
   EXPECT_EQ(st.pic->orbit.valid, 1);
 }
 
-TEST(Recording, KeplerFileMissingIsReportedAndTheFileKept) {
-  for (const std::string& kfile : {std::string(), std::string("/nonexistent/keps.txt")}) {
-    Station st("noaa,syncloss=20:50");
-    st.rec.request = "hrpt:4";
-    st.rec.hrpt_start_after = 1;
-    st.rec.hrpt_stop_after = 0;
-    st.rec.load_kepler = 1;
-    st.rec.kepler_file = kfile;
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
-    std::string err = testing::internal::GetCapturedStderr();
-    std::string text =
-        kfile.empty() ? "Kep-file not defined\n(See Preferences.)" : "Kep-file not found:\n" + kfile;
-    EXPECT_NE(err.find("Error: " + text), std::string::npos) << err;
-    EXPECT_TRUE(st.seam.messages.empty());  // no window in batch mode
-    EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 19);
-  }
-}
-
 TEST(Recording, FullDiskEndsThePassWithTheLinesOnDisk) {
   Station st("noaa");
-  st.rec.request = "hrpt:a";
-  st.rec.hrpt_start_after = 1;
-  const int line_bytes = 11092 * 10 / 8 + 7;
   // A file may not grow past the header and 10.5 lines: the eleventh line
   // write fails as on a full disk.
   struct rlimit old {};
   getrlimit(RLIMIT_FSIZE, &old);
   struct rlimit lim = old;
-  lim.rlim_cur = static_cast<rlim_t>(kHrptHeader + 10 * line_bytes + line_bytes / 2);
+  lim.rlim_cur = static_cast<rlim_t>(kHrptHeader + 10 * kFullLineBytes + kFullLineBytes / 2);
   auto old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
   testing::internal::CaptureStderr();
-  int result = do_batch(&st.rec, st.pic.get(), &st.view);
-  std::string err = testing::internal::GetCapturedStderr();
+  const int result = st.batch("hrpt:a", 1);
+  const std::string err = testing::internal::GetCapturedStderr();
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, old_xfsz);
   EXPECT_EQ(result, 0);
   EXPECT_NE(err.find("Write error on " + st.dir.file("hrpt01.dat")), std::string::npos) << err;
   EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 10);
-  std::vector<std::string> log = st.log_lines();
-  EXPECT_NE(std::find(log.begin(), log.end(), "Stop recording after 10 frames."), log.end());
-  st.pic->path = st.dir.file("hrpt01.dat");
-  ASSERT_EQ(open_file(st.pic.get(), &st.view, nullptr), 0);
+  EXPECT_TRUE(st.logged("Stop recording after 10 frames."));
+  st.open("hrpt01.dat");
   EXPECT_EQ(st.pic->height, 10);
 }
 
 TEST(Recording, HriGeneratorRunStores102Frames) {
   Station st("pattern,reload=0");  // the test's sleeps do not wait for a reload
-  st.rec.request = "hri:g";
   st.rec.hw_dectype = 0;
-  ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
-  EXPECT_EQ(st.emu->mode_line(), 0);  // generator
-  EXPECT_EQ(st.emu->latched_mask(), 0x02);
-  ASSERT_EQ(st.files(), (std::vector<std::string>{"hri01.dat"}));
+  ASSERT_EQ(st.batch("hri:g"), 0);
+  EXPECT_EQ(st.emu.mode_line(), 0);  // generator
+  EXPECT_EQ(st.emu.latched_mask(), 0x02);
+  ASSERT_EQ(st.files(), Lines{"hri01.dat"});
   EXPECT_EQ(std::filesystem::file_size(st.dir.file("hri01.dat")),
             static_cast<uintmax_t>(kHri1Header + 102 * kHri1Record));
-  std::vector<std::string> log = st.log_lines();
+  const Lines log = st.log_lines();
   ASSERT_GE(log.size(), 4u);
-  EXPECT_EQ(log[0], "Wait for in-sync.");
-  EXPECT_EQ(log[1], "Start recording in " + st.dir.file("hri01.dat") + ".");
-  EXPECT_EQ(log[log.size() - 2], "Stop recording after 102 frames.");
-  EXPECT_EQ(log.back(), "End recording.");
+  EXPECT_EQ(Lines(log.begin(), log.begin() + 2),
+            (Lines{"Wait for in-sync.", "Start recording in " + st.dir.file("hri01.dat") + "."}));
+  EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{"Stop recording after 102 frames.", "End recording."}));
 }
 
 namespace {
@@ -435,7 +366,6 @@ class EncryptedHri : public EmuSource {
     f->kind = 11;
     f->sync = k_ < 400 ? 1 : 0;
     f->words[3] = static_cast<uint16_t>(0x30 | (k_ % 4));
-    f->words[8] = 0;
     f->words[9] = static_cast<uint16_t>(k_ / 4 == 0 ? 1 : 2);
     f->words[22] = 0x05;
     ++k_;
@@ -451,58 +381,54 @@ class EncryptedHri : public EmuSource {
 TEST(Recording, EncryptedPicturesOnlyWithRecordAll) {
   for (int record_all : {0, 1}) {
     Station st("hri");
-    st.emu->set_source(std::make_unique<EncryptedHri>());
-    st.rec.request = "hri";
+    st.emu.set_source(std::make_unique<EncryptedHri>());
     st.rec.record_all = record_all;
     st.rec.hri_start_after = 2;
     st.rec.hri_stop_after = 3;
     RECORD_INFO* rec = &st.rec;
     // Stop the station once it has had time to lose sync again.
-    st.seam.on_events = [rec](long n) {
+    st.seam.on_events = [rec](int n) {
       if (n > 2000) rec->active = 0;
     };
-    ASSERT_EQ(do_batch(&st.rec, st.pic.get(), &st.view), 0);
-    std::vector<std::string> log = st.log_lines();
-    EXPECT_NE(std::find(log.begin(), log.end(), "Encrypted."), log.end());
+    ASSERT_EQ(st.batch("hri"), 0);
+    EXPECT_TRUE(st.logged("Encrypted."));
     if (record_all) {
-      ASSERT_EQ(st.files(), (std::vector<std::string>{"hri01.dat"}));
+      ASSERT_EQ(st.files(), Lines{"hri01.dat"});
       EXPECT_GT(std::filesystem::file_size(st.dir.file("hri01.dat")), static_cast<uintmax_t>(kHri1Header));
     } else {
       EXPECT_TRUE(st.files().empty());
-      EXPECT_NE(std::find(log.begin(), log.end(), "Wait for out-sync."), log.end());
+      EXPECT_TRUE(st.logged("Wait for out-sync."));
     }
   }
 }
 
-TEST(Recording, RawDumpOfTwoFrames) {
-  Station st("pattern");
-  st.rec.batch = 0;
-  st.rec.save_rec = 1;
-  st.rec.active = 1;
-  RECORD_INFO* rec = &st.rec;
-  st.seam.on_events = [rec](long n) {
-    if (n == 3) rec->active = 0;
-  };
-  Recordpp_Rawd(nullptr, nullptr, &st.rec, st.pic.get(), &st.view);
-  ASSERT_EQ(st.files(), (std::vector<std::string>{"raw01.dat"}));
-  EXPECT_EQ(std::filesystem::file_size(st.dir.file("raw01.dat")), 4096u);
+TEST(Recording, RawDumpOfTwoFramesAndAFileThatCannotBeCreated) {
+  for (bool writable : {true, false}) {
+    Station st("pattern");
+    st.rec.batch = 0;
+    st.rec.save_rec = 1;
+    st.rec.active = 1;
+    if (!writable) st.rec.rec_dir = "/nonexistent-kelo-dir/";
+    RECORD_INFO* rec = &st.rec;
+    // Stopped after the second frame; a file that cannot be created must end
+    // the loop by itself.
+    if (writable)
+      st.seam.on_events = [rec](int n) {
+        if (n == 3) rec->active = 0;
+      };
+    testing::internal::CaptureStderr();
+    Recordpp_Rawd(nullptr, nullptr, &st.rec, st.pic.get(), &st.view);
+    const std::string err = testing::internal::GetCapturedStderr();
+    if (writable) {
+      ASSERT_EQ(st.files(), Lines{"raw01.dat"});
+      EXPECT_EQ(std::filesystem::file_size(st.dir.file("raw01.dat")), 4096u);
+    } else {
+      EXPECT_EQ(st.rec.active, 0);
+      EXPECT_NE(err.find("Can't open file /nonexistent-kelo-dir/raw01.dat!"), std::string::npos) << err;
+    }
+  }
   FRAME_GEOM g;
   calc_rawdframeinfo(&g);
-  EXPECT_EQ(g.words_per_line, 2048);
-  EXPECT_EQ(g.line_bytes, 2048);
-  EXPECT_EQ(g.words_padded, 0);
-  EXPECT_EQ(g.n_channels, 1);
-}
-
-TEST(Recording, RawFileThatCannotBeCreatedEndsTheLoop) {
-  Station st("pattern");
-  st.rec.batch = 0;
-  st.rec.save_rec = 1;
-  st.rec.active = 1;
-  st.rec.rec_dir = "/nonexistent-kelo-dir/";
-  testing::internal::CaptureStderr();
-  Recordpp_Rawd(nullptr, nullptr, &st.rec, st.pic.get(), &st.view);
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(st.rec.active, 0);
-  EXPECT_NE(err.find("Can't open file /nonexistent-kelo-dir/raw01.dat!"), std::string::npos) << err;
+  EXPECT_EQ(std::make_tuple(g.words_per_line, g.line_bytes, g.words_padded, g.n_channels),
+            std::make_tuple(2048, 2048, 0, 1));
 }
