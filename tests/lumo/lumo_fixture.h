@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "lumo/lumo_misc.h"
+
 namespace kelo::test {
 
 inline bool gtk_ready() {
@@ -132,6 +134,23 @@ inline void sink_destroy(std::initializer_list<GtkWidget*> widgets) {
     gtk_widget_destroy(w);
     g_object_unref(w);
   }
+}
+
+// A menu item (a check item when check) appended to shell, identified by id
+// unless id is null.
+inline GtkWidget* menu_item(GtkWidget* shell, const char* label, const char* id, bool check = false) {
+  GtkWidget* item = check ? gtk_check_menu_item_new_with_label(label) : gtk_menu_item_new_with_label(label);
+  if (id != nullptr) g_object_set_data(G_OBJECT(item), kKeyId, const_cast<char*>(id));
+  gtk_menu_shell_append(GTK_MENU_SHELL(shell), item);
+  return item;
+}
+
+// Puts a key press of keyval into the event queue.
+inline void put_key(guint keyval) {
+  GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
+  ev->key.keyval = keyval;
+  gdk_event_put(ev);
+  gdk_event_free(ev);
 }
 
 // Runs fn once from the main loop after ms milliseconds (to drive a modal

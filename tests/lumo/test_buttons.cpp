@@ -455,14 +455,9 @@ void on_combo(GtkComboBox*, gpointer) { ++g_combo_changes; }
 
 TEST_F(LumoTest, SetButtonOnMenuItemsAndOptionMenus) {
   GtkWidget* bar = gtk_menu_bar_new();
-  GtkWidget* view = gtk_menu_item_new_with_label("View");
-  g_object_set_data(G_OBJECT(view), kKeyId, const_cast<char*>("View"));
   GtkWidget* menu = gtk_menu_new();
-  GtkWidget* grid = gtk_check_menu_item_new_with_label("Grid");
-  g_object_set_data(G_OBJECT(grid), kKeyId, const_cast<char*>("View/Grid"));
-  gtk_menu_shell_append(GTK_MENU_SHELL(menu), grid);
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(view), menu);
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), view);
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(test::menu_item(bar, "View", "View")), menu);
+  GtkWidget* grid = test::menu_item(menu, "Grid", "View/Grid", true);
   GtkWidget* combo = gtk_combo_box_text_new();
   for (const char* item : {"Channel 1", "Channel 2", "Channel 3"}) {
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), item);

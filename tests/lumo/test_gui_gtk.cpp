@@ -90,10 +90,7 @@ TEST_F(SeamTest, EntriesCanvasAndProgressOfWindows) {
 TEST_F(SeamTest, EscapeIsTakenFromTheQueue) {
   test::drain();
   EXPECT_FALSE(gui().escape_pressed());
-  GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
-  ev->key.keyval = GDK_KEY_Escape;
-  gdk_event_put(ev);
-  gdk_event_free(ev);
+  test::put_key(GDK_KEY_Escape);
   EXPECT_TRUE(gui().escape_pressed());
   EXPECT_FALSE(gui().escape_pressed());
 }

@@ -28,13 +28,6 @@ using test::LumoTest;
 
 void nop(GtkWidget*, const char*) {}
 
-GtkWidget* named_menu_item(const char* id, GtkWidget* menu) {
-  GtkWidget* item = gtk_menu_item_new_with_label(id);
-  if (id[0] != '-') g_object_set_data(G_OBJECT(item), kKeyId, const_cast<char*>(id));
-  gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-  return item;
-}
-
 TEST_F(LumoTest, LookupBySlashDepthFirstAndPseudoIdentifiers) {
   GtkWidget* win = Create_Window(nullptr, 200, 100, "Lookup", nullptr);
   // Two "Go" buttons: one deep in the first column, one in the second.
@@ -86,10 +79,10 @@ TEST_F(LumoTest, MenuSubmenusOfNamedItemsAndParentWindows) {
   GtkWidget* file_menu = gtk_menu_new();
   GtkWidget* anon_menu = gtk_menu_new();
   GtkWidget* sub = gtk_menu_new();
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(named_menu_item("File", bar)), file_menu);
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(named_menu_item("-Anon", bar)), anon_menu);
-  GtkWidget* open = named_menu_item("File/Open", file_menu);
-  named_menu_item("Anon/Hidden", anon_menu);
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(test::menu_item(bar, "File", "File")), file_menu);
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(test::menu_item(bar, "Anon", nullptr)), anon_menu);
+  GtkWidget* open = test::menu_item(file_menu, "Open", "File/Open");
+  test::menu_item(anon_menu, "Hidden", "Anon/Hidden");
   gtk_container_add(GTK_CONTAINER(win), bar);
 
   EXPECT_EQ(Find_Widget(bar, "File/Open"), open);
@@ -98,7 +91,7 @@ TEST_F(LumoTest, MenuSubmenusOfNamedItemsAndParentWindows) {
   // sub-submenu.
   EXPECT_EQ(Find_Parent_Window(open), win);
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(open), sub);
-  GtkWidget* deeper = named_menu_item("File/Open/Recent", sub);
+  GtkWidget* deeper = test::menu_item(sub, "Recent", "File/Open/Recent");
   EXPECT_EQ(Find_Parent_Window(deeper), win);
   EXPECT_EQ(Find_Widget(win, "File/Open/Recent"), deeper);
   EXPECT_EQ(Find_Parent_Window(nullptr), nullptr);
@@ -121,10 +114,8 @@ TEST_F(LumoTest, WindowListTitlesAndRecords) {
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
   // One list: created from main_win and from a member of its list.
-  EXPECT_EQ(First_window(b), main_win);
-  EXPECT_EQ(Next_window(main_win), a);
-  EXPECT_EQ(Next_window(a), b);
-  EXPECT_EQ(Next_window(b), nullptr);
+  EXPECT_EQ((std::vector{First_window(b), Next_window(main_win), Next_window(a), Next_window(b)}),
+            (std::vector<GtkWidget*>{main_win, a, b, nullptr}));
   EXPECT_EQ(Find_Window(b, "Kelo"), main_win);
   EXPECT_EQ(Find_Window(main_win, "Alpha"), a);
   EXPECT_EQ(Find_Window(main_win, "Beta"), nullptr);
@@ -285,23 +276,16 @@ TEST_F(LumoTest, CursorNeedsARealisedWidget) {
   gtk_widget_destroy(win);
 }
 
-void put_key(guint keyval) {
-  GdkEvent* ev = gdk_event_new(GDK_KEY_PRESS);
-  ev->key.keyval = keyval;
-  gdk_event_put(ev);
-  gdk_event_free(ev);
-}
-
 TEST_F(LumoTest, CheckKeyPressedTakesOnlyTheMatchingKey) {
   test::drain();
   EXPECT_EQ(CheckKeyPressed(GDK_KEY_Escape), 0);
-  put_key(GDK_KEY_Escape);
+  test::put_key(GDK_KEY_Escape);
   EXPECT_EQ(CheckKeyPressed(GDK_KEY_Escape), 1);
   EXPECT_EQ(gdk_event_peek(), nullptr);
 
   // Another key stays first in the queue, before a later Escape.
-  put_key(GDK_KEY_a);
-  put_key(GDK_KEY_Escape);
+  test::put_key(GDK_KEY_a);
+  test::put_key(GDK_KEY_Escape);
   EXPECT_EQ(CheckKeyPressed(GDK_KEY_Escape), 0);
   GdkEvent* first = gdk_event_get();
   ASSERT_NE(first, nullptr);

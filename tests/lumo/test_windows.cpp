@@ -314,20 +314,20 @@ TEST_F(LumoTest, ProgressDrawsOncePerPercent) {
   EXPECT_EQ(Create_Progress(main_win, "Saving", 1), nullptr);
   g_fraction_notes = 0;
   g_signal_connect(bar, "notify::fraction", G_CALLBACK(count_fraction), nullptr);
-  EXPECT_EQ(Update_Progress(bar, 10, 1000), 0);  // 1 %
-  EXPECT_EQ(Update_Progress(bar, 19, 1000), 0);  // still 1 %
-  EXPECT_EQ(g_fraction_notes, 1);
-  EXPECT_NEAR(fraction(bar), 0.01, 1e-6);
-  EXPECT_EQ(Update_Progress(bar, 500, 1000), 0);
-  EXPECT_EQ(g_fraction_notes, 2);
-  // More done than total shows 100 %.
-  EXPECT_EQ(Update_Progress(bar, 5000, 1000), 0);
-  EXPECT_DOUBLE_EQ(fraction(bar), 1.0);
-  // total <= 0 resets and returns 0.
-  EXPECT_EQ(Update_Progress(bar, 0, 0), 0);
-  EXPECT_DOUBLE_EQ(fraction(bar), 0.0);
-  EXPECT_EQ(Update_Progress(bar, 3, -1), 0);
-  EXPECT_EQ(g_fraction_notes, 5);  // every reset draws 0 % again
+  struct Step {
+    int done, total, notes;      // notes: redraws so far
+    double fraction, tolerance;  // the bar keeps a float
+  };
+  const Step steps[] = {
+      {10, 1000, 1, 0.01, 1e-6}, {19, 1000, 1, 0.01, 1e-6},  // still 1 %: no redraw
+      {500, 1000, 2, 0.5, 0},    {5000, 1000, 3, 1.0, 0},    // more done than total shows 100 %
+      {0, 0, 4, 0.0, 0},         {3, -1, 5, 0.0, 0},         // total <= 0 resets; every reset draws 0 % again
+  };
+  for (const Step& s : steps) {
+    EXPECT_EQ(Update_Progress(bar, s.done, s.total), 0);
+    EXPECT_EQ(g_fraction_notes, s.notes) << s.done << "/" << s.total;
+    EXPECT_NEAR(fraction(bar), s.fraction, s.tolerance) << s.done << "/" << s.total;
+  }
 
   // Cancel: updates return 1 and the caller closes the window.
   GtkWidget* cancel = button_labelled(gtk_widget_get_toplevel(bar), "Cancel");
