@@ -76,9 +76,13 @@ struct Window {
         for (int ch = 3; ch <= 5; ++ch) w[kHdr + kChans * x + ch - 1] = c.earth[ch - 3][x];
       }
     }
-    for (auto& w : store) ptrs.push_back(w.data());
   }
-  uint16_t** lines() { return ptrs.data(); }
+  // The line pointers, made afresh (the window may have been moved or cut).
+  uint16_t** lines() {
+    ptrs.clear();
+    for (auto& w : store) ptrs.push_back(w.data());
+    return ptrs.data();
+  }
   // The three PRT words of lines from..to-1.
   void prt(int from, int to, uint16_t v) {
     for (int l = from; l < to; ++l) std::fill_n(store[l].begin() + 17, 3, v);
@@ -106,6 +110,17 @@ void expect_reference(const Window& w, const AvhrrRefCase& c, const std::string&
   }
 }
 
+// The window of case c converted without earlier PRT readings.
+Window converted(const AvhrrRefCase& c) {
+  reset_noaatemp();
+  PIC_INFO pic = noaa_pic(c.sat);
+  VIEW_INFO view;
+  Window w(c);
+  const CAL_COEFS cal = load_cal(pic.sat_name);
+  map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+  return w;
+}
+
 const AvhrrRefCase& ref_case(int sat) {
   for (const auto& c : kAvhrrRef)
     if (c.sat == sat) return c;
@@ -116,13 +131,8 @@ TEST(AvhrrTemperature, MatchesIndependentReferenceOnEverySatelliteAndInfraredCha
   RecordingGui seam;
   GuiScope scope(&seam);
   for (const auto& c : kAvhrrRef) {
-    reset_noaatemp();
-    PIC_INFO pic = noaa_pic(c.sat);
-    VIEW_INFO view;
-    Window w(c);
-    const std::vector<std::vector<uint16_t>> before = w.store;
-    const CAL_COEFS cal = load_cal(pic.sat_name);
-    map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+    const std::vector<std::vector<uint16_t>> before = Window(c).store;
+    const Window w = converted(c);
     expect_reference(w, c, "window");
     // The visible channels and the header words stay as recorded; lines 1..4
     // are only read.
@@ -148,23 +158,11 @@ TEST(AvhrrTemperature, MatchesIndependentReferenceOnEverySatelliteAndInfraredCha
 TEST(AvhrrTemperature, BlackbodyCountReadsTheBlackbodyTemperature) {
   const AvhrrRefCase& c = ref_case(15);
   EXPECT_NEAR(c.tbb[0], 297.3682, 0.001);  // the generator agrees with the hand sum
-  reset_noaatemp();
-  PIC_INFO pic = noaa_pic(15);
-  VIEW_INFO view;
-  Window w(c);
-  const int x_bb = kRefPixels - 3;   // the generator's blackbody pixel
-  ASSERT_EQ(c.earth[0][x_bb], 654);  // integer mean of 650 .. 659
-  const CAL_COEFS cal = load_cal(pic.sat_name);
-  map_noaatemp(w.lines(), 5, &cal, &pic, &view);
-  EXPECT_EQ(w.sample(x_bb, 3), 2973);
+  const int x_bb = kRefPixels - 3;         // the generator's blackbody pixel
+  ASSERT_EQ(c.earth[0][x_bb], 654);        // integer mean of 650 .. 659
+  EXPECT_EQ(converted(c).sample(x_bb, 3), 2973);
   for (int sat : {16, 18, 19}) {
-    const AvhrrRefCase& o = ref_case(sat);
-    reset_noaatemp();
-    PIC_INFO p = noaa_pic(sat);
-    Window wo(o);
-    const CAL_COEFS co = load_cal(p.sat_name);
-    map_noaatemp(wo.lines(), 5, &co, &p, &view);
-    EXPECT_NEAR(wo.sample(x_bb, 3) / 10.0, o.tbb[0], 0.12) << sat;
+    EXPECT_NEAR(converted(ref_case(sat)).sample(x_bb, 3) / 10.0, ref_case(sat).tbb[0], 0.12) << sat;
   }
 }
 
@@ -188,9 +186,7 @@ TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
   // After a full window, a window without PRT lines and a window with only
   // PRT 1 and 2 convert with the earlier readings for the missing PRTs.
   {
-    reset_noaatemp();
-    Window full(c);
-    map_noaatemp(full.lines(), 5, &cal, &pic, &view);
+    converted(c);
     Window none(c);
     for (int l = 0; l < 5; ++l) {
       for (int r = 0; r < 3; ++r) none.store[l][17 + r] = static_cast<uint16_t>(r + 1);
@@ -264,12 +260,9 @@ TEST(AvhrrTemperature, ShortSetSearchesTheLinesItHas) {
   PIC_INFO pic = noaa_pic(18);
   VIEW_INFO view;
   const CAL_COEFS cal = load_cal(pic.sat_name);
-  reset_noaatemp();
-  Window full(c);
-  map_noaatemp(full.lines(), 5, &cal, &pic, &view);
+  converted(c);
   Window two(c);
   two.store.resize(2);
-  two.ptrs.resize(2);
   map_noaatemp(two.lines(), 2, &cal, &pic, &view);
   expect_reference(two, c, "two lines");
 }
