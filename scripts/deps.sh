@@ -8,6 +8,8 @@ packages=(
   g++ cmake make pkg-config git
   # GUI layer
   libgtk-3-dev
+  # real mouse clicks in the GUI tests (X test extension)
+  libxtst-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
   # formatting and static checks
