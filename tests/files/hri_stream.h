@@ -27,40 +27,25 @@ inline constexpr uint8_t kHigh = 0x70;  // high-resolution first frame
 using HriFrame = std::array<uint8_t, kFrame>;
 using Flags = std::array<uint8_t, 4>;
 
-struct SegmentShape {
-  int format = 4;        // frames per segment
-  int line_len = 1250;   // pixels carried
-  int data_off = 36;     // picture bytes of the first frame start here
-  int grid_start = 206;  // frame byte where the last frame's grid bitmap starts
-  int grid_len = 158;
-};
-
-inline SegmentShape shape_of(int format) {
-  if (format == 8) return SegmentShape{8, 2500, 68, 48, 316};
-  return SegmentShape{};
-}
-
 inline void put16(HriFrame& f, int off, int v) {
   f[off] = static_cast<uint8_t>((v >> 8) & 0xFF);
   f[off + 1] = static_cast<uint8_t>(v & 0xFF);
 }
 
-// A segment's first frame with its fields (big-endian numbers).
+// A frame with the sync bytes and the kind byte.
+inline HriFrame continuation_frame(uint8_t kind, int position) {
+  return HriFrame{0x05, 0x0C, 0xDF, static_cast<uint8_t>((kind & 0xF0) | (position & 0x0F))};
+}
+
+// A segment's first frame with its fields (big-endian numbers); bytes 12-16
+// are constant within the picture.
 inline HriFrame first_frame(uint8_t kind, int per_seg, int end_frame, int counter, Flags flags,
                             uint8_t scan = 0xFF) {
-  HriFrame f{};
-  f[0] = 0x05;
-  f[1] = 0x0C;
-  f[2] = 0xDF;
-  f[3] = kind;
+  HriFrame f = continuation_frame(kind, kind & 0x0F);
   put16(f, 4, per_seg);
   put16(f, 6, end_frame);
   put16(f, 8, counter);
-  f[12] = 0x11;  // constant within the picture
-  f[13] = 0x22;
-  f[14] = 0x33;
-  f[15] = 0x44;
-  f[16] = 0x55;
+  for (int i = 0; i < 5; ++i) f[12 + i] = static_cast<uint8_t>(0x11 * (i + 1));
   for (int i = 0; i < 4; ++i) f[17 + i] = flags[i];
   f[23] = scan;
   return f;
@@ -68,19 +53,7 @@ inline HriFrame first_frame(uint8_t kind, int per_seg, int end_frame, int counte
 
 inline HriFrame header_frame(uint8_t kind, int per_seg, int code, int year, int yday, int hhmm) {
   HriFrame f = first_frame(kind, per_seg, 0, 1, Flags{0, 0, 0, 0});
-  put16(f, 36, code);
-  put16(f, 38, year);
-  put16(f, 40, yday);
-  put16(f, 42, hhmm);
-  return f;
-}
-
-inline HriFrame continuation_frame(uint8_t kind, int position) {
-  HriFrame f{};
-  f[0] = 0x05;
-  f[1] = 0x0C;
-  f[2] = 0xDF;
-  f[3] = static_cast<uint8_t>((kind & 0xF0) | (position & 0x0F));
+  for (int i = 0; i < 4; ++i) put16(f, 36 + 2 * i, std::array{code, year, yday, hhmm}[i]);
   return f;
 }
 
@@ -100,24 +73,21 @@ class HriStream {
     bad_marker.push_back(false);
   }
 
-  // One line segment whose picture bytes are pixel_value(seg, 0..line_len-1)
-  // and whose grid bitmap is grid_value(seg, 0..grid_len-1).
+  // One line segment whose picture bytes are pixel_value(seg, 0..) (from
+  // byte 36 of the first frame, 68 in format 8) and whose grid bitmap is
+  // grid_value(seg, 0..) at the end of the last frame (158 bytes from 206,
+  // 316 from 48 in format 8).
   void add_segment(int format, uint8_t kind, int end_frame, int counter, Flags flags, int seg,
                    uint8_t scan = 0xFF) {
-    const SegmentShape s = shape_of(format);
-    HriFrame f = first_frame(kind, format, end_frame, counter, flags, scan);
+    const int grid_start = format == 8 ? 48 : 206;
     int pix = 0;
-    for (int b = s.data_off; b < kFrame; ++b) f[b] = pixel_value(seg, pix++);
-    add(f);
-    for (int p = 1; p < format; ++p) {
-      HriFrame c = continuation_frame(kind, p);
-      const bool last = p == format - 1;
-      const int pic_end = last ? s.grid_start : kFrame;
-      for (int b = 4; b < pic_end; ++b) c[b] = pixel_value(seg, pix++);
-      if (last) {
-        for (int j = 0; j < s.grid_len; ++j) c[s.grid_start + j] = grid_value(seg, j);
-      }
-      add(c);
+    for (int p = 0; p < format; ++p) {
+      HriFrame f =
+          p == 0 ? first_frame(kind, format, end_frame, counter, flags, scan) : continuation_frame(kind, p);
+      const int from = p == 0 ? (format == 8 ? 68 : 36) : 4, to = p == format - 1 ? grid_start : kFrame;
+      for (int b = from; b < to; ++b) f[b] = pixel_value(seg, pix++);
+      for (int j = 0; to < kFrame && j < kFrame - to; ++j) f[to + j] = grid_value(seg, j);
+      add(f);
     }
   }
 
@@ -127,8 +97,7 @@ class HriStream {
     out.append(30, '\0');
     for (size_t k = 0; k < frames.size(); ++k) {
       out += bad_marker[k] ? "FRAMX" : "FRAME";
-      out += static_cast<char>(kFrame & 0xFF);  // 364 = 0x016C
-      out += static_cast<char>(kFrame >> 8);
+      out += "\x6C\x01";  // 364, little-endian
       out.append(frames[k].begin(), frames[k].end());
     }
     return out;
@@ -138,8 +107,7 @@ class HriStream {
   bool write_with_writer(const std::string& path) const {
     RECORD_INFO rec{};
     if (!rec.rec_fp.open(path, "wb")) return false;
-    rec.frame.words_per_line = kFrame;
-    rec.frame.line_bytes = kFrame;
+    rec.frame.words_per_line = rec.frame.line_bytes = kFrame;
     if (write_hri1_hdr(&rec) != 1) return false;
     for (const HriFrame& f : frames) {
       uint16_t words[kFrame];
