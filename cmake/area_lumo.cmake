@@ -20,8 +20,6 @@ endif()
 kelo_add_test(kelo_test_lumo GUI LIBS kelo_lumo SOURCES
   tests/lumo/test_lookup.cpp
   tests/lumo/test_windows.cpp
-  tests/lumo/test_packing.cpp
   tests/lumo/test_buttons.cpp
   tests/lumo/test_adjust.cpp
-  tests/lumo/test_gui_gtk.cpp
 )

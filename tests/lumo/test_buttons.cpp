@@ -43,6 +43,9 @@ GtkWidget* window_with(GtkWidget* content) {
 
 const char* label_of(GtkWidget* button) { return gtk_button_get_label(GTK_BUTTON(button)); }
 bool active(GtkWidget* t) { return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(t)) != FALSE; }
+// Whether a toggle is down, and its label.
+std::pair<bool, std::string> state(GtkWidget* t) { return {active(t), label_of(t)}; }
+using State = std::pair<bool, std::string>;
 GtkOrientation orientation(GtkWidget* w) { return gtk_orientable_get_orientation(GTK_ORIENTABLE(w)); }
 
 TEST(LumoLabels, TwoStateLabelsAndArrayFormats) {
@@ -83,22 +86,21 @@ TEST_F(LumoTest, ToggleSetButtonRunsTheCallbackSetLocalDoesNot) {
   EXPECT_STREQ(static_cast<const char*>(g_object_get_data(G_OBJECT(t), kKeyTogglab)), "Start/Stop");
 
   EXPECT_EQ(Set_Button(win, "Start/Stop", 1), 1);
-  EXPECT_TRUE(active(t));
-  EXPECT_STREQ(label_of(t), "Stop");
+  EXPECT_EQ(state(t), State(true, "Stop"));
   EXPECT_EQ(g_calls.ids, Strings{"Start/Stop"});
   EXPECT_EQ(g_calls.on[0], 1);  // just switched on
   EXPECT_EQ(Get_Button(win, "Start/Stop"), 1);
 
   EXPECT_EQ(Set_Local_Button(win, "Start/Stop", 0), 1);
-  EXPECT_FALSE(active(t));
+  EXPECT_EQ(state(t), State(false, "Start"));
   EXPECT_EQ(g_calls.ids.size(), 1u);
   EXPECT_EQ(Get_Local_Button(win, "Start/Stop"), 0);
 
   // An operator's click runs the callback once, after the state changed.
   gtk_button_clicked(GTK_BUTTON(t));
-  EXPECT_STREQ(label_of(t), "Stop");
+  EXPECT_EQ(state(t), State(true, "Stop"));
   gtk_button_clicked(GTK_BUTTON(t));
-  EXPECT_STREQ(label_of(t), "Start");
+  EXPECT_EQ(state(t), State(false, "Start"));
   EXPECT_EQ(g_calls.on, (std::vector<int>{1, 1, 0}));
 
   EXPECT_EQ(Set_Button(win, "Missing", 1), 0);
@@ -115,10 +117,9 @@ TEST_F(LumoTest, InitialStatesChecksAndPlainButtons) {
   GtkWidget* box = Create_Check("^Despeckle", record, 0);
   GtkWidget* apply = Create_Button("Apply", record);
   GtkWidget* win = window_with(Pack(nullptr, 'v', t, 0, c, 0, plain, 0, box, 0, apply, 0, nullptr));
-  EXPECT_TRUE(g_calls.ids.empty());  // initial states do not run callbacks
-  EXPECT_TRUE(active(t));
-  EXPECT_STREQ(label_of(t), "Stop");        // a toggle that starts down shows its on text
-  EXPECT_EQ(Update_Togglelabel(plain), 0);  // no two-state label
+  EXPECT_TRUE(g_calls.ids.empty());          // initial states do not run callbacks
+  EXPECT_EQ(state(t), State(true, "Stop"));  // a toggle that starts down shows its on text
+  EXPECT_EQ(Update_Togglelabel(plain), 0);   // no two-state label
   EXPECT_STREQ(label_of(plain), "Grid");
   // A "!" check button has no text and is found by "!".
   EXPECT_EQ(gtk_bin_get_child(GTK_BIN(c)), nullptr);
