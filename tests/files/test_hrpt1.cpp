@@ -2,10 +2,12 @@
 // the three variants, the line count, and the line reader's quality flags.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/hrpt1_read.h"
@@ -39,6 +41,12 @@ struct HdrBuilder {
   }
   std::string str() const { return std::string(b.begin(), b.end()); }
 };
+
+// The eight time fields a header stores and the reader keeps (no isdst).
+using TmFields = std::array<int, 8>;
+TmFields tm_fields(const BrokenTime& t) {
+  return {t.tm_sec, t.tm_min, t.tm_hour, t.tm_mday, t.tm_mon, t.tm_year, t.tm_wday, t.tm_yday};
+}
 
 std::unique_ptr<PIC_INFO> open_pic(const std::string& path, int kind) {
   auto pic = std::make_unique<PIC_INFO>();
@@ -259,7 +267,7 @@ TEST(Hrpt1Writer, GoldenHeaderEachVariant) {
     pic->orbit.use_sattime = 0;
     pic->orbit.start_tm_sat = BrokenTime{};
     pic->scan_dir = 1;
-    pic->height = 70000;  // does not fit the u16: stated as 0, counted on reading
+    pic->height = 70000;          // does not fit the u16: stated as 0, counted on reading
     pic->orbit.offset_gmt = 300;  // beyond a signed byte: the nearest it holds
     pic->orbit.offset_sec = -200;
     const Bytes got = write_header(pic.get(), dir);
@@ -342,49 +350,26 @@ TEST(Hrpt1Reader, HandBuiltHeaderFields) {
   auto pic = open_pic(path, kKindHRPT);
   pic->orbit.start_ms_sat = 250;  // kept: the header carries no milliseconds
   ASSERT_EQ(read_hrpt1_hdr(pic.get()), 0);
-  EXPECT_EQ(pic->width, 2048);
-  EXPECT_EQ(pic->height, 10);
-  EXPECT_EQ(pic->depth, 10);
-  EXPECT_EQ(pic->lut_size, 1024);
-  EXPECT_EQ(pic->lut[2][1023], 1023);
+  EXPECT_EQ(std::tuple(pic->width, pic->height, pic->depth, pic->lut_size, pic->lut[2][1023], pic->sat_kind,
+                       pic->lines_per_sec, pic->pixels_per_chan, pic->data_offset, pic->frame.line_bytes),
+            std::tuple(2048, 10, 10, 1024, 1023, 1, 6, 2048, 16007, line_bytes));
+  EXPECT_EQ(std::tuple(pic->orientation, pic->scan_dir, pic->x_offset, pic->y_offset),
+            std::tuple(4, 2, -10, 20));
   EXPECT_EQ(pic->sat_name, "ABCDEFGHIJKLMNOP");
-  EXPECT_EQ(pic->sat_kind, 1);
-  EXPECT_EQ(pic->lines_per_sec, 6);
-  EXPECT_EQ(pic->pixels_per_chan, 2048);
   EXPECT_FLOAT_EQ(pic->scan_angle, 55.4f);
-  EXPECT_EQ(pic->data_offset, 16007);
-  EXPECT_EQ(pic->frame.line_bytes, line_bytes);
-  EXPECT_EQ(pic->orientation, 4);
-  EXPECT_EQ(pic->scan_dir, 2);
-  EXPECT_EQ(pic->x_offset, -10);
-  EXPECT_EQ(pic->y_offset, 20);
-  EXPECT_EQ(pic->kepler.epoch_year, 99);
-  EXPECT_EQ(pic->kepler.epoch_day, 270.5f);
   // Degrees to radians with 3.1415926: 90 -> 1.5707962513, not 1.5707963705.
-  EXPECT_EQ(pic->kepler.inclination, 1.570796251296997f);
-  EXPECT_EQ(pic->kepler.raan, 3.141592502593994f);
-  EXPECT_EQ(pic->kepler.motion, 14.25f);
-  EXPECT_EQ(pic->kepler.revnum, 10000);
-  EXPECT_EQ(pic->orbit.offset_gmt, 2);
-  EXPECT_EQ(pic->orbit.offset_sec, -2);
-  EXPECT_EQ(pic->orbit.offset_lon, -1.0f);
-  EXPECT_EQ(pic->orbit.use_sattime, 1);
-  EXPECT_EQ(pic->orbit.start_ms, 250);
-  // Computer time read (weekday ignored); satellite time reset by check_tm.
-  EXPECT_EQ(pic->orbit.start_tm_comp.tm_sec, 1);
-  EXPECT_EQ(pic->orbit.start_tm_comp.tm_hour, 3);
-  EXPECT_EQ(pic->orbit.start_tm_comp.tm_mon, 5);
-  EXPECT_EQ(pic->orbit.start_tm_comp.tm_year, 99);
-  EXPECT_EQ(pic->orbit.start_tm_comp.tm_yday, 123);
-  EXPECT_EQ(pic->orbit.start_tm_comp.tm_wday, 0);
-  EXPECT_EQ(pic->orbit.start_tm_sat.tm_sec, 0);
-  EXPECT_EQ(pic->orbit.start_tm_sat.tm_min, 0);
-  EXPECT_EQ(pic->orbit.start_tm_sat.tm_hour, 0);
-  EXPECT_EQ(pic->orbit.start_tm_sat.tm_mon, 0);
-  EXPECT_EQ(pic->orbit.start_tm_sat.tm_year, 0);
-  EXPECT_EQ(pic->orbit.start_tm.tm_sec, pic->orbit.start_tm_sat.tm_sec);
-  EXPECT_EQ(pic->orbit.valid, 1);  // orbit constants derived from the elements
-  EXPECT_NEAR(pic->orbit.period, 86400.0 / 14.25, 0.01);
+  const KEPLER& k = pic->kepler;
+  EXPECT_EQ(std::tuple(k.epoch_year, k.epoch_day, k.inclination, k.raan, k.motion, k.revnum),
+            std::tuple(99, 270.5f, 1.570796251296997f, 3.141592502593994f, 14.25f, 10000));
+  const ORBIT& o = pic->orbit;
+  EXPECT_EQ(std::tuple(o.offset_gmt, o.offset_sec, o.offset_lon, o.use_sattime, o.start_ms, o.valid),
+            std::tuple(2, -2, -1.0f, 1, 250, 1));
+  EXPECT_NEAR(o.period, 86400.0 / 14.25, 0.01);  // orbit constants derived from the elements
+  // Computer time read (weekday ignored); the satellite time, all out of
+  // range, reset by check_tm (day of month 0 after the month was reset).
+  EXPECT_EQ(tm_fields(o.start_tm_comp), (TmFields{1, 2, 3, 4, 5, 99, 0, 123}));
+  EXPECT_EQ(tm_fields(o.start_tm_sat), (TmFields{0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(tm_fields(o.start_tm), tm_fields(o.start_tm_sat));
 
   // Computer time source: start_ms 0, start_tm from offset 30.
   h.u8(130, 'c');
@@ -393,12 +378,10 @@ TEST(Hrpt1Reader, HandBuiltHeaderFields) {
   const std::string path2 = dir.write("b.hrp", h.str() + std::string(10 * line_bytes, '\0'));
   auto pic2 = open_pic(path2, kKindHRPT);
   ASSERT_EQ(read_hrpt1_hdr(pic2.get()), 0);
-  EXPECT_EQ(pic2->height, 4);  // stated count kept
-  EXPECT_EQ(pic2->orbit.use_sattime, 0);
-  EXPECT_EQ(pic2->orbit.start_ms, 0);
-  EXPECT_EQ(pic2->orbit.start_tm.tm_hour, 3);
-  EXPECT_EQ(pic2->orientation, 3);
-  EXPECT_EQ(pic2->scan_dir, 1);
+  // Stated count kept; picture time from the computer clock.
+  EXPECT_EQ(std::tuple(pic2->height, pic2->orbit.use_sattime, pic2->orbit.start_ms,
+                       pic2->orbit.start_tm.tm_hour, pic2->orientation, pic2->scan_dir),
+            std::tuple(4, 0, 0, 3, 3, 1));
 }
 
 TEST(Hrpt1Reader, VersionThreeMaskAndVariants) {
@@ -546,32 +529,35 @@ TEST(Hrpt1Reader, QualityFlagsAndSkipping) {
   EXPECT_EQ(w[6], 0);
   EXPECT_EQ(w[853], 1000);    // last word of a line not a multiple of four
   EXPECT_EQ(w[854], 0xBEEF);  // nothing written past words_per_line
-  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 1, w.data()), 0xE1);
-  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 2, w.data()), 0xED);
-  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 3, w.data()), 0xED);
-  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 4, w.data()), 0);  // last record: no next marker
-  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 5, w.data()), 0);
-  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, -1, w.data()), 0);
+  // Lines -1..5 in file order: line 4 is the last record (no next marker).
+  const int plain[] = {0, 0x0D, 0xE1, 0xED, 0xED, 0, 0};
+  for (int n = -1; n <= 5; ++n)
+    EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, n, w.data()), plain[n + 1]) << n;
 
+  // Skipping: pass direction, skip mask, skip switch, line asked for ->
+  // flags and the line actually read (word 6).
+  struct Case {
+    int dir, mask, skip, line, flags, got;
+  };
+  const Case cases[] = {
+      {1, 0x0C, 1, 1, 0xED, 2},  // north to south: on to line 2
+      {2, 0x0C, 1, 1, 0x0D, 0},  // south to north: back to line 0
+      {2, 0x0C, 1, 0, 0x0D, 0},  // line 0 of a south-to-north pass is a line like any other
+      {2, 0xE0, 1, 0, 0, -1},    // no line before 0
+      {1, 0xE0, 1, 0, 0xE1, 1},  //
+      {1, 0xE0, 0, 0, 0x0D, 0},  // switch off: the line itself
+  };
   auto view = std::make_unique<VIEW_INFO>();
-  view->skip_faulty = 1;
-  view->skip_mask = 0x0C;
-  view->scan_dir = 1;
-  EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 1, w.data()), 0xED);
-  EXPECT_EQ(w[6], 2);  // stepped north to south to line 2
-  view->scan_dir = 2;
-  EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 1, w.data()), 0x0D);
-  EXPECT_EQ(w[6], 0);  // stepped south to north to line 0
-  // Line 0 of a south-to-north pass is a line like any other.
-  EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 0, w.data()), 0x0D);
-  view->skip_mask = 0xE0;
-  EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 0, w.data()), 0);  // no line before 0
-  view->scan_dir = 1;
-  EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 0, w.data()), 0xE1);
-  EXPECT_EQ(w[6], 1);
-  view->skip_faulty = 0;
-  EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 0, w.data()), 0x0D);
-  EXPECT_EQ(w[6], 0);
+  for (const Case& c : cases) {
+    view->scan_dir = c.dir;
+    view->skip_mask = c.mask;
+    view->skip_faulty = c.skip;
+    w[6] = 0xFFFF;
+    EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), c.line, w.data()), c.flags) << c.dir << " " << c.line;
+    if (c.got >= 0) {
+      EXPECT_EQ(w[6], c.got) << c.dir << " " << c.line;
+    }
+  }
 }
 
 TEST(Hrpt1Reader, MarkersWithoutSyncWords) {
@@ -621,36 +607,26 @@ TEST(Hrpt1RoundTrip, EveryHeaderFieldKept) {
     auto back = open_pic(path, kind);
     back->orbit.start_ms_sat = 500;
     ASSERT_EQ(read_hrpt1_hdr(back.get()), 0) << kind;
-    EXPECT_EQ(back->sat_name, "FENGYUN 1D");
-    EXPECT_EQ(back->width, pic->width);
-    EXPECT_EQ(back->height, 3);  // stated 5400, the file holds three
-    EXPECT_EQ(back->scan_dir, 2);
-    EXPECT_EQ(back->x_offset, -3);
-    EXPECT_EQ(back->y_offset, 7);
-    for (int i = 0; i <= 10; ++i) {
-      const int n = kind == kKindHRPT ? 5 : kind == kKindSeaStar ? 8 : 10;
+    // Stated 5400 lines, the file holds three.
+    EXPECT_EQ(
+        std::tuple(back->sat_name, back->width, back->height, back->scan_dir, back->x_offset, back->y_offset),
+        std::tuple(std::string("FENGYUN 1D"), pic->width, 3, 2, -3, 7));
+    const int n = kind == kKindHRPT ? 5 : kind == kKindSeaStar ? 8 : 10;
+    for (int i = 0; i <= 10; ++i)
       EXPECT_EQ(back->chan_present[i], i <= n ? pic->chan_present[i] : 0) << kind << " " << i;
-    }
     const KEPLER& a = pic->kepler;
     const KEPLER& b = back->kepler;
-    EXPECT_EQ(b.epoch_year, a.epoch_year);
-    EXPECT_EQ(b.epoch_day, a.epoch_day);
-    EXPECT_EQ(b.decay, a.decay);
-    EXPECT_NEAR(b.inclination, a.inclination, 2e-7);
-    EXPECT_NEAR(b.raan, a.raan, 3e-7);
-    EXPECT_NEAR(b.perigee, a.perigee, 2e-7);
-    EXPECT_NEAR(b.anomaly, a.anomaly, 2e-7);
-    EXPECT_EQ(b.eccentricity, a.eccentricity);
-    EXPECT_EQ(b.motion, a.motion);
-    EXPECT_EQ(b.revnum, a.revnum);
-    EXPECT_EQ(back->orbit.use_sattime, 1);
-    EXPECT_EQ(back->orbit.start_ms, 500);
-    EXPECT_EQ(back->orbit.start_tm.tm_sec, 30);
-    EXPECT_EQ(back->orbit.start_tm_comp.tm_sec, 29);
-    EXPECT_EQ(back->orbit.start_tm.tm_yday, 270);
-    EXPECT_EQ(back->orbit.offset_gmt, -1);
-    EXPECT_EQ(back->orbit.offset_sec, 5);
-    EXPECT_EQ(back->orbit.offset_lon, 0.5f);
+    EXPECT_EQ(std::tuple(b.epoch_year, b.epoch_day, b.decay, b.eccentricity, b.motion, b.revnum),
+              std::tuple(a.epoch_year, a.epoch_day, a.decay, a.eccentricity, a.motion, a.revnum));
+    // Angles through degrees and back: within float precision.
+    for (auto [got, want] : {std::pair{b.inclination, a.inclination}, std::pair{b.raan, a.raan},
+                             std::pair{b.perigee, a.perigee}, std::pair{b.anomaly, a.anomaly}})
+      EXPECT_NEAR(got, want, 3e-7);
+    const ORBIT& o = back->orbit;
+    EXPECT_EQ(std::tuple(o.use_sattime, o.start_ms, o.offset_gmt, o.offset_sec, o.offset_lon),
+              std::tuple(1, 500, -1, 5, 0.5f));
+    EXPECT_EQ(tm_fields(o.start_tm), tm_fields(pic->orbit.start_tm));
+    EXPECT_EQ(tm_fields(o.start_tm_comp), tm_fields(pic->orbit.start_tm_comp));
 
     // The whole first line in one read_qwords call (several thousand groups).
     std::vector<uint16_t> q(w.size(), 0);
