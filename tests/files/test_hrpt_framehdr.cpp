@@ -2,9 +2,11 @@
 // and the search for the first frame whose time can be trusted.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/hrpt1_read.h"
@@ -33,41 +35,35 @@ TEST(FrameHdrNames, AddressTableAndFamilies) {
   EXPECT_EQ(xrptid2name(0x0B8, 4), nullptr);
 }
 
+// Year, month, day of month, day of year, hour, minute, second, ms.
+using Fields = std::array<int, 8>;
+Fields when(const FRAME_HDR& h) {
+  const BrokenTime& t = h.time;
+  return {t.tm_year, t.tm_mon, t.tm_mday, t.tm_yday, t.tm_hour, t.tm_min, t.tm_sec, h.time_ms};
+}
+
 TEST(FrameHdrDecode, IdentificationAndTimeCode) {
   // id: flag9 1, minor frame 2, address 7, flag2 1, bits 1-0 = 01.
   const uint16_t id = (1 << 9) | (2 << 7) | (7 << 3) | (1 << 2) | 1;
   uint16_t w[12] = {644, 367, 860, 413, 527, 149, id, 0, 2 * 150, 0x05, 0x1F5, 0x000};
   FRAME_HDR h;
   decode_framehdr(w, 1, &h);
-  EXPECT_EQ(h.sync[0], 644);
-  EXPECT_EQ(h.sync[5], 149);
-  EXPECT_EQ(h.id_flag9, 1);
-  EXPECT_EQ(h.minor_frame, 2);
-  EXPECT_EQ(h.sc_addr, 7);
-  EXPECT_EQ(h.id_flag2, 1);
-  EXPECT_EQ(h.day, 150);
-  EXPECT_EQ(h.msec, 5755904);  // 5 * 2^20 + 501 * 1024
+  // Day 150; 5 * 2^20 + 501 * 1024 = 5755904 ms.
+  EXPECT_EQ(std::tuple(h.sync[0], h.sync[5], h.id_flag9, h.minor_frame, h.sc_addr, h.id_flag2, h.day, h.msec),
+            std::tuple(644, 149, 1, 2, 7, 1, 150, 5755904));
 
   BrokenTime ref{};
   ref.tm_year = 120;  // 2020, a leap year
   ref.tm_yday = 10;
   EXPECT_EQ(interpret_framehdr(&h, &ref), 'y');
   EXPECT_EQ(h.sat_name, "NOAA 15");
-  EXPECT_EQ(h.time.tm_hour, 1);
-  EXPECT_EQ(h.time.tm_min, 35);
-  EXPECT_EQ(h.time.tm_sec, 55);
-  EXPECT_EQ(h.time_ms, 904);
-  EXPECT_EQ(h.time.tm_yday, 149);
-  EXPECT_EQ(h.time.tm_mon, 4);  // 29 May 2020
-  EXPECT_EQ(h.time.tm_mday, 29);
-  EXPECT_EQ(h.time.tm_year, 120);
+  // 01:35:55.904 on 29 May 2020 (day of year 149 from 0).
+  EXPECT_EQ(when(h), (Fields{120, 4, 29, 149, 1, 35, 55, 904}));
 
   // FengYun: only the address changes; the other id fields stay.
   w[6] = 13 << 6;
   decode_framehdr(w, 2, &h);
-  EXPECT_EQ(h.sc_addr, 208);
-  EXPECT_EQ(h.minor_frame, 2);
-  EXPECT_EQ(h.id_flag9, 1);
+  EXPECT_EQ(std::tuple(h.sc_addr, h.minor_frame, h.id_flag9), std::tuple(208, 2, 1));
 
   // No day count: the reference's day (3 March of a leap year).
   w[8] = 0;
@@ -76,24 +72,18 @@ TEST(FrameHdrDecode, IdentificationAndTimeCode) {
   ref.tm_mday = 3;
   ref.tm_yday = 62;
   EXPECT_EQ(interpret_framehdr(&h, &ref), 'd');
-  EXPECT_EQ(h.time.tm_yday, 62);
-  EXPECT_EQ(h.time.tm_mon, 2);
-  EXPECT_EQ(h.time.tm_mday, 3);
+  EXPECT_EQ(when(h), (Fields{120, 2, 3, 62, 1, 35, 55, 904}));
   EXPECT_EQ(h.sat_name, "unknown: 8\n");  // 13 << 6 read as a NOAA word: bits 6-3 are 1000
 
-  // 25 hours of milliseconds carry into the next day.
+  // 25 hours of milliseconds on day 366 of 2020 carry into 1 January 2021.
   const int ms = 25 * 3600000 + 1;
   w[9] = static_cast<uint16_t>((ms >> 20) & 0x7F);
   w[10] = static_cast<uint16_t>((ms >> 10) & 0x3FF);
   w[11] = static_cast<uint16_t>(ms & 0x3FF);
-  w[8] = 2 * 366;  // day 366 of 2020: 31 December
+  w[8] = 2 * 366;
   decode_framehdr(w, 1, &h);
   EXPECT_EQ(interpret_framehdr(&h, &ref), 'y');
-  EXPECT_EQ(h.time.tm_year, 121);
-  EXPECT_EQ(h.time.tm_mon, 0);
-  EXPECT_EQ(h.time.tm_mday, 1);
-  EXPECT_EQ(h.time.tm_hour, 1);
-  EXPECT_EQ(h.time_ms, 1);
+  EXPECT_EQ(when(h), (Fields{121, 0, 1, 0, 1, 0, 0, 1}));
 }
 
 // An HRPT recording with sync words and one channel of width 4; each line's
