@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "orbit/parse_norad.h"
@@ -18,6 +19,13 @@ namespace {
 
 // Radians of a degree value as the station converts them (3.1415926).
 float rad(float deg) { return static_cast<float>(static_cast<double>(deg) * 3.1415926 / 180.0); }
+
+// The ten fields of a set in the order of the record.
+using Fields = std::tuple<int, float, float, float, float, float, float, float, float, int>;
+Fields fields(const KEPLER& k) {
+  return {k.epoch_year,   k.epoch_day, k.decay,   k.inclination, k.raan,
+          k.eccentricity, k.perigee,   k.anomaly, k.motion,      k.revnum};
+}
 
 // Completes a 68-column element line with its modulo-10 checksum.
 std::string with_checksum(std::string line) {
@@ -50,16 +58,8 @@ TEST(NoradParse, FieldsOfAPublishedSet) {
   KEPLER k;
   ASSERT_EQ(read_norad_next_keps(f.fp, &name, &k), 1);
   EXPECT_EQ(name, "OSCAR 7 (AO-7");  // the bracket and the blanks go
-  EXPECT_EQ(k.epoch_year, 117);
-  EXPECT_EQ(k.epoch_day, 117.87990456f);
-  EXPECT_EQ(k.decay, -0.00000052f);
-  EXPECT_EQ(k.inclination, rad(101.6258f));
-  EXPECT_EQ(k.raan, rad(87.5656f));
-  EXPECT_EQ(k.eccentricity, 0.0012474f);
-  EXPECT_EQ(k.perigee, rad(60.6439f));
-  EXPECT_EQ(k.anomaly, rad(353.6072f));
-  EXPECT_EQ(k.motion, 12.53626606f);
-  EXPECT_EQ(k.revnum, 94232);
+  EXPECT_EQ(fields(k), (Fields{117, 117.87990456f, -0.00000052f, rad(101.6258f), rad(87.5656f), 0.0012474f,
+                               rad(60.6439f), rad(353.6072f), 12.53626606f, 94232}));
   EXPECT_NEAR(k.inclination, 1.7737048, 1e-6);  // 101.6258 degrees
   EXPECT_EQ(read_norad_next_keps(f.fp, &name, &k), 0);
 }
@@ -243,16 +243,8 @@ TEST(NoradShared, EverySetOfTheSharedFiles) {
   KEPLER k;
   ASSERT_EQ(get_satkeps(fp, "NOAA 19", &k), 1);
   std::fclose(fp);
-  EXPECT_EQ(k.epoch_year, 120);
-  EXPECT_EQ(k.epoch_day, 271.10459514f);
-  EXPECT_EQ(k.decay, 0.00000036f);
-  EXPECT_EQ(k.inclination, rad(99.1973f));
-  EXPECT_EQ(k.raan, rad(279.1029f));
-  EXPECT_EQ(k.eccentricity, 0.0014510f);
-  EXPECT_EQ(k.perigee, rad(147.6332f));
-  EXPECT_EQ(k.anomaly, rad(212.5731f));
-  EXPECT_EQ(k.motion, 14.12432861f);
-  EXPECT_EQ(k.revnum, 59974);
+  EXPECT_EQ(fields(k), (Fields{120, 271.10459514f, 0.00000036f, rad(99.1973f), rad(279.1029f), 0.0014510f,
+                               rad(147.6332f), rad(212.5731f), 14.12432861f, 59974}));
 }
 
 }  // namespace
