@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "orbit/calc_satpos.h"
@@ -67,15 +68,11 @@ TEST(OrbitConstants, ExampleValuesAndEpoch) {
   EXPECT_NEAR(o.height, 859296.0, 2.0);
   EXPECT_NEAR(o.node_rate * kDegPerRad, -0.978043, 1e-4);
   EXPECT_NEAR(o.perigee_rate * kDegPerRad, -2.822445, 1e-4);
-  EXPECT_EQ(o.valid, 1);
-  EXPECT_EQ(o.node_shift, 0.0f);
-  EXPECT_EQ(o.epoch_t, 1601121600);  // 2020-09-26 12:00:00 UTC
-  EXPECT_EQ(o.epoch_tm.tm_yday, 269);
-  EXPECT_EQ(o.epoch_tm.tm_mon, 8);
-  EXPECT_EQ(o.epoch_tm.tm_mday, 26);
-  EXPECT_EQ(o.epoch_tm.tm_hour, 12);
-  EXPECT_EQ(o.epoch_tm.tm_min, 0);
-  EXPECT_EQ(o.epoch_ms, 0);
+  // Epoch 2020-09-26 12:00:00 UTC (day of year 269 from 0).
+  const BrokenTime& e = o.epoch_tm;
+  EXPECT_EQ(std::tuple(o.valid, o.node_shift, o.epoch_t, o.epoch_ms), std::tuple(1, 0.0f, 1601121600, 0));
+  EXPECT_EQ(std::tuple(e.tm_year, e.tm_yday, e.tm_mon, e.tm_mday, e.tm_hour, e.tm_min, e.tm_sec),
+            std::tuple(120, 269, 8, 26, 12, 0, 0));
 
   // Below 0.1 revolutions a day (or not a number): no constants, untouched.
   ORBIT untouched{};
