@@ -18,8 +18,12 @@
 
 namespace kelo::test {
 
-// Several facts checked at once: EXPECT_EQ((Ints{got...}), (Ints{want...})).
+// Several facts checked at once: EXPECT_EQ(ints(got...), ints(want...)).
 using Ints = std::vector<long long>;
+template <typename... T>
+Ints ints(T... v) {
+  return Ints{static_cast<long long>(v)...};
+}
 
 inline std::string shared_path(const std::string& rel) { return std::string(KELO_SHARED_DATA) + "/" + rel; }
 inline bool shared_present(const std::string& rel) { return std::filesystem::exists(shared_path(rel)); }

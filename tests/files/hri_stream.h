@@ -13,12 +13,10 @@
 #include <vector>
 
 #include "app/records.h"
+#include "files/gif_support.h"  // Ints, ints
 #include "files/hri1_write.h"
 
 namespace kelo::test {
-
-// Several facts checked at once: EXPECT_EQ((Ints{got...}), (Ints{want...})).
-using Ints = std::vector<long long>;
 
 inline constexpr int kFrame = 364;
 inline constexpr uint8_t kLow = 0x30;   // low-resolution first frame

@@ -19,6 +19,7 @@ namespace kelo {
 namespace {
 
 using test::Ints;
+using test::ints;
 using Block = std::array<uint8_t, kAhrptBlockBytes>;
 using Values = std::vector<uint16_t>;
 
@@ -91,14 +92,14 @@ Values planted_line(int seed) {
 TEST(AhrptSync, ToleranceOfThreeDifferingBytesAndTheSearch) {
   // Only the first `length` bytes count, never past the eight-byte pattern.
   const uint8_t zeros[8] = {};
-  EXPECT_EQ((Ints{cmp_sync(make_block(true).data() + 22, kAhrptLineSync1, kAhrptLineSync2, 8),
-                  cmp_sync(make_block(true, 3).data() + 22, kAhrptLineSync1, kAhrptLineSync2, 8),
-                  cmp_sync(make_block(true, 4).data() + 22, kAhrptLineSync1, kAhrptLineSync2, 8),
-                  cmp_sync(make_block(true, 4).data() + 22, kAhrptLineSync1, kAhrptLineSync2, 2),
-                  cmp_sync(make_block(true).data(), kAhrptBlockSync, 0, 4),
-                  cmp_sync(zeros, kAhrptLineSync1, kAhrptLineSync2, 8), cmp_sync(zeros, 0, 0, 20),
-                  cmp_sync(nullptr, 0, 0, 8)}),
-            (Ints{0, 3, 4, 2, 0, 8, 0, 0}));
+  EXPECT_EQ(ints(cmp_sync(make_block(true).data() + 22, kAhrptLineSync1, kAhrptLineSync2, 8),
+                 cmp_sync(make_block(true, 3).data() + 22, kAhrptLineSync1, kAhrptLineSync2, 8),
+                 cmp_sync(make_block(true, 4).data() + 22, kAhrptLineSync1, kAhrptLineSync2, 8),
+                 cmp_sync(make_block(true, 4).data() + 22, kAhrptLineSync1, kAhrptLineSync2, 2),
+                 cmp_sync(make_block(true).data(), kAhrptBlockSync, 0, 4),
+                 cmp_sync(zeros, kAhrptLineSync1, kAhrptLineSync2, 8), cmp_sync(zeros, 0, 0, 20),
+                 cmp_sync(nullptr, 0, 0, 8)),
+            ints(0, 3, 4, 2, 0, 8, 0, 0));
 
   test::TempDir dir;
   // Block 1 has four wrong bytes, block 2 three: the start is block 2. Without it, no start.
@@ -124,24 +125,24 @@ TEST(AhrptOpen, PictureFactsAndHeightFromTheFileSize) {
   const PIC_INFO& p = *o.pic;
   EXPECT_EQ(p.sat_name, "Meteor");
   // The height is the whole file over 12 800, whatever the offset.
-  EXPECT_EQ((Ints{p.height, p.data_offset, p.width, p.pixels_per_chan, p.depth, p.lut_size, p.lut[1][1000],
-                  p.sat_kind, p.lines_per_sec, p.orientation, p.scan_dir, p.frame.words_per_line,
-                  p.frame.words_padded, p.frame.line_bytes, p.frame.hdr_words, p.frame.tail_words,
-                  p.frame.n_channels}),
-            (Ints{2, 3 * 256, 1540, 1540, 10, 1024, 1000, 12, 6, 3, 1, 9240, 9240, 12800, 0, 0, 6}));
-  EXPECT_EQ(Ints(p.chan_present, p.chan_present + 11), (Ints{1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(ints(p.height, p.data_offset, p.width, p.pixels_per_chan, p.depth, p.lut_size, p.lut[1][1000],
+                 p.sat_kind, p.lines_per_sec, p.orientation, p.scan_dir, p.frame.words_per_line,
+                 p.frame.words_padded, p.frame.line_bytes, p.frame.hdr_words, p.frame.tail_words,
+                 p.frame.n_channels),
+            ints(2, 3 * 256, 1540, 1540, 10, 1024, 1000, 12, 6, 3, 1, 9240, 9240, 12800, 0, 0, 6));
+  EXPECT_EQ(Ints(p.chan_present, p.chan_present + 11), ints(1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0));
 
   // One byte short of two lines; no line sync: lines are read from the
   // start of the file, not from an offset left by an earlier picture.
   std::string bytes = to_bytes(std::vector<Block>(100, make_block(false)));
   bytes.pop_back();
   Opened b(dir.write("b.ahrpt", bytes), 5000);
-  EXPECT_EQ((Ints{b.rc, b.pic->height, b.pic->data_offset}), (Ints{0, 1, 0}));
+  EXPECT_EQ(ints(b.rc, b.pic->height, b.pic->data_offset), ints(0, 1, 0));
 
   FRAME_GEOM g;
   const int three[11] = {1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 1};
   calc_ahrptframeinfo(&g, kKindAHRPT, three, 100);
-  EXPECT_EQ((Ints{g.words_per_line, g.words_padded, g.n_channels, g.line_bytes}), (Ints{300, 300, 3, 12800}));
+  EXPECT_EQ(ints(g.words_per_line, g.words_padded, g.n_channels, g.line_bytes), ints(300, 300, 3, 12800));
 }
 
 TEST(AhrptLines, UnpackingAcrossBlocksWithThePendingSkip) {
@@ -175,7 +176,7 @@ TEST(AhrptLines, UnpackingAcrossBlocksWithThePendingSkip) {
   EXPECT_EQ(channel(0, 0), unpacked);
   EXPECT_EQ(channel(4, 24), unpacked);
   EXPECT_EQ(channel(2, 56), unpacked);
-  EXPECT_EQ(channel(3, 56), (Ints{0x2AF, 0x0DE, 0x3C0, 0x123}));
+  EXPECT_EQ(channel(3, 56), ints(0x2AF, 0x0DE, 0x3C0, 0x123));
   EXPECT_EQ(v[1], 0);  // pixel 0 of channel 1: zero bytes
 }
 
@@ -183,14 +184,14 @@ TEST(AhrptLines, PlantedLinesComeBackSampleForSampleAlsoThroughTheLineStore) {
   const Values line0 = planted_line(0), line1 = planted_line(1);
   const std::vector<Block> b0 = pack_line(line0), b1 = pack_line(line1);
   // A scan line fills all but the tail of its 50 blocks.
-  ASSERT_EQ((Ints{static_cast<long long>(b0.size()), static_cast<long long>(b1.size())}), (Ints{50, 50}));
+  ASSERT_EQ(ints(static_cast<long long>(b0.size()), static_cast<long long>(b1.size())), ints(50, 50));
   std::vector<Block> blocks = {make_block(false), make_block(false)};  // lead-in before the sync
   blocks.insert(blocks.end(), b0.begin(), b0.end());
   blocks.insert(blocks.end(), b1.begin(), b1.end());
   test::TempDir dir;
   const std::string path = dir.write("p.ahrpt", to_bytes(blocks));
   Opened o(path);
-  EXPECT_EQ((Ints{o.pic->data_offset, o.pic->height}), (Ints{512, 2}));
+  EXPECT_EQ(ints(o.pic->data_offset, o.pic->height), ints(512, 2));
   Values v;
   ASSERT_EQ(o.line(0, &v), 1);
   EXPECT_EQ(v, line0);
@@ -201,7 +202,7 @@ TEST(AhrptLines, PlantedLinesComeBackSampleForSampleAlsoThroughTheLineStore) {
   auto view = std::make_unique<VIEW_INFO>();
   pic->path = path;
   ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
-  EXPECT_EQ((Ints{pic->file_type, view->lmax, pic->height}), (Ints{kKindAHRPT, 1023, 2}));
+  EXPECT_EQ(ints(pic->file_type, view->lmax, pic->height), ints(kKindAHRPT, 1023, 2));
   Values buf(static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor, 0);
   EXPECT_EQ(read_line(pic.get(), view.get(), 1, buf.data(), nullptr, nullptr, nullptr), 1);
   buf.resize(kAhrptLineValues);
@@ -227,7 +228,7 @@ TEST(AhrptLines, LineSyncMidwayRestartsAndShortFilesStopFilling) {
   Opened o(dir.write("c.ahrpt", to_bytes(blocks)));
   EXPECT_EQ(o.pic->height, 0);
   EXPECT_EQ(o.line(0, &v), 1);
-  EXPECT_EQ((Ints{v[0], v[1000], v[kAhrptLineValues - 1]}), (Ints{line[0], line[1000], 0xFFFF}));
+  EXPECT_EQ(ints(v[0], v[1000], v[kAhrptLineValues - 1]), ints(line[0], line[1000], 0xFFFF));
   EXPECT_EQ(o.line(1, &v), 0);
   EXPECT_EQ(o.line(-1, &v), 0);
 }

@@ -14,6 +14,7 @@ namespace {
 
 using test::bytes_of;
 using test::Ints;
+using test::ints;
 
 TEST(DetectFile, KindsByTheFirstBytes) {
   test::TempDir dir;
@@ -27,8 +28,8 @@ TEST(DetectFile, KindsByTheFirstBytes) {
   EXPECT_EQ((Ints{kind_of("P6\n1 "), kind_of("P6GI"), kind_of("P5\n12"), kind_of("GIF89a"), kind_of("GIFx"),
                   kind_of("HRPT...."), kind_of("CHRPT"), kind_of("SEAWIFS"), kind_of("PDUS"),
                   kind_of(bytes_of({0x1A, 0xCF, 0xFC, 0x1D, 0}))}),
-            (Ints{kKindPPM, kKindPPM, kKindPGM, kKindGIF, kKindGIF, kKindHRPT, kKindCHRPT, kKindSeaStar,
-                  kKindHRI, kKindAHRPT}));
+            ints(kKindPPM, kKindPPM, kKindPGM, kKindGIF, kKindGIF, kKindHRPT, kKindCHRPT, kKindSeaStar,
+                 kKindHRI, kKindAHRPT));
 }
 
 TEST(StripFilename, LastSeparatorOfTheFirstKindFoundAndTheWindowTitle) {
@@ -151,18 +152,18 @@ TEST(OpenFile, ExchangePicturesSetTheViewUp) {
   // The luminance window spans the picture's own two colours; the one
   // channel a GIF has is shown.
   const VIEW_INFO& v = *o.view;
-  EXPECT_EQ((Ints{o.pic->file_type, v.lmin, o.pic->lut_size, v.lmax, v.zoom.ox, v.orientation, v.scan_dir,
-                  v.chan_sel[1]}),
-            (Ints{kKindGIF, 0, 2, 1, 0, 3, 1, 1}));
+  EXPECT_EQ(ints(o.pic->file_type, v.lmin, o.pic->lut_size, v.lmax, v.zoom.ox, v.orientation, v.scan_dir,
+                 v.chan_sel[1]),
+            ints(kKindGIF, 0, 2, 1, 0, 3, 1, 1));
   EXPECT_EQ(v.zoom.zx, 1);
   uint16_t line[2];
   ASSERT_EQ(read_gif_line(o.pic.get(), 1, line), kLineRead);
-  EXPECT_EQ((Ints{line[0], line[1]}), (Ints{0, 1}));
+  EXPECT_EQ(ints(line[0], line[1]), ints(0, 1));
 
   ASSERT_EQ(o.open(dir.write("deep.pgm", "P5\n1 1\n4095\n" + bytes_of({0, 1}))), 0);
-  EXPECT_EQ((Ints{o.pic->file_type, v.lmax}), (Ints{kKindPGM, 4095}));
+  EXPECT_EQ(ints(o.pic->file_type, v.lmax), ints(kKindPGM, 4095));
   ASSERT_EQ(o.open(dir.write("c.ppm", "P6\n1 1\n255\n" + bytes_of({1, 2, 3}))), 0);
-  EXPECT_EQ((Ints{o.pic->file_type, v.lmax}), (Ints{kKindPPM, 255}));
+  EXPECT_EQ(ints(o.pic->file_type, v.lmax), ints(kKindPPM, 255));
   ASSERT_EQ(o.open(dir.write("ten.pgm", "P5\n1 1\n1023\n" + bytes_of({0, 1}))), 0);
   EXPECT_EQ(v.lmax, 1023);
 }
@@ -233,7 +234,7 @@ TEST(LoadChan, PositionsOfTheSelectedChannelsAmongThoseHeld) {
   for (int ch : {2, 3, 5, 9}) view->chan_sel[ch] = 1;  // 3 is not held
   int out[kMaxChannels] = {-1, -1, -1, -1};
   EXPECT_EQ(load_chan(pic.get(), view.get(), out), 3);
-  EXPECT_EQ((Ints{out[0], out[1], out[2], out[3]}), (Ints{1, 3, 4, -1}));
+  EXPECT_EQ(ints(out[0], out[1], out[2], out[3]), ints(1, 3, 4, -1));
   view->chan_sel[0] = 1;  // the header words are not a channel
   for (int ch = 1; ch <= kMaxChannels; ++ch) view->chan_sel[ch] = 0;
   EXPECT_EQ(load_chan(pic.get(), view.get(), out), 0);
@@ -262,8 +263,8 @@ TEST(OpenFile, RecordingWrittenThroughTheDispatchOpensAsHrpt) {
   Opened o;
   ASSERT_EQ(o.open(path), 0);
   EXPECT_EQ(o.pic->sat_name, "NOAA 19");
-  EXPECT_EQ((Ints{o.pic->file_type, o.view->lmin, o.view->lmax, o.pic->chan_present[3]}),
-            (Ints{kKindHRPT, 0, 1023, 1}));
+  EXPECT_EQ(ints(o.pic->file_type, o.view->lmin, o.view->lmax, o.pic->chan_present[3]),
+            ints(kKindHRPT, 0, 1023, 1));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace {
 
 using test::bytes_of;
 using test::Ints;
+using test::ints;
 using test::pic_on;
 using test::shared_path;
 using test::shared_present;
@@ -47,22 +48,22 @@ TEST(GifRead, HandMadeGif89aAndItsColourTables) {
   ASSERT_EQ(g.rc, 0);
   const PIC_INFO& p = *g.pic;
   // data_offset: 13 screen + 6 palette + 8 extension + 10 descriptor + 1 code size byte.
-  EXPECT_EQ((Ints{p.width, p.height, p.depth, p.lut_size, p.lut[0][1], p.lut[2][0], p.frame.words_padded,
-                  p.frame.line_bytes, p.frame.hdr_words, p.frame.n_channels, p.chan_present[0],
-                  p.chan_present[1], p.chan_present[2], p.data_offset, p.orientation, p.scan_dir}),
-            (Ints{2, 2, 8, 2, 255, 0, 2, 2, 0, 1, 0, 1, 0, 38, 3, 1}));
-  EXPECT_EQ(g.line(0), (Ints{kLineRead, 1, 0}));
-  EXPECT_EQ(g.line(1), (Ints{kLineRead, 0, 1}));
-  EXPECT_EQ(g.line(1), (Ints{kLineRead, 0, 1}));  // the same line again: from the copy of the last one
-  EXPECT_EQ(g.line(2)[0], 0);                     // outside the picture: nothing
+  EXPECT_EQ(ints(p.width, p.height, p.depth, p.lut_size, p.lut[0][1], p.lut[2][0], p.frame.words_padded,
+                 p.frame.line_bytes, p.frame.hdr_words, p.frame.n_channels, p.chan_present[0],
+                 p.chan_present[1], p.chan_present[2], p.data_offset, p.orientation, p.scan_dir),
+            ints(2, 2, 8, 2, 255, 0, 2, 2, 0, 1, 0, 1, 0, 38, 3, 1));
+  EXPECT_EQ(g.line(0), ints(kLineRead, 1, 0));
+  EXPECT_EQ(g.line(1), ints(kLineRead, 0, 1));
+  EXPECT_EQ(g.line(1), ints(kLineRead, 0, 1));  // the same line again: from the copy of the last one
+  EXPECT_EQ(g.line(2)[0], 0);                   // outside the picture: nothing
   EXPECT_EQ(g.line(-1)[0], 0);
 
   // A local table (flag 0x80, 2 colours: red and blue) replaces the global one.
   Gif l(kScreen2x2 + kPalette2 + bytes_of({',', 0, 0, 0, 0, 2, 0, 2, 0, 0x80, 255, 0, 0, 0, 0, 255}) +
         kData2x2);
   ASSERT_EQ(l.rc, 0);
-  EXPECT_EQ((Ints{l.pic->lut_size, l.pic->lut[0][0], l.pic->lut[2][0], l.pic->lut[2][1]}),
-            (Ints{2, 255, 0, 255}));
+  EXPECT_EQ(ints(l.pic->lut_size, l.pic->lut[0][0], l.pic->lut[2][0], l.pic->lut[2][1]),
+            ints(2, 255, 0, 255));
 }
 
 TEST(GifRead, HeaderResultCodes) {
@@ -103,7 +104,7 @@ TEST(GifRead, CodesAreTakenLeastSignificantBitFirstAcrossSubBlocks) {
   for (int i = 0; i < 7; ++i) got.push_back(get_next_code(s, 3, fp));
   // The third takes two bits of AB and one of CD; after the last full code
   // one bit is left, then the terminator.
-  EXPECT_EQ(got, (Ints{3, 5, 6, 6, 4, -1, -1}));
+  EXPECT_EQ(got, ints(3, 5, 6, 6, 4, -1, -1));
   // A reset forgets the end and the pending bits.
   std::rewind(fp);
   EXPECT_EQ(get_next_code(s, 0, nullptr), 0);
@@ -277,7 +278,7 @@ TEST(GifRead, PicturesOtherProgramsWriteGiveTheirPixels) {
     SCOPED_TRACE(gif);
     auto pic = pic_on(gif);
     ASSERT_EQ(read_gif_header(pic.get()), 0);
-    ASSERT_EQ((Ints{pic->width, pic->height}), (Ints{97, 23}));
+    ASSERT_EQ(ints(pic->width, pic->height), ints(97, 23));
     // Interlaced files (ImageMagick's "GIF", Pillow's): rows come in stored order.
     const bool inter = (test::first_image_flags(test::read_file(gif)) & 0x40) != 0;
     EXPECT_TRUE(inter || !gif.ends_with("im_GIF.gif")) << "asked for an interlaced file";

@@ -15,6 +15,7 @@ namespace {
 
 using test::bytes_of;
 using test::Ints;
+using test::ints;
 using test::pic_on;
 
 // A picture record writing to path with width w (input values per line),
@@ -80,7 +81,7 @@ TEST(GifWrite, HeaderAndCodeStreamAreByteExact) {
   EXPECT_EQ(bytes.substr(19, 10), bytes_of({',', 0, 0, 0, 0, 8, 0, 1, 0, 0x80}));
   EXPECT_EQ(bytes[35], 2);
   EXPECT_EQ(bytes.substr(bytes.size() - 2), bytes_of({0, ';'}));
-  EXPECT_EQ(first_line(one), (Ints{1, 0, 1, 1, 0, 0, 0, 1}));
+  EXPECT_EQ(first_line(one), ints(1, 0, 1, 1, 0, 0, 0, 1));
 }
 
 TEST(GifWrite, ValuesAbove255AreStoredAs255AlsoInTheCallersBuffer) {
@@ -89,10 +90,10 @@ TEST(GifWrite, ValuesAbove255AreStoredAs255AlsoInTheCallersBuffer) {
   ASSERT_GT(write_gif_header(pic.get()), 0);
   uint16_t line[3] = {300, 255, 7};
   ASSERT_EQ(write_gif_line(pic.get(), line), 0);
-  EXPECT_EQ((Ints{line[0], line[1], line[2]}), (Ints{255, 255, 7}));
+  EXPECT_EQ(ints(line[0], line[1], line[2]), ints(255, 255, 7));
   ASSERT_EQ(write_gif_end(&pic->lzw, pic->pic_fp.get()), 0);
   pic->pic_fp.close();
-  EXPECT_EQ(first_line(dir.file("clamp.gif")), (Ints{255, 255, 7}));
+  EXPECT_EQ(first_line(dir.file("clamp.gif")), ints(255, 255, 7));
 }
 
 TEST(GifWrite, RefusesWhatAGifCannotHoldAndReportsAFullDisk) {

@@ -23,6 +23,7 @@ using test::Flags;
 using test::HriFrame;
 using test::HriStream;
 using test::Ints;
+using test::ints;
 using test::kHigh;
 using test::kLow;
 
@@ -176,7 +177,7 @@ TEST_F(HriFile, FrameQualitySyncMarkerLookAheadAndFlagCleaning) {
     // three is enough, the next record is broken. Record 2: no 'E' in its
     // head, no sync; the following record is sound. Record 3: the following
     // record is cut short, but its head and sync look right. Then the end.
-    EXPECT_EQ(got, (Ints{0xFF, kFile + kRec, 0x00, 0xFF, 0x0F, 0xF0, 0x0F, 0x3C, 0xF1, 0xFF, 0, 0}));
+    EXPECT_EQ(got, ints(0xFF, kFile + kRec, 0x00, 0xFF, 0x0F, 0xF0, 0x0F, 0x3C, 0xF1, 0xFF, 0, 0));
   }
 }
 
@@ -189,33 +190,17 @@ TEST_F(HriFile, RecordedPictureOpensWithGeometrySatelliteTimeChannelsAndLines) {
   // Header run complete at the sixth header frame, counter run of eleven
   // rises complete at segment 11 (counter 13); width and height stay 0
   // until a channel is chosen.
-  EXPECT_EQ((Ints{p.hri_time.tm_year,
-                  p.hri_time.tm_mon,
-                  p.hri_time.tm_mday,
-                  p.hri_time.tm_hour,
-                  p.hri_time.tm_min,
-                  p.hri.chan[1].double_res,
-                  p.hri.format,
-                  p.hri.nseg,
-                  p.hri.first_frame,
-                  p.data_offset,
-                  p.hri.chan[1].nlines,
-                  p.frame.words_per_line,
-                  p.frame.words_padded,
-                  p.frame.line_bytes,
-                  p.depth,
-                  p.lut_size,
-                  p.lut[2][200],
-                  p.orientation,
-                  p.scan_dir,
-                  p.width,
-                  p.height}),
-            (Ints{103,  1,    1, 12,  30,  0, 4, 2, 13, kFile + record_of(11, 1) * kRec, (42 - 13) / 2, 1456,
-                  2912, 2968, 8, 256, 200, 3, 1, 0, 0}));
-  EXPECT_EQ(Ints(p.chan_present, p.chan_present + 11), (Ints{0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(
+      ints(p.hri_time.tm_year, p.hri_time.tm_mon, p.hri_time.tm_mday, p.hri_time.tm_hour, p.hri_time.tm_min,
+           p.hri.chan[1].double_res, p.hri.format, p.hri.nseg, p.hri.first_frame, p.data_offset,
+           p.hri.chan[1].nlines, p.frame.words_per_line, p.frame.words_padded, p.frame.line_bytes, p.depth,
+           p.lut_size, p.lut[2][200], p.orientation, p.scan_dir, p.width, p.height),
+      ints(103, 1, 1, 12, 30, 0, 4, 2, 13, kFile + record_of(11, 1) * kRec, (42 - 13) / 2, 1456, 2912, 2968,
+           8, 256, 200, 3, 1, 0, 0));
+  EXPECT_EQ(Ints(p.chan_present, p.chan_present + 11), ints(0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0));
 
   o.show(1);
-  EXPECT_EQ((Ints{p.width, p.height}), (Ints{1250, 14}));
+  EXPECT_EQ(ints(p.width, p.height), ints(1250, 14));
   for (int n : {0, 1, 7, 13}) {
     SCOPED_TRACE(n);
     const int seg = 12 + 2 * n;  // the first channel-1 segment after the start frame
@@ -262,8 +247,8 @@ TEST_F(HriFile, ThroughFileOpeningAndTheLineStore) {
   ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
   EXPECT_EQ(pic->sat_name, "METEOSAT 7");
   // The lowest channel held is shown.
-  EXPECT_EQ((Ints{pic->file_type, view->lmin, view->lmax, view->chan_sel[1], pic->width, pic->height}),
-            (Ints{kKindHRI, 0, 255, 1, 1250, 14}));
+  EXPECT_EQ(ints(pic->file_type, view->lmin, view->lmax, view->chan_sel[1], pic->width, pic->height),
+            ints(kKindHRI, 0, 255, 1, 1250, 14));
   view->grid_on = 1;
   const size_t room = static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor;
   std::vector<uint16_t> buf(room, 0);
@@ -286,7 +271,7 @@ TEST_F(HriFile, RawFrameViewShowsTheFramesAsReceived) {
   EXPECT_EQ(l.q, 0xFF);
   EXPECT_EQ(std::vector<uint16_t>(l.values.begin(), l.values.begin() + kHriFrameBytes),
             std::vector<uint16_t>(want.begin(), want.end()));
-  EXPECT_EQ((Ints{l.values[3], l.values[364]}), (Ints{0x31, 0xBEEF}));
+  EXPECT_EQ(ints(l.values[3], l.values[364]), ints(0x31, 0xBEEF));
 }
 
 TEST_F(HriFile, DamagedFramesLowerTheQualityAndSkipFaultySteps) {
@@ -347,12 +332,12 @@ TEST_F(HriFile, DoubleResolutionPairsOfFormat8) {
   ASSERT_EQ(o.rc, 0);
   const PIC_INFO& p = *o.pic;
   EXPECT_EQ(p.sat_name, "GMS");
-  EXPECT_EQ((Ints{p.hri_time.tm_mon, p.hri_time.tm_mday, p.hri.format, p.hri.data_off, p.hri.nseg,
-                  p.hri.chan[1].double_res, p.hri.chan[2].double_res, p.orientation, p.scan_dir,
-                  p.frame.line_bytes}),
-            (Ints{11, 31, 8, 68, 4, 1, 1, 4, 1, 4 * 8 * kRec}));
+  EXPECT_EQ(
+      ints(p.hri_time.tm_mon, p.hri_time.tm_mday, p.hri.format, p.hri.data_off, p.hri.nseg,
+           p.hri.chan[1].double_res, p.hri.chan[2].double_res, p.orientation, p.scan_dir, p.frame.line_bytes),
+      ints(11, 31, 8, 68, 4, 1, 1, 4, 1, 4 * 8 * kRec));
   o.show(1);
-  EXPECT_EQ((Ints{p.width, p.height}), (Ints{5000, (50 - 13) / 4 * 2}));
+  EXPECT_EQ(ints(p.width, p.height), ints(5000, (50 - 13) / 4 * 2));
   // The start frame is segment 11; the next pair of channel 1 is 12 + 13.
   for (int m : {0, 3, 8}) {
     SCOPED_TRACE(m);
@@ -375,7 +360,7 @@ TEST_F(HriFile, DoubleResolutionPairsOfFormat8) {
 TEST_F(HriFile, DetectionWhatEachStateOfTheSearchLeaves) {
   {  // Only the file header: opens with no lines.
     Opened o = open(HriStream());
-    EXPECT_EQ((Ints{o.rc, o.pic->data_offset}), (Ints{0, kFile}));
+    EXPECT_EQ(ints(o.rc, o.pic->data_offset), ints(0, kFile));
     EXPECT_EQ(o.pic->sat_name, "");
     EXPECT_EQ(o.show(1).pic->height, 0);
     EXPECT_EQ(o.line(0).q, 0);
@@ -392,23 +377,23 @@ TEST_F(HriFile, DetectionWhatEachStateOfTheSearchLeaves) {
     s.add(test::header_frame(kLow, 4, 0xD4F3, 2001, 1, 0));
     Opened p = open(s);
     EXPECT_EQ(p.pic->sat_name, "METEOSAT 3");
-    EXPECT_EQ((Ints{p.rc, p.pic->hri_time.tm_year, p.pic->hri_time.tm_mday, p.pic->hri.format,
-                    p.pic->frame.line_bytes}),
-              (Ints{0, 101, 1, 0, 0}));
+    EXPECT_EQ(ints(p.rc, p.pic->hri_time.tm_year, p.pic->hri_time.tm_mday, p.pic->hri.format,
+                   p.pic->frame.line_bytes),
+              ints(0, 101, 1, 0, 0));
   }
   {  // Channel flags collected (state 3) but the file ends before the start.
     Opened o = open(two_channel_stream(10));
     EXPECT_EQ(o.pic->sat_name, "METEOSAT 7");
-    EXPECT_EQ((Ints{o.rc, o.pic->chan_present[1], o.pic->chan_present[2], o.pic->hri.format}),
-              (Ints{0, 1, 1, 0}));
+    EXPECT_EQ(ints(o.rc, o.pic->chan_present[1], o.pic->chan_present[2], o.pic->hri.format),
+              ints(0, 1, 1, 0));
     EXPECT_EQ(o.show(1).pic->height, 0);
     EXPECT_EQ(o.line(0).q, 0);
   }
   {  // No header frames: the counter run alone finds the picture.
     Opened o = open(two_channel_stream(40, false));
     EXPECT_EQ(o.pic->sat_name, "");
-    EXPECT_EQ((Ints{o.rc, o.pic->hri.first_frame, o.pic->data_offset}),
-              (Ints{0, 13, kFile + record_of(11, 1, 0) * kRec}));
+    EXPECT_EQ(ints(o.rc, o.pic->hri.first_frame, o.pic->data_offset),
+              ints(0, 13, kFile + record_of(11, 1, 0) * kRec));
   }
   {  // Reopening forgets the earlier picture but not the encrypted note.
     Opened o = open(two_channel_stream(40));
@@ -417,9 +402,9 @@ TEST_F(HriFile, DetectionWhatEachStateOfTheSearchLeaves) {
     ASSERT_TRUE(o.pic->pic_fp.open(file_of(HriStream()), "rb"));
     EXPECT_EQ(read_hri1_hdr(o.pic.get()), 0);
     EXPECT_EQ(o.pic->sat_name, "");
-    EXPECT_EQ((Ints{o.pic->hri.format, o.pic->hri.chan[1].nlines, o.pic->chan_present[1],
-                    o.pic->frame.words_padded, o.pic->hri.encrypted, o.show(1).pic->height}),
-              (Ints{0, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(ints(o.pic->hri.format, o.pic->hri.chan[1].nlines, o.pic->chan_present[1],
+                   o.pic->frame.words_padded, o.pic->hri.encrypted, o.show(1).pic->height),
+              ints(0, 0, 0, 0, 1, 0));
   }
 }
 
@@ -429,8 +414,8 @@ TEST_F(HriFile, DetectionCounterGapsAndDamagedFramesRestartTheRun) {
     HriStream s = two_channel_stream(40);
     spoil_sync(frame_of(s, 8, 0));
     Opened o = open(s);
-    EXPECT_EQ((Ints{o.pic->hri.first_frame, o.pic->data_offset, o.pic->hri.chan[1].nlines}),
-              (Ints{22, kFile + record_of(20, 1) * kRec, (42 - 22) / 2}));
+    EXPECT_EQ(ints(o.pic->hri.first_frame, o.pic->data_offset, o.pic->hri.chan[1].nlines),
+              ints(22, kFile + record_of(20, 1) * kRec, (42 - 22) / 2));
   }
   {  // A counter that jumps.
     HriStream s = two_channel_stream(40);
@@ -444,9 +429,9 @@ TEST_F(HriFile, DetectionCounterGapsAndDamagedFramesRestartTheRun) {
     frame_of(s, 7, 0)[18] = 0x7F;
     frame_of(s, 8, 0)[19] = 0x3C;
     Opened o = open(s);
-    EXPECT_EQ((Ints{o.pic->hri.first_frame, o.pic->chan_present[1], o.pic->chan_present[2],
-                    o.pic->chan_present[3], o.pic->hri.nseg}),
-              (Ints{13, 1, 1, 0, 2}));
+    EXPECT_EQ(ints(o.pic->hri.first_frame, o.pic->chan_present[1], o.pic->chan_present[2],
+                   o.pic->chan_present[3], o.pic->hri.nseg),
+              ints(13, 1, 1, 0, 2));
   }
   {  // Frames of another kind or segment length are not part of the picture.
      // Segment 9 skipped: 10 does not follow 8, back to state 2. Segment 15

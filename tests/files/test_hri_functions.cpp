@@ -16,6 +16,7 @@ namespace {
 using test::Flags;
 using test::HriFrame;
 using test::Ints;
+using test::ints;
 
 TEST(HriSatName, CodesOfTheDisseminationTableAndUnknownCodes) {
   // {code, name before, name after}. Known codes replace a name found
@@ -48,11 +49,11 @@ TEST(HriHeaderFrame, NameAndPictureTimeFromTheHeaderFields) {
   std::string name;
   hri_hdrsf2hri_pci(test::header_frame(test::kLow, 4, 0xD4F7, 2003, 32, 1230).data(), &name, &pic);
   EXPECT_EQ(name, "METEOSAT 7");
-  EXPECT_EQ(time_of(pic), (Ints{103, 31, 1, 1, 6, 12, 30, 0}));  // 1 February 2003, a Saturday
+  EXPECT_EQ(time_of(pic), ints(103, 31, 1, 1, 6, 12, 30, 0));  // 1 February 2003, a Saturday
   // Day 60 of a leap year is 29 February (a Thursday); 2359 is one minute to midnight.
   hri_hdrsf2hri_pci(test::header_frame(test::kHigh, 8, 0x0001, 2024, 60, 2359).data(), &name, &pic);
   EXPECT_EQ(name, "GOES-W");
-  EXPECT_EQ(time_of(pic), (Ints{124, 59, 1, 29, 4, 23, 59, 0}));
+  EXPECT_EQ(time_of(pic), ints(124, 59, 1, 29, 4, 23, 59, 0));
   // Day 0 and 99:99 from a damaged header frame: the time is carried into
   // a valid date instead of leaving impossible fields.
   name.clear();
@@ -86,8 +87,8 @@ TEST(HriPictureStart, GeometryOfFormats4And8DoubleResolutionAndScanOrientation) 
   a.chan_present[1] = a.chan_present[2] = 1;
   // Two channels of format 4: 150 lines = (313 - 13) / 2.
   EXPECT_EQ(start_of(a, test::first_frame(test::kLow, 4, 313, 13, Flags{0xFF, 0, 0, 0}, 0xFF)),
-            (Ints{2, 4, 13, 36, 1250, 150, 1250, 150, 0, 0, 0, 0, 3, 1}));
-  EXPECT_EQ(geometry_of(a), (Ints{1456, 2912, 2968, 0, 0, 1}));
+            ints(2, 4, 13, 36, 1250, 150, 1250, 150, 0, 0, 0, 0, 3, 1));
+  EXPECT_EQ(geometry_of(a), ints(1456, 2912, 2968, 0, 0, 1));
 
   PIC_INFO b{};
   b.chan_present[1] = b.chan_present[2] = b.chan_present[3] = 1;
@@ -95,19 +96,19 @@ TEST(HriPictureStart, GeometryOfFormats4And8DoubleResolutionAndScanOrientation) 
   // Frames per segment 0 counts as 8. (1000 - 400) / 5 = 120 lines, twice
   // for channel 1 as channel 2 doubles too.
   EXPECT_EQ(start_of(b, test::first_frame(test::kHigh, 0, 1000, 400, Flags{}, 0x00)),
-            (Ints{5, 8, 400, 68, 5000, 240, 5000, 120, 2500, 120, 0, 0, 4, 2}));
-  EXPECT_EQ(geometry_of(b), (Ints{8 * 364, 5 * 8 * 364, 5 * 8 * 371, 0, 0, 1}));
+            ints(5, 8, 400, 68, 5000, 240, 5000, 120, 2500, 120, 0, 0, 4, 2));
+  EXPECT_EQ(geometry_of(b), ints(8 * 364, 5 * 8 * 364, 5 * 8 * 371, 0, 0, 1));
   // Scan bytes and the orientation and direction they give; any other
   // scan byte leaves them as they were.
   for (auto [scan, orient, dir] : {std::tuple{0x0F, 3, 2}, {0xF0, 4, 1}, {0xFF, 3, 1}, {0x3C, 3, 1}}) {
     Ints s = start_of(b, test::first_frame(test::kHigh, 8, 1000, 400, Flags{}, static_cast<uint8_t>(scan)));
-    EXPECT_EQ((Ints{s[12], s[13]}), (Ints{orient, dir})) << scan;
+    EXPECT_EQ(ints(s[12], s[13]), ints(orient, dir)) << scan;
   }
   // End before start gives no lines.
   PIC_INFO c{};
   c.chan_present[4] = 1;
   Ints s = start_of(c, test::first_frame(test::kLow, 4, 10, 500, Flags{}));
-  EXPECT_EQ((Ints{s[10], s[11]}), (Ints{1250, 0}));
+  EXPECT_EQ(ints(s[10], s[11]), ints(1250, 0));
 }
 
 TEST(HriChannelSelect, FirstShownChannelGivesTheSize) {
@@ -123,10 +124,10 @@ TEST(HriChannelSelect, FirstShownChannelGivesTheSize) {
     hri_channelselect(&pic, &view);
     return Ints{pic.width, pic.height};
   };
-  EXPECT_EQ(size_for({}), (Ints{7, 9}));  // nothing shown: unchanged
-  EXPECT_EQ(size_for({3}), (Ints{1250, 150}));
-  EXPECT_EQ(size_for({2, 3}), (Ints{2500, 300}));  // the lower channel wins
-  EXPECT_EQ(size_for({5}), (Ints{2500, 300}));  // HRI pictures have channels 1-4 only
+  EXPECT_EQ(size_for({}), ints(7, 9));  // nothing shown: unchanged
+  EXPECT_EQ(size_for({3}), ints(1250, 150));
+  EXPECT_EQ(size_for({2, 3}), ints(2500, 300));  // the lower channel wins
+  EXPECT_EQ(size_for({5}), ints(2500, 300));     // HRI pictures have channels 1-4 only
 }
 
 TEST(HriGrid, BitmapExpandsMostSignificantBitFirstAndWithinTheTable) {
@@ -140,16 +141,16 @@ TEST(HriGrid, BitmapExpandsMostSignificantBitFirstAndWithinTheTable) {
     add_hrigrid(&pic, marks, bytes);
     return Ints(marks, marks + width + 1);  // and the one past the width
   };
-  EXPECT_EQ(marks_for(8, {0x80}), (Ints{1, 0, 0, 0, 0, 0, 0, 0, 0xEE}));
+  EXPECT_EQ(marks_for(8, {0x80}), ints(1, 0, 0, 0, 0, 0, 0, 0, 0xEE));
   // 0xA5 0x01 over a 12-pixel line: 1010 0101 0000.
-  EXPECT_EQ(marks_for(12, {0xA5, 0x01}), (Ints{1, 0, 1, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0xEE}));
+  EXPECT_EQ(marks_for(12, {0xA5, 0x01}), ints(1, 0, 1, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0xEE));
   add_hrigrid(&pic, nullptr, bytes);  // no output: nothing happens
 
   pic.width = 100000;  // a damaged record must not walk off the grid table
   std::vector<uint8_t> ones(kHriGridBytes, 0xFF);
   std::vector<uint8_t> marks(8 * kHriGridBytes + 16, 7);
   add_hrigrid(&pic, marks.data(), ones.data());
-  EXPECT_EQ((Ints{marks[8 * kHriGridBytes - 1], marks[8 * kHriGridBytes]}), (Ints{1, 7}));
+  EXPECT_EQ(ints(marks[8 * kHriGridBytes - 1], marks[8 * kHriGridBytes]), ints(1, 7));
 }
 
 }  // namespace

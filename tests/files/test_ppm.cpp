@@ -15,6 +15,7 @@ namespace {
 
 using test::bytes_of;
 using test::Ints;
+using test::ints;
 using test::pic_on;
 using test::shared_path;
 using test::shared_present;
@@ -43,16 +44,16 @@ TEST(PpmRead, HeaderFactsAndSamplesOfHandWrittenFiles) {
   const PIC_INFO& p = *own.pic;
   EXPECT_EQ(p.sat_name, "Created by kelo");
   EXPECT_EQ(
-      (Ints{p.width, p.height, p.depth, p.lut_size, p.frame.words_padded, p.frame.line_bytes,
-            p.frame.hdr_words, p.frame.n_channels, p.chan_present[1], p.chan_present[2], p.data_offset,
-            p.orientation, p.scan_dir, p.lut[1][200], p.lut[2][255]}),
-      (Ints{640, 480, 8, 256, 640, 640, 0, 1, 1, 0, static_cast<long long>(head.size()), 3, 1, 200, 255}));
+      ints(p.width, p.height, p.depth, p.lut_size, p.frame.words_padded, p.frame.line_bytes,
+           p.frame.hdr_words, p.frame.n_channels, p.chan_present[1], p.chan_present[2], p.data_offset,
+           p.orientation, p.scan_dir, p.lut[1][200], p.lut[2][255]),
+      ints(640, 480, 8, 256, 640, 640, 0, 1, 1, 0, static_cast<long long>(head.size()), 3, 1, 200, 255));
 
   Pnm c("P6\n# first\n# second\n3 1\n255\n" + bytes_of({1, 2, 3, 4, 5, 6, 7, 8, 9}));
   ASSERT_EQ(c.rc, 0);
   EXPECT_EQ(c.pic->sat_name, " second");
-  EXPECT_EQ((Ints{c.pic->frame.words_padded, c.pic->frame.line_bytes}), (Ints{9, 9}));
-  EXPECT_EQ(c.line(0, 3), (Ints{3, 1, 4, 7, 2, 5, 8, 3, 6, 9}));
+  EXPECT_EQ(ints(c.pic->frame.words_padded, c.pic->frame.line_bytes), ints(9, 9));
+  EXPECT_EQ(c.line(0, 3), ints(3, 1, 4, 7, 2, 5, 8, 3, 6, 9));
   // A comment keeps its first 39 characters.
   Pnm n("P5\n#" + std::string(50, 'n') + "\n1 1\n255\n\x01");
   EXPECT_EQ(n.pic->sat_name, std::string(39, 'n'));
@@ -63,20 +64,20 @@ TEST(PpmRead, SamplesAboveEightBitsAreTwoBytesMostSignificantFirst) {
   // and reads 4095 too; grey goes to all three outputs.
   Pnm a("P5\n3 2\n4095\n" + bytes_of({0x0F, 0xFF, 0x12, 0x34, 0x01, 0x02, 0, 9, 0, 0, 0, 0}));
   ASSERT_EQ(a.rc, 0);
-  EXPECT_EQ((Ints{a.pic->depth, a.pic->lut_size, a.pic->frame.line_bytes}), (Ints{12, 4096, 6}));
-  EXPECT_EQ(a.line(0, 3), (Ints{3, 4095, 4095, 0x102, 4095, 4095, 0x102, 4095, 4095, 0x102}));
-  EXPECT_EQ(a.line(1, 1, false), (Ints{3, 9}));
+  EXPECT_EQ(ints(a.pic->depth, a.pic->lut_size, a.pic->frame.line_bytes), ints(12, 4096, 6));
+  EXPECT_EQ(a.line(0, 3), ints(3, 4095, 4095, 0x102, 4095, 4095, 0x102, 4095, 4095, 0x102));
+  EXPECT_EQ(a.line(1, 1, false), ints(3, 9));
   // Maximum 1023: depth 10, lut_size 1024.
   Pnm b("P5\n1 1\n1023\n" + bytes_of({0x03, 0xFF}));
-  EXPECT_EQ((Ints{b.rc, b.pic->depth, b.pic->lut_size}), (Ints{0, 10, 1024}));
+  EXPECT_EQ(ints(b.rc, b.pic->depth, b.pic->lut_size), ints(0, 10, 1024));
   // Maximum 65535: lut_size 4096, depth 12, and the samples keep their top twelve bits.
   Pnm c("P5\n2 1\n65535\n" + bytes_of({0x12, 0x34, 0xFF, 0xFF}));
-  EXPECT_EQ((Ints{c.rc, c.pic->depth, c.pic->lut_size}), (Ints{0, 12, 4096}));
-  EXPECT_EQ(c.line(0, 2, false), (Ints{2, 0x123, 4095}));
+  EXPECT_EQ(ints(c.rc, c.pic->depth, c.pic->lut_size), ints(0, 12, 4096));
+  EXPECT_EQ(c.line(0, 2, false), ints(2, 0x123, 4095));
   // Colour with two-byte samples.
   Pnm d("P6\n1 1\n1000\n" + bytes_of({0x03, 0xE8, 0x00, 0x01, 0x02, 0x00}));
-  EXPECT_EQ((Ints{d.rc, d.pic->frame.line_bytes}), (Ints{0, 6}));
-  EXPECT_EQ(d.line(0, 1), (Ints{1, 1000, 1, 512}));
+  EXPECT_EQ(ints(d.rc, d.pic->frame.line_bytes), ints(0, 6));
+  EXPECT_EQ(d.line(0, 1), ints(1, 1000, 1, 512));
 }
 
 TEST(PpmRead, HeaderResultCodes) {
@@ -98,19 +99,19 @@ TEST(PpmRead, OtherLayoutsLineEndsAndShortFiles) {
   // Everything on one line, one blank before the samples; size and maximum
   // on one line with a sample byte that looks like a newline; CR LF line
   // ends: the samples start after the LF.
-  EXPECT_EQ(Pnm("P5 2 1 255 " + bytes_of({10, 13})).line(0, 2, false), (Ints{2, 10, 13}));
-  EXPECT_EQ(Pnm("P5\n2 1 255\n" + bytes_of({'\n', 7})).line(0, 2, false), (Ints{2, 10, 7}));
-  EXPECT_EQ(Pnm("P5\r\n2 1\r\n255\r\n" + bytes_of({3, 4})).line(0, 2, false), (Ints{2, 3, 4}));
+  EXPECT_EQ(Pnm("P5 2 1 255 " + bytes_of({10, 13})).line(0, 2, false), ints(2, 10, 13));
+  EXPECT_EQ(Pnm("P5\n2 1 255\n" + bytes_of({'\n', 7})).line(0, 2, false), ints(2, 10, 7));
+  EXPECT_EQ(Pnm("P5\r\n2 1\r\n255\r\n" + bytes_of({3, 4})).line(0, 2, false), ints(2, 3, 4));
 
   // A short file yields fewer samples and zeros.
   Pnm s("P5\n4 2\n255\n" + bytes_of({1, 2, 3, 4, 5}));
-  EXPECT_EQ(s.line(1, 4), (Ints{1, 5, 0, 0, 0, 5, 0, 0, 0, 5, 0, 0, 0}));
+  EXPECT_EQ(s.line(1, 4), ints(1, 5, 0, 0, 0, 5, 0, 0, 0, 5, 0, 0, 0));
   EXPECT_EQ(s.line(2, 0)[0], 0);
   EXPECT_EQ(s.line(-1, 0)[0], 0);
   // Colour: the count is of whole pixels, so a short line is never taken
   // for a full one (two pixels and one sample of a four-pixel line).
   Pnm c("P6\n4 1\n255\n" + bytes_of({1, 2, 3, 4, 5, 6, 7}));
-  EXPECT_EQ(c.line(0, 4), (Ints{2, 1, 4, 0, 0, 2, 5, 0, 0, 3, 6, 0, 0}));
+  EXPECT_EQ(c.line(0, 4), ints(2, 1, 4, 0, 0, 2, 5, 0, 0, 3, 6, 0, 0));
 }
 
 // Samples as netpbm reads them: "P2"/"P3" plain text, maximum, values.
@@ -184,7 +185,7 @@ TEST(PpmRead, DamagedAndAmbiguousFiles) {
   auto crlf = pic_on(shared_path("pnm/broken/ppmsharp-P5-15-feep_crlf.pgm"));
   auto lf = pic_on(shared_path("pnm/ppmsharp/P5-15-feep.pgm"));
   ASSERT_EQ(read_ppm_header(crlf.get()) + read_ppm_header(lf.get()), 0);
-  ASSERT_EQ((Ints{crlf->width, crlf->height}), (Ints{24, 7}));
+  ASSERT_EQ(ints(crlf->width, crlf->height), ints(24, 7));
   std::vector<uint16_t> x(24), y(24);
   int non_zero = 0;
   for (int line = 0; line < 7; ++line) {
@@ -343,7 +344,7 @@ TEST(PpmWrite, OtherProgramsReadOurSamples) {
       std::istringstream in(text);
       long pw = 0, ph = 0;
       in >> pw >> ph;
-      EXPECT_EQ((Ints{pw, ph}), (Ints{w, h}));
+      EXPECT_EQ(ints(pw, ph), ints(w, h));
       std::vector<long> got;
       for (long v; in >> v;) got.push_back(v);
       ASSERT_EQ(got.size(), samples.size());
