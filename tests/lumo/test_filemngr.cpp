@@ -13,6 +13,7 @@
 #include "lumo/lumo_misc.h"
 #include "lumo/menus.h"
 #include "lumo/windows.h"
+#include "lumo/xclick.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -319,6 +320,55 @@ TEST_F(FileDialogTest, FiltersAreRememberedBetweenDialogs) {
   EXPECT_EQ(rows(win, "Filelist"), (std::vector<std::string>{"notes.txt"}));
   EXPECT_EQ(rows(win, "Dirlist"), (std::vector<std::string>{"sub/"}));
 }
+
+#ifdef KELO_HAVE_XTEST
+// The dialog with a real mouse: the lists are refilled while the toolkit is
+// still handling the double click that asked for it.
+TEST_F(FileDialogTest, RealDoubleClicksChangeDirectoryAndOpen) {
+  if (!test::xtest_ready()) GTEST_SKIP() << "needs an X server with the test extension";
+  GtkWidget* win = open(root_);
+  ASSERT_NE(win, nullptr);
+  gtk_window_move(GTK_WINDOW(win), 0, 0);
+  auto settle = [] {
+    for (int i = 0; i < 40; ++i) {
+      drain();
+      g_usleep(2500);
+    }
+  };
+  auto double_click_row = [&](const char* list_id, const std::string& text) {
+    GtkWidget* list = Find_Widget(win, list_id);
+    int x = 0, y = 0;
+    int row = row_of(win, list_id, text);
+    ASSERT_GE(row, 0) << text;
+    ASSERT_TRUE(test::row_point(list, win, row, &x, &y));
+    g_usleep(600 * 1000);  // apart from any earlier click
+    test::x_click(win, x, y);
+    test::x_click(win, x, y);
+    settle();
+  };
+  settle();
+
+  double_click_row("Dirlist", "sub/");
+  EXPECT_EQ(entry(win, "^Directory"), root_ + "/sub/");
+  EXPECT_EQ(rows(win, "Dirlist"), (std::vector<std::string>{"../", "./", "deeper/"}));
+  double_click_row("Dirlist", "../");
+  EXPECT_EQ(entry(win, "^Directory"), root_ + "/");
+
+  // One click fills the field; a double click opens.
+  GtkWidget* files = Find_Widget(win, "Filelist");
+  int x = 0, y = 0;
+  ASSERT_TRUE(test::row_point(files, win, row_of(win, "Filelist", "notes.txt"), &x, &y));
+  g_usleep(600 * 1000);
+  test::x_click(win, x, y);
+  settle();
+  EXPECT_EQ(entry(win, "File selected"), "notes.txt");
+  EXPECT_EQ(std::string(file_selection_get_filename()), root_ + "/notes.txt");
+  double_click_row("Filelist", "a.gif");
+  EXPECT_EQ(g_ok_paths, std::vector<std::string>{root_ + "/a.gif"});
+  settle();
+  EXPECT_TRUE(windows_titled("Open").empty());
+}
+#endif
 
 }  // namespace
 }  // namespace kelo

@@ -12,10 +12,7 @@
 #include "lumo/packing.h"
 #include "lumo/windows.h"
 
-#ifdef KELO_HAVE_XTEST
-#include <X11/extensions/XTest.h>
-#include <gdk/gdkx.h>
-#endif
+#include "lumo/xclick.h"
 
 namespace kelo {
 namespace {
@@ -170,27 +167,11 @@ TEST_F(ClistTest, SelectionCallbacksCarryRowAndEvent) {
 }
 
 #ifdef KELO_HAVE_XTEST
-// A real mouse, through the X server's test extension: press and release
-// at a point of the screen.
-void x_click(GtkWidget* win, int x, int y) {
-  Display* dpy = GDK_DISPLAY_XDISPLAY(gtk_widget_get_display(win));
-  int ox = 0, oy = 0;
-  gdk_window_get_origin(gtk_widget_get_window(win), &ox, &oy);
-  XTestFakeMotionEvent(dpy, -1, ox + x, oy + y, CurrentTime);
-  XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
-  XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
-  XFlush(dpy);
-}
-
 // Clicks as a real mouse makes them, to check the toolkit's own event
 // order: a click selects the row and its release is reported with type 7;
 // two clicks in quick succession are a double click, type 5.
 TEST_F(ClistTest, RealClicksGiveTheEventTypes) {
-  if (!GDK_IS_X11_DISPLAY(gdk_display_get_default())) GTEST_SKIP() << "needs an X server";
-  int ev = 0, err = 0, major = 0, minor = 0;
-  if (!XTestQueryExtension(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), &ev, &err, &major, &minor)) {
-    GTEST_SKIP() << "X server without the test extension";
-  }
+  if (!test::xtest_ready()) GTEST_SKIP() << "needs an X server with the test extension";
   GtkWidget* list =
       Create_Clist("Files", on_select, on_unselect, nullptr, 1, {{"Name", 20}}, {"a.gif", "b.gif", "c.gif"});
   GtkWidget* win = Create_Window(nullptr, 300, 200, "Clicks", nullptr);
@@ -207,17 +188,10 @@ TEST_F(ClistTest, RealClicksGiveTheEventTypes) {
   Clist_select_row(list, -1);
   g_rows.clear();
 
-  GdkRectangle cell;
-  GtkTreePath* path = gtk_tree_path_new_from_indices(2, -1);
-  gtk_tree_view_get_cell_area(GTK_TREE_VIEW(list), path, gtk_tree_view_get_column(GTK_TREE_VIEW(list), 0),
-                              &cell);
-  gtk_tree_path_free(path);
-  int wx = 0, wy = 0, x = 0, y = 0;
-  gtk_tree_view_convert_bin_window_to_widget_coords(GTK_TREE_VIEW(list), cell.x + 5, cell.y + cell.height / 2,
-                                                    &wx, &wy);
-  ASSERT_TRUE(gtk_widget_translate_coordinates(list, win, wx, wy, &x, &y));
+  int x = 0, y = 0;
+  ASSERT_TRUE(test::row_point(list, win, 2, &x, &y));
 
-  x_click(win, x, y);
+  test::x_click(win, x, y);
   settle();
   ASSERT_FALSE(g_rows.empty());
   EXPECT_EQ(g_rows.front().what, "select");
@@ -230,8 +204,8 @@ TEST_F(ClistTest, RealClicksGiveTheEventTypes) {
   g_usleep(1000 * 1000);
   settle();
   g_rows.clear();
-  x_click(win, x, y);
-  x_click(win, x, y);
+  test::x_click(win, x, y);
+  test::x_click(win, x, y);
   settle();
   int doubles = 0;
   for (const RowCall& c : g_rows) doubles += (c.row == 2 && c.event_type == GDK_2BUTTON_PRESS) ? 1 : 0;
