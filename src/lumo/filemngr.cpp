@@ -95,7 +95,7 @@ void set_directory(const std::string& dir) {
 
 void rebuild_selection() {
   std::string name = entry_text(kIdSelected);
-  g_fs.selection = with_dirsep(entry_text(kIdDir)) + name;
+  g_fs.selection = shown_dir() + name;
   g_fs.has_selection = !name.empty();
 }
 
@@ -237,7 +237,24 @@ std::string construct_dirpath(const char* path) {
     }
     out = with_dirsep(cwd) + (path != nullptr ? path : "");
   }
-  return with_dirsep(out);
+  // "." and ".." are resolved by name, so that going up from a typed
+  // "passes/../" really goes up; doubled separators count once.
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= out.size()) {
+    size_t end = out.find(kDirSep, start);
+    if (end == std::string::npos) end = out.size();
+    std::string part = out.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string norm(1, kDirSep);
+  for (const std::string& part : parts) norm += part + kDirSep;
+  return norm;
 }
 
 std::string parent_dirpath(const std::string& dir) {

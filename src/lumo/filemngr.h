@@ -40,7 +40,8 @@ const char* file_selection_get_dirname();
 void Close_Fileselectf(GtkWidget* widget);
 
 // An absolute directory path ending in '/': null, empty or relative paths
-// are taken below the current directory.
+// are taken below the current directory; "." and ".." parts are resolved
+// by name and doubled separators dropped.
 std::string construct_dirpath(const char* path);
 // 0 when name matches pattern ('*' any run, '?' any one character, case
 // matters); 1 character mismatch, 2 name longer, 3 pattern longer.

@@ -71,6 +71,10 @@ TEST(DirPaths, AbsoluteWithTrailingSeparator) {
   EXPECT_EQ(construct_dirpath("/data/passes"), "/data/passes/");
   EXPECT_EQ(construct_dirpath("/data/passes/"), "/data/passes/");
   EXPECT_EQ(construct_dirpath("/"), "/");
+  EXPECT_EQ(construct_dirpath("/data/passes/../tle/./"), "/data/tle/");
+  EXPECT_EQ(construct_dirpath("/data//passes"), "/data/passes/");
+  EXPECT_EQ(construct_dirpath("/.."), "/");
+  EXPECT_EQ(construct_dirpath("../x"), std::filesystem::path(cwd).parent_path().string() + "/x/");
 
   EXPECT_EQ(parent_dirpath("/data/passes/"), "/data/");
   EXPECT_EQ(parent_dirpath("/data/"), "/");
