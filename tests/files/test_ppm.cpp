@@ -212,65 +212,35 @@ std::unique_ptr<PIC_INFO> ppm_writer(const std::string& path, int kind, int w, i
 
 TEST(PpmWrite, ByteExactFiles) {
   test::TempDir dir;
-  const struct {
-    const char* name;
-    int kind, w, depth, lut_size;
-    std::vector<uint16_t> r, g, b;  // all lines one after the other
-    int line_rc;
-    std::string size, samples;
-  } cases[] = {{"a.pgm",
-                kKindPGM,
-                3,
-                8,
-                256,
-                {0, 128, 255, 1, 2, 3},
-                {},
-                {},
-                3,
-                "3 2\n255\n",
-                bytes_of({0, 128, 255, 1, 2, 3})},
-               {"b.pgm",
-                kKindPGM,
-                2,
-                12,
-                4096,
-                {0x0ABC, 0x0123},
-                {},
-                {},
-                2,
-                "2 1\n4095\n",
-                bytes_of({0x0A, 0xBC, 1, 0x23})},
-               // Colour: three low bytes a pixel. The source's range is 10 bits, but a
-               // one-byte sample cannot say more than 255: the maximum says 255 and
-               // larger values are held at 255.
-               {"c.ppm",
-                kKindPPM,
-                2,
-                10,
-                1024,
-                {1, 300},
-                {2, 20},
-                {3, 30},
-                6,
-                "2 1\n255\n",
-                bytes_of({1, 2, 3, 255, 20, 30})},
-               // The kind only the writer uses is a PGM too.
-               {"d.pgm", kKindPGM8, 1, 8, 256, {5}, {}, {}, 1, "1 1\n255\n", bytes_of({5})}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const int h = static_cast<int>(c.r.size()) / c.w;
-    auto pic = ppm_writer(dir.file(c.name), c.kind, c.w, h, c.depth, c.lut_size);
-    const std::string head = std::string(c.kind == kKindPPM ? "P6" : "P5") + "\n#Created by kelo\n" + c.size;
+  // Writes the lines (r, g and b hold all lines one after the other) and
+  // compares the file with the header of size line `size` and the samples.
+  auto check = [&](const char* name, int kind, int w, int depth, int lut_size, std::vector<uint16_t> r,
+                   std::vector<uint16_t> g, std::vector<uint16_t> b, int line_rc, const std::string& size,
+                   const std::string& samples) {
+    SCOPED_TRACE(name);
+    const int h = static_cast<int>(r.size()) / w;
+    auto pic = ppm_writer(dir.file(name), kind, w, h, depth, lut_size);
+    const std::string head = std::string(kind == kKindPPM ? "P6" : "P5") + "\n#Created by kelo\n" + size;
     EXPECT_EQ(write_ppm_header(pic.get()), static_cast<int>(head.size()));
-    auto r = c.r, g = c.g, b = c.b;
     for (int y = 0; y < h; ++y) {
-      EXPECT_EQ(write_ppm_line(pic.get(), r.data() + y * c.w, g.empty() ? nullptr : g.data(),
+      EXPECT_EQ(write_ppm_line(pic.get(), r.data() + y * w, g.empty() ? nullptr : g.data(),
                                b.empty() ? nullptr : b.data()),
-                c.line_rc);
+                line_rc);
     }
     pic->pic_fp.close();
-    EXPECT_EQ(test::read_file(dir.file(c.name)), head + c.samples);
-  }
+    EXPECT_EQ(test::read_file(dir.file(name)), head + samples);
+  };
+  check("a.pgm", kKindPGM, 3, 8, 256, {0, 128, 255, 1, 2, 3}, {}, {}, 3, "3 2\n255\n",
+        bytes_of({0, 128, 255, 1, 2, 3}));
+  check("b.pgm", kKindPGM, 2, 12, 4096, {0x0ABC, 0x0123}, {}, {}, 2, "2 1\n4095\n",
+        bytes_of({0x0A, 0xBC, 1, 0x23}));
+  // Colour: three low bytes a pixel. The source's range is 10 bits, but a
+  // one-byte sample cannot say more than 255: the maximum says 255 and
+  // larger values are held at 255.
+  check("c.ppm", kKindPPM, 2, 10, 1024, {1, 300}, {2, 20}, {3, 30}, 6, "2 1\n255\n",
+        bytes_of({1, 2, 3, 255, 20, 30}));
+  // The kind only the writer uses is a PGM too.
+  check("d.pgm", kKindPGM8, 1, 8, 256, {5}, {}, {}, 1, "1 1\n255\n", bytes_of({5}));
   if (std::filesystem::exists("/dev/full")) {
     auto pic = ppm_writer("/dev/full", kKindPGM, 8000, 1, 8, 256);
     std::vector<uint16_t> line(8000, 1);
