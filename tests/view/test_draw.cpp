@@ -377,34 +377,29 @@ TEST_F(PicturePass, StopsAndResizesThroughTheGui) {
   // Without a window there is no canvas: the tables cannot be made.
   EXPECT_EQ(map_pic(nullptr, r.pic.get(), r.view.get(), 0, nullptr, nullptr, nullptr), -1);
 
+  // A pass on a fresh canvas with the GUI event `event` due at row `at`.
+  auto pass_with = [&](int FakeGui::*event, int at) {
+    renew_rgbbuf(&fake.board, kCw, kCh);
+    fake.rows_seen = 0;
+    fake.*event = at;
+    const int rc = draw_pic(r.pic.get(), r.view.get(), &window);
+    fake.*event = -1;
+    return rc;
+  };
   // Escape before row 5: rows 0..4 drawn, the pass ends as completed.
-  renew_rgbbuf(&fake.board, kCw, kCh);
-  fake.rows_seen = 0;
-  fake.escape_at = 5;
-  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
+  EXPECT_EQ(pass_with(&FakeGui::escape_at, 5), 0);
   EXPECT_EQ(lit_rows(fake.board), 5);
-  fake.escape_at = -1;
-
   // A redraw request while row 3 starts: the pass stops and says so.
-  renew_rgbbuf(&fake.board, kCw, kCh);
-  fake.rows_seen = 0;
-  fake.redraw_at = 3;
-  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 1);
+  EXPECT_EQ(pass_with(&FakeGui::redraw_at, 3), 1);
   EXPECT_EQ(lit_rows(fake.board), 3);
   r.view->redraw_pending = 0;
-  fake.redraw_at = -1;
-
   // The window shrinks during row 2: a new pass fills the new canvas whole.
-  renew_rgbbuf(&fake.board, kCw, kCh);
-  fake.rows_seen = 0;
-  fake.resize_at = 2;
-  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
+  EXPECT_EQ(pass_with(&FakeGui::resize_at, 2), 0);
   EXPECT_EQ(fake.board.width, kCw / 2);
   EXPECT_EQ(lit_rows(fake.board), kCh / 2);
   // The last column shows picture column 127 * 16 = 2032 of the ramp.
   EXPECT_EQ(fake.board.rgb_buf[((kCh / 2 - 2) * (kCw / 2) + kCw / 2 - 1) * 3],
             std::min((2032 * 1023 / 2047) * 256 / 1023, 255));
-  fake.resize_at = -1;
 
   // Film show: no row by row refresh, the whole canvas once at the end.
   fake.refreshed.clear();
