@@ -86,6 +86,13 @@ void ok_reads_selection(GtkWidget* w, const char* id) {
   Close_Fileselectf(w);
 }
 
+int g_closes = 0;
+void close_counts(GtkWidget* w, const char* id) {
+  EXPECT_STREQ(id, "Close");
+  ++g_closes;
+  Close_Fileselectf(w);
+}
+
 class FileDialogTest : public LumoTest {
  protected:
   void SetUp() override {
@@ -268,6 +275,16 @@ TEST_F(FileDialogTest, OkCallbackReadsTheSelection) {
   select(win, "Filelist", "B.gif");
   click(win, "OK");
   EXPECT_EQ(g_ok_paths.back(), root_ + "/B.gif");
+  // A close callback of the caller's runs instead of the default one.
+  dir_ = root_;
+  g_closes = 0;
+  win = Create_Fileselectf(nullptr, "Open", close_counts, ok_reads_selection, &dir_, "*", "*", 0, &name_);
+  ASSERT_NE(win, nullptr);
+  click(win, "Close");
+  EXPECT_EQ(g_closes, 1);
+  drain();
+  EXPECT_TRUE(windows_titled("Open").empty());
+
   // Going up from a typed ".." path goes up from where the lists are.
   win = open(root_ + "/sub/deeper/../");
   ASSERT_NE(win, nullptr);
