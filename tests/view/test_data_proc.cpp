@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/gif_read.h"
@@ -169,6 +170,8 @@ TEST(Despeckle, BlocksOfASetAndSetsTooSmall) {
   EXPECT_EQ(set2.store, before2);
 }
 
+using Rgb = std::tuple<int, int, int>;
+
 // Two channels of 2048 pixels, 20 lines; line j holds 10 * j + 1 in channel
 // 1 and 500 + j in channel 2.
 struct TiltFixture {
@@ -183,11 +186,12 @@ struct TiltFixture {
       set.fill(j, 1, static_cast<uint16_t>(500 + j));
     }
   }
-  uint16_t red(int x) {
+  Rgb rgb(int x) {
     uint16_t r = 0, g = 0, b = 0;
     Translate_Pix(x, &view, &pic, set.get(), kN, x * 2, &r, &g, &b);
-    return r;
+    return {r, g, b};
   }
+  uint16_t red(int x) { return std::get<0>(rgb(x)); }
 };
 
 TEST(TranslatePix, TiltSpreadsTheSourceLineAcrossTheLine) {
@@ -218,7 +222,6 @@ TEST(TranslatePix, TiltSpreadsTheSourceLineAcrossTheLine) {
 
 TEST(TranslatePix, SumsWeightsOffsetsAndClamps) {
   TiltFixture f;
-  uint16_t r = 0, g = 0, b = 0;
   // Offsets enter times 4; weights are truncated after each channel.
   f.view.map_offset[0] = 10;
   f.view.map_offset[1] = -100;
@@ -230,32 +233,24 @@ TEST(TranslatePix, SumsWeightsOffsetsAndClamps) {
   f.view.map_wg[2] = 0.5F;
   f.view.map_wb[1] = 100.0F;
   // Line 0 (1 and 500): red trunc(40 + 0.5) = 40, trunc(40 + 750) = 790.
-  Translate_Pix(5, &f.view, &f.pic, f.set.get(), TiltFixture::kN, 10, &r, &g, &b);
-  EXPECT_EQ(r, 790);
+  EXPECT_EQ(f.red(5), 790);
   // Line 1 (11 and 501): red trunc(40 + 5.5) = 45, trunc(45 + 751.5) = 796;
   // green -400 + 22 = -378, trunc(-378 + 250.5) = -127 clamps to 0; blue 1100
   // clamps to 1023.
   f.view.vshift_min = -1;
-  Translate_Pix(5, &f.view, &f.pic, f.set.get(), TiltFixture::kN, 10, &r, &g, &b);
-  EXPECT_EQ(r, 796);
-  EXPECT_EQ(g, 0);
-  EXPECT_EQ(b, 1023);
+  EXPECT_EQ(f.rgb(5), Rgb(796, 0, 1023));
   // Each step truncates: 5.5 -> 5, then 5 + 250.5 -> 255 (256 if the sum were
   // truncated once at the end).
   f.view.map_offset[0] = 0;
   f.view.map_wr[2] = 0.5F;
-  Translate_Pix(5, &f.view, &f.pic, f.set.get(), TiltFixture::kN, 10, &r, &g, &b);
-  EXPECT_EQ(r, 255);
+  EXPECT_EQ(f.red(5), 255);
   // Offsets and weights far out of range clamp without overflowing; a weight
   // that is not a number adds nothing.
   f.view.map_offset[0] = 2147483647;
   f.view.map_offset[1] = -2147483647;
   f.view.map_wb[1] = std::numeric_limits<float>::quiet_NaN();
   f.view.map_offset[2] = 3;
-  Translate_Pix(5, &f.view, &f.pic, f.set.get(), TiltFixture::kN, 10, &r, &g, &b);
-  EXPECT_EQ(r, 1023);
-  EXPECT_EQ(g, 0);
-  EXPECT_EQ(b, 12);
+  EXPECT_EQ(f.rgb(5), Rgb(1023, 0, 12));
 }
 
 TEST(TranslatePix, ChannelPlacesShiftsAndEarlyEnd) {
@@ -274,36 +269,30 @@ TEST(TranslatePix, ChannelPlacesShiftsAndEarlyEnd) {
     }
   }
   VIEW_INFO view;
-  uint16_t r = 0, g = 0, b = 0;
-  auto pix = [&](int x) { Translate_Pix(x, &view, &pic, set.get(), 2, 2 + 3 * x, &r, &g, &b); };
+  auto pix = [&](int x) {
+    uint16_t r = 0, g = 0, b = 0;
+    Translate_Pix(x, &view, &pic, set.get(), 2, 2 + 3 * x, &r, &g, &b);
+    return Rgb(r, g, b);
+  };
   view.map_used[4] = 1;
   view.map_wb[4] = 1.0F;
-  pix(2);
-  EXPECT_EQ(b, 602);  // channel 4 is the third sample of the pixel
+  EXPECT_EQ(pix(2), Rgb(0, 0, 602));  // channel 4 is the third sample of the pixel
   view.map_used[3] = 1;
   view.map_wg[3] = 1.0F;
   view.hshift[3] = 2;  // channel 3 two pixels to the right
-  pix(2);
-  EXPECT_EQ(g, 304);
-  EXPECT_EQ(b, 602);
+  EXPECT_EQ(pix(2), Rgb(0, 304, 602));
   // Shifted off the line, the channel adds nothing (it does not reach the
   // next line or the header words).
-  pix(4);
-  EXPECT_EQ(g, 0);
-  EXPECT_EQ(b, 604);
+  EXPECT_EQ(pix(4), Rgb(0, 0, 604));
   view.hshift[3] = -1;
-  pix(0);
-  EXPECT_EQ(g, 0);
+  EXPECT_EQ(pix(0), Rgb(0, 0, 600));
   // Channel 3 wants line 1 + 1 = 2, outside a set of 2: channel 3 and the
   // later channel 4 add nothing, channel 1 before them counts.
   view.hshift[3] = 0;
   view.vshift[3] = 2;
   view.map_used[1] = 1;
   view.map_wr[1] = 1.0F;
-  pix(3);
-  EXPECT_EQ(r, 3);
-  EXPECT_EQ(g, 0);
-  EXPECT_EQ(b, 0);
+  EXPECT_EQ(pix(3), Rgb(3, 0, 0));
 }
 
 TEST(TranslateLine, MirrorsForTheSouthViewAndShifts) {
