@@ -8,7 +8,6 @@ target_sources(kelo_core PRIVATE
 )
 
 kelo_add_test(kelo_test_hri SOURCES
-  tests/files/test_hri_functions.cpp
   tests/files/test_hri1_read.cpp
   tests/files/test_ahrpt1_read.cpp
 )
