@@ -8,7 +8,6 @@ target_sources(kelo_core PRIVATE
 
 kelo_add_test(kelo_test_pictures SOURCES
   tests/files/test_gif_read.cpp
-  tests/files/test_gif_write.cpp
   tests/files/test_ppm.cpp
   tests/files/test_file.cpp
 )
