@@ -73,7 +73,7 @@ TEST_F(LumoTest, LookupBySlashDepthFirstAndPseudoIdentifiers) {
   EXPECT_EQ(Remove_Widget(win, "!left"), 0);
 }
 
-TEST_F(LumoTest, MenuSubmenusOfNamedItemsAndParentWindows) {
+TEST_F(LumoTest, MenuSubmenusOfNamedItemsOnly) {
   GtkWidget* win = Create_Window(nullptr, 200, 100, "Menus", nullptr);
   GtkWidget* bar = gtk_menu_bar_new();
   GtkWidget* file_menu = gtk_menu_new();
@@ -95,14 +95,6 @@ TEST_F(LumoTest, MenuSubmenusOfNamedItemsAndParentWindows) {
   EXPECT_EQ(Find_Parent_Window(deeper), win);
   EXPECT_EQ(Find_Widget(win, "File/Open/Recent"), deeper);
   EXPECT_EQ(Find_Parent_Window(nullptr), nullptr);
-
-  // ... and so does an adjustment.
-  GtkWidget* win2 = Create_Window(nullptr, 200, 100, "Adj", nullptr);
-  GtkWidget* spin = Create_Spin("!Gain", nullptr, "%d%d%d", 5, 0, 10);
-  gtk_container_add(GTK_CONTAINER(win2), spin);
-  auto* adj = static_cast<GtkAdjustment*>(g_object_get_data(G_OBJECT(spin), kKeyAdj));
-  ASSERT_NE(adj, nullptr);
-  EXPECT_EQ(Find_Parent_Window(adj), win2);
 }
 
 TEST_F(LumoTest, WindowListTitlesAndRecords) {
