@@ -11,6 +11,7 @@
 #include "lumo/lumo_misc.h"
 #include "lumo/menus.h"
 #include "lumo/windows.h"
+#include "lumo/xclick.h"
 
 namespace kelo {
 namespace {
@@ -343,6 +344,51 @@ TEST_F(MenuTest, NotebookAndToolbar) {
   g_signal_emit_by_name(save, "clicked");
   EXPECT_EQ(g_calls, (std::vector<std::string>{"Save"}));
 }
+
+#ifdef KELO_HAVE_XTEST
+// Clicks a menu item (on the bar or in a shown menu) with the real mouse.
+void click_item(GtkWidget* item) {
+  GtkWidget* top = gtk_widget_get_toplevel(item);
+  GtkAllocation a;
+  gtk_widget_get_allocation(item, &a);
+  int x = 0, y = 0;
+  ASSERT_TRUE(gtk_widget_translate_coordinates(item, top, a.width / 2, a.height / 2, &x, &y));
+  test::x_click(top, x, y);
+  for (int i = 0; i < 40; ++i) {
+    test::drain();
+    g_usleep(2500);
+  }
+}
+
+TEST_F(MenuTest, RealClicksOpenMenusAndRunItems) {
+  if (!test::xtest_ready()) GTEST_SKIP() << "needs an X server with the test extension";
+  GtkWidget* bar = Create_Menu(nullptr, {{"/File", nullptr, 0},
+                                         {"File/Open...", record, kMenuButton},
+                                         {"/Channel", nullptr, 0},
+                                         {"Channel/Ch1", record, kMenuRadio},
+                                         {"Channel/Ch2", record, kMenuRadio},
+                                         {nullptr, nullptr, 0}});
+  GtkWidget* win = window_with(bar, "Clicks");
+  gtk_widget_show_all(win);
+  gtk_window_move(GTK_WINDOW(win), 0, 0);
+  for (int i = 0; i < 40; ++i) {
+    test::drain();
+    g_usleep(2500);
+  }
+  click_item(Find_Widget(win, "File"));
+  GtkWidget* open = Find_Widget(win, "File/Open...");
+  ASSERT_TRUE(gtk_widget_get_mapped(open));
+  click_item(open);
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"File/Open..."}));
+
+  g_calls.clear();
+  click_item(Find_Widget(win, "Channel"));
+  click_item(Find_Widget(win, "Channel/Ch2"));
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"Channel/Ch2"}));
+  EXPECT_TRUE(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(Find_Widget(win, "Channel/Ch2"))));
+  EXPECT_FALSE(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(Find_Widget(win, "Channel/Ch1"))));
+}
+#endif
 
 }  // namespace
 }  // namespace kelo
