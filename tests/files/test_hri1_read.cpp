@@ -337,31 +337,28 @@ TEST_F(HriFile, RecordedPictureOpensWithGeometrySatelliteTimeChannelsAndLines) {
            8, 256, 200, 3, 1, 0, 0));
   EXPECT_EQ(Ints(p.chan_present, p.chan_present + 11), ints(0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0));
 
-  o.show(1);
-  EXPECT_EQ(ints(p.width, p.height), ints(1250, 14));
-  for (int n : {0, 1, 7, 13}) {
-    SCOPED_TRACE(n);
-    const int seg = 12 + 2 * n;  // the first channel-1 segment after the start frame
+  // {channel, line, segment, quality}: line n of channel 1 is segment
+  // 12 + 2n, the first channel-1 segment after the start frame; the last
+  // line of the file has no frame following it. The copies of the last
+  // frame run past the line: those are grid bytes; nothing is written beyond.
+  for (auto [ch, n, seg, q] : {std::tuple{1, 0, 12, 0xFF},
+                               {1, 1, 14, 0xFF},
+                               {1, 7, 26, 0xFF},
+                               {1, 13, 38, 0xFF},
+                               {2, 0, 13, 0xFF},
+                               {2, 6, 25, 0xFF},
+                               {2, 12, 37, 0xFF},
+                               {2, 13, 39, 0x0F}}) {
+    SCOPED_TRACE(testing::Message() << ch << " " << n);
+    o.show(ch);
+    EXPECT_EQ(ints(p.width, p.height), ints(1250, 14));
     Line l = o.line(n);
-    EXPECT_EQ(l.q, 0xFF);
+    EXPECT_EQ(l.q, q);
     EXPECT_TRUE(holds(l.values, 0, seg, 1250));
     EXPECT_TRUE(holds(l.grid, 0, seg, 158, true));
-    // The copies of the last frame run past the line: those are grid bytes;
-    // nothing is written beyond.
     EXPECT_TRUE(holds(l.values, 1250, seg, 158, true));
     EXPECT_EQ(l.values[1408], 0xBEEF);
   }
-  o.show(2);
-  EXPECT_EQ(p.width, 1250);
-  for (int n : {0, 6, 12}) {
-    Line l = o.line(n);
-    EXPECT_EQ(l.q, 0xFF) << n;
-    EXPECT_TRUE(holds(l.values, 0, 13 + 2 * n, 1250)) << n;
-  }
-  // The last line of the file: no frame follows it.
-  Line last = o.line(13);
-  EXPECT_EQ(last.q, 0x0F);
-  EXPECT_TRUE(holds(last.values, 0, 39, 1250));
   // Past the end of the file, and before the start.
   EXPECT_EQ(o.line(14).q, 0);
   EXPECT_EQ(o.line(-1).q, 0);
