@@ -181,6 +181,9 @@ GtkWidget* Create_Clist(const char* id, ClistRowCallback select_cb, ClistRowCall
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
   gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_OUT);
   gtk_container_add(GTK_CONTAINER(scrolled), list);
+  // The scrolled window is the outer part of the list: removing the list by
+  // its identifier removes both.
+  g_object_set_data(G_OBJECT(scrolled), kKeyTopId, const_cast<char*>(id));
   gtk_widget_show(list);
   gtk_widget_show(scrolled);
   return list;

@@ -92,6 +92,12 @@ TEST_F(ClistTest, BuiltFromTitlesWidthsAndWholeRows) {
   GtkWidget* win = Create_Window(nullptr, 400, 300, "Lists", nullptr);
   gtk_container_add(GTK_CONTAINER(win), box);
   EXPECT_EQ(Find_Widget(win, "Satellites"), list);
+  // The whole list goes, scrolled window and all.
+  GtkWidget* scrolled = gtk_widget_get_parent(list);
+  EXPECT_EQ(Find_Top_Widget(win, "Satellites"), scrolled);
+  EXPECT_EQ(Remove_Widget(win, "Satellites"), 1);
+  EXPECT_EQ(Find_Widget(win, "Satellites"), nullptr);
+  EXPECT_EQ(Find_Widget(win, "Dirlist"), empty);
 }
 
 TEST_F(ClistTest, SelectionCallbacksCarryRowAndEvent) {
