@@ -1,9 +1,11 @@
 // The file dialog's path helpers: wildcard matching, the list order, the
 // directory path rules and the listing of a directory tree. No display
 // needed.
+#include <fnmatch.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,30 @@ TEST(Wildcards, StarQuestionMarkAndTheWayAMatchFails) {
   EXPECT_EQ(istrcmpwild("", "?"), 3);
   EXPECT_EQ(istrcmpwild("ab", "ab*c"), 3);
   EXPECT_EQ(istrcmpwild(nullptr, "*"), 0);
+}
+
+// The C library's shell-pattern matcher agrees on every name and pattern
+// made of letters, dots, stars and question marks (no brackets or
+// backslashes, which only it knows).
+TEST(Wildcards, AgreeWithTheSystemMatcher) {
+  std::mt19937 rng(20261206);
+  const char alphabet[] = "ab.*?";
+  auto random_text = [&rng, &alphabet](int max_len, int symbols) {
+    std::string t;
+    const int n = static_cast<int>(rng() % static_cast<unsigned>(max_len + 1));
+    for (int i = 0; i < n; ++i) t.push_back(alphabet[rng() % static_cast<unsigned>(symbols)]);
+    return t;
+  };
+  int matches = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string name = random_text(8, 3);  // letters and dots
+    const std::string pattern = random_text(6, 5);
+    const bool ours = istrcmpwild(name.c_str(), pattern.c_str()) == 0;
+    const bool theirs = fnmatch(pattern.c_str(), name.c_str(), 0) == 0;
+    ASSERT_EQ(ours, theirs) << "name '" << name << "' pattern '" << pattern << "'";
+    matches += ours ? 1 : 0;
+  }
+  EXPECT_GT(matches, 1000);  // the draw holds both outcomes in numbers
 }
 
 TEST(ListOrder, LettersFirstThenCaseAtTheFirstDifference) {
