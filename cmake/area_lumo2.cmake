@@ -25,7 +25,7 @@ if(KELO_BUILD_GUI)
   kelo_add_bench(bench_canvas SOURCES bench/bench_canvas.cpp LIBS kelo_lumo)
 endif()
 
-# Real mouse clicks for the list tests go through the X server's test
+# Real mouse clicks for the menu, list and dialog tests go through the X server's test
 # extension when its library is there (it comes with the GTK development
 # packages); without it those tests are left out.
 if(TARGET kelo_test_lumo2)
