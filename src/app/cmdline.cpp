@@ -41,7 +41,7 @@ void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO*
       } else if (is(prev, "-decoder")) {
         cmd->decoder = arg;
         std::string error;
-        cmd->bad_decoder = apply_decoder_spec(arg, record, &error) != 0;
+        cmd->bad_decoder = apply_decoder_choice(arg, record, &error) != 0;
         if (cmd->bad_decoder) std::fprintf(stderr, "ERROR: %s\n", error.c_str());
       }
     }

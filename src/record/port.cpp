@@ -132,19 +132,19 @@ int ensure_port_backend(const RECORD_INFO* record, std::string* error) {
   return install_port_backend(record, error);
 }
 
-int apply_decoder_spec(const std::string& spec, RECORD_INFO* record, std::string* error) {
-  std::string name = spec;
+int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::string* error) {
+  std::string name = choice;
   std::string source;
-  const size_t colon = spec.find(':');
+  const size_t colon = choice.find(':');
   if (colon != std::string::npos) {
-    name = spec.substr(0, colon);
-    source = spec.substr(colon + 1);
+    name = choice.substr(0, colon);
+    source = choice.substr(colon + 1);
   }
   const int kind = port_backend_from_name(name);
   if (kind < 0 || (!source.empty() && kind != kBackendEmulator) ||
       (colon != std::string::npos && source.empty())) {
     if (error)
-      *error = "Unknown decoder '" + spec + "' (auto, ppdev, direct, emulator or emulator:<source>).";
+      *error = "Unknown decoder '" + choice + "' (auto, ppdev, direct, emulator or emulator:<source>).";
     return 1;
   }
   if (kind == kBackendEmulator && !source.empty()) {

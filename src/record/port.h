@@ -88,6 +88,6 @@ int ensure_port_backend(const RECORD_INFO* record, std::string* error);
 // "-decoder" values: "auto", "ppdev", "direct", "emulator" or
 // "emulator:<source>" (emulator.h describes the source). Sets
 // `port_backend` and `emu_source` of the record; 0, or 1 with a message.
-int apply_decoder_spec(const std::string& spec, RECORD_INFO* record, std::string* error);
+int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::string* error);
 
 }  // namespace kelo
