@@ -36,6 +36,20 @@ inline std::unique_ptr<PIC_INFO> pic_on(const std::string& path) {
   return pic;
 }
 
+// A picture record of the given kind and size writing to path.
+inline std::unique_ptr<PIC_INFO> pic_writing(const std::string& path, int kind, int w, int h, int depth,
+                                             int lut_size = 256) {
+  auto pic = std::make_unique<PIC_INFO>();
+  pic->path = path;
+  pic->file_type = kind;
+  pic->width = pic->frame.line_bytes = w;
+  pic->height = h;
+  pic->depth = depth;
+  pic->lut_size = lut_size;
+  pic->pic_fp.open(path, "wb");
+  return pic;
+}
+
 // Every line of an opened GIF in stored order, as palette RGB bytes. *lines_ok
 // counts the lines the reader reported as decoded in full.
 inline std::string gif_rgb(PIC_INFO* pic, int* lines_ok = nullptr) {

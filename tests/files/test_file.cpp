@@ -204,15 +204,10 @@ TEST(WriterDispatch, SendsEachKindToItsWriter) {
                {kKindGIF, 4, 1560, bytes_of({8, 6, 0x00, 0x03, 0x08, 0x0C, 0x10, 0x10, 0, ';'})},
                {kKindTiff, 4, 0, ""}};
   for (const auto& c : cases) {
-    auto pic = std::make_unique<PIC_INFO>();
-    pic->file_type = c.kind;
-    pic->width = c.w;
-    pic->height = 1;
-    pic->depth = 8;
-    pic->lut_size = 256;
-    pic->frame.line_bytes = 999;
     const std::string path = dir.file(std::to_string(c.kind));
-    ASSERT_TRUE(pic->pic_fp.open(path, "wb"));
+    auto pic = test::pic_writing(path, c.kind, c.w, 1, 8);
+    pic->frame.line_bytes = 999;
+    ASSERT_TRUE(pic->pic_fp);
     EXPECT_EQ(write_header(pic.get()), c.header) << c.kind;
     uint16_t r[4] = {1, 2, 3, 1};
     if (c.kind == kKindGIF) r[1] = r[2] = 1;

@@ -285,13 +285,7 @@ TEST(GifRead, PicturesOtherProgramsWriteGiveTheirPixels) {
 // A picture record writing to path with width w (input values per line),
 // height h, depth d and the palette (i*37, i*91+17, i*53+101).
 std::unique_ptr<PIC_INFO> writer_on(const std::string& path, int w, int h, int d) {
-  auto pic = std::make_unique<PIC_INFO>();
-  pic->path = path;
-  pic->file_type = kKindGIF;
-  pic->width = w;
-  pic->height = h;
-  pic->depth = d;
-  pic->pic_fp.open(path, "wb");
+  auto pic = test::pic_writing(path, kKindGIF, w, h, d);
   for (int i = 0; i < 256; ++i) {
     pic->lut[0][i] = (i * 37) & 0xFF;
     pic->lut[1][i] = (i * 91 + 17) & 0xFF;

@@ -197,19 +197,6 @@ TEST(PpmRead, DamagedAndAmbiguousFiles) {
   EXPECT_GT(non_zero, 0);
 }
 
-std::unique_ptr<PIC_INFO> ppm_writer(const std::string& path, int kind, int w, int h, int depth,
-                                     int lut_size) {
-  auto pic = std::make_unique<PIC_INFO>();
-  pic->file_type = kind;
-  pic->width = w;
-  pic->height = h;
-  pic->depth = depth;
-  pic->lut_size = lut_size;
-  pic->frame.line_bytes = w;
-  pic->pic_fp.open(path, "wb");
-  return pic;
-}
-
 TEST(PpmWrite, ByteExactFiles) {
   test::TempDir dir;
   // Writes the lines (r, g and b hold all lines one after the other) and
@@ -219,7 +206,7 @@ TEST(PpmWrite, ByteExactFiles) {
                    const std::string& samples) {
     SCOPED_TRACE(name);
     const int h = static_cast<int>(r.size()) / w;
-    auto pic = ppm_writer(dir.file(name), kind, w, h, depth, lut_size);
+    auto pic = test::pic_writing(dir.file(name), kind, w, h, depth, lut_size);
     const std::string head = std::string(kind == kKindPPM ? "P6" : "P5") + "\n#Created by kelo\n" + size;
     EXPECT_EQ(write_ppm_header(pic.get()), static_cast<int>(head.size()));
     for (int y = 0; y < h; ++y) {
@@ -242,7 +229,7 @@ TEST(PpmWrite, ByteExactFiles) {
   // The kind only the writer uses is a PGM too.
   check("d.pgm", kKindPGM8, 1, 8, 256, {5}, {}, {}, 1, "1 1\n255\n", bytes_of({5}));
   if (std::filesystem::exists("/dev/full")) {
-    auto pic = ppm_writer("/dev/full", kKindPGM, 8000, 1, 8, 256);
+    auto pic = test::pic_writing("/dev/full", kKindPGM, 8000, 1, 8, 256);
     std::vector<uint16_t> line(8000, 1);
     int h = write_ppm_header(pic.get());
     int l = write_ppm_line(pic.get(), line.data(), nullptr, nullptr);
@@ -265,7 +252,7 @@ TEST(PpmWrite, OtherProgramsReadOurSamples) {
     SCOPED_TRACE(c.name);
     const int w = 37, h = 11;
     const std::string path = dir.file(c.name);
-    auto pic = ppm_writer(path, c.kind, w, h, c.depth, c.lut_size);
+    auto pic = test::pic_writing(path, c.kind, w, h, c.depth, c.lut_size);
     ASSERT_GT(write_ppm_header(pic.get()), 0);
     std::vector<long> samples;
     std::vector<uint16_t> r(w), g(w), b(w);
