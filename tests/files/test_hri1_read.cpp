@@ -474,18 +474,17 @@ TEST_F(HriFile, DoubleResolutionPairsOfFormat8) {
       ints(11, 31, 8, 68, 4, 1, 1, 4, 1, 4 * 8 * kRec));
   o.show(1);
   EXPECT_EQ(ints(p.width, p.height), ints(5000, (50 - 13) / 4 * 2));
-  // The start frame is segment 11; the next pair of channel 1 is 12 + 13.
-  for (int m : {0, 3, 8}) {
-    SCOPED_TRACE(m);
-    Line even = o.line(2 * m);
-    EXPECT_EQ(even.q, 0xFF);
-    EXPECT_TRUE(holds(even.values, 0, 12 + 4 * m, 2500));
-    EXPECT_TRUE(holds(even.values, 2500, 13 + 4 * m, 2500));
-    EXPECT_TRUE(holds(even.grid, 0, 12 + 4 * m, 316, true));
-    EXPECT_TRUE(holds(even.grid, 316, 13 + 4 * m, 316, true));
-    Line odd = o.line(2 * m + 1);
-    EXPECT_TRUE(holds(odd.values, 0, 14 + 4 * m, 2500));
-    EXPECT_TRUE(holds(odd.values, 2500, 15 + 4 * m, 2500));
+  // The start frame is segment 11; line n is the pair 12 + 2n, 13 + 2n
+  // (channel 1 on even lines, channel 2 on odd ones); line 17 ends the
+  // file, no frame follows it.
+  for (int n : {0, 1, 6, 7, 16, 17}) {
+    SCOPED_TRACE(n);
+    Line l = o.line(n);
+    EXPECT_EQ(l.q, n == 17 ? 0x0F : 0xFF);
+    for (int half : {0, 1}) {
+      EXPECT_TRUE(holds(l.values, 2500 * half, 12 + 2 * n + half, 2500));
+      EXPECT_TRUE(holds(l.grid, 316 * half, 12 + 2 * n + half, 316, true));
+    }
   }
   // Channel 2 on its own shows its own segments.
   Line two = o.show(2).line(1);
