@@ -96,17 +96,6 @@ class Station {
   DecoderEmulator& emu = bench.emu;
 };
 
-// A port whose permission request always fails (no access to the device).
-class DeniedPort : public PortBackend {
- public:
-  const char* name() const override { return "denied"; }
-  int ioperm(unsigned long, unsigned long, int) override { return 1; }
-  uint16_t inw(unsigned) override { return 0xFFFF; }
-  uint8_t inb(unsigned) override { return 0xFF; }
-  void outb(uint8_t, unsigned) override { ++writes; }
-  int writes = 0;
-};
-
 int lines_in_header(const std::string& path) {
   std::string bytes = test::read_file(path);
   if (bytes.size() < 26) return -1;
@@ -232,12 +221,13 @@ TEST(Recording, NoChannelsNoPortUnknownSatellite) {
   }
   {
     Station st("noaa");
-    DeniedPort denied;
+    test::ScriptedPort denied;  // no access to the device
+    denied.ioperm_result = 1;
     set_port(&denied);
     st.rec.port_address = 0x278;
     EXPECT_EQ(st.batch("hrpt:a"), 1);
     EXPECT_EQ(st.log_lines(), Lines{"Error: Can't access Parallel port with address 0x278."});
-    EXPECT_EQ(denied.writes, 0);
+    EXPECT_TRUE(denied.writes().empty());
     EXPECT_TRUE(st.files().empty());
   }
   Station st("noaa");
