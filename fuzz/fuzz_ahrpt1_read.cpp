@@ -10,25 +10,12 @@
 
 #include "app/records.h"
 #include "files/ahrpt1_read.h"
-
-namespace {
-
-std::string scratch_path() {
-  char tmpl[] = "/tmp/kelo-fuzz-ahrpt-XXXXXX";
-  const int fd = mkstemp(tmpl);
-  if (fd >= 0) close(fd);
-  return tmpl;
-}
-
-}  // namespace
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kelo;
-  static const std::string path = scratch_path();
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) return 0;
-  if (size > 0) std::fwrite(data, 1, size, out);
-  std::fclose(out);
+  if (!fuzz::write_scratch(data, size)) return 0;
+  const std::string& path = fuzz::scratch_path();
 
   auto pic = std::make_unique<PIC_INFO>();
   VIEW_INFO view{};

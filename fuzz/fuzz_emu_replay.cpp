@@ -11,19 +11,9 @@
 #include <vector>
 
 #include "app/gui_seam.h"
+#include "fuzz_support.h"
 #include "record/emulator.h"
 #include "record/pp_dec_interf.h"
-
-namespace {
-
-std::string scratch_path() {
-  char tmpl[] = "/tmp/kelo-fuzz-emu-XXXXXX";
-  const int fd = mkstemp(tmpl);
-  if (fd >= 0) close(fd);
-  return tmpl;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kelo;
@@ -33,11 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string err;
     parse_emu_source(std::string(reinterpret_cast<const char*>(data), size), &cfg, &err);
   }
-  static const std::string path = scratch_path();
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) return 0;
-  std::fwrite(data + 1, 1, size - 1, out);
-  std::fclose(out);
+  if (!fuzz::write_scratch(data + 1, size - 1)) return 0;
+  const std::string& path = fuzz::scratch_path();
 
   static const int kKinds[5] = {kEmuHrpt1, kEmuHri1, kEmuRaw16, kEmuHrp, kEmuRawBytes};
   EmuConfig cfg;

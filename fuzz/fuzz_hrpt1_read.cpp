@@ -20,25 +20,19 @@
 #include "app/records.h"
 #include "files/hrpt1_read.h"
 #include "files/hrpt_framehdr.h"
+#include "fuzz_support.h"
 
 namespace {
 
 constexpr size_t kHeaderPrefix = 320;  // beyond the CHRPT scan angle at 316
 constexpr int kMaxLinesRead = 64;
 
-std::string scratch_path() {
-  char tmpl[] = "/tmp/kelo-fuzz-hrpt1-XXXXXX";
-  const int fd = mkstemp(tmpl);
-  if (fd >= 0) close(fd);
-  return tmpl;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kelo;
   if (size < 1) return 0;
-  static const std::string path = scratch_path();
+  const std::string& path = fuzz::scratch_path();
   const int kinds[3] = {kKindHRPT, kKindCHRPT, kKindSeaStar};
   const int kind = kinds[(data[0] & 3) % 3];
   std::vector<uint8_t> file;
