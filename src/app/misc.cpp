@@ -148,6 +148,22 @@ int get_isuf(const char* text, const char* prefix) {
 
 int nint(float x) { return x >= 0 ? static_cast<int>(x + 0.5f) : static_cast<int>(x - 0.5f); }
 
+std::string strformat(const char* format, ...) {
+  char buf[512];
+  va_list ap;
+  va_start(ap, format);
+  int n = std::vsnprintf(buf, sizeof buf, format, ap);
+  va_end(ap);
+  if (n < 0) return {};
+  if (static_cast<size_t>(n) < sizeof buf) return std::string(buf, static_cast<size_t>(n));
+  std::string big(static_cast<size_t>(n) + 1, '\0');
+  va_start(ap, format);
+  std::vsnprintf(big.data(), big.size(), format, ap);
+  va_end(ap);
+  big.resize(static_cast<size_t>(n));
+  return big;
+}
+
 int exist_file(const std::string& path) {
   if (path.empty()) return 0;
   FILE* fp = std::fopen(path.c_str(), "rb");

@@ -38,6 +38,8 @@ int64_t mktime_ntz(BrokenTime* tm);
 int get_isuf(const char* text, const char* prefix);
 // Nearest integer, halves away from zero.
 int nint(float x);
+// printf into a std::string, whatever its length.
+std::string strformat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // 1 when path is not empty and the file can be opened for reading.
 int exist_file(const std::string& path);
 // Waits while the GUI keeps handling events (through the GUI seam).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/bytes.h"
+#include "app/misc.h"
 #include "files/file.h"
 #include "files/gif_read.h"
 #include "files/hri_functions.h"
@@ -21,23 +22,6 @@
 namespace kelo {
 
 namespace {
-
-std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string fmt(const char* format, ...) {
-  char buf[1024];
-  va_list ap;
-  va_start(ap, format);
-  int n = std::vsnprintf(buf, sizeof buf, format, ap);
-  va_end(ap);
-  if (n < 0) return {};
-  if (static_cast<size_t>(n) < sizeof buf) return std::string(buf, static_cast<size_t>(n));
-  std::string big(static_cast<size_t>(n) + 1, '\0');
-  va_start(ap, format);
-  std::vsnprintf(big.data(), big.size(), format, ap);
-  va_end(ap);
-  big.resize(static_cast<size_t>(n));
-  return big;
-}
 
 constexpr int kMax8 = 255;    // 8-bit exchange pictures
 constexpr int kMax10 = 1023;  // 10-bit recordings
@@ -245,7 +229,7 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
   if (!has_writer(dst->file_type))
     return fail(
         report, rep,
-        fmt("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1 or Gif.", kind_name(dst->file_type)));
+        strformat("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1 or Gif.", kind_name(dst->file_type)));
 
   // 1. A working copy of the view, so the display stays as it was.
   VIEW_INFO work = *view;
@@ -268,7 +252,7 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
   }
   int shift = export_bitshift(src->file_type, src->depth, dst->file_type, work.lmax);
   rep.bitshift = shift;
-  gui().set_entry_text("Save", "^Bitshift", fmt("%3d", shift));
+  gui().set_entry_text("Save", "^Bitshift", strformat("%3d", shift));
 
   // 3. Channels to write, as positions among the source's channels.
   for (int n = 1; n <= kMaxChannels; n++) work.chan_sel[n] = dst->chan_present[n];
@@ -388,7 +372,7 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
   // 1. (cont.) Open the destination under its working name.
   std::string tmp = part_path(path);
   dst->pic_fp.close();
-  if (!dst->pic_fp.open(tmp, "wb")) return fail(report, rep, fmt("Can't open file %s.", path.c_str()));
+  if (!dst->pic_fp.open(tmp, "wb")) return fail(report, rep, strformat("Can't open file %s.", path.c_str()));
   auto abandon = [&](const std::string& text) {
     dst->pic_fp.close();
     std::remove(tmp.c_str());
@@ -399,7 +383,7 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
   int hres = write_header(dst);
   long hdr_len = hres;
   if ((family && hres != 0) || (!family && hres < 0))
-    return abandon(fmt("Writing %s failed; nothing was saved.", path.c_str()));
+    return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
 
   // 8. Progress; a GIF source decodes from its start again.
   if (src->file_type == kKindGIF) rewind_gif(src);
@@ -521,38 +505,38 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
 
   // 10. Finish and close.
   if (write_failed || write_finish(dst) != 0)
-    return abandon(fmt("Writing %s failed; nothing was saved.", path.c_str()));
+    return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
   if (cancelled && family) {
     // The recording's header then states the lines it really holds.
     int full = dst->height;
     dst->height = rows;
     bool ok = std::fseek(dst->pic_fp.get(), 0, SEEK_SET) == 0 && write_header(dst) == 0;
     dst->height = full;
-    if (!ok) return abandon(fmt("Writing %s failed; nothing was saved.", path.c_str()));
+    if (!ok) return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
   }
   if (!dst->pic_fp.close_checked()) {
     std::remove(tmp.c_str());
-    return fail(report, rep, fmt("Writing %s failed; nothing was saved.", path.c_str()));
+    return fail(report, rep, strformat("Writing %s failed; nothing was saved.", path.c_str()));
   }
   if (cancelled &&
       (dst->file_type == kKindPPM || dst->file_type == kKindPGM || dst->file_type == kKindPGM8)) {
     if (!shorten_pnm(dst, tmp, hdr_len, rows)) {
       std::remove(tmp.c_str());
-      return fail(report, rep, fmt("Writing %s failed; nothing was saved.", path.c_str()));
+      return fail(report, rep, strformat("Writing %s failed; nothing was saved.", path.c_str()));
     }
   }
   if (std::rename(tmp.c_str(), path.c_str()) != 0) {
     std::remove(tmp.c_str());
-    return fail(report, rep, fmt("Can't open file %s.", path.c_str()));
+    return fail(report, rep, strformat("Can't open file %s.", path.c_str()));
   }
 
   // 11. Report.
   if (cancelled) {
     rep.status = 1;
-    rep.message = fmt("Cancelled; %d of %d lines saved in %s.", rows, dst->height, path.c_str());
+    rep.message = strformat("Cancelled; %d of %d lines saved in %s.", rows, dst->height, path.c_str());
   } else {
     rep.status = 0;
-    rep.message = fmt("Saved in %s; bitshift=%d.", path.c_str(), shift);
+    rep.message = strformat("Saved in %s; bitshift=%d.", path.c_str(), shift);
   }
   gui().message("Info", rep.message);
   report_to(report, rep);
@@ -565,7 +549,7 @@ int Rewrite_hdr(PIC_INFO* pic) {
   // The picture stays open on its old handle until the new one is there.
   KFile rw;
   if (!rw.open(pic->path, "r+b")) {
-    gui().message("Error", fmt("Can't reopen %s for writing", pic->path.c_str()));
+    gui().message("Error", strformat("Can't reopen %s for writing", pic->path.c_str()));
     return -1;
   }
   pic->pic_fp = rw;
@@ -574,14 +558,14 @@ int Rewrite_hdr(PIC_INFO* pic) {
   bool flushed = std::fflush(pic->pic_fp.get()) == 0;
   int result = 0;
   if (res != 0 || !flushed) {
-    gui().message("Error", fmt("Rewriting header in %s failed.", pic->path.c_str()));
+    gui().message("Error", strformat("Rewriting header in %s failed.", pic->path.c_str()));
     result = -1;
   } else {
-    gui().message("Info", fmt("Rewriting header in %s succeeded.", pic->path.c_str()));
+    gui().message("Info", strformat("Rewriting header in %s succeeded.", pic->path.c_str()));
   }
   pic->pic_fp.close();
   if (!pic->pic_fp.open(pic->path, "rb")) {
-    gui().message("Error", fmt("Can't reopen %s for reading", pic->path.c_str()));
+    gui().message("Error", strformat("Can't reopen %s for reading", pic->path.c_str()));
     return -1;
   }
   return result;

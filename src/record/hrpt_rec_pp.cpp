@@ -35,24 +35,12 @@ void show(WindowHandle rec_wnd, const char* id, const std::string& text) {
   rec_show(rec_wnd, kRecHrptTitle, id, text);
 }
 
-std::string fmt(const char* format, const std::string& s) {
-  char buf[512];
-  std::snprintf(buf, sizeof buf, format, s.c_str());
-  return buf;
-}
-
-std::string fmt(const char* format, int v) {
-  char buf[128];
-  std::snprintf(buf, sizeof buf, format, v);
-  return buf;
-}
-
 // The interface could not be opened: the text for the port type.
 void report_hwconnect(const RECORD_INFO* rec, WindowHandle main_wnd) {
   std::string text;
   if (rec->port_type == kPortTypeUsb) {
     if (main_wnd != nullptr)
-      text = fmt("Can't open USB port %s", rec->use_usbid ? rec->usb_id : std::string());
+      text = strformat("Can't open USB port %s", rec->use_usbid ? rec->usb_id.c_str() : "");
     else
       text = "Can't open USB port.";
   } else if (rec->port_type == kPortTypeEth) {
@@ -90,14 +78,14 @@ void load_kepler_into(RECORD_INFO* rec, WindowHandle rec_wnd, WindowHandle main_
     if (rec->kepler_file.empty())
       rec_error(rec, main_wnd, "Kep-file not defined\n(See Preferences.)");
     else
-      rec_error(rec, main_wnd, fmt("Kep-file not found:\n%s", rec->kepler_file));
+      rec_error(rec, main_wnd, strformat("Kep-file not found:\n%s", rec->kepler_file.c_str()));
     return;
   }
   std::string msg;
   if (get_satkeps(kf, rec->sat_name.c_str(), &hdr->kepler) != 0)
-    msg = fmt("Kep. ld: %s", rec->sat_name);
+    msg = strformat("Kep. ld: %s", rec->sat_name.c_str());
   else
-    msg = fmt("Kep. '%s' not found!", rec->sat_name);
+    msg = strformat("Kep. '%s' not found!", rec->sat_name.c_str());
   std::fclose(kf);
   show(rec_wnd, "Sat name ", msg);
   if (rec->batch) log_message("%s", msg.c_str());
@@ -147,7 +135,7 @@ void Recordpp_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec
       if (pic->chan_present[n]) {
         rec->show_chan = n;
         view->chan_sel[n] = 1;
-        if (rec_wnd != nullptr) gui().set_entry_text(kRecHrptTitle, "!Show channel", fmt("Chan %d", n));
+        if (rec_wnd != nullptr) gui().set_entry_text(kRecHrptTitle, "!Show channel", strformat("Chan %d", n));
         break;
       }
     }
@@ -207,7 +195,7 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
   auto hdr = std::make_unique<PIC_INFO>();
   if (rec->save_rec) {
     if (open_new_recfile(rec->cur_base, rec->cur_ext, rec) == 0) {
-      rec_error(rec, main_wnd, fmt("Can't open file %s!", rec->rec_file));
+      rec_error(rec, main_wnd, strformat("Can't open file %s!", rec->rec_file.c_str()));
       return -1;
     }
     show(rec_wnd, "Recording", rec->rec_file);
@@ -224,7 +212,7 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
     if (write_hrpt1_hdr(hdr.get()) != 0) {
       hdr->pic_fp.close();
       rec_close_checked(rec);
-      rec_error(rec, main_wnd, fmt("Can't write file %s!", rec->rec_file));
+      rec_error(rec, main_wnd, strformat("Can't write file %s!", rec->rec_file.c_str()));
       return -1;
     }
     hdr->frame = rec->frame;  // the lines carry the recorded stream's geometry
@@ -283,7 +271,7 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
       }
       live.draw(frame.data(), rec->frame.words_per_line, r, true);
       ++line;
-      if (line % kRecShowEvery == 0) show(rec_wnd, "Line       ", fmt("%d", line));
+      if (line % kRecShowEvery == 0) show(rec_wnd, "Line       ", strformat("%d", line));
     } else if (rec->batch) {
       ++line;
       if (line % kRecShowEvery == 0) log_message("Line %d...", line);
@@ -306,7 +294,8 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
     if (!rewrite_header(rec, hdr.get(), frames, &kept)) write_failed = true;
     if (write_failed) {
       rec_error(rec, main_wnd,
-                fmt("Write error on %s: the file keeps the lines that reached the disk.", rec->rec_file));
+                strformat("Write error on %s: the file keeps the lines that reached the disk.",
+                          rec->rec_file.c_str()));
       if (rec->batch) log_message("Recording %s holds %d lines.", rec->rec_file.c_str(), kept);
       result = -1;
     }

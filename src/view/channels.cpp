@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/misc.h"
 #include "files/hrpt_framehdr.h"
 #include "view/data_proc.h"
 
@@ -12,24 +13,6 @@ namespace kelo {
 namespace {
 
 ChannelStateHook g_state_hook = nullptr;
-
-// printf into a std::string (texts here are short, one line each).
-std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string fmt(const char* format, ...) {
-  char buf[512];
-  va_list ap;
-  va_start(ap, format);
-  int n = std::vsnprintf(buf, sizeof buf, format, ap);
-  va_end(ap);
-  if (n < 0) return {};
-  if (static_cast<size_t>(n) < sizeof buf) return std::string(buf, static_cast<size_t>(n));
-  std::string big(static_cast<size_t>(n) + 1, '\0');
-  va_start(ap, format);
-  std::vsnprintf(big.data(), big.size(), format, ap);
-  va_end(ap);
-  big.resize(static_cast<size_t>(n));
-  return big;
-}
 
 bool holds_frame_headers(int file_type) {
   return file_type == kKindHRPT || file_type == kKindCHRPT || file_type == kKindSeaStar ||
@@ -57,8 +40,8 @@ std::string calendar_text(const BrokenTime& t, bool newline) {
   // The files do not store the weekday; it follows from the date.
   if (mon_ok && t.tm_year >= 0 && t.tm_year < 8000) day = days[weekday(t.tm_year, t.tm_mon, t.tm_mday)];
   const char* month = mon_ok ? months[t.tm_mon] : "???";
-  return fmt("%.3s %.3s%3d %.2d:%.2d:%.2d %d%s", day, month, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
-             1900 + t.tm_year, newline ? "\n" : "");
+  return strformat("%.3s %.3s%3d %.2d:%.2d:%.2d %d%s", day, month, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
+                   1900 + t.tm_year, newline ? "\n" : "");
 }
 
 const char* name_of_id(unsigned id, int family) {
@@ -124,7 +107,7 @@ std::string file_type_text(const PIC_INFO* pic) {
       return "PPM (24 bits)";
     case kKindPGM:
     case kKindPGM8:
-      return fmt("PGM (%d bits)", pic->depth);
+      return strformat("PGM (%d bits)", pic->depth);
     default:
       return "Unknown";
   }
@@ -132,14 +115,14 @@ std::string file_type_text(const PIC_INFO* pic) {
 
 std::string file_info_text(const PIC_INFO* pic) {
   if (pic == nullptr) return {};
-  std::string text = fmt(" File      : %s\n", pic->path.c_str());
+  std::string text = strformat(" File      : %s\n", pic->path.c_str());
   text += " Type      : " + file_type_text(pic) + "\n";
   int type = pic->file_type;
   bool recording = holds_frame_headers(type);
   if (type != kKindUnknown && (recording || type == kKindHRI)) {
-    text += fmt(" Satellite : %s\n", pic->sat_name.c_str());
+    text += strformat(" Satellite : %s\n", pic->sat_name.c_str());
     if (type == kKindHRI) {
-      text += fmt(" Picture time: %s\n", calendar_text(pic->hri_time, false).c_str());
+      text += strformat(" Picture time: %s\n", calendar_text(pic->hri_time, false).c_str());
     } else {
       text += " Sat time  : " + calendar_text(pic->orbit.start_tm_sat, true);
       text += " Rec. time : " + calendar_text(pic->orbit.start_tm_comp, true);
@@ -147,31 +130,32 @@ std::string file_info_text(const PIC_INFO* pic) {
     }
     text += " Channels  :";
     for (int n = 1; n <= kMaxChannels; n++) {
-      if (pic->chan_present[n] != 0) text += fmt(" %d", n);
+      if (pic->chan_present[n] != 0) text += strformat(" %d", n);
     }
     text += "\n";
-    text += fmt(" Offset    : %4d x %4d\n", pic->x_offset, pic->y_offset);
+    text += strformat(" Offset    : %4d x %4d\n", pic->x_offset, pic->y_offset);
   }
-  text += fmt(" Size      : %4d x %4d\n", pic->width, pic->height);
+  text += strformat(" Size      : %4d x %4d\n", pic->width, pic->height);
   if (recording && pic->chan_present[0] == 0) text += " No frame header recorded.\n";
   return text;
 }
 
 std::string frame_header_text(int file_type, int frame_nr, const uint16_t* words) {
-  std::string text = fmt(" Frame     : %d\n", frame_nr);
-  text += fmt(" Sync      : %x %x %x %x %x %x\n", words[0], words[1], words[2], words[3], words[4], words[5]);
+  std::string text = strformat(" Frame     : %d\n", frame_nr);
+  text += strformat(" Sync      : %x %x %x %x %x %x\n", words[0], words[1], words[2], words[3], words[4],
+                    words[5]);
   unsigned id = words[6];
   if (file_type == kKindHRPT) {
-    text += fmt(" Space craft address: %x --> ", (id >> 3) & 0xFu);
-    text += fmt("%s\n", name_of_id(id, 1));
+    text += strformat(" Space craft address: %x --> ", (id >> 3) & 0xFu);
+    text += strformat("%s\n", name_of_id(id, 1));
     if ((id & 0x2u) == 0) {
       // NOAA KLM frames: bit 0 set means the AVHRR sends channel 3A (day),
       // clear means 3B (night).
       text += (id & 0x1u) != 0 ? " Channel 3 type: Ch3A\n" : " Channel 3 type: Ch3B\n";
     }
   } else if (file_type == kKindCHRPT) {
-    text += fmt(" Space craft address: %x --> ", (id >> 6) & 0xFu);
-    text += fmt("%s\n", name_of_id(id, 2));
+    text += strformat(" Space craft address: %x --> ", (id >> 6) & 0xFu);
+    text += strformat("%s\n", name_of_id(id, 2));
   }
   text += "\n";
   // Milliseconds of the day: 7 bits of word 9, then words 10 and 11.
@@ -181,7 +165,7 @@ std::string frame_header_text(int file_type, int frame_nr, const uint16_t* words
   long hours = s / 3600;
   long minutes = s / 60 - hours * 60;
   long seconds = s - minutes * 60 - hours * 3600;
-  text += fmt(" TIME     : day %d  %ld:%ld:%ld\n", words[8] >> 1, hours, minutes, seconds);
+  text += strformat(" TIME     : day %d  %ld:%ld:%ld\n", words[8] >> 1, hours, minutes, seconds);
   return text;
 }
 
