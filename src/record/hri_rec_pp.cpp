@@ -158,25 +158,14 @@ void Recordpp_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec,
       if (main_wnd != nullptr) gui().quit_main_loop();
     }
   }
-  show(rec_wnd, "Recording", "Off");
-  Close_HWConnect(rec);
-  if (!rec->batch && rec->save_rec && !rec->rec_file.empty()) {
-    pic->path = rec->rec_file;
-    open_file(pic, view, main_wnd);
-  }
-  if (rec->batch) log_message("End recording.");
+  rec_end_loop(rec_wnd, kRecHriTitle, "Recording", main_wnd, rec, pic, view);
 }
 
 int Recordpp_one_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
                      VIEW_INFO* view) {
   close_picfile(pic);
   if (rec->save_rec) {
-    if (open_new_recfile(rec->cur_base, rec->cur_ext, rec) == 0) {
-      rec_error(rec, main_wnd, "Can't open file " + rec->rec_file + "!");
-      return -1;
-    }
-    show(rec_wnd, "Recording", rec->rec_file);
-    if (rec->batch) log_message("Start recording in %s.", rec->rec_file.c_str());
+    if (!rec_start_file(rec_wnd, kRecHriTitle, "Recording", main_wnd, rec)) return -1;
     if (write_hri1_hdr(rec) == 0) {
       rec_close_checked(rec);
       rec_error(rec, main_wnd, "Can't write file " + rec->rec_file + "!");

@@ -179,13 +179,7 @@ void Recordpp_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec
     }
   }
 
-  show(rec_wnd, "Recording", "Off");
-  Close_HWConnect(rec);
-  if (!rec->batch && rec->save_rec && !rec->rec_file.empty()) {
-    pic->path = rec->rec_file;
-    open_file(pic, view, main_wnd);
-  }
-  if (rec->batch) log_message("End recording.");
+  rec_end_loop(rec_wnd, kRecHrptTitle, "Recording", main_wnd, rec, pic, view);
 }
 
 int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
@@ -194,12 +188,7 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
 
   auto hdr = std::make_unique<PIC_INFO>();
   if (rec->save_rec) {
-    if (open_new_recfile(rec->cur_base, rec->cur_ext, rec) == 0) {
-      rec_error(rec, main_wnd, strformat("Can't open file %s!", rec->rec_file.c_str()));
-      return -1;
-    }
-    show(rec_wnd, "Recording", rec->rec_file);
-    if (rec->batch) log_message("Start recording in %s.", rec->rec_file.c_str());
+    if (!rec_start_file(rec_wnd, kRecHrptTitle, "Recording", main_wnd, rec)) return -1;
     hdr->scan_dir = rec->scan_dir;
     for (int i = 0; i <= kMaxChannels; ++i) hdr->chan_present[i] = rec->chan_sel[i];
     hdr->file_type = rec->file_type;

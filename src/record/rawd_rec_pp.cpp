@@ -67,23 +67,14 @@ void Recordpp_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec
     // once would fail again and never give the Stop control a chance.
     if (Recordpp_one_Rawd(rec_wnd, main_wnd, rec, pic, view) < 0) rec->active = 0;
   }
-  show(rec_wnd, "Recording    ", "Off");
-  Close_HWConnect(rec);
-  if (rec->save_rec && !rec->rec_file.empty() && !rec->batch) {
-    pic->path = rec->rec_file;
-    open_file(pic, view, main_wnd);
-  }
+  rec_end_loop(rec_wnd, kRecRawTitle, "Recording    ", main_wnd, rec, pic, view);
 }
 
 int Recordpp_one_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
                       VIEW_INFO* view) {
   close_picfile(pic);
   if (rec->save_rec) {
-    if (open_new_recfile(rec->cur_base, rec->cur_ext, rec) == 0) {
-      rec_error(rec, main_wnd, "Can't open file " + rec->rec_file + "!");
-      return -1;
-    }
-    show(rec_wnd, "Recording    ", rec->rec_file);
+    if (!rec_start_file(rec_wnd, kRecRawTitle, "Recording    ", main_wnd, rec)) return -1;
     write_rawd_hdr();
   } else {
     show(rec_wnd, "Recording    ", "(no save)");

@@ -6,7 +6,9 @@
 #include <cstdio>
 
 #include "app/misc.h"
+#include "files/file.h"
 #include "lumo/rgbdraw.h"
+#include "record/pp_dec_interf.h"
 #include "view/mapping.h"
 
 namespace kelo {
@@ -67,6 +69,28 @@ void LiveView::draw(const uint16_t* line, int len, int row, bool use_ymap) {
   if (y > height_ - 1) y = height_ - 1;
   draw_a_line_bw(line, len, width_, y, xmap_.data(), lummap_.data(), maxlev_, canvas_, nullptr);
   gui().refresh_rows(main_wnd_, y, 1);
+}
+
+bool rec_start_file(WindowHandle rec_wnd, const char* wnd_title, const char* status_id, WindowHandle main_wnd,
+                    RECORD_INFO* rec) {
+  if (open_new_recfile(rec->cur_base, rec->cur_ext, rec) == 0) {
+    rec_error(rec, main_wnd, "Can't open file " + rec->rec_file + "!");
+    return false;
+  }
+  rec_show(rec_wnd, wnd_title, status_id, rec->rec_file);
+  if (rec->batch) log_message("Start recording in %s.", rec->rec_file.c_str());
+  return true;
+}
+
+void rec_end_loop(WindowHandle rec_wnd, const char* wnd_title, const char* status_id, WindowHandle main_wnd,
+                  RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
+  rec_show(rec_wnd, wnd_title, status_id, "Off");
+  Close_HWConnect(rec);
+  if (!rec->batch && rec->save_rec && !rec->rec_file.empty()) {
+    pic->path = rec->rec_file;
+    open_file(pic, view, main_wnd);
+  }
+  if (rec->batch) log_message("End recording.");
 }
 
 bool rec_close_checked(RECORD_INFO* rec) {

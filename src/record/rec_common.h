@@ -53,6 +53,19 @@ class LiveView {
   std::vector<int> xmap_, ymap_, lummap_;
 };
 
+// Creates the next free recording file (rec->cur_base, rec->cur_ext) and
+// shows its name in the status entry `status_id` of the record window; in
+// batch mode logs "Start recording in %s.". False, with "Can't open file
+// %s!", when no file could be made.
+bool rec_start_file(WindowHandle rec_wnd, const char* wnd_title, const char* status_id, WindowHandle main_wnd,
+                    RECORD_INFO* rec);
+
+// The end of a recording loop: "Off" in the status entry, the port let go,
+// the last recording opened for display (not in batch mode), and in batch
+// mode "End recording." in the log.
+void rec_end_loop(WindowHandle rec_wnd, const char* wnd_title, const char* status_id, WindowHandle main_wnd,
+                  RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view);
+
 // Closes the recording file; false when buffered data could not be written
 // (disk full, file removed).
 bool rec_close_checked(RECORD_INFO* rec);
