@@ -23,7 +23,9 @@ constexpr const char* kAllChannels = "0123456789";  // 'a': '0' is channel 10
 // The seam of a batch run, laid over the seam in use: no windows, every
 // message also into the log, and the event processing that the engines and
 // the decoder's waits do is where a stop signal reaches the recording.
-class BatchGui : public GuiSeam {
+// The window-only calls (entries, canvas, progress, Escape, main loop) are
+// the headless ones.
+class BatchGui : public HeadlessGui {
  public:
   BatchGui(GuiSeam& inner, RECORD_INFO* rec) : inner_(inner), rec_(rec) {}
   void process_events() override {
@@ -38,14 +40,6 @@ class BatchGui : public GuiSeam {
              const std::string& text) override {
     return inner_.choice(title, labels, text);
   }
-  void set_entry_text(const std::string&, const std::string&, const std::string&) override {}
-  DRAWABLE_INFO* canvas(WindowHandle) override { return nullptr; }
-  void refresh_rows(WindowHandle, int, int) override {}
-  WindowHandle progress_begin(WindowHandle, const std::string&, bool) override { return nullptr; }
-  int progress_update(WindowHandle, int, int) override { return 0; }
-  void progress_end(WindowHandle) override {}
-  bool escape_pressed() override { return false; }
-  void quit_main_loop() override {}
   void sleep_ms(int ms) override { inner_.sleep_ms(ms); }
 
  private:
