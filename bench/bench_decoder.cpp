@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/gui_seam.h"
-#include "record/emulator.h"
-#include "record/pp_dec_interf.h"
+#include "core/base/gui_seam.h"
+#include "core/record/emulator.h"
+#include "core/record/pp_dec_interf.h"
 
 namespace {
 

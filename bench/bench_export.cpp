@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "export/hrpt_fixture.h"
-#include "export/kelo_export_cli.h"
+#include "core/export/hrpt_fixture.h"
+#include "core/export/kelo_export_cli.h"
 
 namespace {
 

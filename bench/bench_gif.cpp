@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/records.h"
-#include "files/gif_read.h"
-#include "files/gif_write.h"
+#include "core/base/records.h"
+#include "core/files/gif_read.h"
+#include "core/files/gif_write.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/bytes.h"
-#include "app/records.h"
-#include "files/ahrpt1_read.h"
-#include "files/hri1_read.h"
-#include "files/hri_functions.h"
+#include "core/base/bytes.h"
+#include "core/base/records.h"
+#include "core/files/ahrpt1_read.h"
+#include "core/files/hri1_read.h"
+#include "core/files/hri_functions.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "files/hrpt1_read.h"
-#include "files/hrpt1_write.h"
-#include "orbit/calc_satpos.h"
-#include "orbit/parse_norad.h"
+#include "core/files/hrpt1_read.h"
+#include "core/files/hrpt1_write.h"
+#include "core/orbit/calc_satpos.h"
+#include "core/orbit/parse_norad.h"
 
 namespace kelo {
 namespace {

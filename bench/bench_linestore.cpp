@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "files/hrpt1_read.h"
-#include "files/hrpt1_write.h"
-#include "view/data_proc.h"
-#include "view/hrpt_calcs.h"
+#include "core/files/hrpt1_read.h"
+#include "core/files/hrpt1_write.h"
+#include "core/view/data_proc.h"
+#include "core/view/hrpt_calcs.h"
 
 namespace kelo {
 namespace {

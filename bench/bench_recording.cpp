@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "app/gui_seam.h"
-#include "app/misc.h"
-#include "app/prefer.h"
-#include "record/batch.h"
-#include "record/emulator.h"
-#include "record/port.h"
+#include "core/base/gui_seam.h"
+#include "core/base/misc.h"
+#include "core/base/prefer.h"
+#include "core/record/batch.h"
+#include "core/record/emulator.h"
+#include "core/record/port.h"
 
 using namespace kelo;
 

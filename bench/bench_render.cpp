@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "files/file.h"
-#include "files/hrpt1_read.h"
-#include "files/hrpt1_write.h"
-#include "orbit/draw_satpos.h"
-#include "view/data_proc.h"
-#include "view/mapping.h"
-#include "view/render.h"
-#include "view/zoom.h"
+#include "core/files/file.h"
+#include "core/files/hrpt1_read.h"
+#include "core/files/hrpt1_write.h"
+#include "core/orbit/draw_satpos.h"
+#include "core/view/data_proc.h"
+#include "core/view/mapping.h"
+#include "core/view/render.h"
+#include "core/view/zoom.h"
 
 namespace kelo {
 namespace {

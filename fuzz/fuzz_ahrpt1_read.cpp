@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/records.h"
-#include "files/ahrpt1_read.h"
+#include "core/base/records.h"
+#include "core/files/ahrpt1_read.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

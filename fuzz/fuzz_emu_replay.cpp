@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/gui_seam.h"
+#include "core/base/gui_seam.h"
+#include "core/record/emulator.h"
+#include "core/record/pp_dec_interf.h"
 #include "fuzz_support.h"
-#include "record/emulator.h"
-#include "record/pp_dec_interf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kelo;

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/bytes.h"
-#include "app/records.h"
-#include "files/hri1_read.h"
-#include "files/hri_functions.h"
+#include "core/base/bytes.h"
+#include "core/base/records.h"
+#include "core/files/hri1_read.h"
+#include "core/files/hri_functions.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/bytes.h"
-#include "app/records.h"
-#include "files/hrpt1_read.h"
-#include "files/hrpt_framehdr.h"
+#include "core/base/bytes.h"
+#include "core/base/records.h"
+#include "core/files/hrpt1_read.h"
+#include "core/files/hrpt_framehdr.h"
 #include "fuzz_support.h"
 
 namespace {

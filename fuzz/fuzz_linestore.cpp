@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/gui_seam.h"
-#include "app/records.h"
-#include "view/data_proc.h"
-#include "view/hrpt_calcs.h"
+#include "core/base/gui_seam.h"
+#include "core/base/records.h"
+#include "core/view/data_proc.h"
+#include "core/view/hrpt_calcs.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "app/records.h"
-#include "orbit/calc_satpos.h"
-#include "orbit/parse_norad.h"
-#include "orbit/select_kepler_core.h"
+#include "core/base/records.h"
+#include "core/orbit/calc_satpos.h"
+#include "core/orbit/parse_norad.h"
+#include "core/orbit/select_kepler_core.h"
 
 namespace {
 constexpr int kMaxSets = 32;

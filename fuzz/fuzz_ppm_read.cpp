@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/records.h"
-#include "files/ppm.h"
+#include "core/base/records.h"
+#include "core/files/ppm.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "record/emulator.h"
+#include "core/record/emulator.h"
 
 int main(int argc, char** argv) {
   using namespace kelo;

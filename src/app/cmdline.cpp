@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/misc.h"
-#include "app/prefer.h"
-#include "record/port.h"
+#include "core/base/misc.h"
+#include "core/base/prefer.h"
+#include "core/record/port.h"
 
 namespace kelo {
 
@@ -111,18 +111,5 @@ void usage(FILE* out, const char* progname) {
 }
 
 void version(FILE* out) { std::fprintf(out, "* Version: %s\n", kVersionText); }
-
-SatRequest split_request(const std::string& request) {
-  SatRequest r;
-  size_t colon = request.find(':');
-  if (colon == std::string::npos) {
-    r.sat = request;
-  } else {
-    r.sat = request.substr(0, colon);
-    r.chan = request.substr(colon + 1);
-    r.has_colon = true;
-  }
-  return r;
-}
 
 }  // namespace kelo

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/records.h"
+#include "core/base/records.h"
+#include "core/record/batch.h"
 
 namespace kelo {
 
@@ -40,14 +41,5 @@ void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO*
 void usage(FILE* out, const char* progname);
 // "* Version: 2010.beta\n"
 void version(FILE* out);
-
-// The parts of a "<sat:chan>" request: text before the first ':' and the
-// channel string after it ("" when there is no ':').
-struct SatRequest {
-  std::string sat;
-  std::string chan;
-  bool has_colon = false;
-};
-SatRequest split_request(const std::string& request);
 
 }  // namespace kelo

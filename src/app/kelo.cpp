@@ -10,15 +10,15 @@
 #include <string>
 
 #include "app/cmdline.h"
-#include "app/gui_seam.h"
-#include "app/misc.h"
-#include "app/prefer.h"
-#include "app/records.h"
 #include "app/startup.h"
+#include "core/base/gui_seam.h"
+#include "core/base/misc.h"
+#include "core/base/prefer.h"
+#include "core/base/records.h"
+#include "core/record/batch.h"
+#include "core/record/port.h"
+#include "core/view/channels.h"
 #include "lumo/gui_gtk.h"
-#include "record/batch.h"
-#include "record/port.h"
-#include "view/channels.h"
 
 using namespace kelo;
 

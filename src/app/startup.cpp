@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
-#include "app/prefer.h"
-#include "files/file.h"
+#include "core/base/prefer.h"
+#include "core/files/file.h"
 
 namespace kelo {
 

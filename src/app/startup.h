@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/cmdline.h"
-#include "app/records.h"
+#include "core/base/records.h"
 
 namespace kelo {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lumo/rgbdraw.h"
+#include "core/view/rgbdraw.h"
 
 namespace kelo {
 

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/paths.h"
+#include "core/base/paths.h"
 #include "lumo/listtree.h"
 #include "lumo/lumo_misc.h"
 #include "lumo/menus.h"

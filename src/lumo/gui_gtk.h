@@ -4,7 +4,7 @@
 
 #include <gtk/gtk.h>
 
-#include "app/gui_seam.h"
+#include "core/base/gui_seam.h"
 
 namespace kelo {
 

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/paths.h"
-#include "lumo/rgbdraw.h"
+#include "core/base/paths.h"
+#include "core/view/rgbdraw.h"
 
 namespace kelo {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/cmdline.h"
-#include "app/misc.h"
-#include "app/prefer.h"
+#include "core/base/misc.h"
+#include "core/base/prefer.h"
 #include "support/temp_dir.h"
 
 using namespace kelo;

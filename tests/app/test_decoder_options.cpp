@@ -6,8 +6,8 @@
 #include <tuple>
 
 #include "app/cmdline.h"
-#include "app/prefer.h"
-#include "record/port.h"
+#include "core/base/prefer.h"
+#include "core/record/port.h"
 #include "support/temp_dir.h"
 
 namespace kelo {

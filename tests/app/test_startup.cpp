@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/prefer.h"
 #include "app/startup.h"
+#include "core/base/prefer.h"
 #include "support/temp_dir.h"
 
 using namespace kelo;

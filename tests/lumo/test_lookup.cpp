@@ -11,12 +11,12 @@
 #include <optional>
 #include <tuple>
 
-#include "app/paths.h"
+#include "core/base/paths.h"
+#include "core/view/rgbdraw.h"
 #include "lumo/adjust.h"
 #include "lumo/buttons.h"
 #include "lumo/lumo_misc.h"
 #include "lumo/packing.h"
-#include "lumo/rgbdraw.h"
 #include "lumo/windows.h"
 #include "lumo_fixture.h"
 #include "support/temp_dir.h"

@@ -5,12 +5,12 @@
 #include <string>
 #include <utility>
 
-#include "app/gui_seam.h"
+#include "core/base/gui_seam.h"
+#include "core/view/rgbdraw.h"
 #include "lumo/buttons.h"
 #include "lumo/gui_gtk.h"
 #include "lumo/lumo_misc.h"
 #include "lumo/packing.h"
-#include "lumo/rgbdraw.h"
 #include "lumo/windows.h"
 #include "lumo_fixture.h"
 

@@ -1,0 +1,50 @@
+#include "core/base/gui_seam.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "core/base/misc.h"
+
+namespace kelo {
+
+namespace {
+HeadlessGui g_headless;
+GuiSeam* g_current = nullptr;
+
+// Message texts carry their own newlines; drop a trailing one so a log line
+// stays one line.
+std::string one_line(const std::string& text) {
+  std::string out = text;
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  for (char& c : out) {
+    if (c == '\n') c = ' ';
+  }
+  return out;
+}
+}  // namespace
+
+GuiSeam& gui() { return g_current != nullptr ? *g_current : g_headless; }
+void set_gui(GuiSeam* seam) { g_current = seam; }
+HeadlessGui& headless_gui() { return g_headless; }
+
+void HeadlessGui::message(const std::string& title, const std::string& text) {
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), one_line(text).c_str());
+  if (to_log) log_message("%s: %s", title.c_str(), one_line(text).c_str());
+}
+
+int HeadlessGui::choice(const std::string& title, const std::vector<std::string>& labels,
+                        const std::string& text) {
+  int answer = choice_answer;
+  if (answer < 1 || answer > static_cast<int>(labels.size())) answer = 1;
+  std::string chosen = labels.empty() ? "" : labels[static_cast<size_t>(answer - 1)];
+  std::fprintf(stderr, "%s: %s [%s]\n", title.c_str(), one_line(text).c_str(), chosen.c_str());
+  if (to_log) log_message("%s: %s [%s]", title.c_str(), one_line(text).c_str(), chosen.c_str());
+  return answer;
+}
+
+void HeadlessGui::sleep_ms(int ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace kelo

@@ -1,0 +1,413 @@
+#include "core/base/prefer.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "core/base/gui_seam.h"
+#include "core/base/misc.h"
+#include "core/base/paths.h"
+#include "core/record/port.h"
+
+namespace kelo {
+
+PREFS prefs;
+
+namespace {
+PrefDirs g_dirs;
+
+// Standard parallel-port base addresses of LPT1 and LPT2.
+constexpr int kPort1Address = 0x378;
+constexpr int kPort2Address = 0x278;
+
+// Default values of the preference table.
+constexpr int kDefPpNumber = 2;
+constexpr int kDefHrptStart = 6, kDefHrptStop = 90;
+constexpr int kDefHriStart = 20, kDefHriStop = 20;
+constexpr int kDefShowChan = 2;
+constexpr int kDefDespU = 20, kDefDespL = 10;
+constexpr float kDefZoomStep = 2.0f;
+
+int to_int(const std::string& s) { return std::atoi(s.c_str()); }
+int to_hex(const std::string& s) { return static_cast<int>(std::strtol(s.c_str(), nullptr, 16)); }
+bool yes(const std::string& s) { return !s.empty() && s[0] == 'y'; }
+
+// Splits "x" "y" out of "<x>x<y>"; fields absent from the text stay as they were.
+void read_xy(const std::string& s, int* x, int* y) {
+  int a = 0, b = 0;
+  int n = std::sscanf(s.c_str(), "%dx%d", &a, &b);
+  if (n >= 1) *x = a;
+  if (n >= 2) *y = b;
+}
+
+// "abs_wndpos@10x20": a mode word, '@', then the position.
+void read_wndpos(const std::string& value, int* mode, int* x, int* y) {
+  std::string word = value;
+  std::string pos;
+  size_t at = value.find('@');
+  if (at != std::string::npos) {
+    word = value.substr(0, at);
+    pos = value.substr(at + 1);
+  }
+  if (word == "abs_wndpos")
+    *mode = kWndAbs;
+  else if (word == "smart_wndpos")
+    *mode = kWndSmart;
+  else if (word == "center_wndpos")
+    *mode = kWndCenter;
+  if (!pos.empty()) read_xy(pos, x, y);
+}
+
+std::string with_trailing_sep(const std::string& s) { return with_dirsep(s); }
+
+// Applies one key/value pair; `next` is the token after the value (for the
+// keys that take two numbers), empty when absent.
+void apply_pref(PREFS& p, const std::string& key, const std::string& v, const std::string& next) {
+  if (key == "main_window_size")
+    read_xy(v, &p.main_w, &p.main_h);
+  else if (key == "main_window_position")
+    read_wndpos(v, &p.main_wnd_mode, &p.main_x, &p.main_y);
+  else if (key == "sub_window_position")
+    read_wndpos(v, &p.sub_wnd_mode, &p.sub_x, &p.sub_y);
+  else if (key == "Port_type")
+    p.port_type = v == "usb" ? 2 : (v == "eth" ? 1 : 0);
+  else if (key == "Parallel_port")
+    p.pp_number = to_int(v);
+  else if (key == "Parallel_port_address")
+    p.pp_address = to_hex(v);
+  else if (key == "Fast_Parportaccess")
+    p.fast_access = yes(v);
+  else if (key == "use_usbid")
+    p.use_usbid = yes(v);
+  else if (key == "Hrptrec_Save_rec")
+    p.save_rec = yes(v);
+  else if (key == "Hrptrec_Auto_getkepler")
+    p.load_kepler = yes(v);
+  else if (key == "Hwtype_select")
+    p.hw_dectype = v == "dec_type" ? 1 : 0;
+  else if (key == "Decoder_backend") {
+    const int kind = port_backend_from_name(v);
+    if (kind < 0)
+      std::fprintf(stderr, "Unknown Decoder_backend '%s' in the preferences; the real port is used.\n",
+                   v.c_str());
+    p.port_backend = kind < 0 ? kBackendAuto : kind;
+  } else if (key == "Emulator_pacing")
+    p.emu_pacing = v == "real" ? 1 : 0;
+  else if (key == "usb_id")
+    p.usb_id = v.substr(0, 31);
+  else if (key == "Hrpt_File_Base")
+    p.hrpt_base = v.substr(0, kNameFieldMax);
+  else if (key == "Hrpt_File_Extension")
+    p.hrpt_ext = v.substr(0, kNameFieldMax);
+  else if (key == "Hri_File_Base")
+    p.hri_base = v.substr(0, kNameFieldMax);
+  else if (key == "Hri_File_Extension")
+    p.hri_ext = v.substr(0, kNameFieldMax);
+  else if (key == "Kepler_File_name")
+    p.kepler_name = v;
+  else if (key == "Working_Dir")
+    p.working_dir = with_trailing_sep(v);
+  else if (key == "Kepler_File_Dir")
+    p.kepler_dir = with_trailing_sep(v);
+  else if (key == "Font_size")
+    p.font_size = to_int(v);
+  else if (key == "Hrpt_Record_Lines_per_screen")
+    p.lines_per_screen = to_int(v);
+  else if (key == "Hrpt_Record_Showchan")
+    p.show_chan = to_int(v);
+  else if (key == "Grid_color") {
+    int rgb = to_hex(v);
+    p.grid_r = static_cast<uint16_t>((rgb >> 16) & 0xFF);
+    p.grid_g = static_cast<uint16_t>((rgb >> 8) & 0xFF);
+    p.grid_b = static_cast<uint16_t>(rgb & 0xFF);
+  } else if (key == "Linearize")
+    p.linearize = v == "on" ? 1 : 0;
+  else if (key == "Despeckle_limits") {
+    p.despeckle_u = to_int(v);
+    if (!next.empty()) p.despeckle_l = to_int(next);
+  } else if (key == "Hrpt_Record_Start_Stop_Times") {
+    p.hrpt_start_after = to_int(v);
+    if (!next.empty()) p.hrpt_stop_after = to_int(next);
+  } else if (key == "Hri_Record_Start_Stop_Times") {
+    p.hri_start_after = to_int(v);
+    if (!next.empty()) p.hri_stop_after = to_int(next);
+  } else if (key == "Fixed_zoomfactor")
+    p.fixed_zoom = static_cast<float>(std::atof(v.c_str()));
+  else if (key == "Hrpt_Record_Scandirection")
+    p.scan_dir = v == "N_S" ? 1 : (v == "S_N" ? 2 : 0);
+}
+
+std::vector<std::string> tokens_of(const char* line) {
+  std::vector<std::string> out;
+  std::string cur;
+  for (const char* c = line; *c != '\0'; ++c) {
+    if (*c == ' ' || *c == '\t' || *c == '\n' || *c == '\r' || *c == '=') {
+      if (!cur.empty()) out.push_back(cur);
+      cur.clear();
+    } else {
+      cur.push_back(*c);
+    }
+  }
+  if (!cur.empty()) out.push_back(cur);
+  return out;
+}
+
+const char* wndpos_word(int mode) {
+  switch (mode) {
+    case kWndAbs:
+      return "abs_wndpos";
+    case kWndCenter:
+      return "center_wndpos";
+    case kWndSmart:
+      return "smart_wndpos";
+    default:
+      return nullptr;
+  }
+}
+
+void pri_wndpos(FILE* f, const char* key, int mode, int x, int y) {
+  const char* word = wndpos_word(mode);
+  if (word == nullptr)
+    pri_prefline(f, key, "default\n");
+  else
+    pri_prefline(f, key, "%s@%dx%d\n", word, x, y);
+}
+
+const char* yesno(int v) { return v != 0 ? "yes\n" : "no\n"; }
+}  // namespace
+
+PrefDirs& pref_dirs() { return g_dirs; }
+
+int ppnr_to_ppaddr(int number) {
+  if (number == 1) return kPort1Address;
+  if (number == 2) return kPort2Address;
+  return number;
+}
+
+void get_dirs(const char* progpath, PrefDirs* dirs) {
+  char buf[4096];
+  dirs->cur_dir = getcwd(buf, sizeof buf) != nullptr ? with_dirsep(buf) : std::string();
+  dirs->prog_dir.clear();
+  if (progpath != nullptr) {
+    std::string p = progpath;
+    size_t slash = p.rfind(kDirSep);
+    if (slash != std::string::npos) dirs->prog_dir = p.substr(0, slash + 1);
+  }
+  // A program started through PATH has no directory in argv[0]; it is then
+  // looked up in PATH.
+  if (dirs->prog_dir.empty() && progpath != nullptr && progpath[0] != '\0') {
+    const char* path = std::getenv("PATH");
+    std::string rest = path != nullptr ? path : "";
+    size_t start = 0;
+    while (start <= rest.size()) {
+      size_t colon = rest.find(':', start);
+      std::string dir = rest.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+      if (!dir.empty() && access(join_path(dir, progpath).c_str(), X_OK) == 0) {
+        dirs->prog_dir = with_dirsep(dir);
+        break;
+      }
+      if (colon == std::string::npos) break;
+      start = colon + 1;
+    }
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') {
+    const passwd* pw = getpwuid(getuid());
+    home = pw != nullptr ? pw->pw_dir : nullptr;
+  }
+  dirs->home_dir = (home != nullptr && home[0] != '\0') ? with_dirsep(home) : std::string();
+}
+
+int search_file(const std::string& name, std::string* found, const std::string& dir1, const std::string& dir2,
+                const std::string& dir3) {
+  for (const std::string* dir : {&dir1, &dir2, &dir3}) {
+    if (dir->empty()) continue;
+    std::string candidate = join_path(*dir, name);
+    if (exist_file(candidate) != 0) {
+      *found = candidate;
+      return 1;
+    }
+  }
+  found->clear();
+  return 0;
+}
+
+void Load_Prefdef() {
+  prefs.port_backend = kBackendAuto;  // the real port unless asked otherwise
+  prefs.emu_source.clear();
+  prefs.emu_pacing = 0;
+  prefs.main_wnd_mode = kWndDefault;
+  prefs.sub_wnd_mode = kWndDefault;
+  prefs.main_x = prefs.main_y = 0;
+  prefs.main_w = prefs.main_h = 0;
+  prefs.pp_number = kDefPpNumber;
+  prefs.fast_access = 0;
+  prefs.hw_dectype = 0;
+  prefs.hrpt_start_after = kDefHrptStart;
+  prefs.hrpt_stop_after = kDefHrptStop;
+  prefs.hrpt_base = "hrpt";
+  prefs.hrpt_ext = ".dat";
+  prefs.hri_base = "hri";
+  prefs.hri_ext = ".dat";
+  prefs.pref_file.clear();
+  prefs.working_dir.clear();
+  prefs.hri_start_after = kDefHriStart;
+  prefs.hri_stop_after = kDefHriStop;
+  prefs.lines_per_screen = 0;
+  prefs.scan_dir = 1;
+  prefs.show_chan = kDefShowChan;
+  prefs.save_rec = 1;
+  prefs.load_kepler = 0;
+  prefs.font_size = 0;
+  prefs.grid_r = 255;
+  prefs.grid_g = 0;
+  prefs.grid_b = 0;
+  prefs.despeckle_u = kDefDespU;
+  prefs.despeckle_l = kDefDespL;
+  prefs.fixed_zoom = kDefZoomStep;
+  prefs.linearize = 0;
+}
+
+int Read_Prefs_file(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "r");
+  if (f == nullptr) return 0;
+  char line[kPrefLineMax + 1];
+  while (std::fgets(line, sizeof line, f) != nullptr) {
+    std::vector<std::string> tok = tokens_of(line);
+    if (tok.size() < 2) continue;
+    if (tok[0] == "Emulator_source") {
+      // The source's own options are written key=value, and '=' also
+      // separates key and value here: join what the split took apart.
+      std::string v = tok[1];
+      for (size_t i = 2; i < tok.size(); ++i) v += "=" + tok[i];
+      prefs.emu_source = v;
+      continue;
+    }
+    apply_pref(prefs, tok[0], tok[1], tok.size() > 2 ? tok[2] : std::string());
+  }
+  std::fclose(f);
+  return 1;
+}
+
+int Read_Prefs(const char* progpath) {
+  get_dirs(progpath, &g_dirs);
+  Load_Prefdef();
+  std::string found;
+  if (search_file(kPrefFileName, &found, g_dirs.cur_dir, g_dirs.prog_dir, g_dirs.home_dir) == 0) return 0;
+  if (Read_Prefs_file(found) == 0) return 0;
+  prefs.pref_file = found;
+  std::fprintf(stderr, "Preference file %s found.\n", found.c_str());
+  return 1;
+}
+
+void Load_Prefs(RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture) {
+  prefs.pp_used = prefs.pp_number == 0 ? prefs.pp_address : ppnr_to_ppaddr(prefs.pp_number);
+  if (record != nullptr) {
+    record->port_type = prefs.port_type;
+    record->port_address = prefs.pp_used;
+    record->fast_access = prefs.fast_access;
+    record->hw_dectype = prefs.hw_dectype;
+    record->port_backend = prefs.port_backend;
+    record->emu_source = prefs.emu_source;
+    record->emu_pacing = prefs.emu_pacing;
+    record->use_usbid = prefs.use_usbid;
+    record->usb_id = prefs.usb_id.substr(0, kUsbIdMax);
+    record->hrpt_start_after = prefs.hrpt_start_after;
+    record->hrpt_stop_after = prefs.hrpt_stop_after;
+    record->hri_start_after = prefs.hri_start_after;
+    record->hri_stop_after = prefs.hri_stop_after;
+    record->lines_per_screen = prefs.lines_per_screen;
+    record->scan_dir = prefs.scan_dir;
+    record->orientation = prefs.scan_dir == 1 ? 3 : 4;
+    record->hrpt_base = prefs.hrpt_base;
+    record->hrpt_ext = prefs.hrpt_ext;
+    record->hri_base = prefs.hri_base;
+    record->hri_ext = prefs.hri_ext;
+    record->rec_dir = prefs.working_dir;
+    record->kepler_file = prefs.kepler_dir + prefs.kepler_name;
+    record->show_chan = prefs.show_chan;
+    record->save_rec = prefs.save_rec;
+    record->load_kepler = prefs.load_kepler;
+  }
+  if (view != nullptr) {
+    view->grid_rgb[0] = prefs.grid_r;
+    view->grid_rgb[1] = prefs.grid_g;
+    view->grid_rgb[2] = prefs.grid_b;
+    view->desp_ulimit = prefs.despeckle_u;
+    view->desp_llimit = prefs.despeckle_l;
+    view->linearize = prefs.linearize;
+    view->zoom_step = prefs.fixed_zoom;
+  }
+  if (picture != nullptr) {
+    picture->dir = prefs.working_dir;
+    picture->kepler_dir = prefs.kepler_dir;
+  }
+}
+
+void pri_prefline(FILE* file, const char* key, const char* format, ...) {
+  std::fprintf(file, "%-30s = ", key);
+  va_list ap;
+  va_start(ap, format);
+  std::vfprintf(file, format, ap);
+  va_end(ap);
+}
+
+void write_prefs(FILE* f, const PREFS& p) {
+  pri_prefline(f, "main_window_size", "%dx%d\n", p.main_w, p.main_h);
+  pri_wndpos(f, "main_window_position", p.main_wnd_mode, p.main_x, p.main_y);
+  pri_wndpos(f, "sub_window_position", p.sub_wnd_mode, p.sub_x, p.sub_y);
+  pri_prefline(f, "Port_type", "%s", p.port_type == 2 ? "usb\n" : (p.port_type == 1 ? "eth\n" : "par\n"));
+  pri_prefline(f, "Parallel_port", "%x\n", static_cast<unsigned>(p.pp_number));
+  pri_prefline(f, "Parallel_port_address", "%x\n", static_cast<unsigned>(p.pp_address));
+  pri_prefline(f, "Fast_Parportaccess", "%s", yesno(p.fast_access));
+  pri_prefline(f, "Hwtype_select", "%s", p.hw_dectype == 1 ? "dec_type\n" : "dec_gen\n");
+  if (p.port_backend != kBackendAuto)
+    pri_prefline(f, "Decoder_backend", "%s\n", port_backend_name(p.port_backend));
+  if (!p.emu_source.empty()) pri_prefline(f, "Emulator_source", "%s\n", p.emu_source.c_str());
+  if (p.emu_pacing != 0) pri_prefline(f, "Emulator_pacing", "real\n");
+  pri_prefline(f, "use_usbid", "%s", yesno(p.use_usbid));
+  pri_prefline(f, "usb_id", "%s\n", p.usb_id.c_str());
+  pri_prefline(f, "Font_size", "%d\n", p.font_size);
+  pri_prefline(f, "Grid_color", "0x%x\n",
+               static_cast<unsigned>(p.grid_r * 65536 + p.grid_g * 256 + p.grid_b));
+  pri_prefline(f, "Linearize", "%s", p.linearize != 0 ? "on\n" : "off\n");
+  pri_prefline(f, "Despeckle_limits", "%d %d\n", p.despeckle_u, p.despeckle_l);
+  pri_prefline(f, "Fixed_zoomfactor", "%.2f\n", static_cast<double>(p.fixed_zoom));
+  pri_prefline(f, "Hrpt_Record_Start_Stop_Times", "%d %d\n", p.hrpt_start_after, p.hrpt_stop_after);
+  pri_prefline(f, "Hri_Record_Start_Stop_Times", "%d %d\n", p.hri_start_after, p.hri_stop_after);
+  pri_prefline(f, "Hrpt_Record_Lines_per_screen", "%d\n", p.lines_per_screen);
+  pri_prefline(f, "Hrpt_Record_Scandirection", "%s",
+               p.scan_dir == 1 ? "N_S\n" : (p.scan_dir == 2 ? "S_N\n" : "?\n"));
+  pri_prefline(f, "Hrpt_Record_Showchan", "%d\n", p.show_chan);
+  pri_prefline(f, "Hrptrec_Save_rec", "%s", yesno(p.save_rec));
+  pri_prefline(f, "Hrptrec_Auto_getkepler", "%s", yesno(p.load_kepler));
+  pri_prefline(f, "Hrpt_File_Base", "%s\n", p.hrpt_base.c_str());
+  pri_prefline(f, "Hrpt_File_Extension", "%s\n", p.hrpt_ext.c_str());
+  pri_prefline(f, "Hri_File_Base", "%s\n", p.hri_base.c_str());
+  pri_prefline(f, "Hri_File_Extension", "%s\n", p.hri_ext.c_str());
+  pri_prefline(f, "Working_Dir", "%s\n", p.working_dir.c_str());
+  pri_prefline(f, "Kepler_File_Dir", "%s\n", p.kepler_dir.c_str());
+  pri_prefline(f, "Kepler_File_name", "%s\n", p.kepler_name.c_str());
+}
+
+int Save_Prefs() {
+  FILE* f = std::fopen(kPrefFileName, "w");
+  if (f == nullptr) {
+    gui().message("Error", std::string("Can't open ") + kPrefFileName + "!");
+    return 1;
+  }
+  write_prefs(f, prefs);
+  bool ok = std::fflush(f) == 0 && std::ferror(f) == 0;
+  ok = std::fclose(f) == 0 && ok;
+  if (!ok) {
+    gui().message("Error", std::string("Can't write ") + kPrefFileName + "!");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace kelo

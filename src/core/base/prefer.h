@@ -1,0 +1,98 @@
+// The preference file ".kelorc": defaults, reading, writing, and copying the
+// preferences into the program records.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "core/base/records.h"
+
+namespace kelo {
+
+inline constexpr const char* kPrefFileName = ".kelorc";
+inline constexpr int kPrefLineMax = 99;  // longer lines continue as the next line
+
+// Window placement modes of "main_window_position" / "sub_window_position".
+enum WndPosMode : int { kWndDefault = 0, kWndAbs = 1, kWndCenter = 2, kWndSmart = 3 };
+
+struct PREFS {
+  int main_wnd_mode = 0;
+  int sub_wnd_mode = 0;
+  int main_x = 0, main_y = 0;
+  int main_w = 0, main_h = 0;
+  int canvas_w = 0, canvas_h = 0;
+  int sub_x = 0, sub_y = 0;
+  int port_type = 0;  // 0 "par", 1 "eth", 2 "usb"
+  int pp_number = 0;  // 1 port 1, 2 port 2, 0 port n (pp_address)
+  int pp_address = 0;
+  int pp_used = 0;
+  int fast_access = 0;
+  std::string usb_id;  // at most 31 characters
+  int use_usbid = 0;
+  int hw_dectype = 0;  // 0 "dec_gen", 1 "dec_type"
+  // How the decoder is reached (written only when not the default):
+  // "Decoder_backend" auto/ppdev/direct/emulator, "Emulator_source" (the
+  // emulator's source description), "Emulator_pacing" fast/real.
+  int port_backend = 0;
+  std::string emu_source;
+  int emu_pacing = 0;
+  int hrpt_start_after = 0, hrpt_stop_after = 0;
+  std::string hrpt_base, hrpt_ext;
+  std::string hri_base, hri_ext;
+  std::string pref_file;
+  std::string working_dir;
+  std::string kepler_dir;
+  std::string kepler_name;
+  int hri_start_after = 0, hri_stop_after = 0;
+  int lines_per_screen = 0;
+  int scan_dir = 0;
+  int show_chan = 0;
+  int save_rec = 0;
+  int load_kepler = 0;
+  int font_size = 0;
+  uint16_t grid_r = 0, grid_g = 0, grid_b = 0;
+  int despeckle_u = 0, despeckle_l = 0;
+  float fixed_zoom = 0;
+  int linearize = 0;
+  int log_to_file = 0;
+};
+
+// The one preference record of the program.
+extern PREFS prefs;
+
+// Directories found at start-up.
+struct PrefDirs {
+  std::string cur_dir;
+  std::string prog_dir;
+  std::string home_dir;
+};
+PrefDirs& pref_dirs();
+
+// Sets the defaults, then reads the first ".kelorc" found in the current
+// directory, the program's directory and the home directory. 1 when a file
+// was read, 0 when none was found.
+int Read_Prefs(const char* progpath);
+// Reads one preference file into prefs (no defaults, no search); 1 when read.
+int Read_Prefs_file(const std::string& path);
+void Load_Prefdef();
+// Copies the preferences into the records; any of them may be null.
+void Load_Prefs(RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture);
+// Writes ".kelorc" in the current directory; 0 on success, 1 when it cannot
+// be written (an "Error" message says so).
+int Save_Prefs();
+// Writes the preferences to an open file in the ".kelorc" layout.
+void write_prefs(FILE* file, const PREFS& p);
+// Key left-aligned in 30 columns, " = ", then the formatted value.
+void pri_prefline(FILE* file, const char* key, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+// 0x378 for port 1, 0x278 for port 2, the number itself otherwise.
+int ppnr_to_ppaddr(int number);
+// Finds the current, program and home directories (each ends in '/').
+void get_dirs(const char* progpath, PrefDirs* dirs);
+// 1 when `found` holds the first of dir1/name, dir2/name, dir3/name that
+// exists; otherwise `found` is empty and 0 is returned.
+int search_file(const std::string& name, std::string* found, const std::string& dir1, const std::string& dir2,
+                const std::string& dir3);
+
+}  // namespace kelo

@@ -1,0 +1,331 @@
+// The program records: what is open, how it is shown, what is recorded.
+//
+// Plain structs with the field names the whole program uses. Every record is
+// value-initialised (all zero / empty) when created with `T{}` or
+// `std::make_unique<T>()`, which is how start-up and the recorders make them.
+// Text fields are std::string; where a length limit is visible in a file or
+// to the operator, the writer of that file or field enforces it (see the
+// constants below).
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "core/base/kfile.h"
+
+namespace kelo {
+
+// Broken-down UTC time without time zone: second, minute, hour, day of month
+// (1-31), month (0-11), years since 1900, weekday, day of year (0-365),
+// daylight flag -- the standard library's record.
+using BrokenTime = std::tm;
+
+// ---------------------------------------------------------------- limits
+inline constexpr int kSatNameMax = 39;    // PIC_INFO/RECORD_INFO sat_name: char[40]
+inline constexpr int kUsbIdMax = 30;      // usb_id copied into RECORD_INFO
+inline constexpr int kNameFieldMax = 29;  // base/extension fields: char[30]
+inline constexpr int kMaxChannels = 10;   // CHRPT carries ten picture channels
+inline constexpr int kLutEntries = 4096;  // translation table and histogram size
+
+// ---------------------------------------------------------------- file kinds
+enum FileKind : int {
+  kKindNone = 0,     // cannot be opened
+  kKindUnknown = 1,  // unrecognised
+  kKindSun = 2,      // export name table only
+  kKindTiff = 3,     // export name table only
+  kKindPPM = 4,
+  kKindPGM = 5,
+  kKindPGM8 = 6,  // PGM/PPM kind used only by the writer
+  kKindGIF = 7,
+  kKindHRPT = 8,
+  kKindCHRPT = 9,
+  kKindSeaStar = 10,
+  kKindHRI = 11,
+  kKindAHRPT = 12,
+};
+
+// Result codes of opening and of the header readers.
+enum OpenResult : int {
+  kOpenOk = 0,
+  kErrDepth = 'd',  // 100: picture depth not supported
+  kErrOpen = 'o',   // 111: cannot open
+  kErrNoPic = 'p',  // 112: no picture found
+  kErrRead = 'r',   // 114: read problem
+  kErrType = 't',   // 116: unrecognised file type
+};
+
+// Line status bits returned by the line readers.
+inline constexpr int kLineRead = 0x01;
+inline constexpr int kLinePreSync = 0x0C;   // frame sync at the start of this line
+inline constexpr int kLinePostSync = 0xE0;  // frame sync of the following line
+
+// ---------------------------------------------------------------- geometry
+// Line geometry of a recording (HRPT1; reused with other meanings by HRI1
+// and AHRPT, see their readers).
+struct FRAME_GEOM {
+  int words_per_line = 0;
+  int words_padded = 0;
+  int line_bytes = 0;
+  int hdr_words = 0;
+  int tail_words = 0;
+  int n_channels = 0;
+  int spare = 0;
+};
+
+// A decoded HRPT minor-frame header.
+struct FRAME_HDR {
+  uint16_t sync[6] = {};
+  int id_flag9 = 0;
+  uint16_t minor_frame = 0;
+  uint16_t sc_addr = 0;
+  int id_flag2 = 0;
+  uint16_t day = 0;
+  int msec = 0;
+  std::string sat_name;  // at most 20 characters
+  BrokenTime time = {};
+  uint16_t time_ms = 0;
+};
+
+// HRI picture facts of an HRI1 file.
+struct HRI_CHAN {
+  int line_len = 0;
+  int nlines = 0;
+  int double_res = 0;
+};
+
+struct HRI_INFO {
+  std::string sat_name;   // at most 31 characters
+  HRI_CHAN chan[5] = {};  // element 0 carries nothing
+  int encrypted = 0;
+  int format = 0;  // frames per segment, 4 or 8
+  int nseg = 0;
+  int first_frame = 0;
+  int data_off = 0;
+};
+
+// ---------------------------------------------------------------- orbit
+// One two-line element set; angles in radians, values in single precision.
+struct KEPLER {
+  int32_t epoch_year = 0;  // years since 1900
+  float epoch_day = 0;
+  float decay = 0;
+  float inclination = 0;
+  float raan = 0;
+  float eccentricity = 0;
+  float perigee = 0;
+  float anomaly = 0;
+  float motion = 0;
+  int32_t revnum = 0;
+};
+
+// Derived orbit constants, the picture's times and the operator's corrections.
+struct ORBIT {
+  int32_t valid = 0;
+  BrokenTime start_tm = {};
+  int32_t start_ms = 0;
+  BrokenTime start_tm_sat = {};
+  int32_t start_ms_sat = 0;
+  BrokenTime start_tm_comp = {};
+  int32_t epoch_t = 0;
+  BrokenTime epoch_tm = {};
+  int32_t epoch_ms = 0;
+  float height = 0;
+  float period = 0;
+  float perigee_rate = 0;
+  float node_rate = 0;
+  float node_shift = 0;
+  int32_t use_sattime = 0;
+  int32_t offset_gmt = 0;
+  int32_t offset_sec = 0;
+  float offset_lon = 0;
+};
+
+struct POSITION {
+  float x = 0, y = 0, z = 0, lon = 0, lat = 0;
+};
+
+// ---------------------------------------------------------------- GIF coder
+// Coder state of the GIF reader and writer; fixed tables, no allocation per
+// line.
+inline constexpr int kLzwTableSize = 4096;  // 12-bit codes
+inline constexpr int kGifHashSize = 5003;   // prime above 4096 * 1.2
+
+struct LZW_STATE {
+  // reader
+  uint16_t width = 0, height = 0;
+  int code_width = 0;
+  int clear_code = 0;
+  int end_code = 0;
+  int first_free = 0;
+  int next_free = 0;
+  int limit = 0;  // 2^code_width
+  int min_code_size = 0;
+  int prev_code = 0;
+  int first_char = 0;
+  uint8_t stack[kLzwTableSize] = {};
+  uint8_t suffix[kLzwTableSize] = {};
+  uint16_t prefix[kLzwTableSize] = {};
+  int first_line = 0;
+  // reader position, kept per picture so two open pictures never share it:
+  // the current data sub-block and bit accumulator, the pending string
+  // stack, the last decoded line (and a copy of it for a repeated request)
+  uint8_t rd_block[256] = {};
+  int rd_block_len = 0, rd_block_pos = 0;
+  uint32_t rd_bits = 0;
+  int rd_nbits = 0;
+  int rd_data_end = 0;  // block terminator or end of file reached
+  int rd_done = 0;      // end code seen or the data is damaged
+  int stack_ptr = 0;
+  int last_line = -1;
+  std::vector<uint16_t> last_buf;
+  // writer
+  int w_width = 0;
+  int w_height = 0;
+  int bits_per_pixel = 0;
+  int code_size = 0;
+  int max_code = 0;
+  int w_clear_code = 0;
+  int w_next_free = 0;
+  int cur_prefix = 0;
+  uint8_t block[256] = {};
+  int block_fill = 0;
+  uint32_t bit_acc = 0;
+  int bit_count = 0;
+  int32_t hash_code[kGifHashSize] = {};
+  uint16_t hash_value[kGifHashSize] = {};
+};
+
+// ---------------------------------------------------------------- view
+struct ZOOM {
+  float zx = 0, zy = 0;  // relative to the whole picture fitting the window
+  float dx = 0, dy = 0;  // screen pixels per picture pixel / line
+  int ox = 0, oy = 0;    // picture column / line at the left / top edge
+};
+
+// How the picture is shown (one per main window).
+struct VIEW_INFO {
+  int redraw_pending = 0;
+  ZOOM zoom;
+  ZOOM zoom_last;
+  int lmin = 0, lmax = 0;
+  std::vector<int> lin_tbl;  // 2 * pixels_per_chan entries, empty when none
+  std::vector<int> lin_inv;  // width entries, empty when none
+  int show_xy = 0;
+  int hist[kLutEntries] = {};
+  int invert = 0;
+  float gamma = 0;
+  int orientation = 0;  // 3 normal, 4 seen from south (columns mirrored)
+  int scan_dir = 0;     // 1 top-down, 2 bottom-up
+  int chan_sel[kMaxChannels + 1] = {};
+  int linearize = 0;
+  int despeckle_on = 0;
+  int grid_on = 0;
+  int zoom_fix = 0;
+  int zoom_var = 0;
+  int skip_faulty = 0;
+  int mark_faulty = 0;
+  int skip_mask = 0;
+  int temperature = 0;
+  float zoom_step = 0;
+  int slide_mode = 0;
+  int slide_offset = 0;
+  int film_running = 0;
+  int slide_interval = 0;
+  int slide_speed = 0;  // "-speed" on the command line
+  uint16_t grid_rgb[3] = {};
+  int rgb_map = 0;
+  int map_used[kMaxChannels + 1] = {};
+  int map_offset[3] = {};
+  float map_wr[kMaxChannels + 1] = {};
+  float map_wg[kMaxChannels + 1] = {};
+  float map_wb[kMaxChannels + 1] = {};
+  int hshift[kMaxChannels + 1] = {};
+  int vshift[kMaxChannels + 1] = {};
+  int tilt[kMaxChannels + 1] = {};
+  int vshift_min = 0, vshift_max = 0;
+  int desp_ulimit = 0;
+  int desp_llimit = 0;
+};
+
+// ---------------------------------------------------------------- picture
+// The open picture.
+struct PIC_INFO {
+  std::string dir;   // where the Open selector starts; ends in '/' when set
+  std::string path;  // the picture file
+  KFile pic_fp;
+  int file_type = 0;
+  int sat_kind = 0;      // 1 NOAA, 2 FengYun, 3 SeaWiFS, 4 HRI, 12 Meteor
+  std::string sat_name;  // at most kSatNameMax characters
+  int width = 0;
+  int height = 0;
+  int depth = 0;
+  float scan_angle = 0;
+  int lut_size = 0;
+  int lut[3][kLutEntries] = {};
+  FRAME_GEOM frame;
+  int data_offset = 0;
+  // PGM/PPM with a maximum above 4095: samples are shifted right by this
+  // many bits so they fit the 4096-entry tables (0 for every other file)
+  int sample_shift = 0;
+  int pixels_per_chan = 0;
+  int x_offset = 0, y_offset = 0;
+  int lines_per_sec = 0;
+  int orientation = 0;
+  int scan_dir = 0;
+  int chan_present[kMaxChannels + 1] = {};
+  BrokenTime hri_time = {};
+  LZW_STATE lzw;
+  HRI_INFO hri;
+  KEPLER kepler;
+  ORBIT orbit;
+  std::string kepler_dir;
+};
+
+// ---------------------------------------------------------------- recording
+// The recording request and state.
+struct RECORD_INFO {
+  int stop_when_done = 0;
+  std::string request;  // "<sat:chan>", kept whole whatever its length
+  std::string rec_dir;
+  std::string rec_file;
+  std::string cur_base, cur_ext;
+  std::string hrpt_base, hrpt_ext;
+  std::string hri_base, hri_ext;
+  KFile rec_fp;
+  int batch = 0;
+  std::string kepler_file;
+  // decoder and port settings copied from the preferences
+  int port_type = 0;
+  int port_address = 0;
+  int fast_access = 0;
+  int hw_dectype = 0;
+  int use_usbid = 0;
+  std::string usb_id;
+  // which backend reaches the decoder (port.h) and, for the emulator, its
+  // source description and pacing (emulator.h)
+  int port_backend = 0;  // 0 auto (the real port), 1 ppdev, 2 direct, 3 emulator
+  std::string emu_source;
+  int emu_pacing = 0;  // 1: frames at the satellite's rate, 0: as fast as polled
+  int hrpt_start_after = 0, hrpt_stop_after = 0;
+  int hri_start_after = 0, hri_stop_after = 0;
+  int lines_per_screen = 0;
+  int scan_dir = 0;
+  int orientation = 0;
+  int show_chan = 0;
+  int save_rec = 0;
+  int load_kepler = 0;
+  // recording state
+  int active = 0;
+  int chan_sel[kMaxChannels + 1] = {};
+  int gen_mode = 0;
+  int gen_request = 0;
+  FRAME_GEOM frame;
+  int file_type = 0;
+  int sat_kind = 0;
+  std::string sat_name;
+  int record_all = 0;
+};
+
+}  // namespace kelo

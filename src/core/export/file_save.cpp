@@ -1,0 +1,574 @@
+#include "core/export/file_save.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "core/base/bytes.h"
+#include "core/base/misc.h"
+#include "core/files/file.h"
+#include "core/files/gif_read.h"
+#include "core/files/hri_functions.h"
+#include "core/files/hrpt1_read.h"
+#include "core/files/hrpt1_write.h"
+#include "core/files/ppm.h"
+#include "core/orbit/draw_satpos.h"
+#include "core/view/data_proc.h"
+#include "core/view/mapping.h"
+#include "core/view/rgbdraw.h"
+
+namespace kelo {
+
+namespace {
+
+constexpr int kMax8 = 255;    // 8-bit exchange pictures
+constexpr int kMax10 = 1023;  // 10-bit recordings
+constexpr int kLevels8 = 256;
+constexpr int kLevels10 = 1024;
+constexpr int kBits10 = 10;
+
+// Kinds the writer dispatch can write.
+bool has_writer(int kind) {
+  return kind == kKindPPM || kind == kKindPGM || kind == kKindPGM8 || kind == kKindGIF || kind == kKindHRPT ||
+         kind == kKindCHRPT || kind == kKindSeaStar;
+}
+
+// Pictures whose writer stores one byte per sample.
+bool is_8bit_dest(int kind) { return kind == kKindPPM || kind == kKindPGM8 || kind == kKindGIF; }
+
+const char* kind_name(int kind) {
+  switch (kind) {
+    case kKindSun:
+      return "Sun raster";
+    case kKindTiff:
+      return "TIFF";
+    case kKindHRI:
+      return "HRI";
+    case kKindAHRPT:
+      return "AHRPT";
+    default:
+      return "such";
+  }
+}
+
+void report_to(SaveReport* out, const SaveReport& rep) {
+  if (out != nullptr) *out = rep;
+}
+
+int fail(SaveReport* out, SaveReport rep, const std::string& text) {
+  rep.status = -1;
+  rep.message = text;
+  gui().message("Error", text);
+  report_to(out, rep);
+  return -1;
+}
+
+// The name the export writes into until it is complete; renamed over the
+// wanted path at the end, so a failed export never touches what was there.
+std::string part_path(const std::string& path) { return path + ".part"; }
+
+// A cancelled PGM/PPM keeps the rows written: the header is written again
+// with the true height (its digits may be fewer) and the pixel bytes copied
+// behind it, so the file is a complete, smaller picture.
+bool shorten_pnm(PIC_INFO* dst, const std::string& tmp, long hdr_len, int rows) {
+  FILE* in = std::fopen(tmp.c_str(), "rb");
+  if (in == nullptr) return false;
+  std::string tmp2 = tmp + "2";
+  bool ok = true;
+  int full = dst->height;
+  dst->height = rows;
+  dst->pic_fp.close();
+  if (!dst->pic_fp.open(tmp2, "wb")) ok = false;
+  if (ok && write_header(dst) < 0) ok = false;
+  dst->height = full;
+  if (ok && std::fseek(in, hdr_len, SEEK_SET) != 0) ok = false;
+  std::vector<char> buf(1 << 16);
+  while (ok) {
+    size_t n = std::fread(buf.data(), 1, buf.size(), in);
+    if (n == 0) break;
+    if (std::fwrite(buf.data(), 1, n, dst->pic_fp.get()) != n) ok = false;
+  }
+  if (std::ferror(in) != 0) ok = false;
+  std::fclose(in);
+  if (dst->pic_fp && !dst->pic_fp.close_checked()) ok = false;
+  if (ok && std::rename(tmp2.c_str(), tmp.c_str()) != 0) ok = false;
+  if (!ok) std::remove(tmp2.c_str());
+  return ok;
+}
+
+}  // namespace
+
+const char* save_extension(int file_type) {
+  switch (file_type) {
+    case kKindSun:
+      return "sun";
+    case kKindTiff:
+      return "tif";
+    case kKindPPM:
+      return "ppm";
+    case kKindPGM:
+    case kKindPGM8:
+      return "pgm";
+    case kKindGIF:
+      return "gif";
+    case kKindHRPT:
+    case kKindCHRPT:
+    case kKindSeaStar:
+      return "10b";
+    case kKindHRI:
+      return "hri";
+    default:
+      return "dat";
+  }
+}
+
+bool is_hrpt_family(int file_type) {
+  return file_type == kKindHRPT || file_type == kKindCHRPT || file_type == kKindSeaStar ||
+         file_type == kKindAHRPT;
+}
+
+int export_bitshift(int src_type, int src_depth, int dst_type, int lmax) {
+  if (is_hrpt_family(dst_type)) {
+    if (is_hrpt_family(src_type)) return 0;
+    // Recordings hold 10-bit samples: an 8-bit picture moves up by 2; a
+    // deeper PGM moves down instead of overflowing.
+    if (src_depth <= 0 || src_depth > 16) return 2;
+    return kBits10 - src_depth;
+  }
+  if (dst_type == kKindPGM) {
+    // PGM keeps the source's depth (two bytes a sample above 8 bits).
+    return 0;
+  }
+  bool deep_src = is_hrpt_family(src_type) || src_type == kKindPGM || (src_type == kKindPPM && src_depth > 8);
+  if (!deep_src) return 0;
+  // Scale so that the upper end of the luminance window fits eight bits.
+  if (lmax < 256) return 0;
+  if (lmax < 512) return -1;
+  return -2;
+}
+
+int save_destination(const PIC_INFO* src, PIC_INFO* dst, int dst_kind, const int chan_on[kMaxChannels + 1]) {
+  *dst = *src;
+  int kind = dst_kind;
+  if (dst_kind == kKindHRPT) {
+    if (src->file_type == kKindHRPT || src->file_type == kKindCHRPT || src->file_type == kKindSeaStar)
+      kind = src->file_type;
+    else if (src->file_type == kKindAHRPT)
+      // No writer exists for AHRPT; the ten-channel recording layout holds
+      // all six of its channels.
+      kind = kKindCHRPT;
+    else
+      kind = kKindHRPT;
+  }
+  dst->file_type = kind;
+  int count = 0;
+  for (int n = 1; n <= kMaxChannels; n++) {
+    // A channel the file does not hold cannot be exported.
+    dst->chan_present[n] = (chan_on != nullptr && chan_on[n] != 0 && src->chan_present[n] != 0) ? 1 : 0;
+    count += dst->chan_present[n];
+  }
+  bool keeps_header = kind == kKindHRPT || kind == kKindCHRPT || kind == kKindAHRPT;
+  // AHRPT lines carry no HRPT housekeeping words to copy.
+  if (!keeps_header || src->file_type == kKindAHRPT || kind != src->file_type) dst->chan_present[0] = 0;
+  return count;
+}
+
+int save_initial_kind(int src_type) {
+  switch (src_type) {
+    case kKindHRPT:
+    case kKindCHRPT:
+    case kKindSeaStar:
+    case kKindAHRPT:
+      return kKindHRPT;
+    case kKindPPM:
+      return kKindPPM;
+    case kKindPGM:
+      return kKindPGM;
+    case kKindPGM8:
+      return kKindPGM8;
+    default:
+      return kKindGIF;
+  }
+}
+
+std::string save_new_name(const std::string& typed, const std::string& dir, int kind) {
+  std::string base = typed;
+  size_t dot = base.find('.');
+  if (dot != std::string::npos) base.resize(dot);
+  std::string name;
+  if (create_new_filename(&name, dir, base, std::string(".") + save_extension(kind)) == 0) return {};
+  return name;
+}
+
+int save_led_colour(int rgb_map, int kind) {
+  constexpr int kLedMulti = 3840;   // red: the colour mix goes into the picture
+  constexpr int kLedSingle = 1911;  // one channel per picture
+  return rgb_map != 0 && kind == kKindPPM ? kLedMulti : kLedSingle;
+}
+
+bool save_single_channel(int kind) { return !is_hrpt_family(kind); }
+
+void save_channel_pressed(int kind, int pressed, const int present[kMaxChannels + 1],
+                          int on[kMaxChannels + 1]) {
+  if (pressed == 0) {
+    for (int n = 1; n <= kMaxChannels; n++) on[n] = present[n] != 0 ? 1 : 0;
+  }
+  if (!save_single_channel(kind)) return;
+  for (int n = 1; n <= kMaxChannels; n++) {
+    if (n != pressed) on[n] = 0;
+  }
+}
+
+int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
+            const VIEW_INFO* view, SaveReport* report) {
+  SaveReport rep;
+  if (src == nullptr || dst == nullptr || view == nullptr) return fail(report, rep, "No picture to save.");
+  if (!src->pic_fp) return fail(report, rep, "No picture open.");
+  if (!has_writer(dst->file_type))
+    return fail(
+        report, rep,
+        strformat("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1 or Gif.", kind_name(dst->file_type)));
+
+  // 1. A working copy of the view, so the display stays as it was.
+  VIEW_INFO work = *view;
+  bool family = is_hrpt_family(dst->file_type);
+  // A recording stores channels, not colour mixes: the channel map applies
+  // to the exchange pictures only.
+  bool use_rgb = work.rgb_map != 0 && !family;
+
+  int nsel = 0;
+  for (int n = 1; n <= kMaxChannels; n++) nsel += dst->chan_present[n] != 0 ? 1 : 0;
+  if (nsel == 0 && !use_rgb) return fail(report, rep, "No channels selected.");
+
+  // 2. Bit shift and header words.
+  int hdr_count = 0;
+  if (family) {
+    work.orientation = 3;
+    work.scan_dir = 1;
+    work.linearize = 0;
+    if (src->chan_present[0] != 0 && dst->chan_present[0] != 0) hdr_count = src->frame.hdr_words;
+  }
+  int shift = export_bitshift(src->file_type, src->depth, dst->file_type, work.lmax);
+  rep.bitshift = shift;
+  gui().set_entry_text("Save", "^Bitshift", strformat("%3d", shift));
+
+  // 3. Channels to write, as positions among the source's channels.
+  for (int n = 1; n <= kMaxChannels; n++) work.chan_sel[n] = dst->chan_present[n];
+  // Each HRI channel has its own size; the exported one sets it.
+  if (src->file_type == kKindHRI) hri_channelselect(src, &work);
+  int list[kMaxChannels] = {};
+  int nlist = use_rgb ? 0 : load_chan(src, &work, list);
+  if (!use_rgb && nlist <= 0) return fail(report, rep, "No channels selected.");
+  // Exchange pictures hold one channel; the first chosen one is written.
+  if (!family && nlist > 1) nlist = 1;
+
+  // 4. Destination size from the zoom.
+  float zx = work.zoom.zx >= 1.0f ? work.zoom.zx : 1.0f;
+  float zy = work.zoom.zy >= 1.0f ? work.zoom.zy : 1.0f;
+  work.zoom.zx = zx;
+  work.zoom.zy = zy;
+  dst->width = static_cast<int>(static_cast<float>(src->width) / zx);
+  dst->height = static_cast<int>(static_cast<float>(src->height) / zy);
+  if (dst->width <= 0 || dst->height <= 0) return fail(report, rep, "Nothing to save: the picture is empty.");
+  int dst_max = kMax10;
+  if (family) {
+    dst->depth = kBits10;
+    dst->lut_size = kLevels10;
+    dst->frame = calc_hrptframeinfo(dst->file_type, dst->chan_present, dst->width);
+    if (hdr_count > 0 &&
+        (dst->frame.hdr_words != hdr_count || dst->frame.tail_words != src->frame.tail_words)) {
+      // Layouts differ: keep the picture, drop the housekeeping words.
+      dst->chan_present[0] = 0;
+      hdr_count = 0;
+      dst->frame = calc_hrptframeinfo(dst->file_type, dst->chan_present, dst->width);
+    }
+  } else if (is_8bit_dest(dst->file_type) || src->lut_size <= 0) {
+    // These writers store one byte a sample, so the header must say 255.
+    dst->lut_size = kLevels8;
+    dst->depth = 8;
+    dst_max = kMax8;
+  } else {
+    dst_max = std::min(src->lut_size, kLutEntries) - 1;
+  }
+  rep.rows_total = dst->height;
+
+  // 6. Screen mapping of the destination: column -> buffer index, row -> line.
+  std::vector<int> xmap, ymap;
+  // An HRI line buffer holds only the channel read, at index 0 whatever its
+  // number: the mapping is asked as for the file's first channel.
+  VIEW_INFO* mapview = &work;
+  std::unique_ptr<VIEW_INFO> hri_view;
+  if (src->file_type == kKindHRI) {
+    hri_view = std::make_unique<VIEW_INFO>(work);
+    for (int n = 1; n <= kMaxChannels; n++) hri_view->chan_sel[n] = 0;
+    for (int n = 1; n <= kMaxChannels; n++)
+      if (src->chan_present[n] != 0) {
+        hri_view->chan_sel[n] = 1;
+        break;
+      }
+    mapview = hri_view.get();
+  }
+  if (map_xy(dst->width, dst->height, use_rgb ? 1 : 0, src, mapview, &xmap, &ymap) != 0 ||
+      static_cast<int>(xmap.size()) < dst->width || static_cast<int>(ymap.size()) < dst->height)
+    return fail(report, rep, "Not enough memory to save.");
+
+  // The longitude/latitude grid of a polar picture, drawn as the main window
+  // draws it into a scratch canvas of the destination's size: every pixel
+  // the grid (or its labels) touches is a grid pixel of the export.
+  DRAWABLE_INFO grid_canvas;
+  bool polar_grid = false;
+  if (work.grid_on != 0 && src->file_type != kKindHRI && src->orbit.valid != 0) {
+    auto grid_view = std::make_unique<VIEW_INFO>(work);
+    const uint16_t kMarkColour = 255;
+    for (uint16_t& c : grid_view->grid_rgb) c = kMarkColour;
+    if (renew_rgbbuf(&grid_canvas, dst->width, dst->height) >= 0 && !grid_canvas.rgb_buf.empty()) {
+      std::fill(grid_canvas.rgb_buf.begin(), grid_canvas.rgb_buf.end(), 0);
+      polar_grid = draw_lonlat_canvas(src, grid_view.get(), &grid_canvas, nullptr) != 0;
+    }
+    if (!polar_grid)
+      gui().message("Warning", "The grid could not be drawn; the picture is saved without it.");
+  }
+  auto grid_at = [&](int x, int y) {
+    size_t at = (static_cast<size_t>(y) * static_cast<size_t>(dst->width) + static_cast<size_t>(x)) * 3;
+    return at + 2 < grid_canvas.rgb_buf.size() &&
+           (grid_canvas.rgb_buf[at] | grid_canvas.rgb_buf[at + 1] | grid_canvas.rgb_buf[at + 2]) != 0;
+  };
+
+  // 7. Line store and sample buffers.
+  work.vshift_min = 0;
+  work.vshift_max = 0;
+  if (use_rgb) {
+    for (int n = 1; n <= kMaxChannels; n++) {
+      int t = work.tilt[n] < 0 ? -work.tilt[n] : work.tilt[n];
+      work.vshift_min = std::min(work.vshift_min, work.vshift[n] - t);
+      work.vshift_max = std::max(work.vshift_max, work.vshift[n] + t);
+    }
+  }
+  int nlines = work.vshift_max - work.vshift_min + 1;
+  if (work.despeckle_on != 0) nlines *= 3;
+  int padded = src->frame.words_padded;
+  size_t src_len = 0;
+  if (padded <= 0 || !checked_size(static_cast<size_t>(padded), kLineBufFactor, size_t{1} << 28, &src_len))
+    return fail(report, rep, "The picture's line length is not usable.");
+  size_t out_len = std::max({src_len, static_cast<size_t>(src->width) + 4,
+                             static_cast<size_t>(std::max(dst->frame.words_padded, 0)) + 4});
+  LineSet lines(padded, nlines);
+  std::vector<uint16_t> red, green, blue, pg, pb;
+  std::vector<uint8_t> marks;
+  try {
+    red.assign(out_len, 0);
+    green.assign(out_len, 0);
+    blue.assign(out_len, 0);
+    pg.assign(src_len, 0);
+    pb.assign(src_len, 0);
+    if (work.grid_on != 0) marks.assign(src_len, 0);
+  } catch (...) {
+    return fail(report, rep, "Not enough memory to save.");
+  }
+  if (!lines.ok()) return fail(report, rep, "Not enough memory to save.");
+
+  // 1. (cont.) Open the destination under its working name.
+  std::string tmp = part_path(path);
+  dst->pic_fp.close();
+  if (!dst->pic_fp.open(tmp, "wb")) return fail(report, rep, strformat("Can't open file %s.", path.c_str()));
+  auto abandon = [&](const std::string& text) {
+    dst->pic_fp.close();
+    std::remove(tmp.c_str());
+    return fail(report, rep, text);
+  };
+
+  // 5. Header.
+  int hres = write_header(dst);
+  long hdr_len = hres;
+  if ((family && hres != 0) || (!family && hres < 0))
+    return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
+
+  // 8. Progress; a GIF source decodes from its start again.
+  if (src->file_type == kKindGIF) rewind_gif(src);
+  forget_lines();
+  WindowHandle bar = gui().progress_begin(save_window, "Saving...", true);
+
+  // Grid colour: the view's colour where the picture has colour, white
+  // (the destination's top level) elsewhere.
+  uint16_t grid_r = static_cast<uint16_t>(dst_max), grid_g = grid_r, grid_b = grid_r;
+  if (dst->file_type == kKindPPM || dst->file_type == kKindTiff)
+    add_gridpix(&work, &grid_r, &grid_g, &grid_b);
+
+  auto scale = [shift, dst_max](int v) {
+    if (shift > 0) v <<= shift;
+    if (shift < 0) v >>= -shift;
+    return static_cast<uint16_t>(std::clamp(v, 0, dst_max));
+  };
+
+  const int src_hdr = src->frame.hdr_words;
+  const int src_nch = src->frame.n_channels > 0 ? src->frame.n_channels : 1;
+  const int src_tail = src->frame.tail_words;
+  const int line_cap = static_cast<int>(src_len);
+  bool colour_src = src->file_type == kKindPPM && nlines == 1;
+  bool write_failed = false;
+  bool cancelled = false;
+  int rows = 0;
+  int last_status = 0;
+  for (int y = 0; y < dst->height; y++) {
+    // a. The source line of this row (with the grid marks when asked).
+    int status = read_lines(&work, src, ymap.data(), y, nlines, lines.get(), pg.data(), pb.data(),
+                            marks.empty() ? nullptr : marks.data());
+    // A row that shows the same file line as the row before reads nothing
+    // and keeps that line's quality.
+    if (y > 0 && status == 0) status = last_status;
+    last_status = status;
+    const uint16_t* line = lines[0];
+    // b. Housekeeping words unchanged.
+    for (int i = 0; i < hdr_count && i < line_cap; i++) red[i] = green[i] = blue[i] = line[i];
+    int off = 0;
+    if (use_rgb) {
+      // c. Colour mix of the whole line, then the zoomed part of it.
+      Translate_Line(&work, src, shift, 0, 0, lines.get(), nlines, red.data(), green.data(), blue.data());
+      for (int x = 0; x < src->width && x < static_cast<int>(out_len); x++) {
+        red[x] = std::min<uint16_t>(red[x], static_cast<uint16_t>(dst_max));
+        green[x] = std::min<uint16_t>(green[x], static_cast<uint16_t>(dst_max));
+        blue[x] = std::min<uint16_t>(blue[x], static_cast<uint16_t>(dst_max));
+      }
+      off = work.zoom.ox;
+      if (work.orientation == 4) off = src->width - work.zoom.ox - dst->width;
+      off = std::clamp(off, 0, std::max(0, src->width - dst->width));
+      if (polar_grid) {
+        for (int x = 0; x < dst->width; x++) {
+          size_t at = static_cast<size_t>(off + x);
+          if (at < out_len && grid_at(x, y)) {
+            red[at] = grid_r;
+            green[at] = grid_g;
+            blue[at] = grid_b;
+          }
+        }
+      }
+    } else {
+      for (int x = 0; x < dst->width; x++) {
+        int base = xmap[static_cast<size_t>(x)];
+        int gridpix = -1;
+        if (!marks.empty()) gridpix = (base - src_hdr - list[0]) / src_nch;
+        bool on_grid = polar_grid
+                           ? grid_at(x, y)
+                           : gridpix >= 0 && gridpix < line_cap && marks[static_cast<size_t>(gridpix)] != 0;
+        for (int c = 0; c < nlist; c++) {
+          int idx = base + list[c] - list[0];
+          size_t out = static_cast<size_t>(hdr_count) + static_cast<size_t>(x) * static_cast<size_t>(nlist) +
+                       static_cast<size_t>(c);
+          if (out >= out_len) continue;
+          if (on_grid) {
+            red[out] = grid_r;
+            green[out] = grid_g;
+            blue[out] = grid_b;
+            continue;
+          }
+          int v = (idx >= 0 && idx < line_cap) ? line[idx] : 0;
+          red[out] = scale(v);
+          if (colour_src && idx >= 0 && idx < line_cap) {
+            green[out] = scale(pg[static_cast<size_t>(idx)]);
+            blue[out] = scale(pb[static_cast<size_t>(idx)]);
+          } else {
+            green[out] = blue[out] = red[out];
+          }
+        }
+      }
+    }
+    // d. Tail words unchanged.
+    if (hdr_count > 0) {
+      int from = src_hdr + src->width * src_nch;
+      size_t to =
+          static_cast<size_t>(hdr_count) + static_cast<size_t>(dst->width) * static_cast<size_t>(nlist);
+      for (int i = 0; i < src_tail; i++) {
+        if (from + i >= line_cap || to + static_cast<size_t>(i) >= out_len) break;
+        red[to + static_cast<size_t>(i)] = line[from + i];
+      }
+      // Pad words of the record are zero.
+      size_t end = to + static_cast<size_t>(src_tail);
+      for (size_t i = end; i < static_cast<size_t>(dst->frame.words_padded) && i < out_len; i++) red[i] = 0;
+    }
+    // e. Progress and cancel.
+    if (gui().progress_update(bar, y, dst->height) != 0) {
+      cancelled = true;
+      break;
+    }
+    // f. The line. Recordings keep the line's sync quality in its marker.
+    int flags = family ? status : 0;
+    if (write_line(red.data() + off, green.data() + off, blue.data() + off, dst, flags) != 0) {
+      write_failed = true;
+      break;
+    }
+    rows++;
+  }
+  gui().progress_end(bar);
+  rep.rows_written = rows;
+
+  // 10. Finish and close.
+  if (write_failed || write_finish(dst) != 0)
+    return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
+  if (cancelled && family) {
+    // The recording's header then states the lines it really holds.
+    int full = dst->height;
+    dst->height = rows;
+    bool ok = std::fseek(dst->pic_fp.get(), 0, SEEK_SET) == 0 && write_header(dst) == 0;
+    dst->height = full;
+    if (!ok) return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
+  }
+  if (!dst->pic_fp.close_checked()) {
+    std::remove(tmp.c_str());
+    return fail(report, rep, strformat("Writing %s failed; nothing was saved.", path.c_str()));
+  }
+  if (cancelled &&
+      (dst->file_type == kKindPPM || dst->file_type == kKindPGM || dst->file_type == kKindPGM8)) {
+    if (!shorten_pnm(dst, tmp, hdr_len, rows)) {
+      std::remove(tmp.c_str());
+      return fail(report, rep, strformat("Writing %s failed; nothing was saved.", path.c_str()));
+    }
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    return fail(report, rep, strformat("Can't open file %s.", path.c_str()));
+  }
+
+  // 11. Report.
+  if (cancelled) {
+    rep.status = 1;
+    rep.message = strformat("Cancelled; %d of %d lines saved in %s.", rows, dst->height, path.c_str());
+  } else {
+    rep.status = 0;
+    rep.message = strformat("Saved in %s; bitshift=%d.", path.c_str(), shift);
+  }
+  gui().message("Info", rep.message);
+  report_to(report, rep);
+  return rep.status;
+}
+
+int Rewrite_hdr(PIC_INFO* pic) {
+  if (pic == nullptr) return 0;
+  if (pic->file_type != kKindHRPT && pic->file_type != kKindCHRPT && pic->file_type != kKindSeaStar) return 0;
+  // The picture stays open on its old handle until the new one is there.
+  KFile rw;
+  if (!rw.open(pic->path, "r+b")) {
+    gui().message("Error", strformat("Can't reopen %s for writing", pic->path.c_str()));
+    return -1;
+  }
+  pic->pic_fp = rw;
+  rw.close();
+  int res = write_hrpt1_hdr(pic);
+  bool flushed = std::fflush(pic->pic_fp.get()) == 0;
+  int result = 0;
+  if (res != 0 || !flushed) {
+    gui().message("Error", strformat("Rewriting header in %s failed.", pic->path.c_str()));
+    result = -1;
+  } else {
+    gui().message("Info", strformat("Rewriting header in %s succeeded.", pic->path.c_str()));
+  }
+  pic->pic_fp.close();
+  if (!pic->pic_fp.open(pic->path, "rb")) {
+    gui().message("Error", strformat("Can't reopen %s for reading", pic->path.c_str()));
+    return -1;
+  }
+  return result;
+}
+
+}  // namespace kelo

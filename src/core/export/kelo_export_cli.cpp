@@ -1,0 +1,770 @@
+#include "core/export/kelo_export_cli.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+
+#include "core/base/gui_seam.h"
+#include "core/base/misc.h"
+#include "core/base/paths.h"
+#include "core/base/prefer.h"
+#include "core/export/file_save.h"
+#include "core/files/file.h"
+#include "core/files/gif_read.h"
+#include "core/orbit/calc_satpos.h"
+#include "core/view/channels.h"
+#include "core/view/data_proc.h"
+#include "core/view/hrpt_calcs.h"
+#include "core/view/lumi.h"
+#include "core/view/map_chan.h"
+#include "core/view/render.h"
+#include "core/view/rgbdraw.h"
+
+namespace kelo {
+
+namespace {
+
+constexpr double kStationPi = 3.1415926;  // the station's value of pi, everywhere
+constexpr int kExitOk = 0;
+constexpr int kExitFail = 1;
+constexpr int kExitUsage = 2;
+// Scratch canvas for the automatic luminance window: large enough for a
+// representative histogram, small enough to be quick on a full pass.
+constexpr int kAutoLumCanvas = 1024;
+// Lines the temperature view holds per row: the calibration looks for the
+// platinum thermometer readings in five consecutive frames.
+constexpr int kTempLines = 5;
+constexpr int kRenderMax = 16384;  // widest/highest canvas --render accepts
+
+// Messages of the pipeline: errors are kept for the one "ERROR:" line,
+// information goes to standard output, warnings to standard error.
+class ExportGui : public HeadlessGui {
+ public:
+  ExportGui(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  void message(const std::string& title, const std::string& text) override {
+    std::string t = text;
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
+    for (char& c : t)
+      if (c == '\n') c = ' ';
+    if (title == "Error") {
+      last_error = t;
+    } else if (title == "Info") {
+      out_ << t << "\n";
+    } else {
+      err_ << title << ": " << t << "\n";
+    }
+  }
+  int choice(const std::string&, const std::vector<std::string>&, const std::string&) override { return 1; }
+  std::string last_error;
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+// Installs a GUI for the run and restores the previous one.
+class GuiScope {
+ public:
+  explicit GuiScope(GuiSeam* seam) { set_gui(seam); }
+  ~GuiScope() { set_gui(nullptr); }
+  GuiScope(const GuiScope&) = delete;
+  GuiScope& operator=(const GuiScope&) = delete;
+};
+
+struct UsageError {
+  std::string text;
+};
+
+bool parse_int(const std::string& s, int* v) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  long x = std::strtol(s.c_str(), &end, 10);
+  if (errno != 0 || end == nullptr || *end != '\0' || x < -1000000000L || x > 1000000000L) return false;
+  *v = static_cast<int>(x);
+  return true;
+}
+
+bool parse_float(const std::string& s, float* v) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  float x = std::strtof(s.c_str(), &end);
+  if (errno != 0 || end == nullptr || *end != '\0' || !std::isfinite(x)) return false;
+  *v = x;
+  return true;
+}
+
+std::vector<std::string> split(const std::string& s, char sep) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : s) {
+    if (c == sep) {
+      parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur.push_back(c);
+    }
+  }
+  parts.push_back(cur);
+  return parts;
+}
+
+std::vector<int> int_list(const std::string& opt, const std::string& s, size_t count, char sep = ',') {
+  std::vector<std::string> parts = split(s, sep);
+  if (count != 0 && parts.size() != count)
+    throw UsageError{opt + " needs " + std::to_string(count) + " numbers, got '" + s + "'"};
+  std::vector<int> v;
+  for (const std::string& p : parts) {
+    int x = 0;
+    if (!parse_int(p, &x)) throw UsageError{opt + ": '" + s + "' is not a list of whole numbers"};
+    v.push_back(x);
+  }
+  return v;
+}
+
+std::vector<float> float_list(const std::string& opt, const std::string& s, size_t count) {
+  std::vector<std::string> parts = split(s, ',');
+  if (parts.size() != count)
+    throw UsageError{opt + " needs " + std::to_string(count) + " numbers, got '" + s + "'"};
+  std::vector<float> v;
+  for (const std::string& p : parts) {
+    float x = 0;
+    if (!parse_float(p, &x)) throw UsageError{opt + ": '" + s + "' is not a list of numbers"};
+    v.push_back(x);
+  }
+  return v;
+}
+
+int channel_number(const std::string& opt, const std::string& s) {
+  int ch = 0;
+  if (!parse_int(s, &ch) || ch < 1 || ch > kMaxChannels)
+    throw UsageError{opt + ": channel '" + s + "' is not 1 to 10"};
+  return ch;
+}
+
+// "CH=V" -> (channel, text of V)
+std::pair<int, std::string> channel_assign(const std::string& opt, const std::string& s) {
+  size_t eq = s.find('=');
+  if (eq == std::string::npos) throw UsageError{opt + " needs CH=VALUE, got '" + s + "'"};
+  return {channel_number(opt, s.substr(0, eq)), s.substr(eq + 1)};
+}
+
+struct Options {
+  std::string input;
+  std::string output;
+  bool new_name = false;
+  bool force = false;
+  int kind = -1;  // -1: from the output name or the source
+  std::vector<int> channels;
+  bool all_channels = false;
+  bool info = false;
+  int frame = -1;
+  bool lonlat = false;
+  int lx = 0, ly = 0;
+  bool probe = false;
+  int px = 0, py = 0;
+  bool render = false;
+  int rw = 0, rh = 0;
+  bool help = false;
+  bool no_prefs = false;
+  // view settings (applied in order after the file is opened)
+  bool rgb = false;
+  bool auto_color = false;
+  bool auto_align = false;
+  std::vector<std::pair<int, std::vector<float>>> weights;
+  bool has_offset = false;
+  int offset[3] = {};
+  std::vector<std::pair<int, int>> hshift, vshift, tilt;
+  bool has_lum = false;
+  int lmin = 0, lmax = 0;
+  bool auto_lum = false;
+  bool has_gamma = false;
+  float gamma = 0;
+  bool invert = false;
+  bool despeckle = false;
+  bool has_desp_limits = false;
+  int desp_u = 0, desp_l = 0;
+  bool linearize = false;
+  bool skip_faulty = false;
+  bool mark_faulty = false;
+  int skip_mask = -1;
+  int direction = 0;  // 0 from the file, 1 north to south, 2 south to north
+  bool grid = false;
+  bool has_grid_rgb = false;
+  int grid_rgb[3] = {};
+  bool temperature = false;
+  bool has_zoom = false;
+  float zx = 1, zy = 1;
+  bool has_origin = false;
+  int ox = 0, oy = 0;
+};
+
+int kind_of_name(const std::string& s) {
+  if (s == "hrpt" || s == "chrpt" || s == "10b" || s == "(C)HRPT") return kKindHRPT;
+  if (s == "ppm") return kKindPPM;
+  if (s == "pgm") return kKindPGM;
+  if (s == "pgm1") return kKindPGM8;
+  if (s == "gif") return kKindGIF;
+  return -1;
+}
+
+// The kind an output name asks for by its extension, or -1.
+int kind_of_extension(const std::string& name) {
+  std::string base = strip_filename(name);
+  size_t dot = base.rfind('.');
+  if (dot == std::string::npos) return -1;
+  std::string ext = base.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == "10b") return kKindHRPT;
+  if (ext == "ppm") return kKindPPM;
+  if (ext == "pgm") return kKindPGM;
+  if (ext == "gif") return kKindGIF;
+  return -1;
+}
+
+Options parse(const std::vector<std::string>& args) {
+  Options o;
+  size_t i = 0;
+  auto value = [&](const std::string& opt) -> std::string {
+    if (i + 1 >= args.size()) throw UsageError{opt + " needs a value"};
+    return args[++i];
+  };
+  for (; i < args.size(); i++) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "-o" || a == "--output") {
+      o.output = value(a);
+    } else if (a == "--new-name") {
+      o.new_name = true;
+    } else if (a == "--force") {
+      o.force = true;
+    } else if (a == "-t" || a == "--type") {
+      std::string t = value(a);
+      o.kind = kind_of_name(t);
+      if (o.kind < 0) throw UsageError{"--type: '" + t + "' is not hrpt, ppm, pgm, pgm1 or gif"};
+    } else if (a == "-c" || a == "--channel" || a == "--channels") {
+      std::string v = value(a);
+      if (v == "all") {
+        o.all_channels = true;
+      } else {
+        for (const std::string& p : split(v, ',')) o.channels.push_back(channel_number(a, p));
+      }
+    } else if (a == "--info") {
+      o.info = true;
+    } else if (a == "--frame") {
+      if (!parse_int(value(a), &o.frame) || o.frame < 0)
+        throw UsageError{"--frame needs a line number 0 or above"};
+    } else if (a == "--lonlat") {
+      std::vector<int> v = int_list(a, value(a), 2);
+      o.lonlat = true;
+      o.lx = v[0];
+      o.ly = v[1];
+    } else if (a == "--probe") {
+      std::vector<int> v = int_list(a, value(a), 2);
+      o.probe = true;
+      o.px = v[0];
+      o.py = v[1];
+    } else if (a == "--render") {
+      std::vector<int> v = int_list(a, value(a), 2, 'x');
+      if (v[0] < 1 || v[1] < 1 || v[0] > kRenderMax || v[1] > kRenderMax)
+        throw UsageError{"--render needs WxH, each 1 to " + std::to_string(kRenderMax)};
+      o.render = true;
+      o.rw = v[0];
+      o.rh = v[1];
+    } else if (a == "--no-prefs") {
+      o.no_prefs = true;
+    } else if (a == "--rgb") {
+      o.rgb = true;
+    } else if (a == "--auto-color") {
+      o.rgb = true;
+      o.auto_color = true;
+    } else if (a == "--auto-align") {
+      o.auto_align = true;
+    } else if (a == "--weight") {
+      auto [ch, text] = channel_assign(a, value(a));
+      o.weights.push_back({ch, float_list(a, text, 3)});
+      o.rgb = true;
+    } else if (a == "--offset") {
+      std::vector<int> v = int_list(a, value(a), 3);
+      o.has_offset = true;
+      std::copy(v.begin(), v.end(), o.offset);
+    } else if (a == "--hshift" || a == "--vshift" || a == "--tilt") {
+      auto [ch, text] = channel_assign(a, value(a));
+      int v = 0;
+      if (!parse_int(text, &v)) throw UsageError{a + ": '" + text + "' is not a whole number"};
+      (a == "--hshift" ? o.hshift : a == "--vshift" ? o.vshift : o.tilt).push_back({ch, v});
+    } else if (a == "--lum") {
+      std::vector<int> v = int_list(a, value(a), 2);
+      o.has_lum = true;
+      o.lmin = v[0];
+      o.lmax = v[1];
+    } else if (a == "--auto-lum") {
+      o.auto_lum = true;
+    } else if (a == "--gamma") {
+      if (!parse_float(value(a), &o.gamma) || o.gamma < 0)
+        throw UsageError{"--gamma needs a number 0 or above"};
+      o.has_gamma = true;
+    } else if (a == "--invert") {
+      o.invert = true;
+    } else if (a == "--despeckle") {
+      o.despeckle = true;
+    } else if (a == "--despeckle-limits") {
+      std::vector<int> v = int_list(a, value(a), 2);
+      o.has_desp_limits = true;
+      o.despeckle = true;
+      o.desp_u = v[0];
+      o.desp_l = v[1];
+    } else if (a == "--linearize") {
+      o.linearize = true;
+    } else if (a == "--skip-faulty") {
+      o.skip_faulty = true;
+    } else if (a == "--mark-faulty") {
+      o.mark_faulty = true;
+    } else if (a == "--sync") {
+      std::string v = value(a);
+      if (v == "pre")
+        o.skip_mask = kLinePreSync;
+      else if (v == "post")
+        o.skip_mask = kLinePostSync;
+      else if (v == "both")
+        o.skip_mask = kLinePreSync | kLinePostSync;
+      else
+        throw UsageError{"--sync: '" + v + "' is not pre, post or both"};
+    } else if (a == "--north") {
+      o.direction = 1;
+    } else if (a == "--south") {
+      o.direction = 2;
+    } else if (a == "--grid") {
+      o.grid = true;
+    } else if (a == "--grid-color") {
+      std::vector<int> v = int_list(a, value(a), 3);
+      for (int c : v)
+        if (c < 0 || c > 255) throw UsageError{"--grid-color needs three values 0 to 255"};
+      o.has_grid_rgb = true;
+      std::copy(v.begin(), v.end(), o.grid_rgb);
+    } else if (a == "--temperature") {
+      o.temperature = true;
+    } else if (a == "--zoom") {
+      std::string v = value(a);
+      std::vector<std::string> parts = split(v, ',');
+      if (parts.size() == 1) parts.push_back(parts[0]);
+      if (parts.size() != 2 || !parse_float(parts[0], &o.zx) || !parse_float(parts[1], &o.zy) || o.zx < 1 ||
+          o.zy < 1)
+        throw UsageError{"--zoom needs ZX[,ZY], each 1 or above"};
+      o.has_zoom = true;
+    } else if (a == "--origin") {
+      std::vector<int> v = int_list(a, value(a), 2);
+      o.has_origin = true;
+      o.ox = v[0];
+      o.oy = v[1];
+    } else if (!a.empty() && a[0] == '-') {
+      throw UsageError{"unknown option " + a + " (see --help)"};
+    } else {
+      if (!o.input.empty()) throw UsageError{"only one picture file, got '" + o.input + "' and '" + a + "'"};
+      o.input = a;
+    }
+  }
+  return o;
+}
+
+const char* open_error_text(int code) {
+  switch (code) {
+    case kErrDepth:
+      return "picture depth not supported";
+    case kErrOpen:
+      return "can't open file";
+    case kErrNoPic:
+      return "no picture found";
+    case kErrRead:
+      return "read problem";
+    case kErrType:
+      return "unknown file type";
+    default:
+      return "unknown error";
+  }
+}
+
+// Applies the view options after the file is open.
+std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
+  if (!o.channels.empty()) {
+    for (int n = 1; n <= kMaxChannels; n++) view->chan_sel[n] = 0;
+    for (int ch : o.channels) {
+      if (pic->chan_present[ch] == 0) return "channel " + std::to_string(ch) + " is not in " + pic->path;
+      view->chan_sel[ch] = 1;
+    }
+  }
+  if (o.rgb) view->rgb_map = 1;
+  if (o.auto_color && mapchan_auto_color(pic, view) != 0)
+    return "no automatic colour for this kind of file; give --weight";
+  for (const auto& [ch, w] : o.weights) {
+    if (pic->chan_present[ch] == 0) return "channel " + std::to_string(ch) + " is not in " + pic->path;
+    view->map_wr[ch] = w[0];
+    view->map_wg[ch] = w[1];
+    view->map_wb[ch] = w[2];
+    view->map_used[ch] = 1;
+  }
+  if (o.has_offset) std::copy(o.offset, o.offset + 3, view->map_offset);
+  if (o.auto_align) mapchan_auto_align(pic, view);
+  for (const auto& [ch, v] : o.hshift) view->hshift[ch] = v;
+  for (const auto& [ch, v] : o.vshift) view->vshift[ch] = v;
+  for (const auto& [ch, v] : o.tilt) view->tilt[ch] = v;
+  if (o.has_gamma) view->gamma = o.gamma;
+  if (o.invert) view->invert = 1;
+  if (o.despeckle) view->despeckle_on = 1;
+  if (o.has_desp_limits) {
+    view->desp_ulimit = o.desp_u;
+    view->desp_llimit = o.desp_l;
+  }
+  if (o.linearize) view->linearize = 1;
+  if (o.skip_faulty) view->skip_faulty = 1;
+  if (o.mark_faulty) view->mark_faulty = 1;
+  if (o.skip_mask >= 0) view->skip_mask = o.skip_mask;
+  if (o.direction == 1) {
+    view->orientation = 3;
+    view->scan_dir = 1;
+  } else if (o.direction == 2) {
+    view->orientation = 4;
+    view->scan_dir = 2;
+  }
+  if (o.grid) view->grid_on = 1;
+  if (o.has_grid_rgb)
+    for (int c = 0; c < 3; c++) view->grid_rgb[c] = static_cast<uint16_t>(o.grid_rgb[c]);
+  if (o.temperature) view->temperature = 1;
+  if (o.has_zoom) {
+    view->zoom.zx = o.zx;
+    view->zoom.zy = o.zy;
+  }
+  if (o.has_origin) {
+    view->zoom.ox = o.ox;
+    view->zoom.oy = o.oy;
+  }
+  // The origin stays inside the picture at this zoom.
+  float zx = view->zoom.zx >= 1 ? view->zoom.zx : 1;
+  float zy = view->zoom.zy >= 1 ? view->zoom.zy : 1;
+  int xmax = pic->width - static_cast<int>(static_cast<float>(pic->width) / zx);
+  int ymax = pic->height - static_cast<int>(static_cast<float>(pic->height) / zy);
+  view->zoom.zx = zx;
+  view->zoom.zy = zy;
+  view->zoom.ox = std::clamp(view->zoom.ox, 0, std::max(0, xmax));
+  view->zoom.oy = std::clamp(view->zoom.oy, 0, std::max(0, ymax));
+  if (o.has_lum) {
+    view->lmin = o.lmin;
+    view->lmax = o.lmax;
+  }
+  return {};
+}
+
+// Output path: as given (refused when it exists, unless --force), a free
+// name from it with --new-name, or the first free dumpNN.<ext> here.
+std::string output_path(const Options& o, int kind, std::string* error) {
+  if (o.output.empty() || o.new_name) {
+    std::string dir, typed = "dump";
+    if (!o.output.empty()) {
+      size_t slash = o.output.rfind(kDirSep);
+      dir = slash == std::string::npos ? std::string() : o.output.substr(0, slash + 1);
+      typed = slash == std::string::npos ? o.output : o.output.substr(slash + 1);
+    }
+    std::string name = save_new_name(typed, dir, kind);
+    if (name.empty()) {
+      *error = "no free file name " + dir + typed + "NN." + save_extension(kind);
+      return {};
+    }
+    return dir + name;
+  }
+  if (!o.force && exist_file(o.output) != 0) {
+    *error = "file " + o.output + " exists; give --force to overwrite it";
+    return {};
+  }
+  return o.output;
+}
+
+// A full picture pass into a scratch canvas fills the histogram; the
+// luminance window is then taken from it as the luminance window does.
+bool auto_luminance(PIC_INFO* pic, VIEW_INFO* view) {
+  // The pass runs on a copy: only the window it finds is taken over, the
+  // zoom and origin asked for stay as they are.
+  auto scratch_view = std::make_unique<VIEW_INFO>(*view);
+  DRAWABLE_INFO scratch;
+  int w = std::min(kAutoLumCanvas, std::max(1, pic->width));
+  int h = std::min(kAutoLumCanvas, std::max(1, pic->height));
+  if (render_view(pic, scratch_view.get(), &scratch, w, h) != 0) return false;
+  int levels = view->rgb_map != 0 ? kMapMaxLevel + 1 : pic->lut_size;
+  calc_lum_thresholds(scratch_view.get(), levels);
+  view->lmin = scratch_view->lmin;
+  view->lmax = scratch_view->lmax;
+  return true;
+}
+
+std::string fmt_deg(double rad) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.4f", rad * 180.0 / kStationPi);
+  return buf;
+}
+
+// Longitude,latitude of a picture pixel (column and line of the stored
+// picture), or an empty text when the picture has no orbit.
+std::string lonlat_text(PIC_INFO* pic, int x, int y) {
+  if (pic->orbit.valid == 0) return {};
+  POSITION pos;
+  if (xy2lonlat(x + pic->x_offset, y + pic->y_offset, pic, &pos) == 0) return {};
+  return fmt_deg(pos.lon) + "," + fmt_deg(pos.lat);
+}
+
+int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::string* error) {
+  if (x < 0 || y < 0 || x >= pic->width || y >= pic->height) {
+    *error = "pixel " + std::to_string(x) + "," + std::to_string(y) + " is outside the picture (" +
+             std::to_string(pic->width) + " x " + std::to_string(pic->height) + ")";
+    return kExitFail;
+  }
+  out << "pixel " << x << "," << y << "\n";
+  std::string ll = lonlat_text(pic, x, y);
+  if (!ll.empty()) out << "lonlat " << ll << "\n";
+  int padded = pic->frame.words_padded;
+  int hdr = pic->frame.hdr_words;
+  int nch = pic->frame.n_channels > 0 ? pic->frame.n_channels : 1;
+  int nlines = kTempLines;
+  LineSet lines(padded, nlines);
+  if (!lines.ok()) {
+    *error = "not enough memory to read line " + std::to_string(y);
+    return kExitFail;
+  }
+  size_t cap = static_cast<size_t>(padded) * kLineBufFactor;
+  std::vector<uint16_t> g(cap), b(cap);
+  int linemap[1] = {y};
+  forget_lines();
+  if (pic->file_type == kKindGIF) rewind_gif(pic);
+  int status = read_lines(view, pic, linemap, 0, nlines, lines.get(), g.data(), b.data(), nullptr);
+  if (status == 0) {
+    *error = "line " + std::to_string(y) + " cannot be read";
+    return kExitFail;
+  }
+  bool grey_file = pic->file_type == kKindGIF || pic->file_type == kKindPGM || pic->file_type == kKindPPM ||
+                   pic->file_type == kKindHRI;
+  std::vector<std::pair<int, size_t>> where;  // channel, index in the line
+  if (grey_file) {
+    where.push_back({1, static_cast<size_t>(x)});
+  } else {
+    int k = 0;
+    for (int ch = 1; ch <= kMaxChannels; ch++) {
+      if (pic->chan_present[ch] == 0) continue;
+      where.push_back({ch, static_cast<size_t>(hdr) + static_cast<size_t>(x) * static_cast<size_t>(nch) +
+                               static_cast<size_t>(k)});
+      k++;
+    }
+  }
+  for (const auto& [ch, idx] : where) {
+    if (idx >= cap) continue;
+    if (pic->file_type == kKindPPM) {
+      out << "rgb " << lines[0][idx] << "," << g[idx] << "," << b[idx] << "\n";
+    } else {
+      out << "ch" << ch << " " << lines[0][idx] << "\n";
+    }
+  }
+  // The temperature view's value: counts of the thermal channels turned
+  // into brightness temperatures with this line's own calibration.
+  if (pic->file_type == kKindHRPT && pic->chan_present[0] != 0) {
+    CAL_COEFS cal = load_cal(pic->sat_name);
+    reset_noaatemp();
+    map_noaatemp(lines.get(), nlines, &cal, pic, view);
+    for (const auto& [ch, idx] : where) {
+      if (ch >= 3 && ch <= 5 && idx < cap) out << "temp" << ch << " " << lines[0][idx] << "\n";
+    }
+  }
+  return kExitOk;
+}
+
+int run(const Options& o, std::ostream& out, ExportGui& seam) {
+  auto failed = [&](const std::string& text) {
+    seam.last_error = text;
+    return kExitFail;
+  };
+  if (o.input.empty()) return failed("no picture file given (see --help)");
+  auto pic = std::make_unique<PIC_INFO>();
+  auto view = std::make_unique<VIEW_INFO>();
+  if (!o.no_prefs)
+    Read_Prefs("kelo-export");
+  else
+    Load_Prefdef();
+  Load_Prefs(nullptr, view.get(), pic.get());
+  pic->path = o.input;
+  size_t slash = o.input.rfind(kDirSep);
+  pic->dir = slash == std::string::npos ? std::string() : o.input.substr(0, slash + 1);
+  int r = open_file(pic.get(), view.get(), nullptr);
+  if (r != 0) {
+    return failed(std::string(open_error_text(r)) + " (" + std::to_string(r) + ") in " + o.input);
+  }
+  std::string verr = apply_view(o, pic.get(), view.get());
+  if (!verr.empty()) return failed(verr);
+
+  bool did = false;
+  if (o.info) {
+    out << file_info_text(pic.get());
+    did = true;
+  }
+  if (o.frame >= 0) {
+    if (pic->chan_present[0] == 0 || !(is_hrpt_family(pic->file_type) || pic->file_type == kKindHRI))
+      return failed("no frame header recorded in " + o.input);
+    int nr = o.frame;
+    std::string block = frame_info_text(pic.get(), view.get(), &nr);
+    out << block;
+    if (nr != o.frame) return failed("line " + std::to_string(o.frame) + " is past the end of " + o.input);
+    did = true;
+  }
+  if (o.lonlat) {
+    std::string ll = lonlat_text(pic.get(), o.lx, o.ly);
+    if (ll.empty()) return failed("no orbit for " + o.input + " (Kepler elements and line timing needed)");
+    out << ll << "\n";
+    did = true;
+  }
+  if (o.probe) {
+    std::string err;
+    if (probe(pic.get(), view.get(), o.px, o.py, out, &err) != kExitOk) return failed(err);
+    did = true;
+  }
+  if (o.auto_lum && !auto_luminance(pic.get(), view.get()))
+    return failed("the picture pass for --auto-lum failed");
+  if (o.render) {
+    std::string err;
+    Options ro = o;
+    std::string path = output_path(ro, kKindPPM, &err);
+    if (path.empty()) return failed(err);
+    DRAWABLE_INFO canvas;
+    if (render_view(pic.get(), view.get(), &canvas, o.rw, o.rh) != 0)
+      return failed("the picture pass failed");
+    std::string tmp = path + ".part";
+    int wr = write_canvas_ppm(&canvas, tmp);
+    if (wr != 0) {
+      std::remove(tmp.c_str());
+      return failed("can't write " + path);
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+      std::remove(tmp.c_str());
+      return failed("can't write " + path);
+    }
+    out << "Rendered in " << path << ".\n";
+    return kExitOk;
+  }
+  if (did && o.output.empty() && o.kind < 0) return kExitOk;
+
+  // The export, as the "Save" window's "Save" does it.
+  int kind = o.kind;
+  if (kind < 0 && !o.output.empty()) kind = kind_of_extension(o.output);
+  if (kind < 0) kind = save_initial_kind(pic->file_type);
+  int chan_on[kMaxChannels + 1] = {};
+  bool single = save_single_channel(kind);
+  if (o.all_channels) {
+    if (single) return failed("PPM, PGM and GIF pictures hold one channel; choose one with --channel");
+    for (int n = 1; n <= kMaxChannels; n++) chan_on[n] = pic->chan_present[n];
+  } else if (!o.channels.empty()) {
+    if (single && o.channels.size() > 1)
+      return failed("PPM, PGM and GIF pictures hold one channel; choose one with --channel");
+    for (int ch : o.channels) chan_on[ch] = 1;
+  } else if (single) {
+    for (int n = 1; n <= kMaxChannels; n++) chan_on[n] = view->chan_sel[n];
+  } else {
+    for (int n = 1; n <= kMaxChannels; n++) chan_on[n] = pic->chan_present[n];
+  }
+  auto dst = std::make_unique<PIC_INFO>();
+  int count = save_destination(pic.get(), dst.get(), kind, chan_on);
+  if (count == 0 && view->rgb_map == 0) return failed("No channels selected.");
+  std::string err;
+  std::string path = output_path(o, dst->file_type, &err);
+  if (path.empty()) return failed(err);
+  SaveReport rep;
+  int s = Save_it(nullptr, pic.get(), dst.get(), path, view.get(), &rep);
+  if (s < 0) return failed(rep.message);
+  return kExitOk;
+}
+
+}  // namespace
+
+std::string kelo_export_usage() {
+  return R"(Usage: kelo-export [options] PICTURE
+
+Opens a recording (HRPT, CHRPT, SeaStar, AHRPT, HRI) or a GIF/PGM/PPM
+picture with no display, applies the view settings below and writes it as a
+new recording or an exchange picture, through the same pipeline as the
+"Save" window; or prints facts about it.
+
+Output:
+  -o, --output NAME     write to NAME (refused when it exists, see --force)
+      --new-name        use the first free NAME-without-extension + NN + .ext
+                        (without -o: dumpNN.ext in the current directory)
+      --force           overwrite an existing output file
+  -t, --type KIND       hrpt (keeps the recording family: HRPT, CHRPT or
+                        SeaStar), ppm, pgm, pgm1 (8-bit PGM) or gif; default
+                        from the extension of NAME, else as the Save window
+  -c, --channel LIST    channels to write, e.g. 4 or 1,2,4 or all
+                        (PPM, PGM and GIF take one channel)
+Information:
+      --info            the file information text
+      --frame N         the decoded frame header of line N
+      --lonlat X,Y      longitude,latitude in degrees of pixel X,Y
+      --probe X,Y       position, raw sample of every channel and, for NOAA
+                        channels 3-5, the temperature in tenths of a kelvin
+      --render WxH      draw the picture as the main window would into a
+                        WxH canvas and write it as a PPM (-o NAME)
+View settings:
+      --rgb             mix channels into colour (PPM output)
+      --weight CH=R,G,B channel CH's weights in red, green and blue
+      --offset R,G,B    offsets of the three sums
+      --auto-color      the natural-colour mix of the satellite family
+      --hshift CH=N, --vshift CH=N, --tilt CH=N
+                        channel alignment; --auto-align for the known one
+      --lum MIN,MAX     luminance window; --auto-lum from the histogram
+      --gamma G         gamma of the luminance map (0 or 1: linear)
+      --invert          invert the luminance
+      --despeckle       despeckle; --despeckle-limits U,P sets the limits
+      --linearize       correct the earth's curvature
+      --skip-faulty     skip lines with bad sync; --mark-faulty marks them
+      --sync pre|post|both
+                        which sync counts for skipping
+      --north, --south  pass direction (shown from the north or the south)
+      --grid            longitude/latitude grid; --grid-color R,G,B
+      --temperature     temperature colours (--render, channels 3-5)
+      --zoom ZX[,ZY]    zoom factors (1 = whole picture)
+      --origin X,Y      first picture column and line shown
+      --no-prefs        ignore .kelorc, use the built-in defaults
+  -h, --help            this text
+
+Exit status 0 on success; otherwise one line "ERROR: ..." on standard error
+and status 1 (2 for a bad command line).
+)";
+}
+
+int kelo_export_main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Options o;
+  try {
+    o = parse(args);
+  } catch (const UsageError& e) {
+    err << "ERROR: " << e.text << "\n";
+    return kExitUsage;
+  }
+  if (o.help) {
+    out << kelo_export_usage();
+    return kExitOk;
+  }
+  ExportGui seam(out, err);
+  GuiScope scope(&seam);
+  int rc = kExitFail;
+  try {
+    rc = run(o, out, seam);
+  } catch (const std::exception& e) {
+    seam.last_error = e.what();
+    rc = kExitFail;
+  }
+  if (rc != kExitOk) {
+    std::string text = seam.last_error.empty() ? "export failed" : seam.last_error;
+    err << "ERROR: " << text << "\n";
+  }
+  return rc;
+}
+
+}  // namespace kelo

@@ -1,0 +1,409 @@
+// The line store of a picture pass: reading with reuse, despeckle, channel
+// translation.
+#include "core/view/data_proc.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+#include "core/base/bytes.h"
+#include "core/files/ahrpt1_read.h"
+#include "core/files/gif_read.h"
+#include "core/files/hri1_read.h"
+#include "core/files/hri_functions.h"
+#include "core/files/hrpt1_read.h"
+#include "core/files/ppm.h"
+
+namespace kelo {
+
+static_assert(kHriMarkBytes == kHriGridBytes, "one grid mark table size for the HRI reader");
+
+namespace {
+
+// Where the samples of a line stand. The recording kinds keep their frame
+// header words in front and interleave their channels; the exchange pictures
+// and HRI lines are one channel without header.
+struct LineLayout {
+  int hdr = 0;        // header words before the first sample
+  int nch = 1;        // samples per pixel
+  int width = 0;      // pixels per line
+  bool fits = false;  // the samples lie within a buffer of the set
+};
+
+bool is_recording_kind(int file_type) {
+  return file_type == kKindHRPT || file_type == kKindCHRPT || file_type == kKindSeaStar ||
+         file_type == kKindAHRPT;
+}
+
+LineLayout line_layout(const PIC_INFO* pic) {
+  LineLayout lay;
+  if (is_recording_kind(pic->file_type)) {
+    lay.hdr = pic->frame.hdr_words;
+    lay.nch = pic->frame.n_channels;
+  }
+  lay.width = pic->width;
+  if (lay.hdr < 0 || lay.nch <= 0 || lay.width <= 0 || pic->frame.words_padded <= 0) {
+    return lay;
+  }
+  // The last sample must lie inside the 2 * words_padded samples a buffer of
+  // alloc_lines(words_padded, n) holds; a header that claims more than that is
+  // damaged and the line is left alone.
+  const long long need = static_cast<long long>(lay.hdr) + static_cast<long long>(lay.width) * lay.nch;
+  const long long room = static_cast<long long>(pic->frame.words_padded) * kLineBufFactor;
+  lay.fits = need <= room;
+  return lay;
+}
+
+// What the store holds from the last call: the first file line and the set
+// it was read into. The screen pass and an export started from an event in
+// the middle of it use different sets; the set tells whose lines are held.
+struct StoreMemory {
+  int ymp = -1;
+  const uint16_t* const* set = nullptr;
+  int n = 0;
+};
+StoreMemory g_mem;
+
+inline int absdiff(int a, int b) { return a > b ? a - b : b - a; }
+
+// One step of a weighted sum, truncated toward zero; weights from the channel
+// map window can be anything, so the sum is kept within int range.
+constexpr int kSumLimit = 1000000000;  // far beyond 0..1023, far from int overflow
+
+inline int add_weighted(int sum, uint16_t v, float w) {
+  const float t = static_cast<float>(sum) + static_cast<float>(v) * w;
+  if (t != t) {
+    return sum;  // a NaN weight adds nothing
+  }
+  if (t < -static_cast<float>(kSumLimit)) {
+    return -kSumLimit;
+  }
+  if (t > static_cast<float>(kSumLimit)) {
+    return kSumLimit;
+  }
+  return static_cast<int>(t);
+}
+
+inline uint16_t clamp_level(int v) {
+  if (v < 0) {
+    return 0;
+  }
+  if (v > kMapMaxLevel) {
+    return kMapMaxLevel;
+  }
+  return static_cast<uint16_t>(v);
+}
+
+inline uint16_t shift_level(uint16_t v, int shift) {
+  if (shift >= 16 || shift <= -16) {
+    return 0;
+  }
+  if (shift >= 0) {
+    return static_cast<uint16_t>(static_cast<unsigned>(v) << shift);
+  }
+  return static_cast<uint16_t>(v >> -shift);
+}
+
+}  // namespace
+
+int read_line(PIC_INFO* pic, const VIEW_INFO* view, int line, uint16_t* buf, uint16_t* g, uint16_t* b,
+              uint8_t* grid) {
+  if (pic == nullptr || buf == nullptr || !pic->pic_fp) {
+    return 0;
+  }
+  // The readers take the view for its skip switches and pass direction only.
+  auto* rview = const_cast<VIEW_INFO*>(view);
+  const long long room = static_cast<long long>(pic->frame.words_padded) * kLineBufFactor;
+  switch (pic->file_type) {
+    case kKindPPM:
+    case kKindPGM:
+    case kKindPGM8: {
+      if (pic->width <= 0 || pic->width > room) {
+        return 0;
+      }
+      // A short line (truncated file) is not reported as read.
+      return read_ppm_line(pic, line, buf, g, b) >= pic->width ? kLineRead : 0;
+    }
+    case kKindGIF:
+      if (pic->width <= 0 || pic->width > room) {
+        return 0;
+      }
+      return read_gif_line(pic, line, buf);
+    case kKindHRPT:
+    case kKindCHRPT:
+    case kKindSeaStar:
+      if (pic->frame.words_padded <= 0) {
+        return 0;
+      }
+      return read_hrpt1_line(pic, rview, line, buf);
+    case kKindHRI: {
+      if (pic->width <= 0 || pic->width > room) {
+        return 0;
+      }
+      uint8_t marks[kHriMarkBytes] = {};
+      const int status = read_hri1_line(pic, rview, line, buf, marks);
+      if (view != nullptr && view->grid_on && grid != nullptr) {
+        add_hrigrid(pic, grid, marks);
+      }
+      return status;
+    }
+    case kKindAHRPT:
+      if (room < kAhrptLineValues) {
+        return 0;  // the set cannot hold an AHRPT line
+      }
+      return read_ahrpt1_line(pic, rview, line, buf);
+    default:
+      return kLineRead;
+  }
+}
+
+void forget_lines() { g_mem = StoreMemory{}; }
+
+int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n, uint16_t** lines,
+               uint16_t* g, uint16_t* b, uint8_t* grid) {
+  if (pic == nullptr || linemap == nullptr || lines == nullptr || n <= 0 || index < 0) {
+    return 0;
+  }
+  const int first = linemap[index];
+  // The memory only speaks for the set it was filled in; another set (or
+  // another size) is read whole.
+  const bool same_set = g_mem.set == lines && g_mem.n == n && g_mem.ymp >= 0;
+  int start = 0;
+  if (index > 0 && same_set) {
+    if (first == g_mem.ymp) {
+      return 0;  // the set already holds (and has filtered) these lines
+    }
+    if (n > 1 && first > g_mem.ymp) {
+      const long long d = static_cast<long long>(first) - g_mem.ymp;
+      // The filtered lines at the head of the set move back into the upper
+      // block, where the filter writes them again from the same centre line.
+      if (d < n) {
+        const int di = static_cast<int>(d);
+        for (int i = 0; i < n - di; ++i) {
+          std::swap(lines[i], lines[i + di]);
+        }
+        start = n - di;
+      }
+    }
+  }
+  int status = 0;
+  for (int i = start; i < n; ++i) {
+    status |= read_line(pic, view, first + i, lines[i], g, b, grid);
+  }
+  if (view != nullptr && view->despeckle_on) {
+    despeckle(pic, view, lines, n);
+  }
+  g_mem.ymp = first;
+  g_mem.set = lines;
+  g_mem.n = n;
+  return status;
+}
+
+void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n) {
+  if (pic == nullptr || view == nullptr || lines == nullptr) {
+    return;
+  }
+  const int m = n / 3;
+  if (m <= 0) {
+    return;
+  }
+  const LineLayout lay = line_layout(pic);
+  if (!lay.fits || lay.width < 3) {
+    return;
+  }
+  const int ulimit = view->desp_ulimit;
+  const int llimit = view->desp_llimit;
+  const int s = lay.nch;
+  for (int i = 0; i < m; ++i) {
+    uint16_t* above = lines[i];
+    const uint16_t* centre = lines[m + i];
+    const uint16_t* below = lines[2 * m + i];
+    if (above == nullptr || centre == nullptr || below == nullptr) {
+      continue;
+    }
+    for (int x = 1; x <= lay.width - 2; ++x) {
+      const int base = lay.hdr + x * s;
+      for (int k = 0; k < s; ++k) {
+        const int p = base + k;
+        const int ctr = centre[p];
+        const int a = absdiff(ctr, above[p]);
+        const int bl = absdiff(ctr, below[p]);
+        const int l = absdiff(ctr, centre[p - s]);
+        const int r = absdiff(ctr, centre[p + s]);
+        // A speckle stands apart from all four neighbours by about the same
+        // amount, and by more than the pixel limit; it keeps the sample of the
+        // line above.
+        const bool speckle =
+            absdiff(a, bl) < ulimit && absdiff(l, r) < ulimit && absdiff(a, l) < ulimit && a > llimit;
+        if (!speckle) {
+          above[p] = static_cast<uint16_t>(ctr);
+        }
+      }
+    }
+  }
+}
+
+uint16_t** alloc_lines(int words_padded, int n) {
+  if (words_padded <= 0 || n <= 0) {
+    return nullptr;
+  }
+  size_t samples = 0;
+  if (!checked_size(static_cast<size_t>(words_padded), kLineBufFactor, static_cast<size_t>(1) << 30,
+                    &samples)) {
+    return nullptr;
+  }
+  auto** set = new (std::nothrow) uint16_t*[static_cast<size_t>(n)];
+  if (set == nullptr) {
+    return nullptr;
+  }
+  for (int i = 0; i < n; ++i) {
+    set[i] = nullptr;
+  }
+  for (int i = 0; i < n; ++i) {
+    set[i] = new (std::nothrow) uint16_t[samples]();
+    if (set[i] == nullptr) {
+      free_lines(set, n);
+      return nullptr;
+    }
+  }
+  return set;
+}
+
+void free_lines(uint16_t** lines, int n) {
+  if (lines == nullptr) {
+    return;
+  }
+  for (int i = 0; i < n; ++i) {
+    delete[] lines[i];
+  }
+  delete[] lines;
+  if (g_mem.set == lines) {
+    forget_lines();  // the next set may come back at the same address
+  }
+}
+
+namespace {
+
+// The mapped channels of a view, in channel order, with what the pixel loop
+// needs of each; built once per line.
+struct MapPlan {
+  struct Chan {
+    int k;            // place of the channel within a pixel
+    long long tilt;   // tilt of the channel
+    long long jbase;  // vshift - vshift_min
+    long long hoff;   // hshift * n_channels + k
+    float wr, wg, wb;
+  };
+  Chan chan[kMaxChannels];
+  int count = 0;
+  int offset[3] = {};
+};
+
+MapPlan make_plan(const VIEW_INFO* view, const PIC_INFO* pic, const LineLayout& lay) {
+  MapPlan plan;
+  for (int c = 0; c < 3; ++c) {
+    // Offsets come from the channel map window; kept within the range the
+    // sums can carry.
+    const long long off = 4LL * view->map_offset[c];
+    plan.offset[c] = static_cast<int>(off < -kSumLimit ? -kSumLimit : (off > kSumLimit ? kSumLimit : off));
+  }
+  int k = 0;
+  for (int ch = 1; ch <= kMaxChannels; ++ch) {
+    if (!pic->chan_present[ch]) {
+      continue;
+    }
+    if (view->map_used[ch]) {
+      MapPlan::Chan& c = plan.chan[plan.count++];
+      c.k = k;
+      c.tilt = view->tilt[ch];
+      c.jbase = static_cast<long long>(view->vshift[ch]) - view->vshift_min;
+      c.hoff = static_cast<long long>(view->hshift[ch]) * lay.nch + k;
+      c.wr = view->map_wr[ch];
+      c.wg = view->map_wg[ch];
+      c.wb = view->map_wb[ch];
+    }
+    ++k;
+  }
+  return plan;
+}
+
+// One pixel by the plan: each mapped channel from its aligned line (the line
+// moves from -tilt at the left edge to +tilt at the right) and shifted column.
+void map_pixel(const MapPlan& plan, const LineLayout& lay, int x, long long index, uint16_t** lines, int n,
+               uint16_t* r, uint16_t* g, uint16_t* b) {
+  int sr = plan.offset[0];
+  int sg = plan.offset[1];
+  int sb = plan.offset[2];
+  if (lay.fits && lines != nullptr) {
+    const long long first_sample = lay.hdr;
+    const long long end_sample = lay.hdr + static_cast<long long>(lay.width) * lay.nch;
+    for (int i = 0; i < plan.count; ++i) {
+      const MapPlan::Chan& c = plan.chan[i];
+      const long long j = c.tilt == 0 ? c.jbase : (c.tilt * x * 2) / lay.width - c.tilt + c.jbase;
+      if (j < 0 || j >= n) {
+        break;  // the aligned line is not held: this and later channels add nothing
+      }
+      const long long col = c.hoff + index;
+      // A shift that moves the sample off the picture line adds nothing (the
+      // shifted channel is black beyond the edge).
+      const uint16_t* src = lines[j];
+      if (src != nullptr && col >= first_sample && col < end_sample) {
+        const uint16_t v = src[col];
+        sr = add_weighted(sr, v, c.wr);
+        sg = add_weighted(sg, v, c.wg);
+        sb = add_weighted(sb, v, c.wb);
+      }
+    }
+  }
+  *r = clamp_level(sr);
+  *g = clamp_level(sg);
+  *b = clamp_level(sb);
+}
+
+}  // namespace
+
+void Translate_Pix(int x, const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n, int index,
+                   uint16_t* r, uint16_t* g, uint16_t* b) {
+  if (view == nullptr || pic == nullptr) {
+    *r = *g = *b = 0;
+    return;
+  }
+  const LineLayout lay = line_layout(pic);
+  map_pixel(make_plan(view, pic, lay), lay, x, index, lines, n, r, g, b);
+}
+
+void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int unused, int no_mirror,
+                    uint16_t** lines, int n, uint16_t* r, uint16_t* g, uint16_t* b) {
+  (void)unused;
+  if (view == nullptr || pic == nullptr || r == nullptr || g == nullptr || b == nullptr) {
+    return;
+  }
+  const LineLayout lay = line_layout(pic);
+  const MapPlan plan = make_plan(view, pic, lay);
+  const bool mirror = no_mirror == 0 && view->orientation == 4;
+  for (int x = 0; x < lay.width; ++x) {
+    uint16_t cr = 0;
+    uint16_t cg = 0;
+    uint16_t cb = 0;
+    map_pixel(plan, lay, x, lay.hdr + static_cast<long long>(x) * lay.nch, lines, n, &cr, &cg, &cb);
+    const int pos = mirror ? lay.width - 1 - x : x;
+    r[pos] = shift_level(cr, shift);
+    g[pos] = shift_level(cg, shift);
+    b[pos] = shift_level(cb, shift);
+  }
+}
+
+void add_gridpix(const VIEW_INFO* view, uint16_t* r, uint16_t* g, uint16_t* b) {
+  if (view == nullptr) {
+    *r = 255;
+    *g = 255;
+    *b = 255;
+    return;
+  }
+  *r = view->grid_rgb[0];
+  *g = view->grid_rgb[1];
+  *b = view->grid_rgb[2];
+}
+
+}  // namespace kelo

@@ -1,0 +1,109 @@
+// The line store of a picture pass: a set of line buffers, reading file lines
+// through the reader of the open file kind (reusing lines already held), the
+// despeckle filter, and the translation of one line's channels into red, green
+// and blue by the RGB channel map.
+//
+// A line buffer holds one file line as 16-bit samples: the line's header words
+// first (hdr_words of them), then the picture samples with the present
+// channels interleaved per pixel, sample of the k-th present channel of pixel
+// x at hdr_words + x * n_channels + k. Each buffer has room for
+// 2 * words_padded samples (words_padded positions of 4 bytes), which the HRI
+// reader and the grid buffer use.
+#pragma once
+
+#include <cstdint>
+
+#include "core/base/records.h"
+
+namespace kelo {
+
+// Samples one buffer of a line set can hold for a line of `words_padded` words.
+inline constexpr int kLineBufFactor = 2;  // words_padded positions of 4 bytes
+// Grid marks of one HRI line (a local table of read_line).
+inline constexpr int kHriMarkBytes = 680;
+// Highest sample level of the RGB channel map (10-bit levels).
+inline constexpr int kMapMaxLevel = 1023;
+
+// Reads file line `line` into `buf` by the reader of pic->file_type. Colour
+// PPM pictures fill `buf` (red), `g` and `b`; HRI lines fill `grid` (one mark
+// byte per picture column) when view->grid_on is set. Returns the reader's
+// status (bit 0x01 read, 0x0C pre sync, 0xE0 post sync) or 0 when no line was
+// read; kinds without a reader read nothing and return 1.
+int read_line(PIC_INFO* pic, const VIEW_INFO* view, int line, uint16_t* buf, uint16_t* g, uint16_t* b,
+              uint8_t* grid);
+
+// Fills the n buffers of `lines` with file lines linemap[index] ...
+// linemap[index] + n - 1, reusing the lines the set already holds from the
+// previous call (by swapping buffer pointers, never copying samples); index 0
+// is the first row of a pass and always reads. Despeckles the set when
+// view->despeckle_on is set. Returns the OR of the statuses of the lines read,
+// 0 when nothing was read.
+int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n, uint16_t** lines,
+               uint16_t* g, uint16_t* b, uint8_t* grid);
+
+// Forgets which lines the store holds, so the next call of read_lines reads
+// every line whatever its index (used when a new picture is opened).
+void forget_lines();
+
+// Filters the line set in place: the set is taken as three blocks of n / 3
+// lines (upper, centre, lower); lines[0 .. n/3 - 1] receive the despeckled
+// centre lines. Fewer than 3 lines: nothing happens.
+void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n);
+
+// A line set of n buffers for lines of `words_padded` words (each buffer has
+// 2 * words_padded samples, zero-filled), or null when n or words_padded is
+// not positive or any allocation fails. Free it with free_lines.
+uint16_t** alloc_lines(int words_padded, int n);
+// Frees every non-null buffer of the set and the set; null is accepted.
+void free_lines(uint16_t** lines, int n);
+
+// A line set that frees itself (alloc_lines / free_lines underneath).
+class LineSet {
+ public:
+  LineSet() = default;
+  LineSet(int words_padded, int n) : lines_(alloc_lines(words_padded, n)), n_(lines_ ? n : 0) {}
+  ~LineSet() { free_lines(lines_, n_); }
+  LineSet(const LineSet&) = delete;
+  LineSet& operator=(const LineSet&) = delete;
+  LineSet(LineSet&& other) noexcept : lines_(other.lines_), n_(other.n_) {
+    other.lines_ = nullptr;
+    other.n_ = 0;
+  }
+  LineSet& operator=(LineSet&& other) noexcept {
+    if (this != &other) {
+      free_lines(lines_, n_);
+      lines_ = other.lines_;
+      n_ = other.n_;
+      other.lines_ = nullptr;
+      other.n_ = 0;
+    }
+    return *this;
+  }
+  bool ok() const { return lines_ != nullptr; }
+  uint16_t** get() const { return lines_; }
+  int size() const { return n_; }
+  uint16_t* operator[](int i) const { return lines_[i]; }
+
+ private:
+  uint16_t** lines_ = nullptr;
+  int n_ = 0;
+};
+
+// One output pixel of the RGB channel map: the weighted sums of the mapped
+// channels (each channel taken from its aligned line of the set and shifted
+// column), plus 4 * map_offset, each clamped to 0 .. 1023.
+// index = hdr_words + x * n_channels.
+void Translate_Pix(int x, const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n, int index,
+                   uint16_t* r, uint16_t* g, uint16_t* b);
+
+// One whole output line of pic->width pixels into r, g, b. Stored at x, or at
+// width - 1 - x when no_mirror is 0 and the view shows the satellite from the
+// south (orientation 4); then each component is shifted left by `shift` bits
+// (right by -shift when negative). The fourth argument is not used.
+void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int unused, int no_mirror,
+                    uint16_t** lines, int n, uint16_t* r, uint16_t* g, uint16_t* b);
+
+// The colour of a grid pixel: the view's grid_rgb, or white without a view.
+void add_gridpix(const VIEW_INFO* view, uint16_t* r, uint16_t* g, uint16_t* b);
+
+}  // namespace kelo

@@ -1,0 +1,263 @@
+// NOAA AVHRR infrared calibration.
+#include "core/view/hrpt_calcs.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/base/gui_seam.h"
+#include "core/view/data_proc.h"
+
+namespace kelo {
+
+namespace {
+
+// Frame header words of a NOAA HRPT minor frame (0-based word index).
+constexpr int kPrtWord = 17;        // words 17, 18, 19: the current PRT, read three times
+constexpr int kPrtRefLimit = 4;     // all three at or below 4: the reference line, no PRT
+constexpr int kBackScanBase = 19;   // blackbody count i of channel ch: 19 + ch + 3i
+constexpr int kBackScanStride = 3;  // channels 3, 4, 5 interleaved
+constexpr int kSpaceBase = 51;      // space count i of channel ch: 51 + ch + 5i (words 52-101)
+constexpr int kSpaceStride = 5;     // all five channels interleaved
+constexpr int kCalSamples = 10;     // ten blackbody and ten space samples per line
+constexpr int kCalWordsEnd = kSpaceBase + 5 + kSpaceStride * (kCalSamples - 1) + 1;  // 102 words needed
+constexpr int kPrtWindow = 5;  // reference line and PRT 1..4 cycle over five lines
+constexpr int kPrtCount = 4;
+constexpr int kFirstIrChan = 3;
+constexpr int kLastIrChan = 5;
+
+constexpr float kC1 = 1.1910427e-05F;  // mW/(m^2 sr cm^-4)
+constexpr float kC2 = 1.4387752F;      // cm K
+constexpr double kE = 2.7182817F;      // e in single precision
+
+struct PrtRow {
+  float d0, d1, d2, d3, d4;
+};
+struct ChanRow {
+  float vc, A, B, Ns, b0, b1, b2;
+};
+struct SatSet {
+  int number;
+  PrtRow prt[kPrtCount];
+  ChanRow chan[3];  // channels 3, 4, 5
+};
+
+// b1 is in the form R = Rlin + b2 Rlin^2 + b1 Rlin + b0 for every set: where a
+// satellite's tables give the factor of Rlin (1 + b1) it is stored less one.
+constexpr SatSet kSets[] = {
+    {14,
+     {{276.597F, 0.051275F, 1.363e-06F, 0, 0},
+      {276.597F, 0.051275F, 1.363e-06F, 0, 0},
+      {276.597F, 0.051275F, 1.363e-06F, 0, 0},
+      {276.597F, 0.051275F, 1.363e-06F, 0, 0}},
+     {{2642.807F, 0, 1, 0.0069F, -0.0031F, 0.00359F, 0},
+      {928.8284F, 0, 1, -4.05F, 3.72F, -0.07622F, 0.0003822F},
+      {834.8066F, 0, 1, -2.29F, 2.0F, -0.03806F, 0.0001742F}}},
+    {15,
+     {{276.6016F, 0.051045F, 1.36328e-06F, 0, 0},
+      {276.6253F, 0.050909F, 1.47266e-06F, 0, 0},
+      {276.6741F, 0.050907F, 1.47656e-06F, 0, 0},
+      {276.5926F, 0.050966F, 1.47656e-06F, 0, 0}},
+     {{2695.974F, 1.621256F, 0.998015F, 0, 0, 0, 0},
+      {925.4075F, 0.33781F, 0.998719F, -4.5F, 4.76F, -0.0932F, 0.0004524F},
+      {839.8979F, 0.304558F, 0.999024F, -3.61F, 3.83F, -0.0659F, 0.0002811F}}},
+    {16,
+     {{276.355F, 0.05562F, -1.59e-05F, 2.486e-08F, -1.199e-11F},
+      {276.142F, 0.05605F, -1.707e-05F, 2.595e-08F, -1.224e-11F},
+      {275.996F, 0.05486F, -1.223e-05F, 1.862e-08F, -8.53e-12F},
+      {276.132F, 0.05494F, -1.344e-05F, 2.112e-08F, -1.001e-11F}},
+     {{2700.115F, 1.592459F, 0.998147F, 0, 0, 0, 0},
+      {917.2289F, 0.33238F, 0.998522F, -2.467F, 2.96F, -0.05411F, 0.00024532F},
+      {838.1255F, 0.674623F, 0.998363F, -2.009F, 2.25F, -0.03665F, 0.00014854F}}},
+    {18,
+     {{276.601F, 0.0509F, 1.657e-06F, 0, 0},
+      {276.683F, 0.05101F, 1.482e-06F, 0, 0},
+      {276.565F, 0.05117F, 1.313e-06F, 0, 0},
+      {276.615F, 0.05103F, 1.484e-06F, 0, 0}},
+     {{2659.7952F, 1.698704F, 0.99696F, 0, 0, 0, 0},
+      {928.1460F, 0.436645F, 0.998607F, -5.53F, 5.82F, -0.11069F, 0.00052337F},
+      {833.2532F, 0.253179F, 0.999057F, -2.22F, 2.67F, -0.04360F, 0.00017715F}}},
+    {19,
+     {{276.6067F, 0.051111F, 1.405783e-06F, 0, 0},
+      {276.6119F, 0.05109F, 1.496037e-06F, 0, 0},
+      {276.6311F, 0.051033F, 1.49699e-06F, 0, 0},
+      {276.6268F, 0.051058F, 1.49311e-06F, 0, 0}},
+     {{2670.0F, 1.67396F, 0.997364F, 0, 0, 0, 0},
+      {928.9F, 0.53959F, 0.998534F, -5.49F, 5.70F, -0.11187F, 0.00054668F},
+      {831.9F, 0.36064F, 0.998913F, -3.39F, 3.58F, -0.05991F, 0.00024985F}}},
+};
+constexpr int kFallbackSet = 1;  // NOAA-15
+
+CAL_COEFS make_coefs(const SatSet& set) {
+  CAL_COEFS c;
+  for (int p = 1; p <= kPrtCount; ++p) {
+    const PrtRow& row = set.prt[p - 1];
+    c.d0[p] = row.d0;
+    c.d1[p] = row.d1;
+    c.d2[p] = row.d2;
+    c.d3[p] = row.d3;
+    c.d4[p] = row.d4;
+  }
+  for (int ch = kFirstIrChan; ch <= kLastIrChan; ++ch) {
+    const ChanRow& row = set.chan[ch - kFirstIrChan];
+    c.vc[ch] = row.vc;
+    c.A[ch] = row.A;
+    c.B[ch] = row.B;
+    c.Ns[ch] = row.Ns;
+    c.b0[ch] = row.b0;
+    c.b1[ch] = row.b1;
+    c.b2[ch] = row.b2;
+  }
+  c.c1 = kC1;
+  c.c2 = kC2;
+  return c;
+}
+
+// Kept between lines: the PRT temperatures (PRT 1..4 for channels 3..5) and the
+// blackbody radiance per channel.
+struct ConverterState {
+  int prtnum = 0;
+  float Tprt[kPrtCount][3] = {};
+  float Nbb[kLastIrChan + 1] = {};
+};
+ConverterState g_state;
+
+bool is_prt_line(const uint16_t* line) {
+  return line[kPrtWord] > kPrtRefLimit || line[kPrtWord + 1] > kPrtRefLimit ||
+         line[kPrtWord + 2] > kPrtRefLimit;
+}
+
+// Tenths of a kelvin as stored in a 16-bit sample; an undefined temperature
+// (no radiance, NaN) is stored as 0.
+uint16_t tenths(float t) {
+  const float v = 10.0F * t;
+  if (!(v >= 0.0F)) {
+    return 0;
+  }
+  if (v >= 65535.0F) {
+    return 65535;
+  }
+  return static_cast<uint16_t>(v);
+}
+
+}  // namespace
+
+int sat_number(const std::string& sat_name) {
+  size_t i = 0;
+  while (i < sat_name.size() && (sat_name[i] < '0' || sat_name[i] > '9')) {
+    ++i;
+  }
+  int number = 0;
+  for (; i < sat_name.size() && sat_name[i] >= '0' && sat_name[i] <= '9'; ++i) {
+    if (number > 100000) {
+      break;  // no satellite carries such a number; keep it from overflowing
+    }
+    number = number * 10 + (sat_name[i] - '0');
+  }
+  return number;
+}
+
+CAL_COEFS load_cal(const std::string& sat_name) {
+  const int number = sat_number(sat_name);
+  for (const SatSet& set : kSets) {
+    if (set.number == number) {
+      return make_coefs(set);
+    }
+  }
+  gui().message("Error", "No temperature mapping\n for " + sat_name + " available!\n Asume NOAA15...");
+  return make_coefs(kSets[kFallbackSet]);
+}
+
+void reset_noaatemp() { g_state = ConverterState{}; }
+
+void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view) {
+  (void)view;
+  if (lines == nullptr || n <= 0 || lines[0] == nullptr || cal == nullptr || pic == nullptr) {
+    return;
+  }
+  if (!pic->chan_present[0]) {
+    return;  // no frame header words recorded: samples stay raw counts
+  }
+  const int hdr = pic->frame.hdr_words;
+  const int nch = pic->frame.n_channels;
+  const int width = pic->width;
+  if (hdr < kCalWordsEnd || nch <= 0 || width <= 0) {
+    return;
+  }
+  const long long need = static_cast<long long>(hdr) + static_cast<long long>(width) * nch;
+  if (need > static_cast<long long>(pic->frame.words_padded) * kLineBufFactor) {
+    return;
+  }
+  const int window = n < kPrtWindow ? n : kPrtWindow;
+
+  // Blackbody radiance from the PRT readings of the window.
+  for (int ch = kFirstIrChan; ch <= kLastIrChan; ++ch) {
+    const int c = ch - kFirstIrChan;
+    g_state.prtnum = 0;
+    for (int l = 0; l < window; ++l) {
+      const uint16_t* line = lines[l];
+      if (line == nullptr || !is_prt_line(line) || g_state.prtnum >= kPrtCount) {
+        continue;
+      }
+      const float cnt = line[kPrtWord + c];
+      const int p = g_state.prtnum + 1;
+      const float n3 = cnt * cnt * cnt;
+      g_state.Tprt[g_state.prtnum][c] =
+          cal->d4[p] * n3 * cnt + cal->d3[p] * n3 + cal->d2[p] * cnt * cnt + cal->d1[p] * cnt + cal->d0[p];
+      ++g_state.prtnum;
+    }
+    const float tbb =
+        (g_state.Tprt[0][c] + g_state.Tprt[1][c] + g_state.Tprt[2][c] + g_state.Tprt[3][c]) / 4.0F;
+    const float teff = cal->A[ch] + cal->B[ch] * tbb;
+    const float vc = cal->vc[ch];
+    // Before any PRT reading the blackbody stands at 0 K: it radiates nothing
+    // (the limit of Planck's law, without dividing by zero).
+    g_state.Nbb[ch] =
+        !(teff > 0.0F) ? 0.0F
+                       : static_cast<float>(cal->c1 * vc * vc * vc /
+                                            (std::pow(kE, static_cast<double>(cal->c2 * vc / teff)) - 1.0));
+  }
+
+  // Earth counts of line 0 to temperatures.
+  uint16_t* line0 = lines[0];
+  int place = 0;
+  for (int ch = 1; ch <= kLastIrChan; ++ch) {
+    if (!pic->chan_present[ch]) {
+      continue;
+    }
+    ++place;
+    if (ch < kFirstIrChan) {
+      continue;  // the visible channels carry no temperature
+    }
+    int sum_bb = 0;
+    int sum_space = 0;
+    for (int i = 0; i < kCalSamples; ++i) {
+      sum_bb += line0[kBackScanBase + ch + kBackScanStride * i];
+      sum_space += line0[kSpaceBase + ch + kSpaceStride * i];
+    }
+    const int cbb = sum_bb / kCalSamples;
+    const int cs = sum_space / kCalSamples;
+    if (cs == cbb) {
+      continue;  // no gain can be derived: the line keeps its raw counts
+    }
+    const float ns = cal->Ns[ch];
+    const float gain = (g_state.Nbb[ch] - ns) / static_cast<float>(cs - cbb);
+    const float vc = cal->vc[ch];
+    const float c1v3 = cal->c1 * vc * vc * vc;
+    const float c2v = cal->c2 * vc;
+    for (int x = 0; x < width; ++x) {
+      const int j = nch * x + hdr + place - 1;
+      const int ce = line0[j];
+      const float rlin = ns + static_cast<float>(cs - ce) * gain;
+      const float r = rlin + cal->b2[ch] * rlin * rlin + cal->b1[ch] * rlin + cal->b0[ch];
+      if (!(r > 0.0F)) {
+        line0[j] = 0;  // colder than the space view can represent: no temperature
+        continue;
+      }
+      const float te = static_cast<float>(c2v / std::log(1.0 + static_cast<double>(c1v3 / r)));
+      const float t = (te - cal->A[ch]) / cal->B[ch];
+      line0[j] = tenths(t);
+    }
+  }
+}
+
+}  // namespace kelo

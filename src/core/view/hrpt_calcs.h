@@ -1,0 +1,49 @@
+// NOAA AVHRR infrared counts to brightness temperatures, from the satellite's
+// own calibration data in each HRPT line: the internal blackbody temperature
+// from its four platinum resistance thermometers (PRT), the blackbody and
+// space-view counts, the non-linearity correction and the inverse Planck
+// function with the band correction.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/base/records.h"
+
+namespace kelo {
+
+// Calibration coefficients of one satellite. PRT polynomials are indexed by
+// PRT number 1..4, channel coefficients by AVHRR channel 3..5.
+struct CAL_COEFS {
+  float d0[5] = {}, d1[5] = {}, d2[5] = {}, d3[5] = {}, d4[5] = {};
+  float vc[6] = {};            // central wave number, cm^-1
+  float A[6] = {}, B[6] = {};  // band correction: Teff = A + B * T
+  float Ns[6] = {};            // radiance of space
+  // Non-linearity: R = Rlin + b2 * Rlin^2 + b1 * Rlin + b0 (the KLM form).
+  float b0[6] = {}, b1[6] = {}, b2[6] = {};
+  float c1 = 0;  // first radiation constant, mW/(m^2 sr cm^-4)
+  float c2 = 0;  // second radiation constant, cm K
+};
+
+// The NOAA number the satellite name carries: the number starting at its
+// first decimal digit, 0 when it has none ("NOAA 16" -> 16).
+int sat_number(const std::string& sat_name);
+
+// The coefficients of the named satellite (NOAA-14, 15, 16, 18, 19). Any other
+// satellite shows one "Error" message through the GUI seam and gets the
+// NOAA-15 set. Call once per picture pass.
+CAL_COEFS load_cal(const std::string& sat_name);
+
+// Converts the channel 3, 4 and 5 samples of lines[0] in place into
+// brightness temperatures in tenths of a kelvin. Lines 0 .. 4 of the set are
+// searched for PRT readings (a set of fewer than 5 lines is searched as far as
+// it goes); PRTs missing in the window keep the readings of earlier calls.
+// Nothing happens unless the file recorded the frame header words. A line
+// whose space and blackbody counts are equal keeps its raw counts; a pixel
+// with no defined temperature (radiance at or below zero) becomes 0.
+void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view);
+
+// Clears the kept PRT temperatures and blackbody radiances (a new picture).
+void reset_noaatemp();
+
+}  // namespace kelo

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <tuple>
+
+#include "core/base/gui_seam.h"
+#include "core/base/prefer.h"
+#include "support/temp_dir.h"
+
+using namespace kelo;
+
+namespace {
+// Reads a preference text through a file, after resetting to the defaults.
+void read_text(const test::TempDir& dir, const std::string& text) {
+  prefs = PREFS{};
+  Load_Prefdef();
+  ASSERT_EQ(Read_Prefs_file(dir.write(".kelorc", text)), 1);
+}
+
+std::string written(const PREFS& p) {
+  return test::captured([&](FILE* f) { write_prefs(f, p); });
+}
+}  // namespace
+
+TEST(Prefs, DefaultsKeepFieldsWithoutDefault) {
+  prefs = PREFS{};
+  prefs.port_type = 2;
+  prefs.kepler_name = "weather.txt";
+  prefs.main_x = 40;
+  Load_Prefdef();
+  const PREFS& p = prefs;
+  EXPECT_EQ(std::tie(p.port_type, p.kepler_name, p.main_x, p.pp_number),
+            std::make_tuple(2, "weather.txt", 0, 2));
+  EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after, p.hri_start_after, p.hri_stop_after),
+            std::make_tuple(6, 90, 20, 20));
+  EXPECT_EQ(std::tie(p.hrpt_base, p.hrpt_ext, p.hri_base), std::make_tuple("hrpt", ".dat", "hri"));
+  EXPECT_EQ(std::tie(p.scan_dir, p.show_chan, p.save_rec, p.grid_r, p.grid_g, p.despeckle_u, p.despeckle_l),
+            std::make_tuple(1, 2, 1, 255, 0, 20, 10));
+  EXPECT_EQ(p.fixed_zoom, 2.0f);
+}
+
+TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
+  test::TempDir dir;
+  test::ScopedCwd cwd(dir.path());
+  read_text(dir,
+            "main_window_size = 800x600\n"
+            "main_window_position = abs_wndpos@10x20\n"
+            "sub_window_position = center_wndpos@5x6\n"
+            "Port_type = usb\n"
+            "Parallel_port = 0\n"
+            "Parallel_port_address = 0x3bc\n"
+            "Fast_Parportaccess = yes\n"
+            "Hwtype_select = dec_type\n"
+            "use_usbid = yes\n"
+            "usb_id = DEC42\n"
+            "Font_size = 14\n"
+            "Grid_color = 0x00ff00\n"
+            "Linearize = on\n"
+            "Despeckle_limits = 30 15\n"
+            "Fixed_zoomfactor = 1.5\n"
+            "Hrpt_Record_Start_Stop_Times = 8 120\n"
+            "Hri_Record_Start_Stop_Times = 25 30\n"
+            "Hrpt_Record_Lines_per_screen = 400\n"
+            "Hrpt_Record_Scandirection = S_N\n"
+            "Hrpt_Record_Showchan = 4\n"
+            "Hrptrec_Save_rec = no\n"
+            "Hrptrec_Auto_getkepler = yes\n"
+            "Hrpt_File_Base = noaa\n"
+            "Hrpt_File_Extension = .hrp\n"
+            "Hri_File_Base = msg\n"
+            "Hri_File_Extension = .hri\n"
+            "Working_Dir = /data/pics\n"
+            "Kepler_File_Dir = /data/keps/\n"
+            "Kepler_File_name = weather.txt\n");
+  const PREFS& p = prefs;
+  EXPECT_EQ(std::tie(p.main_w, p.main_h, p.main_wnd_mode, p.main_x, p.main_y, p.sub_wnd_mode, p.sub_x),
+            std::make_tuple(800, 600, int{kWndAbs}, 10, 20, int{kWndCenter}, 5));
+  EXPECT_EQ(
+      std::tie(p.port_type, p.pp_number, p.pp_address, p.fast_access, p.hw_dectype, p.use_usbid, p.usb_id),
+      std::make_tuple(2, 0, 0x3bc, 1, 1, 1, "DEC42"));
+  EXPECT_EQ(std::tie(p.font_size, p.grid_r, p.grid_g, p.grid_b, p.linearize, p.despeckle_u, p.despeckle_l),
+            std::make_tuple(14, 0, 255, 0, 1, 30, 15));
+  EXPECT_EQ(p.fixed_zoom, 1.5f);
+  EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after, p.hri_start_after, p.hri_stop_after,
+                     p.lines_per_screen, p.scan_dir, p.show_chan, p.save_rec, p.load_kepler),
+            std::make_tuple(8, 120, 25, 30, 400, 2, 4, 0, 1));
+  EXPECT_EQ(
+      std::tie(p.hrpt_base, p.hrpt_ext, p.hri_base, p.hri_ext, p.working_dir, p.kepler_dir, p.kepler_name),
+      std::make_tuple("noaa", ".hrp", "msg", ".hri", "/data/pics/", "/data/keps/", "weather.txt"));
+
+  RECORD_INFO rec;
+  VIEW_INFO view;
+  PIC_INFO pic;
+  Load_Prefs(&rec, &view, &pic);
+  EXPECT_EQ(rec.port_address, 0x3bc);  // "Port n"
+  EXPECT_EQ(std::tie(rec.kepler_file, rec.rec_dir, rec.scan_dir, rec.orientation, rec.save_rec),
+            std::make_tuple("/data/keps/weather.txt", "/data/pics/", 2, 4, 0));
+  EXPECT_EQ(std::make_tuple(view.grid_rgb[1], view.desp_ulimit, view.linearize), std::make_tuple(255, 30, 1));
+  EXPECT_EQ(view.zoom_step, 1.5f);
+  EXPECT_EQ(std::tie(pic.dir, pic.kepler_dir), std::make_tuple("/data/pics/", "/data/keps/"));
+  Load_Prefs(nullptr, nullptr, nullptr);  // all optional
+
+  // Saved into the current directory and read again, every value stays.
+  const std::string first = written(prefs);
+  ASSERT_EQ(Save_Prefs(), 0);
+  EXPECT_EQ(test::read_file(dir.file(".kelorc")), first);
+  prefs = PREFS{};
+  Load_Prefdef();
+  ASSERT_EQ(Read_Prefs_file(dir.file(".kelorc")), 1);
+  EXPECT_EQ(written(prefs), first);
+}
+
+TEST(Prefs, MalformedAndPartialValues) {
+  test::TempDir dir;
+  read_text(dir,
+            "Font_size = big\n"                   // not a number: 0
+            "Working_Dir = /data/my pics\n"       // a value keeps its first word
+            "main_window_position = default\n"    // mode and position unchanged
+            "Despeckle_limits = 33\n"             // second number missing
+            "Hrpt_Record_Scandirection = east\n"  // neither N_S nor S_N: 0
+            "Port_type = serial\n"                // anything else: parallel
+            "Unknown_key = 5\n"
+            "lonely\n"
+            "hrpt_file_base = lower\n"  // keys are case-sensitive
+            "Parallel_port = 1\n");
+  const PREFS& p = prefs;
+  EXPECT_EQ(std::tie(p.font_size, p.working_dir, p.main_wnd_mode, p.main_x, p.despeckle_u, p.despeckle_l),
+            std::make_tuple(0, "/data/my/", 0, 0, 33, 10));
+  EXPECT_EQ(std::tie(p.scan_dir, p.port_type, p.hrpt_base), std::make_tuple(0, 0, "hrpt"));
+  RECORD_INFO rec;
+  Load_Prefs(&rec, nullptr, nullptr);
+  EXPECT_EQ(rec.port_address, 0x378);
+
+  // A line longer than 99 characters continues as the next line.
+  read_text(dir, "Font_size = 12" + std::string(90, ' ') + "Hrpt_Record_Showchan 5\n");
+  EXPECT_EQ(std::tie(p.font_size, p.show_chan), std::make_tuple(12, 5));
+}
+
+TEST(Prefs, SavedFileIsByteExactAndReadsBack) {
+  prefs = PREFS{};
+  Load_Prefdef();
+  prefs.grid_r = 0;
+  prefs.grid_g = 255;
+  prefs.grid_b = 0;
+  prefs.fixed_zoom = 1.5f;
+  prefs.sub_wnd_mode = kWndSmart;
+  prefs.sub_x = 12;
+  prefs.sub_y = 34;
+  prefs.pp_address = 0x3bc;
+  prefs.working_dir = "/data/pics/";
+  const std::string expect =
+      "main_window_size               = 0x0\n"
+      "main_window_position           = default\n"
+      "sub_window_position            = smart_wndpos@12x34\n"
+      "Port_type                      = par\n"
+      "Parallel_port                  = 2\n"
+      "Parallel_port_address          = 3bc\n"
+      "Fast_Parportaccess             = no\n"
+      "Hwtype_select                  = dec_gen\n"
+      "use_usbid                      = no\n"
+      "usb_id                         = \n"
+      "Font_size                      = 0\n"
+      "Grid_color                     = 0xff00\n"
+      "Linearize                      = off\n"
+      "Despeckle_limits               = 20 10\n"
+      "Fixed_zoomfactor               = 1.50\n"
+      "Hrpt_Record_Start_Stop_Times   = 6 90\n"
+      "Hri_Record_Start_Stop_Times    = 20 20\n"
+      "Hrpt_Record_Lines_per_screen   = 0\n"
+      "Hrpt_Record_Scandirection      = N_S\n"
+      "Hrpt_Record_Showchan           = 2\n"
+      "Hrptrec_Save_rec               = yes\n"
+      "Hrptrec_Auto_getkepler         = no\n"
+      "Hrpt_File_Base                 = hrpt\n"
+      "Hrpt_File_Extension            = .dat\n"
+      "Hri_File_Base                  = hri\n"
+      "Hri_File_Extension             = .dat\n"
+      "Working_Dir                    = /data/pics/\n"
+      "Kepler_File_Dir                = \n"
+      "Kepler_File_name               = \n";
+  EXPECT_EQ(written(prefs), expect);
+  test::TempDir dir;
+  read_text(dir, expect);
+  EXPECT_EQ(written(prefs), expect);
+}
+
+TEST(Prefs, SearchOrderCurrentThenProgramThenHome) {
+  test::TempDir cur, prog, home;
+  test::ScopedCwd cwd(cur.path());
+  test::ScopedEnv env("HOME", home.path());
+  prog.write(".kelorc", "Font_size = 11\n");
+  home.write(".kelorc", "Font_size = 12\n");
+  const std::string progpath = prog.file("kelo");
+  const auto read = [&](int found, int font_size) {
+    prefs = PREFS{};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Read_Prefs(progpath.c_str()), found);
+    EXPECT_EQ(prefs.font_size, font_size);
+    return testing::internal::GetCapturedStderr();
+  };
+  EXPECT_EQ(read(1, 11), "Preference file " + prog.file(".kelorc") + " found.\n");
+  EXPECT_EQ(prefs.pref_file, prog.file(".kelorc"));
+  cur.write(".kelorc", "Font_size = 13\n");
+  read(1, 13);
+  std::filesystem::remove(cur.file(".kelorc"));
+  std::filesystem::remove(prog.file(".kelorc"));
+  read(1, 12);
+  std::filesystem::remove(home.file(".kelorc"));
+  read(0, 0);
+  EXPECT_EQ(prefs.pref_file, "");
+}
+
+TEST(Prefs, SaveFailureSaysSoAndPortNumbers) {
+  struct Recorder : HeadlessGui {
+    void message(const std::string& title, const std::string& text) override { seen = title + "|" + text; }
+    std::string seen;
+  } rec;
+  test::TempDir dir;
+  std::filesystem::create_directory(dir.file(".kelorc"));  // cannot be opened for writing
+  test::ScopedCwd cwd(dir.path());
+  set_gui(&rec);
+  EXPECT_EQ(Save_Prefs(), 1);
+  set_gui(nullptr);
+  EXPECT_EQ(rec.seen, "Error|Can't open .kelorc!");
+
+  const std::pair<int, int> ports[] = {{1, 0x378}, {2, 0x278}, {0x3bc, 0x3bc}, {0, 0}};
+  for (const auto& [nr, addr] : ports) EXPECT_EQ(ppnr_to_ppaddr(nr), addr) << nr;
+}

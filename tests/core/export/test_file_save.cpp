@@ -1,0 +1,468 @@
+// The export pipeline: bit-shift rules, the destination record, every output
+// kind checked pixel for pixel (recordings by their bytes, exchange pictures
+// through ImageMagick), cancel, failures and the header rewrite.
+#include "core/export/file_save.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/export/hrpt_fixture.h"
+#include "core/files/file.h"
+#include "support/temp_dir.h"
+
+namespace kelo {
+namespace {
+
+// Collects what the pipeline tells the operator; cancels at a chosen row.
+class RecordingGui : public HeadlessGui {
+ public:
+  void message(const std::string& title, const std::string& text) override {
+    messages.push_back(title + "|" + text);
+  }
+  void set_entry_text(const std::string& window, const std::string& id, const std::string& text) override {
+    entries.push_back(window + "|" + id + "|" + text);
+  }
+  WindowHandle progress_begin(WindowHandle, const std::string& title, bool with_cancel) override {
+    progress_title = title;
+    progress_cancel = with_cancel;
+    return this;
+  }
+  int progress_update(WindowHandle, int done, int total) override {
+    last_total = total;
+    return cancel_at >= 0 && done >= cancel_at ? 1 : 0;
+  }
+  void progress_end(WindowHandle) override { progress_ended = true; }
+  std::vector<std::string> messages;
+  std::vector<std::string> entries;
+  std::string progress_title;
+  bool progress_cancel = false;
+  bool progress_ended = false;
+  int last_total = 0;
+  int cancel_at = -1;
+};
+
+class SaveTest : public ::testing::Test {
+ protected:
+  void SetUp() override { set_gui(&seam); }
+  void TearDown() override { set_gui(nullptr); }
+
+  // Opens a file into fresh records.
+  bool open(const std::string& path) {
+    pic = std::make_unique<PIC_INFO>();
+    view = std::make_unique<VIEW_INFO>();
+    pic->path = path;
+    return open_file(pic.get(), view.get(), nullptr) == 0;
+  }
+  // Writes the synthetic recording (with or without frame header words) and opens it.
+  bool open_fixture(int width, int lines, bool header_words = true) {
+    test::FixtureShape shape;
+    shape.width = width;
+    shape.lines = lines;
+    shape.presence[0] = header_words ? 1 : 0;
+    return test::write_fixture(dir.file("in.10b"), shape) && open(dir.file("in.10b"));
+  }
+  int save(int kind, std::initializer_list<int> chans, const std::string& path, SaveReport* rep) {
+    int on[kMaxChannels + 1] = {};
+    for (int c : chans) on[c] = 1;
+    dst = std::make_unique<PIC_INFO>();
+    save_destination(pic.get(), dst.get(), kind, on);
+    return Save_it(nullptr, pic.get(), dst.get(), path, view.get(), rep);
+  }
+
+  RecordingGui seam;
+  test::TempDir dir;
+  std::unique_ptr<PIC_INFO> pic, dst;
+  std::unique_ptr<VIEW_INFO> view;
+};
+
+// ---------------------------------------------------------------- helpers
+
+// The words of line n of an HRPT1 file, unpacked here from the bytes (four
+// 10-bit words in five bytes: four high bytes, then the low bit pairs).
+std::vector<int> hrpt_words(const std::string& bytes, int line_bytes, int n, int count) {
+  std::vector<int> w;
+  size_t at = 16000 + static_cast<size_t>(n) * static_cast<size_t>(line_bytes) + 7;
+  for (int g = 0; g * 4 < count; g++) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at + static_cast<size_t>(g) * 5);
+    for (int k = 0; k < 4; k++) w.push_back((b[k] << 2) | ((b[4] >> (6 - 2 * k)) & 3));
+  }
+  w.resize(static_cast<size_t>(count));
+  return w;
+}
+
+int le16(const std::string& b, size_t at) {
+  return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+// ---------------------------------------------------------------- rules
+
+TEST(SaveRules, ExtensionsAndBitShifts) {
+  const std::pair<int, const char*> ext[] = {{kKindSun, "sun"},  {kKindTiff, "tif"},  {kKindPPM, "ppm"},
+                                             {kKindPGM, "pgm"},  {kKindPGM8, "pgm"},  {kKindGIF, "gif"},
+                                             {kKindHRPT, "10b"}, {kKindCHRPT, "10b"}, {kKindSeaStar, "10b"},
+                                             {kKindHRI, "hri"},  {kKindAHRPT, "dat"}};
+  for (const auto& [kind, want] : ext) EXPECT_STREQ(save_extension(kind), want) << kind;
+
+  // A 10-bit recording to an 8-bit picture shifts by the luminance window's
+  // top; PGM keeps the depth, 8-bit sources need nothing; into a recording
+  // 8-bit goes up by 2, recordings stay as they are, 12-bit goes down.
+  struct Shift {
+    int src, bits, dst, lmax, want;
+  } shifts[] = {{kKindHRPT, 10, kKindGIF, 255, 0},     {kKindHRPT, 10, kKindGIF, 300, -1},
+                {kKindCHRPT, 10, kKindPGM8, 511, -1},  {kKindAHRPT, 10, kKindPPM, 512, -2},
+                {kKindPGM, 10, kKindGIF, 1023, -2},    {kKindHRPT, 10, kKindPGM, 1023, 0},
+                {kKindGIF, 8, kKindPGM8, 255, 0},      {kKindHRI, 8, kKindGIF, 255, 0},
+                {kKindPGM, 8, kKindHRPT, 255, 2},      {kKindGIF, 8, kKindCHRPT, 255, 2},
+                {kKindCHRPT, 10, kKindCHRPT, 1023, 0}, {kKindPGM, 12, kKindHRPT, 4095, -2}};
+  for (const Shift& c : shifts) {
+    EXPECT_EQ(export_bitshift(c.src, c.bits, c.dst, c.lmax), c.want)
+        << c.src << " " << c.bits << " -> " << c.dst << " lmax " << c.lmax;
+  }
+}
+
+TEST(SaveRules, DestinationRecord) {
+  auto src = std::make_unique<PIC_INFO>();
+  auto out = std::make_unique<PIC_INFO>();
+  src->file_type = kKindCHRPT;
+  src->width = 77;
+  for (int n = 0; n <= kMaxChannels; n++) src->chan_present[n] = 1;
+  src->chan_present[5] = 0;
+  int on[kMaxChannels + 1] = {0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0};
+
+  // "(C)HRPT" keeps the source's recording kind and its header words.
+  EXPECT_EQ(save_destination(src.get(), out.get(), kKindHRPT, on), 2) << "channel 5 is not in the file";
+  EXPECT_EQ(out->file_type, kKindCHRPT);
+  EXPECT_EQ(out->width, 77);
+  EXPECT_EQ(std::vector<int>(out->chan_present, out->chan_present + kMaxChannels + 1),
+            (std::vector<int>{1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+
+  // Exchange pictures never carry header words.
+  save_destination(src.get(), out.get(), kKindGIF, on);
+  EXPECT_EQ(out->file_type, kKindGIF);
+  EXPECT_EQ(out->chan_present[0], 0);
+
+  // SeaStar recordings drop them too.
+  src->file_type = kKindSeaStar;
+  save_destination(src.get(), out.get(), kKindHRPT, on);
+  EXPECT_EQ(out->file_type, kKindSeaStar);
+  EXPECT_EQ(out->chan_present[0], 0);
+
+  // AHRPT has no writer: its channels go into the ten-channel layout.
+  src->file_type = kKindAHRPT;
+  save_destination(src.get(), out.get(), kKindHRPT, on);
+  EXPECT_EQ(out->file_type, kKindCHRPT);
+  EXPECT_EQ(out->chan_present[0], 0);
+
+  // A picture becomes an HRPT recording.
+  src->file_type = kKindPGM;
+  save_destination(src.get(), out.get(), kKindHRPT, on);
+  EXPECT_EQ(out->file_type, kKindHRPT);
+}
+
+TEST(SaveWindowLogic, NamesLedAndChannelButtons) {
+  // Initial kind per source.
+  const std::pair<int, int> initial[] = {
+      {kKindHRPT, kKindHRPT}, {kKindCHRPT, kKindHRPT}, {kKindAHRPT, kKindHRPT}, {kKindPPM, kKindPPM},
+      {kKindPGM, kKindPGM},   {kKindPGM8, kKindPGM8},  {kKindHRI, kKindGIF},    {kKindGIF, kKindGIF}};
+  for (const auto& [src, want] : initial) EXPECT_EQ(save_initial_kind(src), want) << src;
+
+  // A typed name loses everything from its first dot and gets the next
+  // free counter and the chosen kind's extension.
+  test::TempDir dir;
+  std::string d = dir.path() + "/";
+  EXPECT_EQ(save_new_name("pass.gif", d, kKindGIF), "pass01.gif");
+  dir.write("pass01.gif", "x");
+  dir.write("pass02.gif", "x");
+  EXPECT_EQ(save_new_name("pass.v2.gif", d, kKindGIF), "pass03.gif");
+  EXPECT_EQ(save_new_name("pass", d, kKindHRPT), "pass01.10b");
+  EXPECT_EQ(save_new_name("dump", d, kKindPGM8), "dump01.pgm");
+
+  EXPECT_EQ(save_led_colour(1, kKindPPM), 3840);
+  EXPECT_EQ(save_led_colour(0, kKindPPM), 1911);
+  EXPECT_EQ(save_led_colour(1, kKindGIF), 1911);
+
+  int present[kMaxChannels + 1] = {1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0};
+  // "Gif": pressing " 3 " leaves only channel 3 on.
+  int on[kMaxChannels + 1] = {0, 1, 1, 1, 0, 1, 0, 0, 0, 0, 0};
+  save_channel_pressed(kKindGIF, 3, present, on);
+  for (int n = 1; n <= kMaxChannels; n++) EXPECT_EQ(on[n], n == 3 ? 1 : 0) << n;
+  // "All" with a single-channel kind leaves none on.
+  save_channel_pressed(kKindPGM, 0, present, on);
+  for (int n = 1; n <= kMaxChannels; n++) EXPECT_EQ(on[n], 0) << n;
+  // "All" for a recording switches on every channel the file has.
+  save_channel_pressed(kKindHRPT, 0, present, on);
+  for (int n = 1; n <= kMaxChannels; n++) EXPECT_EQ(on[n], n <= 5 ? 1 : 0) << n;
+  // A recording keeps several channels.
+  on[2] = 0;
+  save_channel_pressed(kKindHRPT, 4, present, on);
+  EXPECT_EQ(on[1] + on[3] + on[4] + on[5], 4);
+}
+
+// ---------------------------------------------------------------- recordings
+
+TEST_F(SaveTest, RecordingWithAChannelSubsetKeepsHeaderWords) {
+  ASSERT_TRUE(open_fixture(40, 9));
+  std::string out = dir.file("sub.10b");
+  SaveReport rep;
+  ASSERT_EQ(save(kKindHRPT, {2, 4}, out, &rep), 0) << rep.message;
+  EXPECT_EQ(rep.message, "Saved in " + out + "; bitshift=0.");
+  EXPECT_EQ(seam.messages.back(), "Info|" + rep.message);
+  EXPECT_EQ(seam.entries.back(), "Save|^Bitshift|  0");
+  EXPECT_EQ(seam.progress_title, "Saving...");
+  EXPECT_TRUE(seam.progress_cancel);
+  EXPECT_TRUE(seam.progress_ended);
+
+  std::string b = test::read_file(out);
+  // Header: magic, width, line count, presence (element 0 and channels 2, 4).
+  EXPECT_EQ(b.substr(0, 4), "HRPT");
+  EXPECT_EQ(le16(b, 22), 40);
+  EXPECT_EQ(le16(b, 24), 9);
+  EXPECT_EQ(b.substr(269, 6), std::string("\1\0\1\0\1\0", 6));
+  // Lines: 750 header words + 40 pixels x 2 channels + 100 tail words.
+  const int words = 750 + 80 + 100;
+  const int padded = (words + 3) / 4 * 4;
+  const int line_bytes = padded * 10 / 8 + 7;
+  ASSERT_EQ(b.size(), 16000u + 9u * static_cast<size_t>(line_bytes));
+  for (int y : {0, 4, 8}) {
+    std::vector<int> w = hrpt_words(b, line_bytes, y, padded);
+    EXPECT_EQ(b.substr(16000 + static_cast<size_t>(y * line_bytes), 5), "FRAME");
+    EXPECT_EQ(w[0], 644);
+    EXPECT_EQ(w[6], 0x79);
+    EXPECT_EQ(w[200], test::fixture_hk(y, 200));
+    EXPECT_EQ(w[749], test::fixture_hk(y, 749));
+    for (int x : {0, 17, 39}) {
+      EXPECT_EQ(w[750 + 2 * x], test::fixture_sample(y, 2, x)) << "line " << y << " pixel " << x;
+      EXPECT_EQ(w[751 + 2 * x], test::fixture_sample(y, 4, x)) << "line " << y << " pixel " << x;
+    }
+    EXPECT_EQ(w[830], test::fixture_tail(y, 0));
+    EXPECT_EQ(w[929], test::fixture_tail(y, 99));
+    EXPECT_EQ(w[930], 0) << "pad word";
+  }
+
+  // Kelo opens the new recording with the two channels.
+  auto back = std::make_unique<PIC_INFO>();
+  auto bview = std::make_unique<VIEW_INFO>();
+  back->path = out;
+  ASSERT_EQ(open_file(back.get(), bview.get(), nullptr), 0);
+  EXPECT_EQ(back->file_type, kKindHRPT);
+  EXPECT_EQ(back->frame.n_channels, 2);
+  EXPECT_EQ(back->height, 9);
+}
+
+TEST_F(SaveTest, ZoomedViewExportsTheVisiblePart) {
+  ASSERT_TRUE(open_fixture(64, 12, false));
+  view->zoom.zx = 2;
+  view->zoom.zy = 2;
+  view->zoom.ox = 10;
+  view->zoom.oy = 3;
+  std::string out = dir.file("zoom.pgm");
+  SaveReport rep;
+  ASSERT_EQ(save(kKindPGM, {5}, out, &rep), 0) << rep.message;
+  // 16-bit PGM of 32 x 6 with maximum 1023: two bytes a sample, big-endian.
+  std::string b = test::read_file(out);
+  std::string head = "P5\n#Created by kelo\n32 6\n1023\n";
+  ASSERT_EQ(b.substr(0, head.size()), head);
+  ASSERT_EQ(b.size(), head.size() + 32u * 6u * 2u);
+  for (int y = 0; y < 6; y++)
+    for (int x = 0; x < 32; x++) {
+      ASSERT_EQ(test::pgm16_sample(b, head.size(), 32, x, y), test::fixture_sample(y + 3, 5, x + 10))
+          << "row " << y << " column " << x;
+    }
+}
+
+TEST_F(SaveTest, PgmToRecordingShiftsLeftByTwo) {
+  // A 4 x 3 8-bit PGM written here byte by byte.
+  std::string pgm = "P5\n4 3\n255\n";
+  for (int i = 0; i < 12; i++) pgm.push_back(static_cast<char>(i * 20 + 5));
+  ASSERT_TRUE(open(dir.write("in.pgm", pgm)));
+  std::string out = dir.file("up.10b");
+  SaveReport rep;
+  ASSERT_EQ(save(kKindHRPT, {1}, out, &rep), 0) << rep.message;
+  EXPECT_EQ(rep.bitshift, 2);
+  EXPECT_EQ(rep.message, "Saved in " + out + "; bitshift=2.");
+  std::string b = test::read_file(out);
+  EXPECT_EQ(b.substr(0, 4), "HRPT");
+  EXPECT_EQ(b.substr(269, 6), std::string("\0\1\0\0\0\0", 6));
+  const int line_bytes = 4 * 10 / 8 + 7;
+  ASSERT_EQ(b.size(), 16000u + 3u * line_bytes);
+  for (int y = 0; y < 3; y++) {
+    std::vector<int> w = hrpt_words(b, line_bytes, y, 4);
+    for (int x = 0; x < 4; x++) EXPECT_EQ(w[static_cast<size_t>(x)], ((y * 4 + x) * 20 + 5) * 4);
+  }
+}
+
+// ---------------------------------------------------------------- exchange
+
+TEST_F(SaveTest, GifOfTenBitRecordingUsesTheWindowShift) {
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  ASSERT_TRUE(open_fixture(50, 7));
+  view->lmax = 300;
+  std::string out = dir.file("pass.gif");
+  SaveReport rep;
+  ASSERT_EQ(save(kKindGIF, {3}, out, &rep), 0) << rep.message;
+  EXPECT_EQ(rep.bitshift, -1);
+  EXPECT_EQ(rep.message, "Saved in " + out + "; bitshift=-1.");
+  EXPECT_EQ(seam.entries.back(), "Save|^Bitshift| -1");
+
+  test::Decoded d = test::imagemagick_decode(out, "pgm");
+  ASSERT_EQ(d.width, 50);
+  ASSERT_EQ(d.height, 7);
+  ASSERT_EQ(d.samples.size(), 350u);
+  // Samples halved; what still exceeds eight bits shows white.
+  for (int y = 0; y < 7; y++)
+    for (int x = 0; x < 50; x++) {
+      int want = std::min(test::fixture_sample(y, 3, x) >> 1, 255);
+      ASSERT_EQ(d.samples[static_cast<size_t>(y * 50 + x)] * 255 / d.maxval, want) << y << "," << x;
+    }
+}
+
+TEST_F(SaveTest, EightBitPgmAndPpmOpenInImageMagick) {
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  ASSERT_TRUE(open_fixture(30, 5));
+  view->lmax = 1023;
+  SaveReport rep;
+
+  ASSERT_EQ(save(kKindPGM8, {1}, dir.file("a.pgm"), &rep), 0) << rep.message;
+  EXPECT_EQ(rep.bitshift, -2);
+  test::Decoded g = test::imagemagick_decode(dir.file("a.pgm"), "pgm");
+  ASSERT_EQ(g.maxval, 255);
+  ASSERT_EQ(g.samples.size(), 150u);
+  for (int y = 0; y < 5; y++)
+    for (int x = 0; x < 30; x++)
+      ASSERT_EQ(g.samples[static_cast<size_t>(y * 30 + x)], test::fixture_sample(y, 1, x) >> 2);
+
+  // A single channel as PPM: grey, the same value in all three colours.
+  ASSERT_EQ(save(kKindPPM, {2}, dir.file("b.ppm"), &rep), 0) << rep.message;
+  test::Decoded c = test::imagemagick_decode(dir.file("b.ppm"), "ppm");
+  ASSERT_EQ(c.channels, 3);
+  ASSERT_EQ(c.maxval, 255) << "one byte a sample needs maximum 255";
+  ASSERT_EQ(c.samples.size(), 450u);
+  for (int i = 0; i < 150; i++) {
+    int want = test::fixture_sample(i / 30, 2, i % 30) >> 2;
+    ASSERT_EQ(c.samples[static_cast<size_t>(3 * i)], want);
+    ASSERT_EQ(c.samples[static_cast<size_t>(3 * i + 1)], want);
+    ASSERT_EQ(c.samples[static_cast<size_t>(3 * i + 2)], want);
+  }
+}
+
+TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  ASSERT_TRUE(open_fixture(20, 4));
+  view->lmax = 1023;
+  view->rgb_map = 1;
+  view->map_used[1] = view->map_used[2] = 1;
+  view->map_wr[1] = 1.0f;
+  view->map_wg[2] = 1.0f;
+  view->map_wb[1] = 0.5f;
+  view->map_wb[2] = 0.5f;
+  SaveReport rep;
+  ASSERT_EQ(save(kKindPPM, {}, dir.file("mix.ppm"), &rep), 0) << rep.message;
+  test::Decoded c = test::imagemagick_decode(dir.file("mix.ppm"), "ppm");
+  ASSERT_EQ(c.width, 20);
+  ASSERT_EQ(c.samples.size(), 240u);
+  for (int i = 0; i < 80; i++) {
+    int y = i / 20, x = i % 20;
+    int s1 = test::fixture_sample(y, 1, x), s2 = test::fixture_sample(y, 2, x);
+    // Sums truncated after each step, then shifted down by 2.
+    int blue = static_cast<int>(static_cast<float>(static_cast<int>(s1 * 0.5f)) + s2 * 0.5f);
+    ASSERT_EQ(c.samples[static_cast<size_t>(3 * i)], s1 >> 2) << i;
+    ASSERT_EQ(c.samples[static_cast<size_t>(3 * i + 1)], s2 >> 2) << i;
+    ASSERT_EQ(c.samples[static_cast<size_t>(3 * i + 2)], blue >> 2) << i;
+  }
+}
+
+// ---------------------------------------------------------------- cancel, failures
+
+TEST_F(SaveTest, CancelLeavesAValidShorterFile) {
+  ASSERT_TRUE(open_fixture(8, 500, false));
+  seam.cancel_at = 10;
+  SaveReport rep;
+  std::string out = dir.file("cut.10b");
+  EXPECT_EQ(save(kKindHRPT, {1}, out, &rep), 1);
+  EXPECT_EQ(rep.rows_written, 10);
+  EXPECT_EQ(seam.last_total, 500);
+  EXPECT_EQ(rep.message, "Cancelled; 10 of 500 lines saved in " + out + ".");
+  EXPECT_EQ(seam.messages.back(), "Info|" + rep.message);
+  std::string b = test::read_file(out);
+  const int line_bytes = 8 * 10 / 8 + 7;
+  EXPECT_EQ(b.size(), 16000u + 10u * line_bytes);
+  EXPECT_EQ(le16(b, 24), 10) << "the header states the lines the file holds";
+
+  // A PGM keeps its ten rows and says so in its header.
+  seam.cancel_at = 10;
+  std::string pgm = dir.file("cut.pgm");
+  EXPECT_EQ(save(kKindPGM, {1}, pgm, &rep), 1);
+  std::string p = test::read_file(pgm);
+  std::string head = "P5\n#Created by kelo\n8 10\n1023\n";
+  ASSERT_EQ(p.substr(0, head.size()), head);
+  EXPECT_EQ(p.size(), head.size() + 8u * 10u * 2u);
+  EXPECT_FALSE(std::filesystem::exists(pgm + ".part"));
+}
+
+TEST_F(SaveTest, FailuresLeaveTheOperatorsFilesAlone) {
+  ASSERT_TRUE(open_fixture(8, 4));
+  std::string keep = dir.write("keep.gif", "operator's picture");
+  // The working file cannot be made: nothing happens to keep.gif.
+  std::filesystem::create_directory(keep + ".part");
+  SaveReport rep;
+  EXPECT_EQ(save(kKindGIF, {1}, keep, &rep), -1);
+  EXPECT_EQ(rep.message, "Can't open file " + keep + ".");
+  EXPECT_EQ(seam.messages.back(), "Error|" + rep.message);
+  EXPECT_EQ(test::read_file(keep), "operator's picture");
+
+  // No channel chosen: nothing written.
+  std::string none = dir.file("none.gif");
+  EXPECT_EQ(save(kKindGIF, {}, none, &rep), -1);
+  EXPECT_EQ(rep.message, "No channels selected.");
+  EXPECT_FALSE(std::filesystem::exists(none));
+
+  // Kinds without a writer are refused rather than written empty.
+  EXPECT_EQ(save(kKindTiff, {1}, dir.file("x.tif"), &rep), -1);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("x.tif")));
+
+  // A missing directory.
+  EXPECT_EQ(save(kKindGIF, {1}, dir.file("no/such/dir.gif"), &rep), -1);
+  EXPECT_EQ(rep.message, "Can't open file " + dir.file("no/such/dir.gif") + ".");
+}
+
+// ---------------------------------------------------------------- header rewrite
+
+TEST_F(SaveTest, RewriteHeaderInPlace) {
+  ASSERT_TRUE(open_fixture(16, 3));
+  const std::string path = dir.file("in.10b");
+  std::string before = test::read_file(path);
+  pic->sat_name = "NOAA 18";
+  pic->x_offset = 300;
+  EXPECT_EQ(Rewrite_hdr(pic.get()), 0);
+  EXPECT_EQ(seam.messages.back(), "Info|Rewriting header in " + path + " succeeded.");
+  std::string after = test::read_file(path);
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_EQ(after.substr(4, 8), std::string("NOAA 18\0", 8));
+  EXPECT_EQ(le16(after, 106), 300);
+  EXPECT_EQ(after.substr(16000), before.substr(16000)) << "lines untouched";
+  // The picture is open again for reading.
+  ASSERT_TRUE(pic->pic_fp);
+  EXPECT_EQ(std::fputc('x', pic->pic_fp.get()), EOF);
+
+  // Other kinds: nothing, no message.
+  size_t n = seam.messages.size();
+  pic->file_type = kKindGIF;
+  EXPECT_EQ(Rewrite_hdr(pic.get()), 0);
+  EXPECT_EQ(seam.messages.size(), n);
+
+  // The file has gone: the rewrite says so and keeps the open picture.
+  pic->file_type = kKindHRPT;
+  std::filesystem::remove(path);
+  EXPECT_EQ(Rewrite_hdr(pic.get()), -1);
+  EXPECT_EQ(seam.messages.back(), "Error|Can't reopen " + path + " for writing");
+  EXPECT_TRUE(pic->pic_fp);
+}
+
+}  // namespace
+}  // namespace kelo

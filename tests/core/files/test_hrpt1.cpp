@@ -1,0 +1,644 @@
+// HRPT1 recordings: the packer, the line geometry, golden header bytes of
+// the three variants, the line count, and the line reader's quality flags.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/files/hrpt1_read.h"
+#include "core/files/hrpt1_write.h"
+#include "core/files/pack10.h"
+#include "support/temp_dir.h"
+
+namespace kelo {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Header bytes assembled field by field from the layout table, independent
+// of the code under test.
+struct HdrBuilder {
+  Bytes b = Bytes(16000, 0);
+  void str(size_t off, const char* s) { std::memcpy(b.data() + off, s, std::strlen(s)); }
+  void u8(size_t off, uint8_t v) { b[off] = v; }
+  void u16(size_t off, unsigned v) {
+    b[off] = static_cast<uint8_t>(v & 0xFF);
+    b[off + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+  }
+  void raw(size_t off, std::initializer_list<uint8_t> v) {
+    for (uint8_t x : v) b[off++] = x;
+  }
+  void tm(size_t off, std::initializer_list<unsigned> f) {
+    for (unsigned x : f) {
+      u16(off, x);
+      off += 2;
+    }
+  }
+  std::string str() const { return std::string(b.begin(), b.end()); }
+};
+
+// The eight time fields a header stores and the reader keeps (no isdst).
+using TmFields = std::array<int, 8>;
+TmFields tm_fields(const BrokenTime& t) {
+  return {t.tm_sec, t.tm_min, t.tm_hour, t.tm_mday, t.tm_mon, t.tm_year, t.tm_wday, t.tm_yday};
+}
+
+std::unique_ptr<PIC_INFO> open_pic(const std::string& path, int kind) {
+  auto pic = std::make_unique<PIC_INFO>();
+  pic->file_type = kind;
+  EXPECT_TRUE(pic->pic_fp.open(path, "rb"));
+  return pic;
+}
+
+// First difference of two byte strings, for readable failures.
+std::string first_diff(const Bytes& got, const Bytes& want) {
+  if (got.size() != want.size())
+    return "size " + std::to_string(got.size()) + " vs " + std::to_string(want.size());
+  for (size_t i = 0; i < got.size(); ++i)
+    if (got[i] != want[i])
+      return "offset " + std::to_string(i) + ": " + std::to_string(got[i]) + " vs " + std::to_string(want[i]);
+  return "";
+}
+
+// ---------------------------------------------------------------- packer
+TEST(Pack10, GoldenGroups) {
+  // 1023, 0, 512, 3: high bytes FF 00 80 00, low pairs 11 00 00 11.
+  const uint16_t a[4] = {1023, 0, 512, 3};
+  // 1, 2, 3, 0: only low bits; a reversed pair order would give 0x0E / 0x39.
+  const uint16_t b[4] = {1, 2, 3, 0};
+  uint8_t out[5];
+  pack10(a, 1, out);
+  EXPECT_EQ(Bytes(out, out + 5), (Bytes{0xFF, 0x00, 0x80, 0x00, 0xC3}));
+  pack10(b, 1, out);
+  EXPECT_EQ(Bytes(out, out + 5), (Bytes{0x00, 0x00, 0x00, 0x00, 0x6C}));
+
+  // Unpacking golden bytes, two groups at once.
+  const uint8_t in[10] = {0xFF, 0x00, 0x80, 0x00, 0xC3, 0x00, 0x00, 0x00, 0x00, 0x6C};
+  uint16_t w[8];
+  unpack10(in, 2, w);
+  EXPECT_EQ(std::vector<uint16_t>(w, w + 8), (std::vector<uint16_t>{1023, 0, 512, 3, 1, 2, 3, 0}));
+
+  // Bits above the tenth are dropped; each word keeps its own pair.
+  const uint16_t c[4] = {0x401, 0x7FF, 0x002, 0xFFFF};
+  pack10(c, 1, out);
+  EXPECT_EQ(Bytes(out, out + 5), (Bytes{0x00, 0xFF, 0x00, 0xFF, 0x7B}));
+  // Every level in every position of a group survives packing (the packer
+  // itself is pinned by the golden bytes above).
+  std::vector<uint16_t> all(4 * 1024);
+  for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<uint16_t>((i * 263 + i / 4) % 1024);
+  Bytes packed(5 * 1024);
+  pack10(all.data(), 1024, packed.data());
+  std::vector<uint16_t> back(all.size(), 0xFFFF);
+  unpack10(packed.data(), 1024, back.data());
+  EXPECT_EQ(back, all);
+  EXPECT_EQ(packed_bytes(11090), 13865u);
+  EXPECT_EQ(packed_bytes(1), 5u);
+}
+
+// ---------------------------------------------------------------- geometry
+TEST(Hrpt1Geometry, TableExamples) {
+  const int all5[11] = {1, 1, 1, 1, 1, 1};
+  FRAME_GEOM g = calc_hrptframeinfo(kKindHRPT, all5, 2048);
+  EXPECT_EQ(g.words_per_line, 5 * 2048 + 750 + 100);  // 11090
+  EXPECT_EQ(g.words_padded, 11092);
+  EXPECT_EQ(g.line_bytes, 13872);
+  EXPECT_EQ(g.hdr_words, 750);
+  EXPECT_EQ(g.tail_words, 100);
+  EXPECT_EQ(g.n_channels, 5);
+
+  const int ch124[11] = {0, 1, 1, 0, 1};
+  g = calc_hrptframeinfo(kKindHRPT, ch124, 2048);
+  EXPECT_EQ(g.words_per_line, 6144);
+  EXPECT_EQ(g.words_padded, 6144);
+  EXPECT_EQ(g.line_bytes, 7687);
+  EXPECT_EQ(g.hdr_words, 0);
+  EXPECT_EQ(g.tail_words, 0);
+  EXPECT_EQ(g.n_channels, 3);
+
+  const int all10[11] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+  g = calc_hrptframeinfo(kKindCHRPT, all10, 2048);
+  EXPECT_EQ(g.words_per_line, 10 * 2048 + 1600 + 100);
+  EXPECT_EQ(g.words_padded, 22180);
+  EXPECT_EQ(g.line_bytes, 22180 / 4 * 5 + 7);
+
+  const int all8[11] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+  g = calc_hrptframeinfo(kKindSeaStar, all8, 1288);
+  EXPECT_EQ(g.words_per_line, 8 * 1288 + 685 + 100);  // 11089
+  EXPECT_EQ(g.words_padded, 11092);
+  EXPECT_EQ(g.hdr_words, 685);
+
+  // Any other kind keeps only the tail words.
+  const int sync1[11] = {1, 1};
+  g = calc_hrptframeinfo(kKindGIF, sync1, 10);
+  EXPECT_EQ(g.hdr_words, 0);
+  EXPECT_EQ(g.tail_words, 100);
+  EXPECT_EQ(g.words_per_line, 110);
+}
+
+// ---------------------------------------------------------------- writer golden bytes
+// A picture record with every header field set to a known value.
+std::unique_ptr<PIC_INFO> known_record(int kind) {
+  auto pic = std::make_unique<PIC_INFO>();
+  pic->file_type = kind;
+  pic->sat_name = "NOAA 19";
+  pic->width = 0;  // writer fills in the nominal width
+  pic->height = 5400;
+  pic->scan_dir = 2;
+  pic->x_offset = -3;
+  pic->y_offset = 7;
+  for (int i = 0; i <= 10; ++i) pic->chan_present[i] = (i == 3 || i == 5 || i == 7) ? 0 : 1;
+  KEPLER& k = pic->kepler;
+  k.epoch_year = 120;
+  k.epoch_day = 270.5f;
+  k.decay = 0.0001f;
+  k.inclination = 1.7f;  // 97.40... degrees: rounds differently with full-precision pi
+  k.raan = 2.9f;
+  k.eccentricity = 0.0012f;
+  k.perigee = 1.5f;
+  k.anomaly = 0.25f;
+  k.motion = 14.125f;
+  k.revnum = 12345;
+  ORBIT& o = pic->orbit;
+  o.use_sattime = 1;
+  o.start_tm = BrokenTime{};
+  o.start_tm.tm_sec = 30;
+  o.start_tm.tm_min = 20;
+  o.start_tm.tm_hour = 10;
+  o.start_tm.tm_mday = 27;
+  o.start_tm.tm_mon = 8;
+  o.start_tm.tm_year = 120;
+  o.start_tm.tm_wday = 0;
+  o.start_tm.tm_yday = 270;
+  o.start_ms = 500;
+  o.start_tm_comp = o.start_tm;
+  o.start_tm_comp.tm_sec = 29;
+  o.offset_gmt = -1;
+  o.offset_sec = 5;
+  o.offset_lon = 0.5f;
+  return pic;
+}
+
+// The fields common to all three variants (offsets 0-134).
+void common_expected(HdrBuilder& h, const char* magic) {
+  h.str(0, magic);
+  h.str(4, "NOAA 19");
+  h.u16(24, 5400);
+  h.u8(28, 0xFF);  // -1 hour
+  h.u8(29, 5);
+  h.tm(30, {29, 20, 10, 27, 8, 120, 0, 270, 0});
+  h.raw(56, {120, 0, 0, 0});
+  h.raw(60, {0x00, 0x40, 0x87, 0x43});  // 270.5
+  h.raw(64, {0x17, 0xB7, 0xD1, 0x38});  // 0.0001
+  h.raw(68, {0x40, 0xCE, 0xC2, 0x42});  // 1.7 rad * 180 / 3.1415926
+  h.raw(72, {0x64, 0x28, 0x26, 0x43});  // 2.9 rad
+  h.raw(76, {0x52, 0x49, 0x9D, 0x3A});  // 0.0012
+  h.raw(80, {0x29, 0xE3, 0xAB, 0x42});  // 1.5 rad
+  h.raw(84, {0xE1, 0x2E, 0x65, 0x41});  // 0.25 rad
+  h.raw(88, {0x00, 0x00, 0x62, 0x41});  // 14.125
+  h.raw(92, {0x39, 0x30, 0, 0});        // 12345
+  h.str(96, "EXT_V004");
+  h.u16(104, 16000);
+  h.raw(106, {0xFD, 0xFF});
+  h.u16(108, 7);
+  h.u8(110, 1);
+  h.tm(112, {30, 20, 10, 27, 8, 120, 0, 270, 0});
+  h.u8(130, 's');
+  h.raw(131, {0, 0, 0, 0x3F});  // 0.5 degrees
+  h.str(15992, "END_HDR_");
+}
+
+Bytes write_header(PIC_INFO* pic, const test::TempDir& dir) {
+  const std::string path = dir.file("hdr.hrp");
+  EXPECT_TRUE(pic->pic_fp.open(path, "wb"));
+  EXPECT_EQ(write_hrpt1_hdr(pic), 0);
+  pic->pic_fp.close();
+  const std::string s = test::read_file(path);
+  return Bytes(s.begin(), s.end());
+}
+
+TEST(Hrpt1Writer, GoldenHeaderEachVariant) {
+  test::TempDir dir;
+  {
+    auto pic = known_record(kKindHRPT);
+    HdrBuilder h;
+    common_expected(h, "HRPT");
+    h.u16(22, 2048);
+    for (int i = 0; i < 5; ++i) h.u16(151 + 2 * i, 1023);
+    h.raw(269, {1, 1, 1, 0, 1, 0});
+    h.u16(278, 2048);
+    h.raw(280, {0x9A, 0x99, 0x5D, 0x42});  // 55.4
+    const Bytes got = write_header(pic.get(), dir);
+    EXPECT_EQ(first_diff(got, h.b), "") << "HRPT";
+    EXPECT_EQ(pic->width, 2048);
+    EXPECT_EQ(pic->frame.words_per_line, 3 * 2048 + 850);
+  }
+  {
+    auto pic = known_record(kKindSeaStar);
+    HdrBuilder h;
+    common_expected(h, "SEAW");
+    h.u16(22, 1288);
+    for (int i = 0; i < 8; ++i) h.u16(151 + 2 * i, 1023);
+    h.raw(269, {1, 1, 1, 0, 1, 0, 1, 0, 1});
+    h.u16(278, 1288);
+    h.raw(280, {0x33, 0x33, 0x69, 0x42});  // 58.3
+    const Bytes got = write_header(pic.get(), dir);
+    EXPECT_EQ(first_diff(got, h.b), "") << "SEAW";
+  }
+  {
+    auto pic = known_record(kKindCHRPT);
+    HdrBuilder h;
+    common_expected(h, "CHRP");
+    h.u16(22, 2048);
+    for (int i = 0; i < 10; ++i) h.u16(155 + 2 * i, 1023);
+    h.raw(301, {1, 1, 1, 0, 1, 0, 1, 0, 1, 1, 1});
+    h.u16(312, 2048);
+    h.raw(316, {0x9A, 0x99, 0x5D, 0x42});
+    const Bytes got = write_header(pic.get(), dir);
+    EXPECT_EQ(first_diff(got, h.b), "") << "CHRP";
+  }
+  {
+    // Computer time: the picture time goes to offset 30, source 'c'.
+    auto pic = known_record(kKindHRPT);
+    pic->orbit.use_sattime = 0;
+    pic->orbit.start_tm_sat = BrokenTime{};
+    pic->scan_dir = 1;
+    pic->height = 70000;          // does not fit the u16: stated as 0, counted on reading
+    pic->orbit.offset_gmt = 300;  // beyond a signed byte: the nearest it holds
+    pic->orbit.offset_sec = -200;
+    const Bytes got = write_header(pic.get(), dir);
+    EXPECT_EQ(got[130], 'c');
+    EXPECT_EQ(got[30], 30);  // start_tm seconds, not the old computer time
+    EXPECT_EQ(got[112], 0);
+    EXPECT_EQ(got[110], 0);
+    EXPECT_EQ(got[24], 0);
+    EXPECT_EQ(got[25], 0);
+    EXPECT_EQ(got[28], 0x7F);
+    EXPECT_EQ(got[29], 0x80);
+  }
+}
+
+TEST(Hrpt1Writer, LineRecordsAndFailures) {
+  test::TempDir dir;
+  auto pic = known_record(kKindHRPT);
+  const int ch12[11] = {0, 1, 1};
+  for (int i = 0; i <= 10; ++i) pic->chan_present[i] = ch12[i];
+  pic->width = 3;  // 6 words: padded to 8, two groups, 10 bytes
+  const std::string path = dir.file("lines.hrp");
+  ASSERT_TRUE(pic->pic_fp.open(path, "wb"));
+  pic->frame = calc_hrptframeinfo(kKindHRPT, pic->chan_present, pic->width);
+  ASSERT_EQ(pic->frame.line_bytes, 17);
+  const uint16_t w[8] = {1023, 0, 512, 3, 1, 2, 0, 0};
+  EXPECT_EQ(write_hrpt1_line(pic.get(), w, 0x0C), 1);
+  EXPECT_EQ(write_hrpt1_line(pic.get(), w, 0xE1), 1);
+  pic->pic_fp.close();
+  const std::string s = test::read_file(path);
+  const Bytes want = {'F', 'R', 'A', 'M', 'E', 10, 0, 0xFF, 0x00, 0x80, 0x00, 0xC3, 0, 0, 0, 0, 0x60,
+                      'F', 'R', 'A', 'M', 'e', 10, 0, 0xFF, 0x00, 0x80, 0x00, 0xC3, 0, 0, 0, 0, 0x60};
+  EXPECT_EQ(first_diff(Bytes(s.begin(), s.end()), want), "");
+
+  // No file.
+  auto none = known_record(kKindHRPT);
+  EXPECT_EQ(write_hrpt1_hdr(none.get()), 1);
+  EXPECT_EQ(write_hrpt1_line(none.get(), w, 0x0C), 0);
+  EXPECT_EQ(write_hrpt1hdr_file(nullptr, nullptr), 1);
+
+  // A full disk is reported, not passed off as a written recording.
+  auto full = known_record(kKindHRPT);
+  if (full->pic_fp.open("/dev/full", "wb")) {
+    std::setvbuf(full->pic_fp.get(), nullptr, _IONBF, 0);
+    EXPECT_EQ(write_hrpt1_hdr(full.get()), 1);
+    std::vector<uint16_t> line(static_cast<size_t>(full->frame.words_padded), 0);
+    EXPECT_EQ(write_hrpt1_line(full.get(), line.data(), 0x0C), 0);
+  }
+}
+
+// ---------------------------------------------------------------- reader
+TEST(Hrpt1Reader, HandBuiltHeaderFields) {
+  test::TempDir dir;
+  HdrBuilder h;
+  h.str(0, "HRPT");
+  h.str(4, "ABCDEFGHIJKLMNOP");  // 16 characters, no terminator
+  h.u16(22, 2048);
+  h.u16(24, 0);
+  h.u8(28, 2);
+  h.u8(29, 0xFE);  // -2 seconds
+  h.tm(30, {1, 2, 3, 4, 5, 99, 6, 123, 0});
+  h.raw(56, {99, 0, 0, 0});
+  h.raw(60, {0x00, 0x40, 0x87, 0x43});  // 270.5
+  h.raw(68, {0x00, 0x00, 0xB4, 0x42});  // 90 degrees
+  h.raw(72, {0x00, 0x00, 0x34, 0x43});  // 180 degrees
+  h.raw(88, {0x00, 0x00, 0x64, 0x41});  // 14.25 rev/day
+  h.raw(92, {0x10, 0x27, 0, 0});        // 10000
+  h.str(96, "EXT_V004");
+  h.raw(106, {0xF6, 0xFF});  // -10
+  h.u16(108, 20);
+  h.u8(110, 1);
+  h.tm(112, {61, 70, 25, 40, 12, 250, 0, 0, 0});  // all out of range: reset
+  h.u8(130, 's');
+  h.raw(131, {0, 0, 0x80, 0xBF});  // -1.0
+  h.raw(269, {1, 1, 1, 1, 1, 1});
+  // Ten complete line records and half of the eleventh.
+  const int line_bytes = 13872;
+  std::string file = h.str() + std::string(10 * line_bytes + line_bytes / 2, '\0');
+  const std::string path = dir.write("a.hrp", file);
+
+  auto pic = open_pic(path, kKindHRPT);
+  pic->orbit.start_ms_sat = 250;  // kept: the header carries no milliseconds
+  ASSERT_EQ(read_hrpt1_hdr(pic.get()), 0);
+  EXPECT_EQ(std::tuple(pic->width, pic->height, pic->depth, pic->lut_size, pic->lut[2][1023], pic->sat_kind,
+                       pic->lines_per_sec, pic->pixels_per_chan, pic->data_offset, pic->frame.line_bytes),
+            std::tuple(2048, 10, 10, 1024, 1023, 1, 6, 2048, 16007, line_bytes));
+  EXPECT_EQ(std::tuple(pic->orientation, pic->scan_dir, pic->x_offset, pic->y_offset),
+            std::tuple(4, 2, -10, 20));
+  EXPECT_EQ(pic->sat_name, "ABCDEFGHIJKLMNOP");
+  EXPECT_FLOAT_EQ(pic->scan_angle, 55.4f);
+  // Degrees to radians with 3.1415926: 90 -> 1.5707962513, not 1.5707963705.
+  const KEPLER& k = pic->kepler;
+  EXPECT_EQ(std::tuple(k.epoch_year, k.epoch_day, k.inclination, k.raan, k.motion, k.revnum),
+            std::tuple(99, 270.5f, 1.570796251296997f, 3.141592502593994f, 14.25f, 10000));
+  const ORBIT& o = pic->orbit;
+  EXPECT_EQ(std::tuple(o.offset_gmt, o.offset_sec, o.offset_lon, o.use_sattime, o.start_ms, o.valid),
+            std::tuple(2, -2, -1.0f, 1, 250, 1));
+  EXPECT_NEAR(o.period, 86400.0 / 14.25, 0.01);  // orbit constants derived from the elements
+  // Computer time read (weekday ignored); the satellite time, all out of
+  // range, reset by check_tm (day of month 0 after the month was reset).
+  EXPECT_EQ(tm_fields(o.start_tm_comp), (TmFields{1, 2, 3, 4, 5, 99, 0, 123}));
+  EXPECT_EQ(tm_fields(o.start_tm_sat), (TmFields{0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(tm_fields(o.start_tm), tm_fields(o.start_tm_sat));
+
+  // Computer time source: start_ms 0, start_tm from offset 30.
+  h.u8(130, 'c');
+  h.u8(110, 0);
+  h.u16(24, 4);
+  const std::string path2 = dir.write("b.hrp", h.str() + std::string(10 * line_bytes, '\0'));
+  auto pic2 = open_pic(path2, kKindHRPT);
+  ASSERT_EQ(read_hrpt1_hdr(pic2.get()), 0);
+  // Stated count kept; picture time from the computer clock.
+  EXPECT_EQ(std::tuple(pic2->height, pic2->orbit.use_sattime, pic2->orbit.start_ms,
+                       pic2->orbit.start_tm.tm_hour, pic2->orientation, pic2->scan_dir),
+            std::tuple(4, 0, 0, 3, 3, 1));
+}
+
+TEST(Hrpt1Reader, VersionThreeMaskAndVariants) {
+  test::TempDir dir;
+  HdrBuilder h;
+  h.str(0, "HRPT");
+  h.u8(20, 0x62);  // sync words, channels 1 and 2
+  h.u16(22, 2048);
+  h.str(96, "EXT_V003");
+  h.raw(269, {0, 1, 1, 1, 1, 1});  // ignored in version 3
+  const std::string path = dir.write("v3.hrp", h.str());
+  auto pic = open_pic(path, kKindHRPT);
+  ASSERT_EQ(read_hrpt1_hdr(pic.get()), 0);
+  const int want[11] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  for (int i = 0; i <= 10; ++i) EXPECT_EQ(pic->chan_present[i], want[i]) << i;
+  EXPECT_EQ(pic->frame.words_per_line, 2 * 2048 + 850);
+  EXPECT_EQ(pic->height, 0);
+  // Channels 2, 4 and 5 without sync words: 0x20 | 0x08 | 0x04.
+  h.u8(20, 0x2C);
+  auto v3b = open_pic(dir.write("v3b.hrp", h.str()), kKindHRPT);
+  ASSERT_EQ(read_hrpt1_hdr(v3b.get()), 0);
+  const int want_b[11] = {0, 0, 1, 0, 1, 1, 0, 0, 0, 0, 0};
+  for (int i = 0; i <= 10; ++i) EXPECT_EQ(v3b->chan_present[i], want_b[i]) << i;
+
+  // SEAW: nine presence bytes, 1288 nominal pixels, family 3.
+  HdrBuilder s;
+  s.str(0, "SEAW");
+  s.u16(22, 1288);
+  s.str(96, "EXT_V004");
+  s.raw(269, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1});  // the tenth byte is no SEAW channel
+  auto seaw = open_pic(dir.write("s.hrp", s.str()), kKindSeaStar);
+  ASSERT_EQ(read_hrpt1_hdr(seaw.get()), 0);
+  EXPECT_EQ(seaw->chan_present[8], 1);
+  EXPECT_EQ(seaw->chan_present[9], 0);
+  EXPECT_EQ(seaw->frame.n_channels, 1);
+  EXPECT_EQ(seaw->pixels_per_chan, 1288);
+  EXPECT_EQ(seaw->sat_kind, 3);
+
+  // CHRPT: presence at 301; a version-3 tag means nothing here.
+  HdrBuilder c;
+  c.str(0, "CHRP");
+  c.u16(22, 2048);
+  c.str(96, "EXT_V003");
+  c.u8(20, 0x7E);
+  c.raw(301, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1});
+  auto ch = open_pic(dir.write("c.hrp", c.str()), kKindCHRPT);
+  ASSERT_EQ(read_hrpt1_hdr(ch.get()), 0);
+  EXPECT_EQ(ch->chan_present[0], 1);
+  EXPECT_EQ(ch->chan_present[1], 0);
+  EXPECT_EQ(ch->chan_present[10], 1);
+  EXPECT_EQ(ch->frame.hdr_words, 1600);
+  EXPECT_EQ(ch->sat_kind, 2);
+}
+
+TEST(Hrpt1Reader, DamagedHeadersRefused) {
+  test::TempDir dir;
+  HdrBuilder good;
+  good.str(0, "HRPT");
+  good.u16(22, 2048);
+  good.raw(269, {0, 1});
+  // Short of a full header.
+  auto a = open_pic(dir.write("short.hrp", good.str().substr(0, 15999)), kKindHRPT);
+  EXPECT_EQ(read_hrpt1_hdr(a.get()), 'r');
+  // Not a polar kind.
+  auto b = open_pic(dir.write("ok.hrp", good.str()), kKindGIF);
+  EXPECT_EQ(read_hrpt1_hdr(b.get()), 'r');
+  // No channel at all, zero width, absurd width.
+  HdrBuilder none = good;
+  none.raw(269, {1, 0, 0, 0, 0, 0});
+  auto c = open_pic(dir.write("none.hrp", none.str()), kKindHRPT);
+  EXPECT_EQ(read_hrpt1_hdr(c.get()), 'r');
+  HdrBuilder w0 = good;
+  w0.u16(22, 0);
+  auto d = open_pic(dir.write("w0.hrp", w0.str()), kKindHRPT);
+  EXPECT_EQ(read_hrpt1_hdr(d.get()), 'r');
+  HdrBuilder wide = good;
+  wide.u16(22, 65535);
+  auto e = open_pic(dir.write("wide.hrp", wide.str()), kKindHRPT);
+  EXPECT_EQ(read_hrpt1_hdr(e.get()), 'r');
+  // No file at all.
+  auto f = std::make_unique<PIC_INFO>();
+  f->file_type = kKindHRPT;
+  EXPECT_EQ(read_hrpt1_hdr(f.get()), 'r');
+  EXPECT_EQ(read_hrpt1hdr_file(nullptr), nullptr);
+
+  // Width 65535 with every channel, an infinite mean motion: refused.
+  auto bad = open_pic(KELO_TEST_DATA "/bad/hrpt1_absurd_width.hrp", kKindHRPT);
+  EXPECT_EQ(read_hrpt1_hdr(bad.get()), 'r');
+
+  // A stated line count beyond the file: the lines that are there.
+  HdrBuilder many = good;
+  many.u16(24, 500);
+  const int lb = 2048 / 4 * 5 + 7;
+  auto g = open_pic(dir.write("many.hrp", many.str() + std::string(3 * lb, '\0')), kKindHRPT);
+  ASSERT_EQ(read_hrpt1_hdr(g.get()), 0);
+  EXPECT_EQ(g->height, 3);
+  EXPECT_EQ(hrpt_lines_in_file(g.get()), 3);
+}
+
+// ---------------------------------------------------------------- lines
+// A recording of HRPT lines with sync words and one channel of width 4:
+// 854 words, padded 856, 1077 bytes a record. Word 6 carries the line
+// number; `sync_ok` says which lines begin with the frame sync.
+std::string polar_file(const std::vector<bool>& sync_ok, bool with_sync, const std::vector<char>& markers) {
+  HdrBuilder h;
+  h.str(0, "HRPT");
+  h.u16(22, 4);
+  h.raw(269, {static_cast<uint8_t>(with_sync ? 1 : 0), 1});
+  std::string out = h.str();
+  const int words = with_sync ? 854 : 4;
+  const int padded = (words + 3) / 4 * 4;
+  for (size_t n = 0; n < std::max(sync_ok.size(), markers.size()); ++n) {
+    std::vector<uint16_t> w(static_cast<size_t>(padded), 0);
+    if (with_sync) {
+      const uint16_t sync[6] = {644, 367, 860, 413, 527, 149};
+      for (int i = 0; i < 6; ++i) w[static_cast<size_t>(i)] = sync_ok[n] ? sync[i] : static_cast<uint16_t>(i);
+      w[6] = static_cast<uint16_t>(n);
+      w[853] = 1000;  // the last tail word, in a group of its own
+    } else {
+      w[0] = static_cast<uint16_t>(n);
+      w[3] = 777;
+    }
+    Bytes rec(static_cast<size_t>(padded / 4 * 5 + 7));
+    std::memcpy(rec.data(), "FRAME", 5);
+    if (!markers.empty()) rec[4] = static_cast<uint8_t>(markers[n]);
+    rec[5] = static_cast<uint8_t>((rec.size() - 7) & 0xFF);
+    rec[6] = static_cast<uint8_t>((rec.size() - 7) >> 8);
+    pack10(w.data(), static_cast<size_t>(padded / 4), rec.data() + 7);
+    out.append(rec.begin(), rec.end());
+  }
+  return out;
+}
+
+TEST(Hrpt1Reader, QualityFlagsAndSkipping) {
+  test::TempDir dir;
+  // Lines 0 2 3 4 good, line 1 without sync.
+  const std::string path = dir.write("q.hrp", polar_file({true, false, true, true, true}, true, {}));
+  auto pic = open_pic(path, kKindHRPT);
+  ASSERT_EQ(read_hrpt1_hdr(pic.get()), 0);
+  ASSERT_EQ(pic->frame.line_bytes, 1077);
+  EXPECT_EQ(pic->height, 5);
+  std::vector<uint16_t> w(856 + 4, 0xBEEF);
+
+  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 0, w.data()), 0x0D);  // next line lacks sync
+  EXPECT_EQ(w[6], 0);
+  EXPECT_EQ(w[853], 1000);    // last word of a line not a multiple of four
+  EXPECT_EQ(w[854], 0xBEEF);  // nothing written past words_per_line
+  // Lines -1..5 in file order: line 4 is the last record (no next marker).
+  const int plain[] = {0, 0x0D, 0xE1, 0xED, 0xED, 0, 0};
+  for (int n = -1; n <= 5; ++n)
+    EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, n, w.data()), plain[n + 1]) << n;
+
+  // Skipping: pass direction, skip mask, skip switch, line asked for ->
+  // flags and the line actually read (word 6).
+  struct Case {
+    int dir, mask, skip, line, flags, got;
+  };
+  const Case cases[] = {
+      {1, 0x0C, 1, 1, 0xED, 2},  // north to south: on to line 2
+      {2, 0x0C, 1, 1, 0x0D, 0},  // south to north: back to line 0
+      {2, 0x0C, 1, 0, 0x0D, 0},  // line 0 of a south-to-north pass is a line like any other
+      {2, 0xE0, 1, 0, 0, -1},    // no line before 0
+      {1, 0xE0, 1, 0, 0xE1, 1},  //
+      {1, 0xE0, 0, 0, 0x0D, 0},  // switch off: the line itself
+  };
+  auto view = std::make_unique<VIEW_INFO>();
+  for (const Case& c : cases) {
+    view->scan_dir = c.dir;
+    view->skip_mask = c.mask;
+    view->skip_faulty = c.skip;
+    w[6] = 0xFFFF;
+    EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), c.line, w.data()), c.flags) << c.dir << " " << c.line;
+    if (c.got >= 0) {
+      EXPECT_EQ(w[6], c.got) << c.dir << " " << c.line;
+    }
+  }
+}
+
+TEST(Hrpt1Reader, MarkersWithoutSyncWords) {
+  test::TempDir dir;
+  const std::string path = dir.write("m.hrp", polar_file({}, false, {'E', 'e', 'E', 'E'}));
+  auto pic = open_pic(path, kKindHRPT);
+  ASSERT_EQ(read_hrpt1_hdr(pic.get()), 0);
+  ASSERT_EQ(pic->frame.line_bytes, 12);
+  std::vector<uint16_t> w(8, 0xBEEF);
+  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 0, w.data()), 0x0D);
+  EXPECT_EQ(w[0], 0);
+  EXPECT_EQ(w[3], 777);
+  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 1, w.data()), 0xE1);
+  EXPECT_EQ(w[0], 1);
+  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 2, w.data()), 0xED);
+  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 3, w.data()), 0);
+  auto view = std::make_unique<VIEW_INFO>();
+  view->skip_faulty = 1;
+  view->skip_mask = 0x0C;
+  EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 1, w.data()), 0xED);
+  EXPECT_EQ(w[0], 2);
+
+  // read_qwords at the first record's words.
+  std::fseek(pic->pic_fp.get(), 16007 + 12, SEEK_SET);
+  uint16_t q[4] = {};
+  EXPECT_EQ(read_qwords(pic->pic_fp.get(), q, 1), 1);
+  EXPECT_EQ(q[0], 1);
+  EXPECT_EQ(q[3], 777);
+  std::fseek(pic->pic_fp.get(), -3, SEEK_END);
+  EXPECT_EQ(read_qwords(pic->pic_fp.get(), nullptr, 1), 0);
+}
+
+// ---------------------------------------------------------------- round trip
+TEST(Hrpt1RoundTrip, EveryHeaderFieldKept) {
+  test::TempDir dir;
+  for (int kind : {kKindHRPT, kKindCHRPT, kKindSeaStar}) {
+    auto pic = known_record(kind);
+    pic->sat_name = "FENGYUN 1D";
+    const std::string path = dir.file("rt" + std::to_string(kind));
+    ASSERT_TRUE(pic->pic_fp.open(path, "wb"));
+    ASSERT_EQ(write_hrpt1_hdr(pic.get()), 0);
+    std::vector<uint16_t> w(static_cast<size_t>(pic->frame.words_padded), 0);
+    for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<uint16_t>((i * 7) & 1023);
+    for (int n = 0; n < 3; ++n) ASSERT_EQ(write_hrpt1_line(pic.get(), w.data(), 0x0C), 1);
+    pic->pic_fp.close();
+
+    auto back = open_pic(path, kind);
+    back->orbit.start_ms_sat = 500;
+    ASSERT_EQ(read_hrpt1_hdr(back.get()), 0) << kind;
+    // Stated 5400 lines, the file holds three.
+    EXPECT_EQ(
+        std::tuple(back->sat_name, back->width, back->height, back->scan_dir, back->x_offset, back->y_offset),
+        std::tuple(std::string("FENGYUN 1D"), pic->width, 3, 2, -3, 7));
+    const int n = kind == kKindHRPT ? 5 : kind == kKindSeaStar ? 8 : 10;
+    for (int i = 0; i <= 10; ++i)
+      EXPECT_EQ(back->chan_present[i], i <= n ? pic->chan_present[i] : 0) << kind << " " << i;
+    const KEPLER& a = pic->kepler;
+    const KEPLER& b = back->kepler;
+    EXPECT_EQ(std::tuple(b.epoch_year, b.epoch_day, b.decay, b.eccentricity, b.motion, b.revnum),
+              std::tuple(a.epoch_year, a.epoch_day, a.decay, a.eccentricity, a.motion, a.revnum));
+    // Angles through degrees and back: within float precision.
+    for (auto [got, want] : {std::pair{b.inclination, a.inclination}, std::pair{b.raan, a.raan},
+                             std::pair{b.perigee, a.perigee}, std::pair{b.anomaly, a.anomaly}})
+      EXPECT_NEAR(got, want, 3e-7);
+    const ORBIT& o = back->orbit;
+    EXPECT_EQ(std::tuple(o.use_sattime, o.start_ms, o.offset_gmt, o.offset_sec, o.offset_lon),
+              std::tuple(1, 500, -1, 5, 0.5f));
+    EXPECT_EQ(tm_fields(o.start_tm), tm_fields(pic->orbit.start_tm));
+    EXPECT_EQ(tm_fields(o.start_tm_comp), tm_fields(pic->orbit.start_tm_comp));
+
+    // The whole first line in one read_qwords call (several thousand groups).
+    std::vector<uint16_t> q(w.size(), 0);
+    std::fseek(back->pic_fp.get(), 16007, SEEK_SET);
+    ASSERT_EQ(read_qwords(back->pic_fp.get(), q.data(), back->frame.words_padded / 4), 1);
+    EXPECT_EQ(q, w);
+    std::vector<uint16_t> r(w.size(), 0);
+    EXPECT_EQ(read_hrpt1_line(back.get(), nullptr, 1, r.data()), 0x01);  // the pattern has no sync words
+    for (int i = 0; i < back->frame.words_per_line; ++i)
+      ASSERT_EQ(r[static_cast<size_t>(i)], w[static_cast<size_t>(i)]) << i;
+  }
+}
+
+}  // namespace
+}  // namespace kelo

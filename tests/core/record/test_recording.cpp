@@ -1,0 +1,424 @@
+// The recording engines and batch mode, driven end to end through the
+// decoder emulator: what a station gets on disk and in its log.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/base/gui_seam.h"
+#include "core/base/misc.h"
+#include "core/base/prefer.h"
+#include "core/files/file.h"
+#include "core/files/hrpt1_read.h"
+#include "core/record/batch.h"
+#include "core/record/emulator.h"
+#include "core/record/hri_rec_pp.h"
+#include "core/record/hrpt_rec_pp.h"
+#include "core/record/port.h"
+#include "core/record/pp_dec_interf.h"
+#include "core/record/rawd_rec_pp.h"
+#include "core/record/scripted_port.h"
+#include "support/temp_dir.h"
+
+using namespace kelo;
+
+namespace {
+
+constexpr int kHrptHeader = 16000;
+constexpr int kHri1Header = 34;
+constexpr int kHri1Record = 5 + 2 + 364;            // "FRAME", byte count, frame bytes
+constexpr int kFullLineBytes = 11092 * 10 / 8 + 7;  // all channels with the header words
+using Lines = std::vector<std::string>;
+
+// One station: the three records, an emulated decoder and a log in a
+// temporary home directory.
+class Station {
+ public:
+  explicit Station(const std::string& source) : bench(test::EmuBench::parsed(source, -1)) {
+    prefs = PREFS{};
+    Load_Prefdef();
+    Load_Prefs(&rec, &view, pic.get());
+    rec.rec_dir = dir.path() + "/";
+    rec.port_address = 0x378;
+    rec.batch = 1;
+    rec.stop_when_done = 1;
+    pref_dirs().home_dir = dir.path() + "/";
+    reset_log_path();
+    set_log_to_file(true);
+  }
+  ~Station() {
+    set_log_to_file(false);
+    reset_log_path();
+  }
+  int batch(const std::string& request, int start_after = 6, int stop_after = 90) {
+    rec.request = request;
+    rec.hrpt_start_after = start_after;
+    rec.hrpt_stop_after = stop_after;
+    return do_batch(&rec, pic.get(), &view);
+  }
+  // The log's messages without their time stamps.
+  Lines log_lines() const {
+    Lines out;
+    std::istringstream in(test::read_file(dir.file("kelo.log")));
+    for (std::string line; std::getline(in, line);) out.push_back(line.size() > 26 ? line.substr(26) : line);
+    return out;
+  }
+  bool logged(const std::string& line) const {
+    const Lines log = log_lines();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+  Lines files() const {
+    Lines out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      if (e.path().filename() != "kelo.log") out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+  // Opens a recording of the station as a picture.
+  void open(const std::string& name) {
+    pic->path = dir.file(name);
+    ASSERT_EQ(open_file(pic.get(), &view, nullptr), 0);
+  }
+
+  test::TempDir dir;
+  RECORD_INFO rec;
+  std::unique_ptr<PIC_INFO> pic = std::make_unique<PIC_INFO>();
+  VIEW_INFO view;
+  test::EmuBench bench;
+  test::RecordingGui& seam = bench.gui;
+  DecoderEmulator& emu = bench.emu;
+};
+
+int lines_in_header(const std::string& path) {
+  std::string bytes = test::read_file(path);
+  if (bytes.size() < 26) return -1;
+  return static_cast<uint8_t>(bytes[24]) | (static_cast<uint8_t>(bytes[25]) << 8);
+}
+
+}  // namespace
+
+TEST(Recording, SatelliteNamedAfterFiveEqualIds) {
+  // Word 6 carries the NOAA spacecraft address in bits 3-6; 13 is NOAA 18.
+  std::vector<uint16_t> noaa18(11090, 0), noaa19(11090, 0);
+  noaa18[6] = 13 << 3;
+  noaa19[6] = 15 << 3;
+  std::string name = "old";
+  get_hrptsat_name(nullptr, nullptr, 0, 0);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0);
+  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, 8, 1), 0);  // a different id restarts the count
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0) << i;
+  EXPECT_EQ(name, "old");
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 1);
+  EXPECT_EQ(name, "NOAA 18");
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 1);  // the sixth reports again
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0);  // and then never in this pass
+  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, 8, 1), 0);
+  EXPECT_EQ(name, "NOAA 18");
+
+  // FengYun: address in bits 6-9, shifted into the upper nibble (208 = 1D).
+  std::vector<uint16_t> fy(22180, 0);
+  fy[6] = 13 << 6;
+  get_hrptsat_name(nullptr, nullptr, 0, 0);
+  for (int i = 0; i < 4; ++i) get_hrptsat_name(fy.data(), &name, 9, 2);
+  EXPECT_EQ(get_hrptsat_name(fy.data(), &name, 9, 2), 1);
+  EXPECT_EQ(name, "FENGYUN 1D");
+}
+
+TEST(Recording, BatchChannelStrings) {
+  // Channel 0 is channel 10: CHRPT pairs 9+10; "xyz" stands for "hri" or an
+  // unknown satellite word (header words only).
+  const struct {
+    const char* chans;
+    bool chrpt, hrpt_sat;
+    std::vector<int> sel, list;
+  } cases[] = {
+      {"124", false, true, {1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 0, 1, 0}},
+      {"1290", true, true, {1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1}, {1, 1, 0, 0, 0, 1}},
+      {"0", true, true, {1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1}, {1, 0, 0, 0, 0, 1}},
+      {"0123456789", true, true, std::vector<int>(11, 1), std::vector<int>(6, 1)},
+      {"xyz", false, false, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    int list[6], sel[11] = {};
+    batch_channels(c.chans, c.chrpt, c.hrpt_sat, list, sel);
+    EXPECT_EQ(std::vector<int>(list, list + 6), c.list) << c.chans;
+    EXPECT_EQ(std::vector<int>(sel, sel + 11), c.sel) << c.chans;
+  }
+}
+
+TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
+  // Sync from the start; frames 30-229 arrive out of sync (the satellite set).
+  Station st("noaa,sat=18,syncloss=30:200");
+  ASSERT_EQ(st.batch("hrpt:124", 6, 5), 0);
+  // The selection reached the decoder twice, 1000 ms apart.
+  EXPECT_EQ(st.emu.latched_mask(), 0x6A);
+  EXPECT_EQ(st.emu.latch_count(), 2);
+  EXPECT_EQ(st.seam.sleeps, (std::vector<int>{1, 1, 1, 1000, 1, 1, 1}));
+  EXPECT_EQ(st.rec.frame.words_per_line, 3 * 2048 + 850);
+
+  // Six frames of in-sync words open the pass at frame 6; frames 6-29 are in
+  // sync, and the sixth out-of-sync frame ends it unwritten: 24 + 5 lines.
+  const int lines = 29;
+  ASSERT_EQ(st.files(), Lines{"hrpt01.dat"});
+  const std::string path = st.dir.file("hrpt01.dat");
+  EXPECT_EQ(lines_in_header(path), lines);
+  EXPECT_EQ(std::filesystem::file_size(path),
+            static_cast<uintmax_t>(kHrptHeader + lines * (6996 * 10 / 8 + 7)));
+  Lines expect = {"Wait for in-sync.", "Start recording in " + path + "."};
+  for (int n = 10; n <= lines; n += 10) expect.push_back("Line " + std::to_string(n) + "...");
+  expect.insert(expect.end(), {"Stop recording after 29 frames.", "End recording."});
+  EXPECT_EQ(st.log_lines(), expect);
+
+  // The recording opens with the satellite, channels and line count, and its
+  // lines hold the emulated scene: in-sync lines marked, the others not.
+  st.open("hrpt01.dat");
+  EXPECT_EQ(std::tie(st.pic->file_type, st.pic->sat_name, st.pic->height),
+            std::make_tuple(8, "NOAA 18", lines));
+  EXPECT_EQ(std::vector<int>(st.pic->chan_present, st.pic->chan_present + 6),
+            (std::vector<int>{1, 1, 1, 0, 1, 0}));
+  std::tm now{};
+  std::time_t t = std::time(nullptr);
+  gmtime_r(&t, &now);
+  EXPECT_EQ(st.pic->orbit.start_tm_comp.tm_year, now.tm_year);
+  EXPECT_EQ(st.pic->orbit.start_tm_comp.tm_yday, now.tm_yday);
+
+  std::vector<uint16_t> words(static_cast<size_t>(st.pic->frame.words_padded) * 2, 0);
+  VIEW_INFO plain;
+  plain.scan_dir = 1;
+  for (int line : {0, 10, 23}) {
+    ASSERT_NE(read_hrpt1_line(st.pic.get(), &plain, line, words.data()), 0);
+    for (int x : {0, 700, 1500, 2047})  // channel 4 is the third channel present
+      EXPECT_EQ(words[static_cast<size_t>(750 + x * 3 + 2)],
+                emu_noaa_ir_count(13, 4, emu_scene_temperature(line + 6, x)))
+          << "line " << line << " pixel " << x;
+  }
+  EXPECT_EQ(read_hrpt1_line(st.pic.get(), &plain, 22, words.data()) & 0x0C, 0x0C);
+  EXPECT_EQ(read_hrpt1_line(st.pic.get(), &plain, 25, words.data()) & 0x0C, 0);  // out of sync: "FRAMe"
+}
+
+TEST(Recording, StopAfterZeroEndsAtTheFirstOutOfSyncFrame) {
+  Station st("noaa,syncloss=20:50");
+  ASSERT_EQ(st.batch("hrpt:a", 6, 0), 0);
+  EXPECT_EQ(st.emu.latched_mask(), 0x7E);
+  EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 14);  // frames 6-19
+}
+
+TEST(Recording, NoChannelsNoPortUnknownSatellite) {
+  {
+    Station st("noaa");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(st.batch("hrpt"), 0);  // no ':' selects no channel
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: No channels selected.\n");
+    EXPECT_TRUE(st.files().empty());
+    EXPECT_EQ(st.emu.latched_mask(), 0x02);
+  }
+  {
+    Station st("noaa");
+    test::ScriptedPort denied;  // no access to the device
+    denied.ioperm_result = 1;
+    set_port(&denied);
+    st.rec.port_address = 0x278;
+    EXPECT_EQ(st.batch("hrpt:a"), 1);
+    EXPECT_EQ(st.log_lines(), Lines{"Error: Can't access Parallel port with address 0x278."});
+    EXPECT_TRUE(denied.writes().empty());
+    EXPECT_TRUE(st.files().empty());
+  }
+  Station st("noaa");
+  EXPECT_EQ(st.batch("xyz:12"), 0);  // an unknown satellite word records nothing
+  EXPECT_TRUE(st.files().empty());
+  EXPECT_EQ(st.emu.latched_mask(), 0x02);
+}
+
+TEST(Recording, SigtermDuringContinuousBatchLeavesACountedFile) {
+  Station st("noaa");         // an endless pass
+  st.rec.stop_when_done = 0;  // "-cbatch"
+  // The recorder handles events once per frame; the signal arrives forty
+  // events after the pass has opened its file.
+  const std::string path = st.dir.file("hrpt01.dat");
+  int opened_at = -1;
+  st.seam.on_events = [path, &opened_at](int n) {
+    if (opened_at < 0 && std::filesystem::exists(path)) opened_at = n;
+    if (opened_at >= 0 && n == opened_at + 40) std::raise(SIGTERM);
+  };
+  ASSERT_EQ(st.batch("hrpt:a", 2), 0);
+  ASSERT_EQ(st.files(), Lines{"hrpt01.dat"});
+  const int lines = lines_in_header(path);
+  EXPECT_GT(lines, 30);
+  EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(kHrptHeader + lines * kFullLineBytes));
+  const Lines log = st.log_lines();
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(
+      Lines(log.end() - 4, log.end()),
+      (Lines{"Stop requested (signal 15).", "Stop recording after " + std::to_string(lines) + " frames.",
+             "End recording.", "Recording stopped by signal 15."}));
+  // The handlers are gone again: the test process would end on a second
+  // SIGTERM otherwise ignored.
+  struct sigaction now {};
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+TEST(Recording, KeplerElementsLoadedIntoTheHeaderOrReportedMissing) {
+  // Without a file name or with a missing file the pass is kept and the
+  // problem goes to standard error, not to a window.
+  for (const std::string& kfile : {std::string(), std::string("/nonexistent/keps.txt")}) {
+    Station st("noaa,syncloss=20:50");
+    st.rec.load_kepler = 1;
+    st.rec.kepler_file = kfile;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(st.batch("hrpt:4", 1, 0), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string text =
+        kfile.empty() ? "Kep-file not defined\n(See Preferences.)" : "Kep-file not found:\n" + kfile;
+    EXPECT_NE(err.find("Error: " + text), std::string::npos) << err;
+    EXPECT_TRUE(st.seam.messages.empty());
+    EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 19);
+  }
+
+  const std::string tle_path = std::string(KELO_SHARED_DATA) + "/tle";
+  std::string set;
+  if (std::filesystem::exists(tle_path)) {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tle_path)) {
+      std::ifstream in(e.path());
+      std::string l0, l1, l2;
+      while (set.empty() && e.is_regular_file() && std::getline(in, l0))
+        if (l0.rfind("NOAA 18", 0) == 0 && std::getline(in, l1) && std::getline(in, l2))
+          set = "NOAA 18\n" + l1 + "\n" + l2 + "\n";
+      if (!set.empty()) break;
+    }
+  }
+  if (set.empty()) GTEST_SKIP() << "no NOAA 18 element set in " << tle_path;
+  Station st("noaa,syncloss=20:50");
+  st.rec.load_kepler = 1;
+  st.rec.kepler_file = st.dir.write("weather.txt", set);
+  ASSERT_EQ(st.batch("hrpt:4", 1, 0), 0);
+  EXPECT_TRUE(st.logged("Kep. ld: NOAA 18"));
+  st.open("hrpt01.dat");
+  EXPECT_GT(st.pic->kepler.motion, 14.0f);
+  EXPECT_LT(st.pic->kepler.motion, 14.3f);
+  EXPECT_EQ(st.pic->orbit.valid, 1);
+}
+
+TEST(Recording, FullDiskEndsThePassWithTheLinesOnDisk) {
+  Station st("noaa");
+  // A file may not grow past the header and 10.5 lines: the eleventh line
+  // write fails as on a full disk.
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit lim = old;
+  lim.rlim_cur = static_cast<rlim_t>(kHrptHeader + 10 * kFullLineBytes + kFullLineBytes / 2);
+  auto old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
+  testing::internal::CaptureStderr();
+  const int result = st.batch("hrpt:a", 1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, old_xfsz);
+  EXPECT_EQ(result, 0);
+  EXPECT_NE(err.find("Write error on " + st.dir.file("hrpt01.dat")), std::string::npos) << err;
+  EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 10);
+  EXPECT_TRUE(st.logged("Stop recording after 10 frames."));
+  st.open("hrpt01.dat");
+  EXPECT_EQ(st.pic->height, 10);
+}
+
+TEST(Recording, HriGeneratorRunStores102Frames) {
+  Station st("pattern,reload=0");  // the test's sleeps do not wait for a reload
+  st.rec.hw_dectype = 0;
+  ASSERT_EQ(st.batch("hri:g"), 0);
+  EXPECT_EQ(st.emu.mode_line(), 0);  // generator
+  EXPECT_EQ(st.emu.latched_mask(), 0x02);
+  ASSERT_EQ(st.files(), Lines{"hri01.dat"});
+  EXPECT_EQ(std::filesystem::file_size(st.dir.file("hri01.dat")),
+            static_cast<uintmax_t>(kHri1Header + 102 * kHri1Record));
+  const Lines log = st.log_lines();
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(Lines(log.begin(), log.begin() + 2),
+            (Lines{"Wait for in-sync.", "Start recording in " + st.dir.file("hri01.dat") + "."}));
+  EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{"Stop recording after 102 frames.", "End recording."}));
+}
+
+namespace {
+// HRI frames of a low-resolution picture whose frames carry the encryption
+// flag, then an endless stretch out of sync.
+class EncryptedHri : public EmuSource {
+ public:
+  bool next(EmuFrame* f) override {
+    f->words.assign(364, 0);
+    f->ten_bit = 0;
+    f->kind = 11;
+    f->sync = k_ < 400 ? 1 : 0;
+    f->words[3] = static_cast<uint16_t>(0x30 | (k_ % 4));
+    f->words[9] = static_cast<uint16_t>(k_ / 4 == 0 ? 1 : 2);
+    f->words[22] = 0x05;
+    ++k_;
+    return true;
+  }
+  void rewind() override { k_ = 0; }
+
+ private:
+  long k_ = 0;
+};
+}  // namespace
+
+TEST(Recording, EncryptedPicturesOnlyWithRecordAll) {
+  for (int record_all : {0, 1}) {
+    Station st("hri");
+    st.emu.set_source(std::make_unique<EncryptedHri>());
+    st.rec.record_all = record_all;
+    st.rec.hri_start_after = 2;
+    st.rec.hri_stop_after = 3;
+    RECORD_INFO* rec = &st.rec;
+    // Stop the station once it has had time to lose sync again.
+    st.seam.on_events = [rec](int n) {
+      if (n > 2000) rec->active = 0;
+    };
+    ASSERT_EQ(st.batch("hri"), 0);
+    EXPECT_TRUE(st.logged("Encrypted."));
+    if (record_all) {
+      ASSERT_EQ(st.files(), Lines{"hri01.dat"});
+      EXPECT_GT(std::filesystem::file_size(st.dir.file("hri01.dat")), static_cast<uintmax_t>(kHri1Header));
+    } else {
+      EXPECT_TRUE(st.files().empty());
+      EXPECT_TRUE(st.logged("Wait for out-sync."));
+    }
+  }
+}
+
+TEST(Recording, RawDumpOfTwoFramesAndAFileThatCannotBeCreated) {
+  for (bool writable : {true, false}) {
+    Station st("pattern");
+    st.rec.batch = 0;
+    st.rec.save_rec = 1;
+    st.rec.active = 1;
+    if (!writable) st.rec.rec_dir = "/nonexistent-kelo-dir/";
+    RECORD_INFO* rec = &st.rec;
+    // Stopped after the second frame; a file that cannot be created must end
+    // the loop by itself.
+    if (writable)
+      st.seam.on_events = [rec](int n) {
+        if (n == 3) rec->active = 0;
+      };
+    testing::internal::CaptureStderr();
+    Recordpp_Rawd(nullptr, nullptr, &st.rec, st.pic.get(), &st.view);
+    const std::string err = testing::internal::GetCapturedStderr();
+    if (writable) {
+      ASSERT_EQ(st.files(), Lines{"raw01.dat"});
+      EXPECT_EQ(std::filesystem::file_size(st.dir.file("raw01.dat")), 4096u);
+    } else {
+      EXPECT_EQ(st.rec.active, 0);
+      EXPECT_NE(err.find("Can't open file /nonexistent-kelo-dir/raw01.dat!"), std::string::npos) << err;
+    }
+  }
+  FRAME_GEOM g;
+  calc_rawdframeinfo(&g);
+  EXPECT_EQ(std::make_tuple(g.words_per_line, g.line_bytes, g.words_padded, g.n_channels),
+            std::make_tuple(2048, 2048, 0, 1));
+}

@@ -1,0 +1,352 @@
+// AVHRR brightness temperatures against an independent reference (computed in
+// double precision by tools/gen_avhrr_temp_ref.py), the PRT window rules and
+// the satellite selection.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/base/gui_seam.h"
+#include "core/files/hrpt1_read.h"
+#include "core/files/hrpt1_write.h"
+#include "core/view/data_proc.h"
+#include "core/view/hrpt_calcs.h"
+#include "support/temp_dir.h"
+
+namespace kelo {
+namespace {
+
+#include "core/view/avhrr_temp_ref.inc"
+
+constexpr int kHdr = 750;  // HRPT header words before the samples
+constexpr int kChans = 5;
+constexpr int kPadded = ((kChans * kRefPixels + 850) + 3) / 4 * 4;
+
+class RecordingGui : public HeadlessGui {
+ public:
+  void message(const std::string& title, const std::string& text) override {
+    titles.push_back(title);
+    texts.push_back(text);
+  }
+  std::vector<std::string> titles;
+  std::vector<std::string> texts;
+};
+
+class GuiScope {
+ public:
+  explicit GuiScope(GuiSeam* seam) { set_gui(seam); }
+  ~GuiScope() { set_gui(nullptr); }
+  GuiScope(const GuiScope&) = delete;
+  GuiScope& operator=(const GuiScope&) = delete;
+};
+
+PIC_INFO noaa_pic(int sat) {
+  PIC_INFO pic;
+  pic.file_type = kKindHRPT;
+  pic.sat_name = "NOAA " + std::to_string(sat);
+  pic.width = kRefPixels;
+  pic.frame.hdr_words = kHdr;
+  pic.frame.n_channels = kChans;
+  pic.frame.words_padded = kPadded;
+  for (int ch = 0; ch <= kChans; ++ch) pic.chan_present[ch] = 1;
+  return pic;
+}
+
+// Five lines of one reference case: line l carries prt[l] in words 17..19,
+// every line the blackbody and space counts, line 0 the Earth counts; the
+// visible channels hold 100 + x and 300 + x.
+struct Window {
+  std::vector<std::vector<uint16_t>> store;
+  std::vector<uint16_t*> ptrs;
+
+  explicit Window(const AvhrrRefCase& c) : store(5, std::vector<uint16_t>(kPadded * kLineBufFactor, 0)) {
+    for (int l = 0; l < 5; ++l) {
+      auto& w = store[l];
+      for (int r = 0; r < 3; ++r) w[17 + r] = c.prt[l][r];
+      for (int ch = 3; ch <= 5; ++ch)
+        for (int i = 0; i < 10; ++i) w[19 + ch + 3 * i] = c.bb[ch - 3][i];
+      for (int ch = 1; ch <= 5; ++ch)
+        for (int i = 0; i < 10; ++i) w[51 + ch + 5 * i] = c.space[ch - 1][i];
+      for (int x = 0; x < kRefPixels; ++x) {
+        w[kHdr + kChans * x + 0] = static_cast<uint16_t>(100 + x);
+        w[kHdr + kChans * x + 1] = static_cast<uint16_t>(300 + x);
+        for (int ch = 3; ch <= 5; ++ch) w[kHdr + kChans * x + ch - 1] = c.earth[ch - 3][x];
+      }
+    }
+  }
+  // The line pointers, made afresh (the window may have been moved or cut).
+  uint16_t** lines() {
+    ptrs.clear();
+    for (auto& w : store) ptrs.push_back(w.data());
+    return ptrs.data();
+  }
+  // The three PRT words of lines from..to-1.
+  void prt(int from, int to, uint16_t v) {
+    for (int l = from; l < to; ++l) std::fill_n(store[l].begin() + 17, 3, v);
+  }
+  uint16_t sample(int x, int ch) const { return store[0][kHdr + kChans * x + ch - 1]; }
+};
+
+// The stored tenths truncate the temperature: they lie within 0.1 K below the
+// reference (plus single-precision noise), never above it.
+void expect_reference(const Window& w, const AvhrrRefCase& c, const std::string& what) {
+  for (int ch = 3; ch <= 5; ++ch) {
+    for (int x = 0; x < kRefPixels; ++x) {
+      const double want = c.expect[ch - 3][x];
+      const int got = w.sample(x, ch);
+      SCOPED_TRACE(what + " NOAA-" + std::to_string(c.sat) + " ch" + std::to_string(ch) + " pixel " +
+                   std::to_string(x) + " count " + std::to_string(c.earth[ch - 3][x]));
+      if (want < 0) {
+        EXPECT_EQ(got, 0);
+        continue;
+      }
+      EXPECT_NEAR(got / 10.0, want, 0.15);
+      EXPECT_LE(got / 10.0, want + 0.02);
+      EXPECT_GT(got / 10.0, want - 0.12);
+    }
+  }
+}
+
+// The window of case c converted without earlier PRT readings.
+Window converted(const AvhrrRefCase& c) {
+  reset_noaatemp();
+  PIC_INFO pic = noaa_pic(c.sat);
+  VIEW_INFO view;
+  Window w(c);
+  const CAL_COEFS cal = load_cal(pic.sat_name);
+  map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+  return w;
+}
+
+const AvhrrRefCase& ref_case(int sat) {
+  for (const auto& c : kAvhrrRef)
+    if (c.sat == sat) return c;
+  return kAvhrrRef[0];
+}
+
+TEST(AvhrrTemperature, MatchesIndependentReferenceOnEverySatelliteAndInfraredChannel) {
+  RecordingGui seam;
+  GuiScope scope(&seam);
+  for (const auto& c : kAvhrrRef) {
+    const std::vector<std::vector<uint16_t>> before = Window(c).store;
+    const Window w = converted(c);
+    expect_reference(w, c, "window");
+    // The visible channels and the header words stay as recorded; lines 1..4
+    // are only read.
+    for (int x = 0; x < kRefPixels; ++x) {
+      EXPECT_EQ(w.sample(x, 1), 100 + x);
+      EXPECT_EQ(w.sample(x, 2), 300 + x);
+    }
+    EXPECT_TRUE(std::equal(w.store[0].begin(), w.store[0].begin() + kHdr, before[0].begin()));
+    for (int l = 1; l < 5; ++l) EXPECT_EQ(w.store[l], before[l]) << "line " << l;
+  }
+  EXPECT_TRUE(seam.titles.empty()) << "the NOAA 14..19 sets need no message";
+}
+
+// Checked by hand: a pixel that sees exactly the blackbody count has the
+// blackbody's radiance, so on the 3.7 um channel (no non-linearity) it reads
+// the blackbody temperature. NOAA-15, PRT words 17 of lines 1..4 = 389, 398,
+// 407, 416:
+//   PRT 1: 276.6016 + 0.051045 * 389 + 1.36328e-06 * 389^2 = 296.6644
+//   PRT 2: 276.6253 + 0.050909 * 398 + 1.47266e-06 * 398^2 = 297.1204
+//   PRT 3: 276.6741 + 0.050907 * 407 + 1.47656e-06 * 407^2 = 297.6378
+//   PRT 4: 276.5926 + 0.050966 * 416 + 1.47656e-06 * 416^2 = 298.0500
+//   mean 297.3682 K -> stored 2973.
+TEST(AvhrrTemperature, BlackbodyCountReadsTheBlackbodyTemperature) {
+  const AvhrrRefCase& c = ref_case(15);
+  EXPECT_NEAR(c.tbb[0], 297.3682, 0.001);  // the generator agrees with the hand sum
+  const int x_bb = kRefPixels - 3;         // the generator's blackbody pixel
+  ASSERT_EQ(c.earth[0][x_bb], 654);        // integer mean of 650 .. 659
+  EXPECT_EQ(converted(c).sample(x_bb, 3), 2973);
+  for (int sat : {16, 18, 19}) {
+    EXPECT_NEAR(converted(ref_case(sat)).sample(x_bb, 3) / 10.0, ref_case(sat).tbb[0], 0.12) << sat;
+  }
+}
+
+TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
+  const AvhrrRefCase& c = ref_case(15);
+  PIC_INFO pic = noaa_pic(15);
+  VIEW_INFO view;
+  const CAL_COEFS cal = load_cal(pic.sat_name);
+
+  // Five PRT lines, no reference line: PRT 1..4 are lines 0..3, the fifth is
+  // not used (its wild reading would move every temperature).
+  {
+    reset_noaatemp();
+    Window w(c);
+    for (int l = 0; l < 4; ++l)
+      for (int r = 0; r < 3; ++r) w.store[l][17 + r] = c.prt[l + 1][r];
+    w.prt(4, 5, 1000);
+    map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+    expect_reference(w, c, "five PRT lines");
+  }
+  // After a full window, a window without PRT lines and a window with only
+  // PRT 1 and 2 convert with the earlier readings for the missing PRTs.
+  {
+    converted(c);
+    Window none(c);
+    for (int l = 0; l < 5; ++l) {
+      for (int r = 0; r < 3; ++r) none.store[l][17 + r] = static_cast<uint16_t>(r + 1);
+    }
+    map_noaatemp(none.lines(), 5, &cal, &pic, &view);
+    expect_reference(none, c, "no PRT line");
+    Window partial(c);
+    partial.prt(3, 5, 0);
+    map_noaatemp(partial.lines(), 5, &cal, &pic, &view);
+    expect_reference(partial, c, "PRT 1 and 2 only");
+  }
+  // Without earlier readings, PRT 3 and 4 count as 0 K: the blackbody comes
+  // out at half its temperature and the scene far colder than the reference.
+  {
+    reset_noaatemp();
+    Window partial(c);
+    partial.prt(3, 5, 0);
+    map_noaatemp(partial.lines(), 5, &cal, &pic, &view);
+    const int x_warm = 10;  // the 300 K scene
+    const int got = partial.sample(x_warm, 4);
+    EXPECT_LT(got / 10.0, c.expect[1][x_warm] - 20.0);
+  }
+}
+
+TEST(AvhrrTemperature, LinesThatCannotBeCalibratedKeepTheirCounts) {
+  const AvhrrRefCase& c = ref_case(16);
+  const CAL_COEFS cal = load_cal("NOAA 16");
+  VIEW_INFO view;
+  // Equal space and blackbody counts on channel 4: no gain; channels 3 and 5
+  // are still converted.
+  {
+    reset_noaatemp();
+    PIC_INFO pic = noaa_pic(16);
+    Window w(c);
+    for (int l = 0; l < 5; ++l)
+      for (int i = 0; i < 10; ++i) w.store[l][51 + 4 + 5 * i] = c.bb[1][i];
+    map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+    for (int x = 0; x < kRefPixels; ++x) {
+      EXPECT_EQ(w.sample(x, 4), c.earth[1][x]) << x;
+      if (c.expect[0][x] > 0) {
+        EXPECT_NEAR(w.sample(x, 3) / 10.0, c.expect[0][x], 0.15) << x;
+      }
+      EXPECT_NEAR(w.sample(x, 5) / 10.0, c.expect[2][x] < 0 ? 0 : c.expect[2][x], 0.15) << x;
+    }
+  }
+  // No frame header words in the file, a header too short for the
+  // calibration words, or a width the buffers cannot hold: nothing changes.
+  auto unchanged = [&](PIC_INFO pic, int n, const char* what) {
+    reset_noaatemp();
+    Window w(c);
+    const auto before = w.store;
+    map_noaatemp(w.lines(), n, &cal, &pic, &view);
+    EXPECT_EQ(w.store, before) << what;
+  };
+  PIC_INFO no_hdr = noaa_pic(16);
+  no_hdr.chan_present[0] = 0;
+  unchanged(no_hdr, 5, "no header words");
+  PIC_INFO short_hdr = noaa_pic(16);
+  short_hdr.frame.hdr_words = 101;
+  unchanged(short_hdr, 5, "header of 101 words");
+  PIC_INFO wide = noaa_pic(16);
+  wide.width = kPadded;
+  unchanged(wide, 5, "width beyond the buffers");
+  unchanged(noaa_pic(16), 0, "empty set");
+}
+
+TEST(AvhrrTemperature, ShortSetSearchesTheLinesItHas) {
+  // A set of 2 lines: line 0 is the reference line, line 1 PRT 1; PRT 2..4
+  // keep the readings of the full window before.
+  const AvhrrRefCase& c = ref_case(18);
+  PIC_INFO pic = noaa_pic(18);
+  VIEW_INFO view;
+  const CAL_COEFS cal = load_cal(pic.sat_name);
+  converted(c);
+  Window two(c);
+  two.store.resize(2);
+  map_noaatemp(two.lines(), 2, &cal, &pic, &view);
+  expect_reference(two, c, "two lines");
+}
+
+TEST(AvhrrCalibration, SatelliteChosenByTheFirstNumberInTheName) {
+  const std::pair<const char*, int> numbers[] = {
+      {"NOAA 16", 16}, {"NOAA-15", 15}, {"noaa19x7", 19}, {"METEOSAT", 0}, {"", 0}};
+  for (const auto& [name, want] : numbers) EXPECT_EQ(sat_number(name), want) << name;
+  EXPECT_GT(sat_number("N99999999999999999999"), 100000);  // stops growing, no overflow
+
+  RecordingGui seam;
+  GuiScope scope(&seam);
+  // The wave numbers identify the set (channel 4: NOAA-14 928.8284, -15
+  // 925.4075, -16 917.2289, -18 928.1460, -19 928.9).
+  const std::pair<const char*, float> wave[] = {{"NOAA 16", 917.2289F},
+                                                {"NOAA-15", 925.4075F},
+                                                {"NOAA14", 928.8284F},
+                                                {"NOAA 18", 928.1460F},
+                                                {"NOAA 19", 928.9F}};
+  for (const auto& [name, vc4] : wave) EXPECT_FLOAT_EQ(load_cal(name).vc[4], vc4) << name;
+  EXPECT_TRUE(seam.titles.empty());
+
+  // Unknown satellites: one "Error" each, the NOAA-15 set.
+  const CAL_COEFS none = load_cal("METEOSAT");
+  EXPECT_FLOAT_EQ(none.vc[4], 925.4075F);
+  const CAL_COEFS n17 = load_cal("NOAA 17");
+  EXPECT_FLOAT_EQ(n17.vc[3], 2695.974F);
+  ASSERT_EQ(seam.titles.size(), 2U);
+  EXPECT_EQ(seam.titles[0], "Error");
+  EXPECT_EQ(seam.texts[0], "No temperature mapping\n for METEOSAT available!\n Asume NOAA15...");
+  EXPECT_EQ(seam.texts[1], "No temperature mapping\n for NOAA 17 available!\n Asume NOAA15...");
+  // Constants shared by every set.
+  EXPECT_FLOAT_EQ(n17.c1, 1.1910427e-05F);
+  EXPECT_FLOAT_EQ(n17.c2, 1.4387752F);
+}
+
+// A NOAA-19 recording written by the HRPT1 writer, read back through the line
+// store and converted: the calibration words survive the 10-bit packing and
+// the reader's word order, and the temperatures match the reference.
+TEST(AvhrrTemperature, RecordingThroughTheLineStore) {
+  const AvhrrRefCase& c = ref_case(19);
+  test::TempDir dir;
+  const std::string path = dir.file("pass.10b");
+  const int kLines = 8;
+  {
+    PIC_INFO w = noaa_pic(19);
+    w.frame = calc_hrptframeinfo(kKindHRPT, w.chan_present, kRefPixels);
+    ASSERT_EQ(w.frame.hdr_words, kHdr);
+    ASSERT_TRUE(w.pic_fp.open(path, "wb"));
+    ASSERT_EQ(write_hrpt1_hdr(&w), 0);
+    Window win(c);
+    const uint16_t sync[6] = {644, 367, 860, 413, 527, 149};
+    for (int l = 0; l < kLines; ++l) {
+      std::vector<uint16_t> words(static_cast<size_t>(w.frame.words_padded), 0);
+      std::copy(win.store[l % 5].begin(), win.store[l % 5].begin() + kHdr + kChans * kRefPixels,
+                words.begin());
+      std::copy(sync, sync + 6, words.begin());
+      ASSERT_EQ(write_hrpt1_line(&w, words.data(), kLinePreSync), 1);
+    }
+    ASSERT_TRUE(w.pic_fp.close_checked());
+  }
+  PIC_INFO pic;
+  pic.file_type = kKindHRPT;
+  ASSERT_TRUE(pic.pic_fp.open(path, "rb"));
+  ASSERT_EQ(read_hrpt1_hdr(&pic), kOpenOk);
+  ASSERT_EQ(pic.sat_name, "NOAA 19");
+  VIEW_INFO view;
+  forget_lines();
+  LineSet set(pic.frame.words_padded, 5);
+  ASSERT_TRUE(set.ok());
+  const int linemap[] = {0};
+  const int status = read_lines(&view, &pic, linemap, 0, 5, set.get(), nullptr, nullptr, nullptr);
+  EXPECT_EQ(status, kLineRead | kLinePreSync | kLinePostSync);
+
+  RecordingGui seam;
+  GuiScope scope(&seam);
+  reset_noaatemp();
+  const CAL_COEFS cal = load_cal(pic.sat_name);
+  map_noaatemp(set.get(), 5, &cal, &pic, &view);
+  Window got(c);
+  std::copy(set[0], set[0] + kHdr + kChans * kRefPixels, got.store[0].begin());
+  expect_reference(got, c, "recording");
+  EXPECT_TRUE(seam.titles.empty());
+}
+
+}  // namespace
+}  // namespace kelo
