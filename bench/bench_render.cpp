@@ -19,6 +19,7 @@
 #include "core/orbit/draw_satpos.h"
 #include "core/view/data_proc.h"
 #include "core/view/mapping.h"
+#include "core/view/open_picture.h"
 #include "core/view/render.h"
 #include "core/view/zoom.h"
 
@@ -98,7 +99,7 @@ struct Opened {
   std::unique_ptr<VIEW_INFO> view = std::make_unique<VIEW_INFO>();
   Opened() {
     pic->path = pass_file().path();
-    if (open_file(pic.get(), view.get(), nullptr) != 0) std::abort();
+    if (open_picture(pic.get(), view.get(), nullptr) != 0) std::abort();
     for (int& c : view->chan_sel) c = 0;
     view->chan_sel[2] = 1;
     view->gamma = 1.0f;

@@ -2,13 +2,14 @@
 
 #include "core/base/prefer.h"
 #include "core/files/file.h"
+#include "core/view/open_picture.h"
 
 namespace kelo {
 
 int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, FILE* err) {
   if (cmd.file.empty()) return 0;
   pic->path = cmd.file;
-  int code = open_file(pic, view, nullptr);
+  int code = open_picture(pic, view, nullptr);
   if (code != 0) {
     const char* path = pic->path.c_str();
     if (code == kErrOpen) {

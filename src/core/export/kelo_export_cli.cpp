@@ -22,6 +22,7 @@
 #include "core/view/hrpt_calcs.h"
 #include "core/view/lumi.h"
 #include "core/view/map_chan.h"
+#include "core/view/open_picture.h"
 #include "core/view/render.h"
 #include "core/view/rgbdraw.h"
 
@@ -596,7 +597,7 @@ int run(const Options& o, std::ostream& out, ExportGui& seam) {
   pic->path = o.input;
   size_t slash = o.input.rfind(kDirSep);
   pic->dir = slash == std::string::npos ? std::string() : o.input.substr(0, slash + 1);
-  int r = open_file(pic.get(), view.get(), nullptr);
+  int r = open_picture(pic.get(), view.get(), nullptr);
   if (r != 0) {
     return failed(std::string(open_error_text(r)) + " (" + std::to_string(r) + ") in " + o.input);
   }

@@ -13,8 +13,6 @@
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt1_write.h"
 #include "core/files/ppm.h"
-#include "core/view/channels.h"
-#include "core/view/zoom.h"
 
 namespace kelo {
 
@@ -25,11 +23,10 @@ constexpr int kTitleNameLimit = 90;  // stripped name + 4 must stay below this
 constexpr int kMaxNewNames = 1001;   // counters tried for a new file name
 constexpr size_t kMagicBytes = 4;
 
-OpenFileWindowHook g_open_hook = nullptr;
+}  // namespace
 
-// Upper end of the value range a picture kind delivers.
-int value_max(int kind, const PIC_INFO* pic) {
-  switch (kind) {
+int picture_value_max(const PIC_INFO* pic) {
+  switch (pic->file_type) {
     case kKindPPM:
     case kKindPGM:
       return (1 << pic->depth) - 1;
@@ -43,10 +40,6 @@ int value_max(int kind, const PIC_INFO* pic) {
       return 1023;  // 10-bit polar recordings (HRPT family, AHRPT)
   }
 }
-
-}  // namespace
-
-void set_open_file_window_hook(OpenFileWindowHook hook) { g_open_hook = hook; }
 
 int detect_file(const std::string& path) {
   KFile f;
@@ -82,7 +75,7 @@ std::string picture_window_title(const std::string& path) {
 
 void close_picfile(PIC_INFO* pic) { pic->pic_fp.close(); }
 
-int open_file(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
+int open_file(PIC_INFO* pic, const VIEW_INFO* view, OpenListener* listener) {
   int kind = detect_file(pic->path);
   if (kind == kKindNone) return kErrOpen;
   if (kind == kKindUnknown) return kErrType;
@@ -94,7 +87,7 @@ int open_file(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
     close_picfile(pic);
     return kErrRead;
   }
-  if (window != nullptr && g_open_hook != nullptr) g_open_hook(kOpenStageFile, pic, view, window);
+  if (listener != nullptr) listener->file_opened(*pic);
   pic->orbit.valid = 0;
   pic->sample_shift = 0;
 
@@ -132,17 +125,6 @@ int open_file(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
     close_picfile(pic);
     return r;
   }
-  view->lmin = 0;
-  view->lmax = value_max(kind, pic);
-  if (window != nullptr &&
-      (kind == kKindHRPT || kind == kKindCHRPT || kind == kKindSeaStar || kind == kKindHRI))
-    gui().set_entry_text(kProgramName, "Satellite", pic->sat_name);
-
-  view->zoom = zoom_full();
-  view->orientation = pic->orientation;
-  view->scan_dir = pic->scan_dir;
-  Channel_Select(pic, view, window);
-  if (window != nullptr && g_open_hook != nullptr) g_open_hook(kOpenStageDone, pic, view, window);
   return kOpenOk;
 }
 

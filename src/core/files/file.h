@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/base/gui_seam.h"
 #include "core/base/records.h"
+#include "core/files/open_listener.h"
 
 namespace kelo {
 
@@ -22,23 +22,18 @@ std::string strip_filename(const std::string& path);
 // "Kelo    File (name too long!)" when the name is too long to show.
 std::string picture_window_title(const std::string& path);
 
-// Window steps of opening that need the program's windows (the main window
-// title, the Kepler and satellite-selection windows, the menu switches and
-// the export channel buttons). The program installs the GTK version; without
-// one (headless, tests) they are skipped.
-enum OpenFileStage : int {
-  kOpenStageFile = 0,  // the file was opened: set the title (picture_window_title)
-  kOpenStageDone = 1,  // the header was read and the view set up: menus, lists
-};
-using OpenFileWindowHook = void (*)(int stage, PIC_INFO* pic, VIEW_INFO* view, WindowHandle window);
-void set_open_file_window_hook(OpenFileWindowHook hook);
+// Opens pic->path into the picture record: recognises the kind and reads the
+// header (a film step starts view->slide_offset bytes in). `listener` (may
+// be null) hears file_opened once the file is open. Returns 0 or a result
+// code ('o', 't', 'r', 'd', 'p' or a reader's small code); on failure no
+// picture file stays open. Setting the view up for the picture is the
+// caller's: open_picture (core/view/open_picture.h) does both.
+int open_file(PIC_INFO* pic, const VIEW_INFO* view, OpenListener* listener);
 
-// Opens pic->path into the picture record: recognises the kind, reads the
-// header, sets the view's value range, zoom, orientation and channel
-// selection. `window` is the main window, or null (command line, batch).
-// Returns 0 or a result code ('o', 't', 'r', 'd', 'p' or a reader's small
-// code); on failure no picture file stays open.
-int open_file(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window);
+// Upper end of the sample values the open picture delivers (its colour
+// count - 1 for a GIF, 2^depth - 1 for PGM/PPM, 255 for HRI, 1023 for the
+// 10-bit polar recordings).
+int picture_value_max(const PIC_INFO* pic);
 
 // Closes the picture file when open.
 void close_picfile(PIC_INFO* pic);

@@ -68,7 +68,7 @@ void Draw_Lonlatpix(int x, int y, const POSITION* cur, const POSITION* left, con
   }
 }
 
-int draw_lonlat_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, WindowHandle window) {
+int draw_lonlat_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, PassListener* listener) {
   if (!pic || !view || !pic->orbit.valid) return 0;
   if (!canvas || canvas->rgb_buf.empty() || canvas->width < 1 || canvas->height < 1) return 0;
   const int W = canvas->width;
@@ -97,7 +97,7 @@ int draw_lonlat_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Wi
     return 0;
   }
   for (int y = 0; y < H - 1; ++y) {
-    if (gui().escape_pressed()) break;
+    if (listener && listener->stop_requested()) break;
     POSITION prev, left;
     for (int x = 0; x < W + kSampleStep - 1; x += kSampleStep) {
       POSITION cur;
@@ -123,14 +123,9 @@ int draw_lonlat_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Wi
       }
       prev = cur;
     }
-    gui().refresh_rows(window, y, 1);
+    if (listener) listener->rows_drawn(y, 1);
   }
   return 1;
-}
-
-int draw_lonlat(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
-  if (!window) return 0;
-  return draw_lonlat_canvas(pic, view, gui().canvas(window), window);
 }
 
 COORD_TEXT coord_values(const DRAWABLE_INFO* canvas, int sx, int sy, PIC_INFO* pic, VIEW_INFO* view) {
@@ -170,11 +165,4 @@ COORD_TEXT coord_values(const DRAWABLE_INFO* canvas, int sx, int sy, PIC_INFO* p
   out.pixel = buf;
   return out;
 }
-
-void Update_Coord(WindowHandle window, int sx, int sy, PIC_INFO* pic, VIEW_INFO* view) {
-  const COORD_TEXT t = coord_values(window ? gui().canvas(window) : nullptr, sx, sy, pic, view);
-  gui().set_entry_text("Kelo", "Position", t.position);
-  gui().set_entry_text("Kelo", "Pixel", t.pixel);
-}
-
 }  // namespace kelo

@@ -3,16 +3,16 @@
 
 #include <string>
 
-#include "core/base/gui_seam.h"
 #include "core/base/records.h"
+#include "core/view/pass_listener.h"
 #include "core/view/rgbdraw.h"
 
 namespace kelo {
 
-// Grid over the canvas of `window`. 1 when drawn (or ended by Escape), 0
-// when the picture has no orbit constants or there is no canvas.
-int draw_lonlat(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window);
-int draw_lonlat_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, WindowHandle window);
+// Grid over `canvas`, row by row, telling `listener` (may be null) of the
+// rows drawn and asking it between rows whether to stop. 1 when drawn (or
+// stopped), 0 when the picture has no orbit constants or there is no canvas.
+int draw_lonlat_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, PassListener* listener);
 
 // Grid step (1, 2 or 5 degrees) for a span of whole degrees min .. max.
 int grid_step(int dmin, int dmax);
@@ -29,7 +29,5 @@ struct COORD_TEXT {
   std::string pixel;
 };
 COORD_TEXT coord_values(const DRAWABLE_INFO* canvas, int sx, int sy, PIC_INFO* pic, VIEW_INFO* view);
-// Sets the two entries of the main window "Kelo" through the GUI seam.
-void Update_Coord(WindowHandle window, int sx, int sy, PIC_INFO* pic, VIEW_INFO* view);
 
 }  // namespace kelo

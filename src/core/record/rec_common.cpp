@@ -9,6 +9,7 @@
 #include "core/files/file.h"
 #include "core/record/pp_dec_interf.h"
 #include "core/view/mapping.h"
+#include "core/view/open_picture.h"
 #include "core/view/rgbdraw.h"
 
 namespace kelo {
@@ -82,13 +83,13 @@ bool rec_start_file(WindowHandle rec_wnd, const char* wnd_title, const char* sta
   return true;
 }
 
-void rec_end_loop(WindowHandle rec_wnd, const char* wnd_title, const char* status_id, WindowHandle main_wnd,
-                  RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
+void rec_end_loop(WindowHandle rec_wnd, const char* wnd_title, const char* status_id,
+                  WindowHandle /*main_wnd*/, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
   rec_show(rec_wnd, wnd_title, status_id, "Off");
   Close_HWConnect(rec);
   if (!rec->batch && rec->save_rec && !rec->rec_file.empty()) {
     pic->path = rec->rec_file;
-    open_file(pic, view, main_wnd);
+    open_picture(pic, view, nullptr);
   }
   if (rec->batch) log_message("End recording.");
 }

@@ -12,8 +12,6 @@ namespace kelo {
 
 namespace {
 
-ChannelStateHook g_state_hook = nullptr;
-
 bool holds_frame_headers(int file_type) {
   return file_type == kKindHRPT || file_type == kKindCHRPT || file_type == kKindSeaStar ||
          file_type == kKindAHRPT;
@@ -51,18 +49,16 @@ const char* name_of_id(unsigned id, int family) {
 
 }  // namespace
 
-void set_channel_state_hook(ChannelStateHook hook) { g_state_hook = hook; }
-
-void Update_channel_state(WindowHandle window, const PIC_INFO* pic, const VIEW_INFO* view,
-                          const std::string& prefix, const std::string& suffix) {
-  if (window == nullptr || g_state_hook == nullptr || pic == nullptr || view == nullptr) return;
+std::array<ChannelState, kMaxChannels + 1> channel_states(const PIC_INFO* pic, const VIEW_INFO* view) {
+  std::array<ChannelState, kMaxChannels + 1> out{};
+  if (pic == nullptr || view == nullptr) return out;
   for (int n = 1; n <= kMaxChannels; n++) {
-    std::string id = prefix + std::to_string(n) + suffix;
-    g_state_hook(window, id, pic->chan_present[n] != 0, view->chan_sel[n] != 0);
+    out[static_cast<size_t>(n)] = ChannelState{pic->chan_present[n] != 0, view->chan_sel[n] != 0};
   }
+  return out;
 }
 
-void Channel_Select(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
+void Channel_Select(PIC_INFO* pic, VIEW_INFO* view) {
   if (pic == nullptr || view == nullptr) return;
   for (int n = 0; n <= kMaxChannels; n++) {
     if (pic->chan_present[n] == 0) view->chan_sel[n] = 0;
@@ -82,7 +78,6 @@ void Channel_Select(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
       break;
     }
   }
-  Update_channel_state(window, pic, view, "Channel/Ch", "");
 }
 
 std::string file_type_text(const PIC_INFO* pic) {

@@ -5,30 +5,26 @@
 // header of any recorded line). The windows that show them live in the app.
 #pragma once
 
+#include <array>
 #include <string>
 
-#include "core/base/gui_seam.h"
 #include "core/base/records.h"
 
 namespace kelo {
 
-// Sets the look of one channel control of a window: `id` is the control's
-// identifier (e.g. "Channel/Ch3"); sensitive when the file holds the channel,
-// active when the view shows it. The program installs the GTK version; without
-// one (headless) nothing is shown.
-using ChannelStateHook = void (*)(WindowHandle window, const std::string& id, bool sensitive, bool active);
-void set_channel_state_hook(ChannelStateHook hook);
+// Called when a file is opened: drops selected channels the file lacks and
+// selects the lowest channel it holds when none is left (an HRI picture then
+// takes that channel's size).
+void Channel_Select(PIC_INFO* pic, VIEW_INFO* view);
 
-// Called when a file is opened: drops selected channels the file lacks, selects
-// the lowest channel it holds when none is left (an HRI picture then takes
-// that channel's size) and updates the window's "Channel/Ch<n>" items.
-// `window` may be null (no window).
-void Channel_Select(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window);
-
-// For n = 1..10 the control named prefix + n + suffix is made sensitive when
-// the file holds channel n and set on when the view selects it.
-void Update_channel_state(WindowHandle window, const PIC_INFO* pic, const VIEW_INFO* view,
-                          const std::string& prefix, const std::string& suffix);
+// How a window shows the control of channel n (1..10; entry 0 unused): it
+// can be chosen when the file holds the channel, and is on when the view
+// shows it.
+struct ChannelState {
+  bool sensitive = false;
+  bool active = false;
+};
+std::array<ChannelState, kMaxChannels + 1> channel_states(const PIC_INFO* pic, const VIEW_INFO* view);
 
 // The name of a file kind as the information window shows it ("HRPT",
 // "PGM (8 bits)", "Unknown", ...).

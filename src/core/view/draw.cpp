@@ -51,7 +51,7 @@ int faulty_mark(int file_type, int status) {
   return mark;
 }
 
-int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, WindowHandle window) {
+int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, PassListener* listener) {
   if (!pic || !view) return 0;
   if (!canvas) return 1;
   const int W = canvas->width;
@@ -114,7 +114,7 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Windo
   if (!lines.ok()) {
     // Reported once and not retried: returning 1 would make the caller
     // schedule the same failing pass again and again.
-    gui().message("Error", "Not enough memory to draw the picture.");
+    if (listener) listener->pass_failed("Not enough memory to draw the picture.");
     return 0;
   }
   const int marks_len = static_cast<int>(marks.size());
@@ -123,8 +123,7 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Windo
   int status = 0;
   int read_row = -1;
   for (int y = 0; y < H && y < static_cast<int>(ymap.size()); ++y) {
-    if (gui().escape_pressed()) break;
-    gui().process_events();
+    if (listener && listener->stop_requested()) break;
     if (view->redraw_pending) break;
     bool just_read = false;
     if (y == 0 || ymap[static_cast<size_t>(y)] != ymap[static_cast<size_t>(read_row)]) {
@@ -158,22 +157,24 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Windo
       if (mark) paint_mark(canvas, y, mark);
     }
     if (grid) draw_grid(grid, marks_len, W, y, xmap.data(), canvas, view);
-    if (!view->slide_mode) gui().refresh_rows(window, y, 1);
+    if (!view->slide_mode && listener) listener->rows_drawn(y, 1);
     if (canvas->width != W || canvas->height != H) {
       // The window was resized during the pass: the tables no longer fit,
       // so draw afresh at the new size and end this pass.
-      return draw_pic_canvas(pic, view, canvas, window);
+      return draw_pic_canvas(pic, view, canvas, listener);
     }
   }
-  if (view->slide_mode) gui().refresh_rows(window, 0, H);
+  if (view->slide_mode && listener) listener->rows_drawn(0, H);
   return view->redraw_pending;
 }
 
-int draw_pic(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
+int draw_pic(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, PassListener* listener) {
   if (!pic || !view) return 0;
   if (!pic->pic_fp) return 0;
-  DRAWABLE_INFO* canvas = window ? gui().canvas(window) : nullptr;
-  return draw_pic_canvas(pic, view, canvas, window);
+  if (listener) listener->pass_started();
+  const int rc = draw_pic_canvas(pic, view, canvas, listener);
+  if (listener) listener->pass_ended();
+  return rc;
 }
 
 }  // namespace kelo

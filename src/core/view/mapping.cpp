@@ -239,12 +239,6 @@ int map_pic_canvas(DRAWABLE_INFO* canvas, PIC_INFO* pic, VIEW_INFO* view, int rg
   return 0;
 }
 
-int map_pic(WindowHandle window, PIC_INFO* pic, VIEW_INFO* view, int rgb_mode, std::vector<int>* xmap,
-            std::vector<int>* ymap, std::vector<int>* lummap) {
-  if (!window) return -1;
-  return map_pic_canvas(gui().canvas(window), pic, view, rgb_mode, xmap, ymap, lummap);
-}
-
 // ---------------------------------------------------------------- palettes
 
 std::vector<KColor> std_palette(const PIC_INFO* pic) {
@@ -285,10 +279,6 @@ std::vector<KColor> extra_palette() {
 
 void load_std_palette(DRAWABLE_INFO* canvas, const PIC_INFO* pic) {
   if (canvas) Create_RGBPalette(canvas, std_palette(pic));
-}
-
-void load_std_palette(WindowHandle window, const PIC_INFO* pic) {
-  if (window) load_std_palette(gui().canvas(window), pic);
 }
 
 // ---------------------------------------------------------------- row drawers

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/base/gui_seam.h"
 #include "core/base/records.h"
 #include "core/view/rgbdraw.h"
 
@@ -20,11 +19,8 @@ inline constexpr int kMaxLevel10 = 1023;
 // Orbit height assumed for linearisation when the picture has no orbit (m).
 inline constexpr float kDefaultSatHeight = 800000.0f;
 
-// Build the per-pass tables for the canvas of `window` (through the GUI seam).
-// 0; -1 without a canvas; 1 when map_xy failed; 3 when lummap failed.
-int map_pic(WindowHandle window, PIC_INFO* pic, VIEW_INFO* view, int rgb_mode, std::vector<int>* xmap,
-            std::vector<int>* ymap, std::vector<int>* lummap);
-// The same for a canvas record (-1 for null).
+// Build the per-pass tables for a canvas record: 0; -1 without a canvas; 1
+// when map_xy failed; 3 when lummap failed.
 int map_pic_canvas(DRAWABLE_INFO* canvas, PIC_INFO* pic, VIEW_INFO* view, int rgb_mode,
                    std::vector<int>* xmap, std::vector<int>* ymap, std::vector<int>* lummap);
 
@@ -53,7 +49,6 @@ const std::vector<int>* mk_lintbl(PIC_INFO* pic, VIEW_INFO* view);
 std::vector<KColor> std_palette(const PIC_INFO* pic);
 std::vector<KColor> extra_palette();
 void load_std_palette(DRAWABLE_INFO* canvas, const PIC_INFO* pic);
-void load_std_palette(WindowHandle window, const PIC_INFO* pic);
 
 // Row drawers into row y of the canvas, columns 0 .. W - 1. line_len is the
 // number of samples in the line buffer(s); xmap entries outside it draw

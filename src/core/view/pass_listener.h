@@ -3,6 +3,9 @@
 // headless render uses the default, which draws the whole pass unattended.
 #pragma once
 
+#include <cstdio>
+#include <string>
+
 namespace kelo {
 
 class PassListener {
@@ -20,6 +23,9 @@ class PassListener {
   // Called between rows: keep the window alive (events, moves, resizes) and
   // answer true when the operator asked to stop the pass (Escape).
   virtual bool stop_requested() { return false; }
+  // The pass could not run (no memory for its tables); reported once, the
+  // caller does not retry.
+  virtual void pass_failed(const std::string& text) { std::fprintf(stderr, "Error: %s\n", text.c_str()); }
 };
 
 }  // namespace kelo

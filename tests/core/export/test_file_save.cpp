@@ -2,6 +2,7 @@
 // kind checked pixel for pixel (recordings by their bytes, exchange pictures
 // through ImageMagick), cancel, failures and the header rewrite.
 #include "core/export/file_save.h"
+#include "core/view/open_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ class SaveTest : public ::testing::Test {
     pic = std::make_unique<PIC_INFO>();
     view = std::make_unique<VIEW_INFO>();
     pic->path = path;
-    return open_file(pic.get(), view.get(), nullptr) == 0;
+    return open_picture(pic.get(), view.get(), nullptr) == 0;
   }
   // Writes the synthetic recording (with or without frame header words) and opens it.
   bool open_fixture(int width, int lines, bool header_words = true) {
@@ -249,7 +250,7 @@ TEST_F(SaveTest, RecordingWithAChannelSubsetKeepsHeaderWords) {
   auto back = std::make_unique<PIC_INFO>();
   auto bview = std::make_unique<VIEW_INFO>();
   back->path = out;
-  ASSERT_EQ(open_file(back.get(), bview.get(), nullptr), 0);
+  ASSERT_EQ(open_picture(back.get(), bview.get(), nullptr), 0);
   EXPECT_EQ(back->file_type, kKindHRPT);
   EXPECT_EQ(back->frame.n_channels, 2);
   EXPECT_EQ(back->height, 9);

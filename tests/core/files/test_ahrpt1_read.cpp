@@ -13,6 +13,7 @@
 #include "core/files/file.h"
 #include "core/files/gif_support.h"
 #include "core/view/data_proc.h"
+#include "core/view/open_picture.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -201,7 +202,7 @@ TEST(AhrptLines, PlantedLinesComeBackSampleForSampleAlsoThroughTheLineStore) {
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   pic->path = path;
-  ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
+  ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
   EXPECT_EQ(ints(pic->file_type, view->lmax, pic->height), ints(kKindAHRPT, 1023, 2));
   Values buf(static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor, 0);
   EXPECT_EQ(read_line(pic.get(), view.get(), 1, buf.data(), nullptr, nullptr, nullptr), 1);

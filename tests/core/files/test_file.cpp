@@ -7,6 +7,7 @@
 #include "core/files/file.h"
 #include "core/files/gif_support.h"
 #include "core/files/ppm.h"
+#include "core/view/open_picture.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -115,9 +116,9 @@ const std::string kTrailerFirst = "GIF87a" + bytes_of({2, 0, 2, 0, 0, 0, 0, ';'}
 struct Opened {
   std::unique_ptr<PIC_INFO> pic = std::make_unique<PIC_INFO>();
   std::unique_ptr<VIEW_INFO> view = std::make_unique<VIEW_INFO>();
-  int open(const std::string& path, WindowHandle window = nullptr) {
+  int open(const std::string& path, OpenListener* listener = nullptr) {
     pic->path = path;
-    return open_file(pic.get(), view.get(), window);
+    return open_picture(pic.get(), view.get(), listener);
   }
 };
 
@@ -168,29 +169,25 @@ TEST(OpenFile, ExchangePicturesSetTheViewUp) {
   EXPECT_EQ(v.lmax, 1023);
 }
 
-TEST(OpenFile, WindowStepsGoThroughTheHook) {
-  static std::vector<int> stages;
-  static WindowHandle seen = nullptr;
-  set_open_file_window_hook([](int stage, PIC_INFO*, VIEW_INFO*, WindowHandle w) {
-    stages.push_back(stage);
-    seen = w;
-  });
+TEST(OpenFile, TheWindowHearsOpenedThenReady) {
+  struct Heard : OpenListener {
+    std::vector<std::string> what;
+    void file_opened(const PIC_INFO& p) override { what.push_back("opened " + strip_filename(p.path)); }
+    void picture_ready(const PIC_INFO&, const VIEW_INFO& v) override {
+      what.push_back("ready " + std::to_string(v.lmax));
+    }
+  };
   test::TempDir dir;
   Opened o;
-  int window = 0;
-  // A failing reader: the title was set, the rest is not done. Without a
-  // window the hook is not called.
+  // A failing reader: the file was opened (the title named it), the view
+  // was not set up for it.
   const std::string tiny = dir.write("tiny.gif", tiny_gif()), bad = dir.write("bad.gif", kTrailerFirst);
-  for (auto [path, w, rc, want] :
-       {std::tuple{tiny, &window, 0, std::vector<int>{kOpenStageFile, kOpenStageDone}},
-        {bad, &window, kGifTrailerFirst, std::vector<int>{kOpenStageFile}},
-        {tiny, nullptr, 0, std::vector<int>{}}}) {
-    stages.clear();
-    EXPECT_EQ(o.open(path, w), rc);
-    EXPECT_EQ(stages, want) << path;
+  for (auto [path, rc, want] : {std::tuple{tiny, 0, std::vector<std::string>{"opened tiny.gif", "ready 1"}},
+                                {bad, kGifTrailerFirst, std::vector<std::string>{"opened bad.gif"}}}) {
+    Heard heard;
+    EXPECT_EQ(o.open(path, &heard), rc);
+    EXPECT_EQ(heard.what, want) << path;
   }
-  EXPECT_EQ(seen, &window);
-  set_open_file_window_hook(nullptr);
 }
 
 TEST(WriterDispatch, SendsEachKindToItsWriter) {

@@ -16,6 +16,7 @@
 #include "core/files/hri1_write.h"
 #include "core/files/hri_functions.h"
 #include "core/view/data_proc.h"
+#include "core/view/open_picture.h"
 #include "hri_stream.h"
 #include "support/temp_dir.h"
 
@@ -380,7 +381,7 @@ TEST_F(HriFile, ThroughFileOpeningAndTheLineStore) {
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   pic->path = file_of(two_channel_stream(40), true);
-  ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
+  ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
   EXPECT_EQ(pic->sat_name, "METEOSAT 7");
   // The lowest channel held is shown.
   EXPECT_EQ(ints(pic->file_type, view->lmin, view->lmax, view->chan_sel[1], pic->width, pic->height),

@@ -25,6 +25,7 @@
 #include "core/record/pp_dec_interf.h"
 #include "core/record/rawd_rec_pp.h"
 #include "core/record/scripted_port.h"
+#include "core/view/open_picture.h"
 #include "support/temp_dir.h"
 
 using namespace kelo;
@@ -84,7 +85,7 @@ class Station {
   // Opens a recording of the station as a picture.
   void open(const std::string& name) {
     pic->path = dir.file(name);
-    ASSERT_EQ(open_file(pic.get(), &view, nullptr), 0);
+    ASSERT_EQ(open_picture(pic.get(), &view, nullptr), 0);
   }
 
   test::TempDir dir;

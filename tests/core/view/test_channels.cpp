@@ -12,16 +12,11 @@
 
 #include "core/export/hrpt_fixture.h"
 #include "core/files/file.h"
+#include "core/view/open_picture.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
 namespace {
-
-using StateCall = std::tuple<std::string, bool, bool>;
-std::vector<StateCall> g_calls;
-void record_state(WindowHandle, const std::string& id, bool sensitive, bool active) {
-  g_calls.emplace_back(id, sensitive, active);
-}
 
 TEST(ChannelSelect, KeepsHeldChannelsAndFallsBackToTheLowest) {
   auto pic = std::make_unique<PIC_INFO>();
@@ -33,7 +28,7 @@ TEST(ChannelSelect, KeepsHeldChannelsAndFallsBackToTheLowest) {
   view->chan_sel[0] = 1;
   view->chan_sel[1] = 1;
   view->chan_sel[4] = 1;
-  Channel_Select(pic.get(), view.get(), nullptr);
+  Channel_Select(pic.get(), view.get());
   // No fallback to channel 2 while a held channel is selected.
   EXPECT_EQ(std::vector<int>(view->chan_sel, view->chan_sel + kMaxChannels + 1),
             (std::vector<int>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
@@ -41,7 +36,7 @@ TEST(ChannelSelect, KeepsHeldChannelsAndFallsBackToTheLowest) {
   // Nothing held selected: the lowest held channel (2) is chosen.
   *view = VIEW_INFO{};
   view->chan_sel[3] = 1;
-  Channel_Select(pic.get(), view.get(), nullptr);
+  Channel_Select(pic.get(), view.get());
   for (int n = 0; n <= kMaxChannels; n++) EXPECT_EQ(view->chan_sel[n], n == 2 ? 1 : 0) << "channel " << n;
 }
 
@@ -52,34 +47,10 @@ TEST(ChannelSelect, HriTakesTheSizeOfTheChosenChannel) {
   pic->chan_present[2] = pic->chan_present[3] = 1;
   pic->hri.chan[2] = {2500, 1250, 0};
   pic->hri.chan[3] = {1250, 625, 0};
-  Channel_Select(pic.get(), view.get(), nullptr);
+  Channel_Select(pic.get(), view.get());
   EXPECT_EQ(view->chan_sel[2], 1);
   EXPECT_EQ(pic->width, 2500);
   EXPECT_EQ(pic->height, 1250);
-}
-
-TEST(ChannelSelect, UpdatesTheTenChannelItemsOfAWindow) {
-  auto pic = std::make_unique<PIC_INFO>();
-  auto view = std::make_unique<VIEW_INFO>();
-  pic->file_type = kKindCHRPT;
-  pic->chan_present[1] = pic->chan_present[7] = pic->chan_present[10] = 1;
-  view->chan_sel[7] = 1;
-  g_calls.clear();
-  set_channel_state_hook(record_state);
-  int window = 0;
-  Channel_Select(pic.get(), view.get(), &window);
-  // Without a window nothing is shown.
-  Channel_Select(pic.get(), view.get(), nullptr);
-  Update_channel_state(&window, pic.get(), view.get(), " ", " ");
-  set_channel_state_hook(nullptr);
-
-  ASSERT_EQ(g_calls.size(), 20u);
-  EXPECT_EQ(g_calls[0], StateCall("Channel/Ch1", true, false));
-  EXPECT_EQ(g_calls[1], StateCall("Channel/Ch2", false, false));
-  EXPECT_EQ(g_calls[6], StateCall("Channel/Ch7", true, true));
-  EXPECT_EQ(g_calls[9], StateCall("Channel/Ch10", true, false));
-  EXPECT_EQ(g_calls[16], StateCall(" 7 ", true, true));
-  EXPECT_EQ(g_calls[19], StateCall(" 10 ", true, false));
 }
 
 // 2009-03-05 12:34:56 was a Thursday.
@@ -212,7 +183,7 @@ TEST(FrameHeader, StepsThroughARecordingAndStopsAtItsEnd) {
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   pic->path = path;
-  ASSERT_EQ(open_file(pic.get(), view.get(), nullptr), 0);
+  ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
   EXPECT_EQ(file_info_text(pic.get()).find("No frame header"), std::string::npos);
 
   int nr = 2;

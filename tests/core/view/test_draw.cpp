@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/base/gui_seam.h"
 #include "core/base/misc.h"
 #include "core/export/hrpt_fixture.h"
 #include "core/files/file.h"
@@ -22,6 +21,7 @@
 #include "core/view/data_proc.h"
 #include "core/view/draw.h"
 #include "core/view/mapping.h"
+#include "core/view/open_picture.h"
 #include "core/view/render.h"
 #include "core/view/zoom.h"
 #include "support/temp_dir.h"
@@ -108,7 +108,7 @@ struct Render {
   // Opens the picture with gamma 1 and, for the synthetic pass, channel 1 alone.
   explicit Render(const std::string& path, bool channel1 = true) {
     pic->path = path;
-    EXPECT_EQ(open_file(pic.get(), view.get(), nullptr), 0) << path;
+    EXPECT_EQ(open_picture(pic.get(), view.get(), nullptr), 0) << path;
     view->gamma = 1.0f;
     if (!channel1) return;
     for (int& c : view->chan_sel) c = 0;
@@ -320,32 +320,24 @@ TEST_F(PicturePass, GridLinearisedAndDespeckled) {
   EXPECT_EQ(d.checksum(), 14039585232754489566ull);
 }
 
-// A GUI for the pass: a canvas per window, Escape or a redraw request or a
-// resize at a chosen row, and a record of the refreshed rows.
-class FakeGui : public HeadlessGui {
+// A window for the pass: Escape or a redraw request or a resize at a chosen
+// row, and a record of the repainted rows and of busy/idle.
+class FakeWindow : public PassListener {
  public:
-  DRAWABLE_INFO board;  // the canvas record of the one window
+  DRAWABLE_INFO board;  // the canvas record of the window
   VIEW_INFO* view = nullptr;
-  int rows_seen = 0;  // process_events calls = rows started
+  int rows_seen = 0;  // stop_requested calls = rows started
   int escape_at = -1, redraw_at = -1, resize_at = -1;
+  int started = 0, ended = 0;
   std::vector<std::pair<int, int>> refreshed;
-  std::vector<std::string> entries;
-  DRAWABLE_INFO* canvas(WindowHandle w) override { return w ? &board : nullptr; }
-  bool escape_pressed() override { return rows_seen == escape_at; }
-  void process_events() override {
+  void pass_started() override { ++started; }
+  void pass_ended() override { ++ended; }
+  bool stop_requested() override {
     if (rows_seen == redraw_at) view->redraw_pending = 1;
     if (rows_seen == resize_at) renew_rgbbuf(&board, kCw / 2, kCh / 2);
-    ++rows_seen;
+    return rows_seen++ == escape_at;
   }
-  void refresh_rows(WindowHandle, int y, int rows) override { refreshed.push_back({y, rows}); }
-  void set_entry_text(const std::string& title, const std::string& id, const std::string& text) override {
-    entries.push_back(title + "/" + id + "=" + text);
-  }
-};
-
-struct GuiInstalled {
-  explicit GuiInstalled(GuiSeam* g) { set_gui(g); }
-  ~GuiInstalled() { set_gui(nullptr); }
+  void rows_drawn(int y, int rows) override { refreshed.push_back({y, rows}); }
 };
 
 int lit_rows(const DRAWABLE_INFO& c) {
@@ -359,70 +351,63 @@ int lit_rows(const DRAWABLE_INFO& c) {
   return rows;
 }
 
-TEST_F(PicturePass, StopsAndResizesThroughTheGui) {
-  int window = 0;
+TEST_F(PicturePass, StopsAndResizesThroughItsListener) {
   Render r(path_);
-  FakeGui fake;
+  FakeWindow fake;
   fake.view = r.view.get();
-  GuiInstalled installed(&fake);
   renew_rgbbuf(&fake.board, kCw, kCh);
   load_std_palette(&fake.board, r.pic.get());
   correct_zoomval(&fake.board, r.view.get(), r.pic.get());
 
-  // A full pass: every row refreshed once, in order.
-  ASSERT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
+  // A full pass: busy once, every row repainted once, in order, idle again.
+  ASSERT_EQ(draw_pic(r.pic.get(), r.view.get(), &fake.board, &fake), 0);
+  EXPECT_EQ(std::make_pair(fake.started, fake.ended), std::make_pair(1, 1));
   ASSERT_EQ(fake.refreshed.size(), static_cast<size_t>(kCh));
   EXPECT_EQ(fake.refreshed[7], std::make_pair(7, 1));
   EXPECT_EQ(lit_rows(fake.board), kCh);
-  // Without a window there is no canvas: the tables cannot be made.
-  EXPECT_EQ(map_pic(nullptr, r.pic.get(), r.view.get(), 0, nullptr, nullptr, nullptr), -1);
+  // Without a canvas there are no tables.
+  EXPECT_EQ(map_pic_canvas(nullptr, r.pic.get(), r.view.get(), 0, nullptr, nullptr, nullptr), -1);
 
-  // A pass on a fresh canvas with the GUI event `event` due at row `at`.
-  auto pass_with = [&](int FakeGui::*event, int at) {
+  // A pass on a fresh canvas with the window event `event` due at row `at`.
+  auto pass_with = [&](int FakeWindow::*event, int at) {
     renew_rgbbuf(&fake.board, kCw, kCh);
     fake.rows_seen = 0;
     fake.*event = at;
-    const int rc = draw_pic(r.pic.get(), r.view.get(), &window);
+    const int rc = draw_pic(r.pic.get(), r.view.get(), &fake.board, &fake);
     fake.*event = -1;
     return rc;
   };
   // Escape before row 5: rows 0..4 drawn, the pass ends as completed.
-  EXPECT_EQ(pass_with(&FakeGui::escape_at, 5), 0);
+  EXPECT_EQ(pass_with(&FakeWindow::escape_at, 5), 0);
   EXPECT_EQ(lit_rows(fake.board), 5);
   // A redraw request while row 3 starts: the pass stops and says so.
-  EXPECT_EQ(pass_with(&FakeGui::redraw_at, 3), 1);
+  EXPECT_EQ(pass_with(&FakeWindow::redraw_at, 3), 1);
   EXPECT_EQ(lit_rows(fake.board), 3);
   r.view->redraw_pending = 0;
   // The window shrinks during row 2: a new pass fills the new canvas whole.
-  EXPECT_EQ(pass_with(&FakeGui::resize_at, 2), 0);
+  EXPECT_EQ(pass_with(&FakeWindow::resize_at, 2), 0);
   EXPECT_EQ(fake.board.width, kCw / 2);
   EXPECT_EQ(lit_rows(fake.board), kCh / 2);
   // The last column shows picture column 127 * 16 = 2032 of the ramp.
   EXPECT_EQ(fake.board.rgb_buf[((kCh / 2 - 2) * (kCw / 2) + kCw / 2 - 1) * 3],
             std::min((2032 * 1023 / 2047) * 256 / 1023, 255));
 
-  // Film show: no row by row refresh, the whole canvas once at the end.
+  // Film show: no row by row repaint, the whole canvas once at the end.
   fake.refreshed.clear();
   r.view->slide_mode = 1;
-  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
+  EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &fake.board, &fake), 0);
   ASSERT_EQ(fake.refreshed.size(), 1u);
   EXPECT_EQ(fake.refreshed[0], std::make_pair(0, kCh / 2));
   r.view->slide_mode = 0;
 
   // Grid: Escape before the fourth row ends it with rows 1..2 done.
-  renew_rgbbuf(&fake.board, kCw, kCh);
+  FakeWindow esc;
+  esc.view = r.view.get();
+  esc.escape_at = 3;
   r.view->grid_rgb[0] = 255;
-  fake.rows_seen = 0;
-  int escapes = 0;
-  struct EscGui : FakeGui {
-    int* calls = nullptr;
-    bool escape_pressed() override { return ++*calls == 4; }
-  } esc;
-  esc.calls = &escapes;
-  set_gui(&esc);
   renew_rgbbuf(&esc.board, kCw, kCh);
   correct_zoomval(&esc.board, r.view.get(), r.pic.get());
-  EXPECT_EQ(draw_lonlat(r.pic.get(), r.view.get(), &window), 1);
+  EXPECT_EQ(draw_lonlat_canvas(r.pic.get(), r.view.get(), &esc.board, &esc), 1);
   EXPECT_EQ(esc.refreshed.size(), 3u);
   // No grid pixel below row 2 (the labels of row 1 reach further down, in white).
   int grid_below = 0, grid_above = 0;
@@ -433,16 +418,12 @@ TEST_F(PicturePass, StopsAndResizesThroughTheGui) {
   }
   EXPECT_EQ(grid_below, 0);
   EXPECT_GT(grid_above, 0);
-  EXPECT_EQ(draw_lonlat(r.pic.get(), r.view.get(), nullptr), 0);
+  EXPECT_EQ(draw_lonlat_canvas(r.pic.get(), r.view.get(), nullptr, nullptr), 0);
 
-  // The read-out goes to the main window's two entries.
-  esc.entries.clear();
+  // The read-out of the main window's two entries.
   r.view->show_xy = 1;
-  Update_Coord(&window, 3, 4, r.pic.get(), r.view.get());
-  ASSERT_EQ(esc.entries.size(), 2u);
-  EXPECT_EQ(esc.entries[0], "Kelo/Position=[x=24,y=4]");
-  EXPECT_EQ(esc.entries[1], "Kelo/Pixel=0");
-  set_gui(&fake);
+  const COORD_TEXT t = coord_values(&esc.board, 3, 4, r.pic.get(), r.view.get());
+  EXPECT_EQ(std::make_pair(t.position, t.pixel), std::make_pair(std::string("[x=24,y=4]"), std::string("0")));
 }
 
 // Settings typed into the windows or read from a damaged preference file:
@@ -616,7 +597,7 @@ TEST(PicturePassEdges, NothingToDraw) {
   DRAWABLE_INFO c;
   renew_rgbbuf(&c, 8, 8);
   EXPECT_EQ(draw_pic_canvas(pic.get(), view.get(), &c, nullptr), 0);  // no open file
-  EXPECT_EQ(draw_pic(pic.get(), view.get(), nullptr), 0);
+  EXPECT_EQ(draw_pic(pic.get(), view.get(), &c, nullptr), 0);
   struct Mark {
     int kind, status, want;
   } marks[] = {{kKindHRPT, 0x0D, 2}, {kKindHRPT, 0xE1, 1}, {kKindHRPT, 0xED, 0}, {kKindAHRPT, 0x01, 3},
