@@ -59,11 +59,12 @@ run_programs() {
   return 0
 }
 
-caught=0 total=0 status=0
+caught=0 total=0 planted=0 status=0
 for fault in "${faults[@]}"; do
   IFS='@' read -r file expr progs what <<< "$fault"
   total=$((total + 1))
   if [ "$only" != "  " ] && [[ $only != *" $total "* ]]; then continue; fi
+  planted=$((planted + 1))
   cp "$file" "$file.orig"
   sed -i "$expr" "$file"
   if cmp -s "$file" "$file.orig"; then
@@ -82,5 +83,5 @@ for fault in "${faults[@]}"; do
   touch "$file"
 done
 cmake --build build -j2 --target $targets >> build.log 2>&1
-echo "caught $caught of $total"
+echo "caught $caught of $planted"
 exit $status
