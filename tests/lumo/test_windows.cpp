@@ -6,11 +6,9 @@
 #include <utility>
 
 #include "core/base/gui_seam.h"
-#include "core/view/rgbdraw.h"
 #include "lumo/buttons.h"
 #include "lumo/gui_gtk.h"
 #include "lumo/lumo_misc.h"
-#include "lumo/packing.h"
 #include "lumo/windows.h"
 #include "lumo_fixture.h"
 
@@ -272,8 +270,6 @@ TEST_F(LumoTest, TextWindowsAndOneliner) {
       main_win, "Sat-info", 400, 300, [](GtkWidget*, const char*) { ++reloads; },
       Create_Button("Extra", nullptr));
   ASSERT_NE(text, nullptr);
-  EXPECT_TRUE(GTK_IS_SCROLLED_WINDOW(gtk_widget_get_parent(text)));
-  EXPECT_FALSE(gtk_text_view_get_editable(GTK_TEXT_VIEW(text)));
   GtkWidget* win = gtk_widget_get_toplevel(text);
   EXPECT_EQ(button_labels(win), (std::vector<std::string>{"Dismiss", "Reload", "Extra"}));
   gtk_button_clicked(GTK_BUTTON(button_labelled(win, "Reload")));
@@ -292,15 +288,10 @@ TEST_F(LumoTest, TextWindowsAndOneliner) {
 
   gtk_button_clicked(GTK_BUTTON(button_labelled(win, "Dismiss")));
   EXPECT_EQ(Find_Window(main_win, "Sat-info"), nullptr);
-  GtkWidget* t = Create_Text("Notes", 1);
-  EXPECT_TRUE(gtk_text_view_get_editable(GTK_TEXT_VIEW(t)));
-  EXPECT_STREQ(static_cast<const char*>(g_object_get_data(G_OBJECT(t), kKeyId)), "Notes");
-  gtk_widget_destroy(gtk_widget_get_parent(t));
 
   EXPECT_EQ(Create_Oneliner("File", nullptr), nullptr);
   GtkWidget* w = Create_Oneliner("File", "n19_01.hrp");
   ASSERT_NE(w, nullptr);
-  EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(w)), "Ladende...");
   EXPECT_STREQ(Get_Entry(w, "File"), "n19_01.hrp");
 }
 
@@ -425,7 +416,7 @@ TEST_F(SeamTest, MessagesAndChoicesAreModalWindows) {
   EXPECT_EQ(gui().choice("Warning", {"Cancel", "OK"}, " File a.gif exist. Overwrite?"), 2);
 }
 
-TEST_F(SeamTest, EntriesCanvasAndProgressOfWindows) {
+TEST_F(SeamTest, EntriesAndProgressOfWindows) {
   GtkWidget* main_win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
   GtkWidget* rec = Create_Window(main_win, 300, 200, "Record HRPT", nullptr);
   gtk_container_add(GTK_CONTAINER(rec), Create_Entry("!Satellite", nullptr, "%-20s", ""));
@@ -438,17 +429,9 @@ TEST_F(SeamTest, EntriesCanvasAndProgressOfWindows) {
   EXPECT_EQ(find_window_by_title("Record HRPT"), rec);
   EXPECT_EQ(find_window_by_title("Nowhere"), nullptr);
 
-  // The canvas: none yet, then a drawing area without a record, then one.
+  // A window without a canvas has no canvas record (the canvas tests find one).
   EXPECT_EQ(gui().canvas(main_win), nullptr);
-  GtkWidget* area = gtk_drawing_area_new();
-  gtk_container_add(GTK_CONTAINER(main_win), Pack(nullptr, 'v', area, 0, nullptr));
-  EXPECT_EQ(gui().canvas(main_win), nullptr);
-  DRAWABLE_INFO rgbi;
-  g_object_set_data(G_OBJECT(area), kKeyDrawable, &rgbi);
-  EXPECT_EQ(gui().canvas(main_win), &rgbi);
-  gui().refresh_rows(main_win, 0, 10);  // queues a redraw, must not fail
   EXPECT_EQ(gui().canvas(nullptr), nullptr);
-  g_object_set_data(G_OBJECT(area), kKeyDrawable, nullptr);
 
   WindowHandle bar = gui().progress_begin(main_win, "Export", true);
   ASSERT_NE(bar, nullptr);

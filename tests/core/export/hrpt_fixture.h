@@ -13,6 +13,7 @@
 #include "core/files/hri_stream.h"
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt1_write.h"
+#include "support/kepler_sets.h"
 #include "support/temp_dir.h"
 
 namespace kelo::test {
@@ -88,22 +89,6 @@ inline bool write_fixture(const std::string& path, const FixtureShape& s) {
     if (write_hrpt1_line(&pic, w.data(), kLinePreSync) != 1) return false;
   }
   return pic.pic_fp.close_checked();
-}
-
-// A NOAA-like orbit: epoch day 100.5 of 2024, 14.2 revolutions a day, the
-// inclination (radians) as given.
-inline KEPLER noaa_like_kepler(float inclination) {
-  KEPLER k;
-  k.epoch_year = 124;
-  k.epoch_day = 100.5f;
-  k.inclination = inclination;
-  k.raan = 1.0f;
-  k.eccentricity = 0.001f;
-  k.perigee = 1.5f;
-  k.anomaly = 2.0f;
-  k.motion = 14.2f;
-  k.revnum = 1000;
-  return k;
 }
 
 // 10 April 2024 (day 100) at hour:min.

@@ -13,6 +13,7 @@
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt1_write.h"
 #include "core/files/pack10.h"
+#include "support/kepler_sets.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -152,17 +153,8 @@ std::unique_ptr<PIC_INFO> known_record(int kind) {
   pic->x_offset = -3;
   pic->y_offset = 7;
   for (int i = 0; i <= 10; ++i) pic->chan_present[i] = (i == 3 || i == 5 || i == 7) ? 0 : 1;
-  KEPLER& k = pic->kepler;
-  k.epoch_year = 120;
-  k.epoch_day = 270.5f;
-  k.decay = 0.0001f;
-  k.inclination = 1.7f;  // 97.40... degrees: rounds differently with full-precision pi
-  k.raan = 2.9f;
-  k.eccentricity = 0.0012f;
-  k.perigee = 1.5f;
-  k.anomaly = 0.25f;
-  k.motion = 14.125f;
-  k.revnum = 12345;
+  // Inclination 1.7: 97.40... degrees, rounds differently with full-precision pi.
+  pic->kepler = test::kepler_set(120, 270.5f, 1.7f, 2.9f, 0.0012f, 1.5f, 0.25f, 14.125f, 12345, 0.0001f);
   ORBIT& o = pic->orbit;
   o.use_sattime = 1;
   o.start_tm = BrokenTime{};

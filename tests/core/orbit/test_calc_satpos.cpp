@@ -17,6 +17,7 @@
 #include "core/orbit/calc_satpos.h"
 #include "core/orbit/parse_norad.h"
 #include "core/orbit/select_kepler_core.h"
+#include "support/kepler_sets.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -32,18 +33,10 @@ double distance_km(double lon1, double lat1, double lon2, double lat2) {
   return 6371.0 * std::acos(std::fmax(-1.0, std::fmin(1.0, c)));
 }
 
+// Epoch 26 September 2020, 12:00:00 UTC.
 KEPLER polar_elements() {
-  KEPLER k{};
-  k.epoch_year = 120;
-  k.epoch_day = 270.5f;  // 26 September 2020, 12:00:00 UTC
-  k.inclination = rad(98.8f);
-  k.raan = rad(280.0f);
-  k.eccentricity = 0.0014f;
-  k.perigee = rad(150.0f);
-  k.anomaly = rad(210.0f);
-  k.motion = 14.1f;
-  k.revnum = 1000;
-  return k;
+  return test::kepler_set(120, 270.5f, rad(98.8f), rad(280.0f), 0.0014f, rad(150.0f), rad(210.0f), 14.1f,
+                          1000);
 }
 
 // A timed HRPT picture starting at the element epoch.
@@ -123,13 +116,7 @@ TEST(OrbitModel, EarthRotationAndScanAngle) {
 }
 
 TEST(OrbitModel, PositionFormulasByHand) {
-  KEPLER k{};
-  k.inclination = 1.0f;
-  k.perigee = 0.5f;
-  k.anomaly = 0.25f;
-  k.motion = 14.0f;
-  k.epoch_year = 120;
-  k.epoch_day = 1.0f;
+  KEPLER k = test::kepler_set(120, 1.0f, 1.0f, 0.0f, 0.0f, 0.5f, 0.25f, 14.0f, 0);
   ORBIT o{};
   ASSERT_EQ(calc_orbitconst(&k, &o), 1);
   // At the epoch: no revolution, no drift, orbit angle perigee + anomaly.

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Mutation check: does the test suite notice a planted fault?
+#
+# Copies the committed tree (HEAD of this repository, or the commit given as
+# the second argument) into a scratch folder, builds the test programs there,
+# then plants one fault at a time with sed, rebuilds, runs the test programs
+# that cover the broken area and restores the file. A fault is "caught" when
+# a test program fails (or the tree no longer compiles), "missed" when every
+# program passes. The working tree itself is never touched.
+#
+#   scripts/mutation-check.sh [scratch-dir] [commit] [fault numbers...]
+#
+# KELO_REPO names the repository when the script itself runs from a copy.
+# Prints one line per fault and the number caught; exits 1 when a fault
+# could not be planted (its sed pattern no longer matches the source).
+set -u
+
+repo=${KELO_REPO:-$(cd "$(dirname "$0")/.." && pwd)}
+scratch=${1:-/tmp/kelo-mutation}
+commit=${2:-HEAD}
+only=" ${*:3} "  # fault numbers to plant; all when none are given
+
+# file @ sed expression @ test programs @ what the fault is, in station terms
+faults=(
+  "src/core/files/hrpt1_read.cpp@s/for (size_t i = 0; i < rest; ++i) words/for (size_t i = 0; i + 1 < rest; ++i) words/@kelo_test_files kelo_test_export@HRPT reader drops the last word of a short packed tail"
+  "src/core/base/bytes.h@s/return static_cast<uint16_t>((p\[0\] << 8) | p\[1\]);/return static_cast<uint16_t>(p[0] | (p[1] << 8));/@kelo_test_files kelo_test_export@big-endian 16-bit reads come out little-endian"
+  "src/lumo/packing.cpp@s/box.horizontal = h || !v;/box.horizontal = v || !h;/@kelo_test_lumo@packing codes swap horizontal and vertical boxes"
+  "src/lumo/lumo_misc.cpp@s/    w = Find_Widget(win, id);/    w = Find_Widget(widget, id);/@kelo_test_lumo@lookup in all windows searches only the caller's window"
+  "src/lumo/menus.cpp@s/connect_menu(item, \"toggled\", callback, path);/(void)callback; connect_menu(item, \"toggled\", nullptr, path);/@kelo_test_lumo@menu check items never run their command"
+  "src/core/view/zoom.cpp@s/z.oy -= nint((s - 1.0f) \* span_y(view, pic)/z.oy -= nint((s - 1.0f) * span_x(view, pic)/@kelo_test_view kelo_test_export@zooming out moves the vertical offset by the horizontal span"
+  "src/lumo/packing.cpp@s/new_box(bc.horizontal, bc.homogeneous, bc.spacing)/new_box(bc.horizontal, bc.homogeneous, 0)/@kelo_test_lumo@packing codes lose the box spacing"
+  "src/lumo/lumo_misc.cpp@s/return LumoColor{part(8), part(4), part(0)};/return LumoColor{part(0), part(4), part(8)};/@kelo_test_lumo@LED and widget colours swap red and blue"
+  "src/core/files/gif_write.cpp@s/if (s->w_next_free > s->max_code && s->code_size/if (s->w_next_free >= s->max_code \&\& s->code_size/@kelo_test_files kelo_test_export@GIF writer widens the LZW code one code early"
+  "src/core/files/ppm.cpp@s/pic->width, pic->height, maxval);/pic->height, pic->width, maxval);/@kelo_test_files kelo_test_export@PGM/PPM header gives height and width swapped"
+)
+
+export CCACHE_BASEDIR=$scratch CCACHE_DIR=${CCACHE_DIR:-/work/.ccache} CCACHE_NOHASHDIR=1
+rm -rf "$scratch" && mkdir -p "$scratch"
+git -C "$repo" archive "$commit" | tar -x -C "$scratch" || exit 2
+cd "$scratch" || exit 2
+shared=()
+[ -d /work/shared/data ] && shared=(-DKELO_SHARED_DATA=/work/shared/data)
+cmake -S . -B build -DKELO_BUILD_TESTS=ON -DKELO_WERROR=ON "${shared[@]}" \
+  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache > build.log 2>&1 || { echo "configure failed"; exit 2; }
+targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo"
+# shellcheck disable=SC2086
+cmake --build build -j2 --target $targets >> build.log 2>&1 || { echo "build of the unbroken tree failed"; exit 2; }
+
+run_programs() {
+  local p bin
+  for p in $1; do
+    bin=$(find build -type f -name "$p" -perm -u+x | head -n 1)
+    [ -n "$bin" ] || return 2
+    if ! (cd "$(dirname "$bin")" && xvfb-run -a -s "-screen 0 1280x1024x24" "./$p" --gtest_brief=1) \
+      > "run-$p.log" 2>&1; then
+      return 1
+    fi
+  done
+  return 0
+}
+
+caught=0 total=0 planted=0 status=0
+for fault in "${faults[@]}"; do
+  IFS='@' read -r file expr progs what <<< "$fault"
+  total=$((total + 1))
+  if [ "$only" != "  " ] && [[ $only != *" $total "* ]]; then continue; fi
+  planted=$((planted + 1))
+  cp "$file" "$file.orig"
+  sed -i "$expr" "$file"
+  if cmp -s "$file" "$file.orig"; then
+    echo "$total NOT PLANTED  $what ($file)"
+    status=1
+  elif ! cmake --build build -j2 --target $progs >> build.log 2>&1; then
+    echo "$total caught (build) $what"
+    caught=$((caught + 1))
+  elif run_programs "$progs"; then
+    echo "$total missed       $what"
+  else
+    echo "$total caught       $what"
+    caught=$((caught + 1))
+  fi
+  mv "$file.orig" "$file"
+  touch "$file"
+done
+cmake --build build -j2 --target $targets >> build.log 2>&1
+echo "caught $caught of $planted"
+exit $status
