@@ -221,7 +221,6 @@ void save_channel_pressed(int kind, int pressed, const int present[kMaxChannels 
   }
 }
 
-
 namespace {
 
 // Everything the row loop needs, settled before the first row is written:
@@ -291,7 +290,8 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
                       ExportListener& listener, SavePlan& p, SaveReport& rep) {
   if (!src->pic_fp) return "No picture open.";
   if (!has_writer(dst->file_type))
-    return strformat("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1 or Gif.", kind_name(dst->file_type));
+    return strformat("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1 or Gif.",
+                     kind_name(dst->file_type));
 
   p.work = std::make_unique<VIEW_INFO>(*view);
   VIEW_INFO& work = *p.work;
@@ -422,7 +422,8 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
   // Grid colour: the view's colour where the picture has colour, white
   // (the destination's top level) elsewhere.
   p.grid_r = p.grid_g = p.grid_b = static_cast<uint16_t>(p.dst_max);
-  if (dst->file_type == kKindPPM || dst->file_type == kKindTiff) add_gridpix(&work, &p.grid_r, &p.grid_g, &p.grid_b);
+  if (dst->file_type == kKindPPM || dst->file_type == kKindTiff)
+    add_gridpix(&work, &p.grid_r, &p.grid_g, &p.grid_b);
   return {};
 }
 
@@ -493,8 +494,9 @@ RowsDone write_rows(SavePlan& p, PIC_INFO* src, PIC_INFO* dst, ExportListener& l
         int base = p.xmap[static_cast<size_t>(x)];
         int gridpix = -1;
         if (!p.marks.empty()) gridpix = (base - src_hdr - p.list[0]) / src_nch;
-        bool on_grid = p.polar_grid ? p.grid_at(x, y, dst->width)
-                                    : gridpix >= 0 && gridpix < line_cap && p.marks[static_cast<size_t>(gridpix)] != 0;
+        bool on_grid = p.polar_grid
+                           ? p.grid_at(x, y, dst->width)
+                           : gridpix >= 0 && gridpix < line_cap && p.marks[static_cast<size_t>(gridpix)] != 0;
         for (int c = 0; c < nlist; c++) {
           int idx = base + p.list[c] - p.list[0];
           size_t out = static_cast<size_t>(hdr_count) + static_cast<size_t>(x) * static_cast<size_t>(nlist) +
@@ -570,7 +572,8 @@ int commit_save(SavePlan& p, PIC_INFO* dst, const std::string& path, const RowsD
       (dst->file_type == kKindPPM || dst->file_type == kKindPGM || dst->file_type == kKindPGM8)) {
     if (!shorten_pnm(dst, p.tmp, p.hdr_len, done.rows)) return abandon(write_failed_text(path));
   }
-  if (std::rename(p.tmp.c_str(), path.c_str()) != 0) return abandon(strformat("Can't open file %s.", path.c_str()));
+  if (std::rename(p.tmp.c_str(), path.c_str()) != 0)
+    return abandon(strformat("Can't open file %s.", path.c_str()));
 
   if (done.cancelled) {
     rep.status = 1;
@@ -591,7 +594,8 @@ int Save_it(ExportListener* listener, PIC_INFO* src, PIC_INFO* dst, const std::s
   ExportListener silent;
   ExportListener& told = listener != nullptr ? *listener : silent;
   SaveReport rep;
-  if (src == nullptr || dst == nullptr || view == nullptr) return fail(told, report, rep, "No picture to save.");
+  if (src == nullptr || dst == nullptr || view == nullptr)
+    return fail(told, report, rep, "No picture to save.");
   SavePlan plan;
   std::string refused = plan_save(src, dst, path, view, told, plan, rep);
   if (!refused.empty()) return fail(told, report, rep, refused);
