@@ -45,20 +45,19 @@ void BM_BatchPass(benchmark::State& state) {
     DecoderEmulator emu(cfg);
     emu.open(&err);
     set_port(&emu);
-    prefs = PREFS{};
-    Load_Prefdef();
+    PREFS prefs;
+    Load_Prefdef(&prefs);
     RECORD_INFO rec;
     VIEW_INFO view;
     auto pic = std::make_unique<PIC_INFO>();
-    Load_Prefs(&rec, &view, pic.get());
+    Load_Prefs(&prefs, &rec, &view, pic.get());
     rec.rec_dir = dir + "/";
     rec.port_address = 0x378;
     rec.batch = 1;
     rec.stop_when_done = 1;
     rec.request = "hrpt:a";
     rec.hrpt_stop_after = 0;
-    pref_dirs().home_dir = dir + "/";  // the batch log goes to kelo.log there
-    reset_log_path();
+    set_log_dir(dir + "/");  // the batch log goes to kelo.log there
     set_log_to_file(true);
     std::clock_t c0 = std::clock();
     state.ResumeTiming();

@@ -15,7 +15,7 @@ bool is(const char* arg, const char* opt) { return arg != nullptr && std::strcmp
 constexpr int kRuleWidth = 62;
 }  // namespace
 
-void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO* record) {
+void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO* record, PREFS* prefs) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* prev = argv[i - 1];
@@ -26,9 +26,9 @@ void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO*
         cmd->file_by_option = true;
         cmd->fit_picture = is(prev, "-I");
       } else if (is(prev, "-w")) {
-        prefs.main_w = std::atoi(arg);
+        prefs->main_w = std::atoi(arg);
       } else if (is(prev, "-h")) {
-        prefs.main_h = std::atoi(arg);
+        prefs->main_h = std::atoi(arg);
       } else if (is(prev, "-record") || is(prev, "-crecord") || is(prev, "-batch") || is(prev, "-cbatch")) {
         record->request = arg;  // kept whole: "chrpt:1290" is ten characters
         record->stop_when_done = (is(prev, "-record") || is(prev, "-batch")) ? 1 : 0;
@@ -56,7 +56,7 @@ void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO*
     }
     if (is(arg, "-sn")) cmd->south_north = true;
     if (is(arg, "-log")) {
-      prefs.log_to_file = 1;
+      prefs->log_to_file = 1;
       set_log_to_file(true);
     }
   }

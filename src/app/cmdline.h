@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/base/prefer.h"
 #include "core/base/records.h"
 #include "core/record/batch.h"
 
@@ -14,7 +15,7 @@ inline constexpr const char* kVersionText = "2010.beta";
 inline constexpr const char* kProgName = "Kelo";
 
 // What the command line asks for. Window size and the log switch go straight
-// into prefs; the request and batch flags into RECORD_INFO; "-sn" and
+// into the preferences; the request and batch flags into RECORD_INFO; "-sn" and
 // "-speed" are applied after a picture was opened.
 struct CmdLine {
   enum Action { kRun, kUsage, kVersion };
@@ -34,8 +35,8 @@ struct CmdLine {
 // where the argument before the value equals it, a switch where it stands; a
 // later occurrence overrides an earlier one, and the first of "-H"/"--help"
 // and "-V" in argument order decides. Fills `cmd`, the request and batch
-// fields of `record`, and prefs (window size, log switch).
-void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO* record);
+// fields of `record`, and `prefs` (window size, log switch).
+void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO* record, PREFS* prefs);
 
 // The usage banner (every line starts with '*').
 void usage(FILE* out, const char* progname);

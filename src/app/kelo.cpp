@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
   auto picture = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   auto record = std::make_unique<RECORD_INFO>();
+  // The session's preferences and the directories they were looked for in.
+  auto prefs = std::make_unique<PREFS>();
+  PrefDirs dirs;
 
   // 2. GTK takes its own options out of argv without opening the display;
   // the display is only opened once we know a window is wanted.
@@ -34,12 +37,13 @@ int main(int argc, char** argv) {
 
   // 3.-4. Request cleared; preferences read and copied into the records.
   record->request.clear();
-  Read_Prefs(argv[0]);
-  Load_Prefs(record.get(), view.get(), picture.get());
+  Read_Prefs(argv[0], prefs.get(), &dirs);
+  set_log_dir(dirs.home_dir);
+  Load_Prefs(prefs.get(), record.get(), view.get(), picture.get());
 
   // 6. The command line.
   CmdLine cmd;
-  parse_cmdline(argc, argv, &cmd, record.get());
+  parse_cmdline(argc, argv, &cmd, record.get(), prefs.get());
   if (cmd.action == CmdLine::kUsage) {
     usage(stderr, argv[0]);
     return 0;
@@ -65,7 +69,7 @@ int main(int argc, char** argv) {
   }
 
   // 8.-10. The picture named on the command line.
-  if (open_cmdline_picture(cmd, picture.get(), view.get(), stderr) != 0) return 1;
+  if (open_cmdline_picture(cmd, picture.get(), view.get(), prefs.get(), stderr) != 0) return 1;
 
   // 11.-12. The main window. Until it is built, the program tells what it
   // opened, as the file-information window would.

@@ -6,7 +6,7 @@
 
 namespace kelo {
 
-int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, FILE* err) {
+int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, PREFS* prefs, FILE* err) {
   if (cmd.file.empty()) return 0;
   pic->path = cmd.file;
   int code = open_picture(pic, view, nullptr);
@@ -23,8 +23,8 @@ int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, FIL
     return 1;
   }
   if (cmd.fit_picture) {
-    prefs.canvas_w = pic->width;
-    prefs.canvas_h = pic->height;
+    prefs->canvas_w = pic->width;
+    prefs->canvas_h = pic->height;
   }
   // South-north: flipped horizontally and vertically.
   if (cmd.south_north) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/cmdline.h"
+#include "core/base/prefer.h"
 #include "core/base/records.h"
 
 namespace kelo {
@@ -15,7 +16,7 @@ namespace kelo {
 // "ERROR: %s is unknown file type.\n" (code 't') or
 // "ERROR: Problem with reading %s (code %c = %d).\n" to `err` and returns 1;
 // otherwise applies "-I" (canvas sized to the picture) and "-sn" (shown
-// south-north) and returns 0.
-int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, FILE* err);
+// south-north; the canvas size goes into `prefs`) and returns 0.
+int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, PREFS* prefs, FILE* err);
 
 }  // namespace kelo

@@ -12,6 +12,9 @@
 using namespace kelo;
 
 namespace {
+// The preferences of the session whose command line is parsed.
+PREFS prefs;
+
 struct Parsed {
   CmdLine cmd;
   RECORD_INFO rec;
@@ -21,7 +24,7 @@ Parsed parse(std::vector<const char*> args) {
   args.insert(args.begin(), "kelo");
   Parsed p;
   prefs = PREFS{};
-  parse_cmdline(static_cast<int>(args.size()), args.data(), &p.cmd, &p.rec);
+  parse_cmdline(static_cast<int>(args.size()), args.data(), &p.cmd, &p.rec, &prefs);
   set_log_to_file(false);
   return p;
 }

@@ -18,7 +18,8 @@ std::string written_prefs(const PREFS& p) {
 }
 
 TEST(DecoderPrefs, KeysReadWrittenAndCopiedToTheRecord) {
-  Load_Prefdef();
+  PREFS prefs;
+  Load_Prefdef(&prefs);
   EXPECT_EQ(prefs.port_backend, kBackendAuto);
   // The defaults add nothing to the file: existing stations keep theirs.
   const std::string plain = written_prefs(prefs);
@@ -30,27 +31,28 @@ TEST(DecoderPrefs, KeysReadWrittenAndCopiedToTheRecord) {
       "Decoder_backend                = emulator\n"
       "Emulator_source                = noaa,sat=19,syncloss=2:3\n"
       "Emulator_pacing                = real\n";
-  ASSERT_EQ(Read_Prefs_file(dir.write(".kelorc", keys)), 1);
+  ASSERT_EQ(Read_Prefs_file(dir.write(".kelorc", keys), &prefs), 1);
   const auto want = std::make_tuple(int{kBackendEmulator}, std::string("noaa,sat=19,syncloss=2:3"), 1);
   EXPECT_EQ(std::make_tuple(int{prefs.port_backend}, prefs.emu_source, prefs.emu_pacing), want);
   RECORD_INFO rec;
-  Load_Prefs(&rec, nullptr, nullptr);
+  Load_Prefs(&prefs, &rec, nullptr, nullptr);
   EXPECT_EQ(std::make_tuple(int{rec.port_backend}, rec.emu_source, rec.emu_pacing), want);
   EXPECT_NE(written_prefs(prefs).find(keys), std::string::npos);
 
   // An unknown backend falls back to the real port.
-  ASSERT_EQ(Read_Prefs_file(dir.write("bad", "Decoder_backend = parport9\nEmulator_pacing = fast\n")), 1);
+  ASSERT_EQ(Read_Prefs_file(dir.write("bad", "Decoder_backend = parport9\nEmulator_pacing = fast\n"), &prefs),
+            1);
   EXPECT_EQ(prefs.port_backend, kBackendAuto);
   EXPECT_EQ(prefs.emu_pacing, 0);
-  ASSERT_EQ(Read_Prefs_file(dir.write("pp", "Decoder_backend = ppdev\n")), 1);
+  ASSERT_EQ(Read_Prefs_file(dir.write("pp", "Decoder_backend = ppdev\n"), &prefs), 1);
   EXPECT_EQ(prefs.port_backend, kBackendPpdev);
-  Load_Prefdef();
 }
 
 TEST(DecoderOption, CommandLineSelectsTheBackend) {
   const auto parse = [](std::vector<const char*> argv, CmdLine* cmd, RECORD_INFO* rec) {
     argv.insert(argv.begin(), "kelo");
-    parse_cmdline(static_cast<int>(argv.size()), argv.data(), cmd, rec);
+    PREFS prefs;
+    parse_cmdline(static_cast<int>(argv.size()), argv.data(), cmd, rec, &prefs);
   };
   CmdLine cmd;
   RECORD_INFO rec;

@@ -9,9 +9,12 @@
 using namespace kelo;
 
 namespace {
+// The preferences of the session that opens the picture.
+PREFS prefs;
+
 // The messages of opening cmd's picture, and its result.
 std::string opened(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, int* rc) {
-  return test::captured([&](FILE* f) { *rc = open_cmdline_picture(cmd, pic, view, f); });
+  return test::captured([&](FILE* f) { *rc = open_cmdline_picture(cmd, pic, view, &prefs, f); });
 }
 }  // namespace
 

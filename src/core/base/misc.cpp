@@ -8,7 +8,6 @@
 
 #include "core/base/gui_seam.h"
 #include "core/base/paths.h"
-#include "core/base/prefer.h"
 
 namespace kelo {
 
@@ -22,7 +21,7 @@ constexpr int kWeekday19700101 = 4;  // a Thursday
 constexpr const char* kLogName = "kelo.log";
 
 bool g_log_to_file = false;
-std::string g_logfile;  // built on first use
+std::string g_log_dir;  // the home directory of the session, "" for none
 }  // namespace
 
 [[noreturn]] void fatal_error() {
@@ -175,7 +174,7 @@ int exist_file(const std::string& path) {
 void sleep_ms(int ms) { gui().sleep_ms(ms); }
 
 void set_log_to_file(bool on) { g_log_to_file = on; }
-void reset_log_path() { g_logfile.clear(); }
+void set_log_dir(const std::string& dir) { g_log_dir = dir; }
 
 void log_message(const char* format, ...) {
   std::time_t now = std::time(nullptr);
@@ -187,9 +186,7 @@ void log_message(const char* format, ...) {
 
   FILE* out = nullptr;
   if (g_log_to_file) {
-    if (g_logfile.empty() && !pref_dirs().home_dir.empty())
-      g_logfile = join_path(pref_dirs().home_dir, kLogName);
-    if (!g_logfile.empty()) out = std::fopen(g_logfile.c_str(), "a");
+    if (!g_log_dir.empty()) out = std::fopen(join_path(g_log_dir, kLogName).c_str(), "a");
   }
   FILE* dest = out != nullptr ? out : stdout;
   std::fprintf(dest, "%s  ", stamp);

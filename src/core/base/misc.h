@@ -52,7 +52,8 @@ void sleep_ms(int ms);
 void log_message(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The log switch ("-log").
 void set_log_to_file(bool on);
-// Forget the log path built on first use (tests change the home directory).
-void reset_log_path();
+// The directory that holds "kelo.log": the session's home directory, found
+// with its preferences (empty: the log goes to standard output).
+void set_log_dir(const std::string& dir);
 
 }  // namespace kelo

@@ -15,10 +15,7 @@
 
 namespace kelo {
 
-PREFS prefs;
-
 namespace {
-PrefDirs g_dirs;
 
 // Standard parallel-port base addresses of LPT1 and LPT2.
 constexpr int kPort1Address = 0x378;
@@ -180,8 +177,6 @@ void pri_wndpos(FILE* f, const char* key, int mode, int x, int y) {
 const char* yesno(int v) { return v != 0 ? "yes\n" : "no\n"; }
 }  // namespace
 
-PrefDirs& pref_dirs() { return g_dirs; }
-
 int ppnr_to_ppaddr(int number) {
   if (number == 1) return kPort1Address;
   if (number == 2) return kPort2Address;
@@ -236,43 +231,43 @@ int search_file(const std::string& name, std::string* found, const std::string& 
   return 0;
 }
 
-void Load_Prefdef() {
-  prefs.port_backend = kBackendAuto;  // the real port unless asked otherwise
-  prefs.emu_source.clear();
-  prefs.emu_pacing = 0;
-  prefs.main_wnd_mode = kWndDefault;
-  prefs.sub_wnd_mode = kWndDefault;
-  prefs.main_x = prefs.main_y = 0;
-  prefs.main_w = prefs.main_h = 0;
-  prefs.pp_number = kDefPpNumber;
-  prefs.fast_access = 0;
-  prefs.hw_dectype = 0;
-  prefs.hrpt_start_after = kDefHrptStart;
-  prefs.hrpt_stop_after = kDefHrptStop;
-  prefs.hrpt_base = "hrpt";
-  prefs.hrpt_ext = ".dat";
-  prefs.hri_base = "hri";
-  prefs.hri_ext = ".dat";
-  prefs.pref_file.clear();
-  prefs.working_dir.clear();
-  prefs.hri_start_after = kDefHriStart;
-  prefs.hri_stop_after = kDefHriStop;
-  prefs.lines_per_screen = 0;
-  prefs.scan_dir = 1;
-  prefs.show_chan = kDefShowChan;
-  prefs.save_rec = 1;
-  prefs.load_kepler = 0;
-  prefs.font_size = 0;
-  prefs.grid_r = 255;
-  prefs.grid_g = 0;
-  prefs.grid_b = 0;
-  prefs.despeckle_u = kDefDespU;
-  prefs.despeckle_l = kDefDespL;
-  prefs.fixed_zoom = kDefZoomStep;
-  prefs.linearize = 0;
+void Load_Prefdef(PREFS* p) {
+  p->port_backend = kBackendAuto;  // the real port unless asked otherwise
+  p->emu_source.clear();
+  p->emu_pacing = 0;
+  p->main_wnd_mode = kWndDefault;
+  p->sub_wnd_mode = kWndDefault;
+  p->main_x = p->main_y = 0;
+  p->main_w = p->main_h = 0;
+  p->pp_number = kDefPpNumber;
+  p->fast_access = 0;
+  p->hw_dectype = 0;
+  p->hrpt_start_after = kDefHrptStart;
+  p->hrpt_stop_after = kDefHrptStop;
+  p->hrpt_base = "hrpt";
+  p->hrpt_ext = ".dat";
+  p->hri_base = "hri";
+  p->hri_ext = ".dat";
+  p->pref_file.clear();
+  p->working_dir.clear();
+  p->hri_start_after = kDefHriStart;
+  p->hri_stop_after = kDefHriStop;
+  p->lines_per_screen = 0;
+  p->scan_dir = 1;
+  p->show_chan = kDefShowChan;
+  p->save_rec = 1;
+  p->load_kepler = 0;
+  p->font_size = 0;
+  p->grid_r = 255;
+  p->grid_g = 0;
+  p->grid_b = 0;
+  p->despeckle_u = kDefDespU;
+  p->despeckle_l = kDefDespL;
+  p->fixed_zoom = kDefZoomStep;
+  p->linearize = 0;
 }
 
-int Read_Prefs_file(const std::string& path) {
+int Read_Prefs_file(const std::string& path, PREFS* p) {
   FILE* f = std::fopen(path.c_str(), "r");
   if (f == nullptr) return 0;
   char line[kPrefLineMax + 1];
@@ -284,67 +279,67 @@ int Read_Prefs_file(const std::string& path) {
       // separates key and value here: join what the split took apart.
       std::string v = tok[1];
       for (size_t i = 2; i < tok.size(); ++i) v += "=" + tok[i];
-      prefs.emu_source = v;
+      p->emu_source = v;
       continue;
     }
-    apply_pref(prefs, tok[0], tok[1], tok.size() > 2 ? tok[2] : std::string());
+    apply_pref(*p, tok[0], tok[1], tok.size() > 2 ? tok[2] : std::string());
   }
   std::fclose(f);
   return 1;
 }
 
-int Read_Prefs(const char* progpath) {
-  get_dirs(progpath, &g_dirs);
-  Load_Prefdef();
+int Read_Prefs(const char* progpath, PREFS* p, PrefDirs* dirs) {
+  get_dirs(progpath, dirs);
+  Load_Prefdef(p);
   std::string found;
-  if (search_file(kPrefFileName, &found, g_dirs.cur_dir, g_dirs.prog_dir, g_dirs.home_dir) == 0) return 0;
-  if (Read_Prefs_file(found) == 0) return 0;
-  prefs.pref_file = found;
+  if (search_file(kPrefFileName, &found, dirs->cur_dir, dirs->prog_dir, dirs->home_dir) == 0) return 0;
+  if (Read_Prefs_file(found, p) == 0) return 0;
+  p->pref_file = found;
   std::fprintf(stderr, "Preference file %s found.\n", found.c_str());
   return 1;
 }
 
-void Load_Prefs(RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture) {
-  prefs.pp_used = prefs.pp_number == 0 ? prefs.pp_address : ppnr_to_ppaddr(prefs.pp_number);
+void Load_Prefs(PREFS* p, RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture) {
+  p->pp_used = p->pp_number == 0 ? p->pp_address : ppnr_to_ppaddr(p->pp_number);
   if (record != nullptr) {
-    record->port_type = prefs.port_type;
-    record->port_address = prefs.pp_used;
-    record->fast_access = prefs.fast_access;
-    record->hw_dectype = prefs.hw_dectype;
-    record->port_backend = prefs.port_backend;
-    record->emu_source = prefs.emu_source;
-    record->emu_pacing = prefs.emu_pacing;
-    record->use_usbid = prefs.use_usbid;
-    record->usb_id = prefs.usb_id.substr(0, kUsbIdMax);
-    record->hrpt_start_after = prefs.hrpt_start_after;
-    record->hrpt_stop_after = prefs.hrpt_stop_after;
-    record->hri_start_after = prefs.hri_start_after;
-    record->hri_stop_after = prefs.hri_stop_after;
-    record->lines_per_screen = prefs.lines_per_screen;
-    record->scan_dir = prefs.scan_dir;
-    record->orientation = prefs.scan_dir == 1 ? 3 : 4;
-    record->hrpt_base = prefs.hrpt_base;
-    record->hrpt_ext = prefs.hrpt_ext;
-    record->hri_base = prefs.hri_base;
-    record->hri_ext = prefs.hri_ext;
-    record->rec_dir = prefs.working_dir;
-    record->kepler_file = prefs.kepler_dir + prefs.kepler_name;
-    record->show_chan = prefs.show_chan;
-    record->save_rec = prefs.save_rec;
-    record->load_kepler = prefs.load_kepler;
+    record->port_type = p->port_type;
+    record->port_address = p->pp_used;
+    record->fast_access = p->fast_access;
+    record->hw_dectype = p->hw_dectype;
+    record->port_backend = p->port_backend;
+    record->emu_source = p->emu_source;
+    record->emu_pacing = p->emu_pacing;
+    record->use_usbid = p->use_usbid;
+    record->usb_id = p->usb_id.substr(0, kUsbIdMax);
+    record->hrpt_start_after = p->hrpt_start_after;
+    record->hrpt_stop_after = p->hrpt_stop_after;
+    record->hri_start_after = p->hri_start_after;
+    record->hri_stop_after = p->hri_stop_after;
+    record->lines_per_screen = p->lines_per_screen;
+    record->scan_dir = p->scan_dir;
+    record->orientation = p->scan_dir == 1 ? 3 : 4;
+    record->hrpt_base = p->hrpt_base;
+    record->hrpt_ext = p->hrpt_ext;
+    record->hri_base = p->hri_base;
+    record->hri_ext = p->hri_ext;
+    record->rec_dir = p->working_dir;
+    record->kepler_file = p->kepler_dir + p->kepler_name;
+    record->show_chan = p->show_chan;
+    record->save_rec = p->save_rec;
+    record->load_kepler = p->load_kepler;
   }
   if (view != nullptr) {
-    view->grid_rgb[0] = prefs.grid_r;
-    view->grid_rgb[1] = prefs.grid_g;
-    view->grid_rgb[2] = prefs.grid_b;
-    view->desp_ulimit = prefs.despeckle_u;
-    view->desp_llimit = prefs.despeckle_l;
-    view->linearize = prefs.linearize;
-    view->zoom_step = prefs.fixed_zoom;
+    view->grid_rgb[0] = p->grid_r;
+    view->grid_rgb[1] = p->grid_g;
+    view->grid_rgb[2] = p->grid_b;
+    view->desp_ulimit = p->despeckle_u;
+    view->desp_llimit = p->despeckle_l;
+    view->linearize = p->linearize;
+    view->zoom_step = p->fixed_zoom;
   }
   if (picture != nullptr) {
-    picture->dir = prefs.working_dir;
-    picture->kepler_dir = prefs.kepler_dir;
+    picture->dir = p->working_dir;
+    picture->kepler_dir = p->kepler_dir;
   }
 }
 
@@ -394,13 +389,13 @@ void write_prefs(FILE* f, const PREFS& p) {
   pri_prefline(f, "Kepler_File_name", "%s\n", p.kepler_name.c_str());
 }
 
-int Save_Prefs() {
+int Save_Prefs(const PREFS& p) {
   FILE* f = std::fopen(kPrefFileName, "w");
   if (f == nullptr) {
     gui().message("Error", std::string("Can't open ") + kPrefFileName + "!");
     return 1;
   }
-  write_prefs(f, prefs);
+  write_prefs(f, p);
   bool ok = std::fflush(f) == 0 && std::ferror(f) == 0;
   ok = std::fclose(f) == 0 && ok;
   if (!ok) {

@@ -58,29 +58,30 @@ struct PREFS {
   int log_to_file = 0;
 };
 
-// The one preference record of the program.
-extern PREFS prefs;
-
-// Directories found at start-up.
+// Directories found at start-up, where ".kelorc" is looked for.
 struct PrefDirs {
   std::string cur_dir;
   std::string prog_dir;
   std::string home_dir;
 };
-PrefDirs& pref_dirs();
 
-// Sets the defaults, then reads the first ".kelorc" found in the current
-// directory, the program's directory and the home directory. 1 when a file
-// was read, 0 when none was found.
-int Read_Prefs(const char* progpath);
-// Reads one preference file into prefs (no defaults, no search); 1 when read.
-int Read_Prefs_file(const std::string& path);
-void Load_Prefdef();
-// Copies the preferences into the records; any of them may be null.
-void Load_Prefs(RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture);
+// The preferences belong to the session that runs (the program, kelo-export,
+// a test): each keeps its own PREFS and PrefDirs and passes them here.
+
+// Finds the directories into `dirs`, sets the defaults in `p`, then reads the
+// first ".kelorc" found in the current directory, the program's directory
+// and the home directory. 1 when a file was read, 0 when none was found.
+int Read_Prefs(const char* progpath, PREFS* p, PrefDirs* dirs);
+// Reads one preference file into `p` (no defaults, no search); 1 when read.
+int Read_Prefs_file(const std::string& path, PREFS* p);
+// Sets the defaults in `p` (fields without a default stay as they were).
+void Load_Prefdef(PREFS* p);
+// Copies the preferences into the records (and works out p->pp_used); any
+// record may be null.
+void Load_Prefs(PREFS* p, RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture);
 // Writes ".kelorc" in the current directory; 0 on success, 1 when it cannot
 // be written (an "Error" message says so).
-int Save_Prefs();
+int Save_Prefs(const PREFS& p);
 // Writes the preferences to an open file in the ".kelorc" layout.
 void write_prefs(FILE* file, const PREFS& p);
 // Key left-aligned in 30 columns, " = ", then the formatted value.

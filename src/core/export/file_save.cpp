@@ -57,10 +57,10 @@ void report_to(SaveReport* out, const SaveReport& rep) {
   if (out != nullptr) *out = rep;
 }
 
-int fail(SaveReport* out, SaveReport rep, const std::string& text) {
+int fail(ExportListener& listener, SaveReport* out, SaveReport rep, const std::string& text) {
   rep.status = -1;
   rep.message = text;
-  gui().message("Error", text);
+  listener.finished(ExportOutcome::Error, text);
   report_to(out, rep);
   return -1;
 }
@@ -221,211 +221,256 @@ void save_channel_pressed(int kind, int pressed, const int present[kMaxChannels 
   }
 }
 
-int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
-            const VIEW_INFO* view, SaveReport* report) {
-  SaveReport rep;
-  if (src == nullptr || dst == nullptr || view == nullptr) return fail(report, rep, "No picture to save.");
-  if (!src->pic_fp) return fail(report, rep, "No picture open.");
-  if (!has_writer(dst->file_type))
-    return fail(
-        report, rep,
-        strformat("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1 or Gif.", kind_name(dst->file_type)));
+namespace {
 
-  // 1. A working copy of the view, so the display stays as it was.
-  VIEW_INFO work = *view;
-  bool family = is_hrpt_family(dst->file_type);
+// Everything the row loop needs, settled before the first row is written:
+// the view as exported, the bit shift, the channel list, the screen mapping,
+// the grid, the line store and sample buffers, and the working file.
+struct SavePlan {
+  std::unique_ptr<VIEW_INFO> work;      // a copy: the display stays as it was
+  std::unique_ptr<VIEW_INFO> hri_view;  // the mapping view of an HRI source
+  bool family = false;                  // writing a recording (HRPT family)
+  bool use_rgb = false;                 // writing the channel map's colour mix
+  int hdr_count = 0;                    // housekeeping words copied per line
+  int shift = 0;
+  int dst_max = kMax10;
+  int list[kMaxChannels] = {};  // channels to write, as positions in the source line
+  int nlist = 0;
+  std::vector<int> xmap, ymap;
+  DRAWABLE_INFO grid_canvas;  // the polar grid, drawn at the destination's size
+  bool polar_grid = false;
+  uint16_t grid_r = 0, grid_g = 0, grid_b = 0;
+  int nlines = 0;  // lines the line store holds per row
+  size_t src_len = 0, out_len = 0;
+  LineSet lines;
+  std::vector<uint16_t> red, green, blue, pg, pb;
+  std::vector<uint8_t> marks;
+  std::string tmp;   // the working file, renamed over the wanted path at the end
+  long hdr_len = 0;  // bytes of the header written (PGM/PPM: where the pixels start)
+
+  bool grid_at(int x, int y, int width) const {
+    size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
+    return at + 2 < grid_canvas.rgb_buf.size() &&
+           (grid_canvas.rgb_buf[at] | grid_canvas.rgb_buf[at + 1] | grid_canvas.rgb_buf[at + 2]) != 0;
+  }
+};
+
+// What the row loop did.
+struct RowsDone {
+  int rows = 0;
+  bool cancelled = false;
+  bool write_failed = false;
+};
+
+std::string write_failed_text(const std::string& path) {
+  return strformat("Writing %s failed; nothing was saved.", path.c_str());
+}
+
+// Opens the working file and writes the destination's header. On failure
+// nothing is left behind and the reason is returned.
+std::string open_destination(SavePlan& p, PIC_INFO* dst, const std::string& path) {
+  p.tmp = part_path(path);
+  dst->pic_fp.close();
+  if (!dst->pic_fp.open(p.tmp, "wb")) return strformat("Can't open file %s.", path.c_str());
+  int hres = write_header(dst);
+  p.hdr_len = hres;
+  if ((p.family && hres != 0) || (!p.family && hres < 0)) {
+    dst->pic_fp.close();
+    std::remove(p.tmp.c_str());
+    return write_failed_text(path);
+  }
+  return {};
+}
+
+// Decides the destination (size, depth, frame layout), the bit shift, the
+// channels, the mapping and the grid, allocates the buffers and opens the
+// working file. Returns the reason when the export cannot go on (then no
+// file was made).
+std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, const VIEW_INFO* view,
+                      ExportListener& listener, SavePlan& p, SaveReport& rep) {
+  if (!src->pic_fp) return "No picture open.";
+  if (!has_writer(dst->file_type))
+    return strformat("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1 or Gif.",
+                     kind_name(dst->file_type));
+
+  p.work = std::make_unique<VIEW_INFO>(*view);
+  VIEW_INFO& work = *p.work;
+  p.family = is_hrpt_family(dst->file_type);
   // A recording stores channels, not colour mixes: the channel map applies
   // to the exchange pictures only.
-  bool use_rgb = work.rgb_map != 0 && !family;
+  p.use_rgb = work.rgb_map != 0 && !p.family;
 
   int nsel = 0;
   for (int n = 1; n <= kMaxChannels; n++) nsel += dst->chan_present[n] != 0 ? 1 : 0;
-  if (nsel == 0 && !use_rgb) return fail(report, rep, "No channels selected.");
+  if (nsel == 0 && !p.use_rgb) return "No channels selected.";
 
-  // 2. Bit shift and header words.
-  int hdr_count = 0;
-  if (family) {
+  // Bit shift and header words.
+  if (p.family) {
     work.orientation = 3;
     work.scan_dir = 1;
     work.linearize = 0;
-    if (src->chan_present[0] != 0 && dst->chan_present[0] != 0) hdr_count = src->frame.hdr_words;
+    if (src->chan_present[0] != 0 && dst->chan_present[0] != 0) p.hdr_count = src->frame.hdr_words;
   }
-  int shift = export_bitshift(src->file_type, src->depth, dst->file_type, work.lmax);
-  rep.bitshift = shift;
-  gui().set_entry_text("Save", "^Bitshift", strformat("%3d", shift));
+  p.shift = export_bitshift(src->file_type, src->depth, dst->file_type, work.lmax);
+  rep.bitshift = p.shift;
+  listener.bitshift_chosen(p.shift);
 
-  // 3. Channels to write, as positions among the source's channels.
+  // Channels to write, as positions among the source's channels.
   for (int n = 1; n <= kMaxChannels; n++) work.chan_sel[n] = dst->chan_present[n];
   // Each HRI channel has its own size; the exported one sets it.
   if (src->file_type == kKindHRI) hri_channelselect(src, &work);
-  int list[kMaxChannels] = {};
-  int nlist = use_rgb ? 0 : load_chan(src, &work, list);
-  if (!use_rgb && nlist <= 0) return fail(report, rep, "No channels selected.");
+  p.nlist = p.use_rgb ? 0 : load_chan(src, &work, p.list);
+  if (!p.use_rgb && p.nlist <= 0) return "No channels selected.";
   // Exchange pictures hold one channel; the first chosen one is written.
-  if (!family && nlist > 1) nlist = 1;
+  if (!p.family && p.nlist > 1) p.nlist = 1;
 
-  // 4. Destination size from the zoom.
+  // Destination size from the zoom.
   float zx = work.zoom.zx >= 1.0f ? work.zoom.zx : 1.0f;
   float zy = work.zoom.zy >= 1.0f ? work.zoom.zy : 1.0f;
   work.zoom.zx = zx;
   work.zoom.zy = zy;
   dst->width = static_cast<int>(static_cast<float>(src->width) / zx);
   dst->height = static_cast<int>(static_cast<float>(src->height) / zy);
-  if (dst->width <= 0 || dst->height <= 0) return fail(report, rep, "Nothing to save: the picture is empty.");
-  int dst_max = kMax10;
-  if (family) {
+  if (dst->width <= 0 || dst->height <= 0) return "Nothing to save: the picture is empty.";
+  p.dst_max = kMax10;
+  if (p.family) {
     dst->depth = kBits10;
     dst->lut_size = kLevels10;
     dst->frame = calc_hrptframeinfo(dst->file_type, dst->chan_present, dst->width);
-    if (hdr_count > 0 &&
-        (dst->frame.hdr_words != hdr_count || dst->frame.tail_words != src->frame.tail_words)) {
+    if (p.hdr_count > 0 &&
+        (dst->frame.hdr_words != p.hdr_count || dst->frame.tail_words != src->frame.tail_words)) {
       // Layouts differ: keep the picture, drop the housekeeping words.
       dst->chan_present[0] = 0;
-      hdr_count = 0;
+      p.hdr_count = 0;
       dst->frame = calc_hrptframeinfo(dst->file_type, dst->chan_present, dst->width);
     }
   } else if (is_8bit_dest(dst->file_type) || src->lut_size <= 0) {
     // These writers store one byte a sample, so the header must say 255.
     dst->lut_size = kLevels8;
     dst->depth = 8;
-    dst_max = kMax8;
+    p.dst_max = kMax8;
   } else {
-    dst_max = std::min(src->lut_size, kLutEntries) - 1;
+    p.dst_max = std::min(src->lut_size, kLutEntries) - 1;
   }
   rep.rows_total = dst->height;
 
-  // 6. Screen mapping of the destination: column -> buffer index, row -> line.
-  std::vector<int> xmap, ymap;
+  // Screen mapping of the destination: column -> buffer index, row -> line.
   // An HRI line buffer holds only the channel read, at index 0 whatever its
   // number: the mapping is asked as for the file's first channel.
   VIEW_INFO* mapview = &work;
-  std::unique_ptr<VIEW_INFO> hri_view;
   if (src->file_type == kKindHRI) {
-    hri_view = std::make_unique<VIEW_INFO>(work);
-    for (int n = 1; n <= kMaxChannels; n++) hri_view->chan_sel[n] = 0;
+    p.hri_view = std::make_unique<VIEW_INFO>(work);
+    for (int n = 1; n <= kMaxChannels; n++) p.hri_view->chan_sel[n] = 0;
     for (int n = 1; n <= kMaxChannels; n++)
       if (src->chan_present[n] != 0) {
-        hri_view->chan_sel[n] = 1;
+        p.hri_view->chan_sel[n] = 1;
         break;
       }
-    mapview = hri_view.get();
+    mapview = p.hri_view.get();
   }
-  if (map_xy(dst->width, dst->height, use_rgb ? 1 : 0, src, mapview, &xmap, &ymap) != 0 ||
-      static_cast<int>(xmap.size()) < dst->width || static_cast<int>(ymap.size()) < dst->height)
-    return fail(report, rep, "Not enough memory to save.");
+  if (map_xy(dst->width, dst->height, p.use_rgb ? 1 : 0, src, mapview, &p.xmap, &p.ymap) != 0 ||
+      static_cast<int>(p.xmap.size()) < dst->width || static_cast<int>(p.ymap.size()) < dst->height)
+    return "Not enough memory to save.";
 
   // The longitude/latitude grid of a polar picture, drawn as the main window
   // draws it into a scratch canvas of the destination's size: every pixel
   // the grid (or its labels) touches is a grid pixel of the export.
-  DRAWABLE_INFO grid_canvas;
-  bool polar_grid = false;
   if (work.grid_on != 0 && src->file_type != kKindHRI && src->orbit.valid != 0) {
     auto grid_view = std::make_unique<VIEW_INFO>(work);
     const uint16_t kMarkColour = 255;
     for (uint16_t& c : grid_view->grid_rgb) c = kMarkColour;
-    if (renew_rgbbuf(&grid_canvas, dst->width, dst->height) >= 0 && !grid_canvas.rgb_buf.empty()) {
-      std::fill(grid_canvas.rgb_buf.begin(), grid_canvas.rgb_buf.end(), 0);
-      polar_grid = draw_lonlat_canvas(src, grid_view.get(), &grid_canvas, nullptr) != 0;
+    if (renew_rgbbuf(&p.grid_canvas, dst->width, dst->height) >= 0 && !p.grid_canvas.rgb_buf.empty()) {
+      std::fill(p.grid_canvas.rgb_buf.begin(), p.grid_canvas.rgb_buf.end(), 0);
+      p.polar_grid = draw_lonlat_canvas(src, grid_view.get(), &p.grid_canvas, nullptr) != 0;
     }
-    if (!polar_grid)
-      gui().message("Warning", "The grid could not be drawn; the picture is saved without it.");
+    if (!p.polar_grid) listener.warning("The grid could not be drawn; the picture is saved without it.");
   }
-  auto grid_at = [&](int x, int y) {
-    size_t at = (static_cast<size_t>(y) * static_cast<size_t>(dst->width) + static_cast<size_t>(x)) * 3;
-    return at + 2 < grid_canvas.rgb_buf.size() &&
-           (grid_canvas.rgb_buf[at] | grid_canvas.rgb_buf[at + 1] | grid_canvas.rgb_buf[at + 2]) != 0;
-  };
 
-  // 7. Line store and sample buffers.
+  // Line store and sample buffers.
   work.vshift_min = 0;
   work.vshift_max = 0;
-  if (use_rgb) {
+  if (p.use_rgb) {
     for (int n = 1; n <= kMaxChannels; n++) {
       int t = work.tilt[n] < 0 ? -work.tilt[n] : work.tilt[n];
       work.vshift_min = std::min(work.vshift_min, work.vshift[n] - t);
       work.vshift_max = std::max(work.vshift_max, work.vshift[n] + t);
     }
   }
-  int nlines = work.vshift_max - work.vshift_min + 1;
-  if (work.despeckle_on != 0) nlines *= 3;
+  p.nlines = work.vshift_max - work.vshift_min + 1;
+  if (work.despeckle_on != 0) p.nlines *= 3;
   int padded = src->frame.words_padded;
-  size_t src_len = 0;
-  if (padded <= 0 || !checked_size(static_cast<size_t>(padded), kLineBufFactor, size_t{1} << 28, &src_len))
-    return fail(report, rep, "The picture's line length is not usable.");
-  size_t out_len = std::max({src_len, static_cast<size_t>(src->width) + 4,
-                             static_cast<size_t>(std::max(dst->frame.words_padded, 0)) + 4});
-  LineSet lines(padded, nlines);
-  std::vector<uint16_t> red, green, blue, pg, pb;
-  std::vector<uint8_t> marks;
+  if (padded <= 0 || !checked_size(static_cast<size_t>(padded), kLineBufFactor, size_t{1} << 28, &p.src_len))
+    return "The picture's line length is not usable.";
+  p.out_len = std::max({p.src_len, static_cast<size_t>(src->width) + 4,
+                        static_cast<size_t>(std::max(dst->frame.words_padded, 0)) + 4});
+  p.lines = LineSet(padded, p.nlines);
   try {
-    red.assign(out_len, 0);
-    green.assign(out_len, 0);
-    blue.assign(out_len, 0);
-    pg.assign(src_len, 0);
-    pb.assign(src_len, 0);
-    if (work.grid_on != 0) marks.assign(src_len, 0);
+    p.red.assign(p.out_len, 0);
+    p.green.assign(p.out_len, 0);
+    p.blue.assign(p.out_len, 0);
+    p.pg.assign(p.src_len, 0);
+    p.pb.assign(p.src_len, 0);
+    if (work.grid_on != 0) p.marks.assign(p.src_len, 0);
   } catch (...) {
-    return fail(report, rep, "Not enough memory to save.");
+    return "Not enough memory to save.";
   }
-  if (!lines.ok()) return fail(report, rep, "Not enough memory to save.");
+  if (!p.lines.ok()) return "Not enough memory to save.";
 
-  // 1. (cont.) Open the destination under its working name.
-  std::string tmp = part_path(path);
-  dst->pic_fp.close();
-  if (!dst->pic_fp.open(tmp, "wb")) return fail(report, rep, strformat("Can't open file %s.", path.c_str()));
-  auto abandon = [&](const std::string& text) {
-    dst->pic_fp.close();
-    std::remove(tmp.c_str());
-    return fail(report, rep, text);
-  };
-
-  // 5. Header.
-  int hres = write_header(dst);
-  long hdr_len = hres;
-  if ((family && hres != 0) || (!family && hres < 0))
-    return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
-
-  // 8. Progress; a GIF source decodes from its start again.
-  if (src->file_type == kKindGIF) rewind_gif(src);
-  forget_lines();
-  WindowHandle bar = gui().progress_begin(save_window, "Saving...", true);
+  std::string opened = open_destination(p, dst, path);
+  if (!opened.empty()) return opened;
 
   // Grid colour: the view's colour where the picture has colour, white
   // (the destination's top level) elsewhere.
-  uint16_t grid_r = static_cast<uint16_t>(dst_max), grid_g = grid_r, grid_b = grid_r;
+  p.grid_r = p.grid_g = p.grid_b = static_cast<uint16_t>(p.dst_max);
   if (dst->file_type == kKindPPM || dst->file_type == kKindTiff)
-    add_gridpix(&work, &grid_r, &grid_g, &grid_b);
+    add_gridpix(&work, &p.grid_r, &p.grid_g, &p.grid_b);
+  return {};
+}
 
+// Reads, maps, scales and writes every row of the destination, asking the
+// listener between rows whether to stop.
+RowsDone write_rows(SavePlan& p, PIC_INFO* src, PIC_INFO* dst, ExportListener& listener) {
+  VIEW_INFO& work = *p.work;
+  const int shift = p.shift;
+  const int dst_max = p.dst_max;
   auto scale = [shift, dst_max](int v) {
     if (shift > 0) v <<= shift;
     if (shift < 0) v >>= -shift;
     return static_cast<uint16_t>(std::clamp(v, 0, dst_max));
   };
-
   const int src_hdr = src->frame.hdr_words;
   const int src_nch = src->frame.n_channels > 0 ? src->frame.n_channels : 1;
   const int src_tail = src->frame.tail_words;
-  const int line_cap = static_cast<int>(src_len);
-  bool colour_src = src->file_type == kKindPPM && nlines == 1;
-  bool write_failed = false;
-  bool cancelled = false;
-  int rows = 0;
+  const int line_cap = static_cast<int>(p.src_len);
+  const size_t out_len = p.out_len;
+  const int hdr_count = p.hdr_count;
+  const int nlist = p.nlist;
+  uint16_t* red = p.red.data();
+  uint16_t* green = p.green.data();
+  uint16_t* blue = p.blue.data();
+  bool colour_src = src->file_type == kKindPPM && p.nlines == 1;
+
+  // A GIF source decodes from its start again.
+  if (src->file_type == kKindGIF) rewind_gif(src);
+  forget_lines();
+  listener.progress_begin(dst->height);
+  RowsDone done;
   int last_status = 0;
   for (int y = 0; y < dst->height; y++) {
-    // a. The source line of this row (with the grid marks when asked).
-    int status = read_lines(&work, src, ymap.data(), y, nlines, lines.get(), pg.data(), pb.data(),
-                            marks.empty() ? nullptr : marks.data());
+    // The source line of this row (with the grid marks when asked).
+    int status = read_lines(&work, src, p.ymap.data(), y, p.nlines, p.lines.get(), p.pg.data(), p.pb.data(),
+                            p.marks.empty() ? nullptr : p.marks.data());
     // A row that shows the same file line as the row before reads nothing
     // and keeps that line's quality.
     if (y > 0 && status == 0) status = last_status;
     last_status = status;
-    const uint16_t* line = lines[0];
-    // b. Housekeeping words unchanged.
+    const uint16_t* line = p.lines[0];
+    // Housekeeping words unchanged.
     for (int i = 0; i < hdr_count && i < line_cap; i++) red[i] = green[i] = blue[i] = line[i];
     int off = 0;
-    if (use_rgb) {
-      // c. Colour mix of the whole line, then the zoomed part of it.
-      Translate_Line(&work, src, shift, 0, 0, lines.get(), nlines, red.data(), green.data(), blue.data());
+    if (p.use_rgb) {
+      // Colour mix of the whole line, then the zoomed part of it.
+      Translate_Line(&work, src, shift, 0, 0, p.lines.get(), p.nlines, red, green, blue);
       for (int x = 0; x < src->width && x < static_cast<int>(out_len); x++) {
         red[x] = std::min<uint16_t>(red[x], static_cast<uint16_t>(dst_max));
         green[x] = std::min<uint16_t>(green[x], static_cast<uint16_t>(dst_max));
@@ -434,47 +479,47 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
       off = work.zoom.ox;
       if (work.orientation == 4) off = src->width - work.zoom.ox - dst->width;
       off = std::clamp(off, 0, std::max(0, src->width - dst->width));
-      if (polar_grid) {
+      if (p.polar_grid) {
         for (int x = 0; x < dst->width; x++) {
           size_t at = static_cast<size_t>(off + x);
-          if (at < out_len && grid_at(x, y)) {
-            red[at] = grid_r;
-            green[at] = grid_g;
-            blue[at] = grid_b;
+          if (at < out_len && p.grid_at(x, y, dst->width)) {
+            red[at] = p.grid_r;
+            green[at] = p.grid_g;
+            blue[at] = p.grid_b;
           }
         }
       }
     } else {
       for (int x = 0; x < dst->width; x++) {
-        int base = xmap[static_cast<size_t>(x)];
+        int base = p.xmap[static_cast<size_t>(x)];
         int gridpix = -1;
-        if (!marks.empty()) gridpix = (base - src_hdr - list[0]) / src_nch;
-        bool on_grid = polar_grid
-                           ? grid_at(x, y)
-                           : gridpix >= 0 && gridpix < line_cap && marks[static_cast<size_t>(gridpix)] != 0;
+        if (!p.marks.empty()) gridpix = (base - src_hdr - p.list[0]) / src_nch;
+        bool on_grid = p.polar_grid
+                           ? p.grid_at(x, y, dst->width)
+                           : gridpix >= 0 && gridpix < line_cap && p.marks[static_cast<size_t>(gridpix)] != 0;
         for (int c = 0; c < nlist; c++) {
-          int idx = base + list[c] - list[0];
+          int idx = base + p.list[c] - p.list[0];
           size_t out = static_cast<size_t>(hdr_count) + static_cast<size_t>(x) * static_cast<size_t>(nlist) +
                        static_cast<size_t>(c);
           if (out >= out_len) continue;
           if (on_grid) {
-            red[out] = grid_r;
-            green[out] = grid_g;
-            blue[out] = grid_b;
+            red[out] = p.grid_r;
+            green[out] = p.grid_g;
+            blue[out] = p.grid_b;
             continue;
           }
           int v = (idx >= 0 && idx < line_cap) ? line[idx] : 0;
           red[out] = scale(v);
           if (colour_src && idx >= 0 && idx < line_cap) {
-            green[out] = scale(pg[static_cast<size_t>(idx)]);
-            blue[out] = scale(pb[static_cast<size_t>(idx)]);
+            green[out] = scale(p.pg[static_cast<size_t>(idx)]);
+            blue[out] = scale(p.pb[static_cast<size_t>(idx)]);
           } else {
             green[out] = blue[out] = red[out];
           }
         }
       }
     }
-    // d. Tail words unchanged.
+    // Tail words unchanged.
     if (hdr_count > 0) {
       int from = src_hdr + src->width * src_nch;
       size_t to =
@@ -487,88 +532,106 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
       size_t end = to + static_cast<size_t>(src_tail);
       for (size_t i = end; i < static_cast<size_t>(dst->frame.words_padded) && i < out_len; i++) red[i] = 0;
     }
-    // e. Progress and cancel.
-    if (gui().progress_update(bar, y, dst->height) != 0) {
-      cancelled = true;
+    // Progress and cancel.
+    if (listener.progress_update(y, dst->height)) {
+      done.cancelled = true;
       break;
     }
-    // f. The line. Recordings keep the line's sync quality in its marker.
-    int flags = family ? status : 0;
-    if (write_line(red.data() + off, green.data() + off, blue.data() + off, dst, flags) != 0) {
-      write_failed = true;
+    // The line. Recordings keep the line's sync quality in its marker.
+    int flags = p.family ? status : 0;
+    if (write_line(red + off, green + off, blue + off, dst, flags) != 0) {
+      done.write_failed = true;
       break;
     }
-    rows++;
+    done.rows++;
   }
-  gui().progress_end(bar);
-  rep.rows_written = rows;
+  listener.progress_end();
+  return done;
+}
 
-  // 10. Finish and close.
-  if (write_failed || write_finish(dst) != 0)
-    return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
-  if (cancelled && family) {
+// Finishes the working file (a cancelled one states the rows it holds),
+// renames it over the wanted path and reports. Returns the export's status.
+int commit_save(SavePlan& p, PIC_INFO* dst, const std::string& path, const RowsDone& done,
+                ExportListener& listener, SaveReport* report, SaveReport& rep) {
+  auto abandon = [&](const std::string& text) {
+    dst->pic_fp.close();
+    std::remove(p.tmp.c_str());
+    return fail(listener, report, rep, text);
+  };
+  if (done.write_failed || write_finish(dst) != 0) return abandon(write_failed_text(path));
+  if (done.cancelled && p.family) {
     // The recording's header then states the lines it really holds.
     int full = dst->height;
-    dst->height = rows;
+    dst->height = done.rows;
     bool ok = std::fseek(dst->pic_fp.get(), 0, SEEK_SET) == 0 && write_header(dst) == 0;
     dst->height = full;
-    if (!ok) return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
+    if (!ok) return abandon(write_failed_text(path));
   }
-  if (!dst->pic_fp.close_checked()) {
-    std::remove(tmp.c_str());
-    return fail(report, rep, strformat("Writing %s failed; nothing was saved.", path.c_str()));
-  }
-  if (cancelled &&
+  if (!dst->pic_fp.close_checked()) return abandon(write_failed_text(path));
+  if (done.cancelled &&
       (dst->file_type == kKindPPM || dst->file_type == kKindPGM || dst->file_type == kKindPGM8)) {
-    if (!shorten_pnm(dst, tmp, hdr_len, rows)) {
-      std::remove(tmp.c_str());
-      return fail(report, rep, strformat("Writing %s failed; nothing was saved.", path.c_str()));
-    }
+    if (!shorten_pnm(dst, p.tmp, p.hdr_len, done.rows)) return abandon(write_failed_text(path));
   }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return fail(report, rep, strformat("Can't open file %s.", path.c_str()));
-  }
+  if (std::rename(p.tmp.c_str(), path.c_str()) != 0)
+    return abandon(strformat("Can't open file %s.", path.c_str()));
 
-  // 11. Report.
-  if (cancelled) {
+  if (done.cancelled) {
     rep.status = 1;
-    rep.message = strformat("Cancelled; %d of %d lines saved in %s.", rows, dst->height, path.c_str());
+    rep.message = strformat("Cancelled; %d of %d lines saved in %s.", done.rows, dst->height, path.c_str());
   } else {
     rep.status = 0;
-    rep.message = strformat("Saved in %s; bitshift=%d.", path.c_str(), shift);
+    rep.message = strformat("Saved in %s; bitshift=%d.", path.c_str(), p.shift);
   }
-  gui().message("Info", rep.message);
+  listener.finished(ExportOutcome::Info, rep.message);
   report_to(report, rep);
   return rep.status;
 }
 
-int Rewrite_hdr(PIC_INFO* pic) {
+}  // namespace
+
+int Save_it(ExportListener* listener, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
+            const VIEW_INFO* view, SaveReport* report) {
+  ExportListener silent;
+  ExportListener& told = listener != nullptr ? *listener : silent;
+  SaveReport rep;
+  if (src == nullptr || dst == nullptr || view == nullptr)
+    return fail(told, report, rep, "No picture to save.");
+  SavePlan plan;
+  std::string refused = plan_save(src, dst, path, view, told, plan, rep);
+  if (!refused.empty()) return fail(told, report, rep, refused);
+  RowsDone done = write_rows(plan, src, dst, told);
+  rep.rows_written = done.rows;
+  return commit_save(plan, dst, path, done, told, report, rep);
+}
+
+int Rewrite_hdr(PIC_INFO* pic, ExportListener* listener) {
   if (pic == nullptr) return 0;
   if (pic->file_type != kKindHRPT && pic->file_type != kKindCHRPT && pic->file_type != kKindSeaStar) return 0;
+  ExportListener silent;
+  ExportListener& told = listener != nullptr ? *listener : silent;
   // The picture stays open on its old handle until the new one is there.
   KFile rw;
   if (!rw.open(pic->path, "r+b")) {
-    gui().message("Error", strformat("Can't reopen %s for writing", pic->path.c_str()));
+    told.finished(ExportOutcome::Error, strformat("Can't reopen %s for writing", pic->path.c_str()));
     return -1;
   }
   pic->pic_fp = rw;
   rw.close();
   int res = write_hrpt1_hdr(pic);
   bool flushed = std::fflush(pic->pic_fp.get()) == 0;
-  int result = 0;
-  if (res != 0 || !flushed) {
-    gui().message("Error", strformat("Rewriting header in %s failed.", pic->path.c_str()));
-    result = -1;
-  } else {
-    gui().message("Info", strformat("Rewriting header in %s succeeded.", pic->path.c_str()));
-  }
   pic->pic_fp.close();
+  // Without its file the picture cannot be shown any more: that outranks
+  // how the rewrite went.
   if (!pic->pic_fp.open(pic->path, "rb")) {
-    gui().message("Error", strformat("Can't reopen %s for reading", pic->path.c_str()));
+    told.finished(ExportOutcome::Error, strformat("Can't reopen %s for reading", pic->path.c_str()));
     return -1;
   }
-  return result;
+  if (res != 0 || !flushed) {
+    told.finished(ExportOutcome::Error, strformat("Rewriting header in %s failed.", pic->path.c_str()));
+    return -1;
+  }
+  told.finished(ExportOutcome::Info, strformat("Rewriting header in %s succeeded.", pic->path.c_str()));
+  return 0;
 }
 
 }  // namespace kelo

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "core/base/gui_seam.h"
 #include "core/base/records.h"
+#include "core/export/export_listener.h"
 
 namespace kelo {
 
@@ -65,16 +65,19 @@ struct SaveReport {
 };
 
 // Performs one export of `src` (open picture) shown through `view` into
-// `path`, described by `dst` (see save_destination). Progress and cancel go
-// through the GUI seam; the final text is shown under "Info" ("Error" on
-// failure). Returns 0 when saved, 1 when cancelled (a valid shorter file),
-// -1 on failure (no file is left behind).
-int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
+// `path`, described by `dst` (see save_destination). Progress, cancel, the
+// bit shift, warnings and the final text ("Info", or "Error" on failure) go
+// to `listener` (may be null: nothing is told, nothing cancels). Returns 0
+// when saved, 1 when cancelled (a valid shorter file), -1 on failure (no
+// file is left behind).
+int Save_it(ExportListener* listener, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
             const VIEW_INFO* view, SaveReport* report = nullptr);
 
 // Writes the in-memory header back into the open HRPT, CHRPT or SeaStar file
-// (other kinds: nothing, 0). Returns 0 on success, -1 on failure; the outcome
-// is reported under "Info" or "Error".
-int Rewrite_hdr(PIC_INFO* pic);
+// (other kinds: nothing, 0, no message). Returns 0 on success, -1 on failure;
+// the outcome goes to `listener` (may be null) as one final message. The
+// picture is open for reading again afterwards, unless the final message
+// says it could not be reopened.
+int Rewrite_hdr(PIC_INFO* pic, ExportListener* listener);
 
 }  // namespace kelo

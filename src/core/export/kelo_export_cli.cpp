@@ -13,6 +13,7 @@
 #include "core/base/misc.h"
 #include "core/base/paths.h"
 #include "core/base/prefer.h"
+#include "core/export/export_listener.h"
 #include "core/export/file_save.h"
 #include "core/files/file.h"
 #include "core/files/gif_read.h"
@@ -42,16 +43,45 @@ constexpr int kAutoLumCanvas = 1024;
 constexpr int kTempLines = 5;
 constexpr int kRenderMax = 16384;  // widest/highest canvas --render accepts
 
-// Messages of the pipeline: errors are kept for the one "ERROR:" line,
-// information goes to standard output, warnings to standard error.
+// A message as one line: trailing line ends dropped, inner ones made blanks.
+std::string one_line(const std::string& text) {
+  std::string t = text;
+  while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
+  for (char& c : t)
+    if (c == '\n') c = ' ';
+  return t;
+}
+
+// What the export tells a kelo-export run: the final text on standard
+// output, a failure kept for the one "ERROR:" line, warnings on standard
+// error. Progress is not shown and never cancels.
+class CliExportListener : public ExportListener {
+ public:
+  CliExportListener(std::ostream& out, std::ostream& err, std::string* last_error)
+      : out_(out), err_(err), last_error_(last_error) {}
+  void warning(const std::string& text) override { err_ << "Warning: " << one_line(text) << "\n"; }
+  void finished(ExportOutcome outcome, const std::string& text) override {
+    if (outcome == ExportOutcome::Error)
+      *last_error_ = one_line(text);
+    else
+      out_ << one_line(text) << "\n";
+  }
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  std::string* last_error_;
+};
+
+// Messages of the engines that still report through the GUI seam (the
+// calibration tables and the picture pass), sorted as the export's: errors
+// kept for the "ERROR:" line, information to standard output, warnings to
+// standard error.
 class ExportGui : public HeadlessGui {
  public:
   ExportGui(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void message(const std::string& title, const std::string& text) override {
-    std::string t = text;
-    while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
-    for (char& c : t)
-      if (c == '\n') c = ' ';
+    std::string t = one_line(text);
     if (title == "Error") {
       last_error = t;
     } else if (title == "Info") {
@@ -581,7 +611,7 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   return kExitOk;
 }
 
-int run(const Options& o, std::ostream& out, ExportGui& seam) {
+int run(const Options& o, std::ostream& out, std::ostream& err, ExportGui& seam) {
   auto failed = [&](const std::string& text) {
     seam.last_error = text;
     return kExitFail;
@@ -589,11 +619,15 @@ int run(const Options& o, std::ostream& out, ExportGui& seam) {
   if (o.input.empty()) return failed("no picture file given (see --help)");
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
-  if (!o.no_prefs)
-    Read_Prefs("kelo-export");
-  else
-    Load_Prefdef();
-  Load_Prefs(nullptr, view.get(), pic.get());
+  // This run's preferences: the first .kelorc found, or the defaults.
+  auto prefs = std::make_unique<PREFS>();
+  if (!o.no_prefs) {
+    PrefDirs dirs;
+    Read_Prefs("kelo-export", prefs.get(), &dirs);
+  } else {
+    Load_Prefdef(prefs.get());
+  }
+  Load_Prefs(prefs.get(), nullptr, view.get(), pic.get());
   pic->path = o.input;
   size_t slash = o.input.rfind(kDirSep);
   pic->dir = slash == std::string::npos ? std::string() : o.input.substr(0, slash + 1);
@@ -625,17 +659,17 @@ int run(const Options& o, std::ostream& out, ExportGui& seam) {
     did = true;
   }
   if (o.probe) {
-    std::string err;
-    if (probe(pic.get(), view.get(), o.px, o.py, out, &err) != kExitOk) return failed(err);
+    std::string why;
+    if (probe(pic.get(), view.get(), o.px, o.py, out, &why) != kExitOk) return failed(why);
     did = true;
   }
   if (o.auto_lum && !auto_luminance(pic.get(), view.get()))
     return failed("the picture pass for --auto-lum failed");
   if (o.render) {
-    std::string err;
+    std::string why;
     Options ro = o;
-    std::string path = output_path(ro, kKindPPM, &err);
-    if (path.empty()) return failed(err);
+    std::string path = output_path(ro, kKindPPM, &why);
+    if (path.empty()) return failed(why);
     DRAWABLE_INFO canvas;
     if (render_view(pic.get(), view.get(), &canvas, o.rw, o.rh) != 0)
       return failed("the picture pass failed");
@@ -675,11 +709,12 @@ int run(const Options& o, std::ostream& out, ExportGui& seam) {
   auto dst = std::make_unique<PIC_INFO>();
   int count = save_destination(pic.get(), dst.get(), kind, chan_on);
   if (count == 0 && view->rgb_map == 0) return failed("No channels selected.");
-  std::string err;
-  std::string path = output_path(o, dst->file_type, &err);
-  if (path.empty()) return failed(err);
+  std::string why;
+  std::string path = output_path(o, dst->file_type, &why);
+  if (path.empty()) return failed(why);
+  CliExportListener told(out, err, &seam.last_error);
   SaveReport rep;
-  int s = Save_it(nullptr, pic.get(), dst.get(), path, view.get(), &rep);
+  int s = Save_it(&told, pic.get(), dst.get(), path, view.get(), &rep);
   if (s < 0) return failed(rep.message);
   return kExitOk;
 }
@@ -756,7 +791,7 @@ int kelo_export_main(const std::vector<std::string>& args, std::ostream& out, st
   GuiScope scope(&seam);
   int rc = kExitFail;
   try {
-    rc = run(o, out, seam);
+    rc = run(o, out, err, seam);
   } catch (const std::exception& e) {
     seam.last_error = e.what();
     rc = kExitFail;

@@ -10,11 +10,12 @@
 using namespace kelo;
 
 namespace {
-// Reads a preference text through a file, after resetting to the defaults.
-void read_text(const test::TempDir& dir, const std::string& text) {
-  prefs = PREFS{};
-  Load_Prefdef();
-  ASSERT_EQ(Read_Prefs_file(dir.write(".kelorc", text)), 1);
+// Reads a preference text through a file into `prefs`, after resetting it to
+// the defaults.
+void read_text(const test::TempDir& dir, const std::string& text, PREFS* prefs) {
+  *prefs = PREFS{};
+  Load_Prefdef(prefs);
+  ASSERT_EQ(Read_Prefs_file(dir.write(".kelorc", text), prefs), 1);
 }
 
 std::string written(const PREFS& p) {
@@ -23,11 +24,11 @@ std::string written(const PREFS& p) {
 }  // namespace
 
 TEST(Prefs, DefaultsKeepFieldsWithoutDefault) {
-  prefs = PREFS{};
+  PREFS prefs;
   prefs.port_type = 2;
   prefs.kepler_name = "weather.txt";
   prefs.main_x = 40;
-  Load_Prefdef();
+  Load_Prefdef(&prefs);
   const PREFS& p = prefs;
   EXPECT_EQ(std::tie(p.port_type, p.kepler_name, p.main_x, p.pp_number),
             std::make_tuple(2, "weather.txt", 0, 2));
@@ -42,6 +43,7 @@ TEST(Prefs, DefaultsKeepFieldsWithoutDefault) {
 TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
   test::TempDir dir;
   test::ScopedCwd cwd(dir.path());
+  PREFS prefs;
   read_text(dir,
             "main_window_size = 800x600\n"
             "main_window_position = abs_wndpos@10x20\n"
@@ -71,7 +73,8 @@ TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
             "Hri_File_Extension = .hri\n"
             "Working_Dir = /data/pics\n"
             "Kepler_File_Dir = /data/keps/\n"
-            "Kepler_File_name = weather.txt\n");
+            "Kepler_File_name = weather.txt\n",
+            &prefs);
   const PREFS& p = prefs;
   EXPECT_EQ(std::tie(p.main_w, p.main_h, p.main_wnd_mode, p.main_x, p.main_y, p.sub_wnd_mode, p.sub_x),
             std::make_tuple(800, 600, int{kWndAbs}, 10, 20, int{kWndCenter}, 5));
@@ -91,27 +94,28 @@ TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
   RECORD_INFO rec;
   VIEW_INFO view;
   PIC_INFO pic;
-  Load_Prefs(&rec, &view, &pic);
+  Load_Prefs(&prefs, &rec, &view, &pic);
   EXPECT_EQ(rec.port_address, 0x3bc);  // "Port n"
   EXPECT_EQ(std::tie(rec.kepler_file, rec.rec_dir, rec.scan_dir, rec.orientation, rec.save_rec),
             std::make_tuple("/data/keps/weather.txt", "/data/pics/", 2, 4, 0));
   EXPECT_EQ(std::make_tuple(view.grid_rgb[1], view.desp_ulimit, view.linearize), std::make_tuple(255, 30, 1));
   EXPECT_EQ(view.zoom_step, 1.5f);
   EXPECT_EQ(std::tie(pic.dir, pic.kepler_dir), std::make_tuple("/data/pics/", "/data/keps/"));
-  Load_Prefs(nullptr, nullptr, nullptr);  // all optional
+  Load_Prefs(&prefs, nullptr, nullptr, nullptr);  // all optional
 
   // Saved into the current directory and read again, every value stays.
   const std::string first = written(prefs);
-  ASSERT_EQ(Save_Prefs(), 0);
+  ASSERT_EQ(Save_Prefs(prefs), 0);
   EXPECT_EQ(test::read_file(dir.file(".kelorc")), first);
   prefs = PREFS{};
-  Load_Prefdef();
-  ASSERT_EQ(Read_Prefs_file(dir.file(".kelorc")), 1);
+  Load_Prefdef(&prefs);
+  ASSERT_EQ(Read_Prefs_file(dir.file(".kelorc"), &prefs), 1);
   EXPECT_EQ(written(prefs), first);
 }
 
 TEST(Prefs, MalformedAndPartialValues) {
   test::TempDir dir;
+  PREFS prefs;
   read_text(dir,
             "Font_size = big\n"                   // not a number: 0
             "Working_Dir = /data/my pics\n"       // a value keeps its first word
@@ -122,23 +126,24 @@ TEST(Prefs, MalformedAndPartialValues) {
             "Unknown_key = 5\n"
             "lonely\n"
             "hrpt_file_base = lower\n"  // keys are case-sensitive
-            "Parallel_port = 1\n");
+            "Parallel_port = 1\n",
+            &prefs);
   const PREFS& p = prefs;
   EXPECT_EQ(std::tie(p.font_size, p.working_dir, p.main_wnd_mode, p.main_x, p.despeckle_u, p.despeckle_l),
             std::make_tuple(0, "/data/my/", 0, 0, 33, 10));
   EXPECT_EQ(std::tie(p.scan_dir, p.port_type, p.hrpt_base), std::make_tuple(0, 0, "hrpt"));
   RECORD_INFO rec;
-  Load_Prefs(&rec, nullptr, nullptr);
+  Load_Prefs(&prefs, &rec, nullptr, nullptr);
   EXPECT_EQ(rec.port_address, 0x378);
 
   // A line longer than 99 characters continues as the next line.
-  read_text(dir, "Font_size = 12" + std::string(90, ' ') + "Hrpt_Record_Showchan 5\n");
+  read_text(dir, "Font_size = 12" + std::string(90, ' ') + "Hrpt_Record_Showchan 5\n", &prefs);
   EXPECT_EQ(std::tie(p.font_size, p.show_chan), std::make_tuple(12, 5));
 }
 
 TEST(Prefs, SavedFileIsByteExactAndReadsBack) {
-  prefs = PREFS{};
-  Load_Prefdef();
+  PREFS prefs;
+  Load_Prefdef(&prefs);
   prefs.grid_r = 0;
   prefs.grid_g = 255;
   prefs.grid_b = 0;
@@ -180,7 +185,7 @@ TEST(Prefs, SavedFileIsByteExactAndReadsBack) {
       "Kepler_File_name               = \n";
   EXPECT_EQ(written(prefs), expect);
   test::TempDir dir;
-  read_text(dir, expect);
+  read_text(dir, expect, &prefs);
   EXPECT_EQ(written(prefs), expect);
 }
 
@@ -191,15 +196,19 @@ TEST(Prefs, SearchOrderCurrentThenProgramThenHome) {
   prog.write(".kelorc", "Font_size = 11\n");
   home.write(".kelorc", "Font_size = 12\n");
   const std::string progpath = prog.file("kelo");
+  PREFS prefs;
+  PrefDirs dirs;
   const auto read = [&](int found, int font_size) {
     prefs = PREFS{};
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Read_Prefs(progpath.c_str()), found);
+    EXPECT_EQ(Read_Prefs(progpath.c_str(), &prefs, &dirs), found);
     EXPECT_EQ(prefs.font_size, font_size);
     return testing::internal::GetCapturedStderr();
   };
   EXPECT_EQ(read(1, 11), "Preference file " + prog.file(".kelorc") + " found.\n");
   EXPECT_EQ(prefs.pref_file, prog.file(".kelorc"));
+  EXPECT_EQ(std::tie(dirs.cur_dir, dirs.prog_dir, dirs.home_dir),
+            std::make_tuple(cur.path() + "/", prog.path() + "/", home.path() + "/"));
   cur.write(".kelorc", "Font_size = 13\n");
   read(1, 13);
   std::filesystem::remove(cur.file(".kelorc"));
@@ -219,7 +228,7 @@ TEST(Prefs, SaveFailureSaysSoAndPortNumbers) {
   std::filesystem::create_directory(dir.file(".kelorc"));  // cannot be opened for writing
   test::ScopedCwd cwd(dir.path());
   set_gui(&rec);
-  EXPECT_EQ(Save_Prefs(), 1);
+  EXPECT_EQ(Save_Prefs(PREFS{}), 1);
   set_gui(nullptr);
   EXPECT_EQ(rec.seen, "Error|Can't open .kelorc!");
 

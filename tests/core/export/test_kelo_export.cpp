@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/export/hrpt_fixture.h"
@@ -196,6 +197,11 @@ TEST_F(ExportCli, ExportsNamesAndNeverOverwritesUnasked) {
   CliRun lack = run({"in.10b", "-c", "7", "-o", "x.gif"});
   EXPECT_EQ(lack.rc, 1);
   EXPECT_EQ(lack.err, "ERROR: channel 7 is not in in.10b\n");
+
+  // What the export itself refuses is the one error line, nothing else.
+  CliRun nodir = run({"in.10b", "-c", "1", "-o", "no/such/x.gif"});
+  EXPECT_EQ(std::tie(nodir.rc, nodir.out, nodir.err),
+            std::make_tuple(1, std::string(), std::string("ERROR: Can't open file no/such/x.gif.\n")));
 }
 
 TEST_F(ExportCli, RenderDrawsWhatTheMainWindowShows) {

@@ -43,20 +43,19 @@ using Lines = std::vector<std::string>;
 class Station {
  public:
   explicit Station(const std::string& source) : bench(test::EmuBench::parsed(source, -1)) {
-    prefs = PREFS{};
-    Load_Prefdef();
-    Load_Prefs(&rec, &view, pic.get());
+    PREFS prefs;
+    Load_Prefdef(&prefs);
+    Load_Prefs(&prefs, &rec, &view, pic.get());
     rec.rec_dir = dir.path() + "/";
     rec.port_address = 0x378;
     rec.batch = 1;
     rec.stop_when_done = 1;
-    pref_dirs().home_dir = dir.path() + "/";
-    reset_log_path();
+    set_log_dir(dir.path() + "/");
     set_log_to_file(true);
   }
   ~Station() {
     set_log_to_file(false);
-    reset_log_path();
+    set_log_dir("");
   }
   int batch(const std::string& request, int start_after = 6, int stop_after = 90) {
     rec.request = request;
