@@ -22,7 +22,6 @@ Parsed parse(std::vector<const char*> args) {
   Parsed p;
   prefs = PREFS{};
   parse_cmdline(static_cast<int>(args.size()), args.data(), &p.cmd, &p.rec);
-  set_log_to_file(false);
   return p;
 }
 }  // namespace

@@ -20,9 +20,6 @@ constexpr int64_t kSecPerDay = 86400;
 constexpr int64_t kDays1900To1970NoLeap = 25550;
 constexpr int kWeekday19700101 = 4;  // a Thursday
 constexpr const char* kLogName = "kelo.log";
-
-bool g_log_to_file = false;
-std::string g_logfile;  // built on first use
 }  // namespace
 
 [[noreturn]] void fatal_error() {
@@ -174,10 +171,7 @@ int exist_file(const std::string& path) {
 
 void sleep_ms(int ms) { gui().sleep_ms(ms); }
 
-void set_log_to_file(bool on) { g_log_to_file = on; }
-void reset_log_path() { g_logfile.clear(); }
-
-void log_message(const char* format, ...) {
+void log_message(StationLog& log, const char* format, ...) {
   std::time_t now = std::time(nullptr);
   std::tm utc{};
   gmtime_r(&now, &utc);
@@ -186,10 +180,10 @@ void log_message(const char* format, ...) {
   std::strftime(stamp, sizeof stamp, "%a %b %e %H:%M:%S %Y", &utc);
 
   FILE* out = nullptr;
-  if (g_log_to_file) {
-    if (g_logfile.empty() && !pref_dirs().home_dir.empty())
-      g_logfile = join_path(pref_dirs().home_dir, kLogName);
-    if (!g_logfile.empty()) out = std::fopen(g_logfile.c_str(), "a");
+  if (log.to_file_) {
+    if (log.path_.empty() && !pref_dirs().home_dir.empty())
+      log.path_ = join_path(pref_dirs().home_dir, kLogName);
+    if (!log.path_.empty()) out = std::fopen(log.path_.c_str(), "a");
   }
   FILE* dest = out != nullptr ? out : stdout;
   std::fprintf(dest, "%s  ", stamp);

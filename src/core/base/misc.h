@@ -45,14 +45,28 @@ int exist_file(const std::string& path);
 // Waits while the GUI keeps handling events (through the GUI seam).
 void sleep_ms(int ms);
 
+// The station's log: whether lines go to the log file ("-log") and the file's
+// path, built on first use from the home directory of the preferences. The
+// session that records owns it; whoever writes a log line is handed it.
+class StationLog {
+ public:
+  void set_to_file(bool on) { to_file_ = on; }
+  bool to_file() const { return to_file_; }
+  // Forget the path built on first use (the home directory changed).
+  void reset_path() { path_.clear(); }
+  // The file lines are appended to ("" until the first line with the switch on).
+  const std::string& path() const { return path_; }
+
+ private:
+  friend void log_message(StationLog& log, const char* format, ...);
+  bool to_file_ = false;
+  std::string path_;
+};
+
 // One time-stamped line: UTC asctime text without its newline, two blanks,
-// the message. With the "-log" switch the line is appended to "kelo.log" in
+// the message. With the log switch on, the line is appended to "kelo.log" in
 // the home directory (opened and closed per line); otherwise, or when that
 // fails, it goes to standard output.
-void log_message(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// The log switch ("-log").
-void set_log_to_file(bool on);
-// Forget the log path built on first use (tests change the home directory).
-void reset_log_path();
+void log_message(StationLog& log, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace kelo
