@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/base/gui_seam.h"
 #include "core/record/emulator.h"
 #include "core/record/pp_dec_interf.h"
+#include "core/record/station_session.h"
 
 namespace {
 
@@ -24,7 +24,8 @@ void run_frames(benchmark::State& state, EmuConfig cfg, int fast_access) {
     state.SkipWithError(err.c_str());
     return;
   }
-  set_port(&emu);
+  StationSession session;
+  session.ports().set_port(&emu);
   RECORD_INFO rec;
   rec.port_address = 0x378;
   rec.active = 1;
@@ -32,7 +33,7 @@ void run_frames(benchmark::State& state, EmuConfig cfg, int fast_access) {
   rec.frame.words_per_line = kEmuNoaaFrameWords;
   std::vector<uint16_t> words(kEmuNoaaFrameWords + 2);
   for (auto _ : state) {
-    int s = get_hrpt_frame(words.data(), &rec);
+    int s = get_hrpt_frame(session, words.data(), &rec);
     if (s != 1) {
       state.SkipWithError("frame not received");
       break;
@@ -42,7 +43,6 @@ void run_frames(benchmark::State& state, EmuConfig cfg, int fast_access) {
   state.SetItemsProcessed(state.iterations());
   state.counters["frames/s"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  set_port(nullptr);
 }
 
 void BM_NoaaPassFastAccess(benchmark::State& state) {

@@ -14,6 +14,7 @@
 #include "core/record/batch.h"
 #include "core/record/emulator.h"
 #include "core/record/port.h"
+#include "core/record/station_session.h"
 
 using namespace kelo;
 
@@ -30,7 +31,6 @@ class QuietSeam : public HeadlessGui {
 void BM_BatchPass(benchmark::State& state) {
   std::string dir = (std::filesystem::temp_directory_path() / "kelo-bench-rec").string();
   QuietSeam seam;
-  set_gui(&seam);
   int64_t frames = 0;
   double cpu_total = 0;
   for (auto _ : state) {
@@ -44,7 +44,8 @@ void BM_BatchPass(benchmark::State& state) {
     parse_emu_source("noaa,syncloss=" + std::to_string(kPassFrames + 6) + ":200", &cfg, &err);
     DecoderEmulator emu(cfg);
     emu.open(&err);
-    set_port(&emu);
+    StationSession session(seam);
+    session.ports().set_port(&emu);
     PREFS prefs;
     Load_Prefdef(&prefs);
     RECORD_INFO rec;
@@ -57,19 +58,16 @@ void BM_BatchPass(benchmark::State& state) {
     rec.stop_when_done = 1;
     rec.request = "hrpt:a";
     rec.hrpt_stop_after = 0;
-    set_log_dir(dir + "/");  // the batch log goes to kelo.log there
-    set_log_to_file(true);
+    session.log().set_dir(dir + "/");  // the batch log goes to kelo.log there
+    session.log().set_to_file(true);
     std::clock_t c0 = std::clock();
     state.ResumeTiming();
-    do_batch(&rec, pic.get(), &view);
+    do_batch(session, &rec, pic.get(), &view);
     state.PauseTiming();
     cpu_total += static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
-    set_port(nullptr);
-    set_log_to_file(false);
     frames += kPassFrames;
     state.ResumeTiming();
   }
-  set_gui(nullptr);
   std::filesystem::remove_all(dir);
   state.counters["frames/s"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
   state.counters["cpu_ms/frame"] = cpu_total * 1000.0 / static_cast<double>(frames);

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "core/base/gui_seam.h"
 #include "core/record/emulator.h"
 #include "core/record/pp_dec_interf.h"
+#include "core/record/station_session.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -34,18 +34,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DecoderEmulator emu(cfg);
   std::string err;
   if (emu.open(&err) != 0) return 0;
-  set_port(&emu);
+  StationSession session;
+  session.ports().set_port(&emu);
   RECORD_INFO rec;
   rec.port_address = 0x378;
   rec.active = 1;
   rec.fast_access = 1;
   const int sel[6] = {(data[0] >> 3) & 1, (data[0] >> 4) & 1, (data[0] >> 5) & 1, 1, (data[0] >> 6) & 1, 1};
-  select_channel(sel, &rec, 0);
+  select_channel(session, sel, &rec, 0);
   rec.frame.words_per_line = cfg.source == kEmuHri1 || cfg.source == kEmuRawBytes ? 364 : 11090;
   std::vector<uint16_t> words(static_cast<size_t>(rec.frame.words_per_line) + 4);
   for (int k = 0; k < 8; ++k) {
-    if (get_hrpt_frame(words.data(), &rec) == 0) break;
+    if (get_hrpt_frame(session, words.data(), &rec) == 0) break;
   }
-  set_port(nullptr);
   return 0;
 }

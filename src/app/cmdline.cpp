@@ -57,7 +57,6 @@ void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO*
     if (is(arg, "-sn")) cmd->south_north = true;
     if (is(arg, "-log")) {
       prefs->log_to_file = 1;
-      set_log_to_file(true);
     }
   }
   // A bare file name: the last argument, when neither it nor the one before

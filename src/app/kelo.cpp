@@ -17,6 +17,7 @@
 #include "core/base/records.h"
 #include "core/record/batch.h"
 #include "core/record/port.h"
+#include "core/record/station_session.h"
 #include "core/view/channels.h"
 #include "lumo/gui_gtk.h"
 
@@ -38,7 +39,6 @@ int main(int argc, char** argv) {
   // 3.-4. Request cleared; preferences read and copied into the records.
   record->request.clear();
   Read_Prefs(argv[0], prefs.get(), &dirs);
-  set_log_dir(dirs.home_dir);
   Load_Prefs(prefs.get(), record.get(), view.get(), picture.get());
 
   // 6. The command line.
@@ -53,19 +53,23 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (cmd.bad_decoder) return 1;  // the reason is on standard error already
+  // The station's session: the port backend, the log ("-log") and the seam.
+  StationSession session(gui());
+  session.log().set_dir(dirs.home_dir);
+  session.log().set_to_file(prefs->log_to_file != 0);
   if (cmd.speed_given) view->slide_speed = cmd.speed;
 
   // 7. Batch recording: no window, ever.
   if (record->batch != 0) {
-    headless_gui().to_log = true;
+    headless_gui().log = &session.log();
     std::string error;
-    if (install_port_backend(record.get(), &error) != 0) {
-      log_message("Error: %s", error.c_str());
+    if (install_port_backend(session.ports(), record.get(), &error) != 0) {
+      log_message(session.log(), "Error: %s", error.c_str());
       std::fprintf(stderr, "ERROR: %s\n", error.c_str());
       return 1;
     }
     // A station's scheduler sees a recording that could not start.
-    return do_batch(record.get(), picture.get(), view.get());
+    return do_batch(session, record.get(), picture.get(), view.get());
   }
 
   // 8.-10. The picture named on the command line.
@@ -79,6 +83,7 @@ int main(int argc, char** argv) {
   }
   static GtkGui gtk_seam;  // messages, progress and waits now go through windows
   set_gui(&gtk_seam);
+  session.set_seam(gtk_seam);
   if (picture->pic_fp) std::fputs(file_info_text(picture.get()).c_str(), stdout);
   std::fputs("The main window is not part of this version; kelo-export shows and exports pictures.\n",
              stderr);

@@ -25,7 +25,6 @@ Parsed parse(std::vector<const char*> args) {
   Parsed p;
   prefs = PREFS{};
   parse_cmdline(static_cast<int>(args.size()), args.data(), &p.cmd, &p.rec, &prefs);
-  set_log_to_file(false);
   return p;
 }
 }  // namespace

@@ -30,7 +30,7 @@ HeadlessGui& headless_gui() { return g_headless; }
 
 void HeadlessGui::message(const std::string& title, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), one_line(text).c_str());
-  if (to_log) log_message("%s: %s", title.c_str(), one_line(text).c_str());
+  if (log != nullptr) log_message(*log, "%s: %s", title.c_str(), one_line(text).c_str());
 }
 
 int HeadlessGui::choice(const std::string& title, const std::vector<std::string>& labels,
@@ -39,7 +39,7 @@ int HeadlessGui::choice(const std::string& title, const std::vector<std::string>
   if (answer < 1 || answer > static_cast<int>(labels.size())) answer = 1;
   std::string chosen = labels.empty() ? "" : labels[static_cast<size_t>(answer - 1)];
   std::fprintf(stderr, "%s: %s [%s]\n", title.c_str(), one_line(text).c_str(), chosen.c_str());
-  if (to_log) log_message("%s: %s [%s]", title.c_str(), one_line(text).c_str(), chosen.c_str());
+  if (log != nullptr) log_message(*log, "%s: %s [%s]", title.c_str(), one_line(text).c_str(), chosen.c_str());
   return answer;
 }
 

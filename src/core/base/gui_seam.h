@@ -45,8 +45,10 @@ class GuiSeam {
   virtual void sleep_ms(int ms) = 0;
 };
 
-// Headless implementation: messages go to standard error (and, in batch mode
-// with "-log", to the log); choices take a fixed answer; sleeping sleeps.
+class StationLog;
+
+// Headless implementation: messages go to standard error (and, in batch mode,
+// to the station's log); choices take a fixed answer; sleeping sleeps.
 class HeadlessGui : public GuiSeam {
  public:
   void process_events() override {}
@@ -66,15 +68,15 @@ class HeadlessGui : public GuiSeam {
   // The answer of every choice (1 = the first label, which is "Cancel" in
   // every overwrite question: an unattended run never overwrites silently).
   int choice_answer = 1;
-  // Also send messages through log_message (batch mode).
-  bool to_log = false;
+  // Also send messages to this log (batch mode); none when null.
+  StationLog* log = nullptr;
 };
 
 // The GUI in use; the headless one until the program installs another.
 GuiSeam& gui();
 // Install a GUI (null restores the headless one). The caller keeps ownership.
 void set_gui(GuiSeam* seam);
-// The built-in headless instance (batch mode sets its to_log).
+// The built-in headless instance (batch mode sets its log).
 HeadlessGui& headless_gui();
 
 }  // namespace kelo

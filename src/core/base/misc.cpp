@@ -19,9 +19,6 @@ constexpr int64_t kSecPerDay = 86400;
 constexpr int64_t kDays1900To1970NoLeap = 25550;
 constexpr int kWeekday19700101 = 4;  // a Thursday
 constexpr const char* kLogName = "kelo.log";
-
-bool g_log_to_file = false;
-std::string g_log_dir;  // the home directory of the session, "" for none
 }  // namespace
 
 [[noreturn]] void fatal_error() {
@@ -173,10 +170,9 @@ int exist_file(const std::string& path) {
 
 void sleep_ms(int ms) { gui().sleep_ms(ms); }
 
-void set_log_to_file(bool on) { g_log_to_file = on; }
-void set_log_dir(const std::string& dir) { g_log_dir = dir; }
+std::string StationLog::path() const { return dir_.empty() ? std::string() : join_path(dir_, kLogName); }
 
-void log_message(const char* format, ...) {
+void log_message(StationLog& log, const char* format, ...) {
   std::time_t now = std::time(nullptr);
   std::tm utc{};
   gmtime_r(&now, &utc);
@@ -185,8 +181,9 @@ void log_message(const char* format, ...) {
   std::strftime(stamp, sizeof stamp, "%a %b %e %H:%M:%S %Y", &utc);
 
   FILE* out = nullptr;
-  if (g_log_to_file) {
-    if (!g_log_dir.empty()) out = std::fopen(join_path(g_log_dir, kLogName).c_str(), "a");
+  if (log.to_file()) {
+    const std::string path = log.path();
+    if (!path.empty()) out = std::fopen(path.c_str(), "a");
   }
   FILE* dest = out != nullptr ? out : stdout;
   std::fprintf(dest, "%s  ", stamp);

@@ -45,15 +45,27 @@ int exist_file(const std::string& path);
 // Waits while the GUI keeps handling events (through the GUI seam).
 void sleep_ms(int ms);
 
+// The station's log: whether lines go to the log file ("-log") and the
+// directory that holds it (the session's home directory, found with its
+// preferences; empty: standard output). The session that records owns it;
+// whoever writes a log line is handed it.
+class StationLog {
+ public:
+  void set_to_file(bool on) { to_file_ = on; }
+  bool to_file() const { return to_file_; }
+  void set_dir(const std::string& dir) { dir_ = dir; }
+  // The file lines are appended to; "" when there is no directory.
+  std::string path() const;
+
+ private:
+  bool to_file_ = false;
+  std::string dir_;
+};
+
 // One time-stamped line: UTC asctime text without its newline, two blanks,
-// the message. With the "-log" switch the line is appended to "kelo.log" in
+// the message. With the log switch on, the line is appended to "kelo.log" in
 // the home directory (opened and closed per line); otherwise, or when that
 // fails, it goes to standard output.
-void log_message(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// The log switch ("-log").
-void set_log_to_file(bool on);
-// The directory that holds "kelo.log": the session's home directory, found
-// with its preferences (empty: the log goes to standard output).
-void set_log_dir(const std::string& dir);
+void log_message(StationLog& log, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace kelo

@@ -1,6 +1,7 @@
 #include "core/record/batch.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "core/record/port.h"
 #include "core/record/pp_dec_interf.h"
 #include "core/record/rec_common.h"
+#include "core/record/record_listener.h"
 
 namespace kelo {
 
@@ -19,21 +21,56 @@ namespace {
 
 constexpr const char* kAllChannels = "0123456789";  // 'a': '0' is channel 10
 
-// The seam of a batch run, laid over the seam in use: no windows, every
+// What a batch run tells the station's operator: log lines, and errors on
+// standard error as well. The record window's entries have no counterpart.
+class BatchListener : public RecordListener {
+ public:
+  // `line_counts`: log every tenth line ("Line %d..."), as HRPT passes do.
+  BatchListener(StationLog& log, bool line_counts) : log_(log), line_counts_(line_counts) {}
+  void waiting_for_sync() override { log_message(log_, "Wait for in-sync."); }
+  void waiting_for_outsync() override { log_message(log_, "Wait for out-sync."); }
+  void file_started(const std::string& path) override {
+    log_message(log_, "Start recording in %s.", path.c_str());
+  }
+  void kepler_status(const std::string& text) override { log_message(log_, "%s", text.c_str()); }
+  void line_count(int lines) override {
+    if (line_counts_) log_message(log_, "Line %d...", lines);
+  }
+  void encrypted(bool yes) override {
+    if (yes) log_message(log_, "Encrypted.");
+  }
+  void error(const std::string& text) override {
+    std::fprintf(stderr, "Error: %s\n", text.c_str());
+    log_message(log_, "Error: %s", text.c_str());
+  }
+  void stop_requested(int signo) override { log_message(log_, "Stop requested (signal %d).", signo); }
+  void pass_stopped(int frames) override { log_message(log_, "Stop recording after %d frames.", frames); }
+  void file_kept(const std::string& path, int lines) override {
+    log_message(log_, "Recording %s holds %d lines.", path.c_str(), lines);
+  }
+  void recording_ended(const std::string&) override { log_message(log_, "End recording."); }
+
+ private:
+  StationLog& log_;
+  bool line_counts_;
+};
+
+// The seam of a batch run, laid over the session's: no windows, every
 // message also into the log, and the event processing that the engines and
 // the decoder's waits do is where a stop signal reaches the recording.
 // The window-only calls (entries, canvas, progress, Escape, main loop) are
 // the headless ones.
 class BatchGui : public HeadlessGui {
  public:
-  BatchGui(GuiSeam& inner, RECORD_INFO* rec) : inner_(inner), rec_(rec) {}
+  BatchGui(GuiSeam& inner, StationLog& station_log, RECORD_INFO* rec, RecordListener& listener)
+      : inner_(inner), log_(station_log), rec_(rec), listener_(listener) {}
   void process_events() override {
     inner_.process_events();
-    rec_poll_stop(rec_);
+    rec_poll_stop(rec_, listener_);
   }
   void message(const std::string& title, const std::string& text) override {
     inner_.message(title, text);
-    log_message("%s: %s", title.c_str(), text.c_str());
+    log_message(log_, "%s: %s", title.c_str(), text.c_str());
   }
   int choice(const std::string& title, const std::vector<std::string>& labels,
              const std::string& text) override {
@@ -43,7 +80,9 @@ class BatchGui : public HeadlessGui {
 
  private:
   GuiSeam& inner_;
+  StationLog& log_;
   RECORD_INFO* rec_;
+  RecordListener& listener_;
 };
 
 // Installs the stop handlers for the run and restores the old ones after.
@@ -104,14 +143,15 @@ void batch_channels(const char* chan, bool pairs, bool any_sat, int* list, int* 
   }
 }
 
-int do_batch(RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
+int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
+  StationLog& log = session.log();
   SatRequest req = split_request(rec->request);
   std::string chan = req.chan;
   if (chan.find('g') != std::string::npos) rec->gen_request = 1;
   if (chan.find('a') != std::string::npos) chan = kAllChannels;
 
-  if (ioperm(static_cast<unsigned long>(rec->port_address), kPortRegisters, 1) != 0) {
-    log_message("Error: Can't access Parallel port with address 0x%x.", rec->port_address);
+  if (session.ports().ioperm(static_cast<unsigned long>(rec->port_address), kPortRegisters, 1) != 0) {
+    log_message(log, "Error: Can't access Parallel port with address 0x%x.", rec->port_address);
     return 1;
   }
 
@@ -128,28 +168,27 @@ int do_batch(RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
   int list[kSelListLen] = {};
   batch_channels(chan.c_str(), chrpt, chrpt || hrpt, list, rec->chan_sel);
 
-  GuiSeam& outer = gui();
-  BatchGui seam(outer, rec);
-  set_gui(&seam);
+  BatchListener listener(log, req.sat != "hri");
+  BatchGui seam(session.seam(), log, rec, listener);
+  ScopedSeam batch_seam(session, seam);
   StopSignals signals;
-  select_channel_pp(list, rec, 1);
+  select_channel_pp(session, list, rec, 1);
   rec->active = 1;
   rec->save_rec = 1;
 
   if (req.sat == "hri") {
-    Recordpp_Hri(nullptr, nullptr, rec, pic, view);
+    Recordpp_Hri(session, listener, rec, pic, view);
   } else if (hrpt) {
     rec->file_type = kKindHRPT;
     rec->sat_kind = 1;
-    Recordpp_Hrpt(nullptr, nullptr, rec, pic, view);
+    Recordpp_Hrpt(session, listener, rec, pic, view);
   } else if (req.sat == "chrpt") {
     rec->file_type = kKindCHRPT;
     rec->sat_kind = 2;
-    Recordpp_Hrpt(nullptr, nullptr, rec, pic, view);
+    Recordpp_Hrpt(session, listener, rec, pic, view);
   }
   int sig = rec_stop_signal(true);
-  if (sig != 0) log_message("Recording stopped by signal %d.", sig);
-  set_gui(&outer == &headless_gui() ? nullptr : &outer);
+  if (sig != 0) log_message(log, "Recording stopped by signal %d.", sig);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/base/records.h"
+#include "core/record/station_session.h"
 
 namespace kelo {
 
@@ -18,12 +19,13 @@ struct SatRequest {
 };
 SatRequest split_request(const std::string& request);
 
-// The port backend (real port or emulator) must be installed before.
-// 1 when the port cannot be used, otherwise 0
+// The session's port backend (real port or emulator) must be installed
+// before; its log receives the run's lines and its seam is wrapped for the
+// run. 1 when the port cannot be used, otherwise 0
 // once the recording has ended (or at once for a satellite word it does not
 // know). SIGTERM and SIGINT end the pass in progress as Stop would: its file
 // keeps its frames and its header carries their count.
-int do_batch(RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view);
+int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view);
 
 // The six-element decoder selection and the recorded channels of a request's
 // channel string: `pairs` for CHRPT (channel n belongs to group (n+1)/2),

@@ -1,6 +1,7 @@
 #include "core/record/hri_rec_pp.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,12 +31,6 @@ constexpr int kFormatHigh = 8;       // ... high resolution
 constexpr int kNoSatCode = 0xFFFF;
 constexpr int kMaxLevel8 = 255;
 
-void show(WindowHandle rec_wnd, const char* id, const std::string& text) {
-  rec_show(rec_wnd, kRecHriTitle, id, text);
-}
-
-std::string num(int v) { return std::to_string(v); }
-
 std::string port_error_text(const RECORD_INFO* rec) {
   char buf[128];
   std::snprintf(buf, sizeof buf, "Can't access \nParallel port with address %x !", rec->port_address);
@@ -46,14 +41,14 @@ int big16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
 
 }  // namespace
 
-int getpp_hri_frame(uint16_t* words, uint8_t* bytes, RECORD_INFO* rec) {
+int getpp_hri_frame(StationSession& session, uint16_t* words, uint8_t* bytes, RECORD_INFO* rec) {
   int remaining = rec->frame.words_per_line;
   int stored = 0;
   bool started = false;
   int idle = 0;
   uint16_t status = 0;
   while (remaining > 0) {
-    if (!get_pp_data(rec, &status)) return 0;
+    if (!get_pp_data(session, rec, &status)) return 0;
     if (!started && (status & kStatFrameN) == 0) started = true;
     if (started) {
       uint8_t b = static_cast<uint8_t>(status & kStatDataMask);
@@ -63,7 +58,7 @@ int getpp_hri_frame(uint16_t* words, uint8_t* bytes, RECORD_INFO* rec) {
       --remaining;
       idle = 0;
     } else if (++idle > kIdleWordsEvents) {
-      gui().process_events();
+      session.seam().process_events();
       idle = 0;
       if (!rec->active) return 0;
     }
@@ -71,7 +66,7 @@ int getpp_hri_frame(uint16_t* words, uint8_t* bytes, RECORD_INFO* rec) {
   return (status & kStatSync) ? 1 : 2;
 }
 
-int catch_hri_start(PIC_INFO* pic, RECORD_INFO* rec) {
+int catch_hri_start(StationSession& session, RecordListener& listener, PIC_INFO* pic, RECORD_INFO* rec) {
   pic->hri.format = kFormatLow;
   pic->hri.encrypted = 0;
   int code = kNoSatCode;
@@ -79,9 +74,9 @@ int catch_hri_start(PIC_INFO* pic, RECORD_INFO* rec) {
   int len = rec->frame.words_per_line > 0 ? rec->frame.words_per_line : kHriRecFrameBytes;
   std::vector<uint8_t> frame(static_cast<size_t>(len < kHriRecFrameBytes ? kHriRecFrameBytes : len), 0);
   for (;;) {
-    if (getpp_hri_frame(nullptr, frame.data(), rec) == 0) break;
-    gui().process_events();
-    if (rec_poll_stop(rec) || !rec->active) break;
+    if (getpp_hri_frame(session, nullptr, frame.data(), rec) == 0) break;
+    session.seam().process_events();
+    if (rec_poll_stop(rec, listener) || !rec->active) break;
     if ((frame[kSegPosByte] & 0x0F) != 0) continue;  // only first frames of a segment
     if (big16(&frame[kCounterByte]) == 1) code = big16(&frame[kSatCodeByte]);
     if ((frame[kCryptByte] & 0x0F) != 0) {
@@ -115,139 +110,206 @@ int catch_hri_start(PIC_INFO* pic, RECORD_INFO* rec) {
   return result;
 }
 
-void Recordpp_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+namespace {
+
+// One picture, step by step: start the file, prepare the live display, take
+// frames until the picture ends, finish the file. Owns the frame and line
+// buffers and the counters of the picture.
+class HriPicture {
+ public:
+  HriPicture(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
+             VIEW_INFO* view)
+      : session_(session),
+        listener_(listener),
+        rec_(rec),
+        pic_(pic),
+        view_(view),
+        format_(pic->hri.format == kFormatHigh ? kFormatHigh : kFormatLow) {}
+
+  int run() {
+    close_picfile(pic_);
+    if (!start_file()) return -1;
+    prepare_live();
+    frame_loop();
+    return finish();
+  }
+
+ private:
+  // A new file with its header, or "(no save)". False when the file could
+  // not be created or its header written.
+  bool start_file() {
+    if (!rec_->save_rec) {
+      listener_.state("(no save)");
+      return true;
+    }
+    if (!rec_start_file(listener_, rec_)) return false;
+    if (write_hri1_hdr(rec_) == 0) {
+      rec_close_checked(rec_);
+      listener_.error("Can't write file " + rec_->rec_file + "!");
+      return false;
+    }
+    return true;
+  }
+
+  void prepare_live() {
+    frame_.assign(kHriRecFrameBytes, 0);
+    line_.assign(static_cast<size_t>(kHriRecFrameBytes * format_), 0);
+    pic_->lut_size = 256;
+    pic_->width = format_ * kHriRecPictureBytes;
+    view_->zoom = zoom_full();
+    view_->orientation = 3;
+    view_->scan_dir = 1;
+    view_->lmin = 0;
+    view_->lmax = kMaxLevel8;
+    // Frames are stored one by one; a line of the live picture is one segment.
+    pic_->hri.nseg = 1;
+    calc_hriframeinfo(&pic_->frame, &pic_->hri);
+    live_ = std::make_unique<LiveView>(listener_, pic_, view_, kMaxLevel8);
+    pic_->height = live_->height();
+    if (pic_->width > 0) {
+      rec_->lines_per_screen = pic_->width;
+    } else if (live_->active()) {
+      rec_->lines_per_screen = live_->height();
+    }
+  }
+
+  // Status changes between frames: a time-out after frames, frames after a
+  // time-out, frames out of sync after frames in sync.
+  void report_sync(int s) {
+    if (!first_) {
+      if (s != 0 && prev_ == 0) {
+        listener_.sync_changed(SyncChange::kRestored);
+        listener_.state("Signal restored");
+      }
+      if (s == 0 && prev_ != 0) {
+        listener_.sync_changed(SyncChange::kNoTransmission);
+        listener_.state("!! No signal!!");
+      }
+      if (s == 2 && prev_ == 1) listener_.sync_changed(SyncChange::kLost);
+    }
+    first_ = false;
+    prev_ = s;
+  }
+
+  // Puts the frame's picture bytes at its place in the segment; a complete
+  // segment is one live line, and every tenth line is reported.
+  void add_to_segment() {
+    int p = frame_[kSegPosByte] & 0x0F;
+    if (p < format_) pos_ = p;
+    for (int i = 0; i < kHriRecPictureBytes; ++i)
+      line_[static_cast<size_t>(pos_ * kHriRecPictureBytes + i)] =
+          frame_[static_cast<size_t>(kPictureStart + i)];
+    if (++pos_ < format_) return;
+    pos_ = 0;
+    if (live_->active()) {
+      int h = live_->height();
+      if (rec_->lines_per_screen > 0) row_ = (h - 1) * lines_ / rec_->lines_per_screen;
+      if (row_ >= h) {
+        lines_ = 0;
+        row_ = h - 1;
+      }
+      live_->draw(line_.data(), format_ * kHriRecPictureBytes, row_, true);
+    }
+    ++lines_;
+    if (lines_ % kShowEvery == 0) listener_.line_count(lines_);
+  }
+
+  void frame_loop() {
+    int out_of_sync = 0;
+    while (rec_->active) {
+      session_.seam().process_events();  // in batch mode: where a stop signal arrives
+      if (rec_poll_stop(rec_, listener_) || !rec_->active) break;
+      // A generator test run in batch mode ends after a fixed number of
+      // frames; the frame being collected then is still stored.
+      if (rec_->batch && rec_->gen_mode && frames_ > kHriGeneratorFrames) rec_->active = 0;
+      int s = getpp_hri_frame(session_, frame_.data(), nullptr, rec_);
+      report_sync(s);
+      out_of_sync = s == 2 ? out_of_sync + 1 : 0;
+      if (out_of_sync > rec_->hri_stop_after) break;
+      if (s == 0) continue;  // a time-out delivered no frame
+      add_to_segment();
+      if (rec_->save_rec && write_hri1_line(rec_, frame_.data()) == 0) {
+        write_failed_ = true;
+        break;
+      }
+      ++frames_;
+    }
+  }
+
+  // Closes the file. The frames stored, or -1 after a write error.
+  int finish() {
+    if (rec_->save_rec && !rec_close_checked(rec_)) write_failed_ = true;
+    if (write_failed_)
+      listener_.error("Write error on " + rec_->rec_file +
+                      ": the file keeps the frames that reached the disk.");
+    listener_.pass_stopped(frames_);
+    return write_failed_ ? -1 : frames_;
+  }
+
+  static constexpr int kShowEvery = 10;  // lines between progress reports
+
+  StationSession& session_;
+  RecordListener& listener_;
+  RECORD_INFO* rec_;
+  PIC_INFO* pic_;
+  VIEW_INFO* view_;
+  const int format_;
+  std::vector<uint16_t> frame_, line_;
+  std::unique_ptr<LiveView> live_;
+  int frames_ = 0, lines_ = 0, row_ = 0, pos_ = 0, prev_ = 0;
+  bool first_ = true, write_failed_ = false;
+};
+
+}  // namespace
+
+void Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                   VIEW_INFO* view) {
-  show(rec_wnd, "Recorded", num(0));
-  show(rec_wnd, "Encrypted", num(0));
+  listener.recorded_count(0);
+  listener.encrypted_count(0);
   rec->frame.words_per_line = kHriRecFrameBytes;
   rec->frame.line_bytes = kHriRecFrameBytes;
   rec->cur_base = rec->hri_base;
   rec->cur_ext = rec->hri_ext;
-  if (Open_HWConnect(rec) == 0) {
-    rec_error(rec, main_wnd, port_error_text(rec));
+  if (Open_HWConnect(session, rec) == 0) {
+    listener.error(port_error_text(rec));
     return;
   }
   int recorded = 0, encrypted = 0;
   while (rec->active) {
-    show(rec_wnd, "Recording", "Wait");
-    if (rec->batch) log_message("Wait for in-sync.");
-    if (wait_for_insync(rec, rec->hri_start_after) == 0) break;
-    if (catch_hri_start(pic, rec) == 0) break;
-    show(rec_wnd, "Sat name ", pic->hri.sat_name);
+    listener.waiting_for_sync();
+    if (wait_for_insync(session, rec, rec->hri_start_after) == 0) break;
+    if (catch_hri_start(session, listener, pic, rec) == 0) break;
+    listener.satellite_named(pic->hri.sat_name);
     int result = 0;
     if (pic->hri.encrypted) {
-      if (rec->batch) log_message("Encrypted.");
-      show(rec_wnd, "Encrypted", num(++encrypted));
-      show(rec_wnd, "Encrypted:", "Y");
+      listener.encrypted(true);
+      listener.encrypted_count(++encrypted);
       if (rec->record_all) {
-        result = Recordpp_one_Hri(rec_wnd, main_wnd, rec, pic, view);
+        result = Recordpp_one_Hri(session, listener, rec, pic, view);
       } else {
-        if (rec->batch) log_message("Wait for out-sync.");
-        if (wait_for_outsync(rec, rec->hri_stop_after) == 0) break;
+        // An encrypted picture is let pass: wait until the decoder loses it.
+        listener.waiting_for_outsync();
+        if (wait_for_outsync(session, rec, rec->hri_stop_after) == 0) break;
       }
     } else {
-      show(rec_wnd, "Encrypted:", "N");
-      show(rec_wnd, "Recorded", num(++recorded));
-      result = Recordpp_one_Hri(rec_wnd, main_wnd, rec, pic, view);
+      listener.encrypted(false);
+      listener.recorded_count(++recorded);
+      result = Recordpp_one_Hri(session, listener, rec, pic, view);
     }
     // An unattended station whose files cannot be written stops rather than
     // failing again on every picture.
     if (result < 0 && rec->batch) rec->active = 0;
     if (rec->stop_when_done) {
       rec->active = 0;
-      if (main_wnd != nullptr) gui().quit_main_loop();
+      session.seam().quit_main_loop();
     }
   }
-  rec_end_loop(rec_wnd, kRecHriTitle, "Recording", main_wnd, rec, pic, view);
+  rec_end_loop(session, listener, rec);
 }
 
-int Recordpp_one_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+int Recordpp_one_Hri(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                      VIEW_INFO* view) {
-  close_picfile(pic);
-  if (rec->save_rec) {
-    if (!rec_start_file(rec_wnd, kRecHriTitle, "Recording", main_wnd, rec)) return -1;
-    if (write_hri1_hdr(rec) == 0) {
-      rec_close_checked(rec);
-      rec_error(rec, main_wnd, "Can't write file " + rec->rec_file + "!");
-      return -1;
-    }
-  } else {
-    show(rec_wnd, "Recording", "(no save)");
-  }
-
-  const int format = pic->hri.format == kFormatHigh ? kFormatHigh : kFormatLow;
-  std::vector<uint16_t> frame(kHriRecFrameBytes, 0);
-  std::vector<uint16_t> line(static_cast<size_t>(kHriRecFrameBytes * format), 0);
-  pic->lut_size = 256;
-  pic->width = format * kHriRecPictureBytes;
-  view->zoom = zoom_full();
-  view->orientation = 3;
-  view->scan_dir = 1;
-  view->lmin = 0;
-  view->lmax = kMaxLevel8;
-  // Frames are stored one by one; a line of the live picture is one segment.
-  pic->hri.nseg = 1;
-  calc_hriframeinfo(&pic->frame, &pic->hri);
-  LiveView live(main_wnd, pic, view, kMaxLevel8);
-  pic->height = live.height();
-  if (pic->width > 0) {
-    rec->lines_per_screen = pic->width;
-  } else if (live.active()) {
-    rec->lines_per_screen = live.height();
-  }
-
-  int frames = 0, lines = 0, row = 0, pos = 0;
-  int prev = 0, out_of_sync = 0;
-  bool first = true, write_failed = false;
-  while (rec->active) {
-    gui().process_events();  // in batch mode: where a stop signal arrives
-    if (rec_poll_stop(rec) || !rec->active) break;
-    // A generator test run in batch mode ends after a fixed number of frames;
-    // the frame being collected then is still stored.
-    if (rec->batch && rec->gen_mode && frames > kHriGeneratorFrames) rec->active = 0;
-    int s = getpp_hri_frame(frame.data(), nullptr, rec);
-    if (!first) {
-      if (s != 0 && prev == 0) show(rec_wnd, "Recording", "Signal restored");
-      if (s == 0 && prev != 0) show(rec_wnd, "Recording", "!! No signal!!");
-    }
-    first = false;
-    prev = s;
-    out_of_sync = s == 2 ? out_of_sync + 1 : 0;
-    if (out_of_sync > rec->hri_stop_after) break;
-    if (s == 0) continue;  // a time-out delivered no frame
-
-    int p = frame[kSegPosByte] & 0x0F;
-    if (p < format) pos = p;
-    for (int i = 0; i < kHriRecPictureBytes; ++i)
-      line[static_cast<size_t>(pos * kHriRecPictureBytes + i)] =
-          frame[static_cast<size_t>(kPictureStart + i)];
-    if (++pos >= format) {
-      pos = 0;
-      if (live.active()) {
-        int h = live.height();
-        if (rec->lines_per_screen > 0) row = (h - 1) * lines / rec->lines_per_screen;
-        if (row >= h) {
-          lines = 0;
-          row = h - 1;
-        }
-        live.draw(line.data(), format * kHriRecPictureBytes, row, true);
-      }
-      ++lines;
-      if (lines % 10 == 0) show(rec_wnd, "Line #", num(lines));
-    }
-    if (rec->save_rec && write_hri1_line(rec, frame.data()) == 0) {
-      write_failed = true;
-      break;
-    }
-    ++frames;
-  }
-  if (rec->save_rec && !rec_close_checked(rec)) write_failed = true;
-  if (write_failed)
-    rec_error(rec, main_wnd,
-              "Write error on " + rec->rec_file + ": the file keeps the frames that reached the disk.");
-  show(rec_wnd, "Recording", "Stop");
-  if (rec->batch) log_message("Stop recording after %d frames.", frames);
-  return write_failed ? -1 : frames;
+  return HriPicture(session, listener, rec, pic, view).run();
 }
 
 }  // namespace kelo

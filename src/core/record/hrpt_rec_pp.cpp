@@ -27,19 +27,12 @@ constexpr int kFyIdShift = 6;
 constexpr int kRecLiveHeight = 500;  // picture height while recording without a canvas
 constexpr int kMaxLevel10 = 1023;
 
-// get_hrptsat_name's memory of the previous frames of this pass.
-int g_last_id = 0;
-int g_recognized = 0;
-
-void show(WindowHandle rec_wnd, const char* id, const std::string& text) {
-  rec_show(rec_wnd, kRecHrptTitle, id, text);
-}
-
 // The interface could not be opened: the text for the port type.
-void report_hwconnect(const RECORD_INFO* rec, WindowHandle main_wnd) {
+void report_hwconnect(const RECORD_INFO* rec, RecordListener& listener) {
   std::string text;
   if (rec->port_type == kPortTypeUsb) {
-    if (main_wnd != nullptr)
+    // A record window names the USB decoder it tried; the log keeps it short.
+    if (!rec->batch)
       text = strformat("Can't open USB port %s", rec->use_usbid ? rec->usb_id.c_str() : "");
     else
       text = "Can't open USB port.";
@@ -50,7 +43,7 @@ void report_hwconnect(const RECORD_INFO* rec, WindowHandle main_wnd) {
     std::snprintf(buf, sizeof buf, "Can't access \nParallel port with address %x !", rec->port_address);
     text = buf;
   }
-  rec_error(rec, main_wnd, text);
+  listener.error(text);
 }
 
 // Rewrites the header of the finished file: line count, satellite and Kepler
@@ -72,13 +65,13 @@ bool rewrite_header(RECORD_INFO* rec, PIC_INFO* hdr, int frames, int* lines_on_d
   return fp.close_checked() && ok;
 }
 
-void load_kepler_into(RECORD_INFO* rec, WindowHandle rec_wnd, WindowHandle main_wnd, PIC_INFO* hdr) {
+void load_kepler_into(RECORD_INFO* rec, RecordListener& listener, PIC_INFO* hdr) {
   FILE* kf = rec->kepler_file.empty() ? nullptr : std::fopen(rec->kepler_file.c_str(), "r");
   if (kf == nullptr) {
     if (rec->kepler_file.empty())
-      rec_error(rec, main_wnd, "Kep-file not defined\n(See Preferences.)");
+      listener.error("Kep-file not defined\n(See Preferences.)");
     else
-      rec_error(rec, main_wnd, strformat("Kep-file not found:\n%s", rec->kepler_file.c_str()));
+      listener.error(strformat("Kep-file not found:\n%s", rec->kepler_file.c_str()));
     return;
   }
   std::string msg;
@@ -87,41 +80,12 @@ void load_kepler_into(RECORD_INFO* rec, WindowHandle rec_wnd, WindowHandle main_
   else
     msg = strformat("Kep. '%s' not found!", rec->sat_name.c_str());
   std::fclose(kf);
-  show(rec_wnd, "Sat name ", msg);
-  if (rec->batch) log_message("%s", msg.c_str());
+  listener.kepler_status(msg);
 }
 
-}  // namespace
-
-int get_hrptsat_name(const uint16_t* frame, std::string* name, int file_type, int sat_kind) {
-  if (frame == nullptr) {
-    g_last_id = 0;
-    g_recognized = 0;
-    return 0;
-  }
-  if (g_recognized > kRecNameFrames) return 0;  // named for this pass
-  int shift = file_type == kKindCHRPT ? kFyIdShift : kNoaaIdShift;
-  int id = (frame[kIdWord] >> shift) & 0xF;
-  if (id != g_last_id) g_recognized = 0;
-  g_last_id = id;
-  ++g_recognized;
-  if (g_recognized >= kRecNameFrames) {
-    const char* n = xrptid2name(frame[kIdWord], sat_kind);
-    if (name != nullptr) *name = std::string(n != nullptr ? n : "").substr(0, kSatNameMax);
-    return 1;
-  }
-  return 0;
-}
-
-void Recordpp_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
-                   VIEW_INFO* view) {
-  if (Open_HWConnect(rec) == 0) {
-    report_hwconnect(rec, main_wnd);
-    return;
-  }
-
-  // The channels shown live: the preferred one when it is recorded, else
-  // the first recorded channel.
+// The channels shown live: the preferred one when it is recorded, else the
+// first recorded channel. False when no channel is recorded at all.
+bool choose_live_channel(RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
   for (int i = 0; i <= kMaxChannels; ++i) {
     pic->chan_present[i] = rec->chan_sel[i];
     view->chan_sel[i] = 0;
@@ -135,24 +99,19 @@ void Recordpp_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec
       if (pic->chan_present[n]) {
         rec->show_chan = n;
         view->chan_sel[n] = 1;
-        if (rec_wnd != nullptr) gui().set_entry_text(kRecHrptTitle, "!Show channel", strformat("Chan %d", n));
+        listener.channel_shown(n);
         break;
       }
     }
   }
-  bool any = false;
-  for (int n = 1; n <= kMaxChannels; ++n) any = any || pic->chan_present[n] != 0;
-  if (!any) {
-    if (main_wnd != nullptr) {
-      gui().message("Error", "No channels selected!");
-    } else {
-      std::fputs("Error: No channels selected.\n", stderr);
-      if (rec->batch) log_message("Error: No channels selected.");
-    }
-    Close_HWConnect(rec);
-    return;
+  for (int n = 1; n <= kMaxChannels; ++n) {
+    if (pic->chan_present[n] != 0) return true;
   }
+  return false;
+}
 
+// The picture the live display draws into and the stream's frame geometry.
+void prepare_picture(RECORD_INFO* rec, PIC_INFO* pic) {
   pic->lut_size = 1024;
   pic->width = kRecWordsPerChan;
   pic->height = kRecLiveHeight;
@@ -162,137 +121,230 @@ void Recordpp_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec
   rec->frame = pic->frame;
   rec->cur_base = rec->file_type == kKindCHRPT ? "chrpt" : rec->hrpt_base;
   rec->cur_ext = rec->hrpt_ext;
+}
+
+// One pass, step by step: start the file, prepare the live display, take
+// frames until the pass ends, finish the file. Owns what the pass needs: the
+// header being written, the frame buffer, the satellite recognition and the
+// counters.
+class HrptPass {
+ public:
+  HrptPass(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
+           VIEW_INFO* view)
+      : session_(session), listener_(listener), rec_(rec), pic_(pic), view_(view) {}
+
+  int run() {
+    close_picfile(pic_);
+    if (!start_file()) return -1;
+    prepare_live();
+    frame_loop();
+    return finish();
+  }
+
+ private:
+  // A new file with its header, or "(no save)". False when the file could
+  // not be created or its header written.
+  bool start_file() {
+    if (!rec_->save_rec) {
+      listener_.state("(no save)");
+      return true;
+    }
+    if (!rec_start_file(listener_, rec_)) return false;
+    hdr_->scan_dir = rec_->scan_dir;
+    for (int i = 0; i <= kMaxChannels; ++i) hdr_->chan_present[i] = rec_->chan_sel[i];
+    hdr_->file_type = rec_->file_type;
+    hdr_->pic_fp = rec_->rec_fp;
+    hdr_->sat_name = rec_->sat_name.substr(0, kSatNameMax);
+    std::time_t now = std::time(nullptr);
+    gmtime_r(&now, &hdr_->orbit.start_tm);
+    hdr_->orbit.start_tm_comp = hdr_->orbit.start_tm;
+    hdr_->orbit.use_sattime = 0;
+    if (write_hrpt1_hdr(hdr_.get()) != 0) {
+      hdr_->pic_fp.close();
+      rec_close_checked(rec_);
+      listener_.error(strformat("Can't write file %s!", rec_->rec_file.c_str()));
+      return false;
+    }
+    hdr_->frame = rec_->frame;  // the lines carry the recorded stream's geometry
+    return true;
+  }
+
+  void prepare_live() {
+    // The writer packs words_padded words; the pad words stay 0.
+    const int words = rec_->frame.words_padded > rec_->frame.words_per_line ? rec_->frame.words_padded
+                                                                            : rec_->frame.words_per_line;
+    frame_.assign(static_cast<size_t>(words) + 1, 0);
+    view_->zoom = zoom_full();
+    view_->lmin = 0;
+    view_->lmax = kMaxLevel10;
+    view_->orientation = rec_->orientation;
+    view_->scan_dir = rec_->scan_dir;
+    live_ = std::make_unique<LiveView>(listener_, pic_, view_, kMaxLevel10);
+    if (live_->active()) pic_->height = live_->height();
+    recognizer_.restart();
+  }
+
+  // Status changes between frames: a time-out after frames, frames after a
+  // time-out, frames out of sync after frames in sync.
+  void report_sync(int s) {
+    if (!first_) {
+      if (s != 0 && prev_ == 0) {
+        listener_.sync_changed(SyncChange::kRestored);
+        listener_.state("Restored.");
+      }
+      if (s == 0 && prev_ != 0) {
+        listener_.sync_changed(SyncChange::kNoTransmission);
+        listener_.state("No transm!");
+      }
+      if (s == 2 && prev_ == 1) listener_.sync_changed(SyncChange::kLost);
+    }
+    first_ = false;
+    prev_ = s;
+  }
+
+  // Draws the frame on the live canvas (the row follows the line count,
+  // wrapping at the screen's lines) and reports every tenth line.
+  void show_line() {
+    if (live_->active()) {
+      int h = live_->height();
+      if (rec_->lines_per_screen <= 0) rec_->lines_per_screen = h;
+      int r = (h - 1) * line_ / rec_->lines_per_screen;
+      if (r >= h) {
+        line_ = 0;
+        r = h - 1;
+      }
+      live_->draw(frame_.data(), rec_->frame.words_per_line, r, true);
+    }
+    ++line_;
+    if (line_ % kRecShowEvery == 0) listener_.line_count(line_);
+  }
+
+  void frame_loop() {
+    int out_of_sync = 0;
+    while (rec_->active) {
+      // In batch mode the seam has no windows; its event processing is
+      // where a stop signal reaches the pass.
+      session_.seam().process_events();
+      if (rec_poll_stop(rec_, listener_) || !rec_->active) break;
+      int s = get_hrpt_frame(session_, frame_.data(), rec_);
+      report_sync(s);
+      out_of_sync = s == 2 ? out_of_sync + 1 : 0;
+      if (out_of_sync > rec_->hrpt_stop_after) break;
+      // A time-out delivered no frame: nothing to show, name or keep.
+      if (s == 0) continue;
+
+      if (recognizer_.feed(frame_.data(), &rec_->sat_name, rec_->file_type, rec_->sat_kind) == 1)
+        listener_.satellite_named(rec_->sat_name);
+      show_line();
+
+      if (rec_->save_rec && write_hrpt1_line(hdr_.get(), frame_.data(), s == 1 ? kLinePreSync : 0) == 0) {
+        write_failed_ = true;
+        break;
+      }
+      ++frames_;
+    }
+  }
+
+  // Closes the file, loads the Kepler elements when asked and rewrites the
+  // header with the lines the file holds. The frames recorded, or -1 after a
+  // write error.
+  int finish() {
+    int result = frames_;
+    if (rec_->save_rec) {
+      hdr_->pic_fp.close();
+      if (!rec_close_checked(rec_)) write_failed_ = true;
+      if (rec_->load_kepler) load_kepler_into(rec_, listener_, hdr_.get());
+      hdr_->frame = rec_->frame;
+      int kept = frames_;
+      if (!rewrite_header(rec_, hdr_.get(), frames_, &kept)) write_failed_ = true;
+      if (write_failed_) {
+        listener_.error(strformat("Write error on %s: the file keeps the lines that reached the disk.",
+                                  rec_->rec_file.c_str()));
+        listener_.file_kept(rec_->rec_file, kept);
+        result = -1;
+      }
+      frames_ = kept;
+    }
+    listener_.pass_stopped(frames_);
+    return result;
+  }
+
+  StationSession& session_;
+  RecordListener& listener_;
+  RECORD_INFO* rec_;
+  PIC_INFO* pic_;
+  VIEW_INFO* view_;
+  std::unique_ptr<PIC_INFO> hdr_ = std::make_unique<PIC_INFO>();
+  std::vector<uint16_t> frame_;
+  std::unique_ptr<LiveView> live_;
+  SatRecognizer recognizer_;
+  int frames_ = 0;
+  int line_ = 0;
+  int prev_ = 0;
+  bool first_ = true;
+  bool write_failed_ = false;
+};
+
+}  // namespace
+
+int SatRecognizer::feed(const uint16_t* frame, std::string* name, int file_type, int sat_kind) {
+  if (recognized_ > kRecNameFrames) return 0;  // named for this pass
+  int shift = file_type == kKindCHRPT ? kFyIdShift : kNoaaIdShift;
+  int id = (frame[kIdWord] >> shift) & 0xF;
+  if (id != last_id_) recognized_ = 0;
+  last_id_ = id;
+  ++recognized_;
+  if (recognized_ >= kRecNameFrames) {
+    const char* n = xrptid2name(frame[kIdWord], sat_kind);
+    if (name != nullptr) *name = std::string(n != nullptr ? n : "").substr(0, kSatNameMax);
+    return 1;
+  }
+  return 0;
+}
+
+int get_hrptsat_name(SatRecognizer& recognizer, const uint16_t* frame, std::string* name, int file_type,
+                     int sat_kind) {
+  if (frame == nullptr) {
+    recognizer.restart();
+    return 0;
+  }
+  return recognizer.feed(frame, name, file_type, sat_kind);
+}
+
+void Recordpp_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
+                   VIEW_INFO* view) {
+  if (Open_HWConnect(session, rec) == 0) {
+    report_hwconnect(rec, listener);
+    return;
+  }
+  if (!choose_live_channel(listener, rec, pic, view)) {
+    listener.error(rec->batch ? "No channels selected." : "No channels selected!");
+    Close_HWConnect(session, rec);
+    return;
+  }
+  prepare_picture(rec, pic);
 
   while (rec->active) {
-    show(rec_wnd, "Recording", "Wait");
-    if (rec->batch) log_message("Wait for in-sync.");
-    if (wait_for_insync(rec, rec->hrpt_start_after) == 0) break;
-    if (Recordpp_one_Hrpt(rec_wnd, main_wnd, rec, pic, view) < 0 && rec->batch && rec->active) {
+    listener.waiting_for_sync();
+    if (wait_for_insync(session, rec, rec->hrpt_start_after) == 0) break;
+    if (Recordpp_one_Hrpt(session, listener, rec, pic, view) < 0 && rec->batch && rec->active) {
       // A file that cannot be created or written stops an unattended
       // station instead of waiting for the next pass into the same failure.
       rec->active = 0;
     }
     if (rec->stop_when_done) {
       rec->active = 0;
-      Close_HWConnect(rec);
-      if (main_wnd != nullptr) gui().quit_main_loop();
+      Close_HWConnect(session, rec);
+      session.seam().quit_main_loop();
     }
   }
 
-  rec_end_loop(rec_wnd, kRecHrptTitle, "Recording", main_wnd, rec, pic, view);
+  rec_end_loop(session, listener, rec);
 }
 
-int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+int Recordpp_one_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                       VIEW_INFO* view) {
-  close_picfile(pic);
-
-  auto hdr = std::make_unique<PIC_INFO>();
-  if (rec->save_rec) {
-    if (!rec_start_file(rec_wnd, kRecHrptTitle, "Recording", main_wnd, rec)) return -1;
-    hdr->scan_dir = rec->scan_dir;
-    for (int i = 0; i <= kMaxChannels; ++i) hdr->chan_present[i] = rec->chan_sel[i];
-    hdr->file_type = rec->file_type;
-    hdr->pic_fp = rec->rec_fp;
-    hdr->sat_name = rec->sat_name.substr(0, kSatNameMax);
-    std::time_t now = std::time(nullptr);
-    gmtime_r(&now, &hdr->orbit.start_tm);
-    hdr->orbit.start_tm_comp = hdr->orbit.start_tm;
-    hdr->orbit.use_sattime = 0;
-    if (write_hrpt1_hdr(hdr.get()) != 0) {
-      hdr->pic_fp.close();
-      rec_close_checked(rec);
-      rec_error(rec, main_wnd, strformat("Can't write file %s!", rec->rec_file.c_str()));
-      return -1;
-    }
-    hdr->frame = rec->frame;  // the lines carry the recorded stream's geometry
-  } else {
-    show(rec_wnd, "Recording", "(no save)");
-  }
-
-  // The writer packs words_padded words; the pad words stay 0.
-  std::vector<uint16_t> frame(
-      static_cast<size_t>(rec->frame.words_padded > rec->frame.words_per_line ? rec->frame.words_padded
-                                                                              : rec->frame.words_per_line) +
-          1,
-      0);
-  view->zoom = zoom_full();
-  view->lmin = 0;
-  view->lmax = kMaxLevel10;
-  view->orientation = rec->orientation;
-  view->scan_dir = rec->scan_dir;
-  LiveView live(main_wnd, pic, view, kMaxLevel10);
-  if (live.active()) pic->height = live.height();
-  get_hrptsat_name(nullptr, nullptr, 0, 0);
-
-  int frames = 0;
-  int line = 0;
-  int prev = 0;
-  bool first = true;
-  int out_of_sync = 0;
-  bool write_failed = false;
-  while (rec->active) {
-    // In batch mode the seam has no windows; its event processing is where a
-    // stop signal reaches the pass.
-    gui().process_events();
-    if (rec_poll_stop(rec) || !rec->active) break;
-    int s = get_hrpt_frame(frame.data(), rec);
-    if (!first) {
-      if (s != 0 && prev == 0) show(rec_wnd, "Recording", "Restored.");
-      if (s == 0 && prev != 0) show(rec_wnd, "Recording", "No transm!");
-    }
-    first = false;
-    prev = s;
-    out_of_sync = s == 2 ? out_of_sync + 1 : 0;
-    if (out_of_sync > rec->hrpt_stop_after) break;
-    // A time-out delivered no frame: nothing to show, name or keep.
-    if (s == 0) continue;
-
-    if (get_hrptsat_name(frame.data(), &rec->sat_name, rec->file_type, rec->sat_kind) == 1)
-      show(rec_wnd, "Sat name ", rec->sat_name);
-
-    if (live.active()) {
-      int h = live.height();
-      if (rec->lines_per_screen <= 0) rec->lines_per_screen = h;
-      int r = (h - 1) * line / rec->lines_per_screen;
-      if (r >= h) {
-        line = 0;
-        r = h - 1;
-      }
-      live.draw(frame.data(), rec->frame.words_per_line, r, true);
-      ++line;
-      if (line % kRecShowEvery == 0) show(rec_wnd, "Line       ", strformat("%d", line));
-    } else if (rec->batch) {
-      ++line;
-      if (line % kRecShowEvery == 0) log_message("Line %d...", line);
-    }
-
-    if (rec->save_rec && write_hrpt1_line(hdr.get(), frame.data(), s == 1 ? kLinePreSync : 0) == 0) {
-      write_failed = true;
-      break;
-    }
-    ++frames;
-  }
-
-  int result = frames;
-  if (rec->save_rec) {
-    hdr->pic_fp.close();
-    if (!rec_close_checked(rec)) write_failed = true;
-    if (rec->load_kepler) load_kepler_into(rec, rec_wnd, main_wnd, hdr.get());
-    hdr->frame = rec->frame;
-    int kept = frames;
-    if (!rewrite_header(rec, hdr.get(), frames, &kept)) write_failed = true;
-    if (write_failed) {
-      rec_error(rec, main_wnd,
-                strformat("Write error on %s: the file keeps the lines that reached the disk.",
-                          rec->rec_file.c_str()));
-      if (rec->batch) log_message("Recording %s holds %d lines.", rec->rec_file.c_str(), kept);
-      result = -1;
-    }
-    frames = kept;
-  }
-  show(rec_wnd, "Recording", "Stop");
-  if (rec->batch) log_message("Stop recording after %d frames.", frames);
-  return result;
+  return HrptPass(session, listener, rec, pic, view).run();
 }
 
 }  // namespace kelo

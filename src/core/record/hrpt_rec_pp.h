@@ -2,36 +2,54 @@
 // pass after pass into new HRPT1 files, names the satellite from the frames,
 // loads the Kepler elements when asked, and rewrites each file's header with
 // the lines it holds. Runs under the record window or, with no windows at
-// all, in batch mode.
+// all, in batch mode; what it does is told to a RecordListener.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "core/base/gui_seam.h"
 #include "core/base/records.h"
+#include "core/record/record_listener.h"
+#include "core/record/station_session.h"
 
 namespace kelo {
 
-inline constexpr const char* kRecHrptTitle = "Record HRPT";
 inline constexpr int kRecWordsPerChan = 2048;  // AVHRR/MVISR samples per channel line
 inline constexpr int kRecNameFrames = 5;       // equal ids before the satellite is named
 inline constexpr int kRecShowEvery = 10;       // lines between progress reports
 
-// Satellite recognition from word 6 of a frame. Without a frame (null) the
-// recognition restarts and 0 is returned. 1 when `name` was set: on the
-// fifth and sixth consecutive frames with the same id, never again in the
-// pass.
-int get_hrptsat_name(const uint16_t* frame, std::string* name, int file_type, int sat_kind);
+// Satellite recognition from word 6 of the frames of one pass: the id of the
+// previous frame and how many frames in a row carried it.
+class SatRecognizer {
+ public:
+  // A new pass: forget the frames seen.
+  void restart() {
+    last_id_ = 0;
+    recognized_ = 0;
+  }
+  // 1 when `name` was set: on the fifth and sixth consecutive frames with
+  // the same id, never again in the pass.
+  int feed(const uint16_t* frame, std::string* name, int file_type, int sat_kind);
 
-// The recording loop; both windows are null in batch mode.
-void Recordpp_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+ private:
+  int last_id_ = 0;
+  int recognized_ = 0;
+};
+
+// Satellite recognition through `recognizer`. Without a frame (null) the
+// recognition restarts and 0 is returned; otherwise SatRecognizer::feed.
+int get_hrptsat_name(SatRecognizer& recognizer, const uint16_t* frame, std::string* name, int file_type,
+                     int sat_kind);
+
+// The recording loop: waits for sync and records pass after pass while
+// rec->active, reporting to `listener`.
+void Recordpp_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                    VIEW_INFO* view);
 
 // One pass, from the first frame after sync to the end of the pass. Returns
 // the number of frames recorded, or -1 when the record file could not be
 // created or written.
-int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+int Recordpp_one_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                       VIEW_INFO* view);
 
 }  // namespace kelo

@@ -14,18 +14,6 @@ namespace kelo {
 
 namespace {
 
-PortBackend* g_installed = nullptr;    // installed by the caller (not owned)
-std::unique_ptr<PortBackend> g_owned;  // installed with ownership
-std::unique_ptr<PortBackend> g_real;   // the real port, made on first use
-unsigned long g_real_base = 0;
-
-PortBackend& current() {
-  if (g_installed != nullptr) return *g_installed;
-  if (g_owned) return *g_owned;
-  if (!g_real) g_real = make_real_port(g_real_base);
-  return *g_real;
-}
-
 struct BackendName {
   const char* name;
   int kind;
@@ -51,31 +39,32 @@ const char* port_backend_name(int kind) {
   return "auto";
 }
 
-PortBackend& port() { return current(); }
-
-void set_port(PortBackend* backend) {
-  g_installed = backend;
-  if (backend == nullptr) g_owned.reset();
+PortBackend& PortSelection::port() {
+  if (installed_ != nullptr) return *installed_;
+  if (owned_) return *owned_;
+  if (!real_) real_ = make_real_port(real_base_);
+  return *real_;
 }
 
-void set_port_owned(std::unique_ptr<PortBackend> backend) {
-  g_installed = nullptr;
-  g_owned = std::move(backend);
+void PortSelection::set_port(PortBackend* backend) {
+  installed_ = backend;
+  if (backend == nullptr) owned_.reset();
 }
 
-int ioperm(unsigned long base, unsigned long num, int turn_on) {
+void PortSelection::set_port_owned(std::unique_ptr<PortBackend> backend) {
+  installed_ = nullptr;
+  owned_ = std::move(backend);
+}
+
+int PortSelection::ioperm(unsigned long base, unsigned long num, int turn_on) {
   // The real port is chosen by the address asked for: the first permission
   // request decides which parallel-port device serves it.
-  if (g_installed == nullptr && !g_owned && (!g_real || g_real_base != base)) {
-    g_real_base = base;
-    g_real = make_real_port(base);
+  if (installed_ == nullptr && !owned_ && (!real_ || real_base_ != base)) {
+    real_base_ = base;
+    real_ = make_real_port(base);
   }
-  return current().ioperm(base, num, turn_on);
+  return port().ioperm(base, num, turn_on);
 }
-
-uint16_t port_inw(unsigned addr) { return current().inw(addr); }
-uint8_t port_inb(unsigned addr) { return current().inb(addr); }
-void port_outb(uint8_t value, unsigned addr) { current().outb(value, addr); }
 
 std::string ppdev_device_for(unsigned long base, const std::string& proc_dir) {
   DIR* dir = opendir(proc_dir.c_str());
@@ -108,28 +97,23 @@ std::unique_ptr<PortBackend> make_real_port(unsigned long base) {
 }
 
 namespace {
-std::string g_installed_key;  // what install_port_backend last set up
-int g_installed_result = 0;
-
 std::string backend_key(const RECORD_INFO* r) {
   return std::to_string(r->port_backend) + "|" + std::to_string(r->emu_pacing) + "|" +
          std::to_string(r->hw_dectype) + "|" + r->emu_source;
 }
-
-int install(const RECORD_INFO* record, std::string* error);
 }  // namespace
 
-int install_port_backend(const RECORD_INFO* record, std::string* error) {
+int install_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error) {
   std::string dummy;
-  g_installed_result = install(record, error != nullptr ? error : &dummy);
-  g_installed_key = backend_key(record);
-  return g_installed_result;
+  ports.installed_result_ = ports.install(record, error != nullptr ? error : &dummy);
+  ports.installed_key_ = backend_key(record);
+  return ports.installed_result_;
 }
 
-int ensure_port_backend(const RECORD_INFO* record, std::string* error) {
-  if (g_installed != nullptr) return 0;
-  if (backend_key(record) == g_installed_key) return g_installed_result;
-  return install_port_backend(record, error);
+int ensure_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error) {
+  if (ports.installed_ != nullptr) return 0;
+  if (backend_key(record) == ports.installed_key_) return ports.installed_result_;
+  return install_port_backend(ports, record, error);
 }
 
 int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::string* error) {
@@ -156,12 +140,11 @@ int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::st
   return 0;
 }
 
-namespace {
-int install(const RECORD_INFO* record, std::string* error) {
+int PortSelection::install(const RECORD_INFO* record, std::string* error) {
   switch (record->port_backend) {
     case kBackendAuto:
       set_port(nullptr);
-      g_real.reset();
+      real_.reset();
       return 0;
     case kBackendPpdev:
       set_port_owned(make_ppdev_port());
@@ -185,6 +168,5 @@ int install(const RECORD_INFO* record, std::string* error) {
       return 1;
   }
 }
-}  // namespace
 
 }  // namespace kelo

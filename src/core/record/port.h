@@ -5,7 +5,7 @@
 // Three backends stand behind it: the Linux parallel-port device (ppdev: no
 // root needed, only access to /dev/parportN), direct x86 port instructions
 // (needs root), and the decoder emulator (emulator.h). The protocol code in
-// pp_dec_interf.cpp only ever talks to `port()`.
+// pp_dec_interf.cpp only ever talks to the session's PortSelection.
 #pragma once
 
 #include <cstdint>
@@ -49,19 +49,38 @@ class PortBackend {
   virtual void outb(uint8_t value, unsigned addr) = 0;
 };
 
-// The backend in use. Until one is installed it is the real port: ppdev when
-// a parallel-port device with the requested address exists, else direct.
-PortBackend& port();
-// Install a backend (the caller keeps ownership); null restores the real port.
-void set_port(PortBackend* backend);
-// Install an owned backend (replaces any installed one).
-void set_port_owned(std::unique_ptr<PortBackend> backend);
+// Which backend reaches the port for one station session, and the real port
+// once it has been asked for. Until a backend is installed it is the real
+// port: ppdev when a parallel-port device with the requested address exists,
+// else direct.
+class PortSelection {
+ public:
+  // The backend in use.
+  PortBackend& port();
+  // Install a backend (the caller keeps ownership); null restores the real port.
+  void set_port(PortBackend* backend);
+  // Install an owned backend (replaces any installed one).
+  void set_port_owned(std::unique_ptr<PortBackend> backend);
 
-// The register operations of the protocol, routed to port().
-int ioperm(unsigned long base, unsigned long num, int turn_on);
-uint16_t port_inw(unsigned addr);
-uint8_t port_inb(unsigned addr);
-void port_outb(uint8_t value, unsigned addr);
+  // The register operations of the protocol, routed to port(). The first
+  // permission request decides which device serves the real port.
+  int ioperm(unsigned long base, unsigned long num, int turn_on);
+  uint16_t inw(unsigned addr) { return port().inw(addr); }
+  uint8_t inb(unsigned addr) { return port().inb(addr); }
+  void outb(uint8_t value, unsigned addr) { port().outb(value, addr); }
+
+ private:
+  friend int install_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error);
+  friend int ensure_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error);
+  int install(const RECORD_INFO* record, std::string* error);
+
+  PortBackend* installed_ = nullptr;    // installed by the caller (not owned)
+  std::unique_ptr<PortBackend> owned_;  // installed with ownership
+  std::unique_ptr<PortBackend> real_;   // the real port, made on first use
+  unsigned long real_base_ = 0;
+  std::string installed_key_;  // what install_port_backend last set up
+  int installed_result_ = 0;
+};
 
 // Backend factories.
 std::unique_ptr<PortBackend> make_ppdev_port();
@@ -78,12 +97,12 @@ std::string ppdev_device_for(unsigned long base, const std::string& proc_dir);
 // Installs the backend the record asks for (`port_backend`, and for the
 // emulator `emu_source` and `emu_pacing`). 0 on success; otherwise 1 and
 // `error` says why (the previous backend stays installed).
-int install_port_backend(const RECORD_INFO* record, std::string* error);
+int install_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error);
 // The same, done only when the record asks for something other than what
 // was last installed, and never over a backend installed with set_port()
 // (tests, tools). The selection layer calls it before it uses the port, so
 // the preferences and the command line take effect without more wiring.
-int ensure_port_backend(const RECORD_INFO* record, std::string* error);
+int ensure_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error);
 
 // "-decoder" values: "auto", "ppdev", "direct", "emulator" or
 // "emulator:<source>" (emulator.h describes the source). Sets

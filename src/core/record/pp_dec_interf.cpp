@@ -6,9 +6,8 @@
 
 #include <cstdio>
 
-#include "core/base/gui_seam.h"
-#include "core/base/misc.h"
 #include "core/record/port.h"
+#include "core/record/station_session.h"
 
 namespace kelo {
 
@@ -16,34 +15,35 @@ namespace {
 
 // Puts the backend the record asks for in place before the port is used; a
 // source that cannot be opened is reported once, in the station's words.
-bool backend_ready(const RECORD_INFO* record) {
-  static std::string last_error;
+bool backend_ready(StationSession& session, const RECORD_INFO* record) {
   std::string error;
-  if (ensure_port_backend(record, &error) == 0) {
-    last_error.clear();
+  if (ensure_port_backend(session.ports(), record, &error) == 0) {
+    session.backend_error.clear();
     return true;
   }
   // A failure already installed says nothing new (error stays empty).
-  if (!error.empty() && error != last_error) {
-    gui().message("Error", error);
-    last_error = error;
+  if (!error.empty() && error != session.backend_error) {
+    session.seam().message("Error", error);
+    session.backend_error = error;
   }
   return false;
 }
 
 unsigned base_of(const RECORD_INFO* record) { return static_cast<unsigned>(record->port_address); }
 
-void acknowledge(const RECORD_INFO* record) {
+void acknowledge(PortSelection& ports, const RECORD_INFO* record) {
   unsigned ctl = base_of(record) + kPortControl;
-  port_outb(record->gen_mode ? kAckFirstGen : kAckFirst, ctl);
-  port_outb(record->gen_mode ? kAckSecondGen : kAckSecond, ctl);
+  ports.outb(record->gen_mode ? kAckFirstGen : kAckFirst, ctl);
+  ports.outb(record->gen_mode ? kAckSecondGen : kAckSecond, ctl);
 }
 
 // Waits for sync (want_sync) or loss of sync: `target` consecutive words with
 // bit 11 as wanted. Events are handled every `event_passes`-th pass.
-int wait_for_sync_state(RECORD_INFO* record, int n, bool want_sync, int event_passes) {
-  if (!backend_ready(record)) return 0;
-  if (ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) != 0) return 0;
+int wait_for_sync_state(StationSession& session, RECORD_INFO* record, int n, bool want_sync,
+                        int event_passes) {
+  if (!backend_ready(session, record)) return 0;
+  if (session.ports().ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) != 0)
+    return 0;
   // The run counter and the target compare unsigned: a negative n or width
   // makes the target huge rather than met at once.
   const unsigned target = static_cast<unsigned>(n) * static_cast<unsigned>(record->frame.words_per_line);
@@ -51,7 +51,7 @@ int wait_for_sync_state(RECORD_INFO* record, int n, bool want_sync, int event_pa
   long pass = 0;
   while (record->active) {
     uint16_t word = 0;
-    if (get_pp_data(record, &word)) {
+    if (get_pp_data(session, record, &word)) {
       bool in_sync = (word & kStatSync) != 0;
       if (in_sync == want_sync)
         ++run;
@@ -59,7 +59,7 @@ int wait_for_sync_state(RECORD_INFO* record, int n, bool want_sync, int event_pa
         run = 0;
     }
     if (++pass % event_passes == 0) {
-      gui().process_events();
+      session.seam().process_events();
       if (!record->active) return 0;
     }
     if (run >= target) return 1;
@@ -78,27 +78,27 @@ uint8_t chan_mask_byte(const int* list) {
   return mask;
 }
 
-int get_pp_data(RECORD_INFO* record, uint16_t* word) {
+int get_pp_data(StationSession& session, RECORD_INFO* record, uint16_t* word) {
   const unsigned base = base_of(record);
   uint16_t status = 0;
   for (int polls = 0; polls < kReadyPolls; ++polls) {
-    status = port_inw(base);
+    status = session.ports().inw(base);
     if ((status & kStatReadyN) == 0) {
       // Without fast access the first read only saw readiness; the data
       // lines may still settle, so the word is taken from a second read.
-      if (!record->fast_access) status = port_inw(base);
+      if (!record->fast_access) status = session.ports().inw(base);
       if (word) *word = status;
-      acknowledge(record);
+      acknowledge(session.ports(), record);
       return 1;
     }
   }
   // The decoder stayed silent: one more read, and nothing is acknowledged.
-  status = port_inw(base);
+  status = session.ports().inw(base);
   if (word) *word = status;
   return 0;
 }
 
-int getpp_hrpt_frame(uint16_t* words, RECORD_INFO* record) {
+int getpp_hrpt_frame(StationSession& session, uint16_t* words, RECORD_INFO* record) {
   if (words == nullptr) return 0;
   int remaining = record->frame.words_per_line;
   int stored = 0;
@@ -106,14 +106,14 @@ int getpp_hrpt_frame(uint16_t* words, RECORD_INFO* record) {
   int idle = 0;
   uint16_t status = 0;
   while (remaining > 0) {
-    if (!get_pp_data(record, &status)) return 0;
+    if (!get_pp_data(session, record, &status)) return 0;
     if (!started && (status & kStatFrameN) == 0) started = true;
     if (started) {
       words[stored++] = status_to_word10(status);
       --remaining;
       idle = 0;
     } else if (++idle > kIdleWordsEvents) {
-      gui().process_events();
+      session.seam().process_events();
       idle = 0;
       // Stopped while still hunting for the frame start: nothing of this
       // frame was received, so it must not be reported (and written) as a
@@ -124,40 +124,45 @@ int getpp_hrpt_frame(uint16_t* words, RECORD_INFO* record) {
   return (status & kStatSync) ? 1 : 2;
 }
 
-int pp_wait_for_insync(RECORD_INFO* record, int n) {
-  return wait_for_sync_state(record, n, true, kInsyncEventPasses);
+int pp_wait_for_insync(StationSession& session, RECORD_INFO* record, int n) {
+  return wait_for_sync_state(session, record, n, true, kInsyncEventPasses);
 }
 
-int pp_wait_for_outsync(RECORD_INFO* record, int n) {
-  return wait_for_sync_state(record, n, false, kOutsyncEventPasses);
+int pp_wait_for_outsync(StationSession& session, RECORD_INFO* record, int n) {
+  return wait_for_sync_state(session, record, n, false, kOutsyncEventPasses);
 }
 
-void select_channel_pp(const int* list, RECORD_INFO* record, int repeat) {
+void select_channel_pp(StationSession& session, const int* list, RECORD_INFO* record, int repeat) {
   const unsigned base = base_of(record);
   const uint8_t mask = chan_mask_byte(list);
   for (int round = 0; round < (repeat ? 2 : 1); ++round) {
-    if (round > 0) sleep_ms(kReprogramWaitMs);  // the decoder reloads its firmware
-    port_outb(mask, base + kPortData);
-    sleep_ms(kSelectWaitMs);
-    port_outb(record->gen_mode ? kSelFirstGen : kSelFirst, base + kPortControl);
-    sleep_ms(kSelectWaitMs);
-    port_outb(record->gen_mode ? kSelLatchGen : kSelLatch, base + kPortControl);
-    sleep_ms(kSelectWaitMs);
-    port_outb(kDataIdle, base + kPortData);
+    if (round > 0) session.seam().sleep_ms(kReprogramWaitMs);  // the decoder reloads its firmware
+    session.ports().outb(mask, base + kPortData);
+    session.seam().sleep_ms(kSelectWaitMs);
+    session.ports().outb(record->gen_mode ? kSelFirstGen : kSelFirst, base + kPortControl);
+    session.seam().sleep_ms(kSelectWaitMs);
+    session.ports().outb(record->gen_mode ? kSelLatchGen : kSelLatch, base + kPortControl);
+    session.seam().sleep_ms(kSelectWaitMs);
+    session.ports().outb(kDataIdle, base + kPortData);
   }
 }
 
-int get_ppreg(int port_addr) { return port_inb(static_cast<unsigned>(port_addr)); }
+int get_ppreg(StationSession& session, int port_addr) {
+  return session.ports().inb(static_cast<unsigned>(port_addr));
+}
 
-int read_parsigs(RECORD_INFO* record, std::vector<uint16_t>* samples, int count, int pre) {
-  if (!backend_ready(record)) return 0;
-  if (ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) != 0) return 0;
+int read_parsigs(StationSession& session, RECORD_INFO* record, std::vector<uint16_t>* samples, int count,
+                 int pre) {
+  if (!backend_ready(session, record)) return 0;
+  if (session.ports().ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) != 0)
+    return 0;
   const unsigned base = base_of(record);
   const unsigned ctl = base + kPortControl;
   auto sample = [&]() {
-    uint16_t status = port_inw(base);
-    if ((status & kStatReadyN) == 0) port_outb(record->gen_request ? kAckFirstGen : kAckFirst, ctl);
-    port_outb(record->gen_request ? kAckSecondGen : kAckSecond, ctl);
+    uint16_t status = session.ports().inw(base);
+    if ((status & kStatReadyN) == 0)
+      session.ports().outb(record->gen_request ? kAckFirstGen : kAckFirst, ctl);
+    session.ports().outb(record->gen_request ? kAckSecondGen : kAckSecond, ctl);
     return status;
   };
   for (int i = 0; i < pre; ++i) sample();
@@ -195,38 +200,39 @@ std::vector<ParSignal> split_parsigs(const std::vector<uint16_t>& samples, int b
 
 // ---------------------------------------------------------------- selection layer
 
-int Open_HWConnect(RECORD_INFO* record) {
+int Open_HWConnect(StationSession& session, RECORD_INFO* record) {
   if (record->port_type == kPortTypeUsb || record->port_type == kPortTypeEth) return 0;
-  if (!backend_ready(record)) return 0;
-  return ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) == 0 ? 1 : 0;
+  if (!backend_ready(session, record)) return 0;
+  return session.ports().ioperm(static_cast<unsigned long>(record->port_address), kPortRegisters, 1) == 0 ? 1
+                                                                                                          : 0;
 }
 
-void Close_HWConnect(RECORD_INFO*) {
+void Close_HWConnect(StationSession&, RECORD_INFO*) {
   // The port stays accessible: the record windows read the mode line later.
 }
 
-int get_hrpt_frame(uint16_t* words, RECORD_INFO* record) {
+int get_hrpt_frame(StationSession& session, uint16_t* words, RECORD_INFO* record) {
   if (record->port_type == kPortTypeUsb || record->port_type == kPortTypeEth) return 0;
-  return getpp_hrpt_frame(words, record);
+  return getpp_hrpt_frame(session, words, record);
 }
 
-void select_channel(const int* list, RECORD_INFO* record, int repeat) {
+void select_channel(StationSession& session, const int* list, RECORD_INFO* record, int repeat) {
   if (record->port_type == kPortTypeEth || record->port_type == kPortTypeUsb) return;
-  select_channel_pp(list, record, repeat);
+  select_channel_pp(session, list, record, repeat);
 }
 
-int get_hwselected(int base, RECORD_INFO*) {
-  return get_ppreg(base + static_cast<int>(kPortControl)) & kCtlMode;
+int get_hwselected(StationSession& session, int base, RECORD_INFO*) {
+  return get_ppreg(session, base + static_cast<int>(kPortControl)) & kCtlMode;
 }
 
-int wait_for_insync(RECORD_INFO* record, int n) {
+int wait_for_insync(StationSession& session, RECORD_INFO* record, int n) {
   if (record->port_type == kPortTypeUsb || record->port_type == kPortTypeEth) return 0;
-  return pp_wait_for_insync(record, n);
+  return pp_wait_for_insync(session, record, n);
 }
 
-int wait_for_outsync(RECORD_INFO* record, int n) {
+int wait_for_outsync(StationSession& session, RECORD_INFO* record, int n) {
   if (record->port_type == kPortTypeUsb || record->port_type == kPortTypeEth) return 0;
-  return pp_wait_for_outsync(record, n);
+  return pp_wait_for_outsync(session, record, n);
 }
 
 int usb_list_ndevs() { return 0; }

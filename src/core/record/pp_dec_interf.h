@@ -13,6 +13,8 @@
 
 namespace kelo {
 
+class StationSession;
+
 // ---------------------------------------------------------------- status word
 inline constexpr uint16_t kStatDataMask = 0x00FF;  // payload byte (data lines 0-7)
 inline constexpr uint16_t kStatSync = 1u << 11;    // status 3, pin 15: decoder in frame sync
@@ -67,26 +69,29 @@ inline uint16_t status_to_word10(uint16_t status) {
 }
 
 // ---------------------------------------------------------------- parallel-port layer
+// Every function that reaches the decoder takes the station session: its
+// port selection carries the registers, its seam the event handling and waits.
 // Receives one status word; 1 = received and acknowledged, 0 = time-out
 // (nothing acknowledged). The caller has obtained port access.
-int get_pp_data(RECORD_INFO* record, uint16_t* word);
+int get_pp_data(StationSession& session, RECORD_INFO* record, uint16_t* word);
 // Collects one frame of record->frame.words_per_line 10-bit words: 1 in sync,
 // 2 out of sync (bit 11 of the last status word), 0 time-out.
-int getpp_hrpt_frame(uint16_t* words, RECORD_INFO* record);
+int getpp_hrpt_frame(StationSession& session, uint16_t* words, RECORD_INFO* record);
 // Wait for n * words_per_line consecutive in-sync (out-of-sync) words:
 // 1 when met, 0 when recording stopped or there is no port access.
-int pp_wait_for_insync(RECORD_INFO* record, int n);
-int pp_wait_for_outsync(RECORD_INFO* record, int n);
+int pp_wait_for_insync(StationSession& session, RECORD_INFO* record, int n);
+int pp_wait_for_outsync(StationSession& session, RECORD_INFO* record, int n);
 // Sends a channel/mode selection (list of six ints or null); with `repeat`
 // the whole sequence is sent again after the decoder's reload time.
-void select_channel_pp(const int* list, RECORD_INFO* record, int repeat);
+void select_channel_pp(StationSession& session, const int* list, RECORD_INFO* record, int repeat);
 // One byte from any port address.
-int get_ppreg(int port_addr);
+int get_ppreg(StationSession& session, int port_addr);
 
 // The port test window's sampler: discards `pre` samples, then stores
 // count - 10 status words (count at least 10), acknowledging each ready word
 // with the pattern of the test window. 0 without port access, else 1.
-int read_parsigs(RECORD_INFO* record, std::vector<uint16_t>* samples, int count, int pre);
+int read_parsigs(StationSession& session, RECORD_INFO* record, std::vector<uint16_t>* samples, int count,
+                 int pre);
 // One plotted signal of the port test window.
 struct ParSignal {
   std::string name;
@@ -101,15 +106,15 @@ std::vector<ParSignal> split_parsigs(const std::vector<uint16_t>& samples, int b
 // ---------------------------------------------------------------- selection layer
 // 1 when the decoder's port can be used (ioperm on port_address), else 0.
 // USB and Ethernet have no transport here and always give 0.
-int Open_HWConnect(RECORD_INFO* record);
-void Close_HWConnect(RECORD_INFO* record);
-int get_hrpt_frame(uint16_t* words, RECORD_INFO* record);
-void select_channel(const int* list, RECORD_INFO* record, int repeat);
+int Open_HWConnect(StationSession& session, RECORD_INFO* record);
+void Close_HWConnect(StationSession& session, RECORD_INFO* record);
+int get_hrpt_frame(StationSession& session, uint16_t* words, RECORD_INFO* record);
+void select_channel(StationSession& session, const int* list, RECORD_INFO* record, int repeat);
 // The mode line as last written: control register at base+2 & 0x08
 // (non-zero = normal mode).
-int get_hwselected(int base, RECORD_INFO* record);
-int wait_for_insync(RECORD_INFO* record, int n);
-int wait_for_outsync(RECORD_INFO* record, int n);
+int get_hwselected(StationSession& session, int base, RECORD_INFO* record);
+int wait_for_insync(StationSession& session, RECORD_INFO* record, int n);
+int wait_for_outsync(StationSession& session, RECORD_INFO* record, int n);
 // USB decoders found; there is no USB transport, so always 0.
 int usb_list_ndevs();
 // The message a recording shows when the connection cannot be opened:

@@ -14,16 +14,12 @@ namespace kelo {
 namespace {
 constexpr int kRawLiveHeight = 500;  // picture height while recording without a canvas
 constexpr int kMaxLevel8 = 255;
-
-void show(WindowHandle rec_wnd, const char* id, const std::string& text) {
-  rec_show(rec_wnd, kRecRawTitle, id, text);
-}
 }  // namespace
 
-int getpp_rawd_frame(uint16_t* words, RECORD_INFO* rec) {
+int getpp_rawd_frame(StationSession& session, uint16_t* words, RECORD_INFO* rec) {
   uint16_t status = 0;
   for (int i = 0; i < rec->frame.words_per_line; ++i) {
-    if (!get_pp_data(rec, &status)) return 0;
+    if (!get_pp_data(session, rec, &status)) return 0;
     words[i] = static_cast<uint16_t>(status & kStatDataMask);
   }
   return (status & kStatSync) ? 1 : 2;
@@ -46,38 +42,38 @@ void calc_rawdframeinfo(FRAME_GEOM* geom) {
   geom->n_channels = 1;
 }
 
-void Recordpp_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+void Recordpp_Rawd(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                    VIEW_INFO* view) {
-  show(rec_wnd, "Recorded", "0");
+  listener.recorded_count(0);
   rec->frame.words_per_line = kRawBlockBytes;
   rec->frame.line_bytes = kRawBlockBytes;
   rec->cur_base = "raw";
   rec->cur_ext = ".dat";
-  if (Open_HWConnect(rec) == 0) {
+  if (Open_HWConnect(session, rec) == 0) {
     char buf[128];
     std::snprintf(buf, sizeof buf, "Can't access \nParallel port with address %x !", rec->port_address);
-    rec_error(rec, main_wnd, buf);
+    listener.error(buf);
     return;
   }
   int runs = 0;
   while (rec->active) {
-    show(rec_wnd, "Recording    ", "Wait");
-    show(rec_wnd, "Recorded", std::to_string(++runs));
+    listener.waiting_for_sync();
+    listener.recorded_count(++runs);
     // A file that cannot be created ends the recording: trying again at
     // once would fail again and never give the Stop control a chance.
-    if (Recordpp_one_Rawd(rec_wnd, main_wnd, rec, pic, view) < 0) rec->active = 0;
+    if (Recordpp_one_Rawd(session, listener, rec, pic, view) < 0) rec->active = 0;
   }
-  rec_end_loop(rec_wnd, kRecRawTitle, "Recording    ", main_wnd, rec, pic, view);
+  rec_end_loop(session, listener, rec);
 }
 
-int Recordpp_one_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+int Recordpp_one_Rawd(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                       VIEW_INFO* view) {
   close_picfile(pic);
   if (rec->save_rec) {
-    if (!rec_start_file(rec_wnd, kRecRawTitle, "Recording    ", main_wnd, rec)) return -1;
+    if (!rec_start_file(listener, rec)) return -1;
     write_rawd_hdr();
   } else {
-    show(rec_wnd, "Recording    ", "(no save)");
+    listener.state("(no save)");
   }
   std::vector<uint16_t> words(kRawBlockBytes, 0);
   pic->lut_size = 256;
@@ -89,17 +85,23 @@ int Recordpp_one_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
   view->scan_dir = 1;
   view->lmin = 0;
   view->lmax = kMaxLevel8;
-  LiveView live(main_wnd, pic, view, kMaxLevel8);
+  LiveView live(listener, pic, view, kMaxLevel8);
 
   int blocks = 0, row = 0, prev = 0;
   bool first = true, write_failed = false;
   while (rec->active) {
-    gui().process_events();
-    if (rec_poll_stop(rec) || !rec->active) break;
-    int s = getpp_rawd_frame(words.data(), rec);
+    session.seam().process_events();
+    if (rec_poll_stop(rec, listener) || !rec->active) break;
+    int s = getpp_rawd_frame(session, words.data(), rec);
     if (!first) {
-      if (s != 0 && prev == 0) show(rec_wnd, "Recording    ", "Signal restored");
-      if (s == 0 && prev != 0) show(rec_wnd, "Recording    ", "!! No signal!!");
+      if (s != 0 && prev == 0) {
+        listener.sync_changed(SyncChange::kRestored);
+        listener.state("Signal restored");
+      }
+      if (s == 0 && prev != 0) {
+        listener.sync_changed(SyncChange::kNoTransmission);
+        listener.state("!! No signal!!");
+      }
     }
     first = false;
     prev = s;
@@ -108,21 +110,18 @@ int Recordpp_one_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
       live.draw(words.data(), kRawBlockBytes, row, false);
       if (++row >= live.height()) row = 0;
     }
-    if (rec->save_rec) {
-      if (write_rawd_line(rec, words.data()) == 0) {
-        write_failed = true;
-        break;
-      }
+    if (rec->save_rec && write_rawd_line(rec, words.data()) == 0) {
+      write_failed = true;
+      break;
     }
     ++blocks;
   }
   if (rec->save_rec && !rec_close_checked(rec)) write_failed = true;
   if (write_failed) {
-    rec_error(rec, main_wnd,
-              "Write error on " + rec->rec_file + ": the file keeps the blocks that reached the disk.");
+    listener.error("Write error on " + rec->rec_file + ": the file keeps the blocks that reached the disk.");
     rec->active = 0;
   }
-  show(rec_wnd, "Recording    ", "Stop");
+  listener.pass_stopped(blocks);
   return write_failed ? -1 : blocks;
 }
 

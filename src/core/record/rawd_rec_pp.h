@@ -6,18 +6,18 @@
 
 #include <cstdint>
 
-#include "core/base/gui_seam.h"
 #include "core/base/records.h"
+#include "core/record/record_listener.h"
+#include "core/record/station_session.h"
 
 namespace kelo {
 
-inline constexpr const char* kRecRawTitle = "Record RAW";
 inline constexpr int kRawBlockBytes = 2048;  // one collected frame of a raw dump
 
 // Receives rec->frame.words_per_line words, keeping the data byte of each as
 // a 16-bit value. 1 in sync, 2 out of sync (bit 11 of the last word), 0
 // time-out (the buffer is then only partly refreshed).
-int getpp_rawd_frame(uint16_t* words, RECORD_INFO* rec);
+int getpp_rawd_frame(StationSession& session, uint16_t* words, RECORD_INFO* rec);
 
 // The raw dump has no header: writes nothing, returns 1.
 int write_rawd_hdr();
@@ -29,11 +29,11 @@ int write_rawd_line(RECORD_INFO* rec, const uint16_t* words);
 void calc_rawdframeinfo(FRAME_GEOM* geom);
 
 // The recording loop: one file per Start/Stop.
-void Recordpp_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+void Recordpp_Rawd(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                    VIEW_INFO* view);
 // One run until Stop. The number of blocks written, or -1 when the file
 // could not be created or written.
-int Recordpp_one_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,
+int Recordpp_one_Rawd(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
                       VIEW_INFO* view);
 
 }  // namespace kelo

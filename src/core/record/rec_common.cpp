@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdio>
 
-#include "core/base/misc.h"
 #include "core/files/file.h"
 #include "core/record/pp_dec_interf.h"
 #include "core/view/mapping.h"
@@ -15,24 +14,9 @@
 namespace kelo {
 
 namespace {
+// Set by the SIGTERM/SIGINT handler, read by the recording loops.
 volatile std::sig_atomic_t g_stop_signal = 0;
 }  // namespace
-
-void rec_show(WindowHandle rec_wnd, const char* wnd_title, const char* id, const std::string& text) {
-  if (rec_wnd == nullptr) return;
-  gui().set_entry_text(wnd_title, id, text);
-}
-
-void rec_error(const RECORD_INFO* rec, WindowHandle main_wnd, const std::string& text) {
-  if (rec != nullptr && rec->batch) {
-    std::fprintf(stderr, "Error: %s\n", text.c_str());
-    log_message("Error: %s", text.c_str());
-  } else if (main_wnd != nullptr) {
-    gui().message("Error", text);
-  } else {
-    std::fprintf(stderr, "%s\n", text.c_str());
-  }
-}
 
 void rec_request_stop(int signo) { g_stop_signal = signo != 0 ? signo : SIGTERM; }
 
@@ -42,19 +26,18 @@ int rec_stop_signal(bool clear) {
   return s;
 }
 
-bool rec_poll_stop(RECORD_INFO* rec) {
+bool rec_poll_stop(RECORD_INFO* rec, RecordListener& listener) {
   if (g_stop_signal == 0 || rec == nullptr) return false;
   if (rec->active) {
     rec->active = 0;
-    if (rec->batch) log_message("Stop requested (signal %d).", static_cast<int>(g_stop_signal));
+    listener.stop_requested(static_cast<int>(g_stop_signal));
   }
   return true;
 }
 
-LiveView::LiveView(WindowHandle main_wnd, PIC_INFO* pic, VIEW_INFO* view, int maxlev)
-    : main_wnd_(main_wnd), maxlev_(maxlev) {
-  if (main_wnd == nullptr) return;
-  DRAWABLE_INFO* canvas = gui().canvas(main_wnd);
+LiveView::LiveView(RecordListener& listener, PIC_INFO* pic, VIEW_INFO* view, int maxlev)
+    : listener_(listener), maxlev_(maxlev) {
+  DRAWABLE_INFO* canvas = listener.live_canvas();
   if (canvas == nullptr || canvas->width <= 0 || canvas->height <= 0) return;
   if (map_pic_canvas(canvas, pic, view, 0, &xmap_, &ymap_, &lummap_) != 0) return;
   canvas_ = canvas;
@@ -69,29 +52,21 @@ void LiveView::draw(const uint16_t* line, int len, int row, bool use_ymap) {
   if (y < 0) y = 0;
   if (y > height_ - 1) y = height_ - 1;
   draw_a_line_bw(line, len, width_, y, xmap_.data(), lummap_.data(), maxlev_, canvas_, nullptr);
-  gui().refresh_rows(main_wnd_, y, 1);
+  listener_.rows_drawn(y, 1);
 }
 
-bool rec_start_file(WindowHandle rec_wnd, const char* wnd_title, const char* status_id, WindowHandle main_wnd,
-                    RECORD_INFO* rec) {
+bool rec_start_file(RecordListener& listener, RECORD_INFO* rec) {
   if (open_new_recfile(rec->cur_base, rec->cur_ext, rec) == 0) {
-    rec_error(rec, main_wnd, "Can't open file " + rec->rec_file + "!");
+    listener.error("Can't open file " + rec->rec_file + "!");
     return false;
   }
-  rec_show(rec_wnd, wnd_title, status_id, rec->rec_file);
-  if (rec->batch) log_message("Start recording in %s.", rec->rec_file.c_str());
+  listener.file_started(rec->rec_file);
   return true;
 }
 
-void rec_end_loop(WindowHandle rec_wnd, const char* wnd_title, const char* status_id,
-                  WindowHandle /*main_wnd*/, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
-  rec_show(rec_wnd, wnd_title, status_id, "Off");
-  Close_HWConnect(rec);
-  if (!rec->batch && rec->save_rec && !rec->rec_file.empty()) {
-    pic->path = rec->rec_file;
-    open_picture(pic, view, nullptr);
-  }
-  if (rec->batch) log_message("End recording.");
+void rec_end_loop(StationSession& session, RecordListener& listener, RECORD_INFO* rec) {
+  Close_HWConnect(session, rec);
+  listener.recording_ended(rec->save_rec ? rec->rec_file : std::string());
 }
 
 bool rec_close_checked(RECORD_INFO* rec) {

@@ -115,14 +115,13 @@ TEST(Misc, RoundingSuffixesCopiesAndFiles) {
 TEST(Misc, LogMessageToHomeLogOrStandardOutput) {
   test::TempDir home;
   for (const std::string& dir : {home.path() + "/", std::string("/nonexistent-kelo-home/")}) {
-    set_log_dir(dir);
-    set_log_to_file(true);
+    StationLog station_log;
+    station_log.set_dir(dir);
+    station_log.set_to_file(true);
     testing::internal::CaptureStdout();
-    log_message("Start recording in %s.", "hrpt01.dat");
-    log_message("Line %d...", 100);
+    log_message(station_log, "Start recording in %s.", "hrpt01.dat");
+    log_message(station_log, "Line %d...", 100);
     std::string out = testing::internal::GetCapturedStdout();
-    set_log_to_file(false);
-    set_log_dir("");
     // "Sun Dec  6 19:05:29 2026  Start recording in hrpt01.dat.\n"; the
     // missing home falls back to standard output.
     const std::string log = dir == home.path() + "/" ? test::read_file(home.file("kelo.log")) : out;

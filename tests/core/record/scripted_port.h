@@ -1,6 +1,7 @@
 // A port that plays a script of status words and records every register
 // access, a GUI seam that records waits and event runs instead of sleeping,
-// and an installed decoder emulator, for the decoder and recording tests.
+// and a session with a decoder emulator as its port, for the decoder and
+// recording tests.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "core/record/emulator.h"
 #include "core/record/port.h"
 #include "core/record/pp_dec_interf.h"
+#include "core/record/station_session.h"
 
 namespace kelo::test {
 
@@ -98,17 +100,10 @@ class RecordingGui : public HeadlessGui {
   std::function<void(int)> on_events;
 };
 
-// Installs a port and a GUI for one test and restores the defaults after.
-class ScopedPortAndGui {
- public:
-  ScopedPortAndGui(PortBackend* p, GuiSeam* g) {
-    set_port(p);
-    set_gui(g);
-  }
-  ~ScopedPortAndGui() {
-    set_port(nullptr);
-    set_gui(nullptr);
-  }
+// A station session on a given port and seam, for one test.
+struct PortSession {
+  PortSession(PortBackend* p, GuiSeam* g) : session(*g) { session.ports().set_port(p); }
+  StationSession session;
 };
 
 inline RECORD_INFO make_record(int fast = 1, int words_per_line = 0) {
@@ -145,21 +140,16 @@ inline EmuConfig noaa_config() {
   return cfg;
 }
 
-// An opened emulator installed as the port, with a recording GUI.
+// An opened emulator installed as the port of a session with a recording GUI.
 struct EmuBench {
   explicit EmuBench(const EmuConfig& c) : cfg(c), emu(c) {
     std::string err;
     EXPECT_EQ(emu.open(&err), 0) << err;
-    set_port(&emu);
-    set_gui(&gui);
+    session.ports().set_port(&emu);
   }
   // From a source description; reload 0: the test's sleeps do not wait
   // (-1 keeps the description's reload time).
   explicit EmuBench(const std::string& text, int reload_ms = 0) : EmuBench(parsed(text, reload_ms)) {}
-  ~EmuBench() {
-    set_port(nullptr);
-    set_gui(nullptr);
-  }
   static EmuConfig parsed(const std::string& text, int reload_ms) {
     EmuConfig c;
     std::string err;
@@ -171,13 +161,14 @@ struct EmuBench {
   int frame(int n, std::vector<uint16_t>* words) {
     RECORD_INFO rec = make_record(1, n);
     words->assign(static_cast<size_t>(n + 4), 0);
-    int s = get_hrpt_frame(words->data(), &rec);
+    int s = get_hrpt_frame(session, words->data(), &rec);
     words->resize(static_cast<size_t>(n));
     return s;
   }
   EmuConfig cfg;
   DecoderEmulator emu;
   RecordingGui gui;
+  StationSession session{gui};
 };
 
 }  // namespace kelo::test

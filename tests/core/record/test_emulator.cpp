@@ -50,56 +50,59 @@ std::vector<uint16_t> expected_selection(const std::vector<uint16_t>& full, int 
 }
 
 // The next frame of the installed port in the geometry of a selection.
-std::vector<uint16_t> selected_frame(RECORD_INFO* rec, int kind, const int* sel, int want_status = 1) {
+std::vector<uint16_t> selected_frame(StationSession& session, RECORD_INFO* rec, int kind, const int* sel,
+                                     int want_status = 1) {
   rec->frame = geom_for(kind, sel);
   std::vector<uint16_t> words(static_cast<size_t>(rec->frame.words_padded));
-  EXPECT_EQ(get_hrpt_frame(words.data(), rec), want_status);
+  EXPECT_EQ(get_hrpt_frame(session, words.data(), rec), want_status);
   words.resize(static_cast<size_t>(rec->frame.words_per_line));
   return words;
 }
 
 TEST(Emulator, HandshakeReadyFrameStartAndAcknowledge) {
   test::EmuBench b(test::noaa_config());
-  EXPECT_EQ(ioperm(kBase, 3, 1), 0);
+  StationSession& session = b.session;
+  EXPECT_EQ(session.ports().ioperm(kBase, 3, 1), 0);
   // The first word waits with ready low, frame start low, sync high; it is
   // the first sync word 644 = 0xA1 << 2 | 0.
-  const uint16_t w0 = port_inw(kBase);
+  const uint16_t w0 = session.ports().inw(kBase);
   EXPECT_EQ(w0 & (kStatReadyN | kStatFrameN | kStatSync), kStatSync);
   EXPECT_EQ(status_to_word10(w0), 644);
   // Reading again without an acknowledge gives the same word; so does a
   // strobe pulse while the data lines are outputs.
-  EXPECT_EQ(port_inw(kBase), w0);
-  port_outb(0x0F, kBase + 2);
-  port_outb(0x0E, kBase + 2);
-  EXPECT_EQ(port_inw(kBase), w0);
+  EXPECT_EQ(session.ports().inw(kBase), w0);
+  session.ports().outb(0x0F, kBase + 2);
+  session.ports().outb(0x0E, kBase + 2);
+  EXPECT_EQ(session.ports().inw(kBase), w0);
   EXPECT_EQ(b.emu.words_acknowledged(), 0);
   // The acknowledge pulse hands over the next word: 367, no frame start.
-  port_outb(0x2F, kBase + 2);
-  port_outb(0x2E, kBase + 2);
-  const uint16_t w1 = port_inw(kBase);
+  session.ports().outb(0x2F, kBase + 2);
+  session.ports().outb(0x2E, kBase + 2);
+  const uint16_t w1 = session.ports().inw(kBase);
   EXPECT_EQ(status_to_word10(w1), 367);
   EXPECT_NE(w1 & kStatFrameN, 0);
   EXPECT_EQ(b.emu.words_acknowledged(), 1);
   // The registers read separately agree with the word read.
-  EXPECT_EQ(port_inb(kBase), w1 & 0xFF);
-  EXPECT_EQ(port_inb(kBase + 1), w1 >> 8);
-  EXPECT_EQ(port_inb(kBase + 2), 0x2E);
+  EXPECT_EQ(session.ports().inb(kBase), w1 & 0xFF);
+  EXPECT_EQ(session.ports().inb(kBase + 1), w1 >> 8);
+  EXPECT_EQ(session.ports().inb(kBase + 2), 0x2E);
 }
 
 TEST(Emulator, MaskedHrptSelectionDeliversTheRecordingGeometry) {
   test::EmuBench b(test::noaa_config());
+  StationSession& session = b.session;
   const auto full = source_frames(b.cfg, 3);
   ASSERT_EQ(full.size(), 3u);
   for (int fast : {1, 0}) {
     RECORD_INFO rec = test::make_record(fast);
-    ASSERT_EQ(Open_HWConnect(&rec), 1);
+    ASSERT_EQ(Open_HWConnect(session, &rec), 1);
     // Channels 1, 2 and 4 with the housekeeping words.
     const int sel[6] = {1, 1, 1, 0, 1, 0};
-    select_channel(sel, &rec, 0);
+    select_channel(session, sel, &rec, 0);
     EXPECT_EQ(b.emu.latched_mask(), 0x6A);
     const int64_t acked = b.emu.words_acknowledged(), started = b.emu.frames_started();
     for (int k = 0; k < 2; ++k) {
-      const auto words = selected_frame(&rec, kKindHRPT, sel);
+      const auto words = selected_frame(session, &rec, kKindHRPT, sel);
       ASSERT_EQ(words.size(), 6994u);
       EXPECT_EQ(words, expected_selection(full[static_cast<size_t>(k)], kKindHRPT, sel));
     }
@@ -109,15 +112,15 @@ TEST(Emulator, MaskedHrptSelectionDeliversTheRecordingGeometry) {
     // The next selection (no housekeeping, channel 5 only) restarts at a
     // frame: every fifth word of the full frame from the first pixel on.
     const int sel5[6] = {0, 0, 0, 0, 0, 1};
-    select_channel(sel5, &rec, 0);
+    select_channel(session, sel5, &rec, 0);
     EXPECT_EQ(b.emu.latched_mask(), 0x04);
-    const auto words = selected_frame(&rec, kKindHRPT, sel5);
+    const auto words = selected_frame(session, &rec, kKindHRPT, sel5);
     ASSERT_EQ(words.size(), 2048u);
     for (int x = 0; x < 2048; x += 511)
       EXPECT_EQ(words[static_cast<size_t>(x)], full[2][static_cast<size_t>(750 + 5 * x + 4)]);
     // Back to everything for the next round.
     const int all[6] = {1, 1, 1, 1, 1, 1};
-    select_channel(all, &rec, 0);
+    select_channel(session, all, &rec, 0);
     std::string err;
     b.emu.set_source(make_emu_source(b.cfg, &err));
   }
@@ -129,13 +132,14 @@ TEST(Emulator, ChrptFirmwareOnDecoderTypeHardware) {
   cfg.reload_ms = 0;
   cfg.fy_addr = 12;
   test::EmuBench b(cfg);
+  StationSession& session = b.session;
   RECORD_INFO rec = test::make_record();
   rec.gen_mode = 1;                       // mode line low: the CHRPT firmware
   const int sel[6] = {1, 1, 0, 0, 0, 1};  // pairs 1+2 and 9+10
-  select_channel(sel, &rec, 0);
+  select_channel(session, sel, &rec, 0);
   EXPECT_EQ(b.emu.mode_line(), 0);
-  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0);
-  const auto words = selected_frame(&rec, kKindCHRPT, sel);
+  EXPECT_EQ(get_hwselected(session, static_cast<int>(kBase), &rec), 0);
+  const auto words = selected_frame(session, &rec, kKindCHRPT, sel);
   ASSERT_EQ(words.size(), 4u * 2048 + 1700);
   EXPECT_EQ(std::make_pair(words[0], words[5]), std::make_pair(uint16_t{644}, uint16_t{149}));
   EXPECT_EQ((words[6] >> 6) & 0xF, 12);  // FENGYUN 1C

@@ -128,8 +128,9 @@ TEST(EmulatorReplay, Hrpt1RecordingReplaysItsLines) {
   RECORD_INFO rec = make_record();
   {
     EmuBench b(path);
+    StationSession& session = b.session;
     EXPECT_EQ(b.cfg.source, kEmuHrpt1);
-    select_channel(presence, &rec, 0);
+    select_channel(session, presence, &rec, 0);
     EXPECT_EQ(b.frame(4946, &words), 1);
     EXPECT_EQ(words, lines[0]);
     // The second line was recorded out of sync ("FRAMe").
@@ -139,8 +140,9 @@ TEST(EmulatorReplay, Hrpt1RecordingReplaysItsLines) {
   }
   {  // A selection of a channel the file lacks gets zeros for it.
     EmuBench b(path);
+    StationSession& session = b.session;
     const int ch12[6] = {0, 1, 1, 0, 0, 0};
-    select_channel(ch12, &rec, 0);
+    select_channel(session, ch12, &rec, 0);
     ASSERT_EQ(b.frame(4096, &words), 1);
     for (int x = 0; x < 2048; x += 100) {
       EXPECT_EQ(words[static_cast<size_t>(2 * x)], frames[0][static_cast<size_t>(750 + 5 * x)]);
@@ -227,11 +229,12 @@ TEST(EmulatorFaults, SyncLossNoiseMidFrameStartAndSilence) {
   }
   {  // A second frame marker at word 100 of frame 1 is stored as data.
     EmuBench b("noaa,midframe=1:100");
+    StationSession& session = b.session;
     RECORD_INFO rec = make_record();
     int markers = 0;
     uint16_t w = 0;
     for (int i = 0; i < 2 * 11090; ++i) {
-      ASSERT_EQ(get_pp_data(&rec, &w), 1);
+      ASSERT_EQ(get_pp_data(session, &rec, &w), 1);
       if ((w & kStatFrameN) == 0) ++markers;
       if (i == 11090 + 100) {
         EXPECT_EQ(w & kStatFrameN, 0);
@@ -246,9 +249,10 @@ TEST(EmulatorFaults, SyncLossNoiseMidFrameStartAndSilence) {
   }
   // A dead decoder: nothing ready, nothing acknowledged.
   EmuBench b("noaa,silent");
+  StationSession& session = b.session;
   RECORD_INFO rec = make_record(1, 11090);
   uint16_t w;
-  EXPECT_EQ(get_pp_data(&rec, &w), 0);
+  EXPECT_EQ(get_pp_data(session, &rec, &w), 0);
   EXPECT_NE(w & kStatReadyN, 0);
   EXPECT_EQ(b.emu.words_acknowledged(), 0);
 }
@@ -258,40 +262,41 @@ TEST(EmulatorModes, ReloadNeedsTheRepeatedSelection) {
   EmuConfig cfg = test::noaa_config();
   cfg.reload_ms = 300;
   EmuBench b(cfg);
+  StationSession& session = b.session;
   b.emu.set_clock([&now] { return now; });
   b.gui.clock = &now;  // the waits advance the emulator's fake clock
   RECORD_INFO rec = make_record(1, 364);
-  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0x08);  // powered up in normal mode
+  EXPECT_EQ(get_hwselected(session, static_cast<int>(kBase), &rec), 0x08);  // powered up in normal mode
 
   // Switching to the generator without the repeat: the decoder is reloading
   // when the latch comes and keeps its power-on selection.
   rec.gen_mode = 1;
-  select_channel(nullptr, &rec, 0);
+  select_channel(session, nullptr, &rec, 0);
   EXPECT_EQ(std::make_tuple(b.emu.mode_line(), b.emu.latch_count(), int{b.emu.latched_mask()}),
             std::make_tuple(0, 0, 0x7E));
-  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0);
+  EXPECT_EQ(get_hwselected(session, static_cast<int>(kBase), &rec), 0);
   // With the repeat the selection reaches the reloaded decoder: mask 0x00
   // runs the generator's HRI frames.
-  select_channel(nullptr, &rec, 1);
+  select_channel(session, nullptr, &rec, 1);
   EXPECT_EQ(std::make_tuple(b.emu.latch_count(), int{b.emu.latched_mask()}), std::make_tuple(1, 0x00));
   std::vector<uint16_t> words(364);
-  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  ASSERT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 1);
   EXPECT_EQ(std::make_tuple(words[0] >> 2, words[1] >> 2, words[2] >> 2, (words[3] >> 2) & 0xF0),
             std::make_tuple(0x05, 0x0C, 0xDF, 0x30));
   // An HRPT selection in generator mode gets the generator's HRPT frames:
   // a ramp of one count per pixel, 200 counts apart per channel.
-  select_channel(kAll, &rec, 0);
+  select_channel(session, kAll, &rec, 0);
   rec.frame.words_per_line = 11090;
   words.assign(11090, 0);
-  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  ASSERT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 1);
   EXPECT_EQ(words[0], 644);
   EXPECT_EQ(words[750 + 5 * 10 + 0] + 1, words[750 + 5 * 11 + 0]);
   EXPECT_EQ((words[750 + 5 * 10 + 2] - words[750 + 5 * 10 + 0]) & 0x3FF, 400);
   // Back to the decoder: the NOAA pass again.
   rec.gen_mode = 0;
-  select_channel(kAll, &rec, 1);
-  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0x08);
-  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  select_channel(session, kAll, &rec, 1);
+  EXPECT_EQ(get_hwselected(session, static_cast<int>(kBase), &rec), 0x08);
+  ASSERT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 1);
   EXPECT_EQ((words[6] >> 3) & 0xF, 13);
   // Every wait went through the GUI seam; none really slept.
   EXPECT_EQ(std::count(b.gui.sleeps.begin(), b.gui.sleeps.end(), 1000), 2);
@@ -302,18 +307,19 @@ TEST(EmulatorModes, RealTimePacingAtSixFramesPerSecond) {
   EmuConfig cfg = test::noaa_config();
   cfg.real_time = 1;
   EmuBench b(cfg);
+  StationSession& session = b.session;
   b.emu.set_clock([&now] { return now; });
   RECORD_INFO rec = make_record(1, 11090);
   std::vector<uint16_t> words(11092);
-  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);  // the first frame at once
-  EXPECT_NE(port_inw(kBase) & kStatReadyN, 0);         // the next one is not due
+  ASSERT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 1);  // the first frame at once
+  EXPECT_NE(session.ports().inw(kBase) & kStatReadyN, 0);       // the next one is not due
   now += 166000;
-  EXPECT_NE(port_inw(kBase) & kStatReadyN, 0);
+  EXPECT_NE(session.ports().inw(kBase) & kStatReadyN, 0);
   now += 1000;  // 1/6 s after the first
-  EXPECT_EQ(port_inw(kBase) & kStatReadyN, 0);
-  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  EXPECT_EQ(session.ports().inw(kBase) & kStatReadyN, 0);
+  ASSERT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 1);
   now += 10 * 1000000;  // a late reader finds the frames waiting, one by one
-  ASSERT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  ASSERT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 1);
   EXPECT_EQ(b.emu.frames_started(), 3);
 }
 
@@ -388,50 +394,47 @@ TEST(EmulatorSource, HriPictureFramesAndTheBackendSwitch) {
   rec.port_backend = kBackendEmulator;
   rec.emu_source = "noaa,frames=2";
   std::string err;
-  ASSERT_EQ(install_port_backend(&rec, &err), 0) << err;
-  EXPECT_STREQ(port().name(), "emulator");
   test::RecordingGui gui;
-  set_gui(&gui);
-  ASSERT_EQ(Open_HWConnect(&rec), 1);
-  select_channel(kAll, &rec, 0);
-  ASSERT_EQ(wait_for_insync(&rec, 0), 1);
+  StationSession session(gui);
+  ASSERT_EQ(install_port_backend(session.ports(), &rec, &err), 0) << err;
+  EXPECT_STREQ(session.ports().port().name(), "emulator");
+  ASSERT_EQ(Open_HWConnect(session, &rec), 1);
+  select_channel(session, kAll, &rec, 0);
+  ASSERT_EQ(wait_for_insync(session, &rec, 0), 1);
   std::vector<uint16_t> words(11092);
-  EXPECT_EQ(get_hrpt_frame(words.data(), &rec), 1);  // the rest of frame 0 begins with frame 1
-  EXPECT_EQ(get_hrpt_frame(words.data(), &rec), 2);  // the pass is over: out of lock
+  EXPECT_EQ(get_hrpt_frame(session, words.data(), &rec), 1);  // the rest of frame 0 begins with frame 1
+  EXPECT_EQ(get_hrpt_frame(session, words.data(), &rec), 2);  // the pass is over: out of lock
   // A source that cannot be opened leaves the installed backend alone.
   rec.emu_source = "/no/such/pass.raw16";
-  EXPECT_EQ(install_port_backend(&rec, &err), 1);
+  EXPECT_EQ(install_port_backend(session.ports(), &rec, &err), 1);
   EXPECT_NE(err.find("/no/such/pass.raw16"), std::string::npos);
-  EXPECT_STREQ(port().name(), "emulator");
+  EXPECT_STREQ(session.ports().port().name(), "emulator");
   rec.port_backend = 7;
-  EXPECT_EQ(install_port_backend(&rec, &err), 1);
+  EXPECT_EQ(install_port_backend(session.ports(), &rec, &err), 1);
   rec.port_backend = kBackendAuto;
-  EXPECT_EQ(install_port_backend(&rec, &err), 0);
-  EXPECT_STRNE(port().name(), "emulator");
-  set_gui(nullptr);
+  EXPECT_EQ(install_port_backend(session.ports(), &rec, &err), 0);
+  EXPECT_STRNE(session.ports().port().name(), "emulator");
 }
 
 TEST(PortBackends, UnopenableSourceAndPortsWithoutPermission) {
   // The record asks for an emulator whose replay file is missing: the port
   // counts as not accessible and the reason is shown once.
-  set_port(nullptr);
   test::RecordingGui gui;
-  set_gui(&gui);
+  StationSession session(gui);
   RECORD_INFO rec = make_record(0, 1);
   rec.port_backend = kBackendEmulator;
   rec.emu_source = "/no/such/dir/pass.hrp";
-  EXPECT_EQ(Open_HWConnect(&rec), 0);
-  EXPECT_EQ(Open_HWConnect(&rec), 0);
-  EXPECT_EQ(wait_for_insync(&rec, 1), 0);
+  EXPECT_EQ(Open_HWConnect(session, &rec), 0);
+  EXPECT_EQ(Open_HWConnect(session, &rec), 0);
+  EXPECT_EQ(wait_for_insync(session, &rec, 1), 0);
   EXPECT_EQ(gui.messages, std::vector<std::string>{"Error: Can't open replay file /no/such/dir/pass.hrp."});
   // A working source afterwards is taken up without more ado.
   rec.emu_source = "pattern";
-  EXPECT_EQ(Open_HWConnect(&rec), 1);
-  EXPECT_STREQ(port().name(), "emulator");
+  EXPECT_EQ(Open_HWConnect(session, &rec), 1);
+  EXPECT_STREQ(session.ports().port().name(), "emulator");
   rec.port_backend = kBackendAuto;
   std::string err;
-  EXPECT_EQ(install_port_backend(&rec, &err), 0);
-  set_gui(nullptr);
+  EXPECT_EQ(install_port_backend(session.ports(), &rec, &err), 0);
 
   // Without permission the direct backend touches no register: it reads
   // like an empty port.
@@ -508,9 +511,10 @@ TEST(EmulatorFrameFile, WrittenWholeInBothByteOrders) {
 // fresh word (each ready word is acknowledged), the first one starts a frame.
 TEST(EmulatorPortTest, SamplerSeesTheHandshake) {
   EmuBench b("noaa");
+  StationSession& session = b.session;
   RECORD_INFO rec = make_record();
   std::vector<uint16_t> samples;
-  ASSERT_EQ(read_parsigs(&rec, &samples, 16, 0), 1);
+  ASSERT_EQ(read_parsigs(session, &rec, &samples, 16, 0), 1);
   ASSERT_EQ(samples.size(), 6u);
   std::vector<uint16_t> words;
   for (uint16_t s : samples) words.push_back(status_to_word10(s));

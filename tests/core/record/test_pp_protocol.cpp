@@ -24,14 +24,15 @@ class Pp : public testing::Test {
  protected:
   test::ScriptedPort port;
   test::RecordingGui gui{&port};
-  test::ScopedPortAndGui scope{&port, &gui};
+  test::PortSession station{&port, &gui};
+  StationSession& session = station.session;
   RECORD_INFO rec = test::make_record(0);
   uint16_t w = 0;
 };
 
 TEST_F(Pp, DataTimeOutAtTheLastExaminedRead) {
   // Silent: 10 001 examined reads plus the one more read; no control write.
-  EXPECT_EQ(get_pp_data(&rec, &w), 0);
+  EXPECT_EQ(get_pp_data(session, &rec, &w), 0);
   EXPECT_EQ(port.reads, 10002);
   EXPECT_TRUE(port.writes().empty());
   for (const auto& a : port.log) EXPECT_EQ(std::make_pair(a.op, a.addr), std::make_pair('w', kBase));
@@ -43,7 +44,7 @@ TEST_F(Pp, DataTimeOutAtTheLastExaminedRead) {
     port.reads = 0;
     port.script.assign(static_cast<size_t>(before), 0xFFFF);
     port.script.push_back(ready_word(0x5A, true, true));
-    EXPECT_EQ(get_pp_data(&rec, &w), before == 10000 ? 1 : 0);
+    EXPECT_EQ(get_pp_data(session, &rec, &w), before == 10000 ? 1 : 0);
     EXPECT_EQ(port.reads, before == 10000 ? 10001 : 10002);
     EXPECT_EQ(w, before == 10000 ? ready_word(0x5A, true, true) : w);
     EXPECT_EQ(port.writes().size(), before == 10000 ? 2u : 0u);
@@ -54,7 +55,7 @@ TEST_F(Pp, DataSecondReadAndAcknowledgePulse) {
   const uint16_t first = ready_word(0x11, false, true), second = ready_word(0x22, true, false);
   // Slow port: readiness seen on the first read, the word taken from a second.
   port.script = {0xFFFF, first, second};
-  ASSERT_EQ(get_pp_data(&rec, &w), 1);
+  ASSERT_EQ(get_pp_data(session, &rec, &w), 1);
   EXPECT_EQ(w, second);
   std::vector<PortAccess> want = {
       {'w', kBase, 0xFFFF}, {'w', kBase, first}, {'w', kBase, second}, {'o', kCtl, 0x2F}, {'o', kCtl, 0x2E}};
@@ -64,7 +65,7 @@ TEST_F(Pp, DataSecondReadAndAcknowledgePulse) {
   port.log.clear();
   rec.fast_access = rec.gen_mode = 1;
   port.script = {first, second};
-  ASSERT_EQ(get_pp_data(&rec, &w), 1);
+  ASSERT_EQ(get_pp_data(session, &rec, &w), 1);
   EXPECT_EQ(w, first);
   want = {{'w', kBase, first}, {'o', kCtl, 0x27}, {'o', kCtl, 0x26}};
   EXPECT_EQ(port.log, want);
@@ -84,25 +85,25 @@ TEST_F(Pp, FrameWordAssemblyAndFrameStartRule) {
       ready_word(0x77, true, true, 0),    // next frame, not read
   };
   std::vector<uint16_t> words(5);
-  EXPECT_EQ(getpp_hrpt_frame(words.data(), &rec), 2);
+  EXPECT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 2);
   EXPECT_EQ(words, (std::vector<uint16_t>{1023, 2, 513, 4, 257}));
   EXPECT_EQ(port.script.size(), 1u);
   EXPECT_EQ(gui.events, 0);
   // The same frame with the last word in sync reports 1.
   port.script = {ready_word(0x01, true, true), ready_word(0x02, true, false)};
   rec.frame.words_per_line = 2;
-  EXPECT_EQ(getpp_hrpt_frame(words.data(), &rec), 1);
+  EXPECT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 1);
   EXPECT_EQ(words, (std::vector<uint16_t>{4, 8, 513, 4, 257}));
   // words_per_line 0 reads nothing at all.
   port.log.clear();
   rec.frame.words_per_line = 0;
   port.script = {ready_word(0x01, true, true)};
-  getpp_hrpt_frame(words.data(), &rec);
+  getpp_hrpt_frame(session, words.data(), &rec);
   EXPECT_TRUE(port.log.empty());
   // A time-out in mid-frame gives 0 at once.
   rec.frame.words_per_line = 4;
   port.script = {ready_word(0x01, true, true), ready_word(0x02, true, false)};
-  EXPECT_EQ(getpp_hrpt_frame(words.data(), &rec), 0);
+  EXPECT_EQ(getpp_hrpt_frame(session, words.data(), &rec), 0);
 }
 
 TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
@@ -114,7 +115,7 @@ TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
     gui.events = 0;
     port.script.assign(static_cast<size_t>(discarded), ready_word(0x10, true, false));
     port.script.push_back(ready_word(0x20, true, true));
-    EXPECT_EQ(getpp_hrpt_frame(&w, &rec), 1);
+    EXPECT_EQ(getpp_hrpt_frame(session, &w, &rec), 1);
     EXPECT_EQ(w, 0x80);
     EXPECT_EQ(gui.events, discarded - 2000);
   }
@@ -125,7 +126,7 @@ TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
   gui.on_events = [&](int n) {
     if (n == 3) rec.active = 0;
   };
-  EXPECT_EQ(getpp_hrpt_frame(&w, &rec), 0);
+  EXPECT_EQ(getpp_hrpt_frame(session, &w, &rec), 0);
   EXPECT_EQ(gui.events, 3);
   EXPECT_EQ(port.reads, 2001 + 1 + 2002 + 1 + 3 * 1001);
 }
@@ -141,21 +142,21 @@ TEST_F(Pp, InsyncNeedsConsecutiveWordsAndRestartsOnABreak) {
   port.script.push_back(out);
   port.script.insert(port.script.end(), 22180, in);
   port.script.push_back(out);
-  EXPECT_EQ(pp_wait_for_insync(&rec, 2), 1);
+  EXPECT_EQ(pp_wait_for_insync(session, &rec, 2), 1);
   EXPECT_EQ(port.script.size(), 1u);
   EXPECT_EQ(gui.events, (22179 + 1 + 22180) / 102);  // events on every 102nd pass
   ASSERT_FALSE(port.log.empty());
   EXPECT_EQ(port.log.front(), (PortAccess{'p', kBase, 3}));
   // n = 0 is met after the first pass (one word).
   port.script.assign(5, out);
-  EXPECT_EQ(pp_wait_for_insync(&rec, 0), 1);
+  EXPECT_EQ(pp_wait_for_insync(session, &rec, 0), 1);
   EXPECT_EQ(port.script.size(), 4u);
   // Time-outs leave the run as it is: 3 in sync, a silent spell, 1 in sync.
   rec.frame.words_per_line = 2;
   port.script.assign(3, in);
   port.script.insert(port.script.end(), 10002, 0xFFFF);
   port.script.push_back(in);
-  EXPECT_EQ(pp_wait_for_insync(&rec, 2), 1);
+  EXPECT_EQ(pp_wait_for_insync(session, &rec, 2), 1);
   EXPECT_TRUE(port.script.empty());
 }
 
@@ -167,39 +168,39 @@ TEST_F(Pp, OutsyncCountsClearSyncAndStopsWithActive) {
   port.script.assign(100, out);
   port.script.push_back(in);
   port.script.insert(port.script.end(), 3 * 364, out);
-  EXPECT_EQ(pp_wait_for_outsync(&rec, 3), 1);
+  EXPECT_EQ(pp_wait_for_outsync(session, &rec, 3), 1);
   EXPECT_TRUE(port.script.empty());
   EXPECT_EQ(gui.events, (101 + 3 * 364) / 1002);
   // Stopped from the event processing: 0.
   port.idle = in;
   gui.events = 0;
   gui.on_events = [&](int) { rec.active = 0; };
-  EXPECT_EQ(pp_wait_for_outsync(&rec, 1), 0);
+  EXPECT_EQ(pp_wait_for_outsync(session, &rec, 1), 0);
   EXPECT_EQ(gui.events, 1);
-  EXPECT_EQ(pp_wait_for_insync(&rec, 1), 0);
+  EXPECT_EQ(pp_wait_for_insync(session, &rec, 1), 0);
   // No port access: 0 without touching the registers.
   rec.active = 1;
   port.ioperm_result = -1;
   port.log.clear();
-  EXPECT_EQ(pp_wait_for_insync(&rec, 1), 0);
+  EXPECT_EQ(pp_wait_for_insync(session, &rec, 1), 0);
   EXPECT_EQ(port.log, (std::vector<PortAccess>{{'p', kBase, 3}}));
 }
 
 TEST_F(Pp, SelectMaskSequenceAndRepeat) {
   const int sel1[6] = {1, 1, 0, 1, 0, 0};
-  select_channel_pp(sel1, &rec, 0);
+  select_channel_pp(session, sel1, &rec, 0);
   const std::vector<PortAccess> once = {{'o', kBase, 0x52}, {'s', 0, 1}, {'o', kCtl, 0x09}, {'s', 0, 1},
                                         {'o', kCtl, 0x0D},  {'s', 0, 1}, {'o', kBase, 0xFF}};
   EXPECT_EQ(port.writes(), once);
   // Channels 1, 2 and 4 with the header words: 0x6A.
   port.log.clear();
   const int sel2[6] = {1, 1, 1, 0, 1, 0};
-  select_channel_pp(sel2, &rec, 0);
+  select_channel_pp(session, sel2, &rec, 0);
   EXPECT_EQ(port.writes().front(), (PortAccess{'o', kBase, 0x6A}));
   // No list (HRI, raw) in generator mode, with the repeat after 1000 ms.
   port.log.clear();
   rec.gen_mode = 1;
-  select_channel_pp(nullptr, &rec, 1);
+  select_channel_pp(session, nullptr, &rec, 1);
   const std::vector<PortAccess> gen = {{'o', kBase, 0x00}, {'s', 0, 1}, {'o', kCtl, 0x01}, {'s', 0, 1},
                                        {'o', kCtl, 0x05},  {'s', 0, 1}, {'o', kBase, 0xFF}};
   std::vector<PortAccess> want = gen;
@@ -219,21 +220,21 @@ TEST_F(Pp, SelectMaskSequenceAndRepeat) {
 
 TEST_F(Pp, SelectionLayerTransportsAndModeLine) {
   // Parallel port: open asks for the three registers.
-  EXPECT_EQ(Open_HWConnect(&rec), 1);
+  EXPECT_EQ(Open_HWConnect(session, &rec), 1);
   EXPECT_EQ(port.log.back(), (PortAccess{'p', kBase, 3}));
   port.ioperm_result = 1;
-  EXPECT_EQ(Open_HWConnect(&rec), 0);
+  EXPECT_EQ(Open_HWConnect(session, &rec), 0);
   EXPECT_EQ(hwconnect_error_text(&rec), "Can't access \nParallel port with address 378 !");
   port.ioperm_result = 0;
   // The mode line as last written: acknowledge values leave it high, the
   // generator values low.
   port.regs[kCtl] = 0x2E;
-  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0x08);
+  EXPECT_EQ(get_hwselected(session, static_cast<int>(kBase), &rec), 0x08);
   port.regs[kCtl] = 0x26;
-  EXPECT_EQ(get_hwselected(static_cast<int>(kBase), &rec), 0);
+  EXPECT_EQ(get_hwselected(session, static_cast<int>(kBase), &rec), 0);
   EXPECT_EQ(port.log.back(), (PortAccess{'r', kCtl, 0x26}));
   port.regs[0x27A] = 0x5C;
-  EXPECT_EQ(get_ppreg(0x27A), 0x5C);
+  EXPECT_EQ(get_ppreg(session, 0x27A), 0x5C);
   EXPECT_EQ(port.log.back(), (PortAccess{'r', 0x27A, 0x5C}));
 
   // USB and Ethernet have no transport: nothing reaches the port.
@@ -242,13 +243,13 @@ TEST_F(Pp, SelectionLayerTransportsAndModeLine) {
                                    std::make_pair(int{kPortTypeEth}, "Can't open ethernet port.")}) {
     rec.port_type = type;
     port.log.clear();
-    EXPECT_EQ(Open_HWConnect(&rec), 0);
+    EXPECT_EQ(Open_HWConnect(session, &rec), 0);
     EXPECT_EQ(hwconnect_error_text(&rec), text);
     const int sel[6] = {1, 1, 1, 1, 1, 1};
-    select_channel(sel, &rec, 1);
+    select_channel(session, sel, &rec, 1);
     rec.frame.words_per_line = 4;
-    EXPECT_EQ(get_hrpt_frame(words, &rec), 0);
-    EXPECT_EQ(wait_for_insync(&rec, 1), 0);
+    EXPECT_EQ(get_hrpt_frame(session, words, &rec), 0);
+    EXPECT_EQ(wait_for_insync(session, &rec, 1), 0);
     EXPECT_TRUE(port.log.empty());
   }
   EXPECT_EQ(usb_list_ndevs(), 0);
@@ -257,7 +258,7 @@ TEST_F(Pp, SelectionLayerTransportsAndModeLine) {
   rec.fast_access = 1;
   port.script = {ready_word(0xC0, true, true), ready_word(0x01, true, false, 1)};
   rec.frame.words_per_line = 2;
-  EXPECT_EQ(get_hrpt_frame(words, &rec), 1);
+  EXPECT_EQ(get_hrpt_frame(session, words, &rec), 1);
   EXPECT_EQ(std::make_pair(words[0], words[1]), std::make_pair(uint16_t{0x300}, uint16_t{5}));
 }
 
@@ -287,7 +288,7 @@ TEST_F(Pp, TestSamplerSamplesAndTraces) {
   port.script = {ready_word(1, false, true), 0xFFFF, ready_word(0xA5, true, true, 2), 0xC000 | 0x0F,
                  ready_word(0x80, false, false, 1)};
   std::vector<uint16_t> samples;
-  ASSERT_EQ(read_parsigs(&rec, &samples, 13, 2), 1);
+  ASSERT_EQ(read_parsigs(session, &rec, &samples, 13, 2), 1);
   ASSERT_EQ(samples.size(), 3u);
   // A ready sample gets both acknowledge writes, a not-ready one only the second.
   const std::vector<PortAccess> want = {{'o', kCtl, 0x2F}, {'o', kCtl, 0x2E}, {'o', kCtl, 0x2E},
@@ -315,7 +316,7 @@ TEST_F(Pp, TestSamplerSamplesAndTraces) {
   EXPECT_EQ(whole[0].name, "Data");
   EXPECT_EQ(whole[0].data, (std::vector<uint8_t>{0xA5, 0x0F, 0x80}));
   port.ioperm_result = -1;
-  EXPECT_EQ(read_parsigs(&rec, &samples, 100, 0), 0);
+  EXPECT_EQ(read_parsigs(session, &rec, &samples, 100, 0), 0);
 }
 
 }  // namespace

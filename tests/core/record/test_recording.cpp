@@ -26,6 +26,7 @@
 #include "core/record/rawd_rec_pp.h"
 #include "core/record/scripted_port.h"
 #include "core/view/open_picture.h"
+#include "core/view/rgbdraw.h"
 #include "support/temp_dir.h"
 
 using namespace kelo;
@@ -50,18 +51,14 @@ class Station {
     rec.port_address = 0x378;
     rec.batch = 1;
     rec.stop_when_done = 1;
-    set_log_dir(dir.path() + "/");
-    set_log_to_file(true);
-  }
-  ~Station() {
-    set_log_to_file(false);
-    set_log_dir("");
+    session.log().set_dir(dir.path() + "/");
+    session.log().set_to_file(true);
   }
   int batch(const std::string& request, int start_after = 6, int stop_after = 90) {
     rec.request = request;
     rec.hrpt_start_after = start_after;
     rec.hrpt_stop_after = stop_after;
-    return do_batch(&rec, pic.get(), &view);
+    return do_batch(session, &rec, pic.get(), &view);
   }
   // The log's messages without their time stamps.
   Lines log_lines() const {
@@ -94,6 +91,37 @@ class Station {
   test::EmuBench bench;
   test::RecordingGui& seam = bench.gui;
   DecoderEmulator& emu = bench.emu;
+  StationSession& session = bench.session;
+};
+
+// A record window's stand-in: what the engine told it, in order, and a
+// canvas for the live display when one is given.
+class ListenerLog : public RecordListener {
+ public:
+  void state(const std::string& text) override { calls.push_back("state " + text); }
+  void waiting_for_sync() override { calls.push_back("wait"); }
+  void file_started(const std::string& path) override { calls.push_back("file " + path); }
+  void satellite_named(const std::string& name) override { calls.push_back("sat " + name); }
+  void line_count(int lines) override { calls.push_back("lines " + std::to_string(lines)); }
+  void recorded_count(int n) override { calls.push_back("recorded " + std::to_string(n)); }
+  void sync_changed(SyncChange change) override {
+    calls.push_back(change == SyncChange::kLost       ? "sync lost"
+                    : change == SyncChange::kRestored ? "sync restored"
+                                                      : "no transmission");
+  }
+  void channel_shown(int channel) override { calls.push_back("channel " + std::to_string(channel)); }
+  void error(const std::string& text) override { calls.push_back("error " + text); }
+  void pass_stopped(int frames) override { calls.push_back("stopped " + std::to_string(frames)); }
+  void recording_ended(const std::string& last_file) override { calls.push_back("ended " + last_file); }
+  DRAWABLE_INFO* live_canvas() override { return canvas; }
+  void rows_drawn(int y, int rows) override {
+    rows_seen.push_back(y);
+    EXPECT_EQ(rows, 1);
+  }
+
+  Lines calls;
+  DRAWABLE_INFO* canvas = nullptr;
+  std::vector<int> rows_seen;
 };
 
 int lines_in_header(const std::string& path) {
@@ -110,24 +138,24 @@ TEST(Recording, SatelliteNamedAfterFiveEqualIds) {
   noaa18[6] = 13 << 3;
   noaa19[6] = 15 << 3;
   std::string name = "old";
-  get_hrptsat_name(nullptr, nullptr, 0, 0);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0);
-  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, 8, 1), 0);  // a different id restarts the count
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0) << i;
+  SatRecognizer pass;
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 0);
+  EXPECT_EQ(get_hrptsat_name(pass, noaa19.data(), &name, 8, 1), 0);  // a different id restarts the count
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 0) << i;
   EXPECT_EQ(name, "old");
-  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 1);
+  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 1);
   EXPECT_EQ(name, "NOAA 18");
-  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 1);  // the sixth reports again
-  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0);  // and then never in this pass
-  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, 8, 1), 0);
+  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 1);  // the sixth reports again
+  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 0);  // and then never in this pass
+  EXPECT_EQ(get_hrptsat_name(pass, noaa19.data(), &name, 8, 1), 0);
   EXPECT_EQ(name, "NOAA 18");
 
   // FengYun: address in bits 6-9, shifted into the upper nibble (208 = 1D).
   std::vector<uint16_t> fy(22180, 0);
   fy[6] = 13 << 6;
-  get_hrptsat_name(nullptr, nullptr, 0, 0);
-  for (int i = 0; i < 4; ++i) get_hrptsat_name(fy.data(), &name, 9, 2);
-  EXPECT_EQ(get_hrptsat_name(fy.data(), &name, 9, 2), 1);
+  get_hrptsat_name(pass, nullptr, nullptr, 0, 0);  // a new pass
+  for (int i = 0; i < 4; ++i) get_hrptsat_name(pass, fy.data(), &name, 9, 2);
+  EXPECT_EQ(get_hrptsat_name(pass, fy.data(), &name, 9, 2), 1);
   EXPECT_EQ(name, "FENGYUN 1D");
 }
 
@@ -203,6 +231,49 @@ TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
   EXPECT_EQ(read_hrpt1_line(st.pic.get(), &plain, 25, words.data()) & 0x0C, 0);  // out of sync: "FRAMe"
 }
 
+TEST(Recording, HrptPassUnderARecordWindowReportsToItsListener) {
+  // The same pass as in batch mode, with a record window's listener and a
+  // 64 x 40 canvas: what the window is told, in order, and the live lines.
+  Station st("noaa,sat=18,syncloss=30:200");
+  st.rec.batch = 0;
+  st.rec.active = 1;
+  st.rec.save_rec = 1;
+  st.rec.hrpt_start_after = 6;
+  st.rec.hrpt_stop_after = 5;
+  st.rec.file_type = kKindHRPT;
+  st.rec.sat_kind = 1;
+  st.rec.show_chan = 5;  // not recorded: the first recorded channel is shown
+  st.rec.scan_dir = 1;   // top-down: canvas row = live row
+  st.rec.lines_per_screen = 100;
+  const int list[6] = {1, 0, 0, 0, 1, 0};  // channel 4 with the housekeeping words
+  for (int c : {0, 4}) st.rec.chan_sel[c] = 1;
+  select_channel(st.session, list, &st.rec, 0);
+  DRAWABLE_INFO canvas;
+  ASSERT_EQ(renew_rgbbuf(&canvas, 64, 40), 1);
+  std::vector<KColor> greys(256);
+  for (int i = 0; i < 256; ++i)
+    greys[static_cast<size_t>(i)] = {uint16_t(i * 257), uint16_t(i * 257), uint16_t(i * 257)};
+  Create_RGBPalette(&canvas, greys);
+  ListenerLog told;
+  told.canvas = &canvas;
+  Recordpp_Hrpt(st.session, told, &st.rec, st.pic.get(), &st.view);
+
+  const std::string path = st.dir.file("hrpt01.dat");
+  // The satellite is named on the fifth and sixth frame alike.
+  EXPECT_EQ(told.calls, (Lines{"channel 4", "wait", "file " + path, "sat NOAA 18", "sat NOAA 18", "lines 10",
+                               "lines 20", "sync lost", "stopped 29", "ended " + path}));
+  EXPECT_TRUE(st.log_lines().empty());  // a window's pass writes no log
+  EXPECT_EQ(lines_in_header(path), 29);
+  // One live row per frame; the rows reported drawn are the rows that show
+  // the scene, and no other row was touched.
+  ASSERT_EQ(told.rows_seen.size(), 29u);
+  for (int y = 0; y < canvas.height; ++y) {
+    const auto row = canvas.rgb_buf.begin() + y * canvas.width * kRgbBytes;
+    const bool drawn = std::find(told.rows_seen.begin(), told.rows_seen.end(), y) != told.rows_seen.end();
+    EXPECT_EQ(std::count(row, row + canvas.width * kRgbBytes, 0) < canvas.width * kRgbBytes, drawn) << y;
+  }
+}
+
 TEST(Recording, StopAfterZeroEndsAtTheFirstOutOfSyncFrame) {
   Station st("noaa,syncloss=20:50");
   ASSERT_EQ(st.batch("hrpt:a", 6, 0), 0);
@@ -223,7 +294,7 @@ TEST(Recording, NoChannelsNoPortUnknownSatellite) {
     Station st("noaa");
     test::ScriptedPort denied;  // no access to the device
     denied.ioperm_result = 1;
-    set_port(&denied);
+    st.session.ports().set_port(&denied);
     st.rec.port_address = 0x278;
     EXPECT_EQ(st.batch("hrpt:a"), 1);
     EXPECT_EQ(st.log_lines(), Lines{"Error: Can't access Parallel port with address 0x278."});
@@ -406,15 +477,18 @@ TEST(Recording, RawDumpOfTwoFramesAndAFileThatCannotBeCreated) {
       st.seam.on_events = [rec](int n) {
         if (n == 3) rec->active = 0;
       };
-    testing::internal::CaptureStderr();
-    Recordpp_Rawd(nullptr, nullptr, &st.rec, st.pic.get(), &st.view);
-    const std::string err = testing::internal::GetCapturedStderr();
+    ListenerLog told;
+    Recordpp_Rawd(st.session, told, &st.rec, st.pic.get(), &st.view);
+    const std::string path = st.rec.rec_dir + "raw01.dat";
     if (writable) {
       ASSERT_EQ(st.files(), Lines{"raw01.dat"});
       EXPECT_EQ(std::filesystem::file_size(st.dir.file("raw01.dat")), 4096u);
+      EXPECT_EQ(told.calls,
+                (Lines{"recorded 0", "wait", "recorded 1", "file " + path, "stopped 2", "ended " + path}));
     } else {
       EXPECT_EQ(st.rec.active, 0);
-      EXPECT_NE(err.find("Can't open file /nonexistent-kelo-dir/raw01.dat!"), std::string::npos) << err;
+      EXPECT_EQ(told.calls, (Lines{"recorded 0", "wait", "recorded 1", "error Can't open file " + path + "!",
+                                   "ended " + path}));
     }
   }
   FRAME_GEOM g;
