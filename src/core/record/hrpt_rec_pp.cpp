@@ -106,8 +106,7 @@ int get_hrptsat_name(const uint16_t* frame, std::string* name, int file_type, in
   g_last_id = id;
   ++g_recognized;
   if (g_recognized >= kRecNameFrames) {
-    const char* n = xrptid2name(frame[kIdWord], sat_kind);
-    if (name != nullptr) *name = std::string(n != nullptr ? n : "").substr(0, kSatNameMax);
+    if (name != nullptr) *name = xrptid2name(frame[kIdWord], sat_kind).substr(0, kSatNameMax);
     return 1;
   }
   return 0;
