@@ -387,7 +387,6 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
 
   // 8. Progress; a GIF source decodes from its start again.
   if (src->file_type == kKindGIF) rewind_gif(src);
-  forget_lines();
   WindowHandle bar = gui().progress_begin(save_window, "Saving...", true);
 
   // Grid colour: the view's colour where the picture has colour, white
@@ -414,7 +413,7 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
   for (int y = 0; y < dst->height; y++) {
     // a. The source line of this row (with the grid marks when asked).
     int status = read_lines(&work, src, ymap.data(), y, nlines, lines.get(), pg.data(), pb.data(),
-                            marks.empty() ? nullptr : marks.data());
+                            marks.empty() ? nullptr : marks.data(), lines.memory());
     // A row that shows the same file line as the row before reads nothing
     // and keeps that line's quality.
     if (y > 0 && status == 0) status = last_status;
