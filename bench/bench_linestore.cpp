@@ -127,7 +127,7 @@ void BM_ReadDespeckleTranslate(benchmark::State& state) {
   int64_t lines = 0;
   for (auto _ : state) {
     for (int row = 0; row < static_cast<int>(linemap.size()); ++row) {
-      read_lines(&view, &pic, linemap.data(), row, 3, set.get(), nullptr, nullptr, nullptr);
+      read_lines(&view, &pic, linemap.data(), row, 3, set.get(), nullptr, nullptr, nullptr, set.memory());
       Translate_Line(&view, &pic, 0, 0, 1, set.get(), 3, r.data(), g.data(), b.data());
       benchmark::DoNotOptimize(r.data());
       ++lines;
@@ -148,7 +148,7 @@ void BM_Despeckle(benchmark::State& state) {
   LineSet set(pic.frame.words_padded, 3);
   const int linemap[] = {0};
   view.despeckle_on = 0;
-  read_lines(&view, &pic, linemap, 0, 3, set.get(), nullptr, nullptr, nullptr);
+  read_lines(&view, &pic, linemap, 0, 3, set.get(), nullptr, nullptr, nullptr, set.memory());
   int64_t lines = 0;
   for (auto _ : state) {
     despeckle(&pic, &view, set.get(), 3);
@@ -168,7 +168,7 @@ void BM_TranslateLine(benchmark::State& state) {
   VIEW_INFO view = rgb_view();
   LineSet set(pic.frame.words_padded, 3);
   const int linemap[] = {0};
-  read_lines(&view, &pic, linemap, 0, 3, set.get(), nullptr, nullptr, nullptr);
+  read_lines(&view, &pic, linemap, 0, 3, set.get(), nullptr, nullptr, nullptr, set.memory());
   std::vector<uint16_t> r(kWidth), g(kWidth), b(kWidth);
   int64_t lines = 0;
   for (auto _ : state) {
@@ -192,8 +192,8 @@ void BM_MapNoaaTemp(benchmark::State& state) {
   LineSet raw(pic.frame.words_padded, 5);
   LineSet work(pic.frame.words_padded, 5);
   const int linemap[] = {0};
-  read_lines(&view, &pic, linemap, 0, 5, raw.get(), nullptr, nullptr, nullptr);
-  const CAL_COEFS cal = load_cal(pic.sat_name);
+  read_lines(&view, &pic, linemap, 0, 5, raw.get(), nullptr, nullptr, nullptr, raw.memory());
+  const CAL_COEFS cal = load_cal(pic.sat_name, nullptr);
   const size_t samples = static_cast<size_t>(pic.frame.words_padded) * kLineBufFactor;
   int64_t lines = 0;
   for (auto _ : state) {
@@ -201,8 +201,9 @@ void BM_MapNoaaTemp(benchmark::State& state) {
     for (int i = 0; i < 5; ++i) {
       std::copy(raw[i], raw[i] + samples, work[i]);
     }
+    NoaaTempState temp_state;
     state.ResumeTiming();
-    map_noaatemp(work.get(), 5, &cal, &pic, &view);
+    map_noaatemp(work.get(), 5, &cal, &pic, &view, &temp_state);
     benchmark::DoNotOptimize(work[0]);
     ++lines;
   }

@@ -90,8 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint16_t> r(static_cast<size_t>(pic->width) + 1), g(r.size()), b(r.size());
   Translate_Line(view.get(), pic.get(), in.s16() % 20, 0, in.u8() & 1, set.get(), n, r.data(), g.data(),
                  b.data());
-  const CAL_COEFS cal = load_cal(pic->sat_name);
-  map_noaatemp(set.get(), n, &cal, pic.get(), view.get());
+  const CAL_COEFS cal = load_cal(pic->sat_name, nullptr);
+  NoaaTempState temp_state;
+  map_noaatemp(set.get(), n, &cal, pic.get(), view.get(), &temp_state);
   uint16_t gr, gg, gb;
   add_gridpix(view.get(), &gr, &gg, &gb);
   set_gui(nullptr);

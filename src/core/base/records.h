@@ -146,6 +146,47 @@ struct POSITION {
   float x = 0, y = 0, z = 0, lon = 0, lat = 0;
 };
 
+// What the orbit model keeps of the picture it places (calc_satpos.cpp): the
+// satellite and earth positions of the last line placed, with everything they
+// were computed from, and the earth-centre angle of every scan position. Each
+// picture owns its own, so two pictures open at once never answer from each
+// other's positions. A copy of a picture starts with the same values; they
+// stay right for it because every answer is checked against its inputs.
+struct SATPOS_LINE {
+  bool filled = false;
+  int y = -1;
+  int lines_per_sec = 0;
+  KEPLER kepler;
+  BrokenTime start_tm = {};
+  int start_ms = 0;
+  int use_sattime = 0;
+  int offset_gmt = 0;
+  int offset_sec = 0;
+  BrokenTime epoch_tm = {};
+  int epoch_ms = 0;
+  float perigee_rate = 0;
+  float node_rate = 0;
+  // what was computed for the line
+  POSITION pos_sat;
+  POSITION pos_earth;
+  float node_shift = 0;
+  double sin_incl = 0;
+  double cos_incl = 0;
+};
+struct SATPOS_SCAN_ROW {
+  float angle = 0;
+  double sin_b = 0;
+  double cos_b = 0;
+};
+struct SATPOS_CACHE {
+  SATPOS_LINE line;
+  // the scan table, for this height, line width and scan angle
+  float scan_height = -1;
+  int scan_pixels = -1;
+  float scan_angle = -1;
+  std::vector<SATPOS_SCAN_ROW> scan;
+};
+
 // ---------------------------------------------------------------- GIF coder
 // Coder state of the GIF reader and writer; fixed tables, no allocation per
 // line.
@@ -281,6 +322,7 @@ struct PIC_INFO {
   KEPLER kepler;
   ORBIT orbit;
   std::string kepler_dir;
+  SATPOS_CACHE satpos;  // the orbit model's own cache for this picture
 };
 
 // ---------------------------------------------------------------- recording

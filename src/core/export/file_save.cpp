@@ -452,14 +452,13 @@ RowsDone write_rows(SavePlan& p, PIC_INFO* src, PIC_INFO* dst, ExportListener& l
 
   // A GIF source decodes from its start again.
   if (src->file_type == kKindGIF) rewind_gif(src);
-  forget_lines();
   listener.progress_begin(dst->height);
   RowsDone done;
   int last_status = 0;
   for (int y = 0; y < dst->height; y++) {
     // The source line of this row (with the grid marks when asked).
     int status = read_lines(&work, src, p.ymap.data(), y, p.nlines, p.lines.get(), p.pg.data(), p.pb.data(),
-                            p.marks.empty() ? nullptr : p.marks.data());
+                            p.marks.empty() ? nullptr : p.marks.data(), p.lines.memory());
     // A row that shows the same file line as the row before reads nothing
     // and keeps that line's quality.
     if (y > 0 && status == 0) status = last_status;

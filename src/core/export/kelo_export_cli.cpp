@@ -569,9 +569,9 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   size_t cap = static_cast<size_t>(padded) * kLineBufFactor;
   std::vector<uint16_t> g(cap), b(cap);
   int linemap[1] = {y};
-  forget_lines();
   if (pic->file_type == kKindGIF) rewind_gif(pic);
-  int status = read_lines(view, pic, linemap, 0, nlines, lines.get(), g.data(), b.data(), nullptr);
+  int status =
+      read_lines(view, pic, linemap, 0, nlines, lines.get(), g.data(), b.data(), nullptr, lines.memory());
   if (status == 0) {
     *error = "line " + std::to_string(y) + " cannot be read";
     return kExitFail;
@@ -601,9 +601,11 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   // The temperature view's value: counts of the thermal channels turned
   // into brightness temperatures with this line's own calibration.
   if (pic->file_type == kKindHRPT && pic->chan_present[0] != 0) {
-    CAL_COEFS cal = load_cal(pic->sat_name);
-    reset_noaatemp();
-    map_noaatemp(lines.get(), nlines, &cal, pic, view);
+    std::string warning;
+    CAL_COEFS cal = load_cal(pic->sat_name, &warning);
+    if (!warning.empty()) gui().message("Error", warning);
+    NoaaTempState temp_state;
+    map_noaatemp(lines.get(), nlines, &cal, pic, view, &temp_state);
     for (const auto& [ch, idx] : where) {
       if (ch >= 3 && ch <= 5 && idx < cap) out << "temp" << ch << " " << lines[0][idx] << "\n";
     }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "core/base/bytes.h"
@@ -162,8 +163,13 @@ int read_one_line(PIC_INFO* pic, int n, uint16_t* words) {
   constexpr int kNextGroups = 2;
   const size_t record = static_cast<size_t>(g.line_bytes);
   const size_t want = record + kHrpt1MarkerLen + size_t{kNextGroups} * kPackBytes;
-  thread_local std::vector<uint8_t> buf;
-  if (buf.size() < want) buf.resize(want);
+  // The line's own buffer: two pictures read at the same time share nothing.
+  std::vector<uint8_t> buf;
+  try {
+    buf.resize(want);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
 
   const int64_t start = static_cast<int64_t>(pic->data_offset) - kHrpt1MarkerLen +
                         static_cast<int64_t>(n) * static_cast<int64_t>(record);

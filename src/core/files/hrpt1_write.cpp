@@ -144,8 +144,14 @@ int write_hrpt1_line(PIC_INFO* pic, const uint16_t* words, int flags) {
   const FRAME_GEOM& g = pic->frame;
   if (fp == nullptr || words == nullptr || g.line_bytes <= kHrpt1MarkerLen) return 0;
   const size_t record = static_cast<size_t>(g.line_bytes);
-  thread_local std::vector<uint8_t> buf;
-  if (buf.size() < record) buf.resize(record);
+  // The line's own buffer: two recordings written at the same time share
+  // nothing.
+  std::vector<uint8_t> buf;
+  try {
+    buf.resize(record);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
   std::memcpy(buf.data(), (flags & kLinePreSync) != 0 ? "FRAME" : "FRAMe", 5);
   put_le16(buf.data() + 5, static_cast<uint16_t>(g.line_bytes - kHrpt1MarkerLen));
   pack10(words, static_cast<size_t>(g.words_padded) / kPackWords, buf.data() + kHrpt1MarkerLen);

@@ -43,25 +43,21 @@ constexpr AddrName kNames[] = {
     {15, "NOAA 19"}, {192, "FENGYUN 1C"}, {208, "FENGYUN 1D"},
 };
 
-char g_name[32];
-
 }  // namespace
 
-const char* spacecrftaddr2name(int address) {
+std::string spacecrftaddr2name(int address) {
   for (const AddrName& n : kNames) {
-    if (n.addr == address) {
-      std::snprintf(g_name, sizeof g_name, "%s", n.name);
-      return g_name;
-    }
+    if (n.addr == address) return n.name;
   }
-  std::snprintf(g_name, sizeof g_name, "unknown: %x\n", static_cast<unsigned>(address));
-  return g_name;
+  char text[32];
+  std::snprintf(text, sizeof text, "unknown: %x\n", static_cast<unsigned>(address));
+  return text;
 }
 
-const char* xrptid2name(int id_word, int family) {
+std::string xrptid2name(int id_word, int family) {
   if (family == kFamilyNoaa || family == kFamilySeastar) return spacecrftaddr2name((id_word >> 3) & 0xF);
   if (family == kFamilyFengyun) return spacecrftaddr2name(((id_word >> 6) & 0xF) << 4);
-  return nullptr;
+  return {};
 }
 
 void decode_framehdr(const uint16_t* words, int family, FRAME_HDR* hdr) {

@@ -3,18 +3,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/base/records.h"
 
 namespace kelo {
 
 // Satellite name of a spacecraft address ("NOAA 19", "FENGYUN 1D", ...;
-// "unknown: <hex>\n" for others). Static buffer overwritten by each call.
-const char* spacecrftaddr2name(int address);
+// "unknown: <hex>\n" for others).
+std::string spacecrftaddr2name(int address);
 // Name from an identification word: family 1 or 3 (NOAA, SeaStar) address in
 // bits 6-3; family 2 (FengYun) address in bits 9-6, shifted into the upper
-// nibble. Null for any other family.
-const char* xrptid2name(int id_word, int family);
+// nibble. Empty for any other family.
+std::string xrptid2name(int id_word, int family);
 
 // Decodes words 0-11 of a frame (the caller guarantees twelve words) into
 // `hdr`. For FengYun (family 2) only sc_addr is taken from the id word.

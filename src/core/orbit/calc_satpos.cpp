@@ -51,30 +51,6 @@ int64_t epoch_seconds(const ORBIT* orbit) {
 }
 
 // ---------------------------------------------------------------- line cache
-struct LineCache {
-  bool filled = false;
-  const PIC_INFO* pic = nullptr;
-  int y = -1;
-  int lines_per_sec = 0;
-  KEPLER kepler;
-  BrokenTime start_tm{};
-  int start_ms = 0;
-  int use_sattime = 0;
-  int offset_gmt = 0;
-  int offset_sec = 0;
-  BrokenTime epoch_tm{};
-  int epoch_ms = 0;
-  float perigee_rate = 0;
-  float node_rate = 0;
-  // results
-  POSITION pos_sat;
-  POSITION pos_earth;
-  float node_shift = 0;
-  double sin_incl = 0;
-  double cos_incl = 0;
-};
-LineCache g_cache;
-
 bool same_tm(const BrokenTime& a, const BrokenTime& b) {
   return a.tm_sec == b.tm_sec && a.tm_min == b.tm_min && a.tm_hour == b.tm_hour && a.tm_mday == b.tm_mday &&
          a.tm_mon == b.tm_mon && a.tm_year == b.tm_year && a.tm_yday == b.tm_yday;
@@ -87,20 +63,19 @@ bool same_kepler(const KEPLER& a, const KEPLER& b) {
 }
 
 bool cache_hit(const PIC_INFO* pic, int y) {
-  const LineCache& c = g_cache;
+  const SATPOS_LINE& c = pic->satpos.line;
   const ORBIT& o = pic->orbit;
-  return c.filled && c.pic == pic && c.y == y && c.lines_per_sec == pic->lines_per_sec &&
+  return c.filled && c.y == y && c.lines_per_sec == pic->lines_per_sec &&
          same_kepler(c.kepler, pic->kepler) && same_tm(c.start_tm, o.start_tm) && c.start_ms == o.start_ms &&
          c.use_sattime == o.use_sattime && c.offset_gmt == o.offset_gmt && c.offset_sec == o.offset_sec &&
          same_tm(c.epoch_tm, o.epoch_tm) && c.epoch_ms == o.epoch_ms && c.perigee_rate == o.perigee_rate &&
          c.node_rate == o.node_rate;
 }
 
-void cache_store(const PIC_INFO* pic, int y) {
-  LineCache& c = g_cache;
+void cache_store(PIC_INFO* pic, int y) {
+  SATPOS_LINE& c = pic->satpos.line;
   const ORBIT& o = pic->orbit;
   c.filled = true;
-  c.pic = pic;
   c.y = y;
   c.lines_per_sec = pic->lines_per_sec;
   c.kepler = pic->kepler;
@@ -122,42 +97,35 @@ void cache_store(const PIC_INFO* pic, int y) {
 // The earth-centre angle of every scan position depends only on the height,
 // the pixels per line and the scan angle: one table per picture, not four
 // library calls per pixel.
-struct ScanRow {
-  float angle = 0;
-  double sin_b = 0;
-  double cos_b = 0;
-};
-struct ScanTable {
-  float height = -1;
-  int pixels = -1;
-  float scan_angle = -1;
-  std::vector<ScanRow> rows;
-};
-ScanTable g_scan;
 constexpr int kMaxScanTable = 16384;  // positions; wider lines are computed directly
 
-// Row of scan position x, or null when x lies outside the table.
-const ScanRow* scan_row(float height, int pixels, float scan_angle, int x) {
+// Row of scan position x in the picture's table, or null when x lies outside
+// the table.
+const SATPOS_SCAN_ROW* scan_row(SATPOS_CACHE* cache, float height, int pixels, float scan_angle, int x) {
   if (pixels <= 0 || pixels > kMaxScanTable || x < 0 || x > pixels) return nullptr;
-  if (g_scan.height != height || g_scan.pixels != pixels || g_scan.scan_angle != scan_angle) {
-    g_scan.height = height;
-    g_scan.pixels = pixels;
-    g_scan.scan_angle = scan_angle;
+  SATPOS_CACHE& t = *cache;
+  if (t.scan_height != height || t.scan_pixels != pixels || t.scan_angle != scan_angle) {
+    t.scan_height = height;
+    t.scan_pixels = pixels;
+    t.scan_angle = scan_angle;
     try {
-      g_scan.rows.assign(static_cast<size_t>(pixels) + 1, ScanRow{});
+      t.scan.assign(static_cast<size_t>(pixels) + 1, SATPOS_SCAN_ROW{});
     } catch (const std::bad_alloc&) {
-      g_scan = ScanTable{};
+      t.scan_height = -1;
+      t.scan_pixels = -1;
+      t.scan_angle = -1;
+      t.scan.clear();
       return nullptr;
     }
     const float to_nadir = static_cast<float>(pixels / 2);
     for (int i = 0; i <= pixels; ++i) {
-      ScanRow& r = g_scan.rows[static_cast<size_t>(i)];
+      SATPOS_SCAN_ROW& r = t.scan[static_cast<size_t>(i)];
       r.angle = x2earthangle(height, 4, static_cast<float>(i), to_nadir, scan_angle);
       r.sin_b = std::sin(r.angle);
       r.cos_b = std::cos(r.angle);
     }
   }
-  return &g_scan.rows[static_cast<size_t>(x)];
+  return &t.scan[static_cast<size_t>(x)];
 }
 
 }  // namespace
@@ -284,8 +252,9 @@ int xy2lonlat(int x, int y, PIC_INFO* pic, POSITION* lonlat) {
   // No line timing, or no orbit derived from the elements: no geography.
   if (lps <= 0 || pic->orbit.valid == 0) return 0;
   ORBIT* o = &pic->orbit;
+  SATPOS_LINE& line = pic->satpos.line;
   if (cache_hit(pic, y)) {
-    o->node_shift = g_cache.node_shift;
+    o->node_shift = line.node_shift;
   } else {
     BrokenTime tm = o->start_tm;
     tm.tm_sec += y / lps;
@@ -300,35 +269,34 @@ int xy2lonlat(int x, int y, PIC_INFO* pic, POSITION* lonlat) {
     // An overflowing revolution count has no position: never answer with
     // the satellite position of another line.
     if (calcpossat(&tm, ms, &pic->kepler, o, &sat) == 0) return 0;
-    g_cache.pos_earth = earth;
-    g_cache.pos_sat = sat;
+    line.pos_earth = earth;
+    line.pos_sat = sat;
     cache_store(pic, y);
   }
   POSITION pix;
-  const ScanRow* row = scan_row(o->height, pic->pixels_per_chan, pic->scan_angle, x);
+  const SATPOS_SCAN_ROW* row = scan_row(&pic->satpos, o->height, pic->pixels_per_chan, pic->scan_angle, x);
   if (row == nullptr) {
-    calc_x2satobs(&pic->kepler, o, &g_cache.pos_sat, &pix, pic->pixels_per_chan, pic->scan_angle,
+    calc_x2satobs(&pic->kepler, o, &line.pos_sat, &pix, pic->pixels_per_chan, pic->scan_angle,
                   static_cast<float>(x));
   } else if (row->angle == 0.0f) {
-    pix = g_cache.pos_sat;
+    pix = line.pos_sat;
   } else {
     // calc_satobs with the scan angle's sine and cosine from the table and
     // the inclination's from the line cache: the same arithmetic, the same
     // result, without four library calls a pixel.
-    const POSITION& sat = g_cache.pos_sat;
-    pix.x = static_cast<float>(row->sin_b * g_cache.sin_incl + row->cos_b * sat.x);
+    const POSITION& sat = line.pos_sat;
+    pix.x = static_cast<float>(row->sin_b * line.sin_incl + row->cos_b * sat.x);
     pix.y = static_cast<float>(row->cos_b * sat.y);
-    pix.z = static_cast<float>(row->cos_b * sat.z - row->sin_b * g_cache.cos_incl);
+    pix.z = static_cast<float>(row->cos_b * sat.z - row->sin_b * line.cos_incl);
   }
-  calcposrel(&pic->kepler, o, &pix, &g_cache.pos_earth, lonlat);
+  calcposrel(&pic->kepler, o, &pix, &line.pos_earth, lonlat);
   // A scan position beyond the horizon (or damaged elements) sees no earth.
   if (!std::isfinite(lonlat->lon) || !std::isfinite(lonlat->lat)) return 0;
   return 1;
 }
 
-void reset_satpos_cache() {
-  g_cache = LineCache{};
-  g_scan = ScanTable{};
+void reset_satpos_cache(PIC_INFO* pic) {
+  if (pic != nullptr) pic->satpos = SATPOS_CACHE{};
 }
 
 }  // namespace kelo

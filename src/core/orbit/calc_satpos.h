@@ -29,11 +29,12 @@ void calc_x2satobs(const KEPLER* kepler, const ORBIT* orbit, const POSITION* sat
 void calcposrel(const KEPLER* kepler, const ORBIT* orbit, const POSITION* pix, const POSITION* earth,
                 POSITION* lonlat);
 // Longitude and latitude of picture pixel (x, y): 1, or 0 when the picture
-// has no line timing. Positions of the last line are cached; the cache is
-// keyed on the picture, its elements, times and corrections as well as the
-// line, so a change of any of them is never answered from the cache.
+// has no line timing. Positions of the last line are cached in the picture
+// (pic->satpos); the cache is keyed on the picture's elements, times and
+// corrections as well as the line, so a change of any of them is never
+// answered from the cache.
 int xy2lonlat(int x, int y, PIC_INFO* pic, POSITION* lonlat);
-// Forgets the cached line.
-void reset_satpos_cache();
+// Forgets the picture's cached line and scan table.
+void reset_satpos_cache(PIC_INFO* pic);
 
 }  // namespace kelo

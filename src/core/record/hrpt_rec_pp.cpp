@@ -295,8 +295,7 @@ int SatRecognizer::feed(const uint16_t* frame, std::string* name, int file_type,
   last_id_ = id;
   ++recognized_;
   if (recognized_ >= kRecNameFrames) {
-    const char* n = xrptid2name(frame[kIdWord], sat_kind);
-    if (name != nullptr) *name = std::string(n != nullptr ? n : "").substr(0, kSatNameMax);
+    if (name != nullptr) *name = xrptid2name(frame[kIdWord], sat_kind).substr(0, kSatNameMax);
     return 1;
   }
   return 0;

@@ -42,10 +42,7 @@ std::string calendar_text(const BrokenTime& t, bool newline) {
                    1900 + t.tm_year, newline ? "\n" : "");
 }
 
-const char* name_of_id(unsigned id, int family) {
-  const char* name = xrptid2name(static_cast<int>(id), family);
-  return name != nullptr ? name : "";
-}
+std::string name_of_id(unsigned id, int family) { return xrptid2name(static_cast<int>(id), family); }
 
 }  // namespace
 
@@ -142,7 +139,7 @@ std::string frame_header_text(int file_type, int frame_nr, const uint16_t* words
   unsigned id = words[6];
   if (file_type == kKindHRPT) {
     text += strformat(" Space craft address: %x --> ", (id >> 3) & 0xFu);
-    text += strformat("%s\n", name_of_id(id, 1));
+    text += strformat("%s\n", name_of_id(id, 1).c_str());
     if ((id & 0x2u) == 0) {
       // NOAA KLM frames: bit 0 set means the AVHRR sends channel 3A (day),
       // clear means 3B (night).
@@ -150,7 +147,7 @@ std::string frame_header_text(int file_type, int frame_nr, const uint16_t* words
     }
   } else if (file_type == kKindCHRPT) {
     text += strformat(" Space craft address: %x --> ", (id >> 6) & 0xFu);
-    text += strformat("%s\n", name_of_id(id, 2));
+    text += strformat("%s\n", name_of_id(id, 2).c_str());
   }
   text += "\n";
   // Milliseconds of the day: 7 bits of word 9, then words 10 and 11.

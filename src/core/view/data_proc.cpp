@@ -55,16 +55,6 @@ LineLayout line_layout(const PIC_INFO* pic) {
   return lay;
 }
 
-// What the store holds from the last call: the first file line and the set
-// it was read into. The screen pass and an export started from an event in
-// the middle of it use different sets; the set tells whose lines are held.
-struct StoreMemory {
-  int ymp = -1;
-  const uint16_t* const* set = nullptr;
-  int n = 0;
-};
-StoreMemory g_mem;
-
 inline int absdiff(int a, int b) { return a > b ? a - b : b - a; }
 
 // One step of a weighted sum, truncated toward zero; weights from the channel
@@ -158,24 +148,23 @@ int read_line(PIC_INFO* pic, const VIEW_INFO* view, int line, uint16_t* buf, uin
   }
 }
 
-void forget_lines() { g_mem = StoreMemory{}; }
-
 int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n, uint16_t** lines,
-               uint16_t* g, uint16_t* b, uint8_t* grid) {
+               uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory) {
   if (pic == nullptr || linemap == nullptr || lines == nullptr || n <= 0 || index < 0) {
     return 0;
   }
   const int first = linemap[index];
-  // The memory only speaks for the set it was filled in; another set (or
-  // another size) is read whole.
-  const bool same_set = g_mem.set == lines && g_mem.n == n && g_mem.ymp >= 0;
+  // The memory speaks only for the size it was filled at; a set read at
+  // another size is read whole.
+  const bool held = memory != nullptr && memory->n == n && memory->first >= 0;
   int start = 0;
-  if (index > 0 && same_set) {
-    if (first == g_mem.ymp) {
+  if (index > 0 && held) {
+    const int ymp = memory->first;
+    if (first == ymp) {
       return 0;  // the set already holds (and has filtered) these lines
     }
-    if (n > 1 && first > g_mem.ymp) {
-      const long long d = static_cast<long long>(first) - g_mem.ymp;
+    if (n > 1 && first > ymp) {
+      const long long d = static_cast<long long>(first) - ymp;
       // The filtered lines at the head of the set move back into the upper
       // block, where the filter writes them again from the same centre line.
       if (d < n) {
@@ -194,9 +183,10 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
   if (view != nullptr && view->despeckle_on) {
     despeckle(pic, view, lines, n);
   }
-  g_mem.ymp = first;
-  g_mem.set = lines;
-  g_mem.n = n;
+  if (memory != nullptr) {
+    memory->first = first;
+    memory->n = n;
+  }
   return status;
 }
 
@@ -278,9 +268,6 @@ void free_lines(uint16_t** lines, int n) {
     delete[] lines[i];
   }
   delete[] lines;
-  if (g_mem.set == lines) {
-    forget_lines();  // the next set may come back at the same address
-  }
 }
 
 namespace {

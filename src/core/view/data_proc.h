@@ -32,18 +32,24 @@ inline constexpr int kMapMaxLevel = 1023;
 int read_line(PIC_INFO* pic, const VIEW_INFO* view, int line, uint16_t* buf, uint16_t* g, uint16_t* b,
               uint8_t* grid);
 
+// What a line set holds from its last fill: the first file line and the
+// size of the set it was read for. It belongs to the set (LineSet keeps one),
+// so the screen pass, an export started in the middle of it and a second
+// picture drawn at the same time never take each other's lines as held.
+struct LineMemory {
+  int first = -1;  // first file line of the set, -1: nothing held
+  int n = 0;
+};
+
 // Fills the n buffers of `lines` with file lines linemap[index] ...
 // linemap[index] + n - 1, reusing the lines the set already holds from the
-// previous call (by swapping buffer pointers, never copying samples); index 0
-// is the first row of a pass and always reads. Despeckles the set when
-// view->despeckle_on is set. Returns the OR of the statuses of the lines read,
-// 0 when nothing was read.
+// previous call (by swapping buffer pointers, never copying samples) as
+// `memory` tells; index 0 is the first row of a pass and always reads, and a
+// null memory reads every line. Despeckles the set when view->despeckle_on
+// is set. Returns the OR of the statuses of the lines read, 0 when nothing
+// was read (also when the set already holds these lines).
 int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n, uint16_t** lines,
-               uint16_t* g, uint16_t* b, uint8_t* grid);
-
-// Forgets which lines the store holds, so the next call of read_lines reads
-// every line whatever its index (used when a new picture is opened).
-void forget_lines();
+               uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory);
 
 // Filters the line set in place: the set is taken as three blocks of n / 3
 // lines (upper, centre, lower); lines[0 .. n/3 - 1] receive the despeckled
@@ -65,17 +71,20 @@ class LineSet {
   ~LineSet() { free_lines(lines_, n_); }
   LineSet(const LineSet&) = delete;
   LineSet& operator=(const LineSet&) = delete;
-  LineSet(LineSet&& other) noexcept : lines_(other.lines_), n_(other.n_) {
+  LineSet(LineSet&& other) noexcept : lines_(other.lines_), n_(other.n_), memory_(other.memory_) {
     other.lines_ = nullptr;
     other.n_ = 0;
+    other.memory_ = LineMemory{};
   }
   LineSet& operator=(LineSet&& other) noexcept {
     if (this != &other) {
       free_lines(lines_, n_);
       lines_ = other.lines_;
       n_ = other.n_;
+      memory_ = other.memory_;
       other.lines_ = nullptr;
       other.n_ = 0;
+      other.memory_ = LineMemory{};
     }
     return *this;
   }
@@ -83,10 +92,15 @@ class LineSet {
   uint16_t** get() const { return lines_; }
   int size() const { return n_; }
   uint16_t* operator[](int i) const { return lines_[i]; }
+  // Which file lines the set holds, for read_lines.
+  LineMemory* memory() { return &memory_; }
+  // Forgets the lines held, so the next read_lines reads every line.
+  void forget() { memory_ = LineMemory{}; }
 
  private:
   uint16_t** lines_ = nullptr;
   int n_ = 0;
+  LineMemory memory_;
 };
 
 // One output pixel of the RGB channel map: the weighted sums of the mapped

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "core/files/gif_read.h"
@@ -51,114 +52,187 @@ int faulty_mark(int file_type, int status) {
   return mark;
 }
 
-int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, PassListener* listener) {
-  if (!pic || !view) return 0;
-  if (!canvas) return 1;
-  const int W = canvas->width;
-  const int H = canvas->height;
-  const bool temp_mode = temperature_mode(view);
+namespace {
 
-  if (!pic->pic_fp) return 0;
-  if (pic->file_type == kKindGIF) rewind_gif(pic);
-  if (pic->file_type == kKindHRI) hri_channelselect(pic, view);
-  if (pic->width <= 0 || pic->height <= 0) return 0;
+// One picture pass over the canvas. It owns everything the pass keeps from
+// row to row: the zoom tables, the line set with its memory of the file lines
+// held, the calibration state of the temperature view and the row buffers.
+// Nothing of it outlives the pass or is shared with another pass, so two
+// pictures drawn at the same time (or one pass inside another) give each the
+// pixels it gives alone.
+class PicturePass {
+ public:
+  PicturePass(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, PassListener* listener)
+      : pic_(pic), view_(view), canvas_(canvas), listener_(listener), W_(canvas->width), H_(canvas->height) {}
+
+  enum class Prepared { kReady, kNothing, kNoTables, kNoMemory };
+  // Zoom tables, channel alignment, calibration and the line set.
+  Prepared prepare();
+  int rows() const { return std::min(H_, static_cast<int>(ymap_.size())); }
+  // Reads the file lines of row y unless the row before showed the same ones.
+  void read_row(int y);
+  // Draws row y from the lines held, with its faulty-line mark and grid.
+  void draw_row(int y);
+  // The canvas changed size during the pass: its tables no longer fit.
+  bool resized() const { return canvas_->width != W_ || canvas_->height != H_; }
+
+ private:
+  PIC_INFO* pic_;
+  VIEW_INFO* view_;
+  DRAWABLE_INFO* canvas_;
+  PassListener* listener_;
+  const int W_;
+  const int H_;
+  bool temp_mode_ = false;
+  std::vector<int> xmap_, ymap_, lummap_;
+  CAL_COEFS cal_;
+  NoaaTempState temp_state_;
+  int n_ = 0;
+  int line_len_ = 0;
+  LineSet lines_;
+  std::vector<uint16_t> r_, g_, b_;
+  std::vector<uint8_t> marks_;
+  std::vector<uint16_t> temp_line_;
+  std::vector<uint16_t*> temp_set_;
+  uint8_t* grid_ = nullptr;
+  int status_ = 0;
+  int read_row_ = -1;
+  bool just_read_ = false;
+};
+
+PicturePass::Prepared PicturePass::prepare() {
+  temp_mode_ = temperature_mode(view_);
+  if (pic_->file_type == kKindGIF) rewind_gif(pic_);
+  if (pic_->file_type == kKindHRI) hri_channelselect(pic_, view_);
+  if (pic_->width <= 0 || pic_->height <= 0) return Prepared::kNothing;
   // A canvas without a colour map (nothing loaded one yet) gets the
   // picture's own colours, so the pass never indexes an empty map.
-  if (canvas->n_colors <= 0) load_std_palette(canvas, pic);
+  if (canvas_->n_colors <= 0) load_std_palette(canvas_, pic_);
 
-  std::vector<int> xmap, ymap, lummap;
-  const int rgb_mode = view->rgb_map ? 1 : 0;
-  if (map_pic_canvas(canvas, pic, view, rgb_mode, &xmap, &ymap, &lummap) != 0) return 1;
+  const int rgb_mode = view_->rgb_map ? 1 : 0;
+  if (map_pic_canvas(canvas_, pic_, view_, rgb_mode, &xmap_, &ymap_, &lummap_) != 0)
+    return Prepared::kNoTables;
 
   // Channel alignment beyond kMaxAlign lines is a typing error, not a
   // pass: it is limited so the line set stays a few megabytes; channels
   // aligned beyond the lines held add nothing to the mix.
   long long vmin = 0, vmax = 0;
-  if (view->rgb_map) {
+  if (view_->rgb_map) {
     for (int ch = 1; ch <= kMaxChannels; ++ch) {
-      const long long t = std::llabs(static_cast<long long>(view->tilt[ch]));
-      vmin = std::min(vmin, view->vshift[ch] - t);
-      vmax = std::max(vmax, view->vshift[ch] + t);
+      const long long t = std::llabs(static_cast<long long>(view_->tilt[ch]));
+      vmin = std::min(vmin, view_->vshift[ch] - t);
+      vmax = std::max(vmax, view_->vshift[ch] + t);
     }
   }
-  view->vshift_min = static_cast<int>(std::max(vmin, -kMaxAlign));
-  view->vshift_max = static_cast<int>(std::min(vmax, kMaxAlign));
-  CAL_COEFS cal;
-  if (temp_mode) cal = load_cal(pic->sat_name);
+  view_->vshift_min = static_cast<int>(std::max(vmin, -kMaxAlign));
+  view_->vshift_max = static_cast<int>(std::min(vmax, kMaxAlign));
+  if (temp_mode_) {
+    std::string warning;
+    cal_ = load_cal(pic_->sat_name, &warning);
+    if (!warning.empty()) {
+      // Unattended, the warning goes where an unattended listener says it.
+      PassListener unattended;
+      (listener_ ? listener_ : &unattended)->pass_warning(warning);
+    }
+  }
 
-  int n = view->vshift_max - view->vshift_min + 1;
-  if (view->despeckle_on) n *= 3;
-  if (temp_mode) n = std::max(n, kMinTempLines);
-  std::fill(std::begin(view->hist), std::end(view->hist), 0);
+  n_ = view_->vshift_max - view_->vshift_min + 1;
+  if (view_->despeckle_on) n_ *= 3;
+  if (temp_mode_) n_ = std::max(n_, kMinTempLines);
+  std::fill(std::begin(view_->hist), std::end(view_->hist), 0);
 
-  const int words = std::max(pic->frame.words_padded, 1);
-  const int line_len = words * kLineBufFactor;
-  LineSet lines(words, n);
-  std::vector<uint16_t> r, g, b;
-  std::vector<uint8_t> marks;
-  std::vector<uint16_t> temp_line;
-  std::vector<uint16_t*> temp_set;
-  const bool with_marks = pic->file_type == kKindHRI && view->grid_on;
+  const int words = std::max(pic_->frame.words_padded, 1);
+  line_len_ = words * kLineBufFactor;
+  lines_ = LineSet(words, n_);
+  const bool with_marks = pic_->file_type == kKindHRI && view_->grid_on;
   try {
-    r.assign(static_cast<size_t>(line_len), 0);
-    g.assign(static_cast<size_t>(line_len), 0);
-    b.assign(static_cast<size_t>(line_len), 0);
-    if (with_marks) marks.assign(static_cast<size_t>(std::max(line_len, kHriMarkBytes)), 0);
-    if (temp_mode) {
-      temp_line.assign(static_cast<size_t>(line_len), 0);
-      temp_set.assign(static_cast<size_t>(n), nullptr);
+    r_.assign(static_cast<size_t>(line_len_), 0);
+    g_.assign(static_cast<size_t>(line_len_), 0);
+    b_.assign(static_cast<size_t>(line_len_), 0);
+    if (with_marks) marks_.assign(static_cast<size_t>(std::max(line_len_, kHriMarkBytes)), 0);
+    if (temp_mode_) {
+      temp_line_.assign(static_cast<size_t>(line_len_), 0);
+      temp_set_.assign(static_cast<size_t>(n_), nullptr);
     }
   } catch (const std::bad_alloc&) {
-    lines = LineSet();
+    lines_ = LineSet();
   }
-  if (!lines.ok()) {
-    // Reported once and not retried: returning 1 would make the caller
-    // schedule the same failing pass again and again.
-    if (listener) listener->pass_failed("Not enough memory to draw the picture.");
-    return 0;
-  }
-  const int marks_len = static_cast<int>(marks.size());
-  uint8_t* grid = with_marks ? marks.data() : nullptr;
+  if (!lines_.ok()) return Prepared::kNoMemory;
+  grid_ = with_marks ? marks_.data() : nullptr;
+  return Prepared::kReady;
+}
 
-  int status = 0;
-  int read_row = -1;
-  for (int y = 0; y < H && y < static_cast<int>(ymap.size()); ++y) {
+void PicturePass::read_row(int y) {
+  just_read_ = false;
+  if (y == 0 || ymap_[static_cast<size_t>(y)] != ymap_[static_cast<size_t>(read_row_)]) {
+    status_ = read_lines(view_, pic_, ymap_.data(), y, n_, lines_.get(), g_.data(), b_.data(), grid_,
+                         lines_.memory());
+    read_row_ = y;
+    just_read_ = true;
+  }
+}
+
+void PicturePass::draw_row(int y) {
+  if (view_->rgb_map) {
+    // The mix depends only on the line set: rows showing the same lines
+    // (zoomed in) reuse it.
+    if (just_read_) Translate_Line(view_, pic_, 0, 0, 1, lines_.get(), n_, r_.data(), g_.data(), b_.data());
+    draw_a_line_rgb(r_.data(), g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_,
+                    view_);
+  } else if (pic_->file_type == kKindPPM) {
+    draw_a_line_rgb(lines_[0], g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_,
+                    view_);
+  } else if (!temp_mode_) {
+    draw_a_line_bw(lines_[0], line_len_, W_, y, xmap_.data(), lummap_.data(), pic_->lut_size - 1, canvas_,
+                   view_);
+  } else {
+    // The temperatures go into a copy of the first line: converting the
+    // set in place would convert a buffer twice when it comes round again
+    // without being re-read (past the end of the file).
+    if (just_read_) {
+      std::copy(lines_[0], lines_[0] + line_len_, temp_line_.begin());
+      temp_set_[0] = temp_line_.data();
+      for (int i = 1; i < n_; ++i) temp_set_[static_cast<size_t>(i)] = lines_[i];
+      map_noaatemp(temp_set_.data(), n_, &cal_, pic_, view_, &temp_state_);
+    }
+    draw_a_line_func(temp_line_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_, view_,
+                     map_temp);
+  }
+  if (view_->mark_faulty) {
+    const int mark = faulty_mark(pic_->file_type, status_);
+    if (mark) paint_mark(canvas_, y, mark);
+  }
+  if (grid_) draw_grid(grid_, static_cast<int>(marks_.size()), W_, y, xmap_.data(), canvas_, view_);
+}
+
+}  // namespace
+
+int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, PassListener* listener) {
+  if (!pic || !view) return 0;
+  if (!canvas) return 1;
+  if (!pic->pic_fp) return 0;
+  PicturePass pass(pic, view, canvas, listener);
+  switch (pass.prepare()) {
+    case PicturePass::Prepared::kReady:
+      break;
+    case PicturePass::Prepared::kNothing:
+      return 0;
+    case PicturePass::Prepared::kNoTables:
+      return 1;
+    case PicturePass::Prepared::kNoMemory:
+      // Reported once and not retried: returning 1 would make the caller
+      // schedule the same failing pass again and again.
+      if (listener) listener->pass_failed("Not enough memory to draw the picture.");
+      return 0;
+  }
+  const int H = canvas->height;
+  for (int y = 0; y < pass.rows(); ++y) {
     if (listener && listener->stop_requested()) break;
     if (view->redraw_pending) break;
-    bool just_read = false;
-    if (y == 0 || ymap[static_cast<size_t>(y)] != ymap[static_cast<size_t>(read_row)]) {
-      status = read_lines(view, pic, ymap.data(), y, n, lines.get(), g.data(), b.data(), grid);
-      read_row = y;
-      just_read = true;
-    }
-    if (view->rgb_map) {
-      // The mix depends only on the line set: rows showing the same lines
-      // (zoomed in) reuse it.
-      if (just_read) Translate_Line(view, pic, 0, 0, 1, lines.get(), n, r.data(), g.data(), b.data());
-      draw_a_line_rgb(r.data(), g.data(), b.data(), line_len, W, y, xmap.data(), lummap.data(), canvas, view);
-    } else if (pic->file_type == kKindPPM) {
-      draw_a_line_rgb(lines[0], g.data(), b.data(), line_len, W, y, xmap.data(), lummap.data(), canvas, view);
-    } else if (!temp_mode) {
-      draw_a_line_bw(lines[0], line_len, W, y, xmap.data(), lummap.data(), pic->lut_size - 1, canvas, view);
-    } else {
-      // The temperatures go into a copy of the first line: converting the
-      // set in place would convert a buffer twice when it comes round again
-      // without being re-read (past the end of the file).
-      if (just_read) {
-        std::copy(lines[0], lines[0] + line_len, temp_line.begin());
-        temp_set[0] = temp_line.data();
-        for (int i = 1; i < n; ++i) temp_set[static_cast<size_t>(i)] = lines[i];
-        map_noaatemp(temp_set.data(), n, &cal, pic, view);
-      }
-      draw_a_line_func(temp_line.data(), line_len, W, y, xmap.data(), lummap.data(), canvas, view, map_temp);
-    }
-    if (view->mark_faulty) {
-      const int mark = faulty_mark(pic->file_type, status);
-      if (mark) paint_mark(canvas, y, mark);
-    }
-    if (grid) draw_grid(grid, marks_len, W, y, xmap.data(), canvas, view);
+    pass.read_row(y);
+    pass.draw_row(y);
     if (!view->slide_mode && listener) listener->rows_drawn(y, 1);
-    if (canvas->width != W || canvas->height != H) {
+    if (pass.resized()) {
       // The window was resized during the pass: the tables no longer fit,
       // so draw afresh at the new size and end this pass.
       return draw_pic_canvas(pic, view, canvas, listener);

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/base/gui_seam.h"
 #include "core/view/data_proc.h"
 
 namespace kelo {
@@ -112,14 +111,10 @@ CAL_COEFS make_coefs(const SatSet& set) {
   return c;
 }
 
-// Kept between lines: the PRT temperatures (PRT 1..4 for channels 3..5) and the
-// blackbody radiance per channel.
-struct ConverterState {
-  int prtnum = 0;
-  float Tprt[kPrtCount][3] = {};
-  float Nbb[kLastIrChan + 1] = {};
-};
-ConverterState g_state;
+static_assert(sizeof(NoaaTempState::Tprt) / sizeof(NoaaTempState::Tprt[0]) == kPrtCount, "one row a PRT");
+static_assert(sizeof(NoaaTempState::Tprt[0]) / sizeof(float) == kLastIrChan - kFirstIrChan + 1,
+              "one column an infrared channel");
+static_assert(sizeof(NoaaTempState::Nbb) / sizeof(float) == kLastIrChan + 1, "indexed by channel");
 
 bool is_prt_line(const uint16_t* line) {
   return line[kPrtWord] > kPrtRefLimit || line[kPrtWord + 1] > kPrtRefLimit ||
@@ -156,24 +151,27 @@ int sat_number(const std::string& sat_name) {
   return number;
 }
 
-CAL_COEFS load_cal(const std::string& sat_name) {
+CAL_COEFS load_cal(const std::string& sat_name, std::string* warning) {
   const int number = sat_number(sat_name);
   for (const SatSet& set : kSets) {
     if (set.number == number) {
       return make_coefs(set);
     }
   }
-  gui().message("Error", "No temperature mapping\n for " + sat_name + " available!\n Asume NOAA15...");
+  if (warning != nullptr) {
+    *warning = "No temperature mapping\n for " + sat_name + " available!\n Asume NOAA15...";
+  }
   return make_coefs(kSets[kFallbackSet]);
 }
 
-void reset_noaatemp() { g_state = ConverterState{}; }
-
-void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view) {
+void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view,
+                  NoaaTempState* state) {
   (void)view;
-  if (lines == nullptr || n <= 0 || lines[0] == nullptr || cal == nullptr || pic == nullptr) {
+  if (lines == nullptr || n <= 0 || lines[0] == nullptr || cal == nullptr || pic == nullptr ||
+      state == nullptr) {
     return;
   }
+  NoaaTempState& st = *state;
   if (!pic->chan_present[0]) {
     return;  // no frame header words recorded: samples stay raw counts
   }
@@ -192,29 +190,28 @@ void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO*
   // Blackbody radiance from the PRT readings of the window.
   for (int ch = kFirstIrChan; ch <= kLastIrChan; ++ch) {
     const int c = ch - kFirstIrChan;
-    g_state.prtnum = 0;
+    st.prtnum = 0;
     for (int l = 0; l < window; ++l) {
       const uint16_t* line = lines[l];
-      if (line == nullptr || !is_prt_line(line) || g_state.prtnum >= kPrtCount) {
+      if (line == nullptr || !is_prt_line(line) || st.prtnum >= kPrtCount) {
         continue;
       }
       const float cnt = line[kPrtWord + c];
-      const int p = g_state.prtnum + 1;
+      const int p = st.prtnum + 1;
       const float n3 = cnt * cnt * cnt;
-      g_state.Tprt[g_state.prtnum][c] =
+      st.Tprt[st.prtnum][c] =
           cal->d4[p] * n3 * cnt + cal->d3[p] * n3 + cal->d2[p] * cnt * cnt + cal->d1[p] * cnt + cal->d0[p];
-      ++g_state.prtnum;
+      ++st.prtnum;
     }
-    const float tbb =
-        (g_state.Tprt[0][c] + g_state.Tprt[1][c] + g_state.Tprt[2][c] + g_state.Tprt[3][c]) / 4.0F;
+    const float tbb = (st.Tprt[0][c] + st.Tprt[1][c] + st.Tprt[2][c] + st.Tprt[3][c]) / 4.0F;
     const float teff = cal->A[ch] + cal->B[ch] * tbb;
     const float vc = cal->vc[ch];
     // Before any PRT reading the blackbody stands at 0 K: it radiates nothing
     // (the limit of Planck's law, without dividing by zero).
-    g_state.Nbb[ch] =
-        !(teff > 0.0F) ? 0.0F
-                       : static_cast<float>(cal->c1 * vc * vc * vc /
-                                            (std::pow(kE, static_cast<double>(cal->c2 * vc / teff)) - 1.0));
+    st.Nbb[ch] = !(teff > 0.0F)
+                     ? 0.0F
+                     : static_cast<float>(cal->c1 * vc * vc * vc /
+                                          (std::pow(kE, static_cast<double>(cal->c2 * vc / teff)) - 1.0));
   }
 
   // Earth counts of line 0 to temperatures.
@@ -240,7 +237,7 @@ void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO*
       continue;  // no gain can be derived: the line keeps its raw counts
     }
     const float ns = cal->Ns[ch];
-    const float gain = (g_state.Nbb[ch] - ns) / static_cast<float>(cs - cbb);
+    const float gain = (st.Nbb[ch] - ns) / static_cast<float>(cs - cbb);
     const float vc = cal->vc[ch];
     const float c1v3 = cal->c1 * vc * vc * vc;
     const float c2v = cal->c2 * vc;

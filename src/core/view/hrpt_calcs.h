@@ -30,20 +30,31 @@ struct CAL_COEFS {
 int sat_number(const std::string& sat_name);
 
 // The coefficients of the named satellite (NOAA-14, 15, 16, 18, 19). Any other
-// satellite shows one "Error" message through the GUI seam and gets the
-// NOAA-15 set. Call once per picture pass.
-CAL_COEFS load_cal(const std::string& sat_name);
+// satellite gets the NOAA-15 set, and `warning` (when not null) the text to
+// show whoever runs the pass; it is left alone for a known satellite. Call
+// once per picture pass.
+CAL_COEFS load_cal(const std::string& sat_name, std::string* warning);
+
+// What the calibration keeps from one line to the next within a pass: the
+// PRT temperatures last read (PRT 1..4, for channels 3..5) and the blackbody
+// radiance per channel (index 3..5). The picture pass owns one, so two
+// pictures converted at the same time never borrow each other's PRT readings;
+// a fresh one ({}) stands for a new picture.
+struct NoaaTempState {
+  int prtnum = 0;
+  float Tprt[4][3] = {};
+  float Nbb[6] = {};
+};
 
 // Converts the channel 3, 4 and 5 samples of lines[0] in place into
 // brightness temperatures in tenths of a kelvin. Lines 0 .. 4 of the set are
 // searched for PRT readings (a set of fewer than 5 lines is searched as far as
-// it goes); PRTs missing in the window keep the readings of earlier calls.
+// it goes); PRTs missing in the window keep the readings of earlier calls
+// with the same `state`.
 // Nothing happens unless the file recorded the frame header words. A line
 // whose space and blackbody counts are equal keeps its raw counts; a pixel
 // with no defined temperature (radiance at or below zero) becomes 0.
-void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view);
-
-// Clears the kept PRT temperatures and blackbody radiances (a new picture).
-void reset_noaatemp();
+void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view,
+                  NoaaTempState* state);
 
 }  // namespace kelo

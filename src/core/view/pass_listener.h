@@ -26,6 +26,10 @@ class PassListener {
   // The pass could not run (no memory for its tables); reported once, the
   // caller does not retry.
   virtual void pass_failed(const std::string& text) { std::fprintf(stderr, "Error: %s\n", text.c_str()); }
+  // The pass runs on but the operator should know (no calibration for this
+  // satellite: the NOAA-15 set is used). A window shows it as an "Error"
+  // message; unattended it goes to standard error.
+  virtual void pass_warning(const std::string& text) { std::fprintf(stderr, "Error: %s\n", text.c_str()); }
 };
 
 }  // namespace kelo

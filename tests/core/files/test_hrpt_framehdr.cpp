@@ -23,16 +23,16 @@ TEST(FrameHdrNames, AddressTableAndFamilies) {
       {7, "NOAA 15"},      {9, "NOAA 12"},        {11, "NOAA 17"},     {13, "NOAA 18"},
       {15, "NOAA 19"},     {192, "FENGYUN 1C"},   {208, "FENGYUN 1D"}, {0, "unknown: 0\n"},
       {4, "unknown: 4\n"}, {255, "unknown: ff\n"}};
-  for (const auto& [addr, name] : table) EXPECT_STREQ(spacecrftaddr2name(addr), name) << addr;
+  for (const auto& [addr, name] : table) EXPECT_EQ(spacecrftaddr2name(addr), name) << addr;
 
-  EXPECT_STREQ(xrptid2name(0x0B8, 1), "NOAA 15");
-  EXPECT_STREQ(xrptid2name(0x0B8, 3), "NOAA 15");
-  EXPECT_STREQ(xrptid2name(0x0B8, 2), "unknown: 20\n");
-  EXPECT_STREQ(xrptid2name(12 << 6, 2), "FENGYUN 1C");
-  EXPECT_STREQ(xrptid2name(13 << 6 | 0x3F, 2), "FENGYUN 1D");
-  EXPECT_STREQ(xrptid2name(15 << 3, 1), "NOAA 19");
-  EXPECT_EQ(xrptid2name(0x0B8, 0), nullptr);
-  EXPECT_EQ(xrptid2name(0x0B8, 4), nullptr);
+  EXPECT_EQ(xrptid2name(0x0B8, 1), "NOAA 15");
+  EXPECT_EQ(xrptid2name(0x0B8, 3), "NOAA 15");
+  EXPECT_EQ(xrptid2name(0x0B8, 2), "unknown: 20\n");
+  EXPECT_EQ(xrptid2name(12 << 6, 2), "FENGYUN 1C");
+  EXPECT_EQ(xrptid2name(13 << 6 | 0x3F, 2), "FENGYUN 1D");
+  EXPECT_EQ(xrptid2name(15 << 3, 1), "NOAA 19");
+  EXPECT_EQ(xrptid2name(0x0B8, 0), "");
+  EXPECT_EQ(xrptid2name(0x0B8, 4), "");
 }
 
 // Year, month, day of month, day of year, hour, minute, second, ms.

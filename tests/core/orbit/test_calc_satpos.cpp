@@ -163,7 +163,6 @@ TEST(OrbitModel, PositionFormulasByHand) {
 }
 
 TEST(OrbitModel, NadirOnTrackAndSwathAcross) {
-  reset_satpos_cache();
   auto pic = timed_picture(polar_elements());
   for (int y : {0, 1, 7, 600, 3000}) {
     POSITION nadir, left, right, direct;
@@ -201,7 +200,6 @@ TEST(OrbitModel, NadirOnTrackAndSwathAcross) {
 }
 
 TEST(OrbitModel, SixLinesASecondAlongTrack) {
-  reset_satpos_cache();
   auto pic = timed_picture(polar_elements());
   std::vector<POSITION> p(13);
   for (int y = 0; y < 13; ++y) ASSERT_EQ(xy2lonlat(1024, y, pic.get(), &p[static_cast<size_t>(y)]), 1);
@@ -214,7 +212,6 @@ TEST(OrbitModel, SixLinesASecondAlongTrack) {
 }
 
 TEST(OrbitModel, LongitudesWithinPiEverywhere) {
-  reset_satpos_cache();
   auto pic = timed_picture(polar_elements());
   for (float off : {0.0f, 179.0f, -350.0f, 720.5f}) {
     pic->orbit.offset_lon = off;
@@ -240,7 +237,6 @@ TEST(OrbitModel, LongitudesWithinPiEverywhere) {
 }
 
 TEST(OrbitModel, CacheFollowsPictureElementsAndCorrections) {
-  reset_satpos_cache();
   auto pic = timed_picture(polar_elements());
   POSITION a, b, c;
   ASSERT_EQ(xy2lonlat(100, 50, pic.get(), &a), 1);
@@ -289,7 +285,6 @@ TEST(OrbitModel, CacheFollowsPictureElementsAndCorrections) {
 }
 
 TEST(OrbitModel, NoTimingNoOrbitAndOverflow) {
-  reset_satpos_cache();
   auto pic = timed_picture(polar_elements());
   POSITION p{};
   pic->lines_per_sec = 0;
@@ -371,7 +366,6 @@ TEST(OrbitCrossCheck, Sgp4SubSatellitePointsOverAPass) {
   KEPLER k;
   ASSERT_EQ(get_satkeps(fp, "NOAA 19", &k), 1);
   std::fclose(fp);
-  reset_satpos_cache();
   auto pic = timed_picture(k);
 
   // Sub-satellite points every 30 s over 15 minutes from the element epoch.

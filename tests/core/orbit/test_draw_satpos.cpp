@@ -113,7 +113,6 @@ struct Pass {
     view->orientation = 3;
     view->scan_dir = 1;
     view->grid_rgb[1] = 255;
-    reset_satpos_cache();
   }
 };
 

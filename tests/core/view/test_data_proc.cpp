@@ -424,12 +424,13 @@ TEST(ReadLines, ReusesHeldLinesBySwappingBuffers) {
   const int linemap[] = {10, 10, 12, 12, 20, 19, 27};
 
   // First row of a pass: every line is read.
-  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 0, 5, lines, nullptr, nullptr, nullptr), kLineRead);
+  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 0, 5, lines, nullptr, nullptr, nullptr, set.memory()),
+            kLineRead);
   EXPECT_EQ(held(lines, 5), (std::vector<int>{10, 11, 12, 13, 14}));
 
   // Same first line on the next row: nothing is read.
   poison(lines, 5);
-  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 1, 5, lines, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 1, 5, lines, nullptr, nullptr, nullptr, set.memory()), 0);
   EXPECT_EQ(held(lines, 5), (std::vector<int>{-1, -1, -1, -1, -1}));
 
   // Two lines down: the three held buffers move up (the same buffers, not
@@ -438,7 +439,8 @@ TEST(ReadLines, ReusesHeldLinesBySwappingBuffers) {
     for (int x = 0; x < kPgmWidth; ++x) lines[i][x] = pgm_value(10 + i, x);
   const std::vector<uint16_t*> before(lines, lines + 5);
   poison(lines + 0, 2);  // lines 10 and 11 are not needed any more
-  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 2, 5, lines, nullptr, nullptr, nullptr), kLineRead);
+  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 2, 5, lines, nullptr, nullptr, nullptr, set.memory()),
+            kLineRead);
   EXPECT_EQ(held(lines, 5), (std::vector<int>{12, 13, 14, 15, 16}));
   EXPECT_EQ(lines[0], before[2]);
   EXPECT_EQ(lines[1], before[3]);
@@ -446,50 +448,67 @@ TEST(ReadLines, ReusesHeldLinesBySwappingBuffers) {
   // A new pass on the same first line reads everything again.
   poison(lines, 5);
   const int again[] = {12};
-  EXPECT_EQ(read_lines(&view, &p.pic, again, 0, 5, lines, nullptr, nullptr, nullptr), kLineRead);
+  EXPECT_EQ(read_lines(&view, &p.pic, again, 0, 5, lines, nullptr, nullptr, nullptr, set.memory()),
+            kLineRead);
   EXPECT_EQ(held(lines, 5), (std::vector<int>{12, 13, 14, 15, 16}));
 
   // Eight lines down (more than the set) and one line up: all read.
   poison(lines, 5);
-  read_lines(&view, &p.pic, linemap, 4, 5, lines, nullptr, nullptr, nullptr);
+  read_lines(&view, &p.pic, linemap, 4, 5, lines, nullptr, nullptr, nullptr, set.memory());
   EXPECT_EQ(held(lines, 5), (std::vector<int>{20, 21, 22, 23, 24}));
   poison(lines, 5);
-  read_lines(&view, &p.pic, linemap, 5, 5, lines, nullptr, nullptr, nullptr);
+  read_lines(&view, &p.pic, linemap, 5, 5, lines, nullptr, nullptr, nullptr, set.memory());
   EXPECT_EQ(held(lines, 5), (std::vector<int>{19, 20, 21, 22, 23}));
 
   // Past the end of the picture: lines 30 and 31 are not read, their buffers
   // keep what they held; the lines that exist are read.
   poison(lines, 5);
-  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 6, 5, lines, nullptr, nullptr, nullptr), kLineRead);
+  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 6, 5, lines, nullptr, nullptr, nullptr, set.memory()),
+            kLineRead);
   EXPECT_EQ(held(lines, 5), (std::vector<int>{27, 28, 29, -1, -1}));
 }
 
-TEST(ReadLines, AnotherSetOrAnotherPictureIsReadWhole) {
+TEST(ReadLines, EachSetKeepsItsOwnMemory) {
   PgmPicture p;
   ASSERT_TRUE(p.ok);
   VIEW_INFO view;
   LineSet screen(p.pic.frame.words_padded, 3);
   LineSet other(p.pic.frame.words_padded, 3);
   const int linemap[] = {4, 4, 5};
-  read_lines(&view, &p.pic, linemap, 0, 3, screen.get(), nullptr, nullptr, nullptr);
-  // An export pass started in between reads line 4 into its own set...
-  read_lines(&view, &p.pic, linemap, 0, 3, other.get(), nullptr, nullptr, nullptr);
-  // ...and the screen pass, resuming at its next row, does not take the
-  // other set's memory for its own.
-  poison(screen.get(), 3);
-  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 1, 3, screen.get(), nullptr, nullptr, nullptr), kLineRead);
+  read_lines(&view, &p.pic, linemap, 0, 3, screen.get(), nullptr, nullptr, nullptr, screen.memory());
+  // An export pass started in between reads lines 20.. into its own set...
+  const int elsewhere[] = {20};
+  read_lines(&view, &p.pic, elsewhere, 0, 3, other.get(), nullptr, nullptr, nullptr, other.memory());
+  EXPECT_EQ(held(other.get(), 3), (std::vector<int>{20, 21, 22}));
+  // ...and the screen pass, resuming at its next row, still holds its lines
+  // and moves on from them.
+  EXPECT_EQ(
+      read_lines(&view, &p.pic, linemap, 1, 3, screen.get(), nullptr, nullptr, nullptr, screen.memory()), 0);
   EXPECT_EQ(held(screen.get(), 3), (std::vector<int>{4, 5, 6}));
-  // forget_lines (a new picture) makes the next row read.
-  forget_lines();
+  poison(screen.get(), 1);  // line 4 is not needed any more
+  EXPECT_EQ(
+      read_lines(&view, &p.pic, linemap, 2, 3, screen.get(), nullptr, nullptr, nullptr, screen.memory()),
+      kLineRead);
+  EXPECT_EQ(held(screen.get(), 3), (std::vector<int>{5, 6, 7}));
+  // Forgetting (a new picture), or no memory at all, makes the next row read.
+  screen.forget();
   poison(screen.get(), 3);
-  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 1, 3, screen.get(), nullptr, nullptr, nullptr), kLineRead);
-  EXPECT_EQ(held(screen.get(), 3), (std::vector<int>{4, 5, 6}));
+  EXPECT_EQ(
+      read_lines(&view, &p.pic, linemap, 2, 3, screen.get(), nullptr, nullptr, nullptr, screen.memory()),
+      kLineRead);
+  EXPECT_EQ(held(screen.get(), 3), (std::vector<int>{5, 6, 7}));
+  poison(screen.get(), 3);
+  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 2, 3, screen.get(), nullptr, nullptr, nullptr, nullptr),
+            kLineRead);
+  EXPECT_EQ(held(screen.get(), 3), (std::vector<int>{5, 6, 7}));
   // No open file, no set, no lines: nothing read.
   PIC_INFO closed;
   closed.file_type = kKindPGM;
-  EXPECT_EQ(read_lines(&view, &closed, linemap, 0, 3, screen.get(), nullptr, nullptr, nullptr), 0);
-  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 0, 0, screen.get(), nullptr, nullptr, nullptr), 0);
-  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 0, 3, nullptr, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(
+      read_lines(&view, &closed, linemap, 0, 3, screen.get(), nullptr, nullptr, nullptr, screen.memory()), 0);
+  EXPECT_EQ(
+      read_lines(&view, &p.pic, linemap, 0, 0, screen.get(), nullptr, nullptr, nullptr, screen.memory()), 0);
+  EXPECT_EQ(read_lines(&view, &p.pic, linemap, 0, 3, nullptr, nullptr, nullptr, nullptr, screen.memory()), 0);
 }
 
 TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
@@ -505,7 +524,7 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   // Rows 9, 10, 11: the centre lines of the set are 11-12, 12-13, 13-14;
   // the speckle of line 12 never reaches the filtered lines.
   for (int row = 0; row < 3; ++row) {
-    read_lines(&view, &pic, linemap, row, 6, set.get(), nullptr, nullptr, nullptr);
+    read_lines(&view, &pic, linemap, row, 6, set.get(), nullptr, nullptr, nullptr, set.memory());
     for (int i = 0; i < 2; ++i) {
       for (int x = 0; x < kPgmWidth; ++x) {
         EXPECT_EQ(set[i][x], 60) << "row " << row << " line " << i << " x " << x;
@@ -514,7 +533,7 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   }
   // Without the filter the speckle is there.
   view.despeckle_on = 0;
-  read_lines(&view, &pic, linemap, 0, 6, set.get(), nullptr, nullptr, nullptr);
+  read_lines(&view, &pic, linemap, 0, 6, set.get(), nullptr, nullptr, nullptr, set.memory());
   EXPECT_EQ(set[3][2], 100);
 }
 
@@ -536,7 +555,9 @@ TEST(ReadLine, GifLinesMatchTheReferenceDecode) {
   for (int y = 0; y < pic.height; ++y) linemap[static_cast<size_t>(y)] = y;
   int mismatches = 0;
   for (int y = 0; y < pic.height; ++y) {
-    ASSERT_EQ(read_lines(&view, &pic, linemap.data(), y, 1, set.get(), nullptr, nullptr, nullptr), kLineRead)
+    ASSERT_EQ(
+        read_lines(&view, &pic, linemap.data(), y, 1, set.get(), nullptr, nullptr, nullptr, set.memory()),
+        kLineRead)
         << y;
     for (int x = 0; x < pic.width; ++x) {
       const size_t at = (static_cast<size_t>(y) * pic.width + x) * 3;

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/base/gui_seam.h"
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt1_write.h"
 #include "core/view/data_proc.h"
@@ -24,24 +23,6 @@ namespace {
 constexpr int kHdr = 750;  // HRPT header words before the samples
 constexpr int kChans = 5;
 constexpr int kPadded = ((kChans * kRefPixels + 850) + 3) / 4 * 4;
-
-class RecordingGui : public HeadlessGui {
- public:
-  void message(const std::string& title, const std::string& text) override {
-    titles.push_back(title);
-    texts.push_back(text);
-  }
-  std::vector<std::string> titles;
-  std::vector<std::string> texts;
-};
-
-class GuiScope {
- public:
-  explicit GuiScope(GuiSeam* seam) { set_gui(seam); }
-  ~GuiScope() { set_gui(nullptr); }
-  GuiScope(const GuiScope&) = delete;
-  GuiScope& operator=(const GuiScope&) = delete;
-};
 
 PIC_INFO noaa_pic(int sat) {
   PIC_INFO pic;
@@ -110,15 +91,22 @@ void expect_reference(const Window& w, const AvhrrRefCase& c, const std::string&
   }
 }
 
-// The window of case c converted without earlier PRT readings.
-Window converted(const AvhrrRefCase& c) {
-  reset_noaatemp();
+// The window of case c converted without earlier PRT readings; `state`
+// keeps what the conversion read.
+Window converted(const AvhrrRefCase& c, NoaaTempState* state) {
+  *state = NoaaTempState{};
   PIC_INFO pic = noaa_pic(c.sat);
   VIEW_INFO view;
   Window w(c);
-  const CAL_COEFS cal = load_cal(pic.sat_name);
-  map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+  std::string warning;
+  const CAL_COEFS cal = load_cal(pic.sat_name, &warning);
+  EXPECT_EQ(warning, "") << "the NOAA 14..19 sets need no message";
+  map_noaatemp(w.lines(), 5, &cal, &pic, &view, state);
   return w;
+}
+Window converted(const AvhrrRefCase& c) {
+  NoaaTempState state;
+  return converted(c, &state);
 }
 
 const AvhrrRefCase& ref_case(int sat) {
@@ -128,8 +116,6 @@ const AvhrrRefCase& ref_case(int sat) {
 }
 
 TEST(AvhrrTemperature, MatchesIndependentReferenceOnEverySatelliteAndInfraredChannel) {
-  RecordingGui seam;
-  GuiScope scope(&seam);
   for (const auto& c : kAvhrrRef) {
     const std::vector<std::vector<uint16_t>> before = Window(c).store;
     const Window w = converted(c);
@@ -143,7 +129,6 @@ TEST(AvhrrTemperature, MatchesIndependentReferenceOnEverySatelliteAndInfraredCha
     EXPECT_TRUE(std::equal(w.store[0].begin(), w.store[0].begin() + kHdr, before[0].begin()));
     for (int l = 1; l < 5; ++l) EXPECT_EQ(w.store[l], before[l]) << "line " << l;
   }
-  EXPECT_TRUE(seam.titles.empty()) << "the NOAA 14..19 sets need no message";
 }
 
 // Checked by hand: a pixel that sees exactly the blackbody count has the
@@ -170,41 +155,42 @@ TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
   const AvhrrRefCase& c = ref_case(15);
   PIC_INFO pic = noaa_pic(15);
   VIEW_INFO view;
-  const CAL_COEFS cal = load_cal(pic.sat_name);
+  const CAL_COEFS cal = load_cal(pic.sat_name, nullptr);
 
   // Five PRT lines, no reference line: PRT 1..4 are lines 0..3, the fifth is
   // not used (its wild reading would move every temperature).
   {
-    reset_noaatemp();
+    NoaaTempState state;
     Window w(c);
     for (int l = 0; l < 4; ++l)
       for (int r = 0; r < 3; ++r) w.store[l][17 + r] = c.prt[l + 1][r];
     w.prt(4, 5, 1000);
-    map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+    map_noaatemp(w.lines(), 5, &cal, &pic, &view, &state);
     expect_reference(w, c, "five PRT lines");
   }
   // After a full window, a window without PRT lines and a window with only
   // PRT 1 and 2 convert with the earlier readings for the missing PRTs.
   {
-    converted(c);
+    NoaaTempState state;
+    converted(c, &state);
     Window none(c);
     for (int l = 0; l < 5; ++l) {
       for (int r = 0; r < 3; ++r) none.store[l][17 + r] = static_cast<uint16_t>(r + 1);
     }
-    map_noaatemp(none.lines(), 5, &cal, &pic, &view);
+    map_noaatemp(none.lines(), 5, &cal, &pic, &view, &state);
     expect_reference(none, c, "no PRT line");
     Window partial(c);
     partial.prt(3, 5, 0);
-    map_noaatemp(partial.lines(), 5, &cal, &pic, &view);
+    map_noaatemp(partial.lines(), 5, &cal, &pic, &view, &state);
     expect_reference(partial, c, "PRT 1 and 2 only");
   }
   // Without earlier readings, PRT 3 and 4 count as 0 K: the blackbody comes
   // out at half its temperature and the scene far colder than the reference.
   {
-    reset_noaatemp();
+    NoaaTempState state;
     Window partial(c);
     partial.prt(3, 5, 0);
-    map_noaatemp(partial.lines(), 5, &cal, &pic, &view);
+    map_noaatemp(partial.lines(), 5, &cal, &pic, &view, &state);
     const int x_warm = 10;  // the 300 K scene
     const int got = partial.sample(x_warm, 4);
     EXPECT_LT(got / 10.0, c.expect[1][x_warm] - 20.0);
@@ -213,17 +199,17 @@ TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
 
 TEST(AvhrrTemperature, LinesThatCannotBeCalibratedKeepTheirCounts) {
   const AvhrrRefCase& c = ref_case(16);
-  const CAL_COEFS cal = load_cal("NOAA 16");
+  const CAL_COEFS cal = load_cal("NOAA 16", nullptr);
   VIEW_INFO view;
   // Equal space and blackbody counts on channel 4: no gain; channels 3 and 5
   // are still converted.
   {
-    reset_noaatemp();
+    NoaaTempState state;
     PIC_INFO pic = noaa_pic(16);
     Window w(c);
     for (int l = 0; l < 5; ++l)
       for (int i = 0; i < 10; ++i) w.store[l][51 + 4 + 5 * i] = c.bb[1][i];
-    map_noaatemp(w.lines(), 5, &cal, &pic, &view);
+    map_noaatemp(w.lines(), 5, &cal, &pic, &view, &state);
     for (int x = 0; x < kRefPixels; ++x) {
       EXPECT_EQ(w.sample(x, 4), c.earth[1][x]) << x;
       if (c.expect[0][x] > 0) {
@@ -235,10 +221,10 @@ TEST(AvhrrTemperature, LinesThatCannotBeCalibratedKeepTheirCounts) {
   // No frame header words in the file, a header too short for the
   // calibration words, or a width the buffers cannot hold: nothing changes.
   auto unchanged = [&](PIC_INFO pic, int n, const char* what) {
-    reset_noaatemp();
+    NoaaTempState state;
     Window w(c);
     const auto before = w.store;
-    map_noaatemp(w.lines(), n, &cal, &pic, &view);
+    map_noaatemp(w.lines(), n, &cal, &pic, &view, &state);
     EXPECT_EQ(w.store, before) << what;
   };
   PIC_INFO no_hdr = noaa_pic(16);
@@ -259,11 +245,12 @@ TEST(AvhrrTemperature, ShortSetSearchesTheLinesItHas) {
   const AvhrrRefCase& c = ref_case(18);
   PIC_INFO pic = noaa_pic(18);
   VIEW_INFO view;
-  const CAL_COEFS cal = load_cal(pic.sat_name);
-  converted(c);
+  const CAL_COEFS cal = load_cal(pic.sat_name, nullptr);
+  NoaaTempState state;
+  converted(c, &state);
   Window two(c);
   two.store.resize(2);
-  map_noaatemp(two.lines(), 2, &cal, &pic, &view);
+  map_noaatemp(two.lines(), 2, &cal, &pic, &view, &state);
   expect_reference(two, c, "two lines");
 }
 
@@ -273,8 +260,6 @@ TEST(AvhrrCalibration, SatelliteChosenByTheFirstNumberInTheName) {
   for (const auto& [name, want] : numbers) EXPECT_EQ(sat_number(name), want) << name;
   EXPECT_GT(sat_number("N99999999999999999999"), 100000);  // stops growing, no overflow
 
-  RecordingGui seam;
-  GuiScope scope(&seam);
   // The wave numbers identify the set (channel 4: NOAA-14 928.8284, -15
   // 925.4075, -16 917.2289, -18 928.1460, -19 928.9).
   const std::pair<const char*, float> wave[] = {{"NOAA 16", 917.2289F},
@@ -282,18 +267,20 @@ TEST(AvhrrCalibration, SatelliteChosenByTheFirstNumberInTheName) {
                                                 {"NOAA14", 928.8284F},
                                                 {"NOAA 18", 928.1460F},
                                                 {"NOAA 19", 928.9F}};
-  for (const auto& [name, vc4] : wave) EXPECT_FLOAT_EQ(load_cal(name).vc[4], vc4) << name;
-  EXPECT_TRUE(seam.titles.empty());
+  for (const auto& [name, vc4] : wave) {
+    std::string warning = "untouched";
+    EXPECT_FLOAT_EQ(load_cal(name, &warning).vc[4], vc4) << name;
+    EXPECT_EQ(warning, "untouched") << name;
+  }
 
-  // Unknown satellites: one "Error" each, the NOAA-15 set.
-  const CAL_COEFS none = load_cal("METEOSAT");
+  // Unknown satellites: a warning text each, the NOAA-15 set.
+  std::string warning;
+  const CAL_COEFS none = load_cal("METEOSAT", &warning);
   EXPECT_FLOAT_EQ(none.vc[4], 925.4075F);
-  const CAL_COEFS n17 = load_cal("NOAA 17");
+  EXPECT_EQ(warning, "No temperature mapping\n for METEOSAT available!\n Asume NOAA15...");
+  const CAL_COEFS n17 = load_cal("NOAA 17", &warning);
   EXPECT_FLOAT_EQ(n17.vc[3], 2695.974F);
-  ASSERT_EQ(seam.titles.size(), 2U);
-  EXPECT_EQ(seam.titles[0], "Error");
-  EXPECT_EQ(seam.texts[0], "No temperature mapping\n for METEOSAT available!\n Asume NOAA15...");
-  EXPECT_EQ(seam.texts[1], "No temperature mapping\n for NOAA 17 available!\n Asume NOAA15...");
+  EXPECT_EQ(warning, "No temperature mapping\n for NOAA 17 available!\n Asume NOAA15...");
   // Constants shared by every set.
   EXPECT_FLOAT_EQ(n17.c1, 1.1910427e-05F);
   EXPECT_FLOAT_EQ(n17.c2, 1.4387752F);
@@ -330,22 +317,21 @@ TEST(AvhrrTemperature, RecordingThroughTheLineStore) {
   ASSERT_EQ(read_hrpt1_hdr(&pic), kOpenOk);
   ASSERT_EQ(pic.sat_name, "NOAA 19");
   VIEW_INFO view;
-  forget_lines();
   LineSet set(pic.frame.words_padded, 5);
   ASSERT_TRUE(set.ok());
   const int linemap[] = {0};
-  const int status = read_lines(&view, &pic, linemap, 0, 5, set.get(), nullptr, nullptr, nullptr);
+  const int status =
+      read_lines(&view, &pic, linemap, 0, 5, set.get(), nullptr, nullptr, nullptr, set.memory());
   EXPECT_EQ(status, kLineRead | kLinePreSync | kLinePostSync);
 
-  RecordingGui seam;
-  GuiScope scope(&seam);
-  reset_noaatemp();
-  const CAL_COEFS cal = load_cal(pic.sat_name);
-  map_noaatemp(set.get(), 5, &cal, &pic, &view);
+  std::string warning;
+  const CAL_COEFS cal = load_cal(pic.sat_name, &warning);
+  NoaaTempState state;
+  map_noaatemp(set.get(), 5, &cal, &pic, &view, &state);
   Window got(c);
   std::copy(set[0], set[0] + kHdr + kChans * kRefPixels, got.store[0].begin());
   expect_reference(got, c, "recording");
-  EXPECT_TRUE(seam.titles.empty());
+  EXPECT_EQ(warning, "");
 }
 
 }  // namespace
