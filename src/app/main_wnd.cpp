@@ -465,6 +465,8 @@ int MainWindow::open_path(const std::string& path) {
   load_palettes(item_active(Find_Widget(window_, "View/Palette/Grey_Palette")));
   correct_zoomval(canvas(), view_.get(), pic_.get());
   show_picture_state();
+  // A satellite chosen for the old picture no longer applies.
+  Deselect_Clist(window_, "Select satellite", "Satellites");
   Update_Zoom(window_);
   request_redraw();
   return 0;
