@@ -423,7 +423,10 @@ void MainWindow::stop_pass(bool by_operator) {
 void MainWindow::pass_failed(const std::string& text) { Create_Message("Error", "%s", text.c_str()); }
 
 // ---------------------------------------------------------------- open listener
-void MainWindow::file_opened(const PIC_INFO& pic) { opened_title_ = picture_window_title(pic.path); }
+// The window opens into copies of the records (open_path): title,
+// "Satellite", menu switches and channel items follow once the copies have
+// become the records, in show_picture_state.
+void MainWindow::file_opened(const PIC_INFO&) {}
 
 void MainWindow::picture_ready(const PIC_INFO&, const VIEW_INFO&) {}
 

@@ -148,7 +148,6 @@ class MainWindow : public PassListener, public OpenListener {
   bool picture_drawn_ = false;
   int passes_ = 0;
   int quiet_ = 0;
-  std::string opened_title_;  // title for the file just opened
   ZOOM_MOUSE mouse_;
   ZoomWndState zoom_wnd_;
   std::string open_dir_;

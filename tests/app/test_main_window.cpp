@@ -232,6 +232,22 @@ TEST_F(MainWindowTest, RequestsDuringAPassFoldAndEscapeStopsIt) {
   EXPECT_FALSE(mw_->picture_drawn());
 }
 
+TEST_F(MainWindowTest, CloseDuringAPassEndsThePassThenTheWindow) {
+  open_window(600);
+  // The window manager's close waiting when a pass starts (no window
+  // manager runs under Xvfb: the event it would send).
+  GdkEvent* ev = gdk_event_new(GDK_DELETE);
+  ev->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(mw_->window())));
+  gdk_event_put(ev);
+  gdk_event_free(ev);
+  const int before = mw_->passes();
+  mw_->redraw_now();
+  EXPECT_EQ(mw_->passes(), before + 1);
+  EXPECT_FALSE(mw_->picture_drawn());
+  EXPECT_EQ(mw_->window(), nullptr);
+  EXPECT_TRUE(windows_titled("Kelo    File pass.hrpt").empty());
+}
+
 TEST_F(MainWindowTest, DamagedFileShowsErrorAndKeepsThePicture) {
   open_window(60);
   const std::string bad = dir_.file("cut.hrpt");
