@@ -17,6 +17,8 @@
 #include "lumo/adjust.h"
 #include "lumo/buttons.h"
 #include "lumo/canvas.h"
+#include "lumo/filemngr.h"
+#include "lumo/listtree.h"
 #include "lumo/lumo_fixture.h"
 #include "lumo/lumo_misc.h"
 #include "support/temp_dir.h"
@@ -25,6 +27,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <gdk/gdkx.h>
+
+#include "lumo/xclick.h"
 
 namespace kelo::test {
 namespace {
@@ -55,7 +59,7 @@ void x_click_at(GtkWidget* w, int x, int y) {
   XSync(xdpy(), False);
 }
 
-void x_click(GtkWidget* w) {
+void click_centre(GtkWidget* w) {
   x_click_at(w, gtk_widget_get_allocated_width(w) / 2, gtk_widget_get_allocated_height(w) / 2);
 }
 
@@ -114,10 +118,10 @@ class MainWindowTest : public LumoTest {
 
   // Clicks a menu item through its menu on the bar.
   void menu(const char* bar, const char* item) {
-    x_click(Find_Widget(mw_->window(), bar));
+    click_centre(Find_Widget(mw_->window(), bar));
     GtkWidget* it = Find_Widget(mw_->window(), item);
     ASSERT_TRUE(wait_until([&] { return gtk_widget_get_mapped(it); })) << item;
-    x_click(it);
+    click_centre(it);
     ASSERT_TRUE(wait_until([&] { return !gtk_widget_get_mapped(it); })) << item;
   }
 
@@ -250,18 +254,36 @@ TEST_F(MainWindowTest, CloseDuringAPassEndsThePassThenTheWindow) {
 
 TEST_F(MainWindowTest, DamagedFileShowsErrorAndKeepsThePicture) {
   open_window(60);
-  const std::string bad = dir_.file("cut.hrpt");
-  dir_.write("cut.hrpt", std::string("HRPT") + std::string(20, '\0'));
+  const std::string bad = dir_.write("cut.hrpt", std::string("HRPT") + std::string(20, '\0'));
+  mw_->pic()->dir = dir_.path() + "/";
+  menu("File", "File/Open...");
+  GtkWidget* sel = nullptr;
+  ASSERT_TRUE(wait_until([&] { return (sel = last_titled("Open")) != nullptr; }));
+  GtkWidget* files = Find_Widget(sel, "Filelist");
+  int row = -1;
+  ASSERT_TRUE(wait_until([&] {
+    for (int r = 0; r < Clist_rows(files); ++r)
+      if (Clist_get_text(files, r, 0) == "cut.hrpt") row = r;
+    return row >= 0;
+  }));
+  int x = 0, y = 0;
+  ASSERT_TRUE(row_point(files, sel, row, &x, &y));
+  x_click(sel, x, y);
+  ASSERT_TRUE(wait_until([] { return file_selection_get_filename() != nullptr; }));
   std::string shown;
   run_later(200, [&] {
     GtkWidget* err = last_titled("Error");
     if (err == nullptr) return;
     for (const std::string& t : label_texts(err))
       if (t != "Dismiss") shown += t;
-    x_click(button_labelled(err, "Dismiss"));
+    click_centre(button_labelled(err, "Dismiss"));
   });
-  EXPECT_NE(mw_->open_path(bad), 0);
+  click_centre(button_labelled(sel, "OK"));
+  ASSERT_TRUE(wait_until([&] { return !shown.empty() && last_titled("Error") == nullptr; }));
   EXPECT_EQ(shown, "read problem in " + bad + ".\n");
+  ASSERT_NE(last_titled("Open"), nullptr) << "the selector stays open";
+  click_centre(button_labelled(sel, "Close"));
+  ASSERT_TRUE(wait_until([] { return last_titled("Open") == nullptr; }));
   EXPECT_EQ(mw_->pic()->path, path_);
   EXPECT_TRUE(mw_->has_picture());
   EXPECT_EQ(gtk_window_get_title(GTK_WINDOW(mw_->window())), std::string("Kelo    File pass.hrpt"));
@@ -272,7 +294,7 @@ TEST_F(MainWindowTest, DamagedFileShowsErrorAndKeepsThePicture) {
 
   // A path longer than the record holds is refused, not cut.
   run_later(200, [&] {
-    if (GtkWidget* err = last_titled("Error")) x_click(button_labelled(err, "Dismiss"));
+    if (GtkWidget* err = last_titled("Error")) click_centre(button_labelled(err, "Dismiss"));
   });
   EXPECT_NE(mw_->open_path("/" + std::string(kPicPathMax, 'a')), 0);
   EXPECT_EQ(mw_->pic()->path, path_);
