@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/cmdline.h"
+#include "app/main_wnd.h"
 #include "app/startup.h"
 #include "core/base/gui_seam.h"
 #include "core/base/misc.h"
@@ -18,7 +19,6 @@
 #include "core/record/batch.h"
 #include "core/record/port.h"
 #include "core/record/station_session.h"
-#include "core/view/channels.h"
 #include "lumo/gui_gtk.h"
 
 using namespace kelo;
@@ -75,8 +75,7 @@ int main(int argc, char** argv) {
   // 8.-10. The picture named on the command line.
   if (open_cmdline_picture(cmd, picture.get(), view.get(), prefs.get(), stderr) != 0) return 1;
 
-  // 11.-12. The main window. Until it is built, the program tells what it
-  // opened, as the file-information window would.
+  // 11.-12. The main window and the event loop.
   if (!gtk_init_check(&argc, &argv)) {
     std::fputs("ERROR: Can't open the display; use -batch for a station without one.\n", stderr);
     return 1;
@@ -84,8 +83,5 @@ int main(int argc, char** argv) {
   static GtkGui gtk_seam;  // messages, progress and waits now go through windows
   set_gui(&gtk_seam);
   session.set_seam(gtk_seam);
-  if (picture->pic_fp) std::fputs(file_info_text(picture.get()).c_str(), stdout);
-  std::fputs("The main window is not part of this version; kelo-export shows and exports pictures.\n",
-             stderr);
-  return 0;
+  return run_main_window(std::move(picture), std::move(view), std::move(record), *prefs, cmd);
 }

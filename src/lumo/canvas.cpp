@@ -238,6 +238,16 @@ gboolean expose_event(GtkWidget* area, cairo_t* cr, gpointer /*data*/) {
     if (stage_rect(area, cr, rgbi->rgb_buf.data(), rgbi->width, rgbi->height, x, y, w, h)) cairo_fill(cr);
     cairo_restore(cr);
   }
+  if (rgbi->band.shown) {
+    // One-pixel outline on the pixel centres, over the picture.
+    const RUBBER_BAND& b = rgbi->band;
+    cairo_save(cr);
+    cairo_set_source_rgb(cr, b.colour.red / 255.0, b.colour.green / 255.0, b.colour.blue / 255.0);
+    cairo_set_line_width(cr, 1.0);
+    cairo_rectangle(cr, b.x1 + 0.5, b.y1 + 0.5, b.x2 - b.x1, b.y2 - b.y1);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+  }
   return FALSE;
 }
 

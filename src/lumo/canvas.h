@@ -52,7 +52,8 @@ void Create_GCPalette(GtkWidget* window, const std::vector<KColor>& palette);
 // The window's GC palette, or null.
 const std::vector<KColor>* Get_GCPalette(GtkWidget* window);
 
-// The "draw" handler: the backing surface, then the buffer, for the clip
+// The "draw" handler: the backing surface, then the buffer, then the
+// record's rubber band when shown, for the clip
 // rectangle only. Called with a null cairo context it asks for a full
 // redraw. Returns FALSE.
 gboolean expose_event(GtkWidget* area, cairo_t* cr, gpointer data = nullptr);

@@ -31,6 +31,15 @@ inline constexpr int kFontGlyphs = kFontLast - kFontFirst + 1;  // 96
 // The canvas record. rgb_buf holds width x height pixels of 3 bytes (red,
 // green, blue), rows top to bottom without padding; empty until the canvas
 // first gets a size. rgb_cmap entries are 0x00RRGGBB.
+// A rectangle outline shown over the buffer without being part of it (the
+// zoom rectangle): the canvas widget paints it after the buffer, so the
+// picture under it is never touched. Corners ordered and inside the canvas.
+struct RUBBER_BAND {
+  bool shown = false;
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  KColor colour;  // 0..255 per component
+};
+
 struct DRAWABLE_INFO {
   std::vector<uint8_t> rgb_buf;
   int32_t rgb_size = 0;
@@ -39,6 +48,7 @@ struct DRAWABLE_INFO {
   int32_t height = 0;
   int32_t n_colors = 0;
   int32_t update = 0;
+  RUBBER_BAND band;
 };
 
 // The 8x8 font: glyph of character c at (c - 32) * 8, one byte per row, top

@@ -1,2 +1,0 @@
-// Menu callbacks of the main window.
-#include <gtk/gtk.h>
