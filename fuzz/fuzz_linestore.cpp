@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/base/gui_seam.h"
 #include "core/base/records.h"
 #include "core/view/data_proc.h"
 #include "core/view/hrpt_calcs.h"
@@ -38,17 +37,10 @@ class Cursor {
   size_t pos_ = 0;
 };
 
-class QuietGui : public kelo::HeadlessGui {
- public:
-  void message(const std::string&, const std::string&) override {}
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kelo;
-  static QuietGui quiet;
-  set_gui(&quiet);
   Cursor in(data, size);
 
   auto pic = std::make_unique<PIC_INFO>();
@@ -95,6 +87,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   map_noaatemp(set.get(), n, &cal, pic.get(), view.get(), &temp_state);
   uint16_t gr, gg, gb;
   add_gridpix(view.get(), &gr, &gg, &gb);
-  set_gui(nullptr);
   return 0;
 }

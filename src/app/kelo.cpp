@@ -54,14 +54,14 @@ int main(int argc, char** argv) {
   }
   if (cmd.bad_decoder) return 1;  // the reason is on standard error already
   // The station's session: the port backend, the log ("-log") and the seam.
-  StationSession session(gui());
+  StationSession session;
   session.log().set_dir(dirs.home_dir);
   session.log().set_to_file(prefs->log_to_file != 0);
   if (cmd.speed_given) view->slide_speed = cmd.speed;
 
   // 7. Batch recording: no window, ever.
   if (record->batch != 0) {
-    headless_gui().log = &session.log();
+    session.headless().log = &session.log();
     std::string error;
     if (install_port_backend(session.ports(), record.get(), &error) != 0) {
       log_message(session.log(), "Error: %s", error.c_str());
@@ -80,8 +80,7 @@ int main(int argc, char** argv) {
     std::fputs("ERROR: Can't open the display; use -batch for a station without one.\n", stderr);
     return 1;
   }
-  static GtkGui gtk_seam;  // messages, progress and waits now go through windows
-  set_gui(&gtk_seam);
+  GtkGui gtk_seam;  // messages, progress and waits now go through windows
   session.set_seam(gtk_seam);
   return run_main_window(std::move(picture), std::move(view), std::move(record), *prefs, cmd);
 }

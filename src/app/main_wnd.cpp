@@ -422,6 +422,14 @@ void MainWindow::stop_pass(bool by_operator) {
 
 void MainWindow::pass_failed(const std::string& text) { Create_Message("Error", "%s", text.c_str()); }
 
+// A warning of the pass (no calibration for this satellite) comes with every
+// pass of the picture; the operator is told once per picture.
+void MainWindow::pass_warning(const std::string& text) {
+  if (text == warned_) return;
+  warned_ = text;
+  Create_Message("Error", "%s", text.c_str());
+}
+
 // ---------------------------------------------------------------- open listener
 // The window opens into copies of the records (open_path): title,
 // "Satellite", menu switches and channel items follow once the copies have
@@ -463,6 +471,7 @@ int MainWindow::open_path(const std::string& path) {
   *pic_ = std::move(trial);
   *view_ = std::move(trial_view);
   view_->redraw_pending = 0;
+  warned_.clear();
   mouse_ = ZOOM_MOUSE{};
   hide_zoomrect(this);
   load_palettes(item_active(Find_Widget(window_, "View/Palette/Grey_Palette")));

@@ -114,6 +114,7 @@ class MainWindow : public PassListener, public OpenListener {
   void rows_drawn(int y, int rows) override;
   bool stop_requested() override;
   void pass_failed(const std::string& text) override;
+  void pass_warning(const std::string& text) override;
   // OpenListener
   void file_opened(const PIC_INFO& pic) override;
   void picture_ready(const PIC_INFO& pic, const VIEW_INFO& view) override;
@@ -155,6 +156,7 @@ class MainWindow : public PassListener, public OpenListener {
   int quiet_ = 0;
   ZOOM_MOUSE mouse_;
   ZoomWndState zoom_wnd_;
+  std::string warned_;  // the pass warning already shown for this picture
   std::string open_dir_;
   std::string open_name_;
 };

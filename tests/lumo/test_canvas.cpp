@@ -367,20 +367,6 @@ TEST_F(CanvasTest, BackingSurfaceShowsUnderAnEmptyBuffer) {
   Renew_Pixmap(nullptr, 1);  // nothing
 }
 
-TEST_F(CanvasTest, EnginesReachTheCanvasThroughTheSeam) {
-  GtkWidget* area = nullptr;
-  GtkWidget* win = shown_canvas("Seam", &area);
-  GtkGui seam;
-  EXPECT_EQ(seam.canvas(win), Get_RGBI(area));
-  // A recorder's new rows are repainted, and only they.
-  int before = g_draws;
-  seam.refresh_rows(win, 7, 2);
-  ASSERT_TRUE(wait_draws(before + 1));
-  EXPECT_EQ(g_last_clip.y, 7);
-  EXPECT_EQ(g_last_clip.height, 2);
-  EXPECT_EQ(g_last_clip.width, w_);
-}
-
 TEST_F(CanvasTest, ExposeWithoutContextOrRecordIsHarmless) {
   GtkWidget* area = nullptr;
   shown_canvas("Expose", &area);

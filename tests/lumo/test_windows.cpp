@@ -383,15 +383,6 @@ TEST_F(LumoTest, RemainingTimeInTheTitle) {
 
 class SeamTest : public LumoTest {
  protected:
-  void SetUp() override {
-    LumoTest::SetUp();
-    if (IsSkipped()) return;
-    set_gui(&seam_);
-  }
-  void TearDown() override {
-    set_gui(nullptr);
-    LumoTest::TearDown();
-  }
   GtkGui seam_;
 };
 
@@ -404,7 +395,7 @@ TEST_F(SeamTest, MessagesAndChoicesAreModalWindows) {
     gtk_button_clicked(GTK_BUTTON(test::button_labelled(wins[0], "Dismiss")));
   });
   // A percent sign in the text is shown, not taken as a conversion.
-  gui().message("Error", "Disk 100% full");
+  seam_.message("Error", "Disk 100% full");
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown[0], "Disk 100% full");
 
@@ -413,42 +404,19 @@ TEST_F(SeamTest, MessagesAndChoicesAreModalWindows) {
     ASSERT_EQ(wins.size(), 1u);
     gtk_button_clicked(GTK_BUTTON(test::button_labelled(wins[0], "OK")));
   });
-  EXPECT_EQ(gui().choice("Warning", {"Cancel", "OK"}, " File a.gif exist. Overwrite?"), 2);
+  EXPECT_EQ(seam_.choice("Warning", {"Cancel", "OK"}, " File a.gif exist. Overwrite?"), 2);
 }
 
-TEST_F(SeamTest, EntriesAndProgressOfWindows) {
+TEST_F(SeamTest, ProgressWindowCancels) {
   GtkWidget* main_win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
-  GtkWidget* rec = Create_Window(main_win, 300, 200, "Record HRPT", nullptr);
-  gtk_container_add(GTK_CONTAINER(rec), Create_Entry("!Satellite", nullptr, "%-20s", ""));
-  gui().set_entry_text("Record HRPT", "!Satellite", "NOAA 18");
-  EXPECT_STREQ(Get_Entry(rec, "!Satellite"), "NOAA 18");
-  // An unknown window or identifier is ignored.
-  gui().set_entry_text("Record HRI", "!Satellite", "METEOSAT 7");
-  gui().set_entry_text("Record HRPT", "Missing", "x");
-  EXPECT_STREQ(Get_Entry(rec, "!Satellite"), "NOAA 18");
-  EXPECT_EQ(find_window_by_title("Record HRPT"), rec);
-  EXPECT_EQ(find_window_by_title("Nowhere"), nullptr);
-
-  // A window without a canvas has no canvas record (the canvas tests find one).
-  EXPECT_EQ(gui().canvas(main_win), nullptr);
-  EXPECT_EQ(gui().canvas(nullptr), nullptr);
-
-  WindowHandle bar = gui().progress_begin(main_win, "Export", true);
+  WindowHandle bar = seam_.progress_begin(main_win, "Export", true);
   ASSERT_NE(bar, nullptr);
-  EXPECT_EQ(gui().progress_update(bar, 5, 10), 0);
+  EXPECT_EQ(seam_.progress_update(bar, 5, 10), 0);
   EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), 0.5);
   gtk_button_clicked(GTK_BUTTON(test::button_labelled(gtk_widget_get_toplevel(GTK_WIDGET(bar)), "Cancel")));
-  EXPECT_NE(gui().progress_update(bar, 6, 10), 0);
-  gui().progress_end(bar);
+  EXPECT_NE(seam_.progress_update(bar, 6, 10), 0);
+  seam_.progress_end(bar);
   EXPECT_EQ(Find_Window(main_win, "Export"), nullptr);
-}
-
-TEST_F(SeamTest, EscapeIsTakenFromTheQueue) {
-  test::drain();
-  EXPECT_FALSE(gui().escape_pressed());
-  test::put_key(GDK_KEY_Escape);
-  EXPECT_TRUE(gui().escape_pressed());
-  EXPECT_FALSE(gui().escape_pressed());
 }
 
 gboolean set_flag(gpointer data) {
@@ -460,19 +428,19 @@ TEST_F(SeamTest, SleepKeepsTheGuiAliveAndDoesNotNest) {
   bool idle_ran = false, busy_inside = false, nested_returned_at_once = false;
   g_idle_add(set_flag, &idle_ran);
   test::run_later(5, [&] {
-    busy_inside = gui_busy_sleep() == 1;
+    busy_inside = seam_.sleeping();
     // A wait requested while one runs returns at once: an idle queued now
     // has not run when it returns.
     bool later_idle = false;
     g_idle_add(set_flag, &later_idle);
-    gui().sleep_ms(60000);
+    seam_.sleep_ms(60000);
     nested_returned_at_once = !later_idle;
   });
-  gui().sleep_ms(50);
+  seam_.sleep_ms(50);
   EXPECT_TRUE(idle_ran);  // events were handled during the wait
   EXPECT_TRUE(busy_inside);
   EXPECT_TRUE(nested_returned_at_once);
-  EXPECT_EQ(gui_busy_sleep(), 0);
+  EXPECT_FALSE(seam_.sleeping());
 }
 
 TEST_F(SeamTest, QuitLeavesTheInnermostLoop) {
@@ -481,13 +449,13 @@ TEST_F(SeamTest, QuitLeavesTheInnermostLoop) {
   guint level_inside = 0;
   test::run_later(5, [&] {
     level_inside = gtk_main_level();
-    gui().quit_main_loop();
+    seam_.quit_main_loop();
   });
   gtk_main();
   EXPECT_EQ(level_inside, 1u);
   EXPECT_EQ(gtk_main_level(), 0u);
-  gui().quit_main_loop();  // outside any loop: nothing happens
-  gui().process_events();
+  seam_.quit_main_loop();  // outside any loop: nothing happens
+  seam_.process_events();
 }
 
 }  // namespace

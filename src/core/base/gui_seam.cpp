@@ -9,9 +9,6 @@
 namespace kelo {
 
 namespace {
-HeadlessGui g_headless;
-GuiSeam* g_current = nullptr;
-
 // Message texts carry their own newlines; drop a trailing one so a log line
 // stays one line.
 std::string one_line(const std::string& text) {
@@ -23,10 +20,6 @@ std::string one_line(const std::string& text) {
   return out;
 }
 }  // namespace
-
-GuiSeam& gui() { return g_current != nullptr ? *g_current : g_headless; }
-void set_gui(GuiSeam* seam) { g_current = seam; }
-HeadlessGui& headless_gui() { return g_headless; }
 
 void HeadlessGui::message(const std::string& title, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), one_line(text).c_str());

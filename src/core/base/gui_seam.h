@@ -1,7 +1,11 @@
-// What the engines (recording loops, picture pass, export, batch) need from a
-// GUI, and nothing more. The program installs its GTK implementation at
-// start-up; batch mode and the tests use the headless one, so everything a
-// station does unattended runs with no display.
+// What every engine needs from any GUI, and nothing more: show a message,
+// ask a choice, a progress window with cancel, handle pending events, leave
+// the main loop, and wait while the GUI stays alive. What an engine reports
+// about its own work goes through its listener (record, pass, open, export
+// listeners). The session that runs the engines holds the seam: the program
+// hands it the GTK implementation once the display is open; batch mode and
+// the tests keep the headless one, so everything a station does unattended
+// runs with no display.
 #pragma once
 
 #include <string>
@@ -11,8 +15,6 @@ namespace kelo {
 
 // A window of the GUI, opaque to the core (a GtkWidget* in the program).
 using WindowHandle = void*;
-
-struct DRAWABLE_INFO;  // the canvas record (plain memory, core)
 
 class GuiSeam {
  public:
@@ -25,20 +27,11 @@ class GuiSeam {
   // Modal choice; returns the number (1..n) of the chosen label.
   virtual int choice(const std::string& title, const std::vector<std::string>& labels,
                      const std::string& text) = 0;
-  // Set the text of the entry `id` in the window titled `window_title`.
-  virtual void set_entry_text(const std::string& window_title, const std::string& id,
-                              const std::string& text) = 0;
-  // The canvas record of a window's drawing area, or null (headless).
-  virtual DRAWABLE_INFO* canvas(WindowHandle window) = 0;
-  // Repaint `rows` rows of a window's canvas starting at row y.
-  virtual void refresh_rows(WindowHandle window, int y, int rows) = 0;
   // Progress window: begin returns a handle (may be null), update returns
   // non-zero when the operator cancelled or closed it, end closes it.
   virtual WindowHandle progress_begin(WindowHandle parent, const std::string& title, bool with_cancel) = 0;
   virtual int progress_update(WindowHandle bar, int done, int total) = 0;
   virtual void progress_end(WindowHandle bar) = 0;
-  // True when the Escape key is waiting in the event queue (it is consumed).
-  virtual bool escape_pressed() = 0;
   // Leave the innermost main loop.
   virtual void quit_main_loop() = 0;
   // Wait ms milliseconds while the GUI stays alive.
@@ -55,13 +48,9 @@ class HeadlessGui : public GuiSeam {
   void message(const std::string& title, const std::string& text) override;
   int choice(const std::string& title, const std::vector<std::string>& labels,
              const std::string& text) override;
-  void set_entry_text(const std::string&, const std::string&, const std::string&) override {}
-  DRAWABLE_INFO* canvas(WindowHandle) override { return nullptr; }
-  void refresh_rows(WindowHandle, int, int) override {}
   WindowHandle progress_begin(WindowHandle, const std::string&, bool) override { return nullptr; }
   int progress_update(WindowHandle, int, int) override { return 0; }
   void progress_end(WindowHandle) override {}
-  bool escape_pressed() override { return false; }
   void quit_main_loop() override {}
   void sleep_ms(int ms) override;
 
@@ -71,12 +60,5 @@ class HeadlessGui : public GuiSeam {
   // Also send messages to this log (batch mode); none when null.
   StationLog* log = nullptr;
 };
-
-// The GUI in use; the headless one until the program installs another.
-GuiSeam& gui();
-// Install a GUI (null restores the headless one). The caller keeps ownership.
-void set_gui(GuiSeam* seam);
-// The built-in headless instance (batch mode sets its log).
-HeadlessGui& headless_gui();
 
 }  // namespace kelo

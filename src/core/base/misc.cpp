@@ -6,7 +6,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "core/base/gui_seam.h"
 #include "core/base/paths.h"
 
 namespace kelo {
@@ -167,8 +166,6 @@ int exist_file(const std::string& path) {
   std::fclose(fp);
   return 1;
 }
-
-void sleep_ms(int ms) { gui().sleep_ms(ms); }
 
 std::string StationLog::path() const { return dir_.empty() ? std::string() : join_path(dir_, kLogName); }
 

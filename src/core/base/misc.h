@@ -42,8 +42,6 @@ int nint(float x);
 std::string strformat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // 1 when path is not empty and the file can be opened for reading.
 int exist_file(const std::string& path);
-// Waits while the GUI keeps handling events (through the GUI seam).
-void sleep_ms(int ms);
 
 // The station's log: whether lines go to the log file ("-log") and the
 // directory that holds it (the session's home directory, found with its

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "core/base/gui_seam.h"
 #include "core/base/misc.h"
 #include "core/base/paths.h"
 #include "core/record/port.h"
@@ -389,17 +388,17 @@ void write_prefs(FILE* f, const PREFS& p) {
   pri_prefline(f, "Kepler_File_name", "%s\n", p.kepler_name.c_str());
 }
 
-int Save_Prefs(const PREFS& p) {
+int Save_Prefs(const PREFS& p, std::string* error) {
   FILE* f = std::fopen(kPrefFileName, "w");
   if (f == nullptr) {
-    gui().message("Error", std::string("Can't open ") + kPrefFileName + "!");
+    *error = std::string("Can't open ") + kPrefFileName + "!";
     return 1;
   }
   write_prefs(f, p);
   bool ok = std::fflush(f) == 0 && std::ferror(f) == 0;
   ok = std::fclose(f) == 0 && ok;
   if (!ok) {
-    gui().message("Error", std::string("Can't write ") + kPrefFileName + "!");
+    *error = std::string("Can't write ") + kPrefFileName + "!";
     return 1;
   }
   return 0;

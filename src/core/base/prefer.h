@@ -80,8 +80,9 @@ void Load_Prefdef(PREFS* p);
 // record may be null.
 void Load_Prefs(PREFS* p, RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture);
 // Writes ".kelorc" in the current directory; 0 on success, 1 when it cannot
-// be written (an "Error" message says so).
-int Save_Prefs(const PREFS& p);
+// be written, with the text of the "Error" message in *error ("Can't open
+// .kelorc!" or "Can't write .kelorc!") for the window that saved.
+[[nodiscard]] int Save_Prefs(const PREFS& p, std::string* error);
 // Writes the preferences to an open file in the ".kelorc" layout.
 void write_prefs(FILE* file, const PREFS& p);
 // Key left-aligned in 30 columns, " = ", then the formatted value.

@@ -9,7 +9,6 @@
 #include <memory>
 #include <sstream>
 
-#include "core/base/gui_seam.h"
 #include "core/base/misc.h"
 #include "core/base/paths.h"
 #include "core/base/prefer.h"
@@ -73,38 +72,9 @@ class CliExportListener : public ExportListener {
   std::string* last_error_;
 };
 
-// Messages of the engines that still report through the GUI seam (the
-// calibration tables and the picture pass), sorted as the export's: errors
-// kept for the "ERROR:" line, information to standard output, warnings to
-// standard error.
-class ExportGui : public HeadlessGui {
- public:
-  ExportGui(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
-  void message(const std::string& title, const std::string& text) override {
-    std::string t = one_line(text);
-    if (title == "Error") {
-      last_error = t;
-    } else if (title == "Info") {
-      out_ << t << "\n";
-    } else {
-      err_ << title << ": " << t << "\n";
-    }
-  }
-  int choice(const std::string&, const std::vector<std::string>&, const std::string&) override { return 1; }
+// What went wrong in a run, for its one "ERROR:" line.
+struct RunState {
   std::string last_error;
-
- private:
-  std::ostream& out_;
-  std::ostream& err_;
-};
-
-// Installs a GUI for the run and restores the previous one.
-class GuiScope {
- public:
-  explicit GuiScope(GuiSeam* seam) { set_gui(seam); }
-  ~GuiScope() { set_gui(nullptr); }
-  GuiScope(const GuiScope&) = delete;
-  GuiScope& operator=(const GuiScope&) = delete;
 };
 
 struct UsageError {
@@ -548,7 +518,8 @@ std::string lonlat_text(PIC_INFO* pic, int x, int y) {
   return fmt_deg(pos.lon) + "," + fmt_deg(pos.lat);
 }
 
-int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::string* error) {
+int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::ostream& err,
+          std::string* error) {
   if (x < 0 || y < 0 || x >= pic->width || y >= pic->height) {
     *error = "pixel " + std::to_string(x) + "," + std::to_string(y) + " is outside the picture (" +
              std::to_string(pic->width) + " x " + std::to_string(pic->height) + ")";
@@ -603,7 +574,9 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   if (pic->file_type == kKindHRPT && pic->chan_present[0] != 0) {
     std::string warning;
     CAL_COEFS cal = load_cal(pic->sat_name, &warning);
-    if (!warning.empty()) gui().message("Error", warning);
+    // No calibration of its own: the temperatures use NOAA 15's, and the
+    // operator is told so.
+    if (!warning.empty()) err << "Warning: " << one_line(warning) << "\n";
     NoaaTempState temp_state;
     map_noaatemp(lines.get(), nlines, &cal, pic, view, &temp_state);
     for (const auto& [ch, idx] : where) {
@@ -613,9 +586,9 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   return kExitOk;
 }
 
-int run(const Options& o, std::ostream& out, std::ostream& err, ExportGui& seam) {
+int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state) {
   auto failed = [&](const std::string& text) {
-    seam.last_error = text;
+    state.last_error = text;
     return kExitFail;
   };
   if (o.input.empty()) return failed("no picture file given (see --help)");
@@ -662,7 +635,7 @@ int run(const Options& o, std::ostream& out, std::ostream& err, ExportGui& seam)
   }
   if (o.probe) {
     std::string why;
-    if (probe(pic.get(), view.get(), o.px, o.py, out, &why) != kExitOk) return failed(why);
+    if (probe(pic.get(), view.get(), o.px, o.py, out, err, &why) != kExitOk) return failed(why);
     did = true;
   }
   if (o.auto_lum && !auto_luminance(pic.get(), view.get()))
@@ -714,7 +687,7 @@ int run(const Options& o, std::ostream& out, std::ostream& err, ExportGui& seam)
   std::string why;
   std::string path = output_path(o, dst->file_type, &why);
   if (path.empty()) return failed(why);
-  CliExportListener told(out, err, &seam.last_error);
+  CliExportListener told(out, err, &state.last_error);
   SaveReport rep;
   int s = Save_it(&told, pic.get(), dst.get(), path, view.get(), &rep);
   if (s < 0) return failed(rep.message);
@@ -789,17 +762,16 @@ int kelo_export_main(const std::vector<std::string>& args, std::ostream& out, st
     out << kelo_export_usage();
     return kExitOk;
   }
-  ExportGui seam(out, err);
-  GuiScope scope(&seam);
+  RunState state;
   int rc = kExitFail;
   try {
-    rc = run(o, out, err, seam);
+    rc = run(o, out, err, state);
   } catch (const std::exception& e) {
-    seam.last_error = e.what();
+    state.last_error = e.what();
     rc = kExitFail;
   }
   if (rc != kExitOk) {
-    std::string text = seam.last_error.empty() ? "export failed" : seam.last_error;
+    std::string text = state.last_error.empty() ? "export failed" : state.last_error;
     err << "ERROR: " << text << "\n";
   }
   return rc;

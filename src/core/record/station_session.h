@@ -15,8 +15,8 @@ namespace kelo {
 
 class StationSession {
  public:
-  // With the headless seam (tests, tools, batch mode).
-  StationSession() : StationSession(headless_gui()) {}
+  // With its own headless seam (tests, tools, batch mode).
+  StationSession() : seam_(&headless_) {}
   explicit StationSession(GuiSeam& seam) : seam_(&seam) {}
   StationSession(const StationSession&) = delete;
   StationSession& operator=(const StationSession&) = delete;
@@ -24,6 +24,8 @@ class StationSession {
   GuiSeam& seam() const { return *seam_; }
   // The caller keeps ownership of `seam`; it must outlive its use here.
   void set_seam(GuiSeam& seam) { seam_ = &seam; }
+  // The session's own headless seam (in use until another is set).
+  HeadlessGui& headless() { return headless_; }
   PortSelection& ports() { return ports_; }
   StationLog& log() { return log_; }
 
@@ -33,6 +35,7 @@ class StationSession {
   std::string backend_error;
 
  private:
+  HeadlessGui headless_;
   GuiSeam* seam_;
   PortSelection ports_;
   StationLog log_;

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <tuple>
 
-#include "core/base/gui_seam.h"
 #include "core/base/prefer.h"
 #include "support/temp_dir.h"
 
@@ -105,7 +104,8 @@ TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
 
   // Saved into the current directory and read again, every value stays.
   const std::string first = written(prefs);
-  ASSERT_EQ(Save_Prefs(prefs), 0);
+  std::string error;
+  ASSERT_EQ(Save_Prefs(prefs, &error), 0) << error;
   EXPECT_EQ(test::read_file(dir.file(".kelorc")), first);
   prefs = PREFS{};
   Load_Prefdef(&prefs);
@@ -220,17 +220,12 @@ TEST(Prefs, SearchOrderCurrentThenProgramThenHome) {
 }
 
 TEST(Prefs, SaveFailureSaysSoAndPortNumbers) {
-  struct Recorder : HeadlessGui {
-    void message(const std::string& title, const std::string& text) override { seen = title + "|" + text; }
-    std::string seen;
-  } rec;
   test::TempDir dir;
   std::filesystem::create_directory(dir.file(".kelorc"));  // cannot be opened for writing
   test::ScopedCwd cwd(dir.path());
-  set_gui(&rec);
-  EXPECT_EQ(Save_Prefs(PREFS{}), 1);
-  set_gui(nullptr);
-  EXPECT_EQ(rec.seen, "Error|Can't open .kelorc!");
+  std::string error;
+  EXPECT_EQ(Save_Prefs(PREFS{}, &error), 1);
+  EXPECT_EQ(error, "Can't open .kelorc!");
 
   const std::pair<int, int> ports[] = {{1, 0x378}, {2, 0x278}, {0x3bc, 0x3bc}, {0, 0}};
   for (const auto& [nr, addr] : ports) EXPECT_EQ(ppnr_to_ppaddr(nr), addr) << nr;
