@@ -24,7 +24,7 @@
 using namespace kelo;
 
 int main(int argc, char** argv) {
-  // 1. The records, zero-filled.
+  // The records, zero-filled.
   auto picture = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   auto record = std::make_unique<RECORD_INFO>();
@@ -32,16 +32,16 @@ int main(int argc, char** argv) {
   auto prefs = std::make_unique<PREFS>();
   PrefDirs dirs;
 
-  // 2. GTK takes its own options out of argv without opening the display;
+  // GTK takes its own options out of argv without opening the display;
   // the display is only opened once we know a window is wanted.
   gtk_parse_args(&argc, &argv);
 
-  // 3.-4. Request cleared; preferences read and copied into the records.
+  // Request cleared; preferences read and copied into the records.
   record->request.clear();
   Read_Prefs(argv[0], prefs.get(), &dirs);
   Load_Prefs(prefs.get(), record.get(), view.get(), picture.get());
 
-  // 6. The command line.
+  // The command line.
   CmdLine cmd;
   parse_cmdline(argc, argv, &cmd, record.get(), prefs.get());
   if (cmd.action == CmdLine::kUsage) {
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   session.log().set_to_file(prefs->log_to_file != 0);
   if (cmd.speed_given) view->slide_speed = cmd.speed;
 
-  // 7. Batch recording: no window, ever.
+  // Batch recording: no window, ever.
   if (record->batch != 0) {
     session.headless().log = &session.log();
     std::string error;
@@ -72,10 +72,10 @@ int main(int argc, char** argv) {
     return do_batch(session, record.get(), picture.get(), view.get());
   }
 
-  // 8.-10. The picture named on the command line.
+  // The picture named on the command line.
   if (open_cmdline_picture(cmd, picture.get(), view.get(), prefs.get(), stderr) != 0) return 1;
 
-  // 11.-12. The main window and the event loop.
+  // The main window and the event loop.
   if (!gtk_init_check(&argc, &argv)) {
     std::fputs("ERROR: Can't open the display; use -batch for a station without one.\n", stderr);
     return 1;

@@ -103,7 +103,7 @@ int m_width(GtkWidget* w) {
 
 GtkWidget* make_spin(const char* label, AdjCallback acb, void (*wcb)(GtkWidget*, const char*),
                      const char* format, const std::vector<double>& numbers) {
-  AdjSpec s = adjust_registers(format, numbers, true);
+  AdjustRange s = adjust_registers(format, numbers, true);
   GtkAdjustment* adj = gtk_adjustment_new(s.value, s.lower, s.upper, s.step, s.page, 0);
   GtkWidget* spin = gtk_spin_button_new(adj, 1, static_cast<guint>(std::max(0, s.precision)));
   gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(spin), TRUE);
@@ -125,7 +125,7 @@ GtkWidget* make_scale(const char* label, int orientation, AdjCallback acb,
                       const std::vector<double>& numbers) {
   if (orientation != 'h' && orientation != 'v') return nullptr;
   GtkOrientation o = orientation == 'h' ? GTK_ORIENTATION_HORIZONTAL : GTK_ORIENTATION_VERTICAL;
-  AdjSpec s = adjust_registers(format, numbers, false);
+  AdjustRange s = adjust_registers(format, numbers, false);
   GtkAdjustment* adj = gtk_adjustment_new(s.value, s.lower, s.upper, s.step, s.step, 0);
   GtkWidget* scale = gtk_scale_new(o, adj);
   gtk_scale_set_draw_value(GTK_SCALE(scale), TRUE);
@@ -176,8 +176,8 @@ const char* get_frmt(const char* text, int* width, int* precision) {
   return p;
 }
 
-AdjSpec adjust_registers(const char* format, const std::vector<double>& numbers, bool spin) {
-  AdjSpec s;
+AdjustRange adjust_registers(const char* format, const std::vector<double>& numbers, bool spin) {
+  AdjustRange s;
   double r1 = 0, r2 = 0, r3 = 0;
   size_t next = 0;
   auto take = [&]() { return next < numbers.size() ? numbers[next++] : 0.0; };

@@ -27,12 +27,12 @@ inline constexpr int kFrmtPrecision = 2;  // decimals before the first conversio
 const char* get_frmt(const char* text, int* width, int* precision);
 
 // What the number registers give for a spin (spin = true) or a scale.
-struct AdjSpec {
+struct AdjustRange {
   double value = 0, lower = 0, upper = 0, step = 1, page = 10;
   int width = kFrmtWidth, precision = kFrmtPrecision;
   bool has_float = false;
 };
-AdjSpec adjust_registers(const char* format, const std::vector<double>& numbers, bool spin);
+AdjustRange adjust_registers(const char* format, const std::vector<double>& numbers, bool spin);
 
 GtkWidget* Create_SpinList(const char* label, AdjCallback callback, const char* format,
                            const std::vector<double>& numbers);

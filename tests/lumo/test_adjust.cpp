@@ -69,7 +69,7 @@ TEST(LumoFormat, NumberRegisters) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
-    AdjSpec a = adjust_registers(c.format, c.numbers, c.spin);
+    AdjustRange a = adjust_registers(c.format, c.numbers, c.spin);
     const double got[] = {a.value, a.lower, a.upper, a.step, a.page, static_cast<double>(a.precision)};
     for (int i = 0; i < 6; ++i) {
       if (!std::isnan(c.want[i])) {

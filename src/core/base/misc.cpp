@@ -77,7 +77,7 @@ int check_tm(BrokenTime* tm) {
 }
 
 int64_t mktime_ntz(BrokenTime* tm) {
-  // 1. carries
+  // Carry seconds into minutes, minutes into hours, and so on up to years.
   while (tm->tm_sec > 59) {
     tm->tm_sec -= 60;
     tm->tm_min += 1;
@@ -106,7 +106,7 @@ int64_t mktime_ntz(BrokenTime* tm) {
     tm->tm_mon -= 12;
     tm->tm_year += 1;
   }
-  // 2. days past the end of the month
+  // Days past the end of the month move into the next months.
   int len[12];
   month_lengths(tm->tm_year, len);
   while (tm->tm_mon >= 0 && tm->tm_mday > len[tm->tm_mon]) {
@@ -118,7 +118,7 @@ int64_t mktime_ntz(BrokenTime* tm) {
     }
     month_lengths(tm->tm_year, len);
   }
-  // 3. seconds
+  // Seconds since 1970.
   int64_t days_before_month = 0;
   for (int m = 0; m < tm->tm_mon && m < 12; ++m) days_before_month += len[m];
   int64_t year = tm->tm_year;
@@ -126,7 +126,7 @@ int64_t mktime_ntz(BrokenTime* tm) {
   int64_t secs = ((static_cast<int64_t>(tm->tm_min) + tm->tm_hour * 60LL + tm->tm_mday * 1440LL) * 60 +
                   tm->tm_sec - kSecPerDay) +
                  days_before_month * kSecPerDay + days_to_year * kSecPerDay;
-  // 4. day of year, and the true weekday of the date (the older rule gave the
+  // Day of year, and the true weekday of the date (the older rule gave the
   // weekday of 1 January only; nothing reads it, so the real one is kept).
   tm->tm_yday = static_cast<int>(days_before_month + tm->tm_mday - 1);
   int64_t days = secs >= 0 ? secs / kSecPerDay : -((-secs + kSecPerDay - 1) / kSecPerDay);
