@@ -383,6 +383,7 @@ void MainWindow::redraw_now() {
 
 // ---------------------------------------------------------------- pass listener
 void MainWindow::pass_started() {
+  last_events_us_ = 0;  // the first row looks at the queue: a close may be waiting
   set_cursor(CanvasCursor::kWatch);
   if (area_ != nullptr) gdk_display_flush(gtk_widget_get_display(area_));
 }
@@ -398,7 +399,12 @@ void MainWindow::rows_drawn(int y, int rows) {
 bool MainWindow::stop_requested() {
   // The window stays alive during a pass: paints, moves, resizes, menus and
   // keys are handled here. Escape is taken from the queue; other keys reach
-  // key_actions (which also stops the pass on an Escape it receives).
+  // key_actions (which also stops the pass on an Escape it receives). Events
+  // are looked at a few times per screen frame, not after every row: a row
+  // takes microseconds, and handling the queue each time doubled a pass.
+  const gint64 now = g_get_monotonic_time();
+  if (now - last_events_us_ < kEventIntervalUs && !stop_now_) return view_->redraw_pending != 0;
+  last_events_us_ = now;
   for (int i = 0; i < kMaxEventsPerRow && !stop_now_ && gtk_events_pending(); ++i) {
     if (GdkEvent* ev = gdk_event_peek()) {
       const bool escape = ev->type == GDK_KEY_PRESS && ev->key.keyval == GDK_KEY_Escape;

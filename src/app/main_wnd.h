@@ -30,6 +30,10 @@ inline constexpr size_t kPicPathMax = 199;
 // screen ("-I").
 inline constexpr int kScreenReserveH = 30;
 
+// How often a pass hands the window its events: four times per 60 Hz
+// screen frame keeps Escape, moves and resizes answering within a frame.
+inline constexpr gint64 kEventIntervalUs = 4000;
+
 // Pointer shapes of the canvas.
 enum class CanvasCursor { kArrow, kPlus, kWatch };
 
@@ -154,6 +158,7 @@ class MainWindow : public PassListener, public OpenListener {
   bool picture_drawn_ = false;
   int passes_ = 0;
   int quiet_ = 0;
+  gint64 last_events_us_ = 0;  // when a pass last handled the event queue
   ZOOM_MOUSE mouse_;
   ZoomWndState zoom_wnd_;
   std::string warned_;  // the pass warning already shown for this picture
