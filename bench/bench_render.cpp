@@ -42,8 +42,8 @@ class PassFile {
     pic->sat_name = "NOAA 19";
     pic->width = kWidth;
     pic->height = kLines;
-    pic->scan_dir = 1;
-    pic->orientation = 3;
+    pic->scan_dir = ScanDir::TopDown;
+    pic->orientation = Orientation::Normal;
     for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
     KEPLER& k = pic->kepler;
     k.epoch_year = 124;

@@ -90,11 +90,10 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
   else if (key == "Hwtype_select")
     p.hw_dectype = v == "dec_type" ? 1 : 0;
   else if (key == "Decoder_backend") {
-    const int kind = port_backend_from_name(v);
-    if (kind < 0)
+    p.port_backend = kBackendAuto;
+    if (!port_backend_from_name(v, &p.port_backend))
       std::fprintf(stderr, "Unknown Decoder_backend '%s' in the preferences; the real port is used.\n",
                    v.c_str());
-    p.port_backend = kind < 0 ? kBackendAuto : kind;
   } else if (key == "Emulator_pacing")
     p.emu_pacing = v == "real" ? 1 : 0;
   else if (key == "usb_id")
@@ -138,7 +137,7 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
   } else if (key == "Fixed_zoomfactor")
     p.fixed_zoom = static_cast<float>(std::atof(v.c_str()));
   else if (key == "Hrpt_Record_Scandirection")
-    p.scan_dir = v == "N_S" ? 1 : (v == "S_N" ? 2 : 0);
+    p.scan_dir = v == "N_S" ? ScanDir::TopDown : (v == "S_N" ? ScanDir::BottomUp : ScanDir::Unset);
 }
 
 std::vector<std::string> tokens_of(const char* line) {
@@ -258,7 +257,7 @@ void Load_Prefdef() {
   prefs.hri_start_after = kDefHriStart;
   prefs.hri_stop_after = kDefHriStop;
   prefs.lines_per_screen = 0;
-  prefs.scan_dir = 1;
+  prefs.scan_dir = ScanDir::TopDown;
   prefs.show_chan = kDefShowChan;
   prefs.save_rec = 1;
   prefs.load_kepler = 0;
@@ -322,7 +321,7 @@ void Load_Prefs(RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture) {
     record->hri_stop_after = prefs.hri_stop_after;
     record->lines_per_screen = prefs.lines_per_screen;
     record->scan_dir = prefs.scan_dir;
-    record->orientation = prefs.scan_dir == 1 ? 3 : 4;
+    record->orientation = prefs.scan_dir == ScanDir::TopDown ? Orientation::Normal : Orientation::FromSouth;
     record->hrpt_base = prefs.hrpt_base;
     record->hrpt_ext = prefs.hrpt_ext;
     record->hri_base = prefs.hri_base;
@@ -380,8 +379,9 @@ void write_prefs(FILE* f, const PREFS& p) {
   pri_prefline(f, "Hrpt_Record_Start_Stop_Times", "%d %d\n", p.hrpt_start_after, p.hrpt_stop_after);
   pri_prefline(f, "Hri_Record_Start_Stop_Times", "%d %d\n", p.hri_start_after, p.hri_stop_after);
   pri_prefline(f, "Hrpt_Record_Lines_per_screen", "%d\n", p.lines_per_screen);
-  pri_prefline(f, "Hrpt_Record_Scandirection", "%s",
-               p.scan_dir == 1 ? "N_S\n" : (p.scan_dir == 2 ? "S_N\n" : "?\n"));
+  pri_prefline(
+      f, "Hrpt_Record_Scandirection", "%s",
+      p.scan_dir == ScanDir::TopDown ? "N_S\n" : (p.scan_dir == ScanDir::BottomUp ? "S_N\n" : "?\n"));
   pri_prefline(f, "Hrpt_Record_Showchan", "%d\n", p.show_chan);
   pri_prefline(f, "Hrptrec_Save_rec", "%s", yesno(p.save_rec));
   pri_prefline(f, "Hrptrec_Auto_getkepler", "%s", yesno(p.load_kepler));

@@ -34,7 +34,7 @@ struct PREFS {
   // How the decoder is reached (written only when not the default):
   // "Decoder_backend" auto/ppdev/direct/emulator, "Emulator_source" (the
   // emulator's source description), "Emulator_pacing" fast/real.
-  int port_backend = 0;
+  PortBackendKind port_backend = PortBackendKind::Auto;
   std::string emu_source;
   int emu_pacing = 0;
   int hrpt_start_after = 0, hrpt_stop_after = 0;
@@ -46,7 +46,7 @@ struct PREFS {
   std::string kepler_name;
   int hri_start_after = 0, hri_stop_after = 0;
   int lines_per_screen = 0;
-  int scan_dir = 0;
+  ScanDir scan_dir = ScanDir::Unset;
   int show_chan = 0;
   int save_rec = 0;
   int load_kepler = 0;

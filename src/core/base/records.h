@@ -30,20 +30,71 @@ inline constexpr int kMaxChannels = 10;   // CHRPT carries ten picture channels
 inline constexpr int kLutEntries = 4096;  // translation table and histogram size
 
 // ---------------------------------------------------------------- file kinds
-enum FileKind : int {
-  kKindNone = 0,     // cannot be opened
-  kKindUnknown = 1,  // unrecognised
-  kKindSun = 2,      // export name table only
-  kKindTiff = 3,     // export name table only
-  kKindPPM = 4,
-  kKindPGM = 5,
-  kKindPGM8 = 6,  // PGM/PPM kind used only by the writer
-  kKindGIF = 7,
-  kKindHRPT = 8,
-  kKindCHRPT = 9,
-  kKindSeaStar = 10,
-  kKindHRI = 11,
-  kKindAHRPT = 12,
+// What a file holds. The numbers are the kind codes the export tables, the
+// emulator's source description and the batch log use.
+enum class FileKind : int {
+  None = 0,     // cannot be opened
+  Unknown = 1,  // unrecognised
+  Sun = 2,      // export name table only
+  Tiff = 3,     // export name table only
+  PPM = 4,
+  PGM = 5,
+  PGM8 = 6,  // PGM/PPM kind used only by the writer
+  GIF = 7,
+  HRPT = 8,
+  CHRPT = 9,
+  SeaStar = 10,
+  HRI = 11,
+  AHRPT = 12,
+};
+inline constexpr int kFileKindCount = 13;
+inline constexpr FileKind kKindNone = FileKind::None;
+inline constexpr FileKind kKindUnknown = FileKind::Unknown;
+inline constexpr FileKind kKindSun = FileKind::Sun;
+inline constexpr FileKind kKindTiff = FileKind::Tiff;
+inline constexpr FileKind kKindPPM = FileKind::PPM;
+inline constexpr FileKind kKindPGM = FileKind::PGM;
+inline constexpr FileKind kKindPGM8 = FileKind::PGM8;
+inline constexpr FileKind kKindGIF = FileKind::GIF;
+inline constexpr FileKind kKindHRPT = FileKind::HRPT;
+inline constexpr FileKind kKindCHRPT = FileKind::CHRPT;
+inline constexpr FileKind kKindSeaStar = FileKind::SeaStar;
+inline constexpr FileKind kKindHRI = FileKind::HRI;
+inline constexpr FileKind kKindAHRPT = FileKind::AHRPT;
+
+// The kind code of a kind, and the kind of a code from outside the program;
+// false when the code names no kind.
+constexpr int file_kind_code(FileKind kind) { return static_cast<int>(kind); }
+[[nodiscard]] constexpr bool file_kind_from_code(int code, FileKind* kind) {
+  if (code < 0 || code >= kFileKindCount) return false;
+  *kind = static_cast<FileKind>(code);
+  return true;
+}
+
+// How the columns of a picture run. 0 until a reader or the preferences set it.
+enum class Orientation : int {
+  Unset = 0,
+  Normal = 3,     // west on the left: the satellite flew south
+  FromSouth = 4,  // seen from the south: columns mirrored (a northbound pass)
+};
+
+// Which way the lines of a picture run on the screen. The numbers are the
+// recording headers' and the preferences' codes. 0 until set.
+enum class ScanDir : int {
+  Unset = 0,
+  TopDown = 1,   // north at the top ("N_S")
+  BottomUp = 2,  // south at the top ("S_N")
+};
+
+// Which satellite family a picture or a recording comes from; the family
+// decides how the identification word of a frame header is read.
+enum class SatKind : int {
+  Unknown = 0,
+  NOAA = 1,
+  FengYun = 2,
+  SeaWiFS = 3,
+  HRI = 4,
+  Meteor = 12,
 };
 
 // Result codes of opening and of the header readers.
@@ -60,6 +111,15 @@ enum OpenResult : int {
 inline constexpr int kLineRead = 0x01;
 inline constexpr int kLinePreSync = 0x0C;   // frame sync at the start of this line
 inline constexpr int kLinePostSync = 0xE0;  // frame sync of the following line
+
+// Which backend reaches the decoder's port (core/record/port.h). The numbers
+// are the codes the preferences once stored; "Decoder_backend" stores a name.
+enum class PortBackendKind : int {
+  Auto = 0,      // ppdev when a device has the port's address, else direct
+  Ppdev = 1,     // /dev/parportN through its ioctls
+  Direct = 2,    // ioperm + in/out instructions (x86, root)
+  Emulator = 3,  // the software decoder
+};
 
 // ---------------------------------------------------------------- geometry
 // Line geometry of a recording (HRPT1; reused with other meanings by HRI1
@@ -216,8 +276,8 @@ struct VIEW_INFO {
   int hist[kLutEntries] = {};
   int invert = 0;
   float gamma = 0;
-  int orientation = 0;  // 3 normal, 4 seen from south (columns mirrored)
-  int scan_dir = 0;     // 1 top-down, 2 bottom-up
+  Orientation orientation = Orientation::Unset;
+  ScanDir scan_dir = ScanDir::Unset;
   int chan_sel[kMaxChannels + 1] = {};
   int linearize = 0;
   int despeckle_on = 0;
@@ -255,8 +315,8 @@ struct PIC_INFO {
   std::string dir;   // where the Open selector starts; ends in '/' when set
   std::string path;  // the picture file
   KFile pic_fp;
-  int file_type = 0;
-  int sat_kind = 0;      // 1 NOAA, 2 FengYun, 3 SeaWiFS, 4 HRI, 12 Meteor
+  FileKind file_type = FileKind::None;
+  SatKind sat_kind = SatKind::Unknown;
   std::string sat_name;  // at most kSatNameMax characters
   int width = 0;
   int height = 0;
@@ -272,8 +332,8 @@ struct PIC_INFO {
   int pixels_per_chan = 0;
   int x_offset = 0, y_offset = 0;
   int lines_per_sec = 0;
-  int orientation = 0;
-  int scan_dir = 0;
+  Orientation orientation = Orientation::Unset;
+  ScanDir scan_dir = ScanDir::Unset;
   int chan_present[kMaxChannels + 1] = {};
   BrokenTime hri_time = {};
   LZW_STATE lzw;
@@ -305,14 +365,14 @@ struct RECORD_INFO {
   std::string usb_id;
   // which backend reaches the decoder (port.h) and, for the emulator, its
   // source description and pacing (emulator.h)
-  int port_backend = 0;  // 0 auto (the real port), 1 ppdev, 2 direct, 3 emulator
+  PortBackendKind port_backend = PortBackendKind::Auto;
   std::string emu_source;
   int emu_pacing = 0;  // 1: frames at the satellite's rate, 0: as fast as polled
   int hrpt_start_after = 0, hrpt_stop_after = 0;
   int hri_start_after = 0, hri_stop_after = 0;
   int lines_per_screen = 0;
-  int scan_dir = 0;
-  int orientation = 0;
+  ScanDir scan_dir = ScanDir::Unset;
+  Orientation orientation = Orientation::Unset;
   int show_chan = 0;
   int save_rec = 0;
   int load_kepler = 0;
@@ -322,8 +382,8 @@ struct RECORD_INFO {
   int gen_mode = 0;
   int gen_request = 0;
   FRAME_GEOM frame;
-  int file_type = 0;
-  int sat_kind = 0;
+  FileKind file_type = FileKind::None;
+  SatKind sat_kind = SatKind::Unknown;
   std::string sat_name;
   int record_all = 0;
 };

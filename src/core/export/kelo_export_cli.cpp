@@ -160,7 +160,7 @@ struct Options {
   std::string output;
   bool new_name = false;
   bool force = false;
-  int kind = -1;  // -1: from the output name or the source
+  FileKind kind = kKindNone;  // none: from the output name or the source
   std::vector<int> channels;
   bool all_channels = false;
   bool info = false;
@@ -194,7 +194,7 @@ struct Options {
   bool skip_faulty = false;
   bool mark_faulty = false;
   int skip_mask = -1;
-  int direction = 0;  // 0 from the file, 1 north to south, 2 south to north
+  ScanDir direction = ScanDir::Unset;  // unset: as the file says
   bool grid = false;
   bool has_grid_rgb = false;
   int grid_rgb[3] = {};
@@ -205,27 +205,27 @@ struct Options {
   int ox = 0, oy = 0;
 };
 
-int kind_of_name(const std::string& s) {
+FileKind kind_of_name(const std::string& s) {
   if (s == "hrpt" || s == "chrpt" || s == "10b" || s == "(C)HRPT") return kKindHRPT;
   if (s == "ppm") return kKindPPM;
   if (s == "pgm") return kKindPGM;
   if (s == "pgm1") return kKindPGM8;
   if (s == "gif") return kKindGIF;
-  return -1;
+  return kKindNone;
 }
 
-// The kind an output name asks for by its extension, or -1.
-int kind_of_extension(const std::string& name) {
+// The kind an output name asks for by its extension, or kKindNone.
+FileKind kind_of_extension(const std::string& name) {
   std::string base = strip_filename(name);
   size_t dot = base.rfind('.');
-  if (dot == std::string::npos) return -1;
+  if (dot == std::string::npos) return kKindNone;
   std::string ext = base.substr(dot + 1);
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (ext == "10b") return kKindHRPT;
   if (ext == "ppm") return kKindPPM;
   if (ext == "pgm") return kKindPGM;
   if (ext == "gif") return kKindGIF;
-  return -1;
+  return kKindNone;
 }
 
 Options parse(const std::vector<std::string>& args) {
@@ -248,7 +248,7 @@ Options parse(const std::vector<std::string>& args) {
     } else if (a == "-t" || a == "--type") {
       std::string t = value(a);
       o.kind = kind_of_name(t);
-      if (o.kind < 0) throw UsageError{"--type: '" + t + "' is not hrpt, ppm, pgm, pgm1 or gif"};
+      if (o.kind == kKindNone) throw UsageError{"--type: '" + t + "' is not hrpt, ppm, pgm, pgm1 or gif"};
     } else if (a == "-c" || a == "--channel" || a == "--channels") {
       std::string v = value(a);
       if (v == "all") {
@@ -338,9 +338,9 @@ Options parse(const std::vector<std::string>& args) {
       else
         throw UsageError{"--sync: '" + v + "' is not pre, post or both"};
     } else if (a == "--north") {
-      o.direction = 1;
+      o.direction = ScanDir::TopDown;
     } else if (a == "--south") {
-      o.direction = 2;
+      o.direction = ScanDir::BottomUp;
     } else if (a == "--grid") {
       o.grid = true;
     } else if (a == "--grid-color") {
@@ -426,12 +426,12 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
   if (o.skip_faulty) view->skip_faulty = 1;
   if (o.mark_faulty) view->mark_faulty = 1;
   if (o.skip_mask >= 0) view->skip_mask = o.skip_mask;
-  if (o.direction == 1) {
-    view->orientation = 3;
-    view->scan_dir = 1;
-  } else if (o.direction == 2) {
-    view->orientation = 4;
-    view->scan_dir = 2;
+  if (o.direction == ScanDir::TopDown) {
+    view->orientation = Orientation::Normal;
+    view->scan_dir = ScanDir::TopDown;
+  } else if (o.direction == ScanDir::BottomUp) {
+    view->orientation = Orientation::FromSouth;
+    view->scan_dir = ScanDir::BottomUp;
   }
   if (o.grid) view->grid_on = 1;
   if (o.has_grid_rgb)
@@ -463,7 +463,7 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
 
 // Output path: as given (refused when it exists, unless --force), a free
 // name from it with --new-name, or the first free dumpNN.<ext> here.
-std::string output_path(const Options& o, int kind, std::string* error) {
+std::string output_path(const Options& o, FileKind kind, std::string* error) {
   if (o.output.empty() || o.new_name) {
     std::string dir, typed = "dump";
     if (!o.output.empty()) {
@@ -651,12 +651,12 @@ int run(const Options& o, std::ostream& out, ExportGui& seam) {
     out << "Rendered in " << path << ".\n";
     return kExitOk;
   }
-  if (did && o.output.empty() && o.kind < 0) return kExitOk;
+  if (did && o.output.empty() && o.kind == kKindNone) return kExitOk;
 
   // The export, as the "Save" window's "Save" does it.
-  int kind = o.kind;
-  if (kind < 0 && !o.output.empty()) kind = kind_of_extension(o.output);
-  if (kind < 0) kind = save_initial_kind(pic->file_type);
+  FileKind kind = o.kind;
+  if (kind == kKindNone && !o.output.empty()) kind = kind_of_extension(o.output);
+  if (kind == kKindNone) kind = save_initial_kind(pic->file_type);
   int chan_on[kMaxChannels + 1] = {};
   bool single = save_single_channel(kind);
   if (o.all_channels) {

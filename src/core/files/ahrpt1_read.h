@@ -37,6 +37,6 @@ int search_startofline(FILE* fp);
 int cmp_sync(const uint8_t* bytes, uint32_t w1, uint32_t w2, int length);
 
 // Frame geometry from the present channels 1-10 and the pixels per channel.
-void calc_ahrptframeinfo(FRAME_GEOM* geom, int file_type, const int* chan_present, int pixels_per_chan);
+void calc_ahrptframeinfo(FRAME_GEOM* geom, FileKind file_type, const int* chan_present, int pixels_per_chan);
 
 }  // namespace kelo

@@ -28,7 +28,7 @@ constexpr size_t kMagicBytes = 4;
 OpenFileWindowHook g_open_hook = nullptr;
 
 // Upper end of the value range a picture kind delivers.
-int value_max(int kind, const PIC_INFO* pic) {
+int value_max(FileKind kind, const PIC_INFO* pic) {
   switch (kind) {
     case kKindPPM:
     case kKindPGM:
@@ -48,12 +48,12 @@ int value_max(int kind, const PIC_INFO* pic) {
 
 void set_open_file_window_hook(OpenFileWindowHook hook) { g_open_hook = hook; }
 
-int detect_file(const std::string& path) {
+FileKind detect_file(const std::string& path) {
   KFile f;
   if (path.empty() || !f.open(path, "rb")) return kKindNone;
   uint8_t b[kMagicBytes];
   if (std::fread(b, 1, kMagicBytes, f.get()) != kMagicBytes) return kKindUnknown;
-  int kind = kKindUnknown;
+  FileKind kind = kKindUnknown;
   if (std::memcmp(b, "P6", 2) == 0) kind = kKindPPM;
   if (std::memcmp(b, "P5", 2) == 0) kind = kKindPGM;
   if (std::memcmp(b, "GIF", 3) == 0) kind = kKindGIF;
@@ -83,7 +83,7 @@ std::string picture_window_title(const std::string& path) {
 void close_picfile(PIC_INFO* pic) { pic->pic_fp.close(); }
 
 int open_file(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
-  int kind = detect_file(pic->path);
+  FileKind kind = detect_file(pic->path);
   if (kind == kKindNone) return kErrOpen;
   if (kind == kKindUnknown) return kErrType;
   pic->file_type = kind;

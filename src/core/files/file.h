@@ -10,9 +10,9 @@
 
 namespace kelo {
 
-// Kind code of the file at path (FileKind): 0 when it cannot be opened, 1
+// Kind of the file at path: kKindNone when it cannot be opened, kKindUnknown
 // when it is not recognised (also when shorter than four bytes).
-int detect_file(const std::string& path);
+FileKind detect_file(const std::string& path);
 
 // The part after the last '/'; without one after the last '\'; without one
 // after the last ':'; else the whole path.

@@ -28,8 +28,8 @@ enum GifReadResult : int {
 
 // Rewinds pic->pic_fp and reads the screen descriptor, the palette (into
 // pic->lut, lut_size colours) and the first image descriptor; sets width,
-// height, depth 8, frame geometry, one channel, data_offset, orientation 3
-// and scan_dir 1. Returns 0 or a GifReadResult code.
+// height, depth 8, frame geometry, one channel, data_offset, orientation normal
+// and scan_dir top-down. Returns 0 or a GifReadResult code.
 int read_gif_header(PIC_INFO* pic);
 
 // Decodes forward until `line` is reached and leaves its `width` values

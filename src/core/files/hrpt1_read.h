@@ -87,7 +87,7 @@ std::unique_ptr<HRPT1_HDR> read_chrpt1hdr_file(FILE* fp);
 
 // Line geometry of a recording from kind, the eleven presence elements and
 // the width (samples per channel line).
-FRAME_GEOM calc_hrptframeinfo(int kind, const int* presence, int width);
+FRAME_GEOM calc_hrptframeinfo(FileKind kind, const int* presence, int width);
 
 // Reads groups * 5 bytes at the current position and, unless `words` is
 // null, unpacks them into groups * 4 words. 1 when all were read, 0 at the

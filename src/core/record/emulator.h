@@ -80,7 +80,7 @@ struct EmuFrame {
   std::vector<uint16_t> words;  // 10-bit words (HRPT/CHRPT) or bytes (HRI, raw)
   int sync = 1;                 // decoder in sync during this frame
   int ten_bit = 1;              // 10-bit words (payload bits 12/13 used)
-  int kind = 8;                 // 8 HRPT, 9 CHRPT, 11 HRI, 0 raw bytes
+  FileKind kind = kKindHRPT;    // HRPT, CHRPT, HRI, or kKindNone for raw bytes
 };
 
 // A stream of frames. next() returns false at the end of the source.

@@ -181,8 +181,8 @@ int Recordpp_one_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* r
   pic->lut_size = 256;
   pic->width = format * kHriRecPictureBytes;
   view->zoom = zoom_full();
-  view->orientation = 3;
-  view->scan_dir = 1;
+  view->orientation = Orientation::Normal;
+  view->scan_dir = ScanDir::TopDown;
   view->lmin = 0;
   view->lmax = kMaxLevel8;
   // Frames are stored one by one; a line of the live picture is one segment.

@@ -93,7 +93,7 @@ void load_kepler_into(RECORD_INFO* rec, WindowHandle rec_wnd, WindowHandle main_
 
 }  // namespace
 
-int get_hrptsat_name(const uint16_t* frame, std::string* name, int file_type, int sat_kind) {
+int get_hrptsat_name(const uint16_t* frame, std::string* name, FileKind file_type, SatKind sat_kind) {
   if (frame == nullptr) {
     g_last_id = 0;
     g_recognized = 0;
@@ -222,7 +222,7 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
   view->scan_dir = rec->scan_dir;
   LiveView live(main_wnd, pic, view, kMaxLevel10);
   if (live.active()) pic->height = live.height();
-  get_hrptsat_name(nullptr, nullptr, 0, 0);
+  get_hrptsat_name(nullptr, nullptr, kKindNone, SatKind::Unknown);
 
   int frames = 0;
   int line = 0;

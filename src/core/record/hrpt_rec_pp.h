@@ -22,7 +22,7 @@ inline constexpr int kRecShowEvery = 10;       // lines between progress reports
 // recognition restarts and 0 is returned. 1 when `name` was set: on the
 // fifth and sixth consecutive frames with the same id, never again in the
 // pass.
-int get_hrptsat_name(const uint16_t* frame, std::string* name, int file_type, int sat_kind);
+int get_hrptsat_name(const uint16_t* frame, std::string* name, FileKind file_type, SatKind sat_kind);
 
 // The recording loop; both windows are null in batch mode.
 void Recordpp_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec, PIC_INFO* pic,

@@ -28,7 +28,7 @@ PortBackend& current() {
 
 struct BackendName {
   const char* name;
-  int kind;
+  PortBackendKind kind;
 };
 constexpr BackendName kBackendNames[] = {{"auto", kBackendAuto},
                                          {"ppdev", kBackendPpdev},
@@ -37,14 +37,17 @@ constexpr BackendName kBackendNames[] = {{"auto", kBackendAuto},
 
 }  // namespace
 
-int port_backend_from_name(const std::string& name) {
+bool port_backend_from_name(const std::string& name, PortBackendKind* kind) {
   for (const auto& b : kBackendNames) {
-    if (name == b.name) return b.kind;
+    if (name == b.name) {
+      *kind = b.kind;
+      return true;
+    }
   }
-  return -1;
+  return false;
 }
 
-const char* port_backend_name(int kind) {
+const char* port_backend_name(PortBackendKind kind) {
   for (const auto& b : kBackendNames) {
     if (kind == b.kind) return b.name;
   }
@@ -112,7 +115,7 @@ std::string g_installed_key;  // what install_port_backend last set up
 int g_installed_result = 0;
 
 std::string backend_key(const RECORD_INFO* r) {
-  return std::to_string(r->port_backend) + "|" + std::to_string(r->emu_pacing) + "|" +
+  return std::to_string(static_cast<int>(r->port_backend)) + "|" + std::to_string(r->emu_pacing) + "|" +
          std::to_string(r->hw_dectype) + "|" + r->emu_source;
 }
 
@@ -140,8 +143,8 @@ int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::st
     name = choice.substr(0, colon);
     source = choice.substr(colon + 1);
   }
-  const int kind = port_backend_from_name(name);
-  if (kind < 0 || (!source.empty() && kind != kBackendEmulator) ||
+  PortBackendKind kind = kBackendAuto;
+  if (!port_backend_from_name(name, &kind) || (!source.empty() && kind != kBackendEmulator) ||
       (colon != std::string::npos && source.empty())) {
     if (error)
       *error = "Unknown decoder '" + choice + "' (auto, ppdev, direct, emulator or emulator:<source>).";
@@ -181,7 +184,7 @@ int install(const RECORD_INFO* record, std::string* error) {
       return 0;
     }
     default:
-      *error = "Unknown decoder backend " + std::to_string(record->port_backend) + ".";
+      *error = "Unknown decoder backend " + std::to_string(static_cast<int>(record->port_backend)) + ".";
       return 1;
   }
 }

@@ -32,7 +32,7 @@ void paint_mark(DRAWABLE_INFO* canvas, int y, int mark) {
 
 }  // namespace
 
-int faulty_mark(int file_type, int status) {
+int faulty_mark(FileKind file_type, int status) {
   int mark = 0;
   switch (file_type) {
     case kKindHRI:

@@ -37,7 +37,7 @@ inline std::unique_ptr<PIC_INFO> pic_on(const std::string& path) {
 }
 
 // A picture record of the given kind and size writing to path.
-inline std::unique_ptr<PIC_INFO> pic_writing(const std::string& path, int kind, int w, int h, int depth,
+inline std::unique_ptr<PIC_INFO> pic_writing(const std::string& path, FileKind kind, int w, int h, int depth,
                                              int lut_size = 256) {
   auto pic = std::make_unique<PIC_INFO>();
   pic->path = path;

@@ -56,7 +56,7 @@ TEST(GifRead, HandMadeGif89aAndItsColourTables) {
   EXPECT_EQ(ints(p.width, p.height, p.depth, p.lut_size, p.lut[0][1], p.lut[2][0], p.frame.words_padded,
                  p.frame.line_bytes, p.frame.hdr_words, p.frame.n_channels, p.chan_present[0],
                  p.chan_present[1], p.chan_present[2], p.data_offset, p.orientation, p.scan_dir),
-            ints(2, 2, 8, 2, 255, 0, 2, 2, 0, 1, 0, 1, 0, 38, 3, 1));
+            ints(2, 2, 8, 2, 255, 0, 2, 2, 0, 1, 0, 1, 0, 38, Orientation::Normal, ScanDir::TopDown));
   EXPECT_EQ(g.line(0), ints(kLineRead, 1, 0));
   EXPECT_EQ(g.line(1), ints(kLineRead, 0, 1));
   EXPECT_EQ(g.line(1), ints(kLineRead, 0, 1));  // the same line again: from the copy of the last one

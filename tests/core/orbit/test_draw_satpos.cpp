@@ -110,8 +110,8 @@ struct Pass {
     pic->width = 2048;
     pic->height = 3600;
     view->zoom = zoom_full();
-    view->orientation = 3;
-    view->scan_dir = 1;
+    view->orientation = Orientation::Normal;
+    view->scan_dir = ScanDir::TopDown;
     view->grid_rgb[1] = 255;
     reset_satpos_cache();
   }

@@ -276,9 +276,13 @@ TEST(PpAddress, DeviceMatchingAndBackendNames) {
   dir.write("parport0/base-addr", "garbage\n");
   EXPECT_EQ(ppdev_device_for(0x378, dir.path()), "");
 
-  EXPECT_EQ(port_backend_from_name("ppdev"), kBackendPpdev);
-  EXPECT_EQ(port_backend_from_name("emulator"), kBackendEmulator);
-  EXPECT_EQ(port_backend_from_name("Emulator"), -1);
+  PortBackendKind kind = kBackendAuto;
+  EXPECT_TRUE(port_backend_from_name("ppdev", &kind));
+  EXPECT_EQ(kind, kBackendPpdev);
+  EXPECT_TRUE(port_backend_from_name("emulator", &kind));
+  EXPECT_EQ(kind, kBackendEmulator);
+  EXPECT_FALSE(port_backend_from_name("Emulator", &kind));
+  EXPECT_EQ(kind, kBackendEmulator);
   EXPECT_STREQ(port_backend_name(kBackendDirect), "direct");
 }
 

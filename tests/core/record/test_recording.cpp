@@ -110,24 +110,27 @@ TEST(Recording, SatelliteNamedAfterFiveEqualIds) {
   noaa18[6] = 13 << 3;
   noaa19[6] = 15 << 3;
   std::string name = "old";
-  get_hrptsat_name(nullptr, nullptr, 0, 0);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0);
-  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, 8, 1), 0);  // a different id restarts the count
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0) << i;
+  get_hrptsat_name(nullptr, nullptr, kKindNone, SatKind::Unknown);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, kKindHRPT, SatKind::NOAA), 0);
+  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, kKindHRPT, SatKind::NOAA),
+            0);  // a different id restarts the count
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, kKindHRPT, SatKind::NOAA), 0) << i;
   EXPECT_EQ(name, "old");
-  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 1);
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, kKindHRPT, SatKind::NOAA), 1);
   EXPECT_EQ(name, "NOAA 18");
-  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 1);  // the sixth reports again
-  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, 8, 1), 0);  // and then never in this pass
-  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, 8, 1), 0);
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, kKindHRPT, SatKind::NOAA), 1);  // the sixth reports again
+  EXPECT_EQ(get_hrptsat_name(noaa18.data(), &name, kKindHRPT, SatKind::NOAA),
+            0);  // and then never in this pass
+  EXPECT_EQ(get_hrptsat_name(noaa19.data(), &name, kKindHRPT, SatKind::NOAA), 0);
   EXPECT_EQ(name, "NOAA 18");
 
   // FengYun: address in bits 6-9, shifted into the upper nibble (208 = 1D).
   std::vector<uint16_t> fy(22180, 0);
   fy[6] = 13 << 6;
-  get_hrptsat_name(nullptr, nullptr, 0, 0);
-  for (int i = 0; i < 4; ++i) get_hrptsat_name(fy.data(), &name, 9, 2);
-  EXPECT_EQ(get_hrptsat_name(fy.data(), &name, 9, 2), 1);
+  get_hrptsat_name(nullptr, nullptr, kKindNone, SatKind::Unknown);
+  for (int i = 0; i < 4; ++i) get_hrptsat_name(fy.data(), &name, kKindCHRPT, SatKind::FengYun);
+  EXPECT_EQ(get_hrptsat_name(fy.data(), &name, kKindCHRPT, SatKind::FengYun), 1);
   EXPECT_EQ(name, "FENGYUN 1D");
 }
 
@@ -180,7 +183,7 @@ TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
   // lines hold the emulated scene: in-sync lines marked, the others not.
   st.open("hrpt01.dat");
   EXPECT_EQ(std::tie(st.pic->file_type, st.pic->sat_name, st.pic->height),
-            std::make_tuple(8, "NOAA 18", lines));
+            std::make_tuple(kKindHRPT, "NOAA 18", lines));
   EXPECT_EQ(std::vector<int>(st.pic->chan_present, st.pic->chan_present + 6),
             (std::vector<int>{1, 1, 1, 0, 1, 0}));
   std::tm now{};
@@ -191,7 +194,7 @@ TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
 
   std::vector<uint16_t> words(static_cast<size_t>(st.pic->frame.words_padded) * 2, 0);
   VIEW_INFO plain;
-  plain.scan_dir = 1;
+  plain.scan_dir = ScanDir::TopDown;
   for (int line : {0, 10, 23}) {
     ASSERT_NE(read_hrpt1_line(st.pic.get(), &plain, line, words.data()), 0);
     for (int x : {0, 700, 1500, 2047})  // channel 4 is the third channel present
@@ -353,7 +356,7 @@ class EncryptedHri : public EmuSource {
   bool next(EmuFrame* f) override {
     f->words.assign(364, 0);
     f->ten_bit = 0;
-    f->kind = 11;
+    f->kind = kKindHRI;
     f->sync = k_ < 400 ? 1 : 0;
     f->words[3] = static_cast<uint16_t>(0x30 | (k_ % 4));
     f->words[9] = static_cast<uint16_t>(k_ / 4 == 0 ? 1 : 2);

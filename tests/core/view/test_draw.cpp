@@ -62,8 +62,8 @@ std::string write_pass(const test::TempDir& dir) {
   pic->sat_name = "NOAA 15";
   pic->width = kWidth;
   pic->height = kLines;
-  pic->scan_dir = 1;
-  pic->orientation = 3;
+  pic->scan_dir = ScanDir::TopDown;
+  pic->orientation = Orientation::Normal;
   for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
   pic->kepler = test::noaa_like_kepler(1.7227f);  // 98.7 degrees
   // At 12:25 the pass crosses the equator near the left edge.
@@ -164,7 +164,7 @@ TEST_F(PicturePass, GreyRampPlantedLineAndMirror) {
   const std::vector<uint8_t> normal = r.canvas.rgb_buf;
 
   // Seen from the south: column x shows what column 256 - x showed.
-  r.view->orientation = 4;
+  r.view->orientation = Orientation::FromSouth;
   ASSERT_EQ(r.draw("grey_mirrored"), 0);
   for (int y : {0, 40})
     for (int x = 1; x < kCw; ++x)
@@ -618,10 +618,12 @@ TEST(PicturePassEdges, NothingToDraw) {
   EXPECT_EQ(draw_pic_canvas(pic.get(), view.get(), &c, nullptr), 0);  // no open file
   EXPECT_EQ(draw_pic(pic.get(), view.get(), nullptr), 0);
   struct Mark {
-    int kind, status, want;
+    FileKind kind;
+    int status, want;
   } marks[] = {{kKindHRPT, 0x0D, 2}, {kKindHRPT, 0xE1, 1}, {kKindHRPT, 0xED, 0}, {kKindAHRPT, 0x01, 3},
                {kKindHRI, 0x0D, 1},  {kKindHRI, 0xE1, 0},  {kKindGIF, 0, 0}};
-  for (const Mark& m : marks) EXPECT_EQ(faulty_mark(m.kind, m.status), m.want) << m.kind << " " << m.status;
+  for (const Mark& m : marks)
+    EXPECT_EQ(faulty_mark(m.kind, m.status), m.want) << file_kind_code(m.kind) << " " << m.status;
   EXPECT_EQ(write_canvas_ppm(&c, "/nonexistent-dir/x.ppm"), 'o');
   DRAWABLE_INFO none;
   EXPECT_EQ(write_canvas_ppm(&none, "/tmp/never.ppm"), 'p');
