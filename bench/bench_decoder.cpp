@@ -27,7 +27,7 @@ void run_frames(benchmark::State& state, EmuConfig cfg, int fast_access) {
   set_port(&emu);
   RECORD_INFO rec;
   rec.port_address = 0x378;
-  rec.active = 1;
+  rec.active = true;
   rec.fast_access = fast_access;
   rec.frame.words_per_line = kEmuNoaaFrameWords;
   std::vector<uint16_t> words(kEmuNoaaFrameWords + 2);

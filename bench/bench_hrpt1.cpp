@@ -102,7 +102,7 @@ void BM_Xy2lonlatScreen(benchmark::State& state) {
   pic->lines_per_sec = 6;
   pic->pixels_per_chan = 2048;
   pic->scan_angle = 55.4f;
-  pic->orbit.use_sattime = 1;
+  pic->orbit.use_sattime = true;
   pic->orbit.start_tm = pic->orbit.epoch_tm;
   POSITION p;
   for (auto _ : state) {

@@ -90,7 +90,7 @@ const Recording& recording() {
 
 VIEW_INFO rgb_view() {
   VIEW_INFO view;
-  view.despeckle_on = 1;
+  view.despeckle_on = true;
   view.desp_ulimit = 20;
   view.desp_llimit = 10;
   view.map_used[1] = view.map_used[2] = view.map_used[4] = 1;
@@ -147,7 +147,7 @@ void BM_Despeckle(benchmark::State& state) {
   VIEW_INFO view = rgb_view();
   LineSet set(pic.frame.words_padded, 3);
   const int linemap[] = {0};
-  view.despeckle_on = 0;
+  view.despeckle_on = false;
   read_lines(&view, &pic, linemap, 0, 3, set.get(), nullptr, nullptr, nullptr);
   int64_t lines = 0;
   for (auto _ : state) {

@@ -53,8 +53,8 @@ void BM_BatchPass(benchmark::State& state) {
     Load_Prefs(&rec, &view, pic.get());
     rec.rec_dir = dir + "/";
     rec.port_address = 0x378;
-    rec.batch = 1;
-    rec.stop_when_done = 1;
+    rec.batch = true;
+    rec.stop_when_done = true;
     rec.request = "hrpt:a";
     rec.hrpt_stop_after = 0;
     pref_dirs().home_dir = dir + "/";  // the batch log goes to kelo.log there

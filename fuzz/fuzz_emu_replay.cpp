@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   set_port(&emu);
   RECORD_INFO rec;
   rec.port_address = 0x378;
-  rec.active = 1;
-  rec.fast_access = 1;
+  rec.active = true;
+  rec.fast_access = true;
   const int sel[6] = {(data[0] >> 3) & 1, (data[0] >> 4) & 1, (data[0] >> 5) & 1, 1, (data[0] >> 6) & 1, 1};
   select_channel(sel, &rec, 0);
   rec.frame.words_per_line = cfg.source == kEmuHri1 || cfg.source == kEmuRawBytes ? 364 : 11090;

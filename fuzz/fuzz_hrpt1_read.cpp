@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int last = std::min(pic->height, kMaxLinesRead);
   for (int pass = 0; pass < 4; ++pass) {
     view->scan_dir = (pass & 1) != 0 ? ScanDir::BottomUp : ScanDir::TopDown;
-    view->skip_faulty = (pass & 2) != 0 ? 1 : 0;
+    view->skip_faulty = (pass & 2) != 0;
     view->skip_mask = 0xEC;
     for (int n = -1; n <= last; ++n) read_hrpt1_line(pic.get(), view.get(), n, line.data());
   }

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pic->sat_name = "NOAA " + std::to_string(in.u8() % 24);
   const int n = in.u8() % 10;
 
-  view->despeckle_on = 1;
+  view->despeckle_on = true;
   view->desp_ulimit = in.s16();
   view->desp_llimit = in.s16();
   view->orientation = (in.u8() & 1) != 0 ? Orientation::FromSouth : Orientation::Normal;

@@ -124,7 +124,7 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
     p.grid_g = static_cast<uint16_t>((rgb >> 8) & 0xFF);
     p.grid_b = static_cast<uint16_t>(rgb & 0xFF);
   } else if (key == "Linearize")
-    p.linearize = v == "on" ? 1 : 0;
+    p.linearize = v == "on";
   else if (key == "Despeckle_limits") {
     p.despeckle_u = to_int(v);
     if (!next.empty()) p.despeckle_l = to_int(next);
@@ -176,7 +176,7 @@ void pri_wndpos(FILE* f, const char* key, int mode, int x, int y) {
     pri_prefline(f, key, "%s@%dx%d\n", word, x, y);
 }
 
-const char* yesno(int v) { return v != 0 ? "yes\n" : "no\n"; }
+const char* yesno(bool v) { return v ? "yes\n" : "no\n"; }
 }  // namespace
 
 PrefDirs& pref_dirs() { return g_dirs; }
@@ -244,7 +244,7 @@ void Load_Prefdef() {
   prefs.main_x = prefs.main_y = 0;
   prefs.main_w = prefs.main_h = 0;
   prefs.pp_number = kDefPpNumber;
-  prefs.fast_access = 0;
+  prefs.fast_access = false;
   prefs.hw_dectype = 0;
   prefs.hrpt_start_after = kDefHrptStart;
   prefs.hrpt_stop_after = kDefHrptStop;
@@ -259,8 +259,8 @@ void Load_Prefdef() {
   prefs.lines_per_screen = 0;
   prefs.scan_dir = ScanDir::TopDown;
   prefs.show_chan = kDefShowChan;
-  prefs.save_rec = 1;
-  prefs.load_kepler = 0;
+  prefs.save_rec = true;
+  prefs.load_kepler = false;
   prefs.font_size = 0;
   prefs.grid_r = 255;
   prefs.grid_g = 0;
@@ -268,7 +268,7 @@ void Load_Prefdef() {
   prefs.despeckle_u = kDefDespU;
   prefs.despeckle_l = kDefDespL;
   prefs.fixed_zoom = kDefZoomStep;
-  prefs.linearize = 0;
+  prefs.linearize = false;
 }
 
 int Read_Prefs_file(const std::string& path) {

@@ -27,9 +27,9 @@ struct PREFS {
   int pp_number = 0;  // 1 port 1, 2 port 2, 0 port n (pp_address)
   int pp_address = 0;
   int pp_used = 0;
-  int fast_access = 0;
+  bool fast_access = false;
   std::string usb_id;  // at most 31 characters
-  int use_usbid = 0;
+  bool use_usbid = false;
   int hw_dectype = 0;  // 0 "dec_gen", 1 "dec_type"
   // How the decoder is reached (written only when not the default):
   // "Decoder_backend" auto/ppdev/direct/emulator, "Emulator_source" (the
@@ -48,14 +48,14 @@ struct PREFS {
   int lines_per_screen = 0;
   ScanDir scan_dir = ScanDir::Unset;
   int show_chan = 0;
-  int save_rec = 0;
-  int load_kepler = 0;
+  bool save_rec = false;
+  bool load_kepler = false;
   int font_size = 0;
   uint16_t grid_r = 0, grid_g = 0, grid_b = 0;
   int despeckle_u = 0, despeckle_l = 0;
   float fixed_zoom = 0;
-  int linearize = 0;
-  int log_to_file = 0;
+  bool linearize = false;
+  bool log_to_file = false;
 };
 
 // The one preference record of the program.

@@ -47,7 +47,6 @@ enum class FileKind : int {
   HRI = 11,
   AHRPT = 12,
 };
-inline constexpr int kFileKindCount = 13;
 inline constexpr FileKind kKindNone = FileKind::None;
 inline constexpr FileKind kKindUnknown = FileKind::Unknown;
 inline constexpr FileKind kKindSun = FileKind::Sun;
@@ -62,14 +61,8 @@ inline constexpr FileKind kKindSeaStar = FileKind::SeaStar;
 inline constexpr FileKind kKindHRI = FileKind::HRI;
 inline constexpr FileKind kKindAHRPT = FileKind::AHRPT;
 
-// The kind code of a kind, and the kind of a code from outside the program;
-// false when the code names no kind.
+// The kind code of a kind (messages and file names of the tests).
 constexpr int file_kind_code(FileKind kind) { return static_cast<int>(kind); }
-[[nodiscard]] constexpr bool file_kind_from_code(int code, FileKind* kind) {
-  if (code < 0 || code >= kFileKindCount) return false;
-  *kind = static_cast<FileKind>(code);
-  return true;
-}
 
 // How the columns of a picture run. 0 until a reader or the preferences set it.
 enum class Orientation : int {
@@ -158,7 +151,7 @@ struct HRI_CHAN {
 struct HRI_INFO {
   std::string sat_name;   // at most 31 characters
   HRI_CHAN chan[5] = {};  // element 0 carries nothing
-  int encrypted = 0;
+  bool encrypted = false;
   int format = 0;  // frames per segment, 4 or 8
   int nseg = 0;
   int first_frame = 0;
@@ -182,7 +175,7 @@ struct KEPLER {
 
 // Derived orbit constants, the picture's times and the operator's corrections.
 struct ORBIT {
-  int32_t valid = 0;
+  bool valid = false;
   BrokenTime start_tm = {};
   int32_t start_ms = 0;
   BrokenTime start_tm_sat = {};
@@ -196,7 +189,7 @@ struct ORBIT {
   float perigee_rate = 0;
   float node_rate = 0;
   float node_shift = 0;
-  int32_t use_sattime = 0;
+  bool use_sattime = false;
   int32_t offset_gmt = 0;
   int32_t offset_sec = 0;
   float offset_lon = 0;
@@ -272,30 +265,30 @@ struct VIEW_INFO {
   int lmin = 0, lmax = 0;
   std::vector<int> lin_tbl;  // 2 * pixels_per_chan entries, empty when none
   std::vector<int> lin_inv;  // width entries, empty when none
-  int show_xy = 0;
+  bool show_xy = false;
   int hist[kLutEntries] = {};
-  int invert = 0;
+  bool invert = false;
   float gamma = 0;
   Orientation orientation = Orientation::Unset;
   ScanDir scan_dir = ScanDir::Unset;
   int chan_sel[kMaxChannels + 1] = {};
-  int linearize = 0;
-  int despeckle_on = 0;
-  int grid_on = 0;
-  int zoom_fix = 0;
-  int zoom_var = 0;
-  int skip_faulty = 0;
-  int mark_faulty = 0;
+  bool linearize = false;
+  bool despeckle_on = false;
+  bool grid_on = false;
+  bool zoom_fix = false;
+  bool zoom_var = false;
+  bool skip_faulty = false;
+  bool mark_faulty = false;
   int skip_mask = 0;
-  int temperature = 0;
+  bool temperature = false;
   float zoom_step = 0;
-  int slide_mode = 0;
+  bool slide_mode = false;
   int slide_offset = 0;
-  int film_running = 0;
+  bool film_running = false;
   int slide_interval = 0;
   int slide_speed = 0;  // "-speed" on the command line
   uint16_t grid_rgb[3] = {};
-  int rgb_map = 0;
+  bool rgb_map = false;
   int map_used[kMaxChannels + 1] = {};
   int map_offset[3] = {};
   float map_wr[kMaxChannels + 1] = {};
@@ -346,7 +339,7 @@ struct PIC_INFO {
 // ---------------------------------------------------------------- recording
 // The recording request and state.
 struct RECORD_INFO {
-  int stop_when_done = 0;
+  bool stop_when_done = false;
   std::string request;  // "<sat:chan>", kept whole whatever its length
   std::string rec_dir;
   std::string rec_file;
@@ -354,14 +347,14 @@ struct RECORD_INFO {
   std::string hrpt_base, hrpt_ext;
   std::string hri_base, hri_ext;
   KFile rec_fp;
-  int batch = 0;
+  bool batch = false;
   std::string kepler_file;
   // decoder and port settings copied from the preferences
   int port_type = 0;
   int port_address = 0;
-  int fast_access = 0;
+  bool fast_access = false;
   int hw_dectype = 0;
-  int use_usbid = 0;
+  bool use_usbid = false;
   std::string usb_id;
   // which backend reaches the decoder (port.h) and, for the emulator, its
   // source description and pacing (emulator.h)
@@ -374,10 +367,10 @@ struct RECORD_INFO {
   ScanDir scan_dir = ScanDir::Unset;
   Orientation orientation = Orientation::Unset;
   int show_chan = 0;
-  int save_rec = 0;
-  int load_kepler = 0;
+  bool save_rec = false;
+  bool load_kepler = false;
   // recording state
-  int active = 0;
+  bool active = false;
   int chan_sel[kMaxChannels + 1] = {};
   int gen_mode = 0;
   int gen_request = 0;
@@ -385,7 +378,7 @@ struct RECORD_INFO {
   FileKind file_type = FileKind::None;
   SatKind sat_kind = SatKind::Unknown;
   std::string sat_name;
-  int record_all = 0;
+  bool record_all = false;
 };
 
 }  // namespace kelo

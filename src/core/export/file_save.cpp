@@ -248,7 +248,7 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
   if (family) {
     work.orientation = Orientation::Normal;
     work.scan_dir = ScanDir::TopDown;
-    work.linearize = 0;
+    work.linearize = false;
     if (src->chan_present[0] != 0 && dst->chan_present[0] != 0) hdr_count = src->frame.hdr_words;
   }
   int shift = export_bitshift(src->file_type, src->depth, dst->file_type, work.lmax);

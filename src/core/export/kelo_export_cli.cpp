@@ -400,7 +400,7 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
       view->chan_sel[ch] = 1;
     }
   }
-  if (o.rgb) view->rgb_map = 1;
+  if (o.rgb) view->rgb_map = true;
   if (o.auto_color && mapchan_auto_color(pic, view) != 0)
     return "no automatic colour for this kind of file; give --weight";
   for (const auto& [ch, w] : o.weights) {
@@ -416,15 +416,15 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
   for (const auto& [ch, v] : o.vshift) view->vshift[ch] = v;
   for (const auto& [ch, v] : o.tilt) view->tilt[ch] = v;
   if (o.has_gamma) view->gamma = o.gamma;
-  if (o.invert) view->invert = 1;
-  if (o.despeckle) view->despeckle_on = 1;
+  if (o.invert) view->invert = true;
+  if (o.despeckle) view->despeckle_on = true;
   if (o.has_desp_limits) {
     view->desp_ulimit = o.desp_u;
     view->desp_llimit = o.desp_l;
   }
-  if (o.linearize) view->linearize = 1;
-  if (o.skip_faulty) view->skip_faulty = 1;
-  if (o.mark_faulty) view->mark_faulty = 1;
+  if (o.linearize) view->linearize = true;
+  if (o.skip_faulty) view->skip_faulty = true;
+  if (o.mark_faulty) view->mark_faulty = true;
   if (o.skip_mask >= 0) view->skip_mask = o.skip_mask;
   if (o.direction == ScanDir::TopDown) {
     view->orientation = Orientation::Normal;
@@ -433,10 +433,10 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
     view->orientation = Orientation::FromSouth;
     view->scan_dir = ScanDir::BottomUp;
   }
-  if (o.grid) view->grid_on = 1;
+  if (o.grid) view->grid_on = true;
   if (o.has_grid_rgb)
     for (int c = 0; c < 3; c++) view->grid_rgb[c] = static_cast<uint16_t>(o.grid_rgb[c]);
-  if (o.temperature) view->temperature = 1;
+  if (o.temperature) view->temperature = true;
   if (o.has_zoom) {
     view->zoom.zx = o.zx;
     view->zoom.zy = o.zy;

@@ -95,7 +95,7 @@ int open_file(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window) {
     return kErrRead;
   }
   if (window != nullptr && g_open_hook != nullptr) g_open_hook(kOpenStageFile, pic, view, window);
-  pic->orbit.valid = 0;
+  pic->orbit.valid = false;
   pic->sample_shift = 0;
 
   int r = 0;

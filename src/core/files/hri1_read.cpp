@@ -202,7 +202,7 @@ int read_hri1_hdr(PIC_INFO* pic) {
   for (int& c : pic->chan_present) c = 0;
   // A picture opened before must not lend its geometry to this one; only
   // the recorder's note of encrypted frames stays with the record.
-  const int encrypted = pic->hri.encrypted;
+  const bool encrypted = pic->hri.encrypted;
   pic->hri = HRI_INFO{};
   pic->hri.encrypted = encrypted;
   uint8_t header[kHriHeaderBytes];

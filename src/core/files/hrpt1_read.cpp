@@ -431,7 +431,7 @@ int read_hrpt1_hdr(PIC_INFO* pic) {
   o.offset_gmt = h->offset_gmt;
   o.offset_sec = h->offset_sec;
   o.offset_lon = h->offset_lon;
-  o.use_sattime = h->time_src == 's' ? 1 : 0;
+  o.use_sattime = h->time_src == 's';
   if (o.use_sattime != 0) {
     o.start_tm = o.start_tm_sat;
     o.start_ms = o.start_ms_sat;
@@ -439,7 +439,7 @@ int read_hrpt1_hdr(PIC_INFO* pic) {
     o.start_tm = o.start_tm_comp;
     o.start_ms = 0;
   }
-  o.valid = 0;
+  o.valid = false;
   calc_orbitconst(&pic->kepler, &pic->orbit);
   return kOpenOk;
 }

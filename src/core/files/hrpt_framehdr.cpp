@@ -97,7 +97,7 @@ int search_first_reliable_frame(int start, PIC_INFO* pic, VIEW_INFO* /*view*/, F
   // File order: north to south, nothing skipped.
   auto file_order = std::make_unique<VIEW_INFO>();
   file_order->scan_dir = ScanDir::TopDown;
-  file_order->skip_faulty = 0;
+  file_order->skip_faulty = false;
   const int64_t end = static_cast<int64_t>(start) + kSearchSpan;
   int prev_s = 0;
   int count = 0;

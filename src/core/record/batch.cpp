@@ -133,8 +133,8 @@ int do_batch(RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view) {
   set_gui(&seam);
   StopSignals signals;
   select_channel_pp(list, rec, 1);
-  rec->active = 1;
-  rec->save_rec = 1;
+  rec->active = true;
+  rec->save_rec = true;
 
   if (req.sat == "hri") {
     Recordpp_Hri(nullptr, nullptr, rec, pic, view);

@@ -73,7 +73,7 @@ int getpp_hri_frame(uint16_t* words, uint8_t* bytes, RECORD_INFO* rec) {
 
 int catch_hri_start(PIC_INFO* pic, RECORD_INFO* rec) {
   pic->hri.format = kFormatLow;
-  pic->hri.encrypted = 0;
+  pic->hri.encrypted = false;
   int code = kNoSatCode;
   int high = 0, low = 0, crypt = 0;
   int len = rec->frame.words_per_line > 0 ? rec->frame.words_per_line : kHriRecFrameBytes;
@@ -110,7 +110,7 @@ int catch_hri_start(PIC_INFO* pic, RECORD_INFO* rec) {
     pic->hri.format = kFormatLow;
     result = 1;
   }
-  if (crypt > 0) pic->hri.encrypted = 1;
+  if (crypt > 0) pic->hri.encrypted = true;
   hri_satind2satname(code, &pic->hri.sat_name);
   return result;
 }
@@ -152,9 +152,9 @@ void Recordpp_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec,
     }
     // An unattended station whose files cannot be written stops rather than
     // failing again on every picture.
-    if (result < 0 && rec->batch) rec->active = 0;
+    if (result < 0 && rec->batch) rec->active = false;
     if (rec->stop_when_done) {
-      rec->active = 0;
+      rec->active = false;
       if (main_wnd != nullptr) gui().quit_main_loop();
     }
   }
@@ -204,7 +204,7 @@ int Recordpp_one_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* r
     if (rec_poll_stop(rec) || !rec->active) break;
     // A generator test run in batch mode ends after a fixed number of frames;
     // the frame being collected then is still stored.
-    if (rec->batch && rec->gen_mode && frames > kHriGeneratorFrames) rec->active = 0;
+    if (rec->batch && rec->gen_mode && frames > kHriGeneratorFrames) rec->active = false;
     int s = getpp_hri_frame(frame.data(), nullptr, rec);
     if (!first) {
       if (s != 0 && prev == 0) show(rec_wnd, "Recording", "Signal restored");

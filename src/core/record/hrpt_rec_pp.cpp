@@ -170,10 +170,10 @@ void Recordpp_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec
     if (Recordpp_one_Hrpt(rec_wnd, main_wnd, rec, pic, view) < 0 && rec->batch && rec->active) {
       // A file that cannot be created or written stops an unattended
       // station instead of waiting for the next pass into the same failure.
-      rec->active = 0;
+      rec->active = false;
     }
     if (rec->stop_when_done) {
-      rec->active = 0;
+      rec->active = false;
       Close_HWConnect(rec);
       if (main_wnd != nullptr) gui().quit_main_loop();
     }
@@ -197,7 +197,7 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
     std::time_t now = std::time(nullptr);
     gmtime_r(&now, &hdr->orbit.start_tm);
     hdr->orbit.start_tm_comp = hdr->orbit.start_tm;
-    hdr->orbit.use_sattime = 0;
+    hdr->orbit.use_sattime = false;
     if (write_hrpt1_hdr(hdr.get()) != 0) {
       hdr->pic_fp.close();
       rec_close_checked(rec);

@@ -65,7 +65,7 @@ void Recordpp_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* rec
     show(rec_wnd, "Recorded", std::to_string(++runs));
     // A file that cannot be created ends the recording: trying again at
     // once would fail again and never give the Stop control a chance.
-    if (Recordpp_one_Rawd(rec_wnd, main_wnd, rec, pic, view) < 0) rec->active = 0;
+    if (Recordpp_one_Rawd(rec_wnd, main_wnd, rec, pic, view) < 0) rec->active = false;
   }
   rec_end_loop(rec_wnd, kRecRawTitle, "Recording    ", main_wnd, rec, pic, view);
 }
@@ -120,7 +120,7 @@ int Recordpp_one_Rawd(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
   if (write_failed) {
     rec_error(rec, main_wnd,
               "Write error on " + rec->rec_file + ": the file keeps the blocks that reached the disk.");
-    rec->active = 0;
+    rec->active = false;
   }
   show(rec_wnd, "Recording    ", "Stop");
   return write_failed ? -1 : blocks;

@@ -44,7 +44,7 @@ int rec_stop_signal(bool clear) {
 bool rec_poll_stop(RECORD_INFO* rec) {
   if (g_stop_signal == 0 || rec == nullptr) return false;
   if (rec->active) {
-    rec->active = 0;
+    rec->active = false;
     if (rec->batch) log_message("Stop requested (signal %d).", static_cast<int>(g_stop_signal));
   }
   return true;

@@ -130,7 +130,7 @@ void zoom_pan(VIEW_INFO* view, const PIC_INFO* pic, char dir) {
 int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyval) {
   constexpr unsigned kControlL = 0xffe3;
   constexpr unsigned kKeyZ = 0x5a;
-  view->zoom_fix = 0;
+  view->zoom_fix = false;
   if (keyval == kControlL) keyval = kKeyZ;
   const ZOOM before = view->zoom;
   bool zoomed = true;
@@ -139,7 +139,7 @@ int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyv
     case 0x1b:
       zoomed = false;
       result = kKeyFilmStop;
-      view->film_running = 0;
+      view->film_running = false;
       break;
     case 0x43:
       zoom_dy2dx(view, pic, ch);
@@ -159,7 +159,7 @@ int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyv
     case 0x5a:
       zoomed = false;
       result = kKeyNoZoom;
-      view->zoom_fix = 1;
+      view->zoom_fix = true;
       break;
     case 0x63:
       zoom_dx2dy(view, pic, cw);
@@ -185,12 +185,12 @@ int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyv
     case 0x73:
       zoomed = false;
       result = kKeyFilmStart;
-      view->film_running = 1;
+      view->film_running = true;
       break;
     case 0x7a:
       zoomed = false;
       result = kKeyZoomVar;
-      view->zoom_var = 1;
+      view->zoom_var = true;
       break;
     default:
       zoomed = false;
@@ -214,9 +214,9 @@ int zoom_menu(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, const char* 
   } else if (is("Zoom/Out (o)")) {
     zoom_out(view, pic);
   } else if (is("Zoom/Var (z)")) {
-    view->zoom_var = 1;
+    view->zoom_var = true;
   } else if (is("Zoom/Fix (ctrl)")) {
-    view->zoom_fix = 1;
+    view->zoom_fix = true;
   } else if (is("Zoom/Last (l)")) {
     zoom_swap_last(view);
   } else if (is("Zoom/dx->dy (c)")) {
@@ -347,7 +347,7 @@ ZOOM_MOUSE_ACTION zoom_mouse(ZOOM_MOUSE* st, VIEW_INFO* view, const PIC_INFO* pi
     }
     if (view->zoom_fix) {
       act.cursor = kCursorNormal;
-      view->zoom_fix = 0;
+      view->zoom_fix = false;
       st->zoom_state = 2;
       x = st->xstrt + wf;
       y = st->ystrt + hf;
@@ -355,8 +355,8 @@ ZOOM_MOUSE_ACTION zoom_mouse(ZOOM_MOUSE* st, VIEW_INFO* view, const PIC_INFO* pi
   }
   if (state & kButton3Mask) {
     st->zoom_state = 0;
-    view->zoom_var = 0;
-    view->zoom_fix = 0;
+    view->zoom_var = false;
+    view->zoom_fix = false;
     act.cursor = kCursorNormal;
     act.erase_all = 1;
   }
@@ -369,7 +369,7 @@ ZOOM_MOUSE_ACTION zoom_mouse(ZOOM_MOUSE* st, VIEW_INFO* view, const PIC_INFO* pi
     st->yp = y;
   }
   if (st->zoom_state == 2) {
-    view->zoom_var = 0;
+    view->zoom_var = false;
     st->zoom_state = 0;
     act.zoomed = zoom_rect_apply(view, pic, cw, ch, st->xstrt, st->ystrt, x, y);
     // A rectangle that was not applied must still disappear from the screen.

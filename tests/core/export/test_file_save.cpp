@@ -358,7 +358,7 @@ TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
   if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
   ASSERT_TRUE(open_fixture(20, 4));
   view->lmax = 1023;
-  view->rgb_map = 1;
+  view->rgb_map = true;
   view->map_used[1] = view->map_used[2] = 1;
   view->map_wr[1] = 1.0f;
   view->map_wg[2] = 1.0f;

@@ -389,7 +389,7 @@ TEST_F(HriFile, ThroughFileOpeningAndTheLineStore) {
   // The lowest channel held is shown.
   EXPECT_EQ(ints(pic->file_type, view->lmin, view->lmax, view->chan_sel[1], pic->width, pic->height),
             ints(kKindHRI, 0, 255, 1, 1250, 14));
-  view->grid_on = 1;
+  view->grid_on = true;
   const size_t room = static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor;
   std::vector<uint16_t> buf(room, 0);
   std::vector<uint8_t> marks(room, 0xEE);
@@ -427,7 +427,7 @@ TEST_F(HriFile, DamagedFramesLowerTheQualityAndSkipFaultySteps) {
   EXPECT_EQ(l.q, 0x13);
   EXPECT_TRUE(holds(l.values, 0, 14, 328));  // the first frame's pixels are sound
   // Skipping faulty lines: the next line top-down, the line before bottom-up.
-  o.view->skip_faulty = 1;
+  o.view->skip_faulty = true;
   for (auto [scan, seg] : {std::pair{ScanDir::TopDown, 16}, {ScanDir::BottomUp, 12}}) {
     o.view->scan_dir = scan;
     l = o.line(1);
@@ -438,7 +438,7 @@ TEST_F(HriFile, DamagedFramesLowerTheQualityAndSkipFaultySteps) {
   HriStream t = two_channel_stream(40);
   spoil_sync(frame_of(t, 12, 3));
   Opened p = open(t);
-  p.show(1).view->skip_faulty = 1;
+  p.show(1).view->skip_faulty = true;
   p.view->scan_dir = ScanDir::BottomUp;
   EXPECT_EQ(p.line(0).q, 0x13);
 }
@@ -537,7 +537,7 @@ TEST_F(HriFile, DetectionWhatEachStateOfTheSearchLeaves) {
   {  // Reopening forgets the earlier picture but not the encrypted note.
     Opened o = open(two_channel_stream(40));
     ASSERT_EQ(o.pic->hri.format, 4);
-    o.pic->hri.encrypted = 1;  // noted by the recorder
+    o.pic->hri.encrypted = true;  // noted by the recorder
     ASSERT_TRUE(o.pic->pic_fp.open(file_of(HriStream()), "rb"));
     EXPECT_EQ(read_hri1_hdr(o.pic.get()), 0);
     EXPECT_EQ(o.pic->sat_name, "");

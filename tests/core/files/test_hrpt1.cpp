@@ -164,7 +164,7 @@ std::unique_ptr<PIC_INFO> known_record(FileKind kind) {
   k.motion = 14.125f;
   k.revnum = 12345;
   ORBIT& o = pic->orbit;
-  o.use_sattime = 1;
+  o.use_sattime = true;
   o.start_tm = BrokenTime{};
   o.start_tm.tm_sec = 30;
   o.start_tm.tm_min = 20;
@@ -264,7 +264,7 @@ TEST(Hrpt1Writer, GoldenHeaderEachVariant) {
   {
     // Computer time: the picture time goes to offset 30, source 'c'.
     auto pic = known_record(kKindHRPT);
-    pic->orbit.use_sattime = 0;
+    pic->orbit.use_sattime = false;
     pic->orbit.start_tm_sat = BrokenTime{};
     pic->scan_dir = ScanDir::TopDown;
     pic->height = 70000;          // does not fit the u16: stated as 0, counted on reading
@@ -577,7 +577,7 @@ TEST(Hrpt1Reader, MarkersWithoutSyncWords) {
   EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 2, w.data()), 0xED);
   EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 3, w.data()), 0);
   auto view = std::make_unique<VIEW_INFO>();
-  view->skip_faulty = 1;
+  view->skip_faulty = true;
   view->skip_mask = 0x0C;
   EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 1, w.data()), 0xED);
   EXPECT_EQ(w[0], 2);

@@ -144,7 +144,7 @@ TEST(FrameHdrSearch, ReliableFrameCases) {
   // A skipping, south-to-north view does not change the file order search.
   auto view = std::make_unique<VIEW_INFO>();
   view->scan_dir = ScanDir::BottomUp;
-  view->skip_faulty = 1;
+  view->skip_faulty = true;
   view->skip_mask = 0xEC;
   EXPECT_EQ(search_first_reliable_frame(0, pic.get(), view.get(), &h), 6);
 

@@ -114,7 +114,7 @@ class ScopedPortAndGui {
 inline RECORD_INFO make_record(int fast = 1, int words_per_line = 0) {
   RECORD_INFO r;
   r.port_address = static_cast<int>(kBase);
-  r.active = 1;
+  r.active = true;
   r.fast_access = fast;
   r.frame.words_per_line = words_per_line;
   return r;

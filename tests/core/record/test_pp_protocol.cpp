@@ -37,7 +37,7 @@ TEST_F(Pp, DataTimeOutAtTheLastExaminedRead) {
   for (const auto& a : port.log) EXPECT_EQ(std::make_pair(a.op, a.addr), std::make_pair('w', kBase));
   // Ready on read 10 001 (the last examined one) counts; on read 10 002,
   // the extra read after the time-out, it does not.
-  rec.fast_access = 1;
+  rec.fast_access = true;
   for (int before : {10000, 10001}) {
     port.log.clear();
     port.reads = 0;
@@ -62,7 +62,8 @@ TEST_F(Pp, DataSecondReadAndAcknowledgePulse) {
   // Fast access: the first ready read is the word; generator mode pulses
   // with the mode line low.
   port.log.clear();
-  rec.fast_access = rec.gen_mode = 1;
+  rec.fast_access = true;
+  rec.gen_mode = 1;
   port.script = {first, second};
   ASSERT_EQ(get_pp_data(&rec, &w), 1);
   EXPECT_EQ(w, first);
@@ -71,7 +72,7 @@ TEST_F(Pp, DataSecondReadAndAcknowledgePulse) {
 }
 
 TEST_F(Pp, FrameWordAssemblyAndFrameStartRule) {
-  rec.fast_access = 1;
+  rec.fast_access = true;
   rec.frame.words_per_line = 5;
   port.script = {
       ready_word(0x33, true, false),      // before the frame start: discarded
@@ -107,7 +108,7 @@ TEST_F(Pp, FrameWordAssemblyAndFrameStartRule) {
 
 TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
   port.log_reads = false;
-  rec.fast_access = 1;
+  rec.fast_access = true;
   rec.frame.words_per_line = 1;
   // 2001 discarded words: one event run (after the 1001st); 2002: two.
   for (int discarded : {2001, 2002}) {
@@ -123,7 +124,7 @@ TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
   gui.events = 0;
   port.idle = ready_word(0x10, true, false);
   gui.on_events = [&](int n) {
-    if (n == 3) rec.active = 0;
+    if (n == 3) rec.active = false;
   };
   EXPECT_EQ(getpp_hrpt_frame(&w, &rec), 0);
   EXPECT_EQ(gui.events, 3);
@@ -132,7 +133,7 @@ TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
 
 TEST_F(Pp, InsyncNeedsConsecutiveWordsAndRestartsOnABreak) {
   port.log_reads = false;
-  rec.fast_access = 1;
+  rec.fast_access = true;
   rec.frame.words_per_line = 11090;
   const uint16_t in = ready_word(0, true, false), out = ready_word(0, false, false);
   // 22 179 in sync, one out of sync, then 22 180 in sync: the break restarts
@@ -161,7 +162,7 @@ TEST_F(Pp, InsyncNeedsConsecutiveWordsAndRestartsOnABreak) {
 
 TEST_F(Pp, OutsyncCountsClearSyncAndStopsWithActive) {
   port.log_reads = false;
-  rec.fast_access = 1;
+  rec.fast_access = true;
   rec.frame.words_per_line = 364;
   const uint16_t in = ready_word(0, true, false), out = ready_word(0, false, false);
   port.script.assign(100, out);
@@ -173,12 +174,12 @@ TEST_F(Pp, OutsyncCountsClearSyncAndStopsWithActive) {
   // Stopped from the event processing: 0.
   port.idle = in;
   gui.events = 0;
-  gui.on_events = [&](int) { rec.active = 0; };
+  gui.on_events = [&](int) { rec.active = false; };
   EXPECT_EQ(pp_wait_for_outsync(&rec, 1), 0);
   EXPECT_EQ(gui.events, 1);
   EXPECT_EQ(pp_wait_for_insync(&rec, 1), 0);
   // No port access: 0 without touching the registers.
-  rec.active = 1;
+  rec.active = true;
   port.ioperm_result = -1;
   port.log.clear();
   EXPECT_EQ(pp_wait_for_insync(&rec, 1), 0);
@@ -254,7 +255,7 @@ TEST_F(Pp, SelectionLayerTransportsAndModeLine) {
   EXPECT_EQ(usb_list_ndevs(), 0);
   // The parallel port goes through to the protocol.
   rec.port_type = kPortTypePar;
-  rec.fast_access = 1;
+  rec.fast_access = true;
   port.script = {ready_word(0xC0, true, true), ready_word(0x01, true, false, 1)};
   rec.frame.words_per_line = 2;
   EXPECT_EQ(get_hrpt_frame(words, &rec), 1);

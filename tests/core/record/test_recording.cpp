@@ -47,8 +47,8 @@ class Station {
     Load_Prefs(&rec, &view, pic.get());
     rec.rec_dir = dir.path() + "/";
     rec.port_address = 0x378;
-    rec.batch = 1;
-    rec.stop_when_done = 1;
+    rec.batch = true;
+    rec.stop_when_done = true;
     pref_dirs().home_dir = dir.path() + "/";
     reset_log_path();
     set_log_to_file(true);
@@ -240,8 +240,8 @@ TEST(Recording, NoChannelsNoPortUnknownSatellite) {
 }
 
 TEST(Recording, SigtermDuringContinuousBatchLeavesACountedFile) {
-  Station st("noaa");         // an endless pass
-  st.rec.stop_when_done = 0;  // "-cbatch"
+  Station st("noaa");             // an endless pass
+  st.rec.stop_when_done = false;  // "-cbatch"
   // The recorder handles events once per frame; the signal arrives forty
   // events after the pass has opened its file.
   const std::string path = st.dir.file("hrpt01.dat");
@@ -273,7 +273,7 @@ TEST(Recording, KeplerElementsLoadedIntoTheHeaderOrReportedMissing) {
   // problem goes to standard error, not to a window.
   for (const std::string& kfile : {std::string(), std::string("/nonexistent/keps.txt")}) {
     Station st("noaa,syncloss=20:50");
-    st.rec.load_kepler = 1;
+    st.rec.load_kepler = true;
     st.rec.kepler_file = kfile;
     testing::internal::CaptureStderr();
     ASSERT_EQ(st.batch("hrpt:4", 1, 0), 0);
@@ -299,7 +299,7 @@ TEST(Recording, KeplerElementsLoadedIntoTheHeaderOrReportedMissing) {
   }
   if (set.empty()) GTEST_SKIP() << "no NOAA 18 element set in " << tle_path;
   Station st("noaa,syncloss=20:50");
-  st.rec.load_kepler = 1;
+  st.rec.load_kepler = true;
   st.rec.kepler_file = st.dir.write("weather.txt", set);
   ASSERT_EQ(st.batch("hrpt:4", 1, 0), 0);
   EXPECT_TRUE(st.logged("Kep. ld: NOAA 18"));
@@ -381,7 +381,7 @@ TEST(Recording, EncryptedPicturesOnlyWithRecordAll) {
     RECORD_INFO* rec = &st.rec;
     // Stop the station once it has had time to lose sync again.
     st.seam.on_events = [rec](int n) {
-      if (n > 2000) rec->active = 0;
+      if (n > 2000) rec->active = false;
     };
     ASSERT_EQ(st.batch("hri"), 0);
     EXPECT_TRUE(st.logged("Encrypted."));
@@ -398,16 +398,16 @@ TEST(Recording, EncryptedPicturesOnlyWithRecordAll) {
 TEST(Recording, RawDumpOfTwoFramesAndAFileThatCannotBeCreated) {
   for (bool writable : {true, false}) {
     Station st("pattern");
-    st.rec.batch = 0;
-    st.rec.save_rec = 1;
-    st.rec.active = 1;
+    st.rec.batch = false;
+    st.rec.save_rec = true;
+    st.rec.active = true;
     if (!writable) st.rec.rec_dir = "/nonexistent-kelo-dir/";
     RECORD_INFO* rec = &st.rec;
     // Stopped after the second frame; a file that cannot be created must end
     // the loop by itself.
     if (writable)
       st.seam.on_events = [rec](int n) {
-        if (n == 3) rec->active = 0;
+        if (n == 3) rec->active = false;
       };
     testing::internal::CaptureStderr();
     Recordpp_Rawd(nullptr, nullptr, &st.rec, st.pic.get(), &st.view);

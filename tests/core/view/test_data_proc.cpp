@@ -499,7 +499,7 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   ASSERT_TRUE(p.ok);
   PIC_INFO& pic = p.pic;
   VIEW_INFO view = despeckle_view(20, 10);
-  view.despeckle_on = 1;
+  view.despeckle_on = true;
   LineSet set(pic.frame.words_padded, 6);  // blocks of 2
   const int linemap[] = {9, 10, 11};
   // Rows 9, 10, 11: the centre lines of the set are 11-12, 12-13, 13-14;
@@ -513,7 +513,7 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
     }
   }
   // Without the filter the speckle is there.
-  view.despeckle_on = 0;
+  view.despeckle_on = false;
   read_lines(&view, &pic, linemap, 0, 6, set.get(), nullptr, nullptr, nullptr);
   EXPECT_EQ(set[3][2], 100);
 }

@@ -70,7 +70,7 @@ std::string write_pass(const test::TempDir& dir) {
   const BrokenTime t = test::april_tenth_2024(12, 25);
   pic->orbit.start_tm = t;
   pic->orbit.start_tm_comp = t;
-  pic->orbit.use_sattime = 1;
+  pic->orbit.use_sattime = true;
   pic->frame = calc_hrptframeinfo(kKindHRPT, pic->chan_present, kWidth);
   const std::string path = dir.file("pass.hrp");
   EXPECT_TRUE(pic->pic_fp.open(path, "wb"));
@@ -177,7 +177,7 @@ TEST_F(PicturePass, FaultyLinesMarked) {
   Render r(path_);
   ASSERT_EQ(r.draw("unmarked"), 0);
   const std::vector<uint8_t> plain = r.canvas.rgb_buf;
-  r.view->mark_faulty = 1;
+  r.view->mark_faulty = true;
   ASSERT_EQ(r.draw("marked"), 0);
   for (int y = 0; y < kCh; ++y) {
     const bool own = y == kNoSyncLine;                          // red
@@ -211,7 +211,7 @@ TEST_F(PicturePass, SecondChannelAndRgbMix) {
   EXPECT_EQ(r.checksum(), 5694194190189469123ull);
 
   // Red from channel 1, green from channel 2, blue from channel 5.
-  r.view->rgb_map = 1;
+  r.view->rgb_map = true;
   for (int ch = 0; ch <= kMaxChannels; ++ch) {
     r.view->map_used[ch] = ch == 1 || ch == 2 || ch == 5;
     r.view->map_wr[ch] = ch == 1 ? 1.0f : 0.0f;
@@ -243,7 +243,7 @@ TEST_F(PicturePass, TemperatureBands) {
   Render r(path_);
   r.view->chan_sel[1] = 0;
   r.view->chan_sel[4] = 1;
-  r.view->temperature = 1;
+  r.view->temperature = true;
   ASSERT_EQ(r.draw("temperature"), 0);
   // Sixteen bands of one temperature each (128 picture columns = 16 canvas
   // columns): uniform inside a band, different from band to band up to the
@@ -277,7 +277,7 @@ TEST_F(PicturePass, TemperatureBands) {
 TEST_F(PicturePass, GridLinearisedAndDespeckled) {
   Render r(path_);
   ASSERT_EQ(r.pic->orbit.valid, 1);
-  r.view->grid_on = 1;
+  r.view->grid_on = true;
   r.view->grid_rgb[0] = 255;
   ASSERT_EQ(r.draw("grid"), 0);
   int grid = 0;
@@ -287,7 +287,7 @@ TEST_F(PicturePass, GridLinearisedAndDespeckled) {
   EXPECT_EQ(r.checksum(), 6328029599756002259ull);
 
   Render s(path_);
-  s.view->linearize = 1;
+  s.view->linearize = true;
   ASSERT_EQ(s.draw("linearised"), 0);
   // The edges of the scan are widened: screen column 32 shows a picture
   // column left of 256 (where it lies unstraightened), column 224 one right
@@ -302,7 +302,7 @@ TEST_F(PicturePass, GridLinearisedAndDespeckled) {
   EXPECT_EQ(s.checksum(), 6668183539121339966ull);
 
   Render d(path_);
-  d.view->despeckle_on = 1;
+  d.view->despeckle_on = true;
   d.view->desp_ulimit = 100;
   d.view->desp_llimit = 200;
   ASSERT_EQ(d.draw("despeckled"), 0);
@@ -403,11 +403,11 @@ TEST_F(PicturePass, StopsAndResizesThroughTheGui) {
 
   // Film show: no row by row refresh, the whole canvas once at the end.
   fake.refreshed.clear();
-  r.view->slide_mode = 1;
+  r.view->slide_mode = true;
   EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &window), 0);
   ASSERT_EQ(fake.refreshed.size(), 1u);
   EXPECT_EQ(fake.refreshed[0], std::make_pair(0, kCh / 2));
-  r.view->slide_mode = 0;
+  r.view->slide_mode = false;
 
   // Grid: Escape before the fourth row ends it with rows 1..2 done.
   renew_rgbbuf(&fake.board, kCw, kCh);
@@ -437,7 +437,7 @@ TEST_F(PicturePass, StopsAndResizesThroughTheGui) {
 
   // The read-out goes to the main window's two entries.
   esc.entries.clear();
-  r.view->show_xy = 1;
+  r.view->show_xy = true;
   Update_Coord(&window, 3, 4, r.pic.get(), r.view.get());
   ASSERT_EQ(esc.entries.size(), 2u);
   EXPECT_EQ(esc.entries[0], "Kelo/Position=[x=24,y=4]");
@@ -468,12 +468,12 @@ TEST_F(PicturePass, OddSettingsDrawSafely) {
   EXPECT_EQ(r.view->zoom.ox, kWidth - 1);  // kept inside the picture
   EXPECT_EQ(r.view->zoom.oy, 0);
   r.view->zoom = zoom_full();
-  r.view->linearize = 1;
+  r.view->linearize = true;
   r.pic->x_offset = 5000;  // cut-out beyond the scan line
   r.pic->scan_angle = 0.0f;
   ASSERT_EQ(r.draw("odd_linearise"), 0);
   r.pic->x_offset = 0;
-  r.view->rgb_map = 1;
+  r.view->rgb_map = true;
   for (int ch = 1; ch <= kMaxChannels; ++ch) {
     r.view->map_used[ch] = 1;
     r.view->vshift[ch] = ch * 40;  // alignment far beyond the lines held
@@ -561,7 +561,7 @@ TEST(HriPictures, GridMarksOfTheFramesDrawn) {
   ASSERT_GT(h, 0);
   DRAWABLE_INFO plain, grid;
   ASSERT_EQ(render_view(pic.get(), view.get(), &plain, w, h), 0);
-  view->grid_on = 1;
+  view->grid_on = true;
   view->grid_rgb[0] = 1;  // a colour no grey level has
   view->grid_rgb[1] = 2;
   view->grid_rgb[2] = 3;

@@ -93,7 +93,7 @@ struct Pic {
     if (scanning) {
       pic.pixels_per_chan = 2048;
       pic.scan_angle = 55.4f;
-      view->linearize = 1;
+      view->linearize = true;
     }
     pic.frame.n_channels = 1;
     view->zoom = zoom_full();
@@ -223,7 +223,7 @@ TEST(Mapping, LinearisationTable) {
   one.view->lin_tbl = {5};
   EXPECT_EQ(mk_lintbl(&one.pic, one.view.get()), nullptr);
   EXPECT_EQ(one.view->lin_tbl, std::vector<int>{5});
-  p.view->linearize = 0;
+  p.view->linearize = false;
   EXPECT_EQ(mk_lintbl(&p.pic, p.view.get()), nullptr);
 }
 

@@ -133,7 +133,7 @@ TEST(Zoom, LastZoomAndAxisCoupling) {
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 0xffe3), kKeyNoZoom);
   EXPECT_EQ(k.view.zoom_fix, 1);
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 'z'), kKeyZoomVar);
-  EXPECT_EQ(std::make_pair(k.view.zoom_fix, k.view.zoom_var), std::make_pair(0, 1));
+  EXPECT_EQ(std::make_pair(k.view.zoom_fix, k.view.zoom_var), std::make_pair(false, true));
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 0xff1b), kKeyFilmStop);
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 'm'), kKeyToggleSize);
   EXPECT_EQ(k.view.zoom_last.zx, 8.0f);
@@ -180,7 +180,7 @@ TEST(Zoom, RectangleBothWaysAndDegenerate) {
 TEST(Zoom, MouseRubberBandStatesAndCancel) {
   Fixture f(2048, 1000);
   ZOOM_MOUSE st;
-  f.view.zoom_var = 1;
+  f.view.zoom_var = true;
   auto a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 10, 10, 0);
   EXPECT_EQ(a.cursor, 90);  // waiting for the first corner
   a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 256, 128, kButton1Mask);
@@ -198,7 +198,7 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   // Button 3 during a drag removes the rectangle without zooming.
   Fixture g(2048, 1000);
   ZOOM_MOUSE s2;
-  g.view.zoom_var = 1;
+  g.view.zoom_var = true;
   zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 100, 100, kButton1Mask);
   zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 300, 300, 0);
   a = zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 300, 300, kButton3Mask);
@@ -209,7 +209,7 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   // Fixed rectangle: canvas / step, centred on the pointer, applied on a press.
   Fixture h(2048, 1000);
   ZOOM_MOUSE s3;
-  h.view.zoom_fix = 1;
+  h.view.zoom_fix = true;
   a = zoom_mouse(&s3, &h.view, &h.pic, kCw, kCh, 512, 256, 0);
   EXPECT_EQ(s3.zoom_state, 11);
   EXPECT_EQ(s3.xstrt, 512 - 256);
@@ -221,7 +221,7 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   // Two presses on one spot: a rectangle of no size zooms nothing.
   Fixture d(2048, 1000);
   ZOOM_MOUSE s4;
-  d.view.zoom_var = 1;
+  d.view.zoom_var = true;
   zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, kButton1Mask);
   zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, 0);
   a = zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, kButton1Mask);
