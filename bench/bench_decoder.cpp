@@ -90,8 +90,10 @@ void BM_Raw16Replay(benchmark::State& state) {
   }
   EmuConfig cfg;
   std::string err;
-  parse_emu_source(path + ",loop", &cfg, &err);
-  run_frames(state, cfg, 1);
+  if (parse_emu_source(path + ",loop", &cfg, &err) != 0)
+    state.SkipWithError(err.c_str());
+  else
+    run_frames(state, cfg, 1);
   std::remove(path.c_str());
 }
 BENCHMARK(BM_Raw16Replay)->Unit(benchmark::kMicrosecond)->UseRealTime();

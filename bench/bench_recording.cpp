@@ -41,7 +41,10 @@ void BM_BatchPass(benchmark::State& state) {
     std::string err;
     // The pass: in sync for 5400 frames after the six the recorder waits
     // for, then the decoder loses the satellite.
-    parse_emu_source("noaa,syncloss=" + std::to_string(kPassFrames + 6) + ":200", &cfg, &err);
+    if (parse_emu_source("noaa,syncloss=" + std::to_string(kPassFrames + 6) + ":200", &cfg, &err) != 0) {
+      state.SkipWithError(err.c_str());
+      break;
+    }
     DecoderEmulator emu(cfg);
     emu.open(&err);
     set_port(&emu);

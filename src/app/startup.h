@@ -16,6 +16,6 @@ namespace kelo {
 // "ERROR: Problem with reading %s (code %c = %d).\n" to `err` and returns 1;
 // otherwise applies "-I" (canvas sized to the picture) and "-sn" (shown
 // south-north) and returns 0.
-int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, FILE* err);
+[[nodiscard]] int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, FILE* err);
 
 }  // namespace kelo

@@ -74,13 +74,13 @@ PrefDirs& pref_dirs();
 // was read, 0 when none was found.
 int Read_Prefs(const char* progpath);
 // Reads one preference file into prefs (no defaults, no search); 1 when read.
-int Read_Prefs_file(const std::string& path);
+[[nodiscard]] int Read_Prefs_file(const std::string& path);
 void Load_Prefdef();
 // Copies the preferences into the records; any of them may be null.
 void Load_Prefs(RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* picture);
 // Writes ".kelorc" in the current directory; 0 on success, 1 when it cannot
 // be written (an "Error" message says so).
-int Save_Prefs();
+[[nodiscard]] int Save_Prefs();
 // Writes the preferences to an open file in the ".kelorc" layout.
 void write_prefs(FILE* file, const PREFS& p);
 // Key left-aligned in 30 columns, " = ", then the formatted value.

@@ -387,7 +387,8 @@ int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::s
     return abandon(strformat("Writing %s failed; nothing was saved.", path.c_str()));
 
   // 8. Progress; a GIF source decodes from its start again.
-  if (src->file_type == kKindGIF) rewind_gif(src);
+  if (src->file_type == kKindGIF && rewind_gif(src) != 0)
+    return abandon(strformat("Reading %s again failed; nothing was saved.", src->path.c_str()));
   forget_lines();
   WindowHandle bar = gui().progress_begin(save_window, "Saving...", true);
 

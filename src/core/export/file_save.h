@@ -70,12 +70,12 @@ struct SaveReport {
 // through the GUI seam; the final text is shown under "Info" ("Error" on
 // failure). Returns 0 when saved, 1 when cancelled (a valid shorter file),
 // -1 on failure (no file is left behind).
-int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
-            const VIEW_INFO* view, SaveReport* report = nullptr);
+[[nodiscard]] int Save_it(WindowHandle save_window, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
+                          const VIEW_INFO* view, SaveReport* report = nullptr);
 
 // Writes the in-memory header back into the open HRPT, CHRPT or SeaStar file
 // (other kinds: nothing, 0). Returns 0 on success, -1 on failure; the outcome
 // is reported under "Info" or "Error".
-int Rewrite_hdr(PIC_INFO* pic);
+[[nodiscard]] int Rewrite_hdr(PIC_INFO* pic);
 
 }  // namespace kelo

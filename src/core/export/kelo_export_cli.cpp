@@ -539,7 +539,10 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   std::vector<uint16_t> g(cap), b(cap);
   int linemap[1] = {y};
   forget_lines();
-  if (pic->file_type == kKindGIF) rewind_gif(pic);
+  if (pic->file_type == kKindGIF && rewind_gif(pic) != 0) {
+    *error = "the picture cannot be read again";
+    return kExitFail;
+  }
   int status = read_lines(view, pic, linemap, 0, nlines, lines.get(), g.data(), b.data(), nullptr);
   if (status == 0) {
     *error = "line " + std::to_string(y) + " cannot be read";

@@ -21,7 +21,7 @@ inline constexpr uint32_t kAhrptLineSync2 = 0x92DD9ABF;
 inline constexpr int kAhrptSyncTolerance = 3;  // differing bytes still accepted
 
 // Opens an AHRPT picture of pic->pic_fp. Always 0.
-int read_ahrpt1_hdr(PIC_INFO* pic);
+[[nodiscard]] int read_ahrpt1_hdr(PIC_INFO* pic);
 
 // Reads picture line `line` into `values` (kAhrptLineValues entries,
 // index 6 * pixel + channel). Entries past the end of the file keep their

@@ -38,7 +38,7 @@ void set_open_file_window_hook(OpenFileWindowHook hook);
 // selection. `window` is the main window, or null (command line, batch).
 // Returns 0 or a result code ('o', 't', 'r', 'd', 'p' or a reader's small
 // code); on failure no picture file stays open.
-int open_file(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window);
+[[nodiscard]] int open_file(PIC_INFO* pic, VIEW_INFO* view, WindowHandle window);
 
 // Closes the picture file when open.
 void close_picfile(PIC_INFO* pic);
@@ -47,12 +47,12 @@ void close_picfile(PIC_INFO* pic);
 // working directory when dir is empty), counters 1..1001. Returns the
 // counter with *name set to the file name (without dir), or 0 when all are
 // taken.
-int create_new_filename(std::string* name, const std::string& dir, const std::string& base,
-                        const std::string& ext);
+[[nodiscard]] int create_new_filename(std::string* name, const std::string& dir, const std::string& base,
+                                      const std::string& ext);
 
 // Creates the next free recording file rec_dir + base + NN + ext into
 // rec->rec_file / rec->rec_fp. Returns the counter, or 0 (nothing opened).
-int open_new_recfile(const std::string& base, const std::string& ext, RECORD_INFO* rec);
+[[nodiscard]] int open_new_recfile(const std::string& base, const std::string& ext, RECORD_INFO* rec);
 
 // Closes the recording file when open.
 void close_recfile(RECORD_INFO* rec);
@@ -61,11 +61,11 @@ void close_recfile(RECORD_INFO* rec);
 // write_header: the writer's result (bytes written or -1 for PPM/PGM and
 // GIF; the HRPT1 writer's code for kinds 8-10); other kinds 0, nothing
 // written.
-int write_header(PIC_INFO* pic);
+[[nodiscard]] int write_header(PIC_INFO* pic);
 // One line: 0, or -1 when the writer failed (disk full).
-int write_line(uint16_t* red, uint16_t* green, uint16_t* blue, PIC_INFO* pic, int flags);
+[[nodiscard]] int write_line(uint16_t* red, uint16_t* green, uint16_t* blue, PIC_INFO* pic, int flags);
 // Finishes the file (GIF trailer); 0, or -1 when that failed.
-int write_finish(PIC_INFO* pic);
+[[nodiscard]] int write_finish(PIC_INFO* pic);
 
 // For the channels 1..10 present in the picture, counted from 0 in order,
 // writes into out the position of each one also selected in view->chan_sel.

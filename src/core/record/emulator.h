@@ -69,7 +69,7 @@ struct EmuConfig {
 // A file is replayed by its kind: ".raw16" and ".hrp" by the name, HRPT1
 // and HRI1 recordings by their first bytes, anything else as a raw dump.
 // 0 on success; 1 with a message in `error`.
-int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error);
+[[nodiscard]] int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error);
 
 // Frame rates of the real streams, used for real-time pacing.
 inline constexpr double kEmuHrptFramesPerSec = 6.0;                  // NOAA minor frames per second

@@ -167,7 +167,7 @@ int Recordpp_one_Hri(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* r
   if (rec->save_rec) {
     if (!rec_start_file(rec_wnd, kRecHriTitle, "Recording", main_wnd, rec)) return -1;
     if (write_hri1_hdr(rec) == 0) {
-      rec_close_checked(rec);
+      (void)rec_close_checked(rec);  // the failed header is what gets reported
       rec_error(rec, main_wnd, "Can't write file " + rec->rec_file + "!");
       return -1;
     }

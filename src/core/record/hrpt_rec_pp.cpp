@@ -200,7 +200,7 @@ int Recordpp_one_Hrpt(WindowHandle rec_wnd, WindowHandle main_wnd, RECORD_INFO* 
     hdr->orbit.use_sattime = false;
     if (write_hrpt1_hdr(hdr.get()) != 0) {
       hdr->pic_fp.close();
-      rec_close_checked(rec);
+      (void)rec_close_checked(rec);  // the failed header is what gets reported
       rec_error(rec, main_wnd, strformat("Can't write file %s!", rec->rec_file.c_str()));
       return -1;
     }

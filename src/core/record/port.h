@@ -76,16 +76,16 @@ std::string ppdev_device_for(unsigned long base, const std::string& proc_dir);
 // Installs the backend the record asks for (`port_backend`, and for the
 // emulator `emu_source` and `emu_pacing`). 0 on success; otherwise 1 and
 // `error` says why (the previous backend stays installed).
-int install_port_backend(const RECORD_INFO* record, std::string* error);
+[[nodiscard]] int install_port_backend(const RECORD_INFO* record, std::string* error);
 // The same, done only when the record asks for something other than what
 // was last installed, and never over a backend installed with set_port()
 // (tests, tools). The selection layer calls it before it uses the port, so
 // the preferences and the command line take effect without more wiring.
-int ensure_port_backend(const RECORD_INFO* record, std::string* error);
+[[nodiscard]] int ensure_port_backend(const RECORD_INFO* record, std::string* error);
 
 // "-decoder" values: "auto", "ppdev", "direct", "emulator" or
 // "emulator:<source>" (emulator.h describes the source). Sets
 // `port_backend` and `emu_source` of the record; 0, or 1 with a message.
-int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::string* error);
+[[nodiscard]] int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::string* error);
 
 }  // namespace kelo

@@ -88,7 +88,8 @@ void rec_end_loop(WindowHandle rec_wnd, const char* wnd_title, const char* statu
   Close_HWConnect(rec);
   if (!rec->batch && rec->save_rec && !rec->rec_file.empty()) {
     pic->path = rec->rec_file;
-    open_file(pic, view, main_wnd);
+    if (open_file(pic, view, main_wnd) != kOpenOk)
+      gui().message("Warning", "The recording " + rec->rec_file + " was saved but cannot be shown.");
   }
   if (rec->batch) log_message("End recording.");
 }

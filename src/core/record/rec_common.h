@@ -57,8 +57,8 @@ class LiveView {
 // shows its name in the status entry `status_id` of the record window; in
 // batch mode logs "Start recording in %s.". False, with "Can't open file
 // %s!", when no file could be made.
-bool rec_start_file(WindowHandle rec_wnd, const char* wnd_title, const char* status_id, WindowHandle main_wnd,
-                    RECORD_INFO* rec);
+[[nodiscard]] bool rec_start_file(WindowHandle rec_wnd, const char* wnd_title, const char* status_id,
+                                  WindowHandle main_wnd, RECORD_INFO* rec);
 
 // The end of a recording loop: "Off" in the status entry, the port let go,
 // the last recording opened for display (not in batch mode), and in batch
@@ -68,7 +68,7 @@ void rec_end_loop(WindowHandle rec_wnd, const char* wnd_title, const char* statu
 
 // Closes the recording file; false when buffered data could not be written
 // (disk full, file removed).
-bool rec_close_checked(RECORD_INFO* rec);
+[[nodiscard]] bool rec_close_checked(RECORD_INFO* rec);
 
 // Size of a file in bytes, -1 when it cannot be read.
 long long rec_file_size(const std::string& path);

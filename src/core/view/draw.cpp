@@ -59,7 +59,9 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, Windo
   const bool temp_mode = temperature_mode(view);
 
   if (!pic->pic_fp) return 0;
-  if (pic->file_type == kKindGIF) rewind_gif(pic);
+  // A GIF that cannot be read again shows its unreadable lines as missing:
+  // the line reads below report them, so the result is not needed here.
+  if (pic->file_type == kKindGIF) (void)rewind_gif(pic);
   if (pic->file_type == kKindHRI) hri_channelselect(pic, view);
   if (pic->width <= 0 || pic->height <= 0) return 0;
   // A canvas without a colour map (nothing loaded one yet) gets the

@@ -116,8 +116,9 @@ struct Render {
   }
   int draw(const char* name) {
     const int rc = render_view(pic.get(), view.get(), &canvas, kCw, kCh);
-    if (const char* out = std::getenv("KELO_GOLDEN_DIR"))
-      write_canvas_ppm(&canvas, std::string(out) + "/" + name + ".ppm");
+    if (const char* out = std::getenv("KELO_GOLDEN_DIR")) {
+      EXPECT_EQ(write_canvas_ppm(&canvas, std::string(out) + "/" + name + ".ppm"), 0);
+    }
     return rc;
   }
   const uint8_t* px(int x, int y) const { return &canvas.rgb_buf[(static_cast<size_t>(y) * kCw + x) * 3]; }
