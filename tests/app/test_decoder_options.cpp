@@ -41,7 +41,7 @@ TEST(DecoderPrefs, KeysReadWrittenAndCopiedToTheRecord) {
   // An unknown backend falls back to the real port.
   ASSERT_EQ(Read_Prefs_file(dir.write("bad", "Decoder_backend = parport9\nEmulator_pacing = fast\n")), 1);
   EXPECT_EQ(prefs.port_backend, kBackendAuto);
-  EXPECT_EQ(prefs.emu_pacing, 0);
+  EXPECT_FALSE(prefs.emu_pacing);
   ASSERT_EQ(Read_Prefs_file(dir.write("pp", "Decoder_backend = ppdev\n")), 1);
   EXPECT_EQ(prefs.port_backend, kBackendPpdev);
   Load_Prefdef();

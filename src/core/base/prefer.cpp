@@ -95,7 +95,7 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
       std::fprintf(stderr, "Unknown Decoder_backend '%s' in the preferences; the real port is used.\n",
                    v.c_str());
   } else if (key == "Emulator_pacing")
-    p.emu_pacing = v == "real" ? 1 : 0;
+    p.emu_pacing = v == "real";
   else if (key == "usb_id")
     p.usb_id = v.substr(0, 31);
   else if (key == "Hrpt_File_Base")
@@ -238,7 +238,7 @@ int search_file(const std::string& name, std::string* found, const std::string& 
 void Load_Prefdef() {
   prefs.port_backend = kBackendAuto;  // the real port unless asked otherwise
   prefs.emu_source.clear();
-  prefs.emu_pacing = 0;
+  prefs.emu_pacing = false;
   prefs.main_wnd_mode = kWndDefault;
   prefs.sub_wnd_mode = kWndDefault;
   prefs.main_x = prefs.main_y = 0;
@@ -367,7 +367,7 @@ void write_prefs(FILE* f, const PREFS& p) {
   if (p.port_backend != kBackendAuto)
     pri_prefline(f, "Decoder_backend", "%s\n", port_backend_name(p.port_backend));
   if (!p.emu_source.empty()) pri_prefline(f, "Emulator_source", "%s\n", p.emu_source.c_str());
-  if (p.emu_pacing != 0) pri_prefline(f, "Emulator_pacing", "real\n");
+  if (p.emu_pacing) pri_prefline(f, "Emulator_pacing", "real\n");
   pri_prefline(f, "use_usbid", "%s", yesno(p.use_usbid));
   pri_prefline(f, "usb_id", "%s\n", p.usb_id.c_str());
   pri_prefline(f, "Font_size", "%d\n", p.font_size);

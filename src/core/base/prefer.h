@@ -36,7 +36,7 @@ struct PREFS {
   // emulator's source description), "Emulator_pacing" fast/real.
   PortBackendKind port_backend = PortBackendKind::Auto;
   std::string emu_source;
-  int emu_pacing = 0;
+  bool emu_pacing = false;
   int hrpt_start_after = 0, hrpt_stop_after = 0;
   std::string hrpt_base, hrpt_ext;
   std::string hri_base, hri_ext;

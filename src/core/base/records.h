@@ -360,7 +360,7 @@ struct RECORD_INFO {
   // source description and pacing (emulator.h)
   PortBackendKind port_backend = PortBackendKind::Auto;
   std::string emu_source;
-  int emu_pacing = 0;  // 1: frames at the satellite's rate, 0: as fast as polled
+  bool emu_pacing = false;  // frames at the satellite's rate; false: as fast as polled
   int hrpt_start_after = 0, hrpt_stop_after = 0;
   int hri_start_after = 0, hri_stop_after = 0;
   int lines_per_screen = 0;
