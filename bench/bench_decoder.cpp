@@ -28,7 +28,7 @@ void run_frames(benchmark::State& state, EmuConfig cfg, int fast_access) {
   session.ports().set_port(&emu);
   RECORD_INFO rec;
   rec.port_address = 0x378;
-  rec.active = 1;
+  rec.active = true;
   rec.fast_access = fast_access;
   rec.frame.words_per_line = kEmuNoaaFrameWords;
   std::vector<uint16_t> words(kEmuNoaaFrameWords + 2);
@@ -90,8 +90,10 @@ void BM_Raw16Replay(benchmark::State& state) {
   }
   EmuConfig cfg;
   std::string err;
-  parse_emu_source(path + ",loop", &cfg, &err);
-  run_frames(state, cfg, 1);
+  if (parse_emu_source(path + ",loop", &cfg, &err) != 0)
+    state.SkipWithError(err.c_str());
+  else
+    run_frames(state, cfg, 1);
   std::remove(path.c_str());
 }
 BENCHMARK(BM_Raw16Replay)->Unit(benchmark::kMicrosecond)->UseRealTime();

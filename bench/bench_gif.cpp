@@ -54,7 +54,7 @@ bool kelo_encode(const std::string& path) {
   std::vector<uint16_t> line(kWidth);
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) line[x] = p[static_cast<size_t>(y) * kWidth + x];
-    kelo::write_gif_line(pic.get(), line.data());
+    if (kelo::write_gif_line(pic.get(), line.data()) != 0) return false;
   }
   return kelo::write_gif_end(&pic->lzw, pic->pic_fp.get()) == 0;
 }

@@ -76,7 +76,7 @@ std::string make_hri(int segs) {
 void BM_HriOpen(benchmark::State& state) {
   const std::string path = make_hri(200);
   auto pic = std::make_unique<PIC_INFO>();
-  pic->pic_fp.open(path, "rb");
+  if (!pic->pic_fp.open(path, "rb")) state.SkipWithError("cannot open the HRI file");
   for (auto _ : state) benchmark::DoNotOptimize(read_hri1_hdr(pic.get()));
   std::remove(path.c_str());
 }
@@ -86,8 +86,10 @@ void BM_HriLines(benchmark::State& state) {
   const std::string path = make_hri(400);
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
-  pic->pic_fp.open(path, "rb");
-  read_hri1_hdr(pic.get());
+  if (!pic->pic_fp.open(path, "rb") || read_hri1_hdr(pic.get()) != 0) {
+    state.SkipWithError("cannot open the HRI file");
+    return;
+  }
   view->chan_sel[1] = 1;
   hri_channelselect(pic.get(), view.get());
   if (pic->height <= 0) {
@@ -124,9 +126,7 @@ void BM_AhrptLines(benchmark::State& state) {
   auto pic = std::make_unique<PIC_INFO>();
   VIEW_INFO view{};
   pic->file_type = kKindAHRPT;
-  pic->pic_fp.open(path, "rb");
-  read_ahrpt1_hdr(pic.get());
-  if (pic->height <= 0) {
+  if (!pic->pic_fp.open(path, "rb") || read_ahrpt1_hdr(pic.get()) != 0 || pic->height <= 0) {
     state.SkipWithError("no AHRPT lines in the generated file");
     return;
   }

@@ -90,7 +90,7 @@ const Recording& recording() {
 
 VIEW_INFO rgb_view() {
   VIEW_INFO view;
-  view.despeckle_on = 1;
+  view.despeckle_on = true;
   view.desp_ulimit = 20;
   view.desp_llimit = 10;
   view.map_used[1] = view.map_used[2] = view.map_used[4] = 1;

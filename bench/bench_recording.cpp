@@ -41,7 +41,10 @@ void BM_BatchPass(benchmark::State& state) {
     std::string err;
     // The pass: in sync for 5400 frames after the six the recorder waits
     // for, then the decoder loses the satellite.
-    parse_emu_source("noaa,syncloss=" + std::to_string(kPassFrames + 6) + ":200", &cfg, &err);
+    if (parse_emu_source("noaa,syncloss=" + std::to_string(kPassFrames + 6) + ":200", &cfg, &err) != 0) {
+      state.SkipWithError(err.c_str());
+      break;
+    }
     DecoderEmulator emu(cfg);
     emu.open(&err);
     StationSession session(seam);
@@ -54,8 +57,8 @@ void BM_BatchPass(benchmark::State& state) {
     Load_Prefs(&prefs, &rec, &view, pic.get());
     rec.rec_dir = dir + "/";
     rec.port_address = 0x378;
-    rec.batch = 1;
-    rec.stop_when_done = 1;
+    rec.batch = true;
+    rec.stop_when_done = true;
     rec.request = "hrpt:a";
     rec.hrpt_stop_after = 0;
     session.log().set_dir(dir + "/");  // the batch log goes to kelo.log there

@@ -43,8 +43,8 @@ class PassFile {
     pic->sat_name = "NOAA 19";
     pic->width = kWidth;
     pic->height = kLines;
-    pic->scan_dir = 1;
-    pic->orientation = 3;
+    pic->scan_dir = ScanDir::TopDown;
+    pic->orientation = Orientation::Normal;
     for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
     KEPLER& k = pic->kepler;
     k.epoch_year = 124;
@@ -64,7 +64,7 @@ class PassFile {
     t.tm_min = 20;
     pic->orbit.start_tm = t;
     pic->orbit.start_tm_comp = t;
-    pic->orbit.use_sattime = 1;
+    pic->orbit.use_sattime = true;
     pic->frame = calc_hrptframeinfo(kKindHRPT, pic->chan_present, kWidth);
     if (!pic->pic_fp.open(path_, "wb") || write_hrpt1_hdr(pic.get()) != 0) std::abort();
     const FRAME_GEOM& g = pic->frame;
@@ -105,7 +105,7 @@ struct Opened {
     view->gamma = 1.0f;
   }
   void rgb() {
-    view->rgb_map = 1;
+    view->rgb_map = true;
     for (int ch = 1; ch <= 5; ++ch) view->map_used[ch] = 1;
     view->map_wr[1] = 1.0f;
     view->map_wg[2] = 1.0f;

@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     EmuConfig cfg;
     std::string err;
-    parse_emu_source(std::string(reinterpret_cast<const char*>(data), size), &cfg, &err);
+    // Only the parse itself is under test here.
+    (void)parse_emu_source(std::string(reinterpret_cast<const char*>(data), size), &cfg, &err);
   }
   if (!fuzz::write_scratch(data + 1, size - 1)) return 0;
   const std::string& path = fuzz::scratch_path();
@@ -38,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   session.ports().set_port(&emu);
   RECORD_INFO rec;
   rec.port_address = 0x378;
-  rec.active = 1;
-  rec.fast_access = 1;
+  rec.active = true;
+  rec.fast_access = true;
   const int sel[6] = {(data[0] >> 3) & 1, (data[0] >> 4) & 1, (data[0] >> 5) & 1, 1, (data[0] >> 6) & 1, 1};
   select_channel(session, sel, &rec, 0);
   rec.frame.words_per_line = cfg.source == kEmuHri1 || cfg.source == kEmuRawBytes ? 364 : 11090;

@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     view->chan_sel[ch] = 1;
     hri_channelselect(pic.get(), view.get());
     for (int skip = 0; skip <= 1; ++skip) {
-      view->skip_faulty = skip;
-      view->scan_dir = 1 + skip;
+      view->skip_faulty = skip != 0;
+      view->scan_dir = skip != 0 ? ScanDir::BottomUp : ScanDir::TopDown;
       const int lines = pic->height < 4 ? pic->height + 1 : 4;
       for (int n = 0; n < lines; ++n) {
         read_hri1_line(pic.get(), view.get(), n, values.data(), grid.data());

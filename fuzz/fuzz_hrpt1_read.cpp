@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kelo;
   if (size < 1) return 0;
   const std::string& path = fuzz::scratch_path();
-  const int kinds[3] = {kKindHRPT, kKindCHRPT, kKindSeaStar};
-  const int kind = kinds[(data[0] & 3) % 3];
+  const FileKind kinds[3] = {kKindHRPT, kKindCHRPT, kKindSeaStar};
+  const FileKind kind = kinds[(data[0] & 3) % 3];
   std::vector<uint8_t> file;
   if ((data[0] & 0x80) != 0) {
     file.assign(data + 1, data + size);
@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint16_t> line(words);
   const int last = std::min(pic->height, kMaxLinesRead);
   for (int pass = 0; pass < 4; ++pass) {
-    view->scan_dir = (pass & 1) != 0 ? 2 : 1;
-    view->skip_faulty = (pass & 2) != 0 ? 1 : 0;
+    view->scan_dir = (pass & 1) != 0 ? ScanDir::BottomUp : ScanDir::TopDown;
+    view->skip_faulty = (pass & 2) != 0;
     view->skip_mask = 0xEC;
     for (int n = -1; n <= last; ++n) read_hrpt1_line(pic.get(), view.get(), n, line.data());
   }

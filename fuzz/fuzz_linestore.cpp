@@ -4,6 +4,7 @@
 // arithmetic whatever the samples, shifts, tilts, weights or limits).
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
-  const uint8_t kinds[] = {kKindHRPT, kKindCHRPT, kKindAHRPT, kKindPGM, kKindGIF, kKindHRI};
-  pic->file_type = kinds[in.u8() % sizeof kinds];
+  const FileKind kinds[] = {kKindHRPT, kKindCHRPT, kKindAHRPT, kKindPGM, kKindGIF, kKindHRI};
+  pic->file_type = kinds[in.u8() % std::size(kinds)];
   pic->frame.hdr_words = in.u8() * 4;  // up to 1020, covers the 750 of HRPT
   pic->frame.n_channels = in.u8() % 12;
   pic->width = in.u8() % 96;
@@ -55,10 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pic->sat_name = "NOAA " + std::to_string(in.u8() % 24);
   const int n = in.u8() % 10;
 
-  view->despeckle_on = 1;
+  view->despeckle_on = true;
   view->desp_ulimit = in.s16();
   view->desp_llimit = in.s16();
-  view->orientation = 3 + (in.u8() & 1);
+  view->orientation = (in.u8() & 1) != 0 ? Orientation::FromSouth : Orientation::Normal;
   view->vshift_min = in.s16();
   for (int c = 0; c < 3; ++c) view->map_offset[c] = in.s32();
   for (int ch = 1; ch <= kMaxChannels; ++ch) {

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pic->lines_per_sec = 6;
     pic->pixels_per_chan = 2048;
     pic->scan_angle = 55.4f;
-    pic->orbit.use_sattime = 1;
+    pic->orbit.use_sattime = true;
     pic->orbit.start_tm = pic->orbit.epoch_tm;
     POSITION p;
     for (int y : {0, 7, 3600})

@@ -31,8 +31,8 @@ void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO*
         prefs->main_h = std::atoi(arg);
       } else if (is(prev, "-record") || is(prev, "-crecord") || is(prev, "-batch") || is(prev, "-cbatch")) {
         record->request = arg;  // kept whole: "chrpt:1290" is ten characters
-        record->stop_when_done = (is(prev, "-record") || is(prev, "-batch")) ? 1 : 0;
-        record->batch = (is(prev, "-batch") || is(prev, "-cbatch")) ? 1 : 0;
+        record->stop_when_done = is(prev, "-record") || is(prev, "-batch");
+        record->batch = is(prev, "-batch") || is(prev, "-cbatch");
       } else if (is(prev, "-slide")) {
         cmd->slide = true;
       } else if (is(prev, "-speed")) {

@@ -57,7 +57,9 @@ void gamma_changed(GtkAdjustment* adj, const char*) {
   if (mw != nullptr && !mw->quiet()) mw->request_redraw();
 }
 
-bool is_polar(int k) { return k == kKindHRPT || k == kKindCHRPT || k == kKindSeaStar || k == kKindAHRPT; }
+bool is_polar(FileKind k) {
+  return k == kKindHRPT || k == kKindCHRPT || k == kKindSeaStar || k == kKindAHRPT;
+}
 
 std::vector<MenuEntry> menu_entries() {
   return {
@@ -277,7 +279,7 @@ void init_menubuts(GtkWidget* window, const PIC_INFO* pic, const VIEW_INFO* view
   MainWindow* mw = main_window_of(window);
   std::unique_ptr<MainWindow::Quiet> quiet;
   if (mw != nullptr) quiet = std::make_unique<MainWindow::Quiet>(mw);
-  const int k = pic->pic_fp ? pic->file_type : kKindNone;
+  const FileKind k = pic->pic_fp ? pic->file_type : kKindNone;
   const int polar = is_polar(k) ? 1 : 0;
   for (const char* id :
        {"View/Linearize", "Edit/Kepler...", "File/Load Kepler...", "View/Temperature", "View/Channel_map...",
@@ -291,7 +293,7 @@ void init_menubuts(GtkWidget* window, const PIC_INFO* pic, const VIEW_INFO* view
   for (const char* id : {"View/Grid", "View/Skip faulty lines", "View/Mark faulty lines"})
     Sense_Button(window, id, with_lines);
   set_item(window, "View/Linearize", polar && view->linearize != 0);
-  set_item(window, "View/Sat from South", k != kKindGIF && view->scan_dir == 2);
+  set_item(window, "View/Sat from South", k != kKindGIF && view->scan_dir == ScanDir::BottomUp);
   Sense_Button(window, "View/Sat from South", k != kKindGIF ? 1 : 0);
   if (!pic->pic_fp) Sense_Button(window, "File/Close", 0);
 }
@@ -564,8 +566,8 @@ void Menu_Viewbuts(GtkWidget* item, const char* id) {
   const int s = item_active(item) ? 1 : 0;
   auto is = [id](const char* label) { return std::strcmp(id, label) == 0; };
   if (is("View/Sat from South")) {
-    v->orientation = s ? 4 : 3;
-    v->scan_dir = s ? 2 : 1;
+    v->orientation = s ? Orientation::FromSouth : Orientation::Normal;
+    v->scan_dir = s ? ScanDir::BottomUp : ScanDir::TopDown;
   } else if (is("View/Grid")) {
     v->grid_on = s;
   } else if (is("View/Position XY")) {

@@ -28,8 +28,8 @@ int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, PRE
   }
   // South-north: flipped horizontally and vertically.
   if (cmd.south_north) {
-    view->scan_dir = 2;
-    view->orientation = 4;
+    view->scan_dir = ScanDir::BottomUp;
+    view->orientation = Orientation::FromSouth;
   }
   return 0;
 }

@@ -17,6 +17,7 @@ namespace kelo {
 // "ERROR: Problem with reading %s (code %c = %d).\n" to `err` and returns 1;
 // otherwise applies "-I" (canvas sized to the picture) and "-sn" (shown
 // south-north; the canvas size goes into `prefs`) and returns 0.
-int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, PREFS* prefs, FILE* err);
+[[nodiscard]] int open_cmdline_picture(const CmdLine& cmd, PIC_INFO* pic, VIEW_INFO* view, PREFS* prefs,
+                                       FILE* err);
 
 }  // namespace kelo

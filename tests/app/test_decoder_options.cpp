@@ -32,11 +32,11 @@ TEST(DecoderPrefs, KeysReadWrittenAndCopiedToTheRecord) {
       "Emulator_source                = noaa,sat=19,syncloss=2:3\n"
       "Emulator_pacing                = real\n";
   ASSERT_EQ(Read_Prefs_file(dir.write(".kelorc", keys), &prefs), 1);
-  const auto want = std::make_tuple(int{kBackendEmulator}, std::string("noaa,sat=19,syncloss=2:3"), 1);
-  EXPECT_EQ(std::make_tuple(int{prefs.port_backend}, prefs.emu_source, prefs.emu_pacing), want);
+  const auto want = std::make_tuple(kBackendEmulator, std::string("noaa,sat=19,syncloss=2:3"), true);
+  EXPECT_EQ(std::make_tuple(prefs.port_backend, prefs.emu_source, prefs.emu_pacing), want);
   RECORD_INFO rec;
   Load_Prefs(&prefs, &rec, nullptr, nullptr);
-  EXPECT_EQ(std::make_tuple(int{rec.port_backend}, rec.emu_source, rec.emu_pacing), want);
+  EXPECT_EQ(std::make_tuple(rec.port_backend, rec.emu_source, rec.emu_pacing), want);
   EXPECT_NE(written_prefs(prefs).find(keys), std::string::npos);
 
   // An unknown backend falls back to the real port.
@@ -58,8 +58,8 @@ TEST(DecoderOption, CommandLineSelectsTheBackend) {
   RECORD_INFO rec;
   parse({"-decoder", "emulator:noaa,frames=5", "-batch", "hrpt:a"}, &cmd, &rec);
   EXPECT_FALSE(cmd.bad_decoder);
-  EXPECT_EQ(std::make_tuple(int{rec.port_backend}, rec.emu_source, rec.request),
-            std::make_tuple(int{kBackendEmulator}, std::string("noaa,frames=5"), std::string("hrpt:a")));
+  EXPECT_EQ(std::make_tuple(rec.port_backend, rec.emu_source, rec.request),
+            std::make_tuple(kBackendEmulator, std::string("noaa,frames=5"), std::string("hrpt:a")));
   EXPECT_EQ(cmd.file, "");  // the option's value is not a picture to open
   parse({"-decoder", "direct"}, &cmd, &rec);
   EXPECT_EQ(rec.port_backend, kBackendDirect);

@@ -184,7 +184,7 @@ TEST_F(MainWindowTest, CanvasEqualsHeadlessRenderAfterMenuAndKeyZooms) {
   EXPECT_EQ(screen_vs_render(), 0) << "Left at zx 4";
 
   ASSERT_TRUE(redrawn_after([&] { menu("View", "View/Sat from South"); }));
-  EXPECT_EQ(mw_->view()->orientation, 4);
+  EXPECT_EQ(mw_->view()->orientation, Orientation::FromSouth);
   EXPECT_EQ(screen_vs_render(), 0) << "Sat from South";
 }
 

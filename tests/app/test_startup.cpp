@@ -50,5 +50,5 @@ TEST(Startup, CommandLinePictureMessages) {
   EXPECT_EQ(opened(cmd, &pic, &view, &rc), "");
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(std::make_tuple(pic.width, prefs.canvas_w, prefs.canvas_h, view.scan_dir, view.orientation),
-            std::make_tuple(3, 3, 2, 2, 4));
+            std::make_tuple(3, 3, 2, ScanDir::BottomUp, Orientation::FromSouth));
 }

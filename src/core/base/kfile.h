@@ -18,12 +18,12 @@ class KFile {
 
   // Opens path with a stdio mode ("rb", "wb", "r+b", "ab"); false on failure,
   // in which case the handle is empty.
-  bool open(const std::string& path, const char* mode);
+  [[nodiscard]] bool open(const std::string& path, const char* mode);
   // Lets go of the file; closes it when no other record holds it.
   void close() { fp_.reset(); }
   // Closes the file now and reports whether all buffered data reached the
   // disk (fclose result). Only meaningful for the sole holder.
-  bool close_checked();
+  [[nodiscard]] bool close_checked();
 
   FILE* get() const { return fp_.get(); }
   explicit operator bool() const { return fp_ != nullptr; }

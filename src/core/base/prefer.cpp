@@ -86,13 +86,12 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
   else if (key == "Hwtype_select")
     p.hw_dectype = v == "dec_type" ? 1 : 0;
   else if (key == "Decoder_backend") {
-    const int kind = port_backend_from_name(v);
-    if (kind < 0)
+    p.port_backend = kBackendAuto;
+    if (!port_backend_from_name(v, &p.port_backend))
       std::fprintf(stderr, "Unknown Decoder_backend '%s' in the preferences; the real port is used.\n",
                    v.c_str());
-    p.port_backend = kind < 0 ? kBackendAuto : kind;
   } else if (key == "Emulator_pacing")
-    p.emu_pacing = v == "real" ? 1 : 0;
+    p.emu_pacing = v == "real";
   else if (key == "usb_id")
     p.usb_id = v.substr(0, 31);
   else if (key == "Hrpt_File_Base")
@@ -121,7 +120,7 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
     p.grid_g = static_cast<uint16_t>((rgb >> 8) & 0xFF);
     p.grid_b = static_cast<uint16_t>(rgb & 0xFF);
   } else if (key == "Linearize")
-    p.linearize = v == "on" ? 1 : 0;
+    p.linearize = v == "on";
   else if (key == "Despeckle_limits") {
     p.despeckle_u = to_int(v);
     if (!next.empty()) p.despeckle_l = to_int(next);
@@ -134,7 +133,7 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
   } else if (key == "Fixed_zoomfactor")
     p.fixed_zoom = static_cast<float>(std::atof(v.c_str()));
   else if (key == "Hrpt_Record_Scandirection")
-    p.scan_dir = v == "N_S" ? 1 : (v == "S_N" ? 2 : 0);
+    p.scan_dir = v == "N_S" ? ScanDir::TopDown : (v == "S_N" ? ScanDir::BottomUp : ScanDir::Unset);
 }
 
 std::vector<std::string> tokens_of(const char* line) {
@@ -173,7 +172,7 @@ void pri_wndpos(FILE* f, const char* key, int mode, int x, int y) {
     pri_prefline(f, key, "%s@%dx%d\n", word, x, y);
 }
 
-const char* yesno(int v) { return v != 0 ? "yes\n" : "no\n"; }
+const char* yesno(bool v) { return v ? "yes\n" : "no\n"; }
 }  // namespace
 
 int ppnr_to_ppaddr(int number) {
@@ -252,7 +251,7 @@ void Load_Prefdef(PREFS* p) {
   p->hri_start_after = kDefHriStart;
   p->hri_stop_after = kDefHriStop;
   p->lines_per_screen = 0;
-  p->scan_dir = 1;
+  p->scan_dir = ScanDir::TopDown;
   p->show_chan = kDefShowChan;
   p->save_rec = 1;
   p->load_kepler = 0;
@@ -316,7 +315,7 @@ void Load_Prefs(PREFS* p, RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* pictur
     record->hri_stop_after = p->hri_stop_after;
     record->lines_per_screen = p->lines_per_screen;
     record->scan_dir = p->scan_dir;
-    record->orientation = p->scan_dir == 1 ? 3 : 4;
+    record->orientation = p->scan_dir == ScanDir::TopDown ? Orientation::Normal : Orientation::FromSouth;
     record->hrpt_base = p->hrpt_base;
     record->hrpt_ext = p->hrpt_ext;
     record->hri_base = p->hri_base;
@@ -362,7 +361,7 @@ void write_prefs(FILE* f, const PREFS& p) {
   if (p.port_backend != kBackendAuto)
     pri_prefline(f, "Decoder_backend", "%s\n", port_backend_name(p.port_backend));
   if (!p.emu_source.empty()) pri_prefline(f, "Emulator_source", "%s\n", p.emu_source.c_str());
-  if (p.emu_pacing != 0) pri_prefline(f, "Emulator_pacing", "real\n");
+  if (p.emu_pacing) pri_prefline(f, "Emulator_pacing", "real\n");
   pri_prefline(f, "use_usbid", "%s", yesno(p.use_usbid));
   pri_prefline(f, "usb_id", "%s\n", p.usb_id.c_str());
   pri_prefline(f, "Font_size", "%d\n", p.font_size);
@@ -374,8 +373,9 @@ void write_prefs(FILE* f, const PREFS& p) {
   pri_prefline(f, "Hrpt_Record_Start_Stop_Times", "%d %d\n", p.hrpt_start_after, p.hrpt_stop_after);
   pri_prefline(f, "Hri_Record_Start_Stop_Times", "%d %d\n", p.hri_start_after, p.hri_stop_after);
   pri_prefline(f, "Hrpt_Record_Lines_per_screen", "%d\n", p.lines_per_screen);
-  pri_prefline(f, "Hrpt_Record_Scandirection", "%s",
-               p.scan_dir == 1 ? "N_S\n" : (p.scan_dir == 2 ? "S_N\n" : "?\n"));
+  pri_prefline(
+      f, "Hrpt_Record_Scandirection", "%s",
+      p.scan_dir == ScanDir::TopDown ? "N_S\n" : (p.scan_dir == ScanDir::BottomUp ? "S_N\n" : "?\n"));
   pri_prefline(f, "Hrpt_Record_Showchan", "%d\n", p.show_chan);
   pri_prefline(f, "Hrptrec_Save_rec", "%s", yesno(p.save_rec));
   pri_prefline(f, "Hrptrec_Auto_getkepler", "%s", yesno(p.load_kepler));

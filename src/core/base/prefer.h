@@ -27,16 +27,16 @@ struct PREFS {
   int pp_number = 0;  // 1 port 1, 2 port 2, 0 port n (pp_address)
   int pp_address = 0;
   int pp_used = 0;
-  int fast_access = 0;
+  bool fast_access = false;
   std::string usb_id;  // at most 31 characters
-  int use_usbid = 0;
+  bool use_usbid = false;
   int hw_dectype = 0;  // 0 "dec_gen", 1 "dec_type"
   // How the decoder is reached (written only when not the default):
   // "Decoder_backend" auto/ppdev/direct/emulator, "Emulator_source" (the
   // emulator's source description), "Emulator_pacing" fast/real.
-  int port_backend = 0;
+  PortBackendKind port_backend = PortBackendKind::Auto;
   std::string emu_source;
-  int emu_pacing = 0;
+  bool emu_pacing = false;
   int hrpt_start_after = 0, hrpt_stop_after = 0;
   std::string hrpt_base, hrpt_ext;
   std::string hri_base, hri_ext;
@@ -46,16 +46,16 @@ struct PREFS {
   std::string kepler_name;
   int hri_start_after = 0, hri_stop_after = 0;
   int lines_per_screen = 0;
-  int scan_dir = 0;
+  ScanDir scan_dir = ScanDir::Unset;
   int show_chan = 0;
-  int save_rec = 0;
-  int load_kepler = 0;
+  bool save_rec = false;
+  bool load_kepler = false;
   int font_size = 0;
   uint16_t grid_r = 0, grid_g = 0, grid_b = 0;
   int despeckle_u = 0, despeckle_l = 0;
   float fixed_zoom = 0;
-  int linearize = 0;
-  int log_to_file = 0;
+  bool linearize = false;
+  bool log_to_file = false;
 };
 
 // Directories found at start-up, where ".kelorc" is looked for.
@@ -73,7 +73,7 @@ struct PrefDirs {
 // and the home directory. 1 when a file was read, 0 when none was found.
 int Read_Prefs(const char* progpath, PREFS* p, PrefDirs* dirs);
 // Reads one preference file into `p` (no defaults, no search); 1 when read.
-int Read_Prefs_file(const std::string& path, PREFS* p);
+[[nodiscard]] int Read_Prefs_file(const std::string& path, PREFS* p);
 // Sets the defaults in `p` (fields without a default stay as they were).
 void Load_Prefdef(PREFS* p);
 // Copies the preferences into the records (and works out p->pp_used); any

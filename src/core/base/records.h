@@ -30,20 +30,64 @@ inline constexpr int kMaxChannels = 10;   // CHRPT carries ten picture channels
 inline constexpr int kLutEntries = 4096;  // translation table and histogram size
 
 // ---------------------------------------------------------------- file kinds
-enum FileKind : int {
-  kKindNone = 0,     // cannot be opened
-  kKindUnknown = 1,  // unrecognised
-  kKindSun = 2,      // export name table only
-  kKindTiff = 3,     // export name table only
-  kKindPPM = 4,
-  kKindPGM = 5,
-  kKindPGM8 = 6,  // PGM/PPM kind used only by the writer
-  kKindGIF = 7,
-  kKindHRPT = 8,
-  kKindCHRPT = 9,
-  kKindSeaStar = 10,
-  kKindHRI = 11,
-  kKindAHRPT = 12,
+// What a file holds. The numbers are the kind codes the export tables, the
+// emulator's source description and the batch log use.
+enum class FileKind : int {
+  None = 0,     // cannot be opened
+  Unknown = 1,  // unrecognised
+  Sun = 2,      // export name table only
+  Tiff = 3,     // export name table only
+  PPM = 4,
+  PGM = 5,
+  PGM8 = 6,  // PGM/PPM kind used only by the writer
+  GIF = 7,
+  HRPT = 8,
+  CHRPT = 9,
+  SeaStar = 10,
+  HRI = 11,
+  AHRPT = 12,
+};
+inline constexpr FileKind kKindNone = FileKind::None;
+inline constexpr FileKind kKindUnknown = FileKind::Unknown;
+inline constexpr FileKind kKindSun = FileKind::Sun;
+inline constexpr FileKind kKindTiff = FileKind::Tiff;
+inline constexpr FileKind kKindPPM = FileKind::PPM;
+inline constexpr FileKind kKindPGM = FileKind::PGM;
+inline constexpr FileKind kKindPGM8 = FileKind::PGM8;
+inline constexpr FileKind kKindGIF = FileKind::GIF;
+inline constexpr FileKind kKindHRPT = FileKind::HRPT;
+inline constexpr FileKind kKindCHRPT = FileKind::CHRPT;
+inline constexpr FileKind kKindSeaStar = FileKind::SeaStar;
+inline constexpr FileKind kKindHRI = FileKind::HRI;
+inline constexpr FileKind kKindAHRPT = FileKind::AHRPT;
+
+// The kind code of a kind (messages and file names of the tests).
+constexpr int file_kind_code(FileKind kind) { return static_cast<int>(kind); }
+
+// How the columns of a picture run. 0 until a reader or the preferences set it.
+enum class Orientation : int {
+  Unset = 0,
+  Normal = 3,     // west on the left: the satellite flew south
+  FromSouth = 4,  // seen from the south: columns mirrored (a northbound pass)
+};
+
+// Which way the lines of a picture run on the screen. The numbers are the
+// recording headers' and the preferences' codes. 0 until set.
+enum class ScanDir : int {
+  Unset = 0,
+  TopDown = 1,   // north at the top ("N_S")
+  BottomUp = 2,  // south at the top ("S_N")
+};
+
+// Which satellite family a picture or a recording comes from; the family
+// decides how the identification word of a frame header is read.
+enum class SatKind : int {
+  Unknown = 0,
+  NOAA = 1,
+  FengYun = 2,
+  SeaWiFS = 3,
+  HRI = 4,
+  Meteor = 12,
 };
 
 // Result codes of opening and of the header readers.
@@ -60,6 +104,15 @@ enum OpenResult : int {
 inline constexpr int kLineRead = 0x01;
 inline constexpr int kLinePreSync = 0x0C;   // frame sync at the start of this line
 inline constexpr int kLinePostSync = 0xE0;  // frame sync of the following line
+
+// Which backend reaches the decoder's port (core/record/port.h). The numbers
+// are the codes the preferences once stored; "Decoder_backend" stores a name.
+enum class PortBackendKind : int {
+  Auto = 0,      // ppdev when a device has the port's address, else direct
+  Ppdev = 1,     // /dev/parportN through its ioctls
+  Direct = 2,    // ioperm + in/out instructions (x86, root)
+  Emulator = 3,  // the software decoder
+};
 
 // ---------------------------------------------------------------- geometry
 // Line geometry of a recording (HRPT1; reused with other meanings by HRI1
@@ -98,7 +151,7 @@ struct HRI_CHAN {
 struct HRI_INFO {
   std::string sat_name;   // at most 31 characters
   HRI_CHAN chan[5] = {};  // element 0 carries nothing
-  int encrypted = 0;
+  bool encrypted = false;
   int format = 0;  // frames per segment, 4 or 8
   int nseg = 0;
   int first_frame = 0;
@@ -122,7 +175,7 @@ struct KEPLER {
 
 // Derived orbit constants, the picture's times and the operator's corrections.
 struct ORBIT {
-  int32_t valid = 0;
+  bool valid = false;
   BrokenTime start_tm = {};
   int32_t start_ms = 0;
   BrokenTime start_tm_sat = {};
@@ -136,7 +189,7 @@ struct ORBIT {
   float perigee_rate = 0;
   float node_rate = 0;
   float node_shift = 0;
-  int32_t use_sattime = 0;
+  bool use_sattime = false;
   int32_t offset_gmt = 0;
   int32_t offset_sec = 0;
   float offset_lon = 0;
@@ -253,30 +306,30 @@ struct VIEW_INFO {
   int lmin = 0, lmax = 0;
   std::vector<int> lin_tbl;  // 2 * pixels_per_chan entries, empty when none
   std::vector<int> lin_inv;  // width entries, empty when none
-  int show_xy = 0;
+  bool show_xy = false;
   int hist[kLutEntries] = {};
-  int invert = 0;
+  bool invert = false;
   float gamma = 0;
-  int orientation = 0;  // 3 normal, 4 seen from south (columns mirrored)
-  int scan_dir = 0;     // 1 top-down, 2 bottom-up
+  Orientation orientation = Orientation::Unset;
+  ScanDir scan_dir = ScanDir::Unset;
   int chan_sel[kMaxChannels + 1] = {};
-  int linearize = 0;
-  int despeckle_on = 0;
-  int grid_on = 0;
-  int zoom_fix = 0;
-  int zoom_var = 0;
-  int skip_faulty = 0;
-  int mark_faulty = 0;
+  bool linearize = false;
+  bool despeckle_on = false;
+  bool grid_on = false;
+  bool zoom_fix = false;
+  bool zoom_var = false;
+  bool skip_faulty = false;
+  bool mark_faulty = false;
   int skip_mask = 0;
-  int temperature = 0;
+  bool temperature = false;
   float zoom_step = 0;
-  int slide_mode = 0;
+  bool slide_mode = false;
   int slide_offset = 0;
-  int film_running = 0;
+  bool film_running = false;
   int slide_interval = 0;
   int slide_speed = 0;  // "-speed" on the command line
   uint16_t grid_rgb[3] = {};
-  int rgb_map = 0;
+  bool rgb_map = false;
   int map_used[kMaxChannels + 1] = {};
   int map_offset[3] = {};
   float map_wr[kMaxChannels + 1] = {};
@@ -296,8 +349,8 @@ struct PIC_INFO {
   std::string dir;   // where the Open selector starts; ends in '/' when set
   std::string path;  // the picture file
   KFile pic_fp;
-  int file_type = 0;
-  int sat_kind = 0;      // 1 NOAA, 2 FengYun, 3 SeaWiFS, 4 HRI, 12 Meteor
+  FileKind file_type = FileKind::None;
+  SatKind sat_kind = SatKind::Unknown;
   std::string sat_name;  // at most kSatNameMax characters
   int width = 0;
   int height = 0;
@@ -313,8 +366,8 @@ struct PIC_INFO {
   int pixels_per_chan = 0;
   int x_offset = 0, y_offset = 0;
   int lines_per_sec = 0;
-  int orientation = 0;
-  int scan_dir = 0;
+  Orientation orientation = Orientation::Unset;
+  ScanDir scan_dir = ScanDir::Unset;
   int chan_present[kMaxChannels + 1] = {};
   BrokenTime hri_time = {};
   LZW_STATE lzw;
@@ -328,7 +381,7 @@ struct PIC_INFO {
 // ---------------------------------------------------------------- recording
 // The recording request and state.
 struct RECORD_INFO {
-  int stop_when_done = 0;
+  bool stop_when_done = false;
   std::string request;  // "<sat:chan>", kept whole whatever its length
   std::string rec_dir;
   std::string rec_file;
@@ -336,38 +389,38 @@ struct RECORD_INFO {
   std::string hrpt_base, hrpt_ext;
   std::string hri_base, hri_ext;
   KFile rec_fp;
-  int batch = 0;
+  bool batch = false;
   std::string kepler_file;
   // decoder and port settings copied from the preferences
   int port_type = 0;
   int port_address = 0;
-  int fast_access = 0;
+  bool fast_access = false;
   int hw_dectype = 0;
-  int use_usbid = 0;
+  bool use_usbid = false;
   std::string usb_id;
   // which backend reaches the decoder (port.h) and, for the emulator, its
   // source description and pacing (emulator.h)
-  int port_backend = 0;  // 0 auto (the real port), 1 ppdev, 2 direct, 3 emulator
+  PortBackendKind port_backend = PortBackendKind::Auto;
   std::string emu_source;
-  int emu_pacing = 0;  // 1: frames at the satellite's rate, 0: as fast as polled
+  bool emu_pacing = false;  // frames at the satellite's rate; false: as fast as polled
   int hrpt_start_after = 0, hrpt_stop_after = 0;
   int hri_start_after = 0, hri_stop_after = 0;
   int lines_per_screen = 0;
-  int scan_dir = 0;
-  int orientation = 0;
+  ScanDir scan_dir = ScanDir::Unset;
+  Orientation orientation = Orientation::Unset;
   int show_chan = 0;
-  int save_rec = 0;
-  int load_kepler = 0;
+  bool save_rec = false;
+  bool load_kepler = false;
   // recording state
-  int active = 0;
+  bool active = false;
   int chan_sel[kMaxChannels + 1] = {};
   int gen_mode = 0;
   int gen_request = 0;
   FRAME_GEOM frame;
-  int file_type = 0;
-  int sat_kind = 0;
+  FileKind file_type = FileKind::None;
+  SatKind sat_kind = SatKind::Unknown;
   std::string sat_name;
-  int record_all = 0;
+  bool record_all = false;
 };
 
 }  // namespace kelo

@@ -30,15 +30,15 @@ constexpr int kLevels10 = 1024;
 constexpr int kBits10 = 10;
 
 // Kinds the writer dispatch can write.
-bool has_writer(int kind) {
+bool has_writer(FileKind kind) {
   return kind == kKindPPM || kind == kKindPGM || kind == kKindPGM8 || kind == kKindGIF || kind == kKindHRPT ||
          kind == kKindCHRPT || kind == kKindSeaStar;
 }
 
 // Pictures whose writer stores one byte per sample.
-bool is_8bit_dest(int kind) { return kind == kKindPPM || kind == kKindPGM8 || kind == kKindGIF; }
+bool is_8bit_dest(FileKind kind) { return kind == kKindPPM || kind == kKindPGM8 || kind == kKindGIF; }
 
-const char* kind_name(int kind) {
+const char* kind_name(FileKind kind) {
   switch (kind) {
     case kKindSun:
       return "Sun raster";
@@ -100,7 +100,7 @@ bool shorten_pnm(PIC_INFO* dst, const std::string& tmp, long hdr_len, int rows) 
 
 }  // namespace
 
-const char* save_extension(int file_type) {
+const char* save_extension(FileKind file_type) {
   switch (file_type) {
     case kKindSun:
       return "sun";
@@ -124,12 +124,12 @@ const char* save_extension(int file_type) {
   }
 }
 
-bool is_hrpt_family(int file_type) {
+bool is_hrpt_family(FileKind file_type) {
   return file_type == kKindHRPT || file_type == kKindCHRPT || file_type == kKindSeaStar ||
          file_type == kKindAHRPT;
 }
 
-int export_bitshift(int src_type, int src_depth, int dst_type, int lmax) {
+int export_bitshift(FileKind src_type, int src_depth, FileKind dst_type, int lmax) {
   if (is_hrpt_family(dst_type)) {
     if (is_hrpt_family(src_type)) return 0;
     // Recordings hold 10-bit samples: an 8-bit picture moves up by 2; a
@@ -149,9 +149,10 @@ int export_bitshift(int src_type, int src_depth, int dst_type, int lmax) {
   return -2;
 }
 
-int save_destination(const PIC_INFO* src, PIC_INFO* dst, int dst_kind, const int chan_on[kMaxChannels + 1]) {
+int save_destination(const PIC_INFO* src, PIC_INFO* dst, FileKind dst_kind,
+                     const int chan_on[kMaxChannels + 1]) {
   *dst = *src;
-  int kind = dst_kind;
+  FileKind kind = dst_kind;
   if (dst_kind == kKindHRPT) {
     if (src->file_type == kKindHRPT || src->file_type == kKindCHRPT || src->file_type == kKindSeaStar)
       kind = src->file_type;
@@ -175,7 +176,7 @@ int save_destination(const PIC_INFO* src, PIC_INFO* dst, int dst_kind, const int
   return count;
 }
 
-int save_initial_kind(int src_type) {
+FileKind save_initial_kind(FileKind src_type) {
   switch (src_type) {
     case kKindHRPT:
     case kKindCHRPT:
@@ -193,7 +194,7 @@ int save_initial_kind(int src_type) {
   }
 }
 
-std::string save_new_name(const std::string& typed, const std::string& dir, int kind) {
+std::string save_new_name(const std::string& typed, const std::string& dir, FileKind kind) {
   std::string base = typed;
   size_t dot = base.find('.');
   if (dot != std::string::npos) base.resize(dot);
@@ -202,15 +203,15 @@ std::string save_new_name(const std::string& typed, const std::string& dir, int 
   return name;
 }
 
-int save_led_colour(int rgb_map, int kind) {
+int save_led_colour(int rgb_map, FileKind kind) {
   constexpr int kLedMulti = 3840;   // red: the colour mix goes into the picture
   constexpr int kLedSingle = 1911;  // one channel per picture
   return rgb_map != 0 && kind == kKindPPM ? kLedMulti : kLedSingle;
 }
 
-bool save_single_channel(int kind) { return !is_hrpt_family(kind); }
+bool save_single_channel(FileKind kind) { return !is_hrpt_family(kind); }
 
-void save_channel_pressed(int kind, int pressed, const int present[kMaxChannels + 1],
+void save_channel_pressed(FileKind kind, int pressed, const int present[kMaxChannels + 1],
                           int on[kMaxChannels + 1]) {
   if (pressed == 0) {
     for (int n = 1; n <= kMaxChannels; n++) on[n] = present[n] != 0 ? 1 : 0;
@@ -268,7 +269,7 @@ std::string write_failed_text(const std::string& path) {
 
 // Opens the working file and writes the destination's header. On failure
 // nothing is left behind and the reason is returned.
-std::string open_destination(SavePlan& p, PIC_INFO* dst, const std::string& path) {
+std::string open_destination(SavePlan& p, PIC_INFO* src, PIC_INFO* dst, const std::string& path) {
   p.tmp = part_path(path);
   dst->pic_fp.close();
   if (!dst->pic_fp.open(p.tmp, "wb")) return strformat("Can't open file %s.", path.c_str());
@@ -278,6 +279,13 @@ std::string open_destination(SavePlan& p, PIC_INFO* dst, const std::string& path
     dst->pic_fp.close();
     std::remove(p.tmp.c_str());
     return write_failed_text(path);
+  }
+  // A GIF source decodes from its start again; one that cannot be read
+  // again would save lines from the wrong place.
+  if (src->file_type == kKindGIF && rewind_gif(src) != 0) {
+    dst->pic_fp.close();
+    std::remove(p.tmp.c_str());
+    return strformat("Reading %s again failed; nothing was saved.", src->path.c_str());
   }
   return {};
 }
@@ -306,8 +314,8 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
 
   // Bit shift and header words.
   if (p.family) {
-    work.orientation = 3;
-    work.scan_dir = 1;
+    work.orientation = Orientation::Normal;
+    work.scan_dir = ScanDir::TopDown;
     work.linearize = 0;
     if (src->chan_present[0] != 0 && dst->chan_present[0] != 0) p.hdr_count = src->frame.hdr_words;
   }
@@ -416,7 +424,7 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
   }
   if (!p.lines.ok()) return "Not enough memory to save.";
 
-  std::string opened = open_destination(p, dst, path);
+  std::string opened = open_destination(p, src, dst, path);
   if (!opened.empty()) return opened;
 
   // Grid colour: the view's colour where the picture has colour, white
@@ -450,8 +458,6 @@ RowsDone write_rows(SavePlan& p, PIC_INFO* src, PIC_INFO* dst, ExportListener& l
   uint16_t* blue = p.blue.data();
   bool colour_src = src->file_type == kKindPPM && p.nlines == 1;
 
-  // A GIF source decodes from its start again.
-  if (src->file_type == kKindGIF) rewind_gif(src);
   listener.progress_begin(dst->height);
   RowsDone done;
   int last_status = 0;
@@ -476,7 +482,7 @@ RowsDone write_rows(SavePlan& p, PIC_INFO* src, PIC_INFO* dst, ExportListener& l
         blue[x] = std::min<uint16_t>(blue[x], static_cast<uint16_t>(dst_max));
       }
       off = work.zoom.ox;
-      if (work.orientation == 4) off = src->width - work.zoom.ox - dst->width;
+      if (work.orientation == Orientation::FromSouth) off = src->width - work.zoom.ox - dst->width;
       off = std::clamp(off, 0, std::max(0, src->width - dst->width));
       if (p.polar_grid) {
         for (int x = 0; x < dst->width; x++) {

@@ -13,46 +13,47 @@ namespace kelo {
 
 // File-name extension for a destination kind ("10b" for the HRPT family,
 // "pgm", "gif", ...; "dat" for anything else).
-const char* save_extension(int file_type);
+const char* save_extension(FileKind file_type);
 
 // True for the recording kinds that keep 10-bit samples and frame header words
 // (HRPT, CHRPT, SeaStar, AHRPT).
-bool is_hrpt_family(int file_type);
+bool is_hrpt_family(FileKind file_type);
 
 // The bit shift that scales source samples to the destination range: +2 when
 // an 8-bit picture becomes a recording (10 - depth for other depths), -1/-2
 // when a 10-bit recording (or deep PGM/PPM) becomes an 8-bit picture and the
 // view's lmax needs it, 0 otherwise (PGM keeps the source's depth).
-int export_bitshift(int src_type, int src_depth, int dst_type, int lmax);
+int export_bitshift(FileKind src_type, int src_depth, FileKind dst_type, int lmax);
 
 // Fills the destination record from the source: a copy with the kind, the
 // channel flags 1..10 (`chan_on`, 0 where absent) and the header flag replaced.
 // `dst_kind` is the kind chosen (kKindHRPT for "(C)HRPT": becomes the source's
 // own recording kind where it has one). Returns the number of channels chosen.
-int save_destination(const PIC_INFO* src, PIC_INFO* dst, int dst_kind, const int chan_on[kMaxChannels + 1]);
+int save_destination(const PIC_INFO* src, PIC_INFO* dst, FileKind dst_kind,
+                     const int chan_on[kMaxChannels + 1]);
 
 // ---------------------------------------------------------------- Save window logic
 // The kind first chosen for a source: its own recording kind ("(C)HRPT",
 // returned as kKindHRPT) for HRPT, CHRPT, SeaStar and AHRPT; PPM, PGM, PGM1
 // for those; GIF for anything else.
-int save_initial_kind(int src_type);
+FileKind save_initial_kind(FileKind src_type);
 
 // "New name": the typed text cut at its first '.', then the first free
 // name text + NN + "." + extension of `kind` in `dir` (the picture
 // directory; empty: the current one). Empty when no name is free.
-std::string save_new_name(const std::string& typed, const std::string& dir, int kind);
+std::string save_new_name(const std::string& typed, const std::string& dir, FileKind kind);
 
 // Colour value of the "Multi-channel" LED: 3840 when the channel map is on
 // and PPM is chosen, else 1911.
-int save_led_colour(int rgb_map, int kind);
+int save_led_colour(int rgb_map, FileKind kind);
 
 // True for the kinds that hold one channel (every kind but the recordings).
-bool save_single_channel(int kind);
+bool save_single_channel(FileKind kind);
 
 // A channel button was pressed (`pressed` 1..10, or 0 for "All" which first
 // switched on every channel `present`): with a single-channel kind every
 // other button goes off ("All" then leaves none on).
-void save_channel_pressed(int kind, int pressed, const int present[kMaxChannels + 1],
+void save_channel_pressed(FileKind kind, int pressed, const int present[kMaxChannels + 1],
                           int on[kMaxChannels + 1]);
 
 // What an export did.
@@ -70,14 +71,14 @@ struct SaveReport {
 // to `listener` (may be null: nothing is told, nothing cancels). Returns 0
 // when saved, 1 when cancelled (a valid shorter file), -1 on failure (no
 // file is left behind).
-int Save_it(ExportListener* listener, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
-            const VIEW_INFO* view, SaveReport* report = nullptr);
+[[nodiscard]] int Save_it(ExportListener* listener, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
+                          const VIEW_INFO* view, SaveReport* report = nullptr);
 
 // Writes the in-memory header back into the open HRPT, CHRPT or SeaStar file
 // (other kinds: nothing, 0, no message). Returns 0 on success, -1 on failure;
 // the outcome goes to `listener` (may be null) as one final message. The
 // picture is open for reading again afterwards, unless the final message
 // says it could not be reopened.
-int Rewrite_hdr(PIC_INFO* pic, ExportListener* listener);
+[[nodiscard]] int Rewrite_hdr(PIC_INFO* pic, ExportListener* listener);
 
 }  // namespace kelo

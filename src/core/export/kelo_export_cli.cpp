@@ -161,7 +161,7 @@ struct Options {
   std::string output;
   bool new_name = false;
   bool force = false;
-  int kind = -1;  // -1: from the output name or the source
+  FileKind kind = kKindNone;  // none: from the output name or the source
   std::vector<int> channels;
   bool all_channels = false;
   bool info = false;
@@ -195,7 +195,7 @@ struct Options {
   bool skip_faulty = false;
   bool mark_faulty = false;
   int skip_mask = -1;
-  int direction = 0;  // 0 from the file, 1 north to south, 2 south to north
+  ScanDir direction = ScanDir::Unset;  // unset: as the file says
   bool grid = false;
   bool has_grid_rgb = false;
   int grid_rgb[3] = {};
@@ -206,27 +206,27 @@ struct Options {
   int ox = 0, oy = 0;
 };
 
-int kind_of_name(const std::string& s) {
+FileKind kind_of_name(const std::string& s) {
   if (s == "hrpt" || s == "chrpt" || s == "10b" || s == "(C)HRPT") return kKindHRPT;
   if (s == "ppm") return kKindPPM;
   if (s == "pgm") return kKindPGM;
   if (s == "pgm1") return kKindPGM8;
   if (s == "gif") return kKindGIF;
-  return -1;
+  return kKindNone;
 }
 
-// The kind an output name asks for by its extension, or -1.
-int kind_of_extension(const std::string& name) {
+// The kind an output name asks for by its extension, or kKindNone.
+FileKind kind_of_extension(const std::string& name) {
   std::string base = strip_filename(name);
   size_t dot = base.rfind('.');
-  if (dot == std::string::npos) return -1;
+  if (dot == std::string::npos) return kKindNone;
   std::string ext = base.substr(dot + 1);
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (ext == "10b") return kKindHRPT;
   if (ext == "ppm") return kKindPPM;
   if (ext == "pgm") return kKindPGM;
   if (ext == "gif") return kKindGIF;
-  return -1;
+  return kKindNone;
 }
 
 Options parse(const std::vector<std::string>& args) {
@@ -249,7 +249,7 @@ Options parse(const std::vector<std::string>& args) {
     } else if (a == "-t" || a == "--type") {
       std::string t = value(a);
       o.kind = kind_of_name(t);
-      if (o.kind < 0) throw UsageError{"--type: '" + t + "' is not hrpt, ppm, pgm, pgm1 or gif"};
+      if (o.kind == kKindNone) throw UsageError{"--type: '" + t + "' is not hrpt, ppm, pgm, pgm1 or gif"};
     } else if (a == "-c" || a == "--channel" || a == "--channels") {
       std::string v = value(a);
       if (v == "all") {
@@ -339,9 +339,9 @@ Options parse(const std::vector<std::string>& args) {
       else
         throw UsageError{"--sync: '" + v + "' is not pre, post or both"};
     } else if (a == "--north") {
-      o.direction = 1;
+      o.direction = ScanDir::TopDown;
     } else if (a == "--south") {
-      o.direction = 2;
+      o.direction = ScanDir::BottomUp;
     } else if (a == "--grid") {
       o.grid = true;
     } else if (a == "--grid-color") {
@@ -401,7 +401,7 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
       view->chan_sel[ch] = 1;
     }
   }
-  if (o.rgb) view->rgb_map = 1;
+  if (o.rgb) view->rgb_map = true;
   if (o.auto_color && mapchan_auto_color(pic, view) != 0)
     return "no automatic colour for this kind of file; give --weight";
   for (const auto& [ch, w] : o.weights) {
@@ -417,27 +417,27 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
   for (const auto& [ch, v] : o.vshift) view->vshift[ch] = v;
   for (const auto& [ch, v] : o.tilt) view->tilt[ch] = v;
   if (o.has_gamma) view->gamma = o.gamma;
-  if (o.invert) view->invert = 1;
-  if (o.despeckle) view->despeckle_on = 1;
+  if (o.invert) view->invert = true;
+  if (o.despeckle) view->despeckle_on = true;
   if (o.has_desp_limits) {
     view->desp_ulimit = o.desp_u;
     view->desp_llimit = o.desp_l;
   }
-  if (o.linearize) view->linearize = 1;
-  if (o.skip_faulty) view->skip_faulty = 1;
-  if (o.mark_faulty) view->mark_faulty = 1;
+  if (o.linearize) view->linearize = true;
+  if (o.skip_faulty) view->skip_faulty = true;
+  if (o.mark_faulty) view->mark_faulty = true;
   if (o.skip_mask >= 0) view->skip_mask = o.skip_mask;
-  if (o.direction == 1) {
-    view->orientation = 3;
-    view->scan_dir = 1;
-  } else if (o.direction == 2) {
-    view->orientation = 4;
-    view->scan_dir = 2;
+  if (o.direction == ScanDir::TopDown) {
+    view->orientation = Orientation::Normal;
+    view->scan_dir = ScanDir::TopDown;
+  } else if (o.direction == ScanDir::BottomUp) {
+    view->orientation = Orientation::FromSouth;
+    view->scan_dir = ScanDir::BottomUp;
   }
-  if (o.grid) view->grid_on = 1;
+  if (o.grid) view->grid_on = true;
   if (o.has_grid_rgb)
     for (int c = 0; c < 3; c++) view->grid_rgb[c] = static_cast<uint16_t>(o.grid_rgb[c]);
-  if (o.temperature) view->temperature = 1;
+  if (o.temperature) view->temperature = true;
   if (o.has_zoom) {
     view->zoom.zx = o.zx;
     view->zoom.zy = o.zy;
@@ -464,7 +464,7 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
 
 // Output path: as given (refused when it exists, unless --force), a free
 // name from it with --new-name, or the first free dumpNN.<ext> here.
-std::string output_path(const Options& o, int kind, std::string* error) {
+std::string output_path(const Options& o, FileKind kind, std::string* error) {
   if (o.output.empty() || o.new_name) {
     std::string dir, typed = "dump";
     if (!o.output.empty()) {
@@ -540,7 +540,10 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   size_t cap = static_cast<size_t>(padded) * kLineBufFactor;
   std::vector<uint16_t> g(cap), b(cap);
   int linemap[1] = {y};
-  if (pic->file_type == kKindGIF) rewind_gif(pic);
+  if (pic->file_type == kKindGIF && rewind_gif(pic) != 0) {
+    *error = "the picture cannot be read again";
+    return kExitFail;
+  }
   int status =
       read_lines(view, pic, linemap, 0, nlines, lines.get(), g.data(), b.data(), nullptr, lines.memory());
   if (status == 0) {
@@ -661,12 +664,12 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
     out << "Rendered in " << path << ".\n";
     return kExitOk;
   }
-  if (did && o.output.empty() && o.kind < 0) return kExitOk;
+  if (did && o.output.empty() && o.kind == kKindNone) return kExitOk;
 
   // The export, as the "Save" window's "Save" does it.
-  int kind = o.kind;
-  if (kind < 0 && !o.output.empty()) kind = kind_of_extension(o.output);
-  if (kind < 0) kind = save_initial_kind(pic->file_type);
+  FileKind kind = o.kind;
+  if (kind == kKindNone && !o.output.empty()) kind = kind_of_extension(o.output);
+  if (kind == kKindNone) kind = save_initial_kind(pic->file_type);
   int chan_on[kMaxChannels + 1] = {};
   bool single = save_single_channel(kind);
   if (o.all_channels) {

@@ -78,7 +78,7 @@ int search_startofline(FILE* fp) {
   return 0;
 }
 
-void calc_ahrptframeinfo(FRAME_GEOM* geom, int file_type, const int* chan_present, int pixels_per_chan) {
+void calc_ahrptframeinfo(FRAME_GEOM* geom, FileKind file_type, const int* chan_present, int pixels_per_chan) {
   if (geom == nullptr) return;
   (void)file_type;  // one layout only
   int n = 0;
@@ -110,10 +110,10 @@ int read_ahrpt1_hdr(PIC_INFO* pic) {
   }
   pic->pixels_per_chan = kAhrptPixels;
   pic->sat_name = "Meteor";
-  pic->sat_kind = 12;
+  pic->sat_kind = SatKind::Meteor;
   pic->lines_per_sec = 6;
-  pic->orientation = 3;
-  pic->scan_dir = 1;
+  pic->orientation = Orientation::Normal;
+  pic->scan_dir = ScanDir::TopDown;
   pic->x_offset = 0;
   pic->y_offset = 0;
 

@@ -21,7 +21,7 @@ inline constexpr uint32_t kAhrptLineSync2 = 0x92DD9ABF;
 inline constexpr int kAhrptSyncTolerance = 3;  // differing bytes still accepted
 
 // Opens an AHRPT picture of pic->pic_fp. Always 0.
-int read_ahrpt1_hdr(PIC_INFO* pic);
+[[nodiscard]] int read_ahrpt1_hdr(PIC_INFO* pic);
 
 // Reads picture line `line` into `values` (kAhrptLineValues entries,
 // index 6 * pixel + channel). Entries past the end of the file keep their
@@ -37,6 +37,6 @@ int search_startofline(FILE* fp);
 int cmp_sync(const uint8_t* bytes, uint32_t w1, uint32_t w2, int length);
 
 // Frame geometry from the present channels 1-10 and the pixels per channel.
-void calc_ahrptframeinfo(FRAME_GEOM* geom, int file_type, const int* chan_present, int pixels_per_chan);
+void calc_ahrptframeinfo(FRAME_GEOM* geom, FileKind file_type, const int* chan_present, int pixels_per_chan);
 
 }  // namespace kelo

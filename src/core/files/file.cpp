@@ -41,12 +41,12 @@ int picture_value_max(const PIC_INFO* pic) {
   }
 }
 
-int detect_file(const std::string& path) {
+FileKind detect_file(const std::string& path) {
   KFile f;
   if (path.empty() || !f.open(path, "rb")) return kKindNone;
   uint8_t b[kMagicBytes];
   if (std::fread(b, 1, kMagicBytes, f.get()) != kMagicBytes) return kKindUnknown;
-  int kind = kKindUnknown;
+  FileKind kind = kKindUnknown;
   if (std::memcmp(b, "P6", 2) == 0) kind = kKindPPM;
   if (std::memcmp(b, "P5", 2) == 0) kind = kKindPGM;
   if (std::memcmp(b, "GIF", 3) == 0) kind = kKindGIF;
@@ -76,7 +76,7 @@ std::string picture_window_title(const std::string& path) {
 void close_picfile(PIC_INFO* pic) { pic->pic_fp.close(); }
 
 int open_file(PIC_INFO* pic, const VIEW_INFO* view, OpenListener* listener) {
-  int kind = detect_file(pic->path);
+  FileKind kind = detect_file(pic->path);
   if (kind == kKindNone) return kErrOpen;
   if (kind == kKindUnknown) return kErrType;
   pic->file_type = kind;

@@ -10,9 +10,9 @@
 
 namespace kelo {
 
-// Kind code of the file at path (FileKind): 0 when it cannot be opened, 1
+// Kind of the file at path: kKindNone when it cannot be opened, kKindUnknown
 // when it is not recognised (also when shorter than four bytes).
-int detect_file(const std::string& path);
+FileKind detect_file(const std::string& path);
 
 // The part after the last '/'; without one after the last '\'; without one
 // after the last ':'; else the whole path.
@@ -28,7 +28,7 @@ std::string picture_window_title(const std::string& path);
 // code ('o', 't', 'r', 'd', 'p' or a reader's small code); on failure no
 // picture file stays open. Setting the view up for the picture is the
 // caller's: open_picture (core/view/open_picture.h) does both.
-int open_file(PIC_INFO* pic, const VIEW_INFO* view, OpenListener* listener);
+[[nodiscard]] int open_file(PIC_INFO* pic, const VIEW_INFO* view, OpenListener* listener);
 
 // Upper end of the sample values the open picture delivers (its colour
 // count - 1 for a GIF, 2^depth - 1 for PGM/PPM, 255 for HRI, 1023 for the
@@ -42,12 +42,12 @@ void close_picfile(PIC_INFO* pic);
 // working directory when dir is empty), counters 1..1001. Returns the
 // counter with *name set to the file name (without dir), or 0 when all are
 // taken.
-int create_new_filename(std::string* name, const std::string& dir, const std::string& base,
-                        const std::string& ext);
+[[nodiscard]] int create_new_filename(std::string* name, const std::string& dir, const std::string& base,
+                                      const std::string& ext);
 
 // Creates the next free recording file rec_dir + base + NN + ext into
 // rec->rec_file / rec->rec_fp. Returns the counter, or 0 (nothing opened).
-int open_new_recfile(const std::string& base, const std::string& ext, RECORD_INFO* rec);
+[[nodiscard]] int open_new_recfile(const std::string& base, const std::string& ext, RECORD_INFO* rec);
 
 // Closes the recording file when open.
 void close_recfile(RECORD_INFO* rec);
@@ -56,11 +56,11 @@ void close_recfile(RECORD_INFO* rec);
 // write_header: the writer's result (bytes written or -1 for PPM/PGM and
 // GIF; the HRPT1 writer's code for kinds 8-10); other kinds 0, nothing
 // written.
-int write_header(PIC_INFO* pic);
+[[nodiscard]] int write_header(PIC_INFO* pic);
 // One line: 0, or -1 when the writer failed (disk full).
-int write_line(uint16_t* red, uint16_t* green, uint16_t* blue, PIC_INFO* pic, int flags);
+[[nodiscard]] int write_line(uint16_t* red, uint16_t* green, uint16_t* blue, PIC_INFO* pic, int flags);
 // Finishes the file (GIF trailer); 0, or -1 when that failed.
-int write_finish(PIC_INFO* pic);
+[[nodiscard]] int write_finish(PIC_INFO* pic);
 
 // For the channels 1..10 present in the picture, counted from 0 in order,
 // writes into out the position of each one also selected in view->chan_sel.

@@ -247,8 +247,8 @@ int read_gif_header(PIC_INFO* pic) {
   std::fill(std::begin(pic->chan_present), std::end(pic->chan_present), 0);
   pic->chan_present[1] = 1;
   pic->data_offset = static_cast<int>(std::ftell(fp));
-  pic->orientation = 3;
-  pic->scan_dir = 1;
+  pic->orientation = Orientation::Normal;
+  pic->scan_dir = ScanDir::TopDown;
   return kGifOk;
 }
 

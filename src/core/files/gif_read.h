@@ -28,9 +28,9 @@ enum GifReadResult : int {
 
 // Rewinds pic->pic_fp and reads the screen descriptor, the palette (into
 // pic->lut, lut_size colours) and the first image descriptor; sets width,
-// height, depth 8, frame geometry, one channel, data_offset, orientation 3
-// and scan_dir 1. Returns 0 or a GifReadResult code.
-int read_gif_header(PIC_INFO* pic);
+// height, depth 8, frame geometry, one channel, data_offset, orientation normal
+// and scan_dir top-down. Returns 0 or a GifReadResult code.
+[[nodiscard]] int read_gif_header(PIC_INFO* pic);
 
 // Decodes forward until `line` is reached and leaves its `width` values
 // (0..255) in buf. A line number below the last decoded one does not go back
@@ -41,7 +41,7 @@ int read_gif_header(PIC_INFO* pic);
 int read_gif_line(PIC_INFO* pic, int line, uint16_t* buf);
 
 // read_gif_header() again; the next read starts at line 0. Returns its code.
-int rewind_gif(PIC_INFO* pic);
+[[nodiscard]] int rewind_gif(PIC_INFO* pic);
 
 // Forgets the decoder state (the tables are fixed in the record; nothing is
 // left allocated).

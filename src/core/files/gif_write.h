@@ -17,14 +17,14 @@ namespace kelo {
 // Starts the GIF file in pic->pic_fp (width, height and depth of pic).
 // Returns the number of bytes written, or -1 when the header could not be
 // written (no file, bad size, write failure).
-int write_gif_header(PIC_INFO* pic);
+[[nodiscard]] int write_gif_header(PIC_INFO* pic);
 
 // Compresses one line of pic->width values. Values above 255 are replaced by
 // 255 in the caller's buffer first. Returns 0, or -1 when writing failed.
-int write_gif_line(PIC_INFO* pic, uint16_t* line);
+[[nodiscard]] int write_gif_line(PIC_INFO* pic, uint16_t* line);
 
 // Finishes the image data, writes the block terminator and the trailer ';'
 // and flushes. Returns 0, or -1 when anything could not be written.
-int write_gif_end(LZW_STATE* lzw, FILE* fp);
+[[nodiscard]] int write_gif_end(LZW_STATE* lzw, FILE* fp);
 
 }  // namespace kelo

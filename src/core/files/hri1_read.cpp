@@ -202,7 +202,7 @@ int read_hri1_hdr(PIC_INFO* pic) {
   for (int& c : pic->chan_present) c = 0;
   // A picture opened before must not lend its geometry to this one; only
   // the recorder's note of encrypted frames stays with the record.
-  const int encrypted = pic->hri.encrypted;
+  const bool encrypted = pic->hri.encrypted;
   pic->hri = HRI_INFO{};
   pic->hri.encrypted = encrypted;
   uint8_t header[kHriHeaderBytes];
@@ -222,7 +222,7 @@ int read_hri1_hdr(PIC_INFO* pic) {
   pic->depth = 8;
   pic->x_offset = 0;
   pic->y_offset = 0;
-  pic->sat_kind = 4;  // HRI
+  pic->sat_kind = SatKind::HRI;
   pic->lut_size = 256;
   for (auto& table : pic->lut) {
     for (int i = 0; i < kLutEntries; ++i) table[i] = i;
@@ -345,7 +345,7 @@ int read_hri1_line(PIC_INFO* pic, VIEW_INFO* view, int line, uint16_t* values, u
     if (view->skip_faulty == 0 || result == 0 || (result & kHriQNextSync) != 0 || line_bytes <= 0) {
       break;
     }
-    n += view->scan_dir == 2 ? -1 : 1;
+    n += view->scan_dir == ScanDir::BottomUp ? -1 : 1;
     if (n < 0) break;
   }
   return result;

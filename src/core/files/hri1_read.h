@@ -35,7 +35,7 @@ inline constexpr int kHriGridBytes = 680;
 // the picture start and fills the picture record. 0 on success (also when
 // the file ends before a picture start: the picture then has no lines);
 // 'r' when the 34-byte header cannot be read.
-int read_hri1_hdr(PIC_INFO* pic);
+[[nodiscard]] int read_hri1_hdr(PIC_INFO* pic);
 
 // Scans frames from the current position of fp until the start of a picture
 // is recognised (pic->hri and channel flags filled) or the file ends.

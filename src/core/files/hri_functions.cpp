@@ -135,20 +135,20 @@ void hri_sf2hri_pci(const uint8_t* frame, HRI_INFO* hri, PIC_INFO* pic) {
   }
   switch (frame[kOffScan]) {
     case 0x00:
-      pic->orientation = 4;
-      pic->scan_dir = 2;
+      pic->orientation = Orientation::FromSouth;
+      pic->scan_dir = ScanDir::BottomUp;
       break;
     case 0x0F:
-      pic->orientation = 3;
-      pic->scan_dir = 2;
+      pic->orientation = Orientation::Normal;
+      pic->scan_dir = ScanDir::BottomUp;
       break;
     case 0xF0:
-      pic->orientation = 4;
-      pic->scan_dir = 1;
+      pic->orientation = Orientation::FromSouth;
+      pic->scan_dir = ScanDir::TopDown;
       break;
     case 0xFF:
-      pic->orientation = 3;
-      pic->scan_dir = 1;
+      pic->orientation = Orientation::Normal;
+      pic->scan_dir = ScanDir::TopDown;
       break;
     default:
       break;

@@ -310,7 +310,7 @@ std::unique_ptr<HRPT1_HDR> read_hrpt1hdr_file(FILE* fp) { return read_hdr_file(f
 std::unique_ptr<HRPT1_HDR> read_chrpt1hdr_file(FILE* fp) { return read_hdr_file(fp, true); }
 
 // ---------------------------------------------------------------- geometry
-FRAME_GEOM calc_hrptframeinfo(int kind, const int* presence, int width) {
+FRAME_GEOM calc_hrptframeinfo(FileKind kind, const int* presence, int width) {
   FRAME_GEOM g{};
   for (int c = 1; c <= kMaxChannels; ++c)
     if (presence[c] != 0) g.n_channels += 1;
@@ -368,7 +368,7 @@ int hrpt_lines_in_file(PIC_INFO* pic) {
 }
 
 int read_hrpt1_hdr(PIC_INFO* pic) {
-  const int kind = pic->file_type;
+  const FileKind kind = pic->file_type;
   if (kind != kKindHRPT && kind != kKindCHRPT && kind != kKindSeaStar) return kErrRead;
   const bool chrpt = kind == kKindCHRPT;
   std::unique_ptr<HRPT1_HDR> h = read_hdr_file(pic->pic_fp.get(), chrpt);
@@ -392,7 +392,9 @@ int read_hrpt1_hdr(PIC_INFO* pic) {
   pic->pixels_per_chan = kind == kKindSeaStar ? kSeawNominalPixels : kHrptNominalPixels;
   pic->scan_angle = kHrptScanAngle;
   pic->sat_name.assign(h->sat_name, strnlen(h->sat_name, sizeof h->sat_name));
-  pic->sat_kind = kind == kKindHRPT ? 1 : kind == kKindCHRPT ? 2 : 3;
+  pic->sat_kind = kind == kKindHRPT    ? SatKind::NOAA
+                  : kind == kKindCHRPT ? SatKind::FengYun
+                                       : SatKind::SeaWiFS;
 
   pic->data_offset = kHrpt1DataOffset;
   pic->frame = calc_hrptframeinfo(kind, pic->chan_present, pic->width);
@@ -406,11 +408,11 @@ int read_hrpt1_hdr(PIC_INFO* pic) {
   if (pic->height == 0 || pic->height > in_file) pic->height = in_file;
 
   if (h->south_north != 0) {
-    pic->orientation = 4;
-    pic->scan_dir = 2;
+    pic->orientation = Orientation::FromSouth;
+    pic->scan_dir = ScanDir::BottomUp;
   } else {
-    pic->orientation = 3;
-    pic->scan_dir = 1;
+    pic->orientation = Orientation::Normal;
+    pic->scan_dir = ScanDir::TopDown;
   }
   pic->x_offset = h->x_offset;
   pic->y_offset = h->y_offset;
@@ -435,7 +437,7 @@ int read_hrpt1_hdr(PIC_INFO* pic) {
   o.offset_gmt = h->offset_gmt;
   o.offset_sec = h->offset_sec;
   o.offset_lon = h->offset_lon;
-  o.use_sattime = h->time_src == 's' ? 1 : 0;
+  o.use_sattime = h->time_src == 's';
   if (o.use_sattime != 0) {
     o.start_tm = o.start_tm_sat;
     o.start_ms = o.start_ms_sat;
@@ -443,7 +445,7 @@ int read_hrpt1_hdr(PIC_INFO* pic) {
     o.start_tm = o.start_tm_comp;
     o.start_ms = 0;
   }
-  o.valid = 0;
+  o.valid = false;
   calc_orbitconst(&pic->kepler, &pic->orbit);
   return kOpenOk;
 }
@@ -452,7 +454,7 @@ int read_hrpt1_line(PIC_INFO* pic, VIEW_INFO* view, int line, uint16_t* words) {
   if (pic == nullptr || words == nullptr) return 0;
   const bool skip = view != nullptr && view->skip_faulty != 0;
   const int mask = view != nullptr ? view->skip_mask : 0;
-  const int step = (view != nullptr && view->scan_dir == 2) ? -1 : 1;
+  const int step = (view != nullptr && view->scan_dir == ScanDir::BottomUp) ? -1 : 1;
   int n = line;
   for (;;) {
     if (n < 0) return 0;

@@ -79,15 +79,15 @@ void hrpt1_hdr_to_bytes(const HRPT1_HDR& hdr, bool chrpt, uint8_t* out);
 // Reads the header of the open picture file (kind 8, 9 or 10 already in
 // `file_type`) and fills the picture record. 0, or 'r' (114) when the header
 // is short, unreadable or describes a line geometry that cannot be real.
-int read_hrpt1_hdr(PIC_INFO* pic);
+[[nodiscard]] int read_hrpt1_hdr(PIC_INFO* pic);
 // Heap copies of a file's header (the file is rewound first); null when the
 // file is shorter than a header.
-std::unique_ptr<HRPT1_HDR> read_hrpt1hdr_file(FILE* fp);
-std::unique_ptr<HRPT1_HDR> read_chrpt1hdr_file(FILE* fp);
+[[nodiscard]] std::unique_ptr<HRPT1_HDR> read_hrpt1hdr_file(FILE* fp);
+[[nodiscard]] std::unique_ptr<HRPT1_HDR> read_chrpt1hdr_file(FILE* fp);
 
 // Line geometry of a recording from kind, the eleven presence elements and
 // the width (samples per channel line).
-FRAME_GEOM calc_hrptframeinfo(int kind, const int* presence, int width);
+FRAME_GEOM calc_hrptframeinfo(FileKind kind, const int* presence, int width);
 
 // Reads groups * 5 bytes at the current position and, unless `words` is
 // null, unpacks them into groups * 4 words. 1 when all were read, 0 at the

@@ -84,7 +84,7 @@ HRPT1_HDR make_hrpt1_hdr(PIC_INFO* pic) {
   pic->frame = calc_hrptframeinfo(pic->file_type, written, pic->width);
   // Sixteen bytes, zero-padded; a sixteen-character name fills them all.
   std::memcpy(h.sat_name, pic->sat_name.data(), std::min(pic->sat_name.size(), sizeof h.sat_name));
-  h.south_north = pic->scan_dir != 1 ? 1 : 0;
+  h.south_north = pic->scan_dir != ScanDir::TopDown ? 1 : 0;
   h.x_offset = static_cast<int16_t>(pic->x_offset);
   h.y_offset = static_cast<int16_t>(pic->y_offset);
   for (int i = 0; i <= nch; ++i) h.presence[i] = static_cast<uint8_t>(written[i]);

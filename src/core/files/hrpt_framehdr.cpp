@@ -21,10 +21,6 @@ constexpr int kWordMs1 = 10;
 constexpr int kWordMs2 = 11;
 constexpr int kHdrWordsNeeded = 12;
 
-constexpr int kFamilyNoaa = 1;
-constexpr int kFamilyFengyun = 2;
-constexpr int kFamilySeastar = 3;
-
 constexpr int kMsPerSec = 1000;
 constexpr int kMsPerMin = 60 * kMsPerSec;
 constexpr int kMsPerHour = 60 * kMsPerMin;
@@ -54,16 +50,16 @@ std::string spacecrftaddr2name(int address) {
   return text;
 }
 
-std::string xrptid2name(int id_word, int family) {
-  if (family == kFamilyNoaa || family == kFamilySeastar) return spacecrftaddr2name((id_word >> 3) & 0xF);
-  if (family == kFamilyFengyun) return spacecrftaddr2name(((id_word >> 6) & 0xF) << 4);
+std::string xrptid2name(int id_word, SatKind family) {
+  if (family == SatKind::NOAA || family == SatKind::SeaWiFS) return spacecrftaddr2name((id_word >> 3) & 0xF);
+  if (family == SatKind::FengYun) return spacecrftaddr2name(((id_word >> 6) & 0xF) << 4);
   return {};
 }
 
-void decode_framehdr(const uint16_t* words, int family, FRAME_HDR* hdr) {
+void decode_framehdr(const uint16_t* words, SatKind family, FRAME_HDR* hdr) {
   for (int i = 0; i < kHrptSyncWords; ++i) hdr->sync[i] = words[i];
   const unsigned id = words[kWordId];
-  if (family == kFamilyFengyun) {
+  if (family == SatKind::FengYun) {
     hdr->sc_addr = static_cast<uint16_t>(((id >> 6) & 0xF) << 4);
   } else {
     hdr->id_flag9 = static_cast<int>((id >> 9) & 1);
@@ -77,7 +73,7 @@ void decode_framehdr(const uint16_t* words, int family, FRAME_HDR* hdr) {
 }
 
 int get_hrpt_framehdr(PIC_INFO* pic, VIEW_INFO* view, int line, FRAME_HDR* hdr) {
-  const int kind = pic->file_type;
+  const FileKind kind = pic->file_type;
   if (kind != kKindHRPT && kind != kKindCHRPT && kind != kKindSeaStar) return 0;
   // Without the housekeeping words stored, word 6 is picture data: no header.
   if (pic->chan_present[0] == 0 || pic->frame.words_per_line < kHdrWordsNeeded) return 0;
@@ -96,8 +92,8 @@ int search_first_reliable_frame(int start, PIC_INFO* pic, VIEW_INFO* /*view*/, F
   if (pic->chan_present[0] == 0 || start < 0) return 0;
   // File order: north to south, nothing skipped.
   auto file_order = std::make_unique<VIEW_INFO>();
-  file_order->scan_dir = 1;
-  file_order->skip_faulty = 0;
+  file_order->scan_dir = ScanDir::TopDown;
+  file_order->skip_faulty = false;
   const int64_t end = static_cast<int64_t>(start) + kSearchSpan;
   int prev_s = 0;
   int count = 0;

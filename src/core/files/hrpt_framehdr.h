@@ -12,14 +12,14 @@ namespace kelo {
 // Satellite name of a spacecraft address ("NOAA 19", "FENGYUN 1D", ...;
 // "unknown: <hex>\n" for others).
 std::string spacecrftaddr2name(int address);
-// Name from an identification word: family 1 or 3 (NOAA, SeaStar) address in
-// bits 6-3; family 2 (FengYun) address in bits 9-6, shifted into the upper
-// nibble. Empty for any other family.
-std::string xrptid2name(int id_word, int family);
+// Name from an identification word: NOAA and SeaWiFS address in bits 6-3;
+// FengYun address in bits 9-6, shifted into the upper nibble. Empty for any
+// other family.
+std::string xrptid2name(int id_word, SatKind family);
 
 // Decodes words 0-11 of a frame (the caller guarantees twelve words) into
-// `hdr`. For FengYun (family 2) only sc_addr is taken from the id word.
-void decode_framehdr(const uint16_t* words, int family, FRAME_HDR* hdr);
+// `hdr`. For FengYun only sc_addr is taken from the id word.
+void decode_framehdr(const uint16_t* words, SatKind family, FRAME_HDR* hdr);
 
 // Reads line `line` of an HRPT1 picture and decodes its frame header.
 // 1 with `hdr` filled; 0 when the picture is not an HRPT1 file, keeps no

@@ -144,8 +144,8 @@ int read_ppm_header(PIC_INFO* pic) {
   long pos = std::ftell(fp);
   if (pos < 0 || pos > 0x7FFFFFFF) return kPpmEof;
   pic->data_offset = static_cast<int>(pos);
-  pic->orientation = 3;
-  pic->scan_dir = 1;
+  pic->orientation = Orientation::Normal;
+  pic->scan_dir = ScanDir::TopDown;
   for (int i = 0; i < pic->lut_size; ++i) pic->lut[0][i] = pic->lut[1][i] = pic->lut[2][i] = i;
   return kPpmOk;
 }

@@ -22,7 +22,7 @@ enum PpmReadResult : int {
 // Reads the header of pic->pic_fp from its current position (the start of
 // the file); fills width, height, lut_size, depth, frame, chan_present,
 // data_offset, orientation, scan_dir, lut and sat_name (last comment).
-int read_ppm_header(PIC_INFO* pic);
+[[nodiscard]] int read_ppm_header(PIC_INFO* pic);
 
 // Reads picture line `line`. PPM fills red, green and blue; PGM fills red
 // and, when not null, green and blue with the same value. Returns the number
@@ -33,10 +33,11 @@ int read_ppm_line(PIC_INFO* pic, int line, uint16_t* red, uint16_t* green, uint1
 // Writes the header for kind 4 ("P6") or 5/6 ("P5") with the comment
 // "Created by kelo" and the maximum lut_size - 1. Returns the number of
 // bytes written, or -1 on a write failure.
-int write_ppm_header(PIC_INFO* pic);
+[[nodiscard]] int write_ppm_header(PIC_INFO* pic);
 
 // Writes frame.line_bytes pixels. Returns the number of samples written,
 // or -1 on a write failure.
-int write_ppm_line(PIC_INFO* pic, const uint16_t* red, const uint16_t* green, const uint16_t* blue);
+[[nodiscard]] int write_ppm_line(PIC_INFO* pic, const uint16_t* red, const uint16_t* green,
+                                 const uint16_t* blue);
 
 }  // namespace kelo

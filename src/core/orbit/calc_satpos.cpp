@@ -162,7 +162,7 @@ int calc_orbitconst(const KEPLER* kepler, ORBIT* orbit) {
   orbit->epoch_t = static_cast<int32_t>(mktime_ntz(&e));
   orbit->epoch_tm = e;
   orbit->epoch_ms = 0;
-  orbit->valid = 1;
+  orbit->valid = true;
   return 1;
 }
 

@@ -19,7 +19,7 @@ inline constexpr int kTleMaxLine = 98;  // longer lines are not element lines
 // 0 at the end of the file. Sets with bad columns, a wrong checksum or a
 // missing second line are passed over; `kepler` is only written for a set
 // read completely.
-int read_norad_next_keps(FILE* fp, std::string* name_out, KEPLER* kepler);
+[[nodiscard]] int read_norad_next_keps(FILE* fp, std::string* name_out, KEPLER* kepler);
 
 // Parses one element set from its two lines; 1 when both lines are valid
 // (length, checksums, matching catalogue numbers, every field numeric).

@@ -180,11 +180,11 @@ int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO
     Recordpp_Hri(session, listener, rec, pic, view);
   } else if (hrpt) {
     rec->file_type = kKindHRPT;
-    rec->sat_kind = 1;
+    rec->sat_kind = SatKind::NOAA;
     Recordpp_Hrpt(session, listener, rec, pic, view);
   } else if (req.sat == "chrpt") {
     rec->file_type = kKindCHRPT;
-    rec->sat_kind = 2;
+    rec->sat_kind = SatKind::FengYun;
     Recordpp_Hrpt(session, listener, rec, pic, view);
   }
   int sig = rec_stop_signal(true);

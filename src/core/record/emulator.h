@@ -69,7 +69,7 @@ struct EmuConfig {
 // A file is replayed by its kind: ".raw16" and ".hrp" by the name, HRPT1
 // and HRI1 recordings by their first bytes, anything else as a raw dump.
 // 0 on success; 1 with a message in `error`.
-int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error);
+[[nodiscard]] int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error);
 
 // Frame rates of the real streams, used for real-time pacing.
 inline constexpr double kEmuHrptFramesPerSec = 6.0;                  // NOAA minor frames per second
@@ -80,7 +80,7 @@ struct EmuFrame {
   std::vector<uint16_t> words;  // 10-bit words (HRPT/CHRPT) or bytes (HRI, raw)
   int sync = 1;                 // decoder in sync during this frame
   int ten_bit = 1;              // 10-bit words (payload bits 12/13 used)
-  int kind = 8;                 // 8 HRPT, 9 CHRPT, 11 HRI, 0 raw bytes
+  FileKind kind = kKindHRPT;    // HRPT, CHRPT, HRI, or kKindNone for raw bytes
 };
 
 // A stream of frames. next() returns false at the end of the source.

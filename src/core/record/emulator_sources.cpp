@@ -190,7 +190,7 @@ class RawBytesSource : public EmuSource {
     if (got == 0) return false;
     f->words.assign(buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(got));
     f->ten_bit = 0;
-    f->kind = 0;
+    f->kind = kKindNone;
     f->sync = 1;
     return true;
   }
@@ -231,7 +231,7 @@ class Hri1Source : public EmuSource {
 // without housekeeping words still gets the sync words).
 class Hrpt1Source : public EmuSource {
  public:
-  Hrpt1Source(FilePtr f, int kind, const int* presence, const FRAME_GEOM& geom)
+  Hrpt1Source(FilePtr f, FileKind kind, const int* presence, const FRAME_GEOM& geom)
       : f_(std::move(f)), kind_(kind), geom_(geom) {
     for (int i = 0; i <= kMaxChannels; ++i) presence_[i] = presence[i];
   }
@@ -274,7 +274,7 @@ class Hrpt1Source : public EmuSource {
 
  private:
   FilePtr f_;
-  int kind_;
+  FileKind kind_;
   int presence_[kMaxChannels + 1] = {};
   FRAME_GEOM geom_;
   std::vector<uint8_t> buf_;
@@ -298,10 +298,10 @@ std::unique_ptr<EmuSource> open_hrpt1(FilePtr f, const std::string& path, std::s
     *error = "Replay file " + path + " is too short for an HRPT1 header.";
     return nullptr;
   }
-  int kind = 0;
+  FileKind kind = kKindNone;
   if (std::memcmp(hdr.data(), "HRPT", 4) == 0) kind = kKindHRPT;
   if (std::memcmp(hdr.data(), "CHRP", 4) == 0) kind = kKindCHRPT;
-  if (kind == 0) {
+  if (kind == kKindNone) {
     *error = "Replay file " + path + " is not an HRPT or CHRPT recording.";
     return nullptr;
   }

@@ -68,7 +68,7 @@ int getpp_hri_frame(StationSession& session, uint16_t* words, uint8_t* bytes, RE
 
 int catch_hri_start(StationSession& session, RecordListener& listener, PIC_INFO* pic, RECORD_INFO* rec) {
   pic->hri.format = kFormatLow;
-  pic->hri.encrypted = 0;
+  pic->hri.encrypted = false;
   int code = kNoSatCode;
   int high = 0, low = 0, crypt = 0;
   int len = rec->frame.words_per_line > 0 ? rec->frame.words_per_line : kHriRecFrameBytes;
@@ -105,7 +105,7 @@ int catch_hri_start(StationSession& session, RecordListener& listener, PIC_INFO*
     pic->hri.format = kFormatLow;
     result = 1;
   }
-  if (crypt > 0) pic->hri.encrypted = 1;
+  if (crypt > 0) pic->hri.encrypted = true;
   hri_satind2satname(code, &pic->hri.sat_name);
   return result;
 }
@@ -144,7 +144,7 @@ class HriPicture {
     }
     if (!rec_start_file(listener_, rec_)) return false;
     if (write_hri1_hdr(rec_) == 0) {
-      rec_close_checked(rec_);
+      (void)rec_close_checked(rec_);  // the failed header is what gets reported
       listener_.error("Can't write file " + rec_->rec_file + "!");
       return false;
     }
@@ -157,8 +157,8 @@ class HriPicture {
     pic_->lut_size = 256;
     pic_->width = format_ * kHriRecPictureBytes;
     view_->zoom = zoom_full();
-    view_->orientation = 3;
-    view_->scan_dir = 1;
+    view_->orientation = Orientation::Normal;
+    view_->scan_dir = ScanDir::TopDown;
     view_->lmin = 0;
     view_->lmax = kMaxLevel8;
     // Frames are stored one by one; a line of the live picture is one segment.
@@ -298,7 +298,7 @@ void Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO
     }
     // An unattended station whose files cannot be written stops rather than
     // failing again on every picture.
-    if (result < 0 && rec->batch) rec->active = 0;
+    if (result < 0 && rec->batch) rec->active = false;
     if (rec->stop_when_done) {
       rec->active = 0;
       session.seam().quit_main_loop();

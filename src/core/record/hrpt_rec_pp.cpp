@@ -161,7 +161,7 @@ class HrptPass {
     hdr_->orbit.use_sattime = 0;
     if (write_hrpt1_hdr(hdr_.get()) != 0) {
       hdr_->pic_fp.close();
-      rec_close_checked(rec_);
+      (void)rec_close_checked(rec_);  // the failed header is what gets reported
       listener_.error(strformat("Can't write file %s!", rec_->rec_file.c_str()));
       return false;
     }
@@ -287,7 +287,7 @@ class HrptPass {
 
 }  // namespace
 
-int SatRecognizer::feed(const uint16_t* frame, std::string* name, int file_type, int sat_kind) {
+int SatRecognizer::feed(const uint16_t* frame, std::string* name, FileKind file_type, SatKind sat_kind) {
   if (recognized_ > kRecNameFrames) return 0;  // named for this pass
   int shift = file_type == kKindCHRPT ? kFyIdShift : kNoaaIdShift;
   int id = (frame[kIdWord] >> shift) & 0xF;
@@ -301,8 +301,8 @@ int SatRecognizer::feed(const uint16_t* frame, std::string* name, int file_type,
   return 0;
 }
 
-int get_hrptsat_name(SatRecognizer& recognizer, const uint16_t* frame, std::string* name, int file_type,
-                     int sat_kind) {
+int get_hrptsat_name(SatRecognizer& recognizer, const uint16_t* frame, std::string* name, FileKind file_type,
+                     SatKind sat_kind) {
   if (frame == nullptr) {
     recognizer.restart();
     return 0;
@@ -329,7 +329,7 @@ void Recordpp_Hrpt(StationSession& session, RecordListener& listener, RECORD_INF
     if (Recordpp_one_Hrpt(session, listener, rec, pic, view) < 0 && rec->batch && rec->active) {
       // A file that cannot be created or written stops an unattended
       // station instead of waiting for the next pass into the same failure.
-      rec->active = 0;
+      rec->active = false;
     }
     if (rec->stop_when_done) {
       rec->active = 0;

@@ -29,7 +29,7 @@ class SatRecognizer {
   }
   // 1 when `name` was set: on the fifth and sixth consecutive frames with
   // the same id, never again in the pass.
-  int feed(const uint16_t* frame, std::string* name, int file_type, int sat_kind);
+  int feed(const uint16_t* frame, std::string* name, FileKind file_type, SatKind sat_kind);
 
  private:
   int last_id_ = 0;
@@ -38,8 +38,8 @@ class SatRecognizer {
 
 // Satellite recognition through `recognizer`. Without a frame (null) the
 // recognition restarts and 0 is returned; otherwise SatRecognizer::feed.
-int get_hrptsat_name(SatRecognizer& recognizer, const uint16_t* frame, std::string* name, int file_type,
-                     int sat_kind);
+int get_hrptsat_name(SatRecognizer& recognizer, const uint16_t* frame, std::string* name, FileKind file_type,
+                     SatKind sat_kind);
 
 // The recording loop: waits for sync and records pass after pass while
 // rec->active, reporting to `listener`.

@@ -16,7 +16,7 @@ namespace {
 
 struct BackendName {
   const char* name;
-  int kind;
+  PortBackendKind kind;
 };
 constexpr BackendName kBackendNames[] = {{"auto", kBackendAuto},
                                          {"ppdev", kBackendPpdev},
@@ -25,14 +25,17 @@ constexpr BackendName kBackendNames[] = {{"auto", kBackendAuto},
 
 }  // namespace
 
-int port_backend_from_name(const std::string& name) {
+bool port_backend_from_name(const std::string& name, PortBackendKind* kind) {
   for (const auto& b : kBackendNames) {
-    if (name == b.name) return b.kind;
+    if (name == b.name) {
+      *kind = b.kind;
+      return true;
+    }
   }
-  return -1;
+  return false;
 }
 
-const char* port_backend_name(int kind) {
+const char* port_backend_name(PortBackendKind kind) {
   for (const auto& b : kBackendNames) {
     if (kind == b.kind) return b.name;
   }
@@ -98,7 +101,7 @@ std::unique_ptr<PortBackend> make_real_port(unsigned long base) {
 
 namespace {
 std::string backend_key(const RECORD_INFO* r) {
-  return std::to_string(r->port_backend) + "|" + std::to_string(r->emu_pacing) + "|" +
+  return std::to_string(static_cast<int>(r->port_backend)) + "|" + std::to_string(r->emu_pacing) + "|" +
          std::to_string(r->hw_dectype) + "|" + r->emu_source;
 }
 }  // namespace
@@ -124,8 +127,8 @@ int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::st
     name = choice.substr(0, colon);
     source = choice.substr(colon + 1);
   }
-  const int kind = port_backend_from_name(name);
-  if (kind < 0 || (!source.empty() && kind != kBackendEmulator) ||
+  PortBackendKind kind = kBackendAuto;
+  if (!port_backend_from_name(name, &kind) || (!source.empty() && kind != kBackendEmulator) ||
       (colon != std::string::npos && source.empty())) {
     if (error)
       *error = "Unknown decoder '" + choice + "' (auto, ppdev, direct, emulator or emulator:<source>).";
@@ -164,7 +167,7 @@ int PortSelection::install(const RECORD_INFO* record, std::string* error) {
       return 0;
     }
     default:
-      *error = "Unknown decoder backend " + std::to_string(record->port_backend) + ".";
+      *error = "Unknown decoder backend " + std::to_string(static_cast<int>(record->port_backend)) + ".";
       return 1;
   }
 }

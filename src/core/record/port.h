@@ -22,19 +22,17 @@ inline constexpr unsigned kPortStatus = 1;   // status register (sync, ready, fr
 inline constexpr unsigned kPortControl = 2;  // control register (acknowledge, latch, mode)
 inline constexpr unsigned kPortRegisters = 3;
 
-// Which backend reaches the port. Stored in RECORD_INFO `port_backend` and
-// the preference "Decoder_backend".
-enum PortBackendKind : int {
-  kBackendAuto = 0,      // ppdev when a device has the port's address, else direct
-  kBackendPpdev = 1,     // /dev/parportN through its ioctls
-  kBackendDirect = 2,    // ioperm + in/out instructions (x86, root)
-  kBackendEmulator = 3,  // the software decoder
-};
+// Which backend reaches the port (PortBackendKind, records.h). Stored in
+// RECORD_INFO `port_backend` and the preference "Decoder_backend".
+inline constexpr PortBackendKind kBackendAuto = PortBackendKind::Auto;
+inline constexpr PortBackendKind kBackendPpdev = PortBackendKind::Ppdev;
+inline constexpr PortBackendKind kBackendDirect = PortBackendKind::Direct;
+inline constexpr PortBackendKind kBackendEmulator = PortBackendKind::Emulator;
 
 // Preference / command-line names of the backends: "auto", "ppdev",
-// "direct", "emulator". -1 for an unknown name.
-int port_backend_from_name(const std::string& name);
-const char* port_backend_name(int kind);
+// "direct", "emulator". False for an unknown name (`kind` is left alone).
+[[nodiscard]] bool port_backend_from_name(const std::string& name, PortBackendKind* kind);
+const char* port_backend_name(PortBackendKind kind);
 
 class PortBackend {
  public:
@@ -97,16 +95,16 @@ std::string ppdev_device_for(unsigned long base, const std::string& proc_dir);
 // Installs the backend the record asks for (`port_backend`, and for the
 // emulator `emu_source` and `emu_pacing`). 0 on success; otherwise 1 and
 // `error` says why (the previous backend stays installed).
-int install_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error);
+[[nodiscard]] int install_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error);
 // The same, done only when the record asks for something other than what
 // was last installed, and never over a backend installed with set_port()
 // (tests, tools). The selection layer calls it before it uses the port, so
 // the preferences and the command line take effect without more wiring.
-int ensure_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error);
+[[nodiscard]] int ensure_port_backend(PortSelection& ports, const RECORD_INFO* record, std::string* error);
 
 // "-decoder" values: "auto", "ppdev", "direct", "emulator" or
 // "emulator:<source>" (emulator.h describes the source). Sets
 // `port_backend` and `emu_source` of the record; 0, or 1 with a message.
-int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::string* error);
+[[nodiscard]] int apply_decoder_choice(const std::string& choice, RECORD_INFO* record, std::string* error);
 
 }  // namespace kelo

@@ -106,7 +106,7 @@ std::vector<ParSignal> split_parsigs(const std::vector<uint16_t>& samples, int b
 // ---------------------------------------------------------------- selection layer
 // 1 when the decoder's port can be used (ioperm on port_address), else 0.
 // USB and Ethernet have no transport here and always give 0.
-int Open_HWConnect(StationSession& session, RECORD_INFO* record);
+[[nodiscard]] int Open_HWConnect(StationSession& session, RECORD_INFO* record);
 void Close_HWConnect(StationSession& session, RECORD_INFO* record);
 int get_hrpt_frame(StationSession& session, uint16_t* words, RECORD_INFO* record);
 void select_channel(StationSession& session, const int* list, RECORD_INFO* record, int repeat);

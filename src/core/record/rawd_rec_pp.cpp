@@ -81,8 +81,8 @@ int Recordpp_one_Rawd(StationSession& session, RecordListener& listener, RECORD_
   pic->height = kRawLiveHeight;
   calc_rawdframeinfo(&pic->frame);
   view->zoom = zoom_full();
-  view->orientation = 3;
-  view->scan_dir = 1;
+  view->orientation = Orientation::Normal;
+  view->scan_dir = ScanDir::TopDown;
   view->lmin = 0;
   view->lmax = kMaxLevel8;
   LiveView live(listener, pic, view, kMaxLevel8);

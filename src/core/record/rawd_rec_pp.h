@@ -23,7 +23,7 @@ int getpp_rawd_frame(StationSession& session, uint16_t* words, RECORD_INFO* rec)
 int write_rawd_hdr();
 // Writes the low byte of each of the 2048 words: 1, or 0 when the file is
 // not open or the write failed.
-int write_rawd_line(RECORD_INFO* rec, const uint16_t* words);
+[[nodiscard]] int write_rawd_line(RECORD_INFO* rec, const uint16_t* words);
 // words_per_line 2048, words_padded 0, line_bytes 2048, no header or tail
 // words, one channel.
 void calc_rawdframeinfo(FRAME_GEOM* geom);

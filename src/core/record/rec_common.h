@@ -48,7 +48,7 @@ class LiveView {
 // Creates the next free recording file (rec->cur_base, rec->cur_ext) and
 // tells the listener its name. False, with the error "Can't open file %s!",
 // when no file could be made.
-bool rec_start_file(RecordListener& listener, RECORD_INFO* rec);
+[[nodiscard]] bool rec_start_file(RecordListener& listener, RECORD_INFO* rec);
 
 // The end of a recording loop: the port let go and the listener told which
 // file was recorded last ("" when nothing was saved).
@@ -56,7 +56,7 @@ void rec_end_loop(StationSession& session, RecordListener& listener, RECORD_INFO
 
 // Closes the recording file; false when buffered data could not be written
 // (disk full, file removed).
-bool rec_close_checked(RECORD_INFO* rec);
+[[nodiscard]] bool rec_close_checked(RECORD_INFO* rec);
 
 // Size of a file in bytes, -1 when it cannot be read.
 long long rec_file_size(const std::string& path);

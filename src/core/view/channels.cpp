@@ -12,7 +12,7 @@ namespace kelo {
 
 namespace {
 
-bool holds_frame_headers(int file_type) {
+bool holds_frame_headers(FileKind file_type) {
   return file_type == kKindHRPT || file_type == kKindCHRPT || file_type == kKindSeaStar ||
          file_type == kKindAHRPT;
 }
@@ -42,7 +42,7 @@ std::string calendar_text(const BrokenTime& t, bool newline) {
                    1900 + t.tm_year, newline ? "\n" : "");
 }
 
-std::string name_of_id(unsigned id, int family) { return xrptid2name(static_cast<int>(id), family); }
+std::string name_of_id(unsigned id, SatKind family) { return xrptid2name(static_cast<int>(id), family); }
 
 }  // namespace
 
@@ -109,7 +109,7 @@ std::string file_info_text(const PIC_INFO* pic) {
   if (pic == nullptr) return {};
   std::string text = strformat(" File      : %s\n", pic->path.c_str());
   text += " Type      : " + file_type_text(pic) + "\n";
-  int type = pic->file_type;
+  FileKind type = pic->file_type;
   bool recording = holds_frame_headers(type);
   if (type != kKindUnknown && (recording || type == kKindHRI)) {
     text += strformat(" Satellite : %s\n", pic->sat_name.c_str());
@@ -132,14 +132,14 @@ std::string file_info_text(const PIC_INFO* pic) {
   return text;
 }
 
-std::string frame_header_text(int file_type, int frame_nr, const uint16_t* words) {
+std::string frame_header_text(FileKind file_type, int frame_nr, const uint16_t* words) {
   std::string text = strformat(" Frame     : %d\n", frame_nr);
   text += strformat(" Sync      : %x %x %x %x %x %x\n", words[0], words[1], words[2], words[3], words[4],
                     words[5]);
   unsigned id = words[6];
   if (file_type == kKindHRPT) {
     text += strformat(" Space craft address: %x --> ", (id >> 3) & 0xFu);
-    text += strformat("%s\n", name_of_id(id, 1).c_str());
+    text += strformat("%s\n", name_of_id(id, SatKind::NOAA).c_str());
     if ((id & 0x2u) == 0) {
       // NOAA KLM frames: bit 0 set means the AVHRR sends channel 3A (day),
       // clear means 3B (night).
@@ -147,7 +147,7 @@ std::string frame_header_text(int file_type, int frame_nr, const uint16_t* words
     }
   } else if (file_type == kKindCHRPT) {
     text += strformat(" Space craft address: %x --> ", (id >> 6) & 0xFu);
-    text += strformat("%s\n", name_of_id(id, 2).c_str());
+    text += strformat("%s\n", name_of_id(id, SatKind::FengYun).c_str());
   }
   text += "\n";
   // Milliseconds of the day: 7 bits of word 9, then words 10 and 11.
@@ -163,7 +163,7 @@ std::string frame_header_text(int file_type, int frame_nr, const uint16_t* words
 
 std::string frame_info_text(PIC_INFO* pic, VIEW_INFO* view, int* nr_frm) {
   if (pic == nullptr || nr_frm == nullptr) return {};
-  int type = pic->file_type;
+  FileKind type = pic->file_type;
   if (pic->chan_present[0] == 0 || !(holds_frame_headers(type) || type == kKindHRI)) return {};
   if (*nr_frm < 0) *nr_frm = 0;
   std::string text = " ---------------------------------\n";

@@ -45,6 +45,6 @@ std::string frame_info_text(PIC_INFO* pic, VIEW_INFO* view, int* nr_frm);
 // into the block above (without the separator); `words` holds at least
 // kFrameInfoWords words.
 inline constexpr int kFrameInfoWords = 12;  // sync 0-5, id 6, spare 7, time 8-11
-std::string frame_header_text(int file_type, int frame_nr, const uint16_t* words);
+std::string frame_header_text(FileKind file_type, int frame_nr, const uint16_t* words);
 
 }  // namespace kelo

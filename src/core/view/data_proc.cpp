@@ -31,7 +31,7 @@ struct LineLayout {
   bool fits = false;  // the samples lie within a buffer of the set
 };
 
-bool is_recording_kind(int file_type) {
+bool is_recording_kind(FileKind file_type) {
   return file_type == kKindHRPT || file_type == kKindCHRPT || file_type == kKindSeaStar ||
          file_type == kKindAHRPT;
 }
@@ -368,7 +368,7 @@ void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int u
   }
   const LineLayout lay = line_layout(pic);
   const MapPlan plan = make_plan(view, pic, lay);
-  const bool mirror = no_mirror == 0 && view->orientation == 4;
+  const bool mirror = no_mirror == 0 && view->orientation == Orientation::FromSouth;
   for (int x = 0; x < lay.width; ++x) {
     uint16_t cr = 0;
     uint16_t cg = 0;

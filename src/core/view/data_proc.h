@@ -112,7 +112,7 @@ void Translate_Pix(int x, const VIEW_INFO* view, const PIC_INFO* pic, uint16_t**
 
 // One whole output line of pic->width pixels into r, g, b. Stored at x, or at
 // width - 1 - x when no_mirror is 0 and the view shows the satellite from the
-// south (orientation 4); then each component is shifted left by `shift` bits
+// south (Orientation::FromSouth); then each component is shifted left by `shift` bits
 // (right by -shift when negative). The fourth argument is not used.
 void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int unused, int no_mirror,
                     uint16_t** lines, int n, uint16_t* r, uint16_t* g, uint16_t* b);

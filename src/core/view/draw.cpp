@@ -33,7 +33,7 @@ void paint_mark(DRAWABLE_INFO* canvas, int y, int mark) {
 
 }  // namespace
 
-int faulty_mark(int file_type, int status) {
+int faulty_mark(FileKind file_type, int status) {
   int mark = 0;
   switch (file_type) {
     case kKindHRI:
@@ -102,7 +102,9 @@ class PicturePass {
 
 PicturePass::Prepared PicturePass::prepare() {
   temp_mode_ = temperature_mode(view_);
-  if (pic_->file_type == kKindGIF) rewind_gif(pic_);
+  // A GIF that cannot be read again shows its unreadable lines as missing:
+  // the line reads below report them, so the result is not needed here.
+  if (pic_->file_type == kKindGIF) (void)rewind_gif(pic_);
   if (pic_->file_type == kKindHRI) hri_channelselect(pic_, view_);
   if (pic_->width <= 0 || pic_->height <= 0) return Prepared::kNothing;
   // A canvas without a colour map (nothing loaded one yet) gets the

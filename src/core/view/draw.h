@@ -19,6 +19,6 @@ int draw_pic_canvas(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, PassL
 // Faulty-line mark of a row from its read status: bit 0 the line lacks its
 // own frame sync (HRI: the line is incomplete), bit 1 the next line's sync
 // is missing (polar recordings only).
-int faulty_mark(int file_type, int status);
+int faulty_mark(FileKind file_type, int status);
 
 }  // namespace kelo

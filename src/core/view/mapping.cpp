@@ -67,7 +67,8 @@ int scrx2picx(int sx, VIEW_INFO* view, PIC_INFO* pic) {
   const ZOOM& z = view->zoom;
   const float step = z.dx > 0.0f ? static_cast<float>(sx) / z.dx : 0.0f;
   float px = static_cast<float>(z.ox) + step;
-  if (view->orientation == 4) px = static_cast<float>(z.ox) - step + static_cast<float>(pic->width) / z.zx;
+  if (view->orientation == Orientation::FromSouth)
+    px = static_cast<float>(z.ox) - step + static_cast<float>(pic->width) / z.zx;
   px = std::min(px, static_cast<float>(pic->width - 1));
   if (view->linearize) {
     if (view->lin_tbl.empty()) mk_lintbl(pic, view);
@@ -81,7 +82,8 @@ int scry2picy(int sy, const VIEW_INFO* view, const PIC_INFO* pic) {
   const ZOOM& z = view->zoom;
   const float step = z.dy > 0.0f ? static_cast<float>(sy) / z.dy : 0.0f;
   float py = static_cast<float>(z.oy) + step;
-  if (view->scan_dir == 2) py = static_cast<float>(z.oy) - step + static_cast<float>(pic->height) / z.zy;
+  if (view->scan_dir == ScanDir::BottomUp)
+    py = static_cast<float>(z.oy) - step + static_cast<float>(pic->height) / z.zy;
   return static_cast<int>(py) + pic->y_offset;
 }
 
@@ -94,14 +96,16 @@ int picx2scrx(int px, const VIEW_INFO* view, const PIC_INFO* pic) {
       p = static_cast<float>(view->lin_inv[static_cast<size_t>(i)]) / 2.0f;
   }
   const float rel = p - static_cast<float>(z.ox);
-  if (view->orientation == 4) return static_cast<int>((static_cast<float>(pic->width) / z.zx - rel) * z.dx);
+  if (view->orientation == Orientation::FromSouth)
+    return static_cast<int>((static_cast<float>(pic->width) / z.zx - rel) * z.dx);
   return static_cast<int>(rel * z.dx);
 }
 
 int picy2scry(int py, const VIEW_INFO* view, const PIC_INFO* pic) {
   const ZOOM& z = view->zoom;
   const float rel = static_cast<float>(py - pic->y_offset) - static_cast<float>(z.oy);
-  if (view->scan_dir == 2) return static_cast<int>((static_cast<float>(pic->height) / z.zy - rel) * z.dy);
+  if (view->scan_dir == ScanDir::BottomUp)
+    return static_cast<int>((static_cast<float>(pic->height) / z.zy - rel) * z.dy);
   return static_cast<int>(rel * z.dy);
 }
 

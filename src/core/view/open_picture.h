@@ -14,6 +14,6 @@ void setup_view_for_picture(PIC_INFO* pic, VIEW_INFO* view);
 
 // open_file, then setup_view_for_picture; `listener` (may be null) hears
 // file_opened and, on success, picture_ready. Returns open_file's result.
-int open_picture(PIC_INFO* pic, VIEW_INFO* view, OpenListener* listener);
+[[nodiscard]] int open_picture(PIC_INFO* pic, VIEW_INFO* view, OpenListener* listener);
 
 }  // namespace kelo

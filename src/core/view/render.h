@@ -18,6 +18,6 @@ int render_view(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, int width
 // Write the canvas as a binary PPM ("P6", maxval 255). 0, 'o' when the file
 // cannot be created, 'r' when writing failed (the file is removed), 'p'
 // when the canvas has no buffer.
-int write_canvas_ppm(const DRAWABLE_INFO* canvas, const std::string& path);
+[[nodiscard]] int write_canvas_ppm(const DRAWABLE_INFO* canvas, const std::string& path);
 
 }  // namespace kelo

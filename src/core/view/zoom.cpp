@@ -107,8 +107,8 @@ void zoom_pan(VIEW_INFO* view, const PIC_INFO* pic, char dir) {
   // Half a window, truncated towards zero; mirrored views move the other way.
   const int hx = static_cast<int>(span_x(view, pic) / 2.0f);
   const int hy = static_cast<int>(span_y(view, pic) / 2.0f);
-  const bool mirrored = view->orientation == 4;
-  const bool bottom_up = view->scan_dir == 2;
+  const bool mirrored = view->orientation == Orientation::FromSouth;
+  const bool bottom_up = view->scan_dir == ScanDir::BottomUp;
   switch (dir) {
     case 'L':
       z.ox += mirrored ? hx : -hx;
@@ -130,7 +130,7 @@ void zoom_pan(VIEW_INFO* view, const PIC_INFO* pic, char dir) {
 int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyval) {
   constexpr unsigned kControlL = 0xffe3;
   constexpr unsigned kKeyZ = 0x5a;
-  view->zoom_fix = 0;
+  view->zoom_fix = false;
   if (keyval == kControlL) keyval = kKeyZ;
   const ZOOM before = view->zoom;
   bool zoomed = true;
@@ -139,7 +139,7 @@ int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyv
     case 0x1b:
       zoomed = false;
       result = kKeyFilmStop;
-      view->film_running = 0;
+      view->film_running = false;
       break;
     case 0x43:
       zoom_dy2dx(view, pic, ch);
@@ -159,7 +159,7 @@ int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyv
     case 0x5a:
       zoomed = false;
       result = kKeyNoZoom;
-      view->zoom_fix = 1;
+      view->zoom_fix = true;
       break;
     case 0x63:
       zoom_dx2dy(view, pic, cw);
@@ -185,12 +185,12 @@ int zoom_key(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, unsigned keyv
     case 0x73:
       zoomed = false;
       result = kKeyFilmStart;
-      view->film_running = 1;
+      view->film_running = true;
       break;
     case 0x7a:
       zoomed = false;
       result = kKeyZoomVar;
-      view->zoom_var = 1;
+      view->zoom_var = true;
       break;
     default:
       zoomed = false;
@@ -214,9 +214,9 @@ int zoom_menu(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, const char* 
   } else if (is("Zoom/Out (o)")) {
     zoom_out(view, pic);
   } else if (is("Zoom/Var (z)")) {
-    view->zoom_var = 1;
+    view->zoom_var = true;
   } else if (is("Zoom/Fix (ctrl)")) {
-    view->zoom_fix = 1;
+    view->zoom_fix = true;
   } else if (is("Zoom/Last (l)")) {
     zoom_swap_last(view);
   } else if (is("Zoom/dx->dy (c)")) {
@@ -268,8 +268,8 @@ int zoom_rect_apply(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, int x1
   // row) has no zoom factor; the operator gets the view unchanged.
   if (x1 == x2 || y1 == y2 || cw <= 0 || ch <= 0) return 0;
   ZOOM& z = view->zoom;
-  const int xl = view->orientation == 4 ? cw - std::max(x1, x2) : std::min(x1, x2);
-  const int yt = view->scan_dir == 2 ? ch - std::max(y1, y2) : std::min(y1, y2);
+  const int xl = view->orientation == Orientation::FromSouth ? cw - std::max(x1, x2) : std::min(x1, x2);
+  const int yt = view->scan_dir == ScanDir::BottomUp ? ch - std::max(y1, y2) : std::min(y1, y2);
   // Products divided as integers first, then by the old factors.
   const long long colx = static_cast<long long>(pic->width) * xl / cw;
   const long long liny = static_cast<long long>(pic->height) * yt / ch;
@@ -296,10 +296,10 @@ void scroll_values(const VIEW_INFO* view, const PIC_INFO* pic, int* hval, int* v
   const ZOOM& z = view->zoom;
   *hval = z.ox;
   *vval = z.oy;
-  if (view->orientation == 4 && z.zx != 0.0f)
+  if (view->orientation == Orientation::FromSouth && z.zx != 0.0f)
     *hval =
         static_cast<int>((1.0f - 1.0f / z.zx) * static_cast<float>(pic->width) - static_cast<float>(z.ox));
-  if (view->scan_dir == 2 && z.zy != 0.0f)
+  if (view->scan_dir == ScanDir::BottomUp && z.zy != 0.0f)
     *vval =
         static_cast<int>((1.0f - 1.0f / z.zy) * static_cast<float>(pic->height) - static_cast<float>(z.oy));
 }
@@ -309,11 +309,12 @@ int scroll_to(VIEW_INFO* view, const PIC_INFO* pic, int cw, int ch, const char* 
   if (!id) return 0;
   ZOOM& z = view->zoom;
   if (std::strcmp(id, "hbar") == 0) {
-    z.ox = view->orientation == 4 ? static_cast<int>((1.0 - 1.0 / z.zx) * (up - lo) - (v - lo))
-                                  : static_cast<int>(v - lo);
+    z.ox = view->orientation == Orientation::FromSouth
+               ? static_cast<int>((1.0 - 1.0 / z.zx) * (up - lo) - (v - lo))
+               : static_cast<int>(v - lo);
   } else if (std::strcmp(id, "vbar") == 0) {
-    z.oy = view->scan_dir == 2 ? static_cast<int>((1.0 - 1.0 / z.zy) * (up - lo) - (v - lo))
-                               : static_cast<int>(v - lo);
+    z.oy = view->scan_dir == ScanDir::BottomUp ? static_cast<int>((1.0 - 1.0 / z.zy) * (up - lo) - (v - lo))
+                                               : static_cast<int>(v - lo);
   } else {
     return 0;
   }
@@ -346,7 +347,7 @@ ZOOM_MOUSE_ACTION zoom_mouse(ZOOM_MOUSE* st, VIEW_INFO* view, const PIC_INFO* pi
     }
     if (view->zoom_fix) {
       act.cursor = kCursorNormal;
-      view->zoom_fix = 0;
+      view->zoom_fix = false;
       st->zoom_state = 2;
       x = st->xstrt + wf;
       y = st->ystrt + hf;
@@ -354,8 +355,8 @@ ZOOM_MOUSE_ACTION zoom_mouse(ZOOM_MOUSE* st, VIEW_INFO* view, const PIC_INFO* pi
   }
   if (state & kButton3Mask) {
     st->zoom_state = 0;
-    view->zoom_var = 0;
-    view->zoom_fix = 0;
+    view->zoom_var = false;
+    view->zoom_fix = false;
     act.cursor = kCursorNormal;
     act.erase_all = 1;
   }
@@ -368,7 +369,7 @@ ZOOM_MOUSE_ACTION zoom_mouse(ZOOM_MOUSE* st, VIEW_INFO* view, const PIC_INFO* pi
     st->yp = y;
   }
   if (st->zoom_state == 2) {
-    view->zoom_var = 0;
+    view->zoom_var = false;
     st->zoom_state = 0;
     act.zoomed = zoom_rect_apply(view, pic, cw, ch, st->xstrt, st->ystrt, x, y);
     // A rectangle that was not applied must still disappear from the screen.

@@ -35,7 +35,7 @@ TEST(Prefs, DefaultsKeepFieldsWithoutDefault) {
             std::make_tuple(6, 90, 20, 20));
   EXPECT_EQ(std::tie(p.hrpt_base, p.hrpt_ext, p.hri_base), std::make_tuple("hrpt", ".dat", "hri"));
   EXPECT_EQ(std::tie(p.scan_dir, p.show_chan, p.save_rec, p.grid_r, p.grid_g, p.despeckle_u, p.despeckle_l),
-            std::make_tuple(1, 2, 1, 255, 0, 20, 10));
+            std::make_tuple(ScanDir::TopDown, 2, 1, 255, 0, 20, 10));
   EXPECT_EQ(p.fixed_zoom, 2.0f);
 }
 
@@ -85,7 +85,7 @@ TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
   EXPECT_EQ(p.fixed_zoom, 1.5f);
   EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after, p.hri_start_after, p.hri_stop_after,
                      p.lines_per_screen, p.scan_dir, p.show_chan, p.save_rec, p.load_kepler),
-            std::make_tuple(8, 120, 25, 30, 400, 2, 4, 0, 1));
+            std::make_tuple(8, 120, 25, 30, 400, ScanDir::BottomUp, 4, 0, 1));
   EXPECT_EQ(
       std::tie(p.hrpt_base, p.hrpt_ext, p.hri_base, p.hri_ext, p.working_dir, p.kepler_dir, p.kepler_name),
       std::make_tuple("noaa", ".hrp", "msg", ".hri", "/data/pics/", "/data/keps/", "weather.txt"));
@@ -95,8 +95,9 @@ TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
   PIC_INFO pic;
   Load_Prefs(&prefs, &rec, &view, &pic);
   EXPECT_EQ(rec.port_address, 0x3bc);  // "Port n"
-  EXPECT_EQ(std::tie(rec.kepler_file, rec.rec_dir, rec.scan_dir, rec.orientation, rec.save_rec),
-            std::make_tuple("/data/keps/weather.txt", "/data/pics/", 2, 4, 0));
+  EXPECT_EQ(
+      std::tie(rec.kepler_file, rec.rec_dir, rec.scan_dir, rec.orientation, rec.save_rec),
+      std::make_tuple("/data/keps/weather.txt", "/data/pics/", ScanDir::BottomUp, Orientation::FromSouth, 0));
   EXPECT_EQ(std::make_tuple(view.grid_rgb[1], view.desp_ulimit, view.linearize), std::make_tuple(255, 30, 1));
   EXPECT_EQ(view.zoom_step, 1.5f);
   EXPECT_EQ(std::tie(pic.dir, pic.kepler_dir), std::make_tuple("/data/pics/", "/data/keps/"));
@@ -131,7 +132,7 @@ TEST(Prefs, MalformedAndPartialValues) {
   const PREFS& p = prefs;
   EXPECT_EQ(std::tie(p.font_size, p.working_dir, p.main_wnd_mode, p.main_x, p.despeckle_u, p.despeckle_l),
             std::make_tuple(0, "/data/my/", 0, 0, 33, 10));
-  EXPECT_EQ(std::tie(p.scan_dir, p.port_type, p.hrpt_base), std::make_tuple(0, 0, "hrpt"));
+  EXPECT_EQ(std::tie(p.scan_dir, p.port_type, p.hrpt_base), std::make_tuple(ScanDir::Unset, 0, "hrpt"));
   RECORD_INFO rec;
   Load_Prefs(&prefs, &rec, nullptr, nullptr);
   EXPECT_EQ(rec.port_address, 0x378);

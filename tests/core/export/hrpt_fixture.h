@@ -28,7 +28,7 @@ inline uint16_t fixture_hk(int y, int i) { return static_cast<uint16_t>((i * 7 +
 inline uint16_t fixture_tail(int y, int i) { return static_cast<uint16_t>((900 + i + y) % 1024); }
 
 struct FixtureShape {
-  int kind = kKindHRPT;
+  FileKind kind = kKindHRPT;
   std::string sat_name = "NOAA 19";
   int presence[kMaxChannels + 1] = {1, 1, 1, 1, 1, 1};
   int width = 64;
@@ -70,7 +70,7 @@ inline bool write_fixture(const std::string& path, const FixtureShape& s) {
   pic.sat_name = s.sat_name;
   pic.width = s.width;
   pic.height = s.lines;
-  pic.scan_dir = 1;
+  pic.scan_dir = ScanDir::TopDown;
   for (int n = 0; n <= kMaxChannels; n++) pic.chan_present[n] = s.presence[n];
   pic.orbit.start_tm.tm_year = s.year;
   pic.orbit.start_tm.tm_mon = s.mon;

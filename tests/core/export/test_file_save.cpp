@@ -59,7 +59,7 @@ class SaveTest : public ::testing::Test {
     shape.presence[0] = header_words ? 1 : 0;
     return test::write_fixture(dir.file("in.10b"), shape) && open(dir.file("in.10b"));
   }
-  int save(int kind, std::initializer_list<int> chans, const std::string& path, SaveReport* rep) {
+  int save(FileKind kind, std::initializer_list<int> chans, const std::string& path, SaveReport* rep) {
     int on[kMaxChannels + 1] = {};
     for (int c : chans) on[c] = 1;
     dst = std::make_unique<PIC_INFO>();
@@ -95,17 +95,20 @@ int le16(const std::string& b, size_t at) {
 // ---------------------------------------------------------------- rules
 
 TEST(SaveRules, ExtensionsAndBitShifts) {
-  const std::pair<int, const char*> ext[] = {{kKindSun, "sun"},  {kKindTiff, "tif"},  {kKindPPM, "ppm"},
-                                             {kKindPGM, "pgm"},  {kKindPGM8, "pgm"},  {kKindGIF, "gif"},
-                                             {kKindHRPT, "10b"}, {kKindCHRPT, "10b"}, {kKindSeaStar, "10b"},
-                                             {kKindHRI, "hri"},  {kKindAHRPT, "dat"}};
-  for (const auto& [kind, want] : ext) EXPECT_STREQ(save_extension(kind), want) << kind;
+  const std::pair<FileKind, const char*> ext[] = {
+      {kKindSun, "sun"},     {kKindTiff, "tif"}, {kKindPPM, "ppm"},  {kKindPGM, "pgm"},
+      {kKindPGM8, "pgm"},    {kKindGIF, "gif"},  {kKindHRPT, "10b"}, {kKindCHRPT, "10b"},
+      {kKindSeaStar, "10b"}, {kKindHRI, "hri"},  {kKindAHRPT, "dat"}};
+  for (const auto& [kind, want] : ext) EXPECT_STREQ(save_extension(kind), want) << file_kind_code(kind);
 
   // A 10-bit recording to an 8-bit picture shifts by the luminance window's
   // top; PGM keeps the depth, 8-bit sources need nothing; into a recording
   // 8-bit goes up by 2, recordings stay as they are, 12-bit goes down.
   struct Shift {
-    int src, bits, dst, lmax, want;
+    FileKind src;
+    int bits;
+    FileKind dst;
+    int lmax, want;
   } shifts[] = {{kKindHRPT, 10, kKindGIF, 255, 0},     {kKindHRPT, 10, kKindGIF, 300, -1},
                 {kKindCHRPT, 10, kKindPGM8, 511, -1},  {kKindAHRPT, 10, kKindPPM, 512, -2},
                 {kKindPGM, 10, kKindGIF, 1023, -2},    {kKindHRPT, 10, kKindPGM, 1023, 0},
@@ -114,7 +117,7 @@ TEST(SaveRules, ExtensionsAndBitShifts) {
                 {kKindCHRPT, 10, kKindCHRPT, 1023, 0}, {kKindPGM, 12, kKindHRPT, 4095, -2}};
   for (const Shift& c : shifts) {
     EXPECT_EQ(export_bitshift(c.src, c.bits, c.dst, c.lmax), c.want)
-        << c.src << " " << c.bits << " -> " << c.dst << " lmax " << c.lmax;
+        << file_kind_code(c.src) << " " << c.bits << " -> " << file_kind_code(c.dst) << " lmax " << c.lmax;
   }
 }
 
@@ -159,10 +162,10 @@ TEST(SaveRules, DestinationRecord) {
 
 TEST(SaveWindowLogic, NamesLedAndChannelButtons) {
   // Initial kind per source.
-  const std::pair<int, int> initial[] = {
+  const std::pair<FileKind, FileKind> initial[] = {
       {kKindHRPT, kKindHRPT}, {kKindCHRPT, kKindHRPT}, {kKindAHRPT, kKindHRPT}, {kKindPPM, kKindPPM},
       {kKindPGM, kKindPGM},   {kKindPGM8, kKindPGM8},  {kKindHRI, kKindGIF},    {kKindGIF, kKindGIF}};
-  for (const auto& [src, want] : initial) EXPECT_EQ(save_initial_kind(src), want) << src;
+  for (const auto& [src, want] : initial) EXPECT_EQ(save_initial_kind(src), want) << file_kind_code(src);
 
   // A typed name loses everything from its first dot and gets the next
   // free counter and the chosen kind's extension.
@@ -346,7 +349,7 @@ TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
   if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
   ASSERT_TRUE(open_fixture(20, 4));
   view->lmax = 1023;
-  view->rgb_map = 1;
+  view->rgb_map = true;
   view->map_used[1] = view->map_used[2] = 1;
   view->map_wr[1] = 1.0f;
   view->map_wg[2] = 1.0f;

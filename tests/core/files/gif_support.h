@@ -32,12 +32,12 @@ inline bool shared_present(const std::string& rel) { return std::filesystem::exi
 inline std::unique_ptr<PIC_INFO> pic_on(const std::string& path) {
   auto pic = std::make_unique<PIC_INFO>();
   pic->path = path;
-  pic->pic_fp.open(path, "rb");
+  (void)pic->pic_fp.open(path, "rb");  // callers check pic_fp; some open nothing on purpose
   return pic;
 }
 
 // A picture record of the given kind and size writing to path.
-inline std::unique_ptr<PIC_INFO> pic_writing(const std::string& path, int kind, int w, int h, int depth,
+inline std::unique_ptr<PIC_INFO> pic_writing(const std::string& path, FileKind kind, int w, int h, int depth,
                                              int lut_size = 256) {
   auto pic = std::make_unique<PIC_INFO>();
   pic->path = path;
@@ -46,7 +46,7 @@ inline std::unique_ptr<PIC_INFO> pic_writing(const std::string& path, int kind, 
   pic->height = h;
   pic->depth = depth;
   pic->lut_size = lut_size;
-  pic->pic_fp.open(path, "wb");
+  (void)pic->pic_fp.open(path, "wb");  // callers check pic_fp
   return pic;
 }
 

@@ -130,7 +130,8 @@ TEST(AhrptOpen, PictureFactsAndHeightFromTheFileSize) {
                  p.sat_kind, p.lines_per_sec, p.orientation, p.scan_dir, p.frame.words_per_line,
                  p.frame.words_padded, p.frame.line_bytes, p.frame.hdr_words, p.frame.tail_words,
                  p.frame.n_channels),
-            ints(2, 3 * 256, 1540, 1540, 10, 1024, 1000, 12, 6, 3, 1, 9240, 9240, 12800, 0, 0, 6));
+            ints(2, 3 * 256, 1540, 1540, 10, 1024, 1000, SatKind::Meteor, 6, Orientation::Normal,
+                 ScanDir::TopDown, 9240, 9240, 12800, 0, 0, 6));
   EXPECT_EQ(Ints(p.chan_present, p.chan_present + 11), ints(1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0));
 
   // One byte short of two lines; no line sync: lines are read from the

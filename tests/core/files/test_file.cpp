@@ -26,9 +26,9 @@ TEST(DetectFile, KindsByTheFirstBytes) {
   EXPECT_EQ(detect_file(dir.path()), kKindUnknown);  // a directory opens but reads nothing
   for (std::string b : {"", "GIF", "P4\n12", "HRP", "hello"}) EXPECT_EQ(kind_of(b), kKindUnknown) << b;
   EXPECT_EQ(kind_of(bytes_of({0x1D, 0xFC, 0xCF, 0x1A})), kKindUnknown);
-  EXPECT_EQ((Ints{kind_of("P6\n1 "), kind_of("P6GI"), kind_of("P5\n12"), kind_of("GIF89a"), kind_of("GIFx"),
+  EXPECT_EQ((ints(kind_of("P6\n1 "), kind_of("P6GI"), kind_of("P5\n12"), kind_of("GIF89a"), kind_of("GIFx"),
                   kind_of("HRPT...."), kind_of("CHRPT"), kind_of("SEAWIFS"), kind_of("PDUS"),
-                  kind_of(bytes_of({0x1A, 0xCF, 0xFC, 0x1D, 0}))}),
+                  kind_of(bytes_of({0x1A, 0xCF, 0xFC, 0x1D, 0})))),
             ints(kKindPPM, kKindPPM, kKindPGM, kKindGIF, kKindGIF, kKindHRPT, kKindCHRPT, kKindSeaStar,
                  kKindHRI, kKindAHRPT));
 }
@@ -155,7 +155,7 @@ TEST(OpenFile, ExchangePicturesSetTheViewUp) {
   const VIEW_INFO& v = *o.view;
   EXPECT_EQ(ints(o.pic->file_type, v.lmin, o.pic->lut_size, v.lmax, v.zoom.ox, v.orientation, v.scan_dir,
                  v.chan_sel[1]),
-            ints(kKindGIF, 0, 2, 1, 0, 3, 1, 1));
+            ints(kKindGIF, 0, 2, 1, 0, Orientation::Normal, ScanDir::TopDown, 1));
   EXPECT_EQ(v.zoom.zx, 1);
   uint16_t line[2];
   ASSERT_EQ(read_gif_line(o.pic.get(), 1, line), kLineRead);
@@ -195,17 +195,18 @@ TEST(WriterDispatch, SendsEachKindToItsWriter) {
   // Sun raster and TIFF have no writer: nothing is written. The dispatch
   // sets line_bytes to the width.
   const struct {
-    int kind, w, header;
+    FileKind kind;
+    int w, header;
     std::string tail;
   } cases[] = {{kKindPGM8, 3, 28, "P5\n#Created by kelo\n3 1\n255\n" + bytes_of({1, 2, 3})},
                {kKindGIF, 4, 1560, bytes_of({8, 6, 0x00, 0x03, 0x08, 0x0C, 0x10, 0x10, 0, ';'})},
                {kKindTiff, 4, 0, ""}};
   for (const auto& c : cases) {
-    const std::string path = dir.file(std::to_string(c.kind));
+    const std::string path = dir.file(std::to_string(file_kind_code(c.kind)));
     auto pic = test::pic_writing(path, c.kind, c.w, 1, 8);
     pic->frame.line_bytes = 999;
     ASSERT_TRUE(pic->pic_fp);
-    EXPECT_EQ(write_header(pic.get()), c.header) << c.kind;
+    EXPECT_EQ(write_header(pic.get()), c.header) << file_kind_code(c.kind);
     uint16_t r[4] = {1, 2, 3, 1};
     if (c.kind == kKindGIF) r[1] = r[2] = 1;
     EXPECT_EQ(write_line(r, r, r, pic.get(), 0), 0);
@@ -215,7 +216,8 @@ TEST(WriterDispatch, SendsEachKindToItsWriter) {
     EXPECT_EQ(write_finish(pic.get()), 0);
     pic->pic_fp.close();
     const std::string bytes = test::read_file(path);
-    EXPECT_EQ(bytes.substr(bytes.size() - std::min(bytes.size(), c.tail.size())), c.tail) << c.kind;
+    EXPECT_EQ(bytes.substr(bytes.size() - std::min(bytes.size(), c.tail.size())), c.tail)
+        << file_kind_code(c.kind);
   }
 }
 
@@ -240,7 +242,7 @@ TEST(OpenFile, RecordingWrittenThroughTheDispatchOpensAsHrpt) {
     rec->file_type = kKindHRPT;
     rec->sat_name = "NOAA 19";
     rec->height = 3;
-    rec->scan_dir = 1;
+    rec->scan_dir = ScanDir::TopDown;
     for (int ch = 0; ch <= 5; ++ch) rec->chan_present[ch] = 1;
     ASSERT_TRUE(rec->pic_fp.open(path, "wb"));
     ASSERT_EQ(write_header(rec.get()), 0);

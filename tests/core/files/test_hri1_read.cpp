@@ -170,7 +170,7 @@ Ints start_of(PIC_INFO& pic, const HriFrame& f) {
   hri_sf2hri_pci(f.data(), &pic.hri, &pic);
   Ints out{pic.hri.nseg, pic.hri.format, pic.hri.first_frame, pic.hri.data_off};
   for (int ch = 1; ch <= 4; ++ch) out.insert(out.end(), {pic.hri.chan[ch].line_len, pic.hri.chan[ch].nlines});
-  out.insert(out.end(), {pic.orientation, pic.scan_dir});
+  out.insert(out.end(), {static_cast<long long>(pic.orientation), static_cast<long long>(pic.scan_dir)});
   return out;
 }
 
@@ -185,7 +185,7 @@ TEST(HriPictureStart, GeometryOfFormats4And8DoubleResolutionAndScanOrientation) 
   a.chan_present[1] = a.chan_present[2] = 1;
   // Two channels of format 4: 150 lines = (313 - 13) / 2.
   EXPECT_EQ(start_of(a, test::first_frame(test::kLow, 4, 313, 13, Flags{0xFF, 0, 0, 0}, 0xFF)),
-            ints(2, 4, 13, 36, 1250, 150, 1250, 150, 0, 0, 0, 0, 3, 1));
+            ints(2, 4, 13, 36, 1250, 150, 1250, 150, 0, 0, 0, 0, Orientation::Normal, ScanDir::TopDown));
   EXPECT_EQ(geometry_of(a), ints(1456, 2912, 2968, 0, 0, 1));
 
   PIC_INFO b{};
@@ -193,12 +193,16 @@ TEST(HriPictureStart, GeometryOfFormats4And8DoubleResolutionAndScanOrientation) 
   b.hri.chan[1].double_res = b.hri.chan[2].double_res = 1;
   // Frames per segment 0 counts as 8. (1000 - 400) / 5 = 120 lines, twice
   // for channel 1 as channel 2 doubles too.
-  EXPECT_EQ(start_of(b, test::first_frame(test::kHigh, 0, 1000, 400, Flags{}, 0x00)),
-            ints(5, 8, 400, 68, 5000, 240, 5000, 120, 2500, 120, 0, 0, 4, 2));
+  EXPECT_EQ(
+      start_of(b, test::first_frame(test::kHigh, 0, 1000, 400, Flags{}, 0x00)),
+      ints(5, 8, 400, 68, 5000, 240, 5000, 120, 2500, 120, 0, 0, Orientation::FromSouth, ScanDir::BottomUp));
   EXPECT_EQ(geometry_of(b), ints(8 * 364, 5 * 8 * 364, 5 * 8 * 371, 0, 0, 1));
   // Scan bytes and the orientation and direction they give; any other
   // scan byte leaves them as they were.
-  for (auto [scan, orient, dir] : {std::tuple{0x0F, 3, 2}, {0xF0, 4, 1}, {0xFF, 3, 1}, {0x3C, 3, 1}}) {
+  for (auto [scan, orient, dir] : {std::tuple{0x0F, Orientation::Normal, ScanDir::BottomUp},
+                                   {0xF0, Orientation::FromSouth, ScanDir::TopDown},
+                                   {0xFF, Orientation::Normal, ScanDir::TopDown},
+                                   {0x3C, Orientation::Normal, ScanDir::TopDown}}) {
     Ints s = start_of(b, test::first_frame(test::kHigh, 8, 1000, 400, Flags{}, static_cast<uint8_t>(scan)));
     EXPECT_EQ(ints(s[12], s[13]), ints(orient, dir)) << scan;
   }
@@ -386,7 +390,7 @@ TEST_F(HriFile, ThroughFileOpeningAndTheLineStore) {
   // The lowest channel held is shown.
   EXPECT_EQ(ints(pic->file_type, view->lmin, view->lmax, view->chan_sel[1], pic->width, pic->height),
             ints(kKindHRI, 0, 255, 1, 1250, 14));
-  view->grid_on = 1;
+  view->grid_on = true;
   const size_t room = static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor;
   std::vector<uint16_t> buf(room, 0);
   std::vector<uint8_t> marks(room, 0xEE);
@@ -424,19 +428,19 @@ TEST_F(HriFile, DamagedFramesLowerTheQualityAndSkipFaultySteps) {
   EXPECT_EQ(l.q, 0x13);
   EXPECT_TRUE(holds(l.values, 0, 14, 328));  // the first frame's pixels are sound
   // Skipping faulty lines: the next line top-down, the line before bottom-up.
-  o.view->skip_faulty = 1;
-  for (auto [scan, seg] : {std::pair{1, 16}, {2, 12}}) {
+  o.view->skip_faulty = true;
+  for (auto [scan, seg] : {std::pair{ScanDir::TopDown, 16}, {ScanDir::BottomUp, 12}}) {
     o.view->scan_dir = scan;
     l = o.line(1);
-    EXPECT_EQ(l.q, 0xFF) << scan;
-    EXPECT_TRUE(holds(l.values, 0, seg, 1250)) << scan;
+    EXPECT_EQ(l.q, 0xFF) << seg;
+    EXPECT_TRUE(holds(l.values, 0, seg, 1250)) << seg;
   }
   // Bottom-up from line 0 with line 0 faulty: nothing before it.
   HriStream t = two_channel_stream(40);
   spoil_sync(frame_of(t, 12, 3));
   Opened p = open(t);
-  p.show(1).view->skip_faulty = 1;
-  p.view->scan_dir = 2;
+  p.show(1).view->skip_faulty = true;
+  p.view->scan_dir = ScanDir::BottomUp;
   EXPECT_EQ(p.line(0).q, 0x13);
 }
 
@@ -534,7 +538,7 @@ TEST_F(HriFile, DetectionWhatEachStateOfTheSearchLeaves) {
   {  // Reopening forgets the earlier picture but not the encrypted note.
     Opened o = open(two_channel_stream(40));
     ASSERT_EQ(o.pic->hri.format, 4);
-    o.pic->hri.encrypted = 1;  // noted by the recorder
+    o.pic->hri.encrypted = true;  // noted by the recorder
     ASSERT_TRUE(o.pic->pic_fp.open(file_of(HriStream()), "rb"));
     EXPECT_EQ(read_hri1_hdr(o.pic.get()), 0);
     EXPECT_EQ(o.pic->sat_name, "");

@@ -49,7 +49,7 @@ TmFields tm_fields(const BrokenTime& t) {
   return {t.tm_sec, t.tm_min, t.tm_hour, t.tm_mday, t.tm_mon, t.tm_year, t.tm_wday, t.tm_yday};
 }
 
-std::unique_ptr<PIC_INFO> open_pic(const std::string& path, int kind) {
+std::unique_ptr<PIC_INFO> open_pic(const std::string& path, FileKind kind) {
   auto pic = std::make_unique<PIC_INFO>();
   pic->file_type = kind;
   EXPECT_TRUE(pic->pic_fp.open(path, "rb"));
@@ -143,20 +143,20 @@ TEST(Hrpt1Geometry, TableExamples) {
 
 // ---------------------------------------------------------------- writer golden bytes
 // A picture record with every header field set to a known value.
-std::unique_ptr<PIC_INFO> known_record(int kind) {
+std::unique_ptr<PIC_INFO> known_record(FileKind kind) {
   auto pic = std::make_unique<PIC_INFO>();
   pic->file_type = kind;
   pic->sat_name = "NOAA 19";
   pic->width = 0;  // writer fills in the nominal width
   pic->height = 5400;
-  pic->scan_dir = 2;
+  pic->scan_dir = ScanDir::BottomUp;
   pic->x_offset = -3;
   pic->y_offset = 7;
   for (int i = 0; i <= 10; ++i) pic->chan_present[i] = (i == 3 || i == 5 || i == 7) ? 0 : 1;
   // Inclination 1.7: 97.40... degrees, rounds differently with full-precision pi.
   pic->kepler = test::kepler_set(120, 270.5f, 1.7f, 2.9f, 0.0012f, 1.5f, 0.25f, 14.125f, 12345, 0.0001f);
   ORBIT& o = pic->orbit;
-  o.use_sattime = 1;
+  o.use_sattime = true;
   o.start_tm = BrokenTime{};
   o.start_tm.tm_sec = 30;
   o.start_tm.tm_min = 20;
@@ -256,9 +256,9 @@ TEST(Hrpt1Writer, GoldenHeaderEachVariant) {
   {
     // Computer time: the picture time goes to offset 30, source 'c'.
     auto pic = known_record(kKindHRPT);
-    pic->orbit.use_sattime = 0;
+    pic->orbit.use_sattime = false;
     pic->orbit.start_tm_sat = BrokenTime{};
-    pic->scan_dir = 1;
+    pic->scan_dir = ScanDir::TopDown;
     pic->height = 70000;          // does not fit the u16: stated as 0, counted on reading
     pic->orbit.offset_gmt = 300;  // beyond a signed byte: the nearest it holds
     pic->orbit.offset_sec = -200;
@@ -344,9 +344,9 @@ TEST(Hrpt1Reader, HandBuiltHeaderFields) {
   ASSERT_EQ(read_hrpt1_hdr(pic.get()), 0);
   EXPECT_EQ(std::tuple(pic->width, pic->height, pic->depth, pic->lut_size, pic->lut[2][1023], pic->sat_kind,
                        pic->lines_per_sec, pic->pixels_per_chan, pic->data_offset, pic->frame.line_bytes),
-            std::tuple(2048, 10, 10, 1024, 1023, 1, 6, 2048, 16007, line_bytes));
+            std::tuple(2048, 10, 10, 1024, 1023, SatKind::NOAA, 6, 2048, 16007, line_bytes));
   EXPECT_EQ(std::tuple(pic->orientation, pic->scan_dir, pic->x_offset, pic->y_offset),
-            std::tuple(4, 2, -10, 20));
+            std::tuple(Orientation::FromSouth, ScanDir::BottomUp, -10, 20));
   EXPECT_EQ(pic->sat_name, "ABCDEFGHIJKLMNOP");
   EXPECT_FLOAT_EQ(pic->scan_angle, 55.4f);
   // Degrees to radians with 3.1415926: 90 -> 1.5707962513, not 1.5707963705.
@@ -373,7 +373,7 @@ TEST(Hrpt1Reader, HandBuiltHeaderFields) {
   // Stated count kept; picture time from the computer clock.
   EXPECT_EQ(std::tuple(pic2->height, pic2->orbit.use_sattime, pic2->orbit.start_ms,
                        pic2->orbit.start_tm.tm_hour, pic2->orientation, pic2->scan_dir),
-            std::tuple(4, 0, 0, 3, 3, 1));
+            std::tuple(4, 0, 0, 3, Orientation::Normal, ScanDir::TopDown));
 }
 
 TEST(Hrpt1Reader, VersionThreeMaskAndVariants) {
@@ -410,7 +410,7 @@ TEST(Hrpt1Reader, VersionThreeMaskAndVariants) {
   EXPECT_EQ(seaw->chan_present[9], 0);
   EXPECT_EQ(seaw->frame.n_channels, 1);
   EXPECT_EQ(seaw->pixels_per_chan, 1288);
-  EXPECT_EQ(seaw->sat_kind, 3);
+  EXPECT_EQ(seaw->sat_kind, SatKind::SeaWiFS);
 
   // CHRPT: presence at 301; a version-3 tag means nothing here.
   HdrBuilder c;
@@ -425,7 +425,7 @@ TEST(Hrpt1Reader, VersionThreeMaskAndVariants) {
   EXPECT_EQ(ch->chan_present[1], 0);
   EXPECT_EQ(ch->chan_present[10], 1);
   EXPECT_EQ(ch->frame.hdr_words, 1600);
-  EXPECT_EQ(ch->sat_kind, 2);
+  EXPECT_EQ(ch->sat_kind, SatKind::FengYun);
 }
 
 TEST(Hrpt1Reader, DamagedHeadersRefused) {
@@ -529,15 +529,16 @@ TEST(Hrpt1Reader, QualityFlagsAndSkipping) {
   // Skipping: pass direction, skip mask, skip switch, line asked for ->
   // flags and the line actually read (word 6).
   struct Case {
-    int dir, mask, skip, line, flags, got;
+    ScanDir dir;
+    int mask, skip, line, flags, got;
   };
   const Case cases[] = {
-      {1, 0x0C, 1, 1, 0xED, 2},  // north to south: on to line 2
-      {2, 0x0C, 1, 1, 0x0D, 0},  // south to north: back to line 0
-      {2, 0x0C, 1, 0, 0x0D, 0},  // line 0 of a south-to-north pass is a line like any other
-      {2, 0xE0, 1, 0, 0, -1},    // no line before 0
-      {1, 0xE0, 1, 0, 0xE1, 1},  //
-      {1, 0xE0, 0, 0, 0x0D, 0},  // switch off: the line itself
+      {ScanDir::TopDown, 0x0C, 1, 1, 0xED, 2},   // north to south: on to line 2
+      {ScanDir::BottomUp, 0x0C, 1, 1, 0x0D, 0},  // south to north: back to line 0
+      {ScanDir::BottomUp, 0x0C, 1, 0, 0x0D, 0},  // line 0 of a south-to-north pass is a line like any other
+      {ScanDir::BottomUp, 0xE0, 1, 0, 0, -1},    // no line before 0
+      {ScanDir::TopDown, 0xE0, 1, 0, 0xE1, 1},   //
+      {ScanDir::TopDown, 0xE0, 0, 0, 0x0D, 0},   // switch off: the line itself
   };
   auto view = std::make_unique<VIEW_INFO>();
   for (const Case& c : cases) {
@@ -545,9 +546,10 @@ TEST(Hrpt1Reader, QualityFlagsAndSkipping) {
     view->skip_mask = c.mask;
     view->skip_faulty = c.skip;
     w[6] = 0xFFFF;
-    EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), c.line, w.data()), c.flags) << c.dir << " " << c.line;
+    EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), c.line, w.data()), c.flags)
+        << static_cast<int>(c.dir) << " " << c.line;
     if (c.got >= 0) {
-      EXPECT_EQ(w[6], c.got) << c.dir << " " << c.line;
+      EXPECT_EQ(w[6], c.got) << static_cast<int>(c.dir) << " " << c.line;
     }
   }
 }
@@ -567,7 +569,7 @@ TEST(Hrpt1Reader, MarkersWithoutSyncWords) {
   EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 2, w.data()), 0xED);
   EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 3, w.data()), 0);
   auto view = std::make_unique<VIEW_INFO>();
-  view->skip_faulty = 1;
+  view->skip_faulty = true;
   view->skip_mask = 0x0C;
   EXPECT_EQ(read_hrpt1_line(pic.get(), view.get(), 1, w.data()), 0xED);
   EXPECT_EQ(w[0], 2);
@@ -585,10 +587,10 @@ TEST(Hrpt1Reader, MarkersWithoutSyncWords) {
 // ---------------------------------------------------------------- round trip
 TEST(Hrpt1RoundTrip, EveryHeaderFieldKept) {
   test::TempDir dir;
-  for (int kind : {kKindHRPT, kKindCHRPT, kKindSeaStar}) {
+  for (FileKind kind : {kKindHRPT, kKindCHRPT, kKindSeaStar}) {
     auto pic = known_record(kind);
     pic->sat_name = "FENGYUN 1D";
-    const std::string path = dir.file("rt" + std::to_string(kind));
+    const std::string path = dir.file("rt" + std::to_string(file_kind_code(kind)));
     ASSERT_TRUE(pic->pic_fp.open(path, "wb"));
     ASSERT_EQ(write_hrpt1_hdr(pic.get()), 0);
     std::vector<uint16_t> w(static_cast<size_t>(pic->frame.words_padded), 0);
@@ -598,14 +600,14 @@ TEST(Hrpt1RoundTrip, EveryHeaderFieldKept) {
 
     auto back = open_pic(path, kind);
     back->orbit.start_ms_sat = 500;
-    ASSERT_EQ(read_hrpt1_hdr(back.get()), 0) << kind;
+    ASSERT_EQ(read_hrpt1_hdr(back.get()), 0) << file_kind_code(kind);
     // Stated 5400 lines, the file holds three.
     EXPECT_EQ(
         std::tuple(back->sat_name, back->width, back->height, back->scan_dir, back->x_offset, back->y_offset),
-        std::tuple(std::string("FENGYUN 1D"), pic->width, 3, 2, -3, 7));
+        std::tuple(std::string("FENGYUN 1D"), pic->width, 3, ScanDir::BottomUp, -3, 7));
     const int n = kind == kKindHRPT ? 5 : kind == kKindSeaStar ? 8 : 10;
     for (int i = 0; i <= 10; ++i)
-      EXPECT_EQ(back->chan_present[i], i <= n ? pic->chan_present[i] : 0) << kind << " " << i;
+      EXPECT_EQ(back->chan_present[i], i <= n ? pic->chan_present[i] : 0) << file_kind_code(kind) << " " << i;
     const KEPLER& a = pic->kepler;
     const KEPLER& b = back->kepler;
     EXPECT_EQ(std::tuple(b.epoch_year, b.epoch_day, b.decay, b.eccentricity, b.motion, b.revnum),

@@ -25,14 +25,14 @@ TEST(FrameHdrNames, AddressTableAndFamilies) {
       {4, "unknown: 4\n"}, {255, "unknown: ff\n"}};
   for (const auto& [addr, name] : table) EXPECT_EQ(spacecrftaddr2name(addr), name) << addr;
 
-  EXPECT_EQ(xrptid2name(0x0B8, 1), "NOAA 15");
-  EXPECT_EQ(xrptid2name(0x0B8, 3), "NOAA 15");
-  EXPECT_EQ(xrptid2name(0x0B8, 2), "unknown: 20\n");
-  EXPECT_EQ(xrptid2name(12 << 6, 2), "FENGYUN 1C");
-  EXPECT_EQ(xrptid2name(13 << 6 | 0x3F, 2), "FENGYUN 1D");
-  EXPECT_EQ(xrptid2name(15 << 3, 1), "NOAA 19");
-  EXPECT_EQ(xrptid2name(0x0B8, 0), "");
-  EXPECT_EQ(xrptid2name(0x0B8, 4), "");
+  EXPECT_EQ(xrptid2name(0x0B8, SatKind::NOAA), "NOAA 15");
+  EXPECT_EQ(xrptid2name(0x0B8, SatKind::SeaWiFS), "NOAA 15");
+  EXPECT_EQ(xrptid2name(0x0B8, SatKind::FengYun), "unknown: 20\n");
+  EXPECT_EQ(xrptid2name(12 << 6, SatKind::FengYun), "FENGYUN 1C");
+  EXPECT_EQ(xrptid2name(13 << 6 | 0x3F, SatKind::FengYun), "FENGYUN 1D");
+  EXPECT_EQ(xrptid2name(15 << 3, SatKind::NOAA), "NOAA 19");
+  EXPECT_EQ(xrptid2name(0x0B8, SatKind::Unknown), "");
+  EXPECT_EQ(xrptid2name(0x0B8, SatKind::HRI), "");
 }
 
 // Year, month, day of month, day of year, hour, minute, second, ms.
@@ -47,7 +47,7 @@ TEST(FrameHdrDecode, IdentificationAndTimeCode) {
   const uint16_t id = (1 << 9) | (2 << 7) | (7 << 3) | (1 << 2) | 1;
   uint16_t w[12] = {644, 367, 860, 413, 527, 149, id, 0, 2 * 150, 0x05, 0x1F5, 0x000};
   FRAME_HDR h;
-  decode_framehdr(w, 1, &h);
+  decode_framehdr(w, SatKind::NOAA, &h);
   // Day 150; 5 * 2^20 + 501 * 1024 = 5755904 ms.
   EXPECT_EQ(std::tuple(h.sync[0], h.sync[5], h.id_flag9, h.minor_frame, h.sc_addr, h.id_flag2, h.day, h.msec),
             std::tuple(644, 149, 1, 2, 7, 1, 150, 5755904));
@@ -62,12 +62,12 @@ TEST(FrameHdrDecode, IdentificationAndTimeCode) {
 
   // FengYun: only the address changes; the other id fields stay.
   w[6] = 13 << 6;
-  decode_framehdr(w, 2, &h);
+  decode_framehdr(w, SatKind::FengYun, &h);
   EXPECT_EQ(std::tuple(h.sc_addr, h.minor_frame, h.id_flag9), std::tuple(208, 2, 1));
 
   // No day count: the reference's day (3 March of a leap year).
   w[8] = 0;
-  decode_framehdr(w, 1, &h);
+  decode_framehdr(w, SatKind::NOAA, &h);
   ref.tm_mon = 2;
   ref.tm_mday = 3;
   ref.tm_yday = 62;
@@ -81,7 +81,7 @@ TEST(FrameHdrDecode, IdentificationAndTimeCode) {
   w[10] = static_cast<uint16_t>((ms >> 10) & 0x3FF);
   w[11] = static_cast<uint16_t>(ms & 0x3FF);
   w[8] = 2 * 366;
-  decode_framehdr(w, 1, &h);
+  decode_framehdr(w, SatKind::NOAA, &h);
   EXPECT_EQ(interpret_framehdr(&h, &ref), 'y');
   EXPECT_EQ(when(h), (Fields{121, 0, 1, 0, 1, 0, 0, 1}));
 }
@@ -143,8 +143,8 @@ TEST(FrameHdrSearch, ReliableFrameCases) {
 
   // A skipping, south-to-north view does not change the file order search.
   auto view = std::make_unique<VIEW_INFO>();
-  view->scan_dir = 2;
-  view->skip_faulty = 1;
+  view->scan_dir = ScanDir::BottomUp;
+  view->skip_faulty = true;
   view->skip_mask = 0xEC;
   EXPECT_EQ(search_first_reliable_frame(0, pic.get(), view.get(), &h), 6);
 

@@ -43,11 +43,11 @@ TEST(PpmRead, HeaderFactsAndSamplesOfHandWrittenFiles) {
   ASSERT_EQ(own.rc, 0);
   const PIC_INFO& p = *own.pic;
   EXPECT_EQ(p.sat_name, "Created by kelo");
-  EXPECT_EQ(
-      ints(p.width, p.height, p.depth, p.lut_size, p.frame.words_padded, p.frame.line_bytes,
-           p.frame.hdr_words, p.frame.n_channels, p.chan_present[1], p.chan_present[2], p.data_offset,
-           p.orientation, p.scan_dir, p.lut[1][200], p.lut[2][255]),
-      ints(640, 480, 8, 256, 640, 640, 0, 1, 1, 0, static_cast<long long>(head.size()), 3, 1, 200, 255));
+  EXPECT_EQ(ints(p.width, p.height, p.depth, p.lut_size, p.frame.words_padded, p.frame.line_bytes,
+                 p.frame.hdr_words, p.frame.n_channels, p.chan_present[1], p.chan_present[2], p.data_offset,
+                 p.orientation, p.scan_dir, p.lut[1][200], p.lut[2][255]),
+            ints(640, 480, 8, 256, 640, 640, 0, 1, 1, 0, static_cast<long long>(head.size()),
+                 Orientation::Normal, ScanDir::TopDown, 200, 255));
 
   Pnm c("P6\n# first\n# second\n3 1\n255\n" + bytes_of({1, 2, 3, 4, 5, 6, 7, 8, 9}));
   ASSERT_EQ(c.rc, 0);
@@ -201,7 +201,7 @@ TEST(PpmWrite, ByteExactFiles) {
   test::TempDir dir;
   // Writes the lines (r, g and b hold all lines one after the other) and
   // compares the file with the header of size line `size` and the samples.
-  auto check = [&](const char* name, int kind, int w, int depth, int lut_size, std::vector<uint16_t> r,
+  auto check = [&](const char* name, FileKind kind, int w, int depth, int lut_size, std::vector<uint16_t> r,
                    std::vector<uint16_t> g, std::vector<uint16_t> b, int line_rc, const std::string& size,
                    const std::string& samples) {
     SCOPED_TRACE(name);
@@ -244,7 +244,8 @@ TEST(PpmWrite, OtherProgramsReadOurSamples) {
   if (!have_netpbm && !have_im && py.empty()) GTEST_SKIP() << "no netpbm, ImageMagick or Pillow";
   test::TempDir dir;
   struct Case {
-    int kind, depth, lut_size, max;
+    FileKind kind;
+    int depth, lut_size, max;
     const char* name;
   };
   for (const Case c : {Case{kKindPGM, 8, 256, 255, "g8.pgm"}, Case{kKindPGM, 12, 4096, 4095, "g16.pgm"},

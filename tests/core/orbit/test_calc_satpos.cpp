@@ -47,7 +47,7 @@ std::unique_ptr<PIC_INFO> timed_picture(const KEPLER& k) {
   pic->lines_per_sec = 6;
   pic->pixels_per_chan = 2048;
   pic->scan_angle = 55.4f;
-  pic->orbit.use_sattime = 1;
+  pic->orbit.use_sattime = true;
   pic->orbit.start_tm = pic->orbit.epoch_tm;
   pic->orbit.start_ms = 0;
   return pic;
@@ -257,7 +257,7 @@ TEST(OrbitModel, CacheFollowsPictureElementsAndCorrections) {
   pic->kepler.anomaly -= 0.01f;
 
   // Computer time with an hour offset, and the seconds correction.
-  pic->orbit.use_sattime = 0;
+  pic->orbit.use_sattime = false;
   ASSERT_EQ(xy2lonlat(100, 50, pic.get(), &b), 1);
   EXPECT_EQ(b.lon, a.lon);
   pic->orbit.offset_sec = 2;
@@ -290,9 +290,9 @@ TEST(OrbitModel, NoTimingNoOrbitAndOverflow) {
   pic->lines_per_sec = 0;
   EXPECT_EQ(xy2lonlat(10, 10, pic.get(), &p), 0);
   pic->lines_per_sec = 6;
-  pic->orbit.valid = 0;
+  pic->orbit.valid = false;
   EXPECT_EQ(xy2lonlat(10, 10, pic.get(), &p), 0);
-  pic->orbit.valid = 1;
+  pic->orbit.valid = true;
 
   // A revolution count beyond single precision: no position.
   KEPLER k = polar_elements();

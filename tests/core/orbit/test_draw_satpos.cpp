@@ -110,8 +110,8 @@ struct Pass {
     pic->width = 2048;
     pic->height = 3600;
     view->zoom = zoom_full();
-    view->orientation = 3;
-    view->scan_dir = 1;
+    view->orientation = Orientation::Normal;
+    view->scan_dir = ScanDir::TopDown;
     view->grid_rgb[1] = 255;
   }
 };
@@ -121,9 +121,9 @@ TEST(Grid, PassOverAPicture) {
   DRAWABLE_INFO c;
   renew_rgbbuf(&c, 160, 120);
   correct_zoomval(&c, s.view.get(), s.pic.get());
-  s.pic->orbit.valid = 0;
+  s.pic->orbit.valid = false;
   EXPECT_EQ(draw_lonlat_canvas(s.pic.get(), s.view.get(), &c, nullptr), 0);
-  s.pic->orbit.valid = 1;
+  s.pic->orbit.valid = true;
   ASSERT_EQ(draw_lonlat_canvas(s.pic.get(), s.view.get(), &c, nullptr), 1);
 
   auto px = [&c](int x, int y, int k) { return c.rgb_buf[(static_cast<size_t>(y) * c.width + x) * 3 + k]; };
@@ -201,10 +201,10 @@ TEST(ReadOut, PositionAndPixelTexts) {
   EXPECT_EQ(t.position, want);
   EXPECT_EQ(t.pixel, "512");  // 1020 * 128 / 255
 
-  s.view->show_xy = 1;
+  s.view->show_xy = true;
   t = coord_values(&c, 10, 20, s.pic.get(), s.view.get());
   EXPECT_EQ(t.position, "[x=128,y=599]");
-  s.view->show_xy = 0;
+  s.view->show_xy = false;
   s.pic->lines_per_sec = 0;  // no line timing: pixel coordinates
   EXPECT_EQ(coord_values(&c, 10, 20, s.pic.get(), s.view.get()).position, "[x=128,y=599]");
 
@@ -218,7 +218,7 @@ TEST(ReadOut, PositionAndPixelTexts) {
   EXPECT_EQ(coord_values(&c, 11, 20, s.pic.get(), s.view.get()).pixel, "727");
 
   // Temperature shown: the colour is read back as degrees C.
-  s.view->temperature = 1;
+  s.view->temperature = true;
   s.view->chan_sel[4] = 1;
   s.view->lmin = 0;
   s.view->lmax = 1023;

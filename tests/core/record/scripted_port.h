@@ -109,7 +109,7 @@ struct PortSession {
 inline RECORD_INFO make_record(int fast = 1, int words_per_line = 0) {
   RECORD_INFO r;
   r.port_address = static_cast<int>(kBase);
-  r.active = 1;
+  r.active = true;
   r.fast_access = fast;
   r.frame.words_per_line = words_per_line;
   return r;

@@ -20,7 +20,7 @@ using test::kBase;
 using test::source_frames;
 
 // The geometry the recording engines set for a selection.
-FRAME_GEOM geom_for(int kind, const int* sel6) {
+FRAME_GEOM geom_for(FileKind kind, const int* sel6) {
   int presence[kMaxChannels + 1] = {};
   presence[0] = sel6[0];
   for (int g = 1; g <= 5; ++g) {
@@ -34,7 +34,7 @@ FRAME_GEOM geom_for(int kind, const int* sel6) {
 }
 
 // The words of a full frame that a selection keeps, in the recording order.
-std::vector<uint16_t> expected_selection(const std::vector<uint16_t>& full, int kind, const int* sel6) {
+std::vector<uint16_t> expected_selection(const std::vector<uint16_t>& full, FileKind kind, const int* sel6) {
   const int hdr = kind == kKindCHRPT ? 1600 : 750;
   const int nch = kind == kKindCHRPT ? 10 : 5;
   std::vector<uint16_t> out;
@@ -50,7 +50,7 @@ std::vector<uint16_t> expected_selection(const std::vector<uint16_t>& full, int 
 }
 
 // The next frame of the installed port in the geometry of a selection.
-std::vector<uint16_t> selected_frame(StationSession& session, RECORD_INFO* rec, int kind, const int* sel,
+std::vector<uint16_t> selected_frame(StationSession& session, RECORD_INFO* rec, FileKind kind, const int* sel,
                                      int want_status = 1) {
   rec->frame = geom_for(kind, sel);
   std::vector<uint16_t> words(static_cast<size_t>(rec->frame.words_padded));

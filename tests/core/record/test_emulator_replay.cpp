@@ -409,7 +409,7 @@ TEST(EmulatorSource, HriPictureFramesAndTheBackendSwitch) {
   EXPECT_EQ(install_port_backend(session.ports(), &rec, &err), 1);
   EXPECT_NE(err.find("/no/such/pass.raw16"), std::string::npos);
   EXPECT_STREQ(session.ports().port().name(), "emulator");
-  rec.port_backend = 7;
+  rec.port_backend = static_cast<PortBackendKind>(7);  // no such backend
   EXPECT_EQ(install_port_backend(session.ports(), &rec, &err), 1);
   rec.port_backend = kBackendAuto;
   EXPECT_EQ(install_port_backend(session.ports(), &rec, &err), 0);

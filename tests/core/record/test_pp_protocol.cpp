@@ -38,7 +38,7 @@ TEST_F(Pp, DataTimeOutAtTheLastExaminedRead) {
   for (const auto& a : port.log) EXPECT_EQ(std::make_pair(a.op, a.addr), std::make_pair('w', kBase));
   // Ready on read 10 001 (the last examined one) counts; on read 10 002,
   // the extra read after the time-out, it does not.
-  rec.fast_access = 1;
+  rec.fast_access = true;
   for (int before : {10000, 10001}) {
     port.log.clear();
     port.reads = 0;
@@ -63,7 +63,8 @@ TEST_F(Pp, DataSecondReadAndAcknowledgePulse) {
   // Fast access: the first ready read is the word; generator mode pulses
   // with the mode line low.
   port.log.clear();
-  rec.fast_access = rec.gen_mode = 1;
+  rec.fast_access = true;
+  rec.gen_mode = 1;
   port.script = {first, second};
   ASSERT_EQ(get_pp_data(session, &rec, &w), 1);
   EXPECT_EQ(w, first);
@@ -72,7 +73,7 @@ TEST_F(Pp, DataSecondReadAndAcknowledgePulse) {
 }
 
 TEST_F(Pp, FrameWordAssemblyAndFrameStartRule) {
-  rec.fast_access = 1;
+  rec.fast_access = true;
   rec.frame.words_per_line = 5;
   port.script = {
       ready_word(0x33, true, false),      // before the frame start: discarded
@@ -108,7 +109,7 @@ TEST_F(Pp, FrameWordAssemblyAndFrameStartRule) {
 
 TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
   port.log_reads = false;
-  rec.fast_access = 1;
+  rec.fast_access = true;
   rec.frame.words_per_line = 1;
   // 2001 discarded words: one event run (after the 1001st); 2002: two.
   for (int discarded : {2001, 2002}) {
@@ -124,7 +125,7 @@ TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
   gui.events = 0;
   port.idle = ready_word(0x10, true, false);
   gui.on_events = [&](int n) {
-    if (n == 3) rec.active = 0;
+    if (n == 3) rec.active = false;
   };
   EXPECT_EQ(getpp_hrpt_frame(session, &w, &rec), 0);
   EXPECT_EQ(gui.events, 3);
@@ -133,7 +134,7 @@ TEST_F(Pp, FrameIdleEventsWhileHuntingForTheFrameStart) {
 
 TEST_F(Pp, InsyncNeedsConsecutiveWordsAndRestartsOnABreak) {
   port.log_reads = false;
-  rec.fast_access = 1;
+  rec.fast_access = true;
   rec.frame.words_per_line = 11090;
   const uint16_t in = ready_word(0, true, false), out = ready_word(0, false, false);
   // 22 179 in sync, one out of sync, then 22 180 in sync: the break restarts
@@ -162,7 +163,7 @@ TEST_F(Pp, InsyncNeedsConsecutiveWordsAndRestartsOnABreak) {
 
 TEST_F(Pp, OutsyncCountsClearSyncAndStopsWithActive) {
   port.log_reads = false;
-  rec.fast_access = 1;
+  rec.fast_access = true;
   rec.frame.words_per_line = 364;
   const uint16_t in = ready_word(0, true, false), out = ready_word(0, false, false);
   port.script.assign(100, out);
@@ -179,7 +180,7 @@ TEST_F(Pp, OutsyncCountsClearSyncAndStopsWithActive) {
   EXPECT_EQ(gui.events, 1);
   EXPECT_EQ(pp_wait_for_insync(session, &rec, 1), 0);
   // No port access: 0 without touching the registers.
-  rec.active = 1;
+  rec.active = true;
   port.ioperm_result = -1;
   port.log.clear();
   EXPECT_EQ(pp_wait_for_insync(session, &rec, 1), 0);
@@ -255,7 +256,7 @@ TEST_F(Pp, SelectionLayerTransportsAndModeLine) {
   EXPECT_EQ(usb_list_ndevs(), 0);
   // The parallel port goes through to the protocol.
   rec.port_type = kPortTypePar;
-  rec.fast_access = 1;
+  rec.fast_access = true;
   port.script = {ready_word(0xC0, true, true), ready_word(0x01, true, false, 1)};
   rec.frame.words_per_line = 2;
   EXPECT_EQ(get_hrpt_frame(session, words, &rec), 1);
@@ -277,9 +278,13 @@ TEST(PpAddress, DeviceMatchingAndBackendNames) {
   dir.write("parport0/base-addr", "garbage\n");
   EXPECT_EQ(ppdev_device_for(0x378, dir.path()), "");
 
-  EXPECT_EQ(port_backend_from_name("ppdev"), kBackendPpdev);
-  EXPECT_EQ(port_backend_from_name("emulator"), kBackendEmulator);
-  EXPECT_EQ(port_backend_from_name("Emulator"), -1);
+  PortBackendKind kind = kBackendAuto;
+  EXPECT_TRUE(port_backend_from_name("ppdev", &kind));
+  EXPECT_EQ(kind, kBackendPpdev);
+  EXPECT_TRUE(port_backend_from_name("emulator", &kind));
+  EXPECT_EQ(kind, kBackendEmulator);
+  EXPECT_FALSE(port_backend_from_name("Emulator", &kind));
+  EXPECT_EQ(kind, kBackendEmulator);
   EXPECT_STREQ(port_backend_name(kBackendDirect), "direct");
 }
 

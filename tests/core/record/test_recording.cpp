@@ -139,23 +139,28 @@ TEST(Recording, SatelliteNamedAfterFiveEqualIds) {
   noaa19[6] = 15 << 3;
   std::string name = "old";
   SatRecognizer pass;
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 0);
-  EXPECT_EQ(get_hrptsat_name(pass, noaa19.data(), &name, 8, 1), 0);  // a different id restarts the count
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 0) << i;
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, kKindHRPT, SatKind::NOAA), 0);
+  EXPECT_EQ(get_hrptsat_name(pass, noaa19.data(), &name, kKindHRPT, SatKind::NOAA),
+            0);  // a different id restarts the count
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, kKindHRPT, SatKind::NOAA), 0) << i;
   EXPECT_EQ(name, "old");
-  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 1);
+  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, kKindHRPT, SatKind::NOAA), 1);
   EXPECT_EQ(name, "NOAA 18");
-  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 1);  // the sixth reports again
-  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, 8, 1), 0);  // and then never in this pass
-  EXPECT_EQ(get_hrptsat_name(pass, noaa19.data(), &name, 8, 1), 0);
+  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, kKindHRPT, SatKind::NOAA),
+            1);  // the sixth reports again
+  EXPECT_EQ(get_hrptsat_name(pass, noaa18.data(), &name, kKindHRPT, SatKind::NOAA),
+            0);  // and then never in this pass
+  EXPECT_EQ(get_hrptsat_name(pass, noaa19.data(), &name, kKindHRPT, SatKind::NOAA), 0);
   EXPECT_EQ(name, "NOAA 18");
 
   // FengYun: address in bits 6-9, shifted into the upper nibble (208 = 1D).
   std::vector<uint16_t> fy(22180, 0);
   fy[6] = 13 << 6;
-  get_hrptsat_name(pass, nullptr, nullptr, 0, 0);  // a new pass
-  for (int i = 0; i < 4; ++i) get_hrptsat_name(pass, fy.data(), &name, 9, 2);
-  EXPECT_EQ(get_hrptsat_name(pass, fy.data(), &name, 9, 2), 1);
+  get_hrptsat_name(pass, nullptr, nullptr, kKindNone, SatKind::Unknown);  // a new pass
+  for (int i = 0; i < 4; ++i) get_hrptsat_name(pass, fy.data(), &name, kKindCHRPT, SatKind::FengYun);
+  EXPECT_EQ(get_hrptsat_name(pass, fy.data(), &name, kKindCHRPT, SatKind::FengYun), 1);
   EXPECT_EQ(name, "FENGYUN 1D");
 }
 
@@ -208,7 +213,7 @@ TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
   // lines hold the emulated scene: in-sync lines marked, the others not.
   st.open("hrpt01.dat");
   EXPECT_EQ(std::tie(st.pic->file_type, st.pic->sat_name, st.pic->height),
-            std::make_tuple(8, "NOAA 18", lines));
+            std::make_tuple(kKindHRPT, "NOAA 18", lines));
   EXPECT_EQ(std::vector<int>(st.pic->chan_present, st.pic->chan_present + 6),
             (std::vector<int>{1, 1, 1, 0, 1, 0}));
   std::tm now{};
@@ -219,7 +224,7 @@ TEST(Recording, BatchHrptPassOnDiskAndInTheLog) {
 
   std::vector<uint16_t> words(static_cast<size_t>(st.pic->frame.words_padded) * 2, 0);
   VIEW_INFO plain;
-  plain.scan_dir = 1;
+  plain.scan_dir = ScanDir::TopDown;
   for (int line : {0, 10, 23}) {
     ASSERT_NE(read_hrpt1_line(st.pic.get(), &plain, line, words.data()), 0);
     for (int x : {0, 700, 1500, 2047})  // channel 4 is the third channel present
@@ -241,9 +246,9 @@ TEST(Recording, HrptPassUnderARecordWindowReportsToItsListener) {
   st.rec.hrpt_start_after = 6;
   st.rec.hrpt_stop_after = 5;
   st.rec.file_type = kKindHRPT;
-  st.rec.sat_kind = 1;
-  st.rec.show_chan = 5;  // not recorded: the first recorded channel is shown
-  st.rec.scan_dir = 1;   // top-down: canvas row = live row
+  st.rec.sat_kind = SatKind::NOAA;
+  st.rec.show_chan = 5;                // not recorded: the first recorded channel is shown
+  st.rec.scan_dir = ScanDir::TopDown;  // canvas row = live row
   st.rec.lines_per_screen = 100;
   const int list[6] = {1, 0, 0, 0, 1, 0};  // channel 4 with the housekeeping words
   for (int c : {0, 4}) st.rec.chan_sel[c] = 1;
@@ -308,8 +313,8 @@ TEST(Recording, NoChannelsNoPortUnknownSatellite) {
 }
 
 TEST(Recording, SigtermDuringContinuousBatchLeavesACountedFile) {
-  Station st("noaa");         // an endless pass
-  st.rec.stop_when_done = 0;  // "-cbatch"
+  Station st("noaa");             // an endless pass
+  st.rec.stop_when_done = false;  // "-cbatch"
   // The recorder handles events once per frame; the signal arrives forty
   // events after the pass has opened its file.
   const std::string path = st.dir.file("hrpt01.dat");
@@ -341,7 +346,7 @@ TEST(Recording, KeplerElementsLoadedIntoTheHeaderOrReportedMissing) {
   // problem goes to standard error, not to a window.
   for (const std::string& kfile : {std::string(), std::string("/nonexistent/keps.txt")}) {
     Station st("noaa,syncloss=20:50");
-    st.rec.load_kepler = 1;
+    st.rec.load_kepler = true;
     st.rec.kepler_file = kfile;
     testing::internal::CaptureStderr();
     ASSERT_EQ(st.batch("hrpt:4", 1, 0), 0);
@@ -367,7 +372,7 @@ TEST(Recording, KeplerElementsLoadedIntoTheHeaderOrReportedMissing) {
   }
   if (set.empty()) GTEST_SKIP() << "no NOAA 18 element set in " << tle_path;
   Station st("noaa,syncloss=20:50");
-  st.rec.load_kepler = 1;
+  st.rec.load_kepler = true;
   st.rec.kepler_file = st.dir.write("weather.txt", set);
   ASSERT_EQ(st.batch("hrpt:4", 1, 0), 0);
   EXPECT_TRUE(st.logged("Kep. ld: NOAA 18"));
@@ -424,7 +429,7 @@ class EncryptedHri : public EmuSource {
   bool next(EmuFrame* f) override {
     f->words.assign(364, 0);
     f->ten_bit = 0;
-    f->kind = 11;
+    f->kind = kKindHRI;
     f->sync = k_ < 400 ? 1 : 0;
     f->words[3] = static_cast<uint16_t>(0x30 | (k_ % 4));
     f->words[9] = static_cast<uint16_t>(k_ / 4 == 0 ? 1 : 2);
@@ -449,7 +454,7 @@ TEST(Recording, EncryptedPicturesOnlyWithRecordAll) {
     RECORD_INFO* rec = &st.rec;
     // Stop the station once it has had time to lose sync again.
     st.seam.on_events = [rec](int n) {
-      if (n > 2000) rec->active = 0;
+      if (n > 2000) rec->active = false;
     };
     ASSERT_EQ(st.batch("hri"), 0);
     EXPECT_TRUE(st.logged("Encrypted."));
@@ -466,16 +471,16 @@ TEST(Recording, EncryptedPicturesOnlyWithRecordAll) {
 TEST(Recording, RawDumpOfTwoFramesAndAFileThatCannotBeCreated) {
   for (bool writable : {true, false}) {
     Station st("pattern");
-    st.rec.batch = 0;
-    st.rec.save_rec = 1;
-    st.rec.active = 1;
+    st.rec.batch = false;
+    st.rec.save_rec = true;
+    st.rec.active = true;
     if (!writable) st.rec.rec_dir = "/nonexistent-kelo-dir/";
     RECORD_INFO* rec = &st.rec;
     // Stopped after the second frame; a file that cannot be created must end
     // the loop by itself.
     if (writable)
       st.seam.on_events = [rec](int n) {
-        if (n == 3) rec->active = 0;
+        if (n == 3) rec->active = false;
       };
     ListenerLog told;
     Recordpp_Rawd(st.session, told, &st.rec, st.pic.get(), &st.view);

@@ -134,8 +134,9 @@ TEST(FileInfo, TextOfEachKindOfFile) {
             " Type      : PGM (10 bits)\n"
             " Size      :  640 x  480\n");
 
-  for (const auto& [kind, text] :
-       {std::pair<int, std::string>{kKindGIF, "GIF"}, {kKindPPM, "PPM (24 bits)"}, {kKindAHRPT, "AHRPT"}}) {
+  for (const auto& [kind, text] : {std::pair<FileKind, std::string>{kKindGIF, "GIF"},
+                                   {kKindPPM, "PPM (24 bits)"},
+                                   {kKindAHRPT, "AHRPT"}}) {
     pgm->file_type = kind;
     EXPECT_EQ(file_type_text(pgm.get()), text);
   }

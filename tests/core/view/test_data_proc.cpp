@@ -311,7 +311,7 @@ TEST(TranslateLine, MirrorsForTheSouthViewAndShifts) {
   view.map_wb[1] = 0.5F;
   std::vector<uint16_t> r(width), g(width), b(width);
 
-  view.orientation = 4;
+  view.orientation = Orientation::FromSouth;
   Translate_Line(&view, &pic, 0, 0, 1, set.get(), 1, r.data(), g.data(), b.data());
   EXPECT_EQ(r, (std::vector<uint16_t>{100, 200, 300, 400}));  // screen pass: never mirrored
   EXPECT_EQ(g, (std::vector<uint16_t>{200, 400, 600, 800}));
@@ -321,7 +321,7 @@ TEST(TranslateLine, MirrorsForTheSouthViewAndShifts) {
   EXPECT_EQ(r, (std::vector<uint16_t>{100, 75, 50, 25}));
   EXPECT_EQ(g, (std::vector<uint16_t>{200, 150, 100, 50}));
 
-  view.orientation = 3;
+  view.orientation = Orientation::Normal;
   Translate_Line(&view, &pic, 2, 0, 0, set.get(), 1, r.data(), g.data(), b.data());
   EXPECT_EQ(r, (std::vector<uint16_t>{400, 800, 1200, 1600}));
   EXPECT_EQ(b, (std::vector<uint16_t>{200, 400, 600, 800}));
@@ -518,7 +518,7 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   ASSERT_TRUE(p.ok);
   PIC_INFO& pic = p.pic;
   VIEW_INFO view = despeckle_view(20, 10);
-  view.despeckle_on = 1;
+  view.despeckle_on = true;
   LineSet set(pic.frame.words_padded, 6);  // blocks of 2
   const int linemap[] = {9, 10, 11};
   // Rows 9, 10, 11: the centre lines of the set are 11-12, 12-13, 13-14;

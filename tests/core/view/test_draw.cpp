@@ -62,15 +62,15 @@ std::string write_pass(const test::TempDir& dir) {
   pic->sat_name = "NOAA 15";
   pic->width = kWidth;
   pic->height = kLines;
-  pic->scan_dir = 1;
-  pic->orientation = 3;
+  pic->scan_dir = ScanDir::TopDown;
+  pic->orientation = Orientation::Normal;
   for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
   pic->kepler = test::noaa_like_kepler(1.7227f);  // 98.7 degrees
   // At 12:25 the pass crosses the equator near the left edge.
   const BrokenTime t = test::april_tenth_2024(12, 25);
   pic->orbit.start_tm = t;
   pic->orbit.start_tm_comp = t;
-  pic->orbit.use_sattime = 1;
+  pic->orbit.use_sattime = true;
   pic->frame = calc_hrptframeinfo(kKindHRPT, pic->chan_present, kWidth);
   const std::string path = dir.file("pass.hrp");
   EXPECT_TRUE(pic->pic_fp.open(path, "wb"));
@@ -116,8 +116,9 @@ struct Render {
   }
   int draw(const char* name) {
     const int rc = render_view(pic.get(), view.get(), &canvas, kCw, kCh);
-    if (const char* out = std::getenv("KELO_GOLDEN_DIR"))
-      write_canvas_ppm(&canvas, std::string(out) + "/" + name + ".ppm");
+    if (const char* out = std::getenv("KELO_GOLDEN_DIR")) {
+      EXPECT_EQ(write_canvas_ppm(&canvas, std::string(out) + "/" + name + ".ppm"), 0);
+    }
     return rc;
   }
   const uint8_t* px(int x, int y) const { return &canvas.rgb_buf[(static_cast<size_t>(y) * kCw + x) * 3]; }
@@ -164,7 +165,7 @@ TEST_F(PicturePass, GreyRampPlantedLineAndMirror) {
   const std::vector<uint8_t> normal = r.canvas.rgb_buf;
 
   // Seen from the south: column x shows what column 256 - x showed.
-  r.view->orientation = 4;
+  r.view->orientation = Orientation::FromSouth;
   ASSERT_EQ(r.draw("grey_mirrored"), 0);
   for (int y : {0, 40})
     for (int x = 1; x < kCw; ++x)
@@ -177,7 +178,7 @@ TEST_F(PicturePass, FaultyLinesMarked) {
   Render r(path_);
   ASSERT_EQ(r.draw("unmarked"), 0);
   const std::vector<uint8_t> plain = r.canvas.rgb_buf;
-  r.view->mark_faulty = 1;
+  r.view->mark_faulty = true;
   ASSERT_EQ(r.draw("marked"), 0);
   for (int y = 0; y < kCh; ++y) {
     const bool own = y == kNoSyncLine;                          // red
@@ -211,7 +212,7 @@ TEST_F(PicturePass, SecondChannelAndRgbMix) {
   EXPECT_EQ(r.checksum(), 5694194190189469123ull);
 
   // Red from channel 1, green from channel 2, blue from channel 5.
-  r.view->rgb_map = 1;
+  r.view->rgb_map = true;
   for (int ch = 0; ch <= kMaxChannels; ++ch) {
     r.view->map_used[ch] = ch == 1 || ch == 2 || ch == 5;
     r.view->map_wr[ch] = ch == 1 ? 1.0f : 0.0f;
@@ -243,7 +244,7 @@ TEST_F(PicturePass, TemperatureBands) {
   Render r(path_);
   r.view->chan_sel[1] = 0;
   r.view->chan_sel[4] = 1;
-  r.view->temperature = 1;
+  r.view->temperature = true;
   ASSERT_EQ(r.draw("temperature"), 0);
   // Sixteen bands of one temperature each (128 picture columns = 16 canvas
   // columns): uniform inside a band, different from band to band up to the
@@ -277,7 +278,7 @@ TEST_F(PicturePass, TemperatureBands) {
 TEST_F(PicturePass, GridLinearisedAndDespeckled) {
   Render r(path_);
   ASSERT_EQ(r.pic->orbit.valid, 1);
-  r.view->grid_on = 1;
+  r.view->grid_on = true;
   r.view->grid_rgb[0] = 255;
   ASSERT_EQ(r.draw("grid"), 0);
   int grid = 0;
@@ -287,7 +288,7 @@ TEST_F(PicturePass, GridLinearisedAndDespeckled) {
   EXPECT_EQ(r.checksum(), 6328029599756002259ull);
 
   Render s(path_);
-  s.view->linearize = 1;
+  s.view->linearize = true;
   ASSERT_EQ(s.draw("linearised"), 0);
   // The edges of the scan are widened: screen column 32 shows a picture
   // column left of 256 (where it lies unstraightened), column 224 one right
@@ -302,7 +303,7 @@ TEST_F(PicturePass, GridLinearisedAndDespeckled) {
   EXPECT_EQ(s.checksum(), 6668183539121339966ull);
 
   Render d(path_);
-  d.view->despeckle_on = 1;
+  d.view->despeckle_on = true;
   d.view->desp_ulimit = 100;
   d.view->desp_llimit = 200;
   ASSERT_EQ(d.draw("despeckled"), 0);
@@ -398,7 +399,7 @@ TEST_F(PicturePass, StopsAndResizesThroughItsListener) {
   EXPECT_EQ(draw_pic(r.pic.get(), r.view.get(), &fake.board, &fake), 0);
   ASSERT_EQ(fake.refreshed.size(), 1u);
   EXPECT_EQ(fake.refreshed[0], std::make_pair(0, kCh / 2));
-  r.view->slide_mode = 0;
+  r.view->slide_mode = false;
 
   // Grid: Escape before the fourth row ends it with rows 1..2 done.
   FakeWindow esc;
@@ -449,12 +450,12 @@ TEST_F(PicturePass, OddSettingsDrawSafely) {
   EXPECT_EQ(r.view->zoom.ox, kWidth - 1);  // kept inside the picture
   EXPECT_EQ(r.view->zoom.oy, 0);
   r.view->zoom = zoom_full();
-  r.view->linearize = 1;
+  r.view->linearize = true;
   r.pic->x_offset = 5000;  // cut-out beyond the scan line
   r.pic->scan_angle = 0.0f;
   ASSERT_EQ(r.draw("odd_linearise"), 0);
   r.pic->x_offset = 0;
-  r.view->rgb_map = 1;
+  r.view->rgb_map = true;
   for (int ch = 1; ch <= kMaxChannels; ++ch) {
     r.view->map_used[ch] = 1;
     r.view->vshift[ch] = ch * 40;  // alignment far beyond the lines held
@@ -542,7 +543,7 @@ TEST(HriPictures, GridMarksOfTheFramesDrawn) {
   ASSERT_GT(h, 0);
   DRAWABLE_INFO plain, grid;
   ASSERT_EQ(render_view(pic.get(), view.get(), &plain, w, h), 0);
-  view->grid_on = 1;
+  view->grid_on = true;
   view->grid_rgb[0] = 1;  // a colour no grey level has
   view->grid_rgb[1] = 2;
   view->grid_rgb[2] = 3;
@@ -599,10 +600,12 @@ TEST(PicturePassEdges, NothingToDraw) {
   EXPECT_EQ(draw_pic_canvas(pic.get(), view.get(), &c, nullptr), 0);  // no open file
   EXPECT_EQ(draw_pic(pic.get(), view.get(), &c, nullptr), 0);
   struct Mark {
-    int kind, status, want;
+    FileKind kind;
+    int status, want;
   } marks[] = {{kKindHRPT, 0x0D, 2}, {kKindHRPT, 0xE1, 1}, {kKindHRPT, 0xED, 0}, {kKindAHRPT, 0x01, 3},
                {kKindHRI, 0x0D, 1},  {kKindHRI, 0xE1, 0},  {kKindGIF, 0, 0}};
-  for (const Mark& m : marks) EXPECT_EQ(faulty_mark(m.kind, m.status), m.want) << m.kind << " " << m.status;
+  for (const Mark& m : marks)
+    EXPECT_EQ(faulty_mark(m.kind, m.status), m.want) << file_kind_code(m.kind) << " " << m.status;
   EXPECT_EQ(write_canvas_ppm(&c, "/nonexistent-dir/x.ppm"), 'o');
   DRAWABLE_INFO none;
   EXPECT_EQ(write_canvas_ppm(&none, "/tmp/never.ppm"), 'p');

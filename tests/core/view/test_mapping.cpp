@@ -93,12 +93,12 @@ struct Pic {
     if (scanning) {
       pic.pixels_per_chan = 2048;
       pic.scan_angle = 55.4f;
-      view->linearize = 1;
+      view->linearize = true;
     }
     pic.frame.n_channels = 1;
     view->zoom = zoom_full();
-    view->orientation = 3;
-    view->scan_dir = 1;
+    view->orientation = Orientation::Normal;
+    view->scan_dir = ScanDir::TopDown;
   }
 };
 
@@ -110,14 +110,14 @@ TEST(Mapping, ScreenToPictureBothOrientations) {
   EXPECT_EQ(scrx2picx(1023, p.view.get(), &p.pic), 2046);
   EXPECT_EQ(scry2picy(499, p.view.get(), &p.pic), 998);
   // Seen from the south the left column shows the last picture column.
-  p.view->orientation = 4;
+  p.view->orientation = Orientation::FromSouth;
   EXPECT_EQ(scrx2picx(0, p.view.get(), &p.pic), 2047);
   EXPECT_EQ(scrx2picx(1023, p.view.get(), &p.pic), 2);  // 2048 - 2046
-  p.view->scan_dir = 2;
+  p.view->scan_dir = ScanDir::BottomUp;
   EXPECT_EQ(scry2picy(1, p.view.get(), &p.pic), 998);
   // Offsets of a cut-out picture are included.
-  p.view->orientation = 3;
-  p.view->scan_dir = 1;
+  p.view->orientation = Orientation::Normal;
+  p.view->scan_dir = ScanDir::TopDown;
   p.pic.x_offset = 100;
   p.pic.y_offset = 7;
   EXPECT_EQ(scrx2picx(1, p.view.get(), &p.pic), 102);
@@ -130,8 +130,8 @@ TEST(Mapping, ScreenToPictureBothOrientations) {
   EXPECT_EQ(scrx2picx(10, p.view.get(), &p.pic), 100 + 605);
   EXPECT_EQ(picx2scrx(100 + 605, p.view.get(), &p.pic), 10);
   EXPECT_EQ(picy2scry(7 + 305, p.view.get(), &p.pic), 10);
-  p.view->orientation = 4;
-  p.view->scan_dir = 2;
+  p.view->orientation = Orientation::FromSouth;
+  p.view->scan_dir = ScanDir::BottomUp;
   // px = 600 - 5 + 512 = 1107; back: (512 - (1107 - 600)) * 2 = 10.
   EXPECT_EQ(scrx2picx(10, p.view.get(), &p.pic), 100 + 1107);
   EXPECT_EQ(picx2scrx(100 + 1107, p.view.get(), &p.pic), 10);
@@ -167,7 +167,7 @@ TEST(Mapping, SampleIndexesAndLineMap) {
   EXPECT_EQ(xmap[0], 0);
   EXPECT_EQ(xmap[7], 7);
   // Bottom-up: the first row would be line `height`: limited to the last line.
-  p.view->scan_dir = 2;
+  p.view->scan_dir = ScanDir::BottomUp;
   map_xy(2048, 2000, 1, &p.pic, p.view.get(), &xmap, &ymap);
   EXPECT_EQ(ymap[0], 999);
   EXPECT_EQ(ymap[1999], 0);
@@ -223,7 +223,7 @@ TEST(Mapping, LinearisationTable) {
   one.view->lin_tbl = {5};
   EXPECT_EQ(mk_lintbl(&one.pic, one.view.get()), nullptr);
   EXPECT_EQ(one.view->lin_tbl, std::vector<int>{5});
-  p.view->linearize = 0;
+  p.view->linearize = false;
   EXPECT_EQ(mk_lintbl(&p.pic, p.view.get()), nullptr);
 }
 

@@ -45,8 +45,8 @@ std::string write_pass(const test::TempDir& dir, const char* name, const char* s
   pic->sat_name = sat;
   pic->width = kWidth;
   pic->height = kLines;
-  pic->scan_dir = 1;
-  pic->orientation = 3;
+  pic->scan_dir = ScanDir::TopDown;
+  pic->orientation = Orientation::Normal;
   for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
   pic->kepler = kepler;
   const BrokenTime t = test::april_tenth_2024(12, 25);

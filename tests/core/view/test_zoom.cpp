@@ -18,8 +18,8 @@ struct Fixture {
     view.zoom = zoom_full();
     view.zoom_last = zoom_full();
     view.zoom_step = 2.0f;
-    view.orientation = 3;
-    view.scan_dir = 1;
+    view.orientation = Orientation::Normal;
+    view.scan_dir = ScanDir::TopDown;
   }
 };
 
@@ -87,8 +87,8 @@ TEST(Zoom, PanByHalfAWindowWithinThePicture) {
   // Seen from the south (columns mirrored) Left moves the other way; a
   // bottom-up pass turns Up and Down round.
   Fixture m(2048, 1000);
-  m.view.orientation = 4;
-  m.view.scan_dir = 2;
+  m.view.orientation = Orientation::FromSouth;
+  m.view.scan_dir = ScanDir::BottomUp;
   m.view.zoom.zx = m.view.zoom.zy = 4.0f;
   zoom_key(&m.view, &m.pic, kCw, kCh, 0xff51);
   EXPECT_EQ(m.view.zoom.ox, 256);
@@ -133,7 +133,7 @@ TEST(Zoom, LastZoomAndAxisCoupling) {
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 0xffe3), kKeyNoZoom);
   EXPECT_EQ(k.view.zoom_fix, 1);
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 'z'), kKeyZoomVar);
-  EXPECT_EQ(std::make_pair(k.view.zoom_fix, k.view.zoom_var), std::make_pair(0, 1));
+  EXPECT_EQ(std::make_pair(k.view.zoom_fix, k.view.zoom_var), std::make_pair(false, true));
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 0xff1b), kKeyFilmStop);
   EXPECT_EQ(zoom_key(&k.view, &k.pic, kCw, kCh, 'm'), kKeyToggleSize);
   EXPECT_EQ(k.view.zoom_last.zx, 8.0f);
@@ -162,7 +162,7 @@ TEST(Zoom, RectangleBothWaysAndDegenerate) {
   EXPECT_EQ(zo(b.view.zoom), zo(a.view.zoom));
   // Mirrored: the left edge on screen is the right edge in the picture.
   Fixture m(2048, 1000);
-  m.view.orientation = 4;
+  m.view.orientation = Orientation::FromSouth;
   zoom_rect_apply(&m.view, &m.pic, kCw, kCh, 100, 128, 356, 384);
   EXPECT_EQ(m.view.zoom.ox, 1337);  // 2048 * (1024 - 356) / 1024 = 1336, + 1
   EXPECT_EQ(m.view.zoom.zx, 4.0f);
@@ -180,7 +180,7 @@ TEST(Zoom, RectangleBothWaysAndDegenerate) {
 TEST(Zoom, MouseRubberBandStatesAndCancel) {
   Fixture f(2048, 1000);
   ZOOM_MOUSE st;
-  f.view.zoom_var = 1;
+  f.view.zoom_var = true;
   auto a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 10, 10, 0);
   EXPECT_EQ(a.cursor, 90);  // waiting for the first corner
   a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 256, 128, kButton1Mask);
@@ -198,7 +198,7 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   // Button 3 during a drag removes the rectangle without zooming.
   Fixture g(2048, 1000);
   ZOOM_MOUSE s2;
-  g.view.zoom_var = 1;
+  g.view.zoom_var = true;
   zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 100, 100, kButton1Mask);
   zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 300, 300, 0);
   a = zoom_mouse(&s2, &g.view, &g.pic, kCw, kCh, 300, 300, kButton3Mask);
@@ -209,7 +209,7 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   // Fixed rectangle: canvas / step, centred on the pointer, applied on a press.
   Fixture h(2048, 1000);
   ZOOM_MOUSE s3;
-  h.view.zoom_fix = 1;
+  h.view.zoom_fix = true;
   a = zoom_mouse(&s3, &h.view, &h.pic, kCw, kCh, 512, 256, 0);
   EXPECT_EQ(s3.zoom_state, 11);
   EXPECT_EQ(s3.xstrt, 512 - 256);
@@ -221,7 +221,7 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   // Two presses on one spot: a rectangle of no size zooms nothing.
   Fixture d(2048, 1000);
   ZOOM_MOUSE s4;
-  d.view.zoom_var = 1;
+  d.view.zoom_var = true;
   zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, kButton1Mask);
   zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, 0);
   a = zoom_mouse(&s4, &d.view, &d.pic, kCw, kCh, 50, 50, kButton1Mask);
@@ -257,8 +257,8 @@ TEST(Zoom, ScrollBarValuesBothOrientations) {
   int h = 0, v = 0;
   scroll_values(&f.view, &f.pic, &h, &v);
   EXPECT_EQ(std::make_pair(h, v), std::make_pair(300, 100));
-  f.view.orientation = 4;
-  f.view.scan_dir = 2;
+  f.view.orientation = Orientation::FromSouth;
+  f.view.scan_dir = ScanDir::BottomUp;
   scroll_values(&f.view, &f.pic, &h, &v);
   EXPECT_EQ(std::make_pair(h, v), std::make_pair(1236, 400));  // 0.75 * 2048 - 300, 0.5 * 1000 - 100
   // Moving the bar back to that value gives the same origin.
@@ -266,7 +266,7 @@ TEST(Zoom, ScrollBarValuesBothOrientations) {
   EXPECT_EQ(f.view.zoom.ox, 300);
   ASSERT_EQ(scroll_to(&f.view, &f.pic, kCw, kCh, "vbar", 10.0 + 400.0, 10.0, 1010.0), 1);
   EXPECT_EQ(f.view.zoom.oy, 100);
-  f.view.orientation = 3;
+  f.view.orientation = Orientation::Normal;
   scroll_to(&f.view, &f.pic, kCw, kCh, "hbar", 5000.0, 0.0, 2048.0);  // past the end: corrected
   EXPECT_EQ(f.view.zoom.ox, 1536);
   EXPECT_EQ(scroll_to(&f.view, &f.pic, kCw, kCh, "xbar", 1.0, 0.0, 2.0), 0);
