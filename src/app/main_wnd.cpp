@@ -563,34 +563,39 @@ void Menu_Viewbuts(GtkWidget* item, const char* id) {
   MainWindow* mw = main_window_of(item);
   if (mw == nullptr || mw->quiet() || id == nullptr) return;
   VIEW_INFO* v = mw->view();
-  const int s = item_active(item) ? 1 : 0;
+  const bool s = item_active(item);
   auto is = [id](const char* label) { return std::strcmp(id, label) == 0; };
+  // The plain switches: each sets its one view flag.
+  static constexpr std::pair<const char*, bool VIEW_INFO::*> kSwitches[] = {
+      {"View/Grid", &VIEW_INFO::grid_on},
+      {"View/Position XY", &VIEW_INFO::show_xy},
+      {"View/Invert", &VIEW_INFO::invert},
+      {"View/Temperature", &VIEW_INFO::temperature},
+      {"View/Linearize", &VIEW_INFO::linearize},
+      {"View/Despeckle", &VIEW_INFO::despeckle_on},
+      {"View/Skip faulty lines", &VIEW_INFO::skip_faulty},
+      {"View/Mark faulty lines", &VIEW_INFO::mark_faulty},
+  };
+  bool known = false;
+  for (const auto& [label, flag] : kSwitches) {
+    if (!is(label)) continue;
+    v->*flag = s;
+    known = true;
+  }
   if (is("View/Sat from South")) {
     v->orientation = s ? Orientation::FromSouth : Orientation::Normal;
     v->scan_dir = s ? ScanDir::BottomUp : ScanDir::TopDown;
-  } else if (is("View/Grid")) {
-    v->grid_on = s;
-  } else if (is("View/Position XY")) {
-    v->show_xy = s;
-  } else if (is("View/Invert")) {
-    v->invert = s;
-  } else if (is("View/Temperature")) {
-    v->temperature = s;
-  } else if (is("View/Linearize")) {
-    v->linearize = s;
-  } else if (is("View/Despeckle")) {
-    v->despeckle_on = s;
-  } else if (is("View/Skip faulty lines")) {
-    v->skip_faulty = s;
-  } else if (is("View/Mark faulty lines")) {
-    v->mark_faulty = s;
-  } else if (is("View/Set skip/Use Pre sync")) {
-    v->skip_mask = s ? (v->skip_mask | kLinePreSync) : (v->skip_mask & ~kLinePreSync);
-  } else if (is("View/Set skip/Use Post sync")) {
-    v->skip_mask = s ? (v->skip_mask | kLinePostSync) : (v->skip_mask & ~kLinePostSync);
-  } else {
-    return;
+    known = true;
   }
+  // Which sync marks a faulty line: the bits of this line's own sync, or of
+  // the following line's.
+  for (const auto& [label, bits] : {std::pair{"View/Set skip/Use Pre sync", kLinePreSync},
+                                    std::pair{"View/Set skip/Use Post sync", kLinePostSync}}) {
+    if (!is(label)) continue;
+    v->skip_mask = s ? (v->skip_mask | bits) : (v->skip_mask & ~bits);
+    known = true;
+  }
+  if (!known) return;
   mw->request_redraw();
 }
 

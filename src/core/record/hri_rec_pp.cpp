@@ -173,24 +173,6 @@ class HriPicture {
     }
   }
 
-  // Status changes between frames: a time-out after frames, frames after a
-  // time-out, frames out of sync after frames in sync.
-  void report_sync(int s) {
-    if (!first_) {
-      if (s != 0 && prev_ == 0) {
-        listener_.sync_changed(SyncChange::kRestored);
-        listener_.state("Signal restored");
-      }
-      if (s == 0 && prev_ != 0) {
-        listener_.sync_changed(SyncChange::kNoTransmission);
-        listener_.state("!! No signal!!");
-      }
-      if (s == 2 && prev_ == 1) listener_.sync_changed(SyncChange::kLost);
-    }
-    first_ = false;
-    prev_ = s;
-  }
-
   // Puts the frame's picture bytes at its place in the segment; a complete
   // segment is one live line, and every tenth line is reported.
   void add_to_segment() {
@@ -223,7 +205,7 @@ class HriPicture {
       // frames; the frame being collected then is still stored.
       if (rec_->batch && rec_->gen_mode && frames_ > kHriGeneratorFrames) rec_->active = 0;
       int s = getpp_hri_frame(session_, frame_.data(), nullptr, rec_);
-      report_sync(s);
+      sync_.frame(s);
       out_of_sync = s == 2 ? out_of_sync + 1 : 0;
       if (out_of_sync > rec_->hri_stop_after) break;
       if (s == 0) continue;  // a time-out delivered no frame
@@ -256,8 +238,9 @@ class HriPicture {
   const int format_;
   std::vector<uint16_t> frame_, line_;
   std::unique_ptr<LiveView> live_;
-  int frames_ = 0, lines_ = 0, row_ = 0, pos_ = 0, prev_ = 0;
-  bool first_ = true, write_failed_ = false;
+  int frames_ = 0, lines_ = 0, row_ = 0, pos_ = 0;
+  bool write_failed_ = false;
+  SyncReporter sync_{listener_, "Signal restored", "!! No signal!!"};
 };
 
 }  // namespace

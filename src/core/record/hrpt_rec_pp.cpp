@@ -184,24 +184,6 @@ class HrptPass {
     recognizer_.restart();
   }
 
-  // Status changes between frames: a time-out after frames, frames after a
-  // time-out, frames out of sync after frames in sync.
-  void report_sync(int s) {
-    if (!first_) {
-      if (s != 0 && prev_ == 0) {
-        listener_.sync_changed(SyncChange::kRestored);
-        listener_.state("Restored.");
-      }
-      if (s == 0 && prev_ != 0) {
-        listener_.sync_changed(SyncChange::kNoTransmission);
-        listener_.state("No transm!");
-      }
-      if (s == 2 && prev_ == 1) listener_.sync_changed(SyncChange::kLost);
-    }
-    first_ = false;
-    prev_ = s;
-  }
-
   // Draws the frame on the live canvas (the row follows the line count,
   // wrapping at the screen's lines) and reports every tenth line.
   void show_line() {
@@ -227,7 +209,7 @@ class HrptPass {
       session_.seam().process_events();
       if (rec_poll_stop(rec_, listener_) || !rec_->active) break;
       int s = get_hrpt_frame(session_, frame_.data(), rec_);
-      report_sync(s);
+      sync_.frame(s);
       out_of_sync = s == 2 ? out_of_sync + 1 : 0;
       if (out_of_sync > rec_->hrpt_stop_after) break;
       // A time-out delivered no frame: nothing to show, name or keep.
@@ -280,8 +262,7 @@ class HrptPass {
   SatRecognizer recognizer_;
   int frames_ = 0;
   int line_ = 0;
-  int prev_ = 0;
-  bool first_ = true;
+  SyncReporter sync_{listener_, "Restored.", "No transm!"};
   bool write_failed_ = false;
 };
 

@@ -80,4 +80,20 @@ long long rec_file_size(const std::string& path) {
   return static_cast<long long>(st.st_size);
 }
 
+void SyncReporter::frame(int status) {
+  if (!first_) {
+    if (status != 0 && prev_ == 0) {
+      listener_.sync_changed(SyncChange::kRestored);
+      listener_.state(restored_text_);
+    }
+    if (status == 0 && prev_ != 0) {
+      listener_.sync_changed(SyncChange::kNoTransmission);
+      listener_.state(no_signal_text_);
+    }
+    if (status == 2 && prev_ == 1) listener_.sync_changed(SyncChange::kLost);
+  }
+  first_ = false;
+  prev_ = status;
+}
+
 }  // namespace kelo

@@ -45,6 +45,24 @@ class LiveView {
   std::vector<int> xmap_, ymap_, lummap_;
 };
 
+// Reports the changes of the decoder's stream between frames (frame status
+// 0 time-out, 1 in sync, 2 out of sync): frames after a time-out, a time-out
+// after frames, frames out of sync after frames in sync; with the status
+// texts of the engine's window.
+class SyncReporter {
+ public:
+  SyncReporter(RecordListener& listener, const char* restored_text, const char* no_signal_text)
+      : listener_(listener), restored_text_(restored_text), no_signal_text_(no_signal_text) {}
+  void frame(int status);
+
+ private:
+  RecordListener& listener_;
+  const char* restored_text_;
+  const char* no_signal_text_;
+  int prev_ = 0;
+  bool first_ = true;
+};
+
 // Creates the next free recording file (rec->cur_base, rec->cur_ext) and
 // tells the listener its name. False, with the error "Can't open file %s!",
 // when no file could be made.
