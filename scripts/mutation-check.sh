@@ -34,14 +34,17 @@ faults=(
   "src/core/files/ppm.cpp@s/pic->width, pic->height, maxval);/pic->height, pic->width, maxval);/@kelo_test_files kelo_test_export@PGM/PPM header gives height and width swapped"
 )
 
-export CCACHE_BASEDIR=$scratch CCACHE_DIR=${CCACHE_DIR:-/work/.ccache} CCACHE_NOHASHDIR=1
+# ccache, when installed, makes the rebuilds after each fault quick.
+export CCACHE_BASEDIR=$scratch CCACHE_NOHASHDIR=1
+launcher=()
+command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 rm -rf "$scratch" && mkdir -p "$scratch"
 git -C "$repo" archive "$commit" | tar -x -C "$scratch" || exit 2
 cd "$scratch" || exit 2
 shared=()
-[ -d /work/shared/data ] && shared=(-DKELO_SHARED_DATA=/work/shared/data)
+[ -d "$repo/../shared/data" ] && shared=(-DKELO_SHARED_DATA="$(cd "$repo/../shared/data" && pwd)")
 cmake -S . -B build -DKELO_BUILD_TESTS=ON -DKELO_WERROR=ON "${shared[@]}" \
-  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache > build.log 2>&1 || { echo "configure failed"; exit 2; }
+  "${launcher[@]}" > build.log 2>&1 || { echo "configure failed"; exit 2; }
 targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo"
 # shellcheck disable=SC2086
 cmake --build build -j2 --target $targets >> build.log 2>&1 || { echo "build of the unbroken tree failed"; exit 2; }
