@@ -136,19 +136,45 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
     p.scan_dir = v == "N_S" ? ScanDir::TopDown : (v == "S_N" ? ScanDir::BottomUp : ScanDir::Unset);
 }
 
-std::vector<std::string> tokens_of(const char* line) {
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The words of a preference line: the key (ended by a blank or '='), then
+// the value's blank-separated words after one '='. An '=' inside the value
+// is part of it ("Emulator_source = noaa,sat=19" keeps "noaa,sat=19").
+std::vector<std::string> tokens_of(const std::string& line) {
   std::vector<std::string> out;
+  size_t i = 0;
+  const size_t n = line.size();
+  while (i < n && is_blank(line[i])) ++i;
+  size_t start = i;
+  while (i < n && !is_blank(line[i]) && line[i] != '=') ++i;
+  if (i == start) return out;
+  out.push_back(line.substr(start, i - start));
+  while (i < n && is_blank(line[i])) ++i;
+  if (i < n && line[i] == '=') ++i;
   std::string cur;
-  for (const char* c = line; *c != '\0'; ++c) {
-    if (*c == ' ' || *c == '\t' || *c == '\n' || *c == '\r' || *c == '=') {
+  for (; i < n; ++i) {
+    if (is_blank(line[i])) {
       if (!cur.empty()) out.push_back(cur);
       cur.clear();
     } else {
-      cur.push_back(*c);
+      cur.push_back(line[i]);
     }
   }
   if (!cur.empty()) out.push_back(cur);
   return out;
+}
+
+// One whole line of the file, whatever its length (a long comment must not
+// spill into a setting). False at the end of the file.
+bool read_whole_line(FILE* f, std::string* line) {
+  line->clear();
+  char buf[kPrefLineMax + 1];
+  while (std::fgets(buf, sizeof buf, f) != nullptr) {
+    *line += buf;
+    if (!line->empty() && line->back() == '\n') return true;
+  }
+  return !line->empty();
 }
 
 const char* wndpos_word(int mode) {
@@ -268,16 +294,12 @@ void Load_Prefdef(PREFS* p) {
 int Read_Prefs_file(const std::string& path, PREFS* p) {
   FILE* f = std::fopen(path.c_str(), "r");
   if (f == nullptr) return 0;
-  char line[kPrefLineMax + 1];
-  while (std::fgets(line, sizeof line, f) != nullptr) {
+  std::string line;
+  while (read_whole_line(f, &line)) {
     std::vector<std::string> tok = tokens_of(line);
     if (tok.size() < 2) continue;
     if (tok[0] == "Emulator_source") {
-      // The source's own options are written key=value, and '=' also
-      // separates key and value here: join what the split took apart.
-      std::string v = tok[1];
-      for (size_t i = 2; i < tok.size(); ++i) v += "=" + tok[i];
-      p->emu_source = v;
+      p->emu_source = tok[1];
       continue;
     }
     apply_pref(*p, tok[0], tok[1], tok.size() > 2 ? tok[2] : std::string());

@@ -11,7 +11,7 @@
 namespace kelo {
 
 inline constexpr const char* kPrefFileName = ".kelorc";
-inline constexpr int kPrefLineMax = 99;  // longer lines continue as the next line
+inline constexpr int kPrefLineMax = 99;  // read in pieces of this size; lines are read whole
 
 // Window placement modes of "main_window_position" / "sub_window_position".
 enum WndPosMode : int { kWndDefault = 0, kWndAbs = 1, kWndCenter = 2, kWndSmart = 3 };

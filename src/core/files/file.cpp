@@ -1,5 +1,7 @@
 #include "core/files/file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -135,13 +137,12 @@ int create_new_filename(std::string* name, const std::string& dir, const std::st
     std::snprintf(counter, sizeof counter, "%02d", i);
     std::string candidate = base + counter + ext;
     std::string test = dir.empty() ? candidate : join_path(dir, candidate);
-    // A name is taken when anything answers to it, also a file we may not
-    // read: a new recording must never replace it.
-    FILE* fp = std::fopen(test.c_str(), "rb");
-    if (fp != nullptr) {
-      std::fclose(fp);
-      continue;
-    }
+    // A name is taken when anything at all stands under it: a file we may
+    // not read, a directory, or a link, even one that leads nowhere (the
+    // recording is created exclusively, which a dangling link would refuse
+    // on every pass). A new recording never replaces anything.
+    struct stat st {};
+    if (lstat(test.c_str(), &st) == 0) continue;
     if (errno != ENOENT) continue;
     *name = candidate;
     return i;

@@ -137,9 +137,18 @@ TEST(Prefs, MalformedAndPartialValues) {
   Load_Prefs(&prefs, &rec, nullptr, nullptr);
   EXPECT_EQ(rec.port_address, 0x378);
 
-  // A line longer than 99 characters continues as the next line.
-  read_text(dir, "Font_size = 12" + std::string(90, ' ') + "Hrpt_Record_Showchan 5\n", &prefs);
-  EXPECT_EQ(std::tie(p.font_size, p.show_chan), std::make_tuple(12, 5));
+  // Lines are read whole: a long comment that ends in a setting sets
+  // nothing, and an '=' inside a value stays in it.
+  read_text(dir,
+            "# " + std::string(140, '-') +
+                " Working_Dir = /other/\n"
+                "Font_size = 12" +
+                std::string(90, ' ') +
+                "Hrpt_Record_Showchan 5\n"
+                "Hrpt_File_Base = pass=a\n",
+            &prefs);
+  EXPECT_EQ(std::tie(p.working_dir, p.font_size, p.show_chan, p.hrpt_base),
+            std::make_tuple("", 12, 2, "pass=a"));
 }
 
 TEST(Prefs, SavedFileIsByteExactAndReadsBack) {

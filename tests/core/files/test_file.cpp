@@ -67,7 +67,10 @@ TEST(CreateNewFilename, FirstFreeCounterWithTwoDigitsAtLeast) {
   }
   // A directory with that name counts as taken too.
   std::filesystem::create_directory(dir.file("hrpt04.dat"));
-  EXPECT_EQ(create_new_filename(&name, dir.path(), "hrpt", ".dat"), 6);
+  // So does a link that leads nowhere: creating the file through it would
+  // fail on every pass, or write where the link points.
+  std::filesystem::create_symlink(dir.file("gone/elsewhere.dat"), dir.file("hrpt06.dat"));
+  EXPECT_EQ(create_new_filename(&name, dir.path(), "hrpt", ".dat"), 7);
   // Beyond 99 the counter grows a digit.
   for (int i = 1; i <= 9; ++i) dir.write("dump0" + std::to_string(i) + ".gif", "x");
   for (int i = 10; i <= 99; ++i) dir.write("dump" + std::to_string(i) + ".gif", "x");
