@@ -157,6 +157,14 @@ int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO
 
   const bool chrpt = req.sat.rfind("chrpt", 0) == 0;
   const bool hrpt = req.sat == "hrpt";
+  // A request that names no satellite kind records nothing: a scheduler
+  // must see that, not a run that ended quietly.
+  if (req.sat != "hri" && req.sat != "hrpt" && req.sat != "chrpt") {
+    BatchListener(log, false)
+        .error("Unknown request '" + rec->request +
+               "': use hrpt, chrpt or hri, with channels after ':' (e.g. hrpt:124).");
+    return 1;
+  }
   if (rec->hw_dectype == 0) {
     rec->gen_mode = rec->gen_request;
   } else {
@@ -167,6 +175,12 @@ int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO
 
   int list[kSelListLen] = {};
   batch_channels(chan.c_str(), chrpt, chrpt || hrpt, list, rec->chan_sel);
+  bool any_channel = false;
+  for (int n = 1; n < kSelListLen; ++n) any_channel = any_channel || list[n] != 0;
+  if ((hrpt || chrpt) && !any_channel) {
+    BatchListener(log, false).error("No channels selected.");
+    return 1;
+  }
 
   BatchListener listener(log, req.sat != "hri");
   BatchGui seam(session.seam(), log, rec, listener);

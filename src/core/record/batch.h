@@ -21,10 +21,12 @@ SatRequest split_request(const std::string& request);
 
 // The session's port backend (real port or emulator) must be installed
 // before; its log receives the run's lines and its seam is wrapped for the
-// run. 1 when the port cannot be used, otherwise 0
-// once the recording has ended (or at once for a satellite word it does not
-// know). SIGTERM and SIGINT end the pass in progress as Stop would: its file
-// keeps its frames and its header carries their count.
+// run. 1, with an "Error: ..." line on standard error and in the log, when
+// nothing can be recorded: the port cannot be used, the request names no
+// satellite kind (hrpt, chrpt, hri), or it selects no channel; otherwise 0
+// once the recording has ended. SIGTERM and SIGINT end the pass in progress
+// as Stop would: its file keeps its frames and its header carries their
+// count.
 int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view);
 
 // The six-element decoder selection and the recorded channels of a request's

@@ -42,8 +42,14 @@ count=$(od -An -tu2 -j24 -N2 hrpt02.dat | tr -d ' ')
 
 # A request without channels records nothing and says so.
 rm -f kelo.log
-"$kelo" -decoder emulator:noaa -batch hrpt -log > /dev/null 2> stderr.txt || fail "no-channel exit status"
+# Nothing recorded is a failure a scheduler sees: exit status 1 and one line.
+"$kelo" -decoder emulator:noaa -batch hrpt -log > /dev/null 2> stderr.txt && fail "no-channel exit status 0"
 grep -qx "Error: No channels selected." stderr.txt || fail "no-channel message"
 [ -f hrpt03.dat ] && fail "a file without channels"
+for request in HRPT:a xyz ":"; do
+  "$kelo" -decoder emulator:noaa -batch "$request" -log > /dev/null 2> stderr.txt && fail "request '$request' exit status 0"
+  grep -q "^Error: Unknown request '$request'" stderr.txt || fail "request '$request' message: $(cat stderr.txt)"
+  grep -q "Error: Unknown request '$request'" kelo.log || fail "request '$request' not in the log"
+done
 "$kelo" -decoder bogus -batch hrpt:a > /dev/null 2>&1 && fail "unknown decoder accepted"
 echo "batch command line: 1 passed, 0 failed"

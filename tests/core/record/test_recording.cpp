@@ -290,10 +290,14 @@ TEST(Recording, NoChannelsNoPortUnknownSatellite) {
   {
     Station st("noaa");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(st.batch("hrpt"), 0);  // no ':' selects no channel
+    // No ':' selects no channel: nothing to record is a failure the
+    // scheduler sees, and the decoder is not touched.
+    const uint8_t mask_before = st.emu.latched_mask();
+    EXPECT_EQ(st.batch("hrpt"), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: No channels selected.\n");
+    EXPECT_EQ(st.log_lines(), Lines{"Error: No channels selected."});
     EXPECT_TRUE(st.files().empty());
-    EXPECT_EQ(st.emu.latched_mask(), 0x02);
+    EXPECT_EQ(st.emu.latched_mask(), mask_before);
   }
   {
     Station st("noaa");
@@ -307,9 +311,11 @@ TEST(Recording, NoChannelsNoPortUnknownSatellite) {
     EXPECT_TRUE(st.files().empty());
   }
   Station st("noaa");
-  EXPECT_EQ(st.batch("xyz:12"), 0);  // an unknown satellite word records nothing
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(st.batch("xyz:12"), 1);  // an unknown satellite word records nothing, and says so
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Error: Unknown request 'xyz:12'"),
+            std::string::npos);
   EXPECT_TRUE(st.files().empty());
-  EXPECT_EQ(st.emu.latched_mask(), 0x02);
 }
 
 TEST(Recording, SigtermDuringContinuousBatchLeavesACountedFile) {
