@@ -2,6 +2,7 @@
 // translation.
 #include "core/view/data_proc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -150,6 +151,12 @@ int read_line(PIC_INFO* pic, const VIEW_INFO* view, int line, uint16_t* buf, uin
 
 int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n, uint16_t** lines,
                uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory) {
+  return read_lines_shown(view, pic, linemap, index, n, lines, g, b, grid, memory, nullptr);
+}
+
+int read_lines_shown(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n,
+                     uint16_t** lines, uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory,
+                     const DespeckleSamples* shown) {
   if (pic == nullptr || linemap == nullptr || lines == nullptr || n <= 0 || index < 0) {
     return 0;
   }
@@ -158,6 +165,9 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
   // another size is read whole.
   const bool held = memory != nullptr && memory->n == n && memory->first >= 0;
   int start = 0;
+  // Upper-block lines (0 .. n/3 - 1) that already hold the despeckled line
+  // of the centre line they face now.
+  int filtered_ahead = 0;
   if (index > 0 && held) {
     const int ymp = memory->first;
     if (first == ymp) {
@@ -166,13 +176,18 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
     if (n > 1 && first > ymp) {
       const long long d = static_cast<long long>(first) - ymp;
       // The filtered lines at the head of the set move back into the upper
-      // block, where the filter writes them again from the same centre line.
+      // block, where they face the same centre line as before.
       if (d < n) {
         const int di = static_cast<int>(d);
         for (int i = 0; i < n - di; ++i) {
           std::swap(lines[i], lines[i + di]);
         }
         start = n - di;
+        const bool same_filter =
+            memory->filtered && (memory->filtered_at == nullptr || memory->filtered_at == shown);
+        if (same_filter && di < n / 3) {
+          filtered_ahead = n / 3 - di;
+        }
       }
     }
   }
@@ -180,15 +195,50 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
   for (int i = start; i < n; ++i) {
     status |= read_line(pic, view, first + i, lines[i], g, b, grid);
   }
-  if (view != nullptr && view->despeckle_on) {
-    despeckle(pic, view, lines, n);
+  const bool filter = view != nullptr && view->despeckle_on;
+  // The filter may skip the samples no one shows only while every line the
+  // next set can take over from this one lies on the picture: a line past
+  // its end is not read again, so its buffer keeps what this set left there
+  // and must then hold the whole filtered line, as it always did.
+  const bool only_shown =
+      shown != nullptr && static_cast<long long>(first) + 2LL * n <= static_cast<long long>(pic->height);
+  if (filter) {
+    if (only_shown) {
+      // Filtering a despeckled line again against the same centre line gives
+      // it back unchanged (a kept sample is kept again, a replaced one equals
+      // the centre), so those lines are left as they are.
+      despeckle_shown(pic, view, lines, n, filtered_ahead, *shown);
+    } else {
+      despeckle(pic, view, lines, n);
+    }
   }
   if (memory != nullptr) {
     memory->first = first;
     memory->n = n;
+    memory->filtered = filter;
+    memory->filtered_at = only_shown ? shown : nullptr;
   }
   return status;
 }
+
+namespace {
+
+// The despeckle test of one sample: a speckle stands apart from all four
+// neighbours by about the same amount, and by more than the pixel limit; it
+// keeps the sample of the line above, anything else takes the centre sample.
+inline uint16_t despeckled(uint16_t above, const uint16_t* centre, uint16_t below, int p, int s, int ulimit,
+                           int llimit) {
+  const int ctr = centre[p];
+  const int a = absdiff(ctr, above);
+  const int bl = absdiff(ctr, below);
+  const int l = absdiff(ctr, centre[p - s]);
+  const int r = absdiff(ctr, centre[p + s]);
+  const bool speckle =
+      absdiff(a, bl) < ulimit && absdiff(l, r) < ulimit && absdiff(a, l) < ulimit && a > llimit;
+  return speckle ? above : static_cast<uint16_t>(ctr);
+}
+
+}  // namespace
 
 void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n) {
   if (pic == nullptr || view == nullptr || lines == nullptr) {
@@ -205,6 +255,8 @@ void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int
   const int ulimit = view->desp_ulimit;
   const int llimit = view->desp_llimit;
   const int s = lay.nch;
+  const int begin = lay.hdr + s;                  // column 1
+  const int end = lay.hdr + (lay.width - 1) * s;  // column width - 1
   for (int i = 0; i < m; ++i) {
     uint16_t* above = lines[i];
     const uint16_t* centre = lines[m + i];
@@ -212,24 +264,62 @@ void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int
     if (above == nullptr || centre == nullptr || below == nullptr) {
       continue;
     }
-    for (int x = 1; x <= lay.width - 2; ++x) {
-      const int base = lay.hdr + x * s;
-      for (int k = 0; k < s; ++k) {
-        const int p = base + k;
-        const int ctr = centre[p];
-        const int a = absdiff(ctr, above[p]);
-        const int bl = absdiff(ctr, below[p]);
-        const int l = absdiff(ctr, centre[p - s]);
-        const int r = absdiff(ctr, centre[p + s]);
-        // A speckle stands apart from all four neighbours by about the same
-        // amount, and by more than the pixel limit; it keeps the sample of the
-        // line above.
-        const bool speckle =
-            absdiff(a, bl) < ulimit && absdiff(l, r) < ulimit && absdiff(a, l) < ulimit && a > llimit;
-        if (!speckle) {
-          above[p] = static_cast<uint16_t>(ctr);
-        }
-      }
+    for (int p = begin; p < end; ++p) {
+      above[p] = despeckled(above[p], centre, below[p], p, s, ulimit, llimit);
+    }
+  }
+}
+
+DespeckleSamples despeckle_samples(const PIC_INFO* pic, const std::vector<int>& wanted) {
+  DespeckleSamples out;
+  if (pic == nullptr) {
+    return out;
+  }
+  const LineLayout lay = line_layout(pic);
+  out.hdr = lay.hdr;
+  out.nch = lay.nch;
+  out.width = lay.width;
+  if (!lay.fits || lay.width < 3) {
+    return out;
+  }
+  const long long begin = lay.hdr + static_cast<long long>(lay.nch);
+  const long long end = lay.hdr + static_cast<long long>(lay.width - 1) * lay.nch;
+  for (const int p : wanted) {
+    if (p >= begin && p < end) {
+      out.at.push_back(p);
+    }
+  }
+  std::sort(out.at.begin(), out.at.end());
+  out.at.erase(std::unique(out.at.begin(), out.at.end()), out.at.end());
+  return out;
+}
+
+void despeckle_shown(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n, int first,
+                     const DespeckleSamples& shown) {
+  if (pic == nullptr || view == nullptr || lines == nullptr) {
+    return;
+  }
+  const int m = n / 3;
+  const LineLayout lay = line_layout(pic);
+  if (m <= 0 || !lay.fits || lay.width < 3) {
+    return;
+  }
+  // The list was checked against this layout when it was made.
+  if (shown.hdr != lay.hdr || shown.nch != lay.nch || shown.width != lay.width) {
+    return;
+  }
+  const int ulimit = view->desp_ulimit;
+  const int llimit = view->desp_llimit;
+  const int s = lay.nch;
+  for (int i = std::max(first, 0); i < m; ++i) {
+    uint16_t* above = lines[i];
+    const uint16_t* centre = lines[m + i];
+    const uint16_t* below = lines[2 * m + i];
+    if (above == nullptr || centre == nullptr || below == nullptr) {
+      continue;
+    }
+    for (const int p : shown.at) {
+      above[p] = despeckled(above[p], centre, below[p], p, s, ulimit, llimit);
     }
   }
 }
@@ -348,6 +438,67 @@ void map_pixel(const MapPlan& plan, const LineLayout& lay, int x, long long inde
   *b = clamp_level(sb);
 }
 
+// The mix of a line set whose channels are all aligned without tilt and whose
+// weights keep every sum far inside the int range: each channel reads one
+// line, and no sum needs the NaN and range guards of add_weighted (the same
+// float steps, so the same levels).
+struct FastMix {
+  struct Chan {
+    const uint16_t* src;  // the aligned line
+    int base;             // sample of column 0: hdr + hshift * n_channels + k
+    int lo, hi;           // columns whose shifted sample lies on the line
+    float wr, wg, wb;
+  };
+  Chan chan[kMaxChannels];
+  int count = 0;
+};
+
+bool make_fast_mix(const MapPlan& plan, const LineLayout& lay, uint16_t** lines, int n, FastMix* fast) {
+  if (!lay.fits || lines == nullptr) {
+    return false;
+  }
+  // Sums stay below this bound, so the float steps never reach the guards
+  // (kSumLimit) even with rounding.
+  constexpr double kSafeSum = kSumLimit / 4.0;
+  double reach[3] = {std::fabs(static_cast<double>(plan.offset[0])),
+                     std::fabs(static_cast<double>(plan.offset[1])),
+                     std::fabs(static_cast<double>(plan.offset[2]))};
+  fast->count = 0;
+  for (int i = 0; i < plan.count; ++i) {
+    const MapPlan::Chan& c = plan.chan[i];
+    if (c.tilt != 0) {
+      return false;  // the line changes across the row: the general path
+    }
+    if (c.jbase < 0 || c.jbase >= n) {
+      break;  // the aligned line is not held: this and later channels add nothing
+    }
+    const float w[3] = {c.wr, c.wg, c.wb};
+    for (int k = 0; k < 3; ++k) {
+      if (!std::isfinite(w[k])) {
+        return false;
+      }
+      reach[k] += std::fabs(static_cast<double>(w[k])) * 65535.0;
+    }
+    const uint16_t* src = lines[c.jbase];
+    if (src == nullptr) {
+      continue;
+    }
+    // x + hshift must lie on the line: 0 <= x + hshift < width.
+    const long long hshift = (c.hoff - c.k) / lay.nch;
+    const long long lo = std::max<long long>(0, -hshift);
+    const long long hi = std::min<long long>(lay.width, lay.width - hshift);
+    FastMix::Chan& f = fast->chan[fast->count++];
+    f.src = src;
+    f.base = static_cast<int>(lay.hdr + c.hoff);
+    f.lo = static_cast<int>(std::min<long long>(lo, lay.width));
+    f.hi = static_cast<int>(std::max<long long>(hi, 0));
+    f.wr = c.wr;
+    f.wg = c.wg;
+    f.wb = c.wb;
+  }
+  return reach[0] < kSafeSum && reach[1] < kSafeSum && reach[2] < kSafeSum;
+}
+
 }  // namespace
 
 void Translate_Pix(int x, const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n, int index,
@@ -378,6 +529,84 @@ void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int u
     r[pos] = shift_level(cr, shift);
     g[pos] = shift_level(cg, shift);
     b[pos] = shift_level(cb, shift);
+  }
+}
+
+std::vector<int> shown_columns(const PIC_INFO* pic, const std::vector<int>& xmap) {
+  std::vector<int> cols;
+  if (pic == nullptr || pic->width <= 0) {
+    return cols;
+  }
+  // A pass's colour rows hold words_padded * kLineBufFactor entries; the
+  // row drawer reads no entry beyond them.
+  const long long row = static_cast<long long>(std::max(pic->frame.words_padded, 1)) * kLineBufFactor;
+  const long long limit = std::min<long long>(pic->width, row);
+  for (const int c : xmap) {
+    if (c >= 0 && c < limit) {
+      cols.push_back(c);
+    }
+  }
+  std::sort(cols.begin(), cols.end());
+  cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
+  return cols;
+}
+
+std::vector<int> mix_samples(const VIEW_INFO* view, const PIC_INFO* pic, const std::vector<int>& columns) {
+  std::vector<int> out;
+  if (view == nullptr || pic == nullptr) {
+    return out;
+  }
+  const LineLayout lay = line_layout(pic);
+  if (!lay.fits) {
+    return out;
+  }
+  const MapPlan plan = make_plan(view, pic, lay);
+  const long long end = lay.hdr + static_cast<long long>(lay.width) * lay.nch;
+  for (int i = 0; i < plan.count; ++i) {
+    for (const int c : columns) {
+      const long long col = plan.chan[i].hoff + lay.hdr + static_cast<long long>(c) * lay.nch;
+      if (col >= lay.hdr && col < end) {
+        out.push_back(static_cast<int>(col));
+      }
+    }
+  }
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
+void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
+                       const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b) {
+  if (view == nullptr || pic == nullptr || r == nullptr || g == nullptr || b == nullptr) {
+    return;
+  }
+  const LineLayout lay = line_layout(pic);
+  const MapPlan plan = make_plan(view, pic, lay);
+  FastMix fast;
+  if (!make_fast_mix(plan, lay, lines, n, &fast)) {
+    for (const int x : columns) {
+      map_pixel(plan, lay, x, lay.hdr + static_cast<long long>(x) * lay.nch, lines, n, &r[x], &g[x], &b[x]);
+    }
+    return;
+  }
+  const int nch = lay.nch;
+  for (const int x : columns) {
+    int sr = plan.offset[0];
+    int sg = plan.offset[1];
+    int sb = plan.offset[2];
+    for (int i = 0; i < fast.count; ++i) {
+      const FastMix::Chan& c = fast.chan[i];
+      // Columns shifted off the line add nothing.
+      if (x >= c.lo && x < c.hi) {
+        const float v = static_cast<float>(c.src[c.base + x * nch]);
+        sr = static_cast<int>(static_cast<float>(sr) + v * c.wr);
+        sg = static_cast<int>(static_cast<float>(sg) + v * c.wg);
+        sb = static_cast<int>(static_cast<float>(sb) + v * c.wb);
+      }
+    }
+    r[x] = clamp_level(sr);
+    g[x] = clamp_level(sg);
+    b[x] = clamp_level(sb);
   }
 }
 
