@@ -457,9 +457,10 @@ bool make_fast_mix(const MapPlan& plan, const LineLayout& lay, uint16_t** lines,
   if (!lay.fits || lines == nullptr) {
     return false;
   }
-  // Sums stay below this bound, so the float steps never reach the guards
-  // (kSumLimit) even with rounding.
-  constexpr double kSafeSum = kSumLimit / 4.0;
+  // Sums stay below this bound: the float steps never reach the guards
+  // (kSumLimit), and every sum is exact in single precision, so adding the
+  // zero of a column shifted off the line leaves it as it is.
+  constexpr double kSafeSum = 1 << 23;
   double reach[3] = {std::fabs(static_cast<double>(plan.offset[0])),
                      std::fabs(static_cast<double>(plan.offset[1])),
                      std::fabs(static_cast<double>(plan.offset[2]))};
@@ -589,24 +590,38 @@ void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** li
     }
     return;
   }
+  // Channel by channel over all shown columns: the pixels do not wait on
+  // each other, and the steps are the float steps of add_weighted.
+  const size_t count = columns.size();
+  std::vector<int> v(count);
+  std::vector<int> sr(count, plan.offset[0]);
+  std::vector<int> sg(count, plan.offset[1]);
+  std::vector<int> sb(count, plan.offset[2]);
   const int nch = lay.nch;
-  for (const int x : columns) {
-    int sr = plan.offset[0];
-    int sg = plan.offset[1];
-    int sb = plan.offset[2];
-    for (int i = 0; i < fast.count; ++i) {
-      const FastMix::Chan& c = fast.chan[i];
-      // Columns shifted off the line add nothing.
-      if (x >= c.lo && x < c.hi) {
-        const float v = static_cast<float>(c.src[c.base + x * nch]);
-        sr = static_cast<int>(static_cast<float>(sr) + v * c.wr);
-        sg = static_cast<int>(static_cast<float>(sg) + v * c.wg);
-        sb = static_cast<int>(static_cast<float>(sb) + v * c.wb);
-      }
+  for (int i = 0; i < fast.count; ++i) {
+    const FastMix::Chan& c = fast.chan[i];
+    // The columns are ascending, so those whose shifted sample lies on the
+    // line are one run; the others add zero.
+    const auto on = std::lower_bound(columns.begin(), columns.end(), c.lo) - columns.begin();
+    const auto off = std::lower_bound(columns.begin(), columns.end(), c.hi) - columns.begin();
+    std::fill(v.begin(), v.begin() + on, 0);
+    std::fill(v.begin() + off, v.end(), 0);
+    const uint16_t* src = c.src + c.base;
+    for (auto k = on; k < off; ++k) {
+      v[static_cast<size_t>(k)] = src[columns[static_cast<size_t>(k)] * nch];
     }
-    r[x] = clamp_level(sr);
-    g[x] = clamp_level(sg);
-    b[x] = clamp_level(sb);
+    for (size_t k = 0; k < count; ++k) {
+      const float f = static_cast<float>(v[k]);
+      sr[k] = static_cast<int>(static_cast<float>(sr[k]) + f * c.wr);
+      sg[k] = static_cast<int>(static_cast<float>(sg[k]) + f * c.wg);
+      sb[k] = static_cast<int>(static_cast<float>(sb[k]) + f * c.wb);
+    }
+  }
+  for (size_t k = 0; k < count; ++k) {
+    const int x = columns[k];
+    r[x] = clamp_level(sr[k]);
+    g[x] = clamp_level(sg[k]);
+    b[x] = clamp_level(sb[k]);
   }
 }
 
