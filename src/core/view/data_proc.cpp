@@ -590,28 +590,57 @@ void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** li
     }
     return;
   }
+  // The samples of every mapped channel at the shown columns, gathered
+  // column by column (the channels of a pixel lie side by side in the line)
+  // into one row per channel. A column whose shifted sample lies off the
+  // line takes zero, which leaves the sums as they are.
+  const size_t count = columns.size();
+  const int nch = lay.nch;
+  std::vector<int> v(count * static_cast<size_t>(fast.count), 0);
+  size_t on[kMaxChannels] = {};
+  size_t off[kMaxChannels] = {};
+  size_t all_on = 0;
+  size_t all_off = count;
+  for (int i = 0; i < fast.count; ++i) {
+    // The columns are ascending, so those on the line are one run.
+    on[i] = static_cast<size_t>(std::lower_bound(columns.begin(), columns.end(), fast.chan[i].lo) -
+                                columns.begin());
+    off[i] = static_cast<size_t>(std::lower_bound(columns.begin(), columns.end(), fast.chan[i].hi) -
+                                 columns.begin());
+    all_on = std::max(all_on, on[i]);
+    all_off = std::min(all_off, off[i]);
+  }
+  auto gather_checked = [&](size_t from, size_t to) {
+    for (size_t k = from; k < to; ++k) {
+      for (int i = 0; i < fast.count; ++i) {
+        if (k >= on[i] && k < off[i]) {
+          v[static_cast<size_t>(i) * count + k] = fast.chan[i].src[fast.chan[i].base + columns[k] * nch];
+        }
+      }
+    }
+  };
+  if (all_on < all_off) {
+    gather_checked(0, all_on);
+    for (size_t k = all_on; k < all_off; ++k) {
+      const int at = columns[k] * nch;
+      for (int i = 0; i < fast.count; ++i) {
+        v[static_cast<size_t>(i) * count + k] = fast.chan[i].src[fast.chan[i].base + at];
+      }
+    }
+    gather_checked(all_off, count);
+  } else {
+    gather_checked(0, count);
+  }
   // Channel by channel over all shown columns: the pixels do not wait on
   // each other, and the steps are the float steps of add_weighted.
-  const size_t count = columns.size();
-  std::vector<int> v(count);
   std::vector<int> sr(count, plan.offset[0]);
   std::vector<int> sg(count, plan.offset[1]);
   std::vector<int> sb(count, plan.offset[2]);
-  const int nch = lay.nch;
   for (int i = 0; i < fast.count; ++i) {
     const FastMix::Chan& c = fast.chan[i];
-    // The columns are ascending, so those whose shifted sample lies on the
-    // line are one run; the others add zero.
-    const auto on = std::lower_bound(columns.begin(), columns.end(), c.lo) - columns.begin();
-    const auto off = std::lower_bound(columns.begin(), columns.end(), c.hi) - columns.begin();
-    std::fill(v.begin(), v.begin() + on, 0);
-    std::fill(v.begin() + off, v.end(), 0);
-    const uint16_t* src = c.src + c.base;
-    for (auto k = on; k < off; ++k) {
-      v[static_cast<size_t>(k)] = src[columns[static_cast<size_t>(k)] * nch];
-    }
+    const int* vi = &v[static_cast<size_t>(i) * count];
     for (size_t k = 0; k < count; ++k) {
-      const float f = static_cast<float>(v[k]);
+      const float f = static_cast<float>(vi[k]);
       sr[k] = static_cast<int>(static_cast<float>(sr[k]) + f * c.wr);
       sg[k] = static_cast<int>(static_cast<float>(sg[k]) + f * c.wg);
       sb[k] = static_cast<int>(static_cast<float>(sb[k]) + f * c.wb);

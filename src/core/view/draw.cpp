@@ -94,6 +94,8 @@ class PicturePass {
   std::vector<int> columns_;
   DespeckleSamples desp_;
   TempSamples temp_;
+  // The canvas bytes of each RGB level (colour pictures and mixes).
+  RgbLevelColours rgb_colours_;
   CAL_COEFS cal_;
   NoaaTempState temp_state_;
   int n_ = 0;
@@ -182,6 +184,8 @@ void PicturePass::choose_shown_samples() {
   if (view_->despeckle_on)
     desp_ = despeckle_samples(pic_, view_->rgb_map ? mix_samples(view_, pic_, columns_) : xmap_);
   if (temp_mode_) temp_ = temp_samples(pic_, xmap_);
+  if (view_->rgb_map || pic_->file_type == kKindPPM)
+    rgb_colours_ = rgb_level_colours(lummap_.data(), canvas_);
 }
 
 void PicturePass::read_row(int y) {
@@ -200,11 +204,11 @@ void PicturePass::draw_row(int y) {
     // (zoomed in) reuse it.
     if (just_read_)
       Translate_Columns(view_, pic_, lines_.get(), n_, columns_, r_.data(), g_.data(), b_.data());
-    draw_a_line_rgb(r_.data(), g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_,
-                    view_);
+    draw_a_line_rgb_levels(r_.data(), g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), rgb_colours_,
+                           canvas_, view_);
   } else if (pic_->file_type == kKindPPM) {
-    draw_a_line_rgb(lines_[0], g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_,
-                    view_);
+    draw_a_line_rgb_levels(lines_[0], g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), rgb_colours_,
+                           canvas_, view_);
   } else if (!temp_mode_) {
     draw_a_line_bw(lines_[0], line_len_, W_, y, xmap_.data(), lummap_.data(), pic_->lut_size - 1, canvas_,
                    view_);

@@ -337,6 +337,39 @@ void draw_a_line_rgb(const uint16_t* r, const uint16_t* g, const uint16_t* b, in
   }
 }
 
+RgbLevelColours rgb_level_colours(const int* lummap, const DRAWABLE_INFO* rgb) {
+  constexpr int kMaxIndex = kMaxPalette - 1;
+  RgbLevelColours c;
+  if (!rgb) return c;
+  for (int v = 0; v <= kMaxLevel10; ++v) {
+    const int idx = std::min(lummap ? lummap[v] : v, kMaxIndex);
+    const uint32_t e = cmap_entry(rgb, idx);
+    c.red[v] = red_of(e);
+    c.green[v] = green_of(e);
+    c.blue[v] = blue_of(e);
+  }
+  return c;
+}
+
+void draw_a_line_rgb_levels(const uint16_t* r, const uint16_t* g, const uint16_t* b, int line_len, int W,
+                            int y, const int* xmap, const RgbLevelColours& colours, DRAWABLE_INFO* rgb,
+                            VIEW_INFO* view) {
+  if (!r || !g || !b || !xmap || !row_fits(rgb, W, y)) return;
+  uint8_t* p = &rgb->rgb_buf[static_cast<size_t>(y) * static_cast<size_t>(W) * kRgbBytes];
+  for (int x = 0; x < W; ++x, p += kRgbBytes) {
+    const int i = xmap[x];
+    if (i < 0 || i >= line_len) {
+      p[0] = p[1] = p[2] = 0;
+      continue;
+    }
+    const int vr = r[i], vg = g[i], vb = b[i];
+    if (view) view->hist[std::min((vr + vg + vb) / 3, kMaxLevel10)] += 1;
+    p[0] = colours.red[std::min(vr, kMaxLevel10)];
+    p[1] = colours.green[std::min(vg, kMaxLevel10)];
+    p[2] = colours.blue[std::min(vb, kMaxLevel10)];
+  }
+}
+
 void draw_a_line_func(const uint16_t* line, int line_len, int W, int y, const int* xmap, const int* lummap,
                       DRAWABLE_INFO* rgb, VIEW_INFO* view, PixFunc func) {
   if (!line || !xmap || !func || !row_fits(rgb, W, y)) return;

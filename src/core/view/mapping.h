@@ -59,6 +59,20 @@ void draw_a_line_bw(const uint16_t* line, int line_len, int W, int y, const int*
 // must have at least kLumMapMin entries.
 void draw_a_line_rgb(const uint16_t* r, const uint16_t* g, const uint16_t* b, int line_len, int W, int y,
                      const int* xmap, const int* lummap, DRAWABLE_INFO* rgb, VIEW_INFO* view);
+// The canvas bytes of every RGB level 0 .. 1023 through the luminance map
+// (may be null) and the canvas colour map, looked up once for a whole pass
+// instead of three times for every pixel.
+struct RgbLevelColours {
+  uint8_t red[kMaxLevel10 + 1] = {};
+  uint8_t green[kMaxLevel10 + 1] = {};
+  uint8_t blue[kMaxLevel10 + 1] = {};
+};
+RgbLevelColours rgb_level_colours(const int* lummap, const DRAWABLE_INFO* rgb);
+// draw_a_line_rgb with the colours of the canvas's map when `colours` was
+// made (the same pixels and histogram).
+void draw_a_line_rgb_levels(const uint16_t* r, const uint16_t* g, const uint16_t* b, int line_len, int W,
+                            int y, const int* xmap, const RgbLevelColours& colours, DRAWABLE_INFO* rgb,
+                            VIEW_INFO* view);
 using PixFunc = int (*)(int level, const int* lummap, int* r, int* g, int* b);
 void draw_a_line_func(const uint16_t* line, int line_len, int W, int y, const int* xmap, const int* lummap,
                       DRAWABLE_INFO* rgb, VIEW_INFO* view, PixFunc func);
