@@ -223,19 +223,30 @@ int read_lines_shown(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, i
 
 namespace {
 
-// The despeckle test of one sample: a speckle stands apart from all four
-// neighbours by about the same amount, and by more than the pixel limit; it
-// keeps the sample of the line above, anything else takes the centre sample.
-inline uint16_t despeckled(uint16_t above, const uint16_t* centre, uint16_t below, int p, int s, int ulimit,
-                           int llimit) {
-  const int ctr = centre[p];
-  const int a = absdiff(ctr, above);
-  const int bl = absdiff(ctr, below);
-  const int l = absdiff(ctr, centre[p - s]);
-  const int r = absdiff(ctr, centre[p + s]);
-  const bool speckle =
-      absdiff(a, bl) < ulimit && absdiff(l, r) < ulimit && absdiff(a, l) < ulimit && a > llimit;
-  return speckle ? above : static_cast<uint16_t>(ctr);
+// Samples between two shown ones that are filtered along rather than
+// starting a new run.
+constexpr int kRunGap = 16;
+
+// The despeckle filter over samples [begin, end) of one upper-block line. A
+// speckle stands apart from all four neighbours by about the same amount,
+// and by more than the pixel limit; it keeps the sample of the line above,
+// anything else takes the centre sample. Written without branches, so the
+// compiler can filter several samples at once.
+void filter_span(uint16_t* __restrict above, const uint16_t* __restrict centre,
+                 const uint16_t* __restrict below, int begin, int end, int s, int ulimit, int llimit) {
+  const uint16_t* __restrict left = centre - s;
+  const uint16_t* __restrict right = centre + s;
+  for (int p = begin; p < end; ++p) {
+    const int ctr = centre[p];
+    const int up = above[p];
+    const int a = absdiff(ctr, up);
+    const int bl = absdiff(ctr, below[p]);
+    const int l = absdiff(ctr, left[p]);
+    const int r = absdiff(ctr, right[p]);
+    const bool speckle =
+        (absdiff(a, bl) < ulimit) & (absdiff(l, r) < ulimit) & (absdiff(a, l) < ulimit) & (a > llimit);
+    above[p] = static_cast<uint16_t>(speckle ? up : ctr);
+  }
 }
 
 }  // namespace
@@ -252,8 +263,6 @@ void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int
   if (!lay.fits || lay.width < 3) {
     return;
   }
-  const int ulimit = view->desp_ulimit;
-  const int llimit = view->desp_llimit;
   const int s = lay.nch;
   const int begin = lay.hdr + s;                  // column 1
   const int end = lay.hdr + (lay.width - 1) * s;  // column width - 1
@@ -264,9 +273,7 @@ void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int
     if (above == nullptr || centre == nullptr || below == nullptr) {
       continue;
     }
-    for (int p = begin; p < end; ++p) {
-      above[p] = despeckled(above[p], centre, below[p], p, s, ulimit, llimit);
-    }
+    filter_span(above, centre, below, begin, end, s, view->desp_ulimit, view->desp_llimit);
   }
 }
 
@@ -284,13 +291,20 @@ DespeckleSamples despeckle_samples(const PIC_INFO* pic, const std::vector<int>& 
   }
   const long long begin = lay.hdr + static_cast<long long>(lay.nch);
   const long long end = lay.hdr + static_cast<long long>(lay.width - 1) * lay.nch;
+  std::vector<int> at;
   for (const int p : wanted) {
     if (p >= begin && p < end) {
-      out.at.push_back(p);
+      at.push_back(p);
     }
   }
-  std::sort(out.at.begin(), out.at.end());
-  out.at.erase(std::unique(out.at.begin(), out.at.end()), out.at.end());
+  std::sort(at.begin(), at.end());
+  for (const int p : at) {
+    if (!out.runs.empty() && p <= out.runs.back().end + kRunGap) {
+      out.runs.back().end = std::max(out.runs.back().end, p + 1);
+    } else {
+      out.runs.push_back({p, p + 1});
+    }
+  }
   return out;
 }
 
@@ -308,9 +322,6 @@ void despeckle_shown(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** line
   if (shown.hdr != lay.hdr || shown.nch != lay.nch || shown.width != lay.width) {
     return;
   }
-  const int ulimit = view->desp_ulimit;
-  const int llimit = view->desp_llimit;
-  const int s = lay.nch;
   for (int i = std::max(first, 0); i < m; ++i) {
     uint16_t* above = lines[i];
     const uint16_t* centre = lines[m + i];
@@ -318,8 +329,8 @@ void despeckle_shown(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** line
     if (above == nullptr || centre == nullptr || below == nullptr) {
       continue;
     }
-    for (const int p : shown.at) {
-      above[p] = despeckled(above[p], centre, below[p], p, s, ulimit, llimit);
+    for (const DespeckleSamples::Run& run : shown.runs) {
+      filter_span(above, centre, below, run.begin, run.end, lay.nch, view->desp_ulimit, view->desp_llimit);
     }
   }
 }

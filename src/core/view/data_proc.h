@@ -58,10 +58,16 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
                uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory);
 
 // The samples of a line that the despeckle filter may change and a picture
-// pass actually shows. Made by despeckle_samples for one picture; the filter
-// checks that the picture's line layout still matches before using it.
+// pass actually shows, as runs of neighbouring samples (a short gap between
+// two shown samples is filtered with them: a longer run filters faster than
+// two short ones, and filtering a sample no one shows does no harm). Made by
+// despeckle_samples for one picture; the filter checks that the picture's
+// line layout still matches before using it.
 struct DespeckleSamples {
-  std::vector<int> at;  // sample indices, ascending, each with both neighbours on the line
+  struct Run {
+    int begin, end;  // sample indices [begin, end), each with both neighbours on the line
+  };
+  std::vector<Run> runs;  // ascending, apart
   int hdr = 0, nch = 0, width = 0;
 };
 
