@@ -249,6 +249,23 @@ void filter_span(uint16_t* __restrict above, const uint16_t* __restrict centre,
   }
 }
 
+// The same filter on every step-th sample of [begin, end): one channel of
+// an interleaved line.
+void filter_strided(uint16_t* above, const uint16_t* centre, const uint16_t* below, int begin, int end,
+                    int step, int s, int ulimit, int llimit) {
+  for (int p = begin; p < end; p += step) {
+    const int ctr = centre[p];
+    const int up = above[p];
+    const int a = absdiff(ctr, up);
+    const int bl = absdiff(ctr, below[p]);
+    const int l = absdiff(ctr, centre[p - s]);
+    const int r = absdiff(ctr, centre[p + s]);
+    const bool speckle =
+        (absdiff(a, bl) < ulimit) & (absdiff(l, r) < ulimit) & (absdiff(a, l) < ulimit) & (a > llimit);
+    above[p] = static_cast<uint16_t>(speckle ? up : ctr);
+  }
+}
+
 }  // namespace
 
 void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n) {
@@ -298,11 +315,18 @@ DespeckleSamples despeckle_samples(const PIC_INFO* pic, const std::vector<int>& 
     }
   }
   std::sort(at.begin(), at.end());
+  // A grey or temperature view shows one channel: its samples are filtered
+  // one pixel apart instead of with every channel in between.
+  bool one_channel = lay.nch > 1;
   for (const int p : at) {
-    if (!out.runs.empty() && p <= out.runs.back().end + kRunGap) {
-      out.runs.back().end = std::max(out.runs.back().end, p + 1);
+    one_channel = one_channel && (p - at.front()) % lay.nch == 0;
+  }
+  const int step = one_channel ? lay.nch : 1;
+  for (const int p : at) {
+    if (!out.runs.empty() && p < out.runs.back().end + kRunGap * step) {
+      out.runs.back().end = p + 1;
     } else {
-      out.runs.push_back({p, p + 1});
+      out.runs.push_back({p, p + 1, step});
     }
   }
   return out;
@@ -330,7 +354,12 @@ void despeckle_shown(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** line
       continue;
     }
     for (const DespeckleSamples::Run& run : shown.runs) {
-      filter_span(above, centre, below, run.begin, run.end, lay.nch, view->desp_ulimit, view->desp_llimit);
+      if (run.step == 1) {
+        filter_span(above, centre, below, run.begin, run.end, lay.nch, view->desp_ulimit, view->desp_llimit);
+      } else {
+        filter_strided(above, centre, below, run.begin, run.end, run.step, lay.nch, view->desp_ulimit,
+                       view->desp_llimit);
+      }
     }
   }
 }

@@ -66,6 +66,7 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
 struct DespeckleSamples {
   struct Run {
     int begin, end;  // sample indices [begin, end), each with both neighbours on the line
+    int step;        // 1, or n_channels when the pass shows one channel only
   };
   std::vector<Run> runs;  // ascending, apart
   int hdr = 0, nch = 0, width = 0;
