@@ -96,6 +96,8 @@ class PicturePass {
   TempSamples temp_;
   // The canvas bytes of each RGB level (colour pictures and mixes).
   RgbLevelColours rgb_colours_;
+  // The canvas bytes of each temperature (temperature view).
+  TempColours temp_colours_;
   CAL_COEFS cal_;
   NoaaTempState temp_state_;
   int n_ = 0;
@@ -183,7 +185,10 @@ void PicturePass::choose_shown_samples() {
   if (view_->rgb_map) columns_ = shown_columns(pic_, xmap_);
   if (view_->despeckle_on)
     desp_ = despeckle_samples(pic_, view_->rgb_map ? mix_samples(view_, pic_, columns_) : xmap_);
-  if (temp_mode_) temp_ = temp_samples(pic_, xmap_);
+  if (temp_mode_) {
+    temp_ = temp_samples(pic_, xmap_);
+    temp_colours_ = temp_colours(lummap_.data(), canvas_);
+  }
   if (view_->rgb_map || pic_->file_type == kKindPPM)
     rgb_colours_ = rgb_level_colours(lummap_.data(), canvas_);
 }
@@ -222,8 +227,7 @@ void PicturePass::draw_row(int y) {
       for (int i = 1; i < n_; ++i) temp_set_[static_cast<size_t>(i)] = lines_[i];
       map_noaatemp_shown(temp_set_.data(), n_, &cal_, pic_, view_, &temp_state_, temp_);
     }
-    draw_a_line_func(temp_line_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_, view_,
-                     map_temp);
+    draw_a_line_temp(temp_line_.data(), line_len_, W_, y, xmap_.data(), temp_colours_, canvas_, view_);
   }
   if (view_->mark_faulty) {
     const int mark = faulty_mark(pic_->file_type, status_);
