@@ -170,11 +170,13 @@ void BM_ReadNeededLinesDespeckle(benchmark::State& s) { read_needed(s, View::kFu
 void BM_ReadNeededLinesTemperature(benchmark::State& s) { read_needed(s, View::kFull, 5); }
 void BM_ReadNeededLinesZoom4(benchmark::State& s) { read_needed(s, View::kZoom4, 1); }
 void BM_ReadNeededLinesDespeckleZoom4(benchmark::State& s) { read_needed(s, View::kZoom4, 3); }
+void BM_ReadNeededLinesTemperatureZoom4(benchmark::State& s) { read_needed(s, View::kZoom4, 5); }
 BENCHMARK(BM_ReadNeededLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadNeededLinesDespeckle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadNeededLinesTemperature)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadNeededLinesZoom4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadNeededLinesDespeckleZoom4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadNeededLinesTemperatureZoom4)->Unit(benchmark::kMillisecond);
 
 enum class Mix { kGrey, kRgb, kTemperature };
 

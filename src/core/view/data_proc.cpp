@@ -521,7 +521,9 @@ bool make_fast_mix(const MapPlan& plan, const LineLayout& lay, uint16_t** lines,
       reach[k] += std::fabs(static_cast<double>(w[k])) * 65535.0;
     }
     const uint16_t* src = lines[c.jbase];
-    if (src == nullptr) {
+    // A channel without weight adds zero to every sum, which leaves it as it
+    // is: it is not read at all.
+    if (src == nullptr || (c.wr == 0.0f && c.wg == 0.0f && c.wb == 0.0f)) {
       continue;
     }
     // x + hshift must lie on the line: 0 <= x + hshift < width.
@@ -618,6 +620,12 @@ std::vector<int> mix_samples(const VIEW_INFO* view, const PIC_INFO* pic, const s
 
 void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
                        const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b) {
+  ColumnMixer mixer;
+  mixer.mix(view, pic, lines, n, columns, r, g, b);
+}
+
+void ColumnMixer::mix(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
+                      const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b) {
   if (view == nullptr || pic == nullptr || r == nullptr || g == nullptr || b == nullptr) {
     return;
   }
@@ -636,7 +644,8 @@ void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** li
   // line takes zero, which leaves the sums as they are.
   const size_t count = columns.size();
   const int nch = lay.nch;
-  std::vector<int> v(count * static_cast<size_t>(fast.count), 0);
+  std::vector<int>& v = samples_;
+  v.resize(count * static_cast<size_t>(fast.count));
   size_t on[kMaxChannels] = {};
   size_t off[kMaxChannels] = {};
   size_t all_on = 0;
@@ -653,9 +662,9 @@ void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** li
   auto gather_checked = [&](size_t from, size_t to) {
     for (size_t k = from; k < to; ++k) {
       for (int i = 0; i < fast.count; ++i) {
-        if (k >= on[i] && k < off[i]) {
-          v[static_cast<size_t>(i) * count + k] = fast.chan[i].src[fast.chan[i].base + columns[k] * nch];
-        }
+        const bool on_line = k >= on[i] && k < off[i];
+        v[static_cast<size_t>(i) * count + k] =
+            on_line ? fast.chan[i].src[fast.chan[i].base + columns[k] * nch] : uint16_t{0};
       }
     }
   };
@@ -673,18 +682,26 @@ void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** li
   }
   // Channel by channel over all shown columns: the pixels do not wait on
   // each other, and the steps are the float steps of add_weighted.
-  std::vector<int> sr(count, plan.offset[0]);
-  std::vector<int> sg(count, plan.offset[1]);
-  std::vector<int> sb(count, plan.offset[2]);
+  std::vector<int>& sr = sums_[0];
+  std::vector<int>& sg = sums_[1];
+  std::vector<int>& sb = sums_[2];
+  sr.assign(count, plan.offset[0]);
+  sg.assign(count, plan.offset[1]);
+  sb.assign(count, plan.offset[2]);
+  // One colour at a time, and only from the channels weighted in it (a zero
+  // weight adds zero).
+  auto add_channel = [count](std::vector<int>& sum, const int* vi, float w) {
+    if (w == 0.0f) return;
+    for (size_t k = 0; k < count; ++k) {
+      sum[k] = static_cast<int>(static_cast<float>(sum[k]) + static_cast<float>(vi[k]) * w);
+    }
+  };
   for (int i = 0; i < fast.count; ++i) {
     const FastMix::Chan& c = fast.chan[i];
     const int* vi = &v[static_cast<size_t>(i) * count];
-    for (size_t k = 0; k < count; ++k) {
-      const float f = static_cast<float>(vi[k]);
-      sr[k] = static_cast<int>(static_cast<float>(sr[k]) + f * c.wr);
-      sg[k] = static_cast<int>(static_cast<float>(sg[k]) + f * c.wg);
-      sb[k] = static_cast<int>(static_cast<float>(sb[k]) + f * c.wb);
-    }
+    add_channel(sr, vi, c.wr);
+    add_channel(sg, vi, c.wg);
+    add_channel(sb, vi, c.wb);
   }
   for (size_t k = 0; k < count; ++k) {
     const int x = columns[k];

@@ -169,6 +169,17 @@ std::vector<int> mix_samples(const VIEW_INFO* view, const PIC_INFO* pic, const s
 void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
                        const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b);
 
+// Translate_Columns for a pass: keeps its working rows from line to line.
+class ColumnMixer {
+ public:
+  void mix(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
+           const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b);
+
+ private:
+  std::vector<int> samples_;  // the mapped channels' samples, one row per channel
+  std::vector<int> sums_[3];  // red, green and blue sums per shown column
+};
+
 // The colour of a grid pixel: the view's grid_rgb, or white without a view.
 void add_gridpix(const VIEW_INFO* view, uint16_t* r, uint16_t* g, uint16_t* b);
 

@@ -92,6 +92,7 @@ class PicturePass {
   // What the screen shows of a line: the picture columns of an RGB mix, the
   // samples the despeckle filter and the temperature conversion work on.
   std::vector<int> columns_;
+  ColumnMixer mixer_;
   DespeckleSamples desp_;
   TempSamples temp_;
   // The canvas bytes of each RGB level (colour pictures and mixes).
@@ -207,8 +208,7 @@ void PicturePass::draw_row(int y) {
   if (view_->rgb_map) {
     // The mix depends only on the line set: rows showing the same lines
     // (zoomed in) reuse it.
-    if (just_read_)
-      Translate_Columns(view_, pic_, lines_.get(), n_, columns_, r_.data(), g_.data(), b_.data());
+    if (just_read_) mixer_.mix(view_, pic_, lines_.get(), n_, columns_, r_.data(), g_.data(), b_.data());
     draw_a_line_rgb_levels(r_.data(), g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), rgb_colours_,
                            canvas_, view_);
   } else if (pic_->file_type == kKindPPM) {
