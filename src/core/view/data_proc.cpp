@@ -2,10 +2,15 @@
 // translation.
 #include "core/view/data_proc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <new>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/base/bytes.h"
 #include "core/files/ahrpt1_read.h"
@@ -150,6 +155,12 @@ int read_line(PIC_INFO* pic, const VIEW_INFO* view, int line, uint16_t* buf, uin
 
 int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n, uint16_t** lines,
                uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory) {
+  return read_lines_shown(view, pic, linemap, index, n, lines, g, b, grid, memory, nullptr);
+}
+
+int read_lines_shown(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n,
+                     uint16_t** lines, uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory,
+                     const DespeckleSamples* shown) {
   if (pic == nullptr || linemap == nullptr || lines == nullptr || n <= 0 || index < 0) {
     return 0;
   }
@@ -158,6 +169,9 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
   // another size is read whole.
   const bool held = memory != nullptr && memory->n == n && memory->first >= 0;
   int start = 0;
+  // Upper-block lines (0 .. n/3 - 1) that already hold the despeckled line
+  // of the centre line they face now.
+  int filtered_ahead = 0;
   if (index > 0 && held) {
     const int ymp = memory->first;
     if (first == ymp) {
@@ -166,13 +180,18 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
     if (n > 1 && first > ymp) {
       const long long d = static_cast<long long>(first) - ymp;
       // The filtered lines at the head of the set move back into the upper
-      // block, where the filter writes them again from the same centre line.
+      // block, where they face the same centre line as before.
       if (d < n) {
         const int di = static_cast<int>(d);
         for (int i = 0; i < n - di; ++i) {
           std::swap(lines[i], lines[i + di]);
         }
         start = n - di;
+        const bool same_filter =
+            memory->filtered && (memory->filtered_at == nullptr || memory->filtered_at == shown);
+        if (same_filter && di < n / 3) {
+          filtered_ahead = n / 3 - di;
+        }
       }
     }
   }
@@ -180,15 +199,115 @@ int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int ind
   for (int i = start; i < n; ++i) {
     status |= read_line(pic, view, first + i, lines[i], g, b, grid);
   }
-  if (view != nullptr && view->despeckle_on) {
-    despeckle(pic, view, lines, n);
+  const bool filter = view != nullptr && view->despeckle_on;
+  // The filter may skip the samples no one shows only while every line the
+  // next set can take over from this one lies on the picture: a line past
+  // its end is not read again, so its buffer keeps what this set left there
+  // and must then hold the whole filtered line, as it always did.
+  const bool only_shown =
+      shown != nullptr && static_cast<long long>(first) + 2LL * n <= static_cast<long long>(pic->height);
+  if (filter) {
+    if (only_shown) {
+      // Filtering a despeckled line again against the same centre line gives
+      // it back unchanged (a kept sample is kept again, a replaced one equals
+      // the centre), so those lines are left as they are.
+      despeckle_shown(pic, view, lines, n, filtered_ahead, *shown);
+    } else {
+      despeckle(pic, view, lines, n);
+    }
   }
   if (memory != nullptr) {
     memory->first = first;
     memory->n = n;
+    memory->filtered = filter;
+    memory->filtered_at = only_shown ? shown : nullptr;
   }
   return status;
 }
+
+namespace {
+
+// Samples between two shown ones that are filtered along rather than
+// starting a new run.
+constexpr int kRunGap = 16;
+
+// The despeckle test of one sample: a speckle stands apart from all four
+// neighbours by about the same amount, and by more than the pixel limit; it
+// keeps the sample of the line above, anything else takes the centre sample.
+inline uint16_t despeckled(const uint16_t* above, const uint16_t* centre, const uint16_t* below, int p, int s,
+                           int ulimit, int llimit) {
+  const int ctr = centre[p];
+  const int up = above[p];
+  const int a = absdiff(ctr, up);
+  const int bl = absdiff(ctr, below[p]);
+  const int l = absdiff(ctr, centre[p - s]);
+  const int r = absdiff(ctr, centre[p + s]);
+  // x < y as the sign bit of x - y in 64 bits (no limit can overflow it):
+  // the test is made without a branch, which speckled pictures would
+  // mispredict at every other sample.
+  auto less = [](long long x, long long y) {
+    return static_cast<unsigned>(static_cast<unsigned long long>(x - y) >> 63);
+  };
+  const unsigned speckle = less(absdiff(a, bl), ulimit) & less(absdiff(l, r), ulimit) &
+                           less(absdiff(a, l), ulimit) & less(llimit, a);
+  const unsigned keep = 0u - speckle;  // all ones for a speckle
+  return static_cast<uint16_t>((static_cast<unsigned>(up) & keep) | (static_cast<unsigned>(ctr) & ~keep));
+}
+
+// The despeckle filter over samples [begin, end) of one upper-block line,
+// eight samples at a time where the processor has SSE2 (every x86-64 one).
+// Samples and their differences are 16-bit, so the tests are made in 16 bits:
+// d < ulimit as d <= ulimit - 1 and a > llimit, both by saturating
+// subtraction; limits outside 0 .. 65535 decide the test alone.
+void filter_span(uint16_t* above, const uint16_t* centre, const uint16_t* below, int begin, int end, int s,
+                 int ulimit, int llimit) {
+  int p = begin;
+#if defined(__SSE2__)
+  constexpr int kMaxSample = 0xFFFF;
+  constexpr int kLanes = 8;
+  if (ulimit <= 0 || llimit >= kMaxSample) {
+    // No difference is below the limit, or none above the pixel limit: no
+    // sample is a speckle.
+    for (; p < end; ++p) above[p] = centre[p];
+    return;
+  }
+  const __m128i ulm1 = _mm_set1_epi16(static_cast<short>(std::min(ulimit - 1, kMaxSample)));
+  const __m128i llv = _mm_set1_epi16(static_cast<short>(std::max(llimit, 0)));
+  const __m128i any_a = llimit < 0 ? _mm_set1_epi16(-1) : _mm_setzero_si128();
+  const __m128i zero = _mm_setzero_si128();
+  auto load = [](const uint16_t* q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)); };
+  auto absd = [](__m128i x, __m128i y) { return _mm_or_si128(_mm_subs_epu16(x, y), _mm_subs_epu16(y, x)); };
+  auto below_limit = [&](__m128i d) { return _mm_cmpeq_epi16(_mm_subs_epu16(d, ulm1), zero); };
+  for (; p + kLanes <= end; p += kLanes) {
+    const __m128i ctr = load(centre + p);
+    const __m128i up = load(above + p);
+    const __m128i a = absd(ctr, up);
+    const __m128i bl = absd(ctr, load(below + p));
+    const __m128i l = absd(ctr, load(centre + p - s));
+    const __m128i r = absd(ctr, load(centre + p + s));
+    const __m128i a_over =
+        _mm_or_si128(any_a, _mm_xor_si128(_mm_cmpeq_epi16(_mm_subs_epu16(a, llv), zero), _mm_set1_epi16(-1)));
+    const __m128i speckle = _mm_and_si128(_mm_and_si128(below_limit(absd(a, bl)), below_limit(absd(l, r))),
+                                          _mm_and_si128(below_limit(absd(a, l)), a_over));
+    const __m128i out = _mm_or_si128(_mm_and_si128(speckle, up), _mm_andnot_si128(speckle, ctr));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(above + p), out);
+  }
+#endif
+  for (; p < end; ++p) {
+    above[p] = despeckled(above, centre, below, p, s, ulimit, llimit);
+  }
+}
+
+// The same filter on every step-th sample of [begin, end): one channel of
+// an interleaved line.
+void filter_strided(uint16_t* above, const uint16_t* centre, const uint16_t* below, int begin, int end,
+                    int step, int s, int ulimit, int llimit) {
+  for (int p = begin; p < end; p += step) {
+    above[p] = despeckled(above, centre, below, p, s, ulimit, llimit);
+  }
+}
+
+}  // namespace
 
 void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n) {
   if (pic == nullptr || view == nullptr || lines == nullptr) {
@@ -202,9 +321,9 @@ void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int
   if (!lay.fits || lay.width < 3) {
     return;
   }
-  const int ulimit = view->desp_ulimit;
-  const int llimit = view->desp_llimit;
   const int s = lay.nch;
+  const int begin = lay.hdr + s;                  // column 1
+  const int end = lay.hdr + (lay.width - 1) * s;  // column width - 1
   for (int i = 0; i < m; ++i) {
     uint16_t* above = lines[i];
     const uint16_t* centre = lines[m + i];
@@ -212,23 +331,78 @@ void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int
     if (above == nullptr || centre == nullptr || below == nullptr) {
       continue;
     }
-    for (int x = 1; x <= lay.width - 2; ++x) {
-      const int base = lay.hdr + x * s;
-      for (int k = 0; k < s; ++k) {
-        const int p = base + k;
-        const int ctr = centre[p];
-        const int a = absdiff(ctr, above[p]);
-        const int bl = absdiff(ctr, below[p]);
-        const int l = absdiff(ctr, centre[p - s]);
-        const int r = absdiff(ctr, centre[p + s]);
-        // A speckle stands apart from all four neighbours by about the same
-        // amount, and by more than the pixel limit; it keeps the sample of the
-        // line above.
-        const bool speckle =
-            absdiff(a, bl) < ulimit && absdiff(l, r) < ulimit && absdiff(a, l) < ulimit && a > llimit;
-        if (!speckle) {
-          above[p] = static_cast<uint16_t>(ctr);
-        }
+    filter_span(above, centre, below, begin, end, s, view->desp_ulimit, view->desp_llimit);
+  }
+}
+
+DespeckleSamples despeckle_samples(const PIC_INFO* pic, const std::vector<int>& wanted) {
+  DespeckleSamples out;
+  if (pic == nullptr) {
+    return out;
+  }
+  const LineLayout lay = line_layout(pic);
+  out.hdr = lay.hdr;
+  out.nch = lay.nch;
+  out.width = lay.width;
+  if (!lay.fits || lay.width < 3) {
+    return out;
+  }
+  const long long begin = lay.hdr + static_cast<long long>(lay.nch);
+  const long long end = lay.hdr + static_cast<long long>(lay.width - 1) * lay.nch;
+  std::vector<int> at;
+  for (const int p : wanted) {
+    if (p >= begin && p < end) {
+      at.push_back(p);
+    }
+  }
+  std::sort(at.begin(), at.end());
+  // A grey or temperature view shows one channel: its samples are filtered
+  // one pixel apart instead of with every channel in between.
+  bool one_channel = lay.nch > 1;
+  for (const int p : at) {
+    one_channel = one_channel && (p - at.front()) % lay.nch == 0;
+  }
+  const int step = one_channel ? lay.nch : 1;
+  // Filtered one by one, samples of one channel gain nothing from a longer
+  // run: only neighbouring pixels join it.
+  const int reach = one_channel ? step : kRunGap;
+  for (const int p : at) {
+    if (!out.runs.empty() && p < out.runs.back().end + reach) {
+      out.runs.back().end = p + 1;
+    } else {
+      out.runs.push_back({p, p + 1, step});
+    }
+  }
+  return out;
+}
+
+void despeckle_shown(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n, int first,
+                     const DespeckleSamples& shown) {
+  if (pic == nullptr || view == nullptr || lines == nullptr) {
+    return;
+  }
+  const int m = n / 3;
+  const LineLayout lay = line_layout(pic);
+  if (m <= 0 || !lay.fits || lay.width < 3) {
+    return;
+  }
+  // The list was checked against this layout when it was made.
+  if (shown.hdr != lay.hdr || shown.nch != lay.nch || shown.width != lay.width) {
+    return;
+  }
+  for (int i = std::max(first, 0); i < m; ++i) {
+    uint16_t* above = lines[i];
+    const uint16_t* centre = lines[m + i];
+    const uint16_t* below = lines[2 * m + i];
+    if (above == nullptr || centre == nullptr || below == nullptr) {
+      continue;
+    }
+    for (const DespeckleSamples::Run& run : shown.runs) {
+      if (run.step == 1) {
+        filter_span(above, centre, below, run.begin, run.end, lay.nch, view->desp_ulimit, view->desp_llimit);
+      } else {
+        filter_strided(above, centre, below, run.begin, run.end, run.step, lay.nch, view->desp_ulimit,
+                       view->desp_llimit);
       }
     }
   }
@@ -348,6 +522,70 @@ void map_pixel(const MapPlan& plan, const LineLayout& lay, int x, long long inde
   *b = clamp_level(sb);
 }
 
+// The mix of a line set whose channels are all aligned without tilt and whose
+// weights keep every sum far inside the int range: each channel reads one
+// line, and no sum needs the NaN and range guards of add_weighted (the same
+// float steps, so the same levels).
+struct FastMix {
+  struct Chan {
+    const uint16_t* src;  // the aligned line
+    int base;             // sample of column 0: hdr + hshift * n_channels + k
+    int lo, hi;           // columns whose shifted sample lies on the line
+    float wr, wg, wb;
+  };
+  Chan chan[kMaxChannels];
+  int count = 0;
+};
+
+bool make_fast_mix(const MapPlan& plan, const LineLayout& lay, uint16_t** lines, int n, FastMix* fast) {
+  if (!lay.fits || lines == nullptr) {
+    return false;
+  }
+  // Sums stay below this bound: the float steps never reach the guards
+  // (kSumLimit), and every sum is exact in single precision, so adding the
+  // zero of a column shifted off the line leaves it as it is.
+  constexpr double kSafeSum = 1 << 23;
+  double reach[3] = {std::fabs(static_cast<double>(plan.offset[0])),
+                     std::fabs(static_cast<double>(plan.offset[1])),
+                     std::fabs(static_cast<double>(plan.offset[2]))};
+  fast->count = 0;
+  for (int i = 0; i < plan.count; ++i) {
+    const MapPlan::Chan& c = plan.chan[i];
+    if (c.tilt != 0) {
+      return false;  // the line changes across the row: the general path
+    }
+    if (c.jbase < 0 || c.jbase >= n) {
+      break;  // the aligned line is not held: this and later channels add nothing
+    }
+    const float w[3] = {c.wr, c.wg, c.wb};
+    for (int k = 0; k < 3; ++k) {
+      if (!std::isfinite(w[k])) {
+        return false;
+      }
+      reach[k] += std::fabs(static_cast<double>(w[k])) * 65535.0;
+    }
+    const uint16_t* src = lines[c.jbase];
+    // A channel without weight adds zero to every sum, which leaves it as it
+    // is: it is not read at all.
+    if (src == nullptr || (c.wr == 0.0f && c.wg == 0.0f && c.wb == 0.0f)) {
+      continue;
+    }
+    // x + hshift must lie on the line: 0 <= x + hshift < width.
+    const long long hshift = (c.hoff - c.k) / lay.nch;
+    const long long lo = std::max<long long>(0, -hshift);
+    const long long hi = std::min<long long>(lay.width, lay.width - hshift);
+    FastMix::Chan& f = fast->chan[fast->count++];
+    f.src = src;
+    f.base = static_cast<int>(lay.hdr + c.hoff);
+    f.lo = static_cast<int>(std::min<long long>(lo, lay.width));
+    f.hi = static_cast<int>(std::max<long long>(hi, 0));
+    f.wr = c.wr;
+    f.wg = c.wg;
+    f.wb = c.wb;
+  }
+  return reach[0] < kSafeSum && reach[1] < kSafeSum && reach[2] < kSafeSum;
+}
+
 }  // namespace
 
 void Translate_Pix(int x, const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n, int index,
@@ -378,6 +616,142 @@ void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int u
     r[pos] = shift_level(cr, shift);
     g[pos] = shift_level(cg, shift);
     b[pos] = shift_level(cb, shift);
+  }
+}
+
+std::vector<int> shown_columns(const PIC_INFO* pic, const std::vector<int>& xmap) {
+  std::vector<int> cols;
+  if (pic == nullptr || pic->width <= 0) {
+    return cols;
+  }
+  // A pass's colour rows hold words_padded * kLineBufFactor entries; the
+  // row drawer reads no entry beyond them.
+  const long long row = static_cast<long long>(std::max(pic->frame.words_padded, 1)) * kLineBufFactor;
+  const long long limit = std::min<long long>(pic->width, row);
+  for (const int c : xmap) {
+    if (c >= 0 && c < limit) {
+      cols.push_back(c);
+    }
+  }
+  std::sort(cols.begin(), cols.end());
+  cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
+  return cols;
+}
+
+std::vector<int> mix_samples(const VIEW_INFO* view, const PIC_INFO* pic, const std::vector<int>& columns) {
+  std::vector<int> out;
+  if (view == nullptr || pic == nullptr) {
+    return out;
+  }
+  const LineLayout lay = line_layout(pic);
+  if (!lay.fits) {
+    return out;
+  }
+  const MapPlan plan = make_plan(view, pic, lay);
+  const long long end = lay.hdr + static_cast<long long>(lay.width) * lay.nch;
+  for (int i = 0; i < plan.count; ++i) {
+    for (const int c : columns) {
+      const long long col = plan.chan[i].hoff + lay.hdr + static_cast<long long>(c) * lay.nch;
+      if (col >= lay.hdr && col < end) {
+        out.push_back(static_cast<int>(col));
+      }
+    }
+  }
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
+void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
+                       const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b) {
+  ColumnMixer mixer;
+  mixer.mix(view, pic, lines, n, columns, r, g, b);
+}
+
+void ColumnMixer::mix(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
+                      const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b) {
+  if (view == nullptr || pic == nullptr || r == nullptr || g == nullptr || b == nullptr) {
+    return;
+  }
+  const LineLayout lay = line_layout(pic);
+  const MapPlan plan = make_plan(view, pic, lay);
+  FastMix fast;
+  if (!make_fast_mix(plan, lay, lines, n, &fast)) {
+    for (const int x : columns) {
+      map_pixel(plan, lay, x, lay.hdr + static_cast<long long>(x) * lay.nch, lines, n, &r[x], &g[x], &b[x]);
+    }
+    return;
+  }
+  // The samples of every mapped channel at the shown columns, gathered
+  // column by column (the channels of a pixel lie side by side in the line)
+  // into one row per channel. A column whose shifted sample lies off the
+  // line takes zero, which leaves the sums as they are.
+  const size_t count = columns.size();
+  const int nch = lay.nch;
+  std::vector<int>& v = samples_;
+  v.resize(count * static_cast<size_t>(fast.count));
+  size_t on[kMaxChannels] = {};
+  size_t off[kMaxChannels] = {};
+  size_t all_on = 0;
+  size_t all_off = count;
+  for (int i = 0; i < fast.count; ++i) {
+    // The columns are ascending, so those on the line are one run.
+    on[i] = static_cast<size_t>(std::lower_bound(columns.begin(), columns.end(), fast.chan[i].lo) -
+                                columns.begin());
+    off[i] = static_cast<size_t>(std::lower_bound(columns.begin(), columns.end(), fast.chan[i].hi) -
+                                 columns.begin());
+    all_on = std::max(all_on, on[i]);
+    all_off = std::min(all_off, off[i]);
+  }
+  auto gather_checked = [&](size_t from, size_t to) {
+    for (size_t k = from; k < to; ++k) {
+      for (int i = 0; i < fast.count; ++i) {
+        const bool on_line = k >= on[i] && k < off[i];
+        v[static_cast<size_t>(i) * count + k] =
+            on_line ? fast.chan[i].src[fast.chan[i].base + columns[k] * nch] : uint16_t{0};
+      }
+    }
+  };
+  if (all_on < all_off) {
+    gather_checked(0, all_on);
+    for (size_t k = all_on; k < all_off; ++k) {
+      const int at = columns[k] * nch;
+      for (int i = 0; i < fast.count; ++i) {
+        v[static_cast<size_t>(i) * count + k] = fast.chan[i].src[fast.chan[i].base + at];
+      }
+    }
+    gather_checked(all_off, count);
+  } else {
+    gather_checked(0, count);
+  }
+  // Channel by channel over all shown columns: the pixels do not wait on
+  // each other, and the steps are the float steps of add_weighted.
+  std::vector<int>& sr = sums_[0];
+  std::vector<int>& sg = sums_[1];
+  std::vector<int>& sb = sums_[2];
+  sr.assign(count, plan.offset[0]);
+  sg.assign(count, plan.offset[1]);
+  sb.assign(count, plan.offset[2]);
+  // One colour at a time, and only from the channels weighted in it (a zero
+  // weight adds zero).
+  auto add_channel = [count](std::vector<int>& sum, const int* vi, float w) {
+    if (w == 0.0f) return;
+    for (size_t k = 0; k < count; ++k) {
+      sum[k] = static_cast<int>(static_cast<float>(sum[k]) + static_cast<float>(vi[k]) * w);
+    }
+  };
+  for (int i = 0; i < fast.count; ++i) {
+    const FastMix::Chan& c = fast.chan[i];
+    const int* vi = &v[static_cast<size_t>(i) * count];
+    add_channel(sr, vi, c.wr);
+    add_channel(sg, vi, c.wg);
+    add_channel(sb, vi, c.wb);
+  }
+  for (size_t k = 0; k < count; ++k) {
+    const int x = columns[k];
+    r[x] = clamp_level(sr[k]);
+    g[x] = clamp_level(sg[k]);
+    b[x] = clamp_level(sb[k]);
   }
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/base/records.h"
 
@@ -36,9 +37,14 @@ int read_line(PIC_INFO* pic, const VIEW_INFO* view, int line, uint16_t* buf, uin
 // size of the set it was read for. It belongs to the set (LineSet keeps one),
 // so the screen pass, an export started in the middle of it and a second
 // picture drawn at the same time never take each other's lines as held.
+struct DespeckleSamples;
 struct LineMemory {
   int first = -1;  // first file line of the set, -1: nothing held
   int n = 0;
+  // The upper block holds despeckled lines: filtered at every sample (null)
+  // or at the samples of this list.
+  bool filtered = false;
+  const DespeckleSamples* filtered_at = nullptr;
 };
 
 // Fills the n buffers of `lines` with file lines linemap[index] ...
@@ -51,10 +57,41 @@ struct LineMemory {
 int read_lines(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n, uint16_t** lines,
                uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory);
 
+// The samples of a line that the despeckle filter may change and a picture
+// pass actually shows, as runs of neighbouring samples (a short gap between
+// two shown samples is filtered with them: a longer run filters faster than
+// two short ones, and filtering a sample no one shows does no harm). Made by
+// despeckle_samples for one picture; the filter checks that the picture's
+// line layout still matches before using it.
+struct DespeckleSamples {
+  struct Run {
+    int begin, end;  // sample indices [begin, end), each with both neighbours on the line
+    int step;        // 1, or n_channels when the pass shows one channel only
+  };
+  std::vector<Run> runs;  // ascending, apart
+  int hdr = 0, nch = 0, width = 0;
+};
+
+// The samples among `wanted` (indices into a line buffer) that the filter
+// works on for this picture: the picture samples of columns 1 .. width - 2.
+DespeckleSamples despeckle_samples(const PIC_INFO* pic, const std::vector<int>& wanted);
+
+// read_lines for a pass that shows only some samples: the filter runs only
+// on `shown` (every sample when null), and upper-block lines the set already
+// holds filtered for the same centre line are not filtered again (the filter
+// gives a filtered line back unchanged).
+int read_lines_shown(const VIEW_INFO* view, PIC_INFO* pic, const int* linemap, int index, int n,
+                     uint16_t** lines, uint16_t* g, uint16_t* b, uint8_t* grid, LineMemory* memory,
+                     const DespeckleSamples* shown);
+
 // Filters the line set in place: the set is taken as three blocks of n / 3
 // lines (upper, centre, lower); lines[0 .. n/3 - 1] receive the despeckled
 // centre lines. Fewer than 3 lines: nothing happens.
 void despeckle(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n);
+// The same filter on the listed samples of upper-block lines first .. n/3 - 1
+// only; a list made for another line layout filters nothing.
+void despeckle_shown(const PIC_INFO* pic, const VIEW_INFO* view, uint16_t** lines, int n, int first,
+                     const DespeckleSamples& shown);
 
 // A line set of n buffers for lines of `words_padded` words (each buffer has
 // 2 * words_padded samples, zero-filled), or null when n or words_padded is
@@ -116,6 +153,32 @@ void Translate_Pix(int x, const VIEW_INFO* view, const PIC_INFO* pic, uint16_t**
 // (right by -shift when negative). The fourth argument is not used.
 void Translate_Line(const VIEW_INFO* view, const PIC_INFO* pic, int shift, int unused, int no_mirror,
                     uint16_t** lines, int n, uint16_t* r, uint16_t* g, uint16_t* b);
+
+// The picture columns an RGB pass shows: the distinct entries of the column
+// map that lie on the picture line (0 .. width - 1), ascending.
+std::vector<int> shown_columns(const PIC_INFO* pic, const std::vector<int>& xmap);
+
+// The samples of a line the RGB mix reads for the given picture columns: the
+// sample of every mapped channel at its shifted column, where that lies on
+// the line. Ascending, each once.
+std::vector<int> mix_samples(const VIEW_INFO* view, const PIC_INFO* pic, const std::vector<int>& columns);
+
+// Translate_Line for the listed picture columns only (as shown_columns gives
+// them), stored at the column, unmirrored and unshifted; the other entries of
+// r, g and b are left alone.
+void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
+                       const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b);
+
+// Translate_Columns for a pass: keeps its working rows from line to line.
+class ColumnMixer {
+ public:
+  void mix(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
+           const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b);
+
+ private:
+  std::vector<int> samples_;  // the mapped channels' samples, one row per channel
+  std::vector<int> sums_[3];  // red, green and blue sums per shown column
+};
 
 // The colour of a grid pixel: the view's grid_rgb, or white without a view.
 void add_gridpix(const VIEW_INFO* view, uint16_t* r, uint16_t* g, uint16_t* b);

@@ -73,6 +73,10 @@ class PicturePass {
   void read_row(int y);
   // Draws row y from the lines held, with its faulty-line mark and grid.
   void draw_row(int y);
+  // Only what the column map shows is mixed, despeckled and converted to
+  // temperatures: a full view of a 2048-pixel scan shows 1280 of its columns,
+  // and of a grey view one channel of the five.
+  void choose_shown_samples();
   // The canvas changed size during the pass: its tables no longer fit.
   bool resized() const { return canvas_->width != W_ || canvas_->height != H_; }
 
@@ -85,6 +89,16 @@ class PicturePass {
   const int H_;
   bool temp_mode_ = false;
   std::vector<int> xmap_, ymap_, lummap_;
+  // What the screen shows of a line: the picture columns of an RGB mix, the
+  // samples the despeckle filter and the temperature conversion work on.
+  std::vector<int> columns_;
+  ColumnMixer mixer_;
+  DespeckleSamples desp_;
+  TempSamples temp_;
+  // The canvas bytes of each RGB level (colour pictures and mixes).
+  RgbLevelColours rgb_colours_;
+  // The canvas bytes of each temperature (temperature view).
+  TempColours temp_colours_;
   CAL_COEFS cal_;
   NoaaTempState temp_state_;
   int n_ = 0;
@@ -161,14 +175,30 @@ PicturePass::Prepared PicturePass::prepare() {
   }
   if (!lines_.ok()) return Prepared::kNoMemory;
   grid_ = with_marks ? marks_.data() : nullptr;
+  choose_shown_samples();
   return Prepared::kReady;
+}
+
+void PicturePass::choose_shown_samples() {
+  // The grey, colour-picture and temperature drawers read the line at the
+  // column map's entries; the mix reads every mapped channel at its shifted
+  // column of each shown picture column.
+  if (view_->rgb_map) columns_ = shown_columns(pic_, xmap_);
+  if (view_->despeckle_on)
+    desp_ = despeckle_samples(pic_, view_->rgb_map ? mix_samples(view_, pic_, columns_) : xmap_);
+  if (temp_mode_) {
+    temp_ = temp_samples(pic_, xmap_);
+    temp_colours_ = temp_colours(lummap_.data(), canvas_);
+  }
+  if (view_->rgb_map || pic_->file_type == kKindPPM)
+    rgb_colours_ = rgb_level_colours(lummap_.data(), canvas_);
 }
 
 void PicturePass::read_row(int y) {
   just_read_ = false;
   if (y == 0 || ymap_[static_cast<size_t>(y)] != ymap_[static_cast<size_t>(read_row_)]) {
-    status_ = read_lines(view_, pic_, ymap_.data(), y, n_, lines_.get(), g_.data(), b_.data(), grid_,
-                         lines_.memory());
+    status_ = read_lines_shown(view_, pic_, ymap_.data(), y, n_, lines_.get(), g_.data(), b_.data(), grid_,
+                               lines_.memory(), &desp_);
     read_row_ = y;
     just_read_ = true;
   }
@@ -178,12 +208,12 @@ void PicturePass::draw_row(int y) {
   if (view_->rgb_map) {
     // The mix depends only on the line set: rows showing the same lines
     // (zoomed in) reuse it.
-    if (just_read_) Translate_Line(view_, pic_, 0, 0, 1, lines_.get(), n_, r_.data(), g_.data(), b_.data());
-    draw_a_line_rgb(r_.data(), g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_,
-                    view_);
+    if (just_read_) mixer_.mix(view_, pic_, lines_.get(), n_, columns_, r_.data(), g_.data(), b_.data());
+    draw_a_line_rgb_levels(r_.data(), g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), rgb_colours_,
+                           canvas_, view_);
   } else if (pic_->file_type == kKindPPM) {
-    draw_a_line_rgb(lines_[0], g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_,
-                    view_);
+    draw_a_line_rgb_levels(lines_[0], g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), rgb_colours_,
+                           canvas_, view_);
   } else if (!temp_mode_) {
     draw_a_line_bw(lines_[0], line_len_, W_, y, xmap_.data(), lummap_.data(), pic_->lut_size - 1, canvas_,
                    view_);
@@ -195,10 +225,9 @@ void PicturePass::draw_row(int y) {
       std::copy(lines_[0], lines_[0] + line_len_, temp_line_.begin());
       temp_set_[0] = temp_line_.data();
       for (int i = 1; i < n_; ++i) temp_set_[static_cast<size_t>(i)] = lines_[i];
-      map_noaatemp(temp_set_.data(), n_, &cal_, pic_, view_, &temp_state_);
+      map_noaatemp_shown(temp_set_.data(), n_, &cal_, pic_, view_, &temp_state_, temp_);
     }
-    draw_a_line_func(temp_line_.data(), line_len_, W_, y, xmap_.data(), lummap_.data(), canvas_, view_,
-                     map_temp);
+    draw_a_line_temp(temp_line_.data(), line_len_, W_, y, xmap_.data(), temp_colours_, canvas_, view_);
   }
   if (view_->mark_faulty) {
     const int mark = faulty_mark(pic_->file_type, status_);

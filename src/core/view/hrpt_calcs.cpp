@@ -1,6 +1,7 @@
 // NOAA AVHRR infrared calibration.
 #include "core/view/hrpt_calcs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -164,9 +165,12 @@ CAL_COEFS load_cal(const std::string& sat_name, std::string* warning) {
   return make_coefs(kSets[kFallbackSet]);
 }
 
-void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view,
-                  NoaaTempState* state) {
-  (void)view;
+namespace {
+
+// The conversion of map_noaatemp, over every sample of line 0 (shown null) or
+// over the listed ones.
+void convert_temps(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, NoaaTempState* state,
+                   const TempSamples* shown) {
   if (lines == nullptr || n <= 0 || lines[0] == nullptr || cal == nullptr || pic == nullptr ||
       state == nullptr) {
     return;
@@ -241,20 +245,76 @@ void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO*
     const float vc = cal->vc[ch];
     const float c1v3 = cal->c1 * vc * vc * vc;
     const float c2v = cal->c2 * vc;
-    for (int x = 0; x < width; ++x) {
-      const int j = nch * x + hdr + place - 1;
+    auto convert = [&](int j) {
       const int ce = line0[j];
       const float rlin = ns + static_cast<float>(cs - ce) * gain;
       const float r = rlin + cal->b2[ch] * rlin * rlin + cal->b1[ch] * rlin + cal->b0[ch];
       if (!(r > 0.0F)) {
         line0[j] = 0;  // colder than the space view can represent: no temperature
-        continue;
+        return;
       }
       const float te = static_cast<float>(c2v / std::log(1.0 + static_cast<double>(c1v3 / r)));
       const float t = (te - cal->A[ch]) / cal->B[ch];
       line0[j] = tenths(t);
+    };
+    if (shown == nullptr) {
+      for (int x = 0; x < width; ++x) {
+        convert(nch * x + hdr + place - 1);
+      }
+    } else {
+      for (const int j : shown->at[ch]) {
+        convert(j);
+      }
     }
   }
+}
+
+}  // namespace
+
+void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view,
+                  NoaaTempState* state) {
+  (void)view;
+  convert_temps(lines, n, cal, pic, state, nullptr);
+}
+
+void map_noaatemp_shown(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic,
+                        const VIEW_INFO* view, NoaaTempState* state, const TempSamples& shown) {
+  (void)view;
+  if (pic == nullptr || shown.hdr != pic->frame.hdr_words || shown.nch != pic->frame.n_channels ||
+      shown.width != pic->width) {
+    return;
+  }
+  convert_temps(lines, n, cal, pic, state, &shown);
+}
+
+TempSamples temp_samples(const PIC_INFO* pic, const std::vector<int>& wanted) {
+  TempSamples out;
+  if (pic == nullptr) {
+    return out;
+  }
+  out.hdr = pic->frame.hdr_words;
+  out.nch = pic->frame.n_channels;
+  out.width = pic->width;
+  if (out.hdr < 0 || out.nch <= 0 || out.width <= 0) {
+    return out;
+  }
+  // Channel ch is converted at samples hdr + place - 1 + nch * x, place
+  // counting the present channels 1 .. 5, as the conversion does.
+  int place = 0;
+  for (int ch = 1; ch <= kLastIrChan; ++ch) {
+    if (!pic->chan_present[ch]) continue;
+    ++place;
+    if (ch < kFirstIrChan) continue;
+    for (const int j : wanted) {
+      const long long q = static_cast<long long>(j) - out.hdr - (place - 1);
+      if (q >= 0 && q % out.nch == 0 && q / out.nch < out.width) out.at[ch].push_back(j);
+    }
+  }
+  for (std::vector<int>& v : out.at) {
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+  }
+  return out;
 }
 
 }  // namespace kelo

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/base/records.h"
 
@@ -56,5 +57,22 @@ struct NoaaTempState {
 // with no defined temperature (radiance at or below zero) becomes 0.
 void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view,
                   NoaaTempState* state);
+
+// The samples of a line a picture pass shows, sorted by the infrared channel
+// they belong to (at[3] .. at[5]), made once per pass by temp_samples; the
+// layout they were made for is kept so a changed picture converts nothing.
+struct TempSamples {
+  std::vector<int> at[6];
+  int hdr = 0, nch = 0, width = 0;
+};
+
+// The samples among `wanted` (indices into a line buffer) that hold counts of
+// channel 3, 4 or 5 of this picture.
+TempSamples temp_samples(const PIC_INFO* pic, const std::vector<int>& wanted);
+
+// map_noaatemp converting only the listed samples of lines[0]; the
+// calibration state moves on exactly as with map_noaatemp.
+void map_noaatemp_shown(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic,
+                        const VIEW_INFO* view, NoaaTempState* state, const TempSamples& shown);
 
 }  // namespace kelo

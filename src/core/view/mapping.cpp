@@ -337,6 +337,39 @@ void draw_a_line_rgb(const uint16_t* r, const uint16_t* g, const uint16_t* b, in
   }
 }
 
+RgbLevelColours rgb_level_colours(const int* lummap, const DRAWABLE_INFO* rgb) {
+  constexpr int kMaxIndex = kMaxPalette - 1;
+  RgbLevelColours c;
+  if (!rgb) return c;
+  for (int v = 0; v <= kMaxLevel10; ++v) {
+    const int idx = std::min(lummap ? lummap[v] : v, kMaxIndex);
+    const uint32_t e = cmap_entry(rgb, idx);
+    c.red[v] = red_of(e);
+    c.green[v] = green_of(e);
+    c.blue[v] = blue_of(e);
+  }
+  return c;
+}
+
+void draw_a_line_rgb_levels(const uint16_t* r, const uint16_t* g, const uint16_t* b, int line_len, int W,
+                            int y, const int* xmap, const RgbLevelColours& colours, DRAWABLE_INFO* rgb,
+                            VIEW_INFO* view) {
+  if (!r || !g || !b || !xmap || !row_fits(rgb, W, y)) return;
+  uint8_t* p = &rgb->rgb_buf[static_cast<size_t>(y) * static_cast<size_t>(W) * kRgbBytes];
+  for (int x = 0; x < W; ++x, p += kRgbBytes) {
+    const int i = xmap[x];
+    if (i < 0 || i >= line_len) {
+      p[0] = p[1] = p[2] = 0;
+      continue;
+    }
+    const int vr = r[i], vg = g[i], vb = b[i];
+    if (view) view->hist[std::min((vr + vg + vb) / 3, kMaxLevel10)] += 1;
+    p[0] = colours.red[std::min(vr, kMaxLevel10)];
+    p[1] = colours.green[std::min(vg, kMaxLevel10)];
+    p[2] = colours.blue[std::min(vb, kMaxLevel10)];
+  }
+}
+
 void draw_a_line_func(const uint16_t* line, int line_len, int W, int y, const int* xmap, const int* lummap,
                       DRAWABLE_INFO* rgb, VIEW_INFO* view, PixFunc func) {
   if (!line || !xmap || !func || !row_fits(rgb, W, y)) return;
@@ -387,6 +420,40 @@ int map_temp(int level, const int* lummap, int* r, int* g, int* b) {
   *b = static_cast<int>(127.0 * (1.0 + std::sin((a + 120.0) * rad)));
   *r = static_cast<int>(127.0 * (1.0 + std::sin((a + 240.0) * rad)));
   return bin;
+}
+
+TempColours temp_colours(const int* lummap, const DRAWABLE_INFO* rgb) {
+  TempColours c;
+  if (!rgb) return c;
+  for (int t = TempColours::kFirst; t <= TempColours::kLast; ++t) {
+    const int k = t - TempColours::kFirst;
+    int cr = 0, cg = 0, cb = 0;
+    c.bin[k] = map_temp(t * 10, lummap, &cr, &cg, &cb);
+    c.red[k] = red_of(cmap_entry(rgb, cr));
+    c.green[k] = green_of(cmap_entry(rgb, cg));
+    c.blue[k] = blue_of(cmap_entry(rgb, cb));
+  }
+  return c;
+}
+
+void draw_a_line_temp(const uint16_t* line, int line_len, int W, int y, const int* xmap,
+                      const TempColours& colours, DRAWABLE_INFO* rgb, VIEW_INFO* view) {
+  if (!line || !xmap || !row_fits(rgb, W, y)) return;
+  uint8_t* p = &rgb->rgb_buf[static_cast<size_t>(y) * static_cast<size_t>(W) * kRgbBytes];
+  for (int x = 0; x < W; ++x, p += kRgbBytes) {
+    const int i = xmap[x];
+    if (i < 0 || i >= line_len) {
+      p[0] = p[1] = p[2] = 0;
+      continue;
+    }
+    // map_temp works on whole kelvins, clamped to its scale.
+    const int k = std::clamp(line[i] / 10, TempColours::kFirst, TempColours::kLast) - TempColours::kFirst;
+    const int bin = colours.bin[k];
+    if (view && bin >= 0 && bin < kLutEntries) view->hist[bin] += 1;
+    p[0] = colours.red[k];
+    p[1] = colours.green[k];
+    p[2] = colours.blue[k];
+  }
 }
 
 int inv_maptemp(const KColor& colour, const VIEW_INFO* view, int npal) {

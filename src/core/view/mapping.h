@@ -59,11 +59,40 @@ void draw_a_line_bw(const uint16_t* line, int line_len, int W, int y, const int*
 // must have at least kLumMapMin entries.
 void draw_a_line_rgb(const uint16_t* r, const uint16_t* g, const uint16_t* b, int line_len, int W, int y,
                      const int* xmap, const int* lummap, DRAWABLE_INFO* rgb, VIEW_INFO* view);
+// The canvas bytes of every RGB level 0 .. 1023 through the luminance map
+// (may be null) and the canvas colour map, looked up once for a whole pass
+// instead of three times for every pixel.
+struct RgbLevelColours {
+  uint8_t red[kMaxLevel10 + 1] = {};
+  uint8_t green[kMaxLevel10 + 1] = {};
+  uint8_t blue[kMaxLevel10 + 1] = {};
+};
+RgbLevelColours rgb_level_colours(const int* lummap, const DRAWABLE_INFO* rgb);
+// draw_a_line_rgb with the colours of the canvas's map when `colours` was
+// made (the same pixels and histogram).
+void draw_a_line_rgb_levels(const uint16_t* r, const uint16_t* g, const uint16_t* b, int line_len, int W,
+                            int y, const int* xmap, const RgbLevelColours& colours, DRAWABLE_INFO* rgb,
+                            VIEW_INFO* view);
 using PixFunc = int (*)(int level, const int* lummap, int* r, int* g, int* b);
 void draw_a_line_func(const uint16_t* line, int line_len, int W, int y, const int* xmap, const int* lummap,
                       DRAWABLE_INFO* rgb, VIEW_INFO* view, PixFunc func);
 void draw_grid(const uint8_t* marks, int marks_len, int W, int y, const int* xmap, DRAWABLE_INFO* rgb,
                const VIEW_INFO* view);
+
+// The canvas bytes and histogram bin of every temperature map_temp tells
+// apart (whole kelvins 203 .. 343), worked out once for a whole pass instead
+// of three sines for every pixel.
+struct TempColours {
+  static constexpr int kFirst = 203, kLast = 343;  // -70 C .. +70 C
+  uint8_t red[kLast - kFirst + 1] = {};
+  uint8_t green[kLast - kFirst + 1] = {};
+  uint8_t blue[kLast - kFirst + 1] = {};
+  int bin[kLast - kFirst + 1] = {};
+};
+TempColours temp_colours(const int* lummap, const DRAWABLE_INFO* rgb);
+// draw_a_line_func with map_temp, by the table (the same pixels and histogram).
+void draw_a_line_temp(const uint16_t* line, int line_len, int W, int y, const int* xmap,
+                      const TempColours& colours, DRAWABLE_INFO* rgb, VIEW_INFO* view);
 
 // Temperature (tenths of a kelvin) -> colour indexes; returns the histogram
 // bin 0..1023. lummap must have at least kLumMapMin entries.

@@ -1,0 +1,262 @@
+// The screen pass works only on what the column map shows: the mix of the
+// shown columns, the despeckle filter and the temperature conversion of the
+// shown samples, and the per-pass colour tables. Each must give, wherever the
+// screen looks, exactly what the whole-line function gives.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "core/view/data_proc.h"
+#include "core/view/hrpt_calcs.h"
+#include "core/view/mapping.h"
+#include "core/view/rgbdraw.h"
+
+namespace kelo {
+namespace {
+
+constexpr int kHdr = 3, kNch = 5, kWidth = 40, kPadded = kHdr + kNch * kWidth;
+
+PIC_INFO recording() {
+  PIC_INFO pic;
+  pic.file_type = kKindHRPT;
+  pic.width = kWidth;
+  pic.frame.hdr_words = kHdr;
+  pic.frame.n_channels = kNch;
+  pic.frame.words_padded = kPadded;
+  for (int ch = 1; ch <= kNch; ++ch) pic.chan_present[ch] = 1;
+  return pic;
+}
+
+// A set of n lines of random samples 0 .. top.
+struct RandomSet {
+  std::vector<std::vector<uint16_t>> store;
+  std::vector<uint16_t*> ptrs;
+  RandomSet(int n, unsigned seed, int top) {
+    std::mt19937 gen(seed);
+    std::uniform_int_distribution<int> level(0, top);
+    for (int i = 0; i < n; ++i) {
+      store.emplace_back(static_cast<size_t>(kPadded) * kLineBufFactor);
+      for (uint16_t& v : store.back()) v = static_cast<uint16_t>(level(gen));
+    }
+    for (auto& s : store) ptrs.push_back(s.data());
+  }
+  uint16_t** get() { return ptrs.data(); }
+};
+
+// Every other column and a run at the right edge, ascending.
+std::vector<int> some_columns() {
+  std::vector<int> cols;
+  for (int x = 0; x < kWidth; ++x)
+    if (x % 2 == 0 || x >= kWidth - 5) cols.push_back(x);
+  return cols;
+}
+
+TEST(ShownSamples, MixOfShownColumnsEqualsTheWholeLine) {
+  PIC_INFO pic = recording();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  struct Case {
+    const char* what;
+    float wr1, wg2, wb4, wb5, w3;  // weights of channels 1, 2, 4, 5 and channel 3 in all colours
+    int hshift1, hshift4, vshift2, tilt5, offset;
+  };
+  const Case cases[] = {
+      {"plain weights", 1.0f, 1.0f, 0.5f, 0.5f, 0.0f, 0, 0, 0, 0, 0},
+      {"shifts and offsets", 0.7f, 1.3f, -0.4f, 0.9f, 0.25f, 5, -7, 0, 0, -3},
+      {"aligned lines", 1.0f, 1.0f, 0.5f, 0.5f, 0.0f, 0, 0, 2, 0, 1},
+      {"tilted channel", 1.0f, 1.0f, 0.5f, 0.5f, 0.0f, 2, 0, 1, 2, 0},
+      {"weights past the fast range", 3e5f, 1.0f, 0.5f, 0.5f, 0.0f, 0, 3, 0, 0, 0},
+      {"a NaN weight", 1.0f, nan, 0.5f, 0.5f, 0.0f, 0, 0, 0, 0, 0},
+      {"a line not held", 1.0f, 1.0f, 0.5f, 0.5f, 0.0f, 0, 0, 9, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    VIEW_INFO view;
+    for (int ch = 1; ch <= kNch; ++ch) view.map_used[ch] = 1;
+    view.map_wr[1] = c.wr1;
+    view.map_wg[2] = c.wg2;
+    view.map_wb[4] = c.wb4;
+    view.map_wb[5] = c.wb5;
+    view.map_wr[3] = view.map_wg[3] = view.map_wb[3] = c.w3;
+    view.hshift[1] = c.hshift1;
+    view.hshift[4] = c.hshift4;
+    view.vshift[2] = c.vshift2;
+    view.tilt[5] = c.tilt5;
+    view.map_offset[0] = view.map_offset[1] = view.map_offset[2] = c.offset;
+    view.vshift_min = -2;
+    const int n = 5;
+    RandomSet set(n, 7, 1023);
+    std::vector<uint16_t> r(kWidth), g(kWidth), b(kWidth);
+    Translate_Line(&view, &pic, 0, 0, 1, set.get(), n, r.data(), g.data(), b.data());
+    const std::vector<int> cols = some_columns();
+    constexpr uint16_t kUntouched = 0xBEEF;
+    std::vector<uint16_t> r2(kWidth, kUntouched), g2(kWidth, kUntouched), b2(kWidth, kUntouched);
+    ColumnMixer mixer;
+    mixer.mix(&view, &pic, set.get(), n, cols, r2.data(), g2.data(), b2.data());
+    size_t next = 0;
+    for (int x = 0; x < kWidth; ++x) {
+      const bool shown = next < cols.size() && cols[next] == x;
+      if (shown) ++next;
+      EXPECT_EQ(r2[x], shown ? r[x] : kUntouched) << "column " << x;
+      EXPECT_EQ(g2[x], shown ? g[x] : kUntouched) << "column " << x;
+      EXPECT_EQ(b2[x], shown ? b[x] : kUntouched) << "column " << x;
+    }
+  }
+}
+
+TEST(ShownSamples, ShownColumnsAndMixSamples) {
+  PIC_INFO pic = recording();
+  // Outside the picture, repeated and unordered entries of the column map.
+  EXPECT_EQ(shown_columns(&pic, {7, -1, 3, 3, kWidth, 39}), (std::vector<int>{3, 7, 39}));
+  VIEW_INFO view;
+  view.map_used[2] = 1;
+  view.map_used[4] = 1;
+  view.hshift[4] = -1;
+  // Channel 2 (place 1) at columns 0 and 39; channel 4 (place 3) one column
+  // to the left, which for column 0 lies off the line.
+  EXPECT_EQ(mix_samples(&view, &pic, {0, 39}),
+            (std::vector<int>{kHdr + 1, kHdr + 38 * kNch + 3, kHdr + 39 * kNch + 1}));
+}
+
+// The despeckle rule sample by sample, as the station states it: a sample
+// that differs from its four neighbours by about the same amount (pairwise
+// within ulimit) and from the line above by more than llimit is a speckle and
+// keeps the line above; any other sample takes the centre.
+uint16_t despeckle_rule(uint16_t up, const std::vector<uint16_t>& centre, uint16_t down, int p, int ulimit,
+                        int llimit) {
+  auto d = [](int x, int y) { return x > y ? x - y : y - x; };
+  const int c = centre[static_cast<size_t>(p)];
+  const int a = d(c, up), b = d(c, down), l = d(c, centre[static_cast<size_t>(p - kNch)]),
+            r = d(c, centre[static_cast<size_t>(p + kNch)]);
+  const bool speckle = d(a, b) < ulimit && d(l, r) < ulimit && d(a, l) < ulimit && a > llimit;
+  return speckle ? up : static_cast<uint16_t>(c);
+}
+
+TEST(ShownSamples, DespeckleOfShownSamplesEqualsTheWholeFilter) {
+  PIC_INFO pic = recording();
+  struct Limits {
+    int ulimit, llimit;
+  };
+  // Ordinary limits, limits that decide alone, limits past 16 bits, and
+  // small ones that few levels meet exactly.
+  const Limits limits[] = {{40, 100}, {300, 20},      {0, 5}, {70000, -3}, {200, 70000},
+                           {1, 0},    {65536, 65534}, {3, 1}, {4, 2},      {2, -1}};
+  const std::vector<int> wanted = {kHdr + 1,   kHdr + 2,   kHdr + 7,   kHdr + 8,   kHdr + 30, kHdr + 31,
+                                   kHdr + 60,  kHdr + 95,  kHdr + 96,  kHdr + 97,  kHdr + 98, kHdr + 99,
+                                   kHdr + 100, kHdr + 101, kHdr + 150, kHdr + 196, kHdr + 197};
+  const DespeckleSamples shown = despeckle_samples(&pic, wanted);
+  for (const int top : {7, 1023, 0xFFFF}) {
+    for (const Limits& l : limits) {
+      SCOPED_TRACE(testing::Message() << "limits " << l.ulimit << "," << l.llimit << " levels to " << top);
+      VIEW_INFO view;
+      view.desp_ulimit = l.ulimit;
+      view.desp_llimit = l.llimit;
+      // Two blocks per set: both upper lines are filtered.
+      RandomSet whole(6, 11, top);
+      RandomSet part(6, 11, top);
+      despeckle(&pic, &view, whole.get(), 6);
+      despeckle_shown(&pic, &view, part.get(), 6, 0, shown);
+      const RandomSet raw(6, 11, top);
+      for (int i = 0; i < 2; ++i) {
+        for (int p = kHdr + kNch; p < kHdr + (kWidth - 1) * kNch; ++p) {
+          const uint16_t want =
+              despeckle_rule(raw.store[i][p], raw.store[2 + i], raw.store[4 + i][p], p, l.ulimit, l.llimit);
+          ASSERT_EQ(whole.store[i][p], want) << "line " << i << " sample " << p;
+        }
+        for (const int p : wanted) {
+          if (p >= kHdr + kNch && p < kHdr + (kWidth - 1) * kNch) {
+            EXPECT_EQ(part.store[i][p], whole.store[i][p]) << "line " << i << " sample " << p;
+          }
+        }
+      }
+      // The first column and the last have no neighbour: never filtered.
+      EXPECT_EQ(part.store[0][kHdr + 1], RandomSet(6, 11, top).store[0][kHdr + 1]);
+    }
+  }
+  // A list made for another layout filters nothing.
+  PIC_INFO other = recording();
+  other.frame.hdr_words = kHdr + 1;
+  VIEW_INFO view;
+  view.desp_ulimit = 1000;
+  RandomSet set(3, 5, 1023);
+  const std::vector<uint16_t> before = set.store[0];
+  despeckle_shown(&other, &view, set.get(), 3, 0, shown);
+  EXPECT_EQ(set.store[0], before);
+}
+
+TEST(ShownSamples, TemperaturesOfShownSamplesEqualTheWholeLine) {
+  PIC_INFO pic;
+  pic.file_type = kKindHRPT;
+  const int hdr = 103, nch = 5, width = 30;
+  pic.width = width;
+  pic.frame.hdr_words = hdr;
+  pic.frame.n_channels = nch;
+  pic.frame.words_padded = hdr + nch * width;
+  for (int ch = 0; ch <= nch; ++ch) pic.chan_present[ch] = 1;
+  const CAL_COEFS cal = load_cal("NOAA 19", nullptr);
+  std::vector<std::vector<uint16_t>> lines(
+      5, std::vector<uint16_t>(static_cast<size_t>(pic.frame.words_padded) * 2));
+  for (auto& l : lines) {
+    for (int i = 17; i < 20; ++i) l[static_cast<size_t>(i)] = 500;   // PRT
+    for (int i = 22; i < 52; ++i) l[static_cast<size_t>(i)] = 380;   // blackbody
+    for (int i = 52; i < 102; ++i) l[static_cast<size_t>(i)] = 990;  // space
+    for (int x = 0; x < width * nch; ++x)
+      l[static_cast<size_t>(hdr + x)] = static_cast<uint16_t>(300 + 13 * x % 600);
+  }
+  auto whole = lines;
+  std::vector<uint16_t*> wp, sp;
+  for (auto& l : whole) wp.push_back(l.data());
+  for (auto& l : lines) sp.push_back(l.data());
+  // Channel 4 of columns 2, 3 and 29, channel 1 of column 5 (no temperature),
+  // a header word and the place of channel 4 one column past the line.
+  const std::vector<int> wanted = {
+      hdr + 2 * nch + 3, hdr + 3 * nch + 3, hdr + 29 * nch + 3, hdr + 5 * nch, 40, hdr + width * nch + 3};
+  const TempSamples shown = temp_samples(&pic, wanted);
+  EXPECT_EQ(shown.at[4].size(), 3u);
+  EXPECT_TRUE(shown.at[3].empty() && shown.at[5].empty());
+  NoaaTempState sw, ss;
+  map_noaatemp(wp.data(), 5, &cal, &pic, nullptr, &sw);
+  map_noaatemp_shown(sp.data(), 5, &cal, &pic, nullptr, &ss, shown);
+  for (const int j : wanted)
+    EXPECT_EQ(lines[0][static_cast<size_t>(j)], whole[0][static_cast<size_t>(j)]) << j;
+  EXPECT_NE(lines[0][static_cast<size_t>(hdr + 2 * nch + 3)], 300 + 13 * (2 * nch + 3) % 600);  // converted
+  EXPECT_EQ(lines[0][static_cast<size_t>(hdr + 4 * nch + 3)], 300 + 13 * (4 * nch + 3) % 600);  // not shown
+  EXPECT_EQ(ss.Nbb[4], sw.Nbb[4]);
+}
+
+TEST(ShownSamples, ColourTablesDrawAsThePixelFunctions) {
+  DRAWABLE_INFO a, b;
+  renew_rgbbuf(&a, 8, 1);
+  renew_rgbbuf(&b, 8, 1);
+  std::vector<KColor> pal;
+  for (int i = 0; i < 256; ++i)
+    pal.push_back(KColor{static_cast<uint16_t>(i * 257), static_cast<uint16_t>((255 - i) * 257),
+                         static_cast<uint16_t>(i / 2 * 257)});
+  Create_RGBPalette(&a, pal);
+  Create_RGBPalette(&b, pal);
+  std::vector<int> lummap(1024);
+  for (int v = 0; v < 1024; ++v) lummap[static_cast<size_t>(v)] = (v * 7) % 300;  // past the palette too
+  const std::vector<int> xmap = {0, 1, 2, 3, 4, 5, -1, 9};
+  // Levels past 1023, temperatures past both ends of the scale.
+  const std::vector<uint16_t> r = {0, 5, 1023, 1024, 60000, 77, 1, 2, 3, 4};
+  const std::vector<uint16_t> g = {9, 1000, 3, 2048, 12, 500, 1, 2, 3, 4};
+  const std::vector<uint16_t> bl = {1023, 0, 400, 7, 65535, 900, 1, 2, 3, 4};
+  VIEW_INFO va, vb;
+  draw_a_line_rgb(r.data(), g.data(), bl.data(), 9, 8, 0, xmap.data(), lummap.data(), &a, &va);
+  draw_a_line_rgb_levels(r.data(), g.data(), bl.data(), 9, 8, 0, xmap.data(),
+                         rgb_level_colours(lummap.data(), &b), &b, &vb);
+  EXPECT_EQ(a.rgb_buf, b.rgb_buf);
+  EXPECT_TRUE(std::equal(std::begin(va.hist), std::end(va.hist), std::begin(vb.hist)));
+
+  const std::vector<uint16_t> t = {0, 2029, 2030, 2500, 3000, 3439, 3440, 60000, 2700, 2800};
+  VIEW_INFO ta, tb;
+  draw_a_line_func(t.data(), 9, 8, 0, xmap.data(), lummap.data(), &a, &ta, map_temp);
+  draw_a_line_temp(t.data(), 9, 8, 0, xmap.data(), temp_colours(lummap.data(), &b), &b, &tb);
+  EXPECT_EQ(a.rgb_buf, b.rgb_buf);
+  EXPECT_TRUE(std::equal(std::begin(ta.hist), std::end(ta.hist), std::begin(tb.hist)));
+}
+
+}  // namespace
+}  // namespace kelo
