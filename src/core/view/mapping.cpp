@@ -307,36 +307,6 @@ void draw_a_line_bw(const uint16_t* line, int line_len, int W, int y, const int*
   }
 }
 
-void draw_a_line_rgb(const uint16_t* r, const uint16_t* g, const uint16_t* b, int line_len, int W, int y,
-                     const int* xmap, const int* lummap, DRAWABLE_INFO* rgb, VIEW_INFO* view) {
-  if (!r || !g || !b || !xmap || !row_fits(rgb, W, y)) return;
-  constexpr int kMaxIndex = kMaxPalette - 1;
-  uint8_t* p = &rgb->rgb_buf[static_cast<size_t>(y) * static_cast<size_t>(W) * kRgbBytes];
-  for (int x = 0; x < W; ++x, p += kRgbBytes) {
-    const int i = xmap[x];
-    if (i < 0 || i >= line_len) {
-      p[0] = p[1] = p[2] = 0;
-      continue;
-    }
-    int vr = r[i], vg = g[i], vb = b[i];
-    if (view) view->hist[std::min((vr + vg + vb) / 3, kMaxLevel10)] += 1;
-    vr = std::min(vr, kMaxLevel10);
-    vg = std::min(vg, kMaxLevel10);
-    vb = std::min(vb, kMaxLevel10);
-    if (lummap) {
-      vr = lummap[vr];
-      vg = lummap[vg];
-      vb = lummap[vb];
-    }
-    vr = std::min(vr, kMaxIndex);
-    vg = std::min(vg, kMaxIndex);
-    vb = std::min(vb, kMaxIndex);
-    p[0] = red_of(cmap_entry(rgb, vr));
-    p[1] = green_of(cmap_entry(rgb, vg));
-    p[2] = blue_of(cmap_entry(rgb, vb));
-  }
-}
-
 RgbLevelColours rgb_level_colours(const int* lummap, const DRAWABLE_INFO* rgb) {
   constexpr int kMaxIndex = kMaxPalette - 1;
   RgbLevelColours c;
@@ -368,6 +338,12 @@ void draw_a_line_rgb_levels(const uint16_t* r, const uint16_t* g, const uint16_t
     p[1] = colours.green[std::min(vg, kMaxLevel10)];
     p[2] = colours.blue[std::min(vb, kMaxLevel10)];
   }
+}
+
+void draw_a_line_rgb(const uint16_t* r, const uint16_t* g, const uint16_t* b, int line_len, int W, int y,
+                     const int* xmap, const int* lummap, DRAWABLE_INFO* rgb, VIEW_INFO* view) {
+  if (!r || !g || !b || !xmap || !row_fits(rgb, W, y)) return;
+  draw_a_line_rgb_levels(r, g, b, line_len, W, y, xmap, rgb_level_colours(lummap, rgb), rgb, view);
 }
 
 void draw_a_line_func(const uint16_t* line, int line_len, int W, int y, const int* xmap, const int* lummap,
