@@ -8,19 +8,6 @@
 
 namespace kelo {
 
-namespace {
-// Message texts carry their own newlines; drop a trailing one so a log line
-// stays one line.
-std::string one_line(const std::string& text) {
-  std::string out = text;
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  for (char& c : out) {
-    if (c == '\n') c = ' ';
-  }
-  return out;
-}
-}  // namespace
-
 void HeadlessGui::message(const std::string& title, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), one_line(text).c_str());
   if (log != nullptr) log_message(*log, "%s: %s", title.c_str(), one_line(text).c_str());

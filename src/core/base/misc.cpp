@@ -159,6 +159,15 @@ std::string strformat(const char* format, ...) {
   return big;
 }
 
+std::string one_line(const std::string& text) {
+  std::string out = text;
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  for (char& c : out) {
+    if (c == '\n') c = ' ';
+  }
+  return out;
+}
+
 int exist_file(const std::string& path) {
   if (path.empty()) return 0;
   FILE* fp = std::fopen(path.c_str(), "rb");

@@ -40,6 +40,9 @@ int get_isuf(const char* text, const char* prefix);
 int nint(float x);
 // printf into a std::string, whatever its length.
 std::string strformat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A message as one line (a log line, kelo-export's one "ERROR:" line):
+// trailing line ends dropped, inner ones made blanks.
+std::string one_line(const std::string& text);
 // 1 when path is not empty and the file can be opened for reading.
 int exist_file(const std::string& path);
 

@@ -42,15 +42,6 @@ constexpr int kAutoLumCanvas = 1024;
 constexpr int kTempLines = 5;
 constexpr int kRenderMax = 16384;  // widest/highest canvas --render accepts
 
-// A message as one line: trailing line ends dropped, inner ones made blanks.
-std::string one_line(const std::string& text) {
-  std::string t = text;
-  while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
-  for (char& c : t)
-    if (c == '\n') c = ' ';
-  return t;
-}
-
 // What the export tells a kelo-export run: the final text on standard
 // output, a failure kept for the one "ERROR:" line, warnings on standard
 // error. Progress is not shown and never cancels.
