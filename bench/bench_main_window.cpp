@@ -77,6 +77,7 @@ void wait_frame(MainWindow* mw, int passes) {
 std::unique_ptr<MainWindow> open_window() {
   // The window keeps a reference to the session's preferences.
   static PREFS prefs;
+  static StationSession session;
   prefs = PREFS{};
   prefs.canvas_w = kCw;
   prefs.canvas_h = kCh;
@@ -85,8 +86,8 @@ std::unique_ptr<MainWindow> open_window() {
   view->zoom_step = 2.0f;
   pic->path = pass_path();
   if (open_picture(pic.get(), view.get(), nullptr) != 0) std::abort();
-  auto mw =
-      std::make_unique<MainWindow>(std::move(pic), std::move(view), std::make_unique<RECORD_INFO>(), prefs);
+  auto mw = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::make_unique<RECORD_INFO>(),
+                                         prefs, session);
   if (!mw->build(false)) std::abort();
   gtk_window_resize(GTK_WINDOW(mw->window()), kWindowW, kWindowH);
   g_signal_connect_after(mw->area(), "draw", G_CALLBACK(count_draw), nullptr);

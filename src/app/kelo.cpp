@@ -82,5 +82,5 @@ int main(int argc, char** argv) {
   }
   GtkGui gtk_seam;  // messages, progress and waits now go through windows
   session.set_seam(gtk_seam);
-  return run_main_window(std::move(picture), std::move(view), std::move(record), *prefs, cmd);
+  return run_main_window(std::move(picture), std::move(view), std::move(record), *prefs, dirs, session, cmd);
 }

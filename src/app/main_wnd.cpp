@@ -170,8 +170,21 @@ RECORD_INFO* Get_Recordinfo_db(GtkWidget* widget) {
 
 // ---------------------------------------------------------------- window
 MainWindow::MainWindow(std::unique_ptr<PIC_INFO> pic, std::unique_ptr<VIEW_INFO> view,
-                       std::unique_ptr<RECORD_INFO> record, const PREFS& prefs)
-    : pic_(std::move(pic)), view_(std::move(view)), record_(std::move(record)), prefs_(prefs) {}
+                       std::unique_ptr<RECORD_INFO> record, PREFS& prefs, StationSession& session)
+    : pic_(std::move(pic)),
+      view_(std::move(view)),
+      record_(std::move(record)),
+      prefs_(prefs),
+      session_(session) {}
+
+void MainWindow::add_follower(WindowFollower* f) {
+  if (f != nullptr && std::find(followers_.begin(), followers_.end(), f) == followers_.end())
+    followers_.push_back(f);
+}
+
+void MainWindow::remove_follower(WindowFollower* f) {
+  followers_.erase(std::remove(followers_.begin(), followers_.end(), f), followers_.end());
+}
 
 MainWindow::~MainWindow() {
   if (idle_id_ != 0) g_source_remove(idle_id_);
@@ -377,6 +390,12 @@ void MainWindow::redraw_now() {
     if (window_ != nullptr) gtk_widget_destroy(window_);
     return;
   }
+  if (complete) {
+    // A follower may remove itself while it is told.
+    const std::vector<WindowFollower*> followers = followers_;
+    for (WindowFollower* f : followers)
+      if (std::find(followers_.begin(), followers_.end(), f) != followers_.end()) f->pass_done();
+  }
   if (view_->redraw_pending != 0) {
     view_->redraw_pending = 0;
     request_redraw();
@@ -488,8 +507,15 @@ int MainWindow::open_path(const std::string& path) {
   // A satellite chosen for the old picture no longer applies.
   Deselect_Clist(window_, "Select satellite", "Satellites");
   Update_Zoom(window_);
+  tell_picture_changed();
   request_redraw();
   return 0;
+}
+
+void MainWindow::tell_picture_changed() {
+  const std::vector<WindowFollower*> followers = followers_;
+  for (WindowFollower* f : followers)
+    if (std::find(followers_.begin(), followers_.end(), f) != followers_.end()) f->picture_changed();
 }
 
 void MainWindow::close_picture() {
@@ -503,6 +529,7 @@ void MainWindow::close_picture() {
   hide_zoomrect(this);
   picture_closed();
   show_picture_state();
+  tell_picture_changed();
 }
 
 void MainWindow::quit() {
@@ -648,9 +675,11 @@ void load_greyscale(GtkWidget* item, const char*) {
 
 // ---------------------------------------------------------------- start-up
 int run_main_window(std::unique_ptr<PIC_INFO> pic, std::unique_ptr<VIEW_INFO> view,
-                    std::unique_ptr<RECORD_INFO> record, const PREFS& prefs, const CmdLine& cmd) {
+                    std::unique_ptr<RECORD_INFO> record, PREFS& prefs, const PrefDirs& dirs,
+                    StationSession& session, const CmdLine& cmd) {
   set_fontsize(prefs.font_size);
-  MainWindow mw(std::move(pic), std::move(view), std::move(record), prefs);
+  MainWindow mw(std::move(pic), std::move(view), std::move(record), prefs, session);
+  mw.set_pref_dirs(dirs);
   if (!mw.build(cmd.fit_picture)) fatal_error();
   gtk_main();
   return 0;

@@ -15,6 +15,7 @@
 #include "core/base/prefer.h"
 #include "core/base/records.h"
 #include "core/files/open_listener.h"
+#include "core/record/station_session.h"
 #include "core/view/pass_listener.h"
 #include "core/view/rgbdraw.h"
 #include "core/view/zoom.h"
@@ -45,12 +46,25 @@ struct ZoomWndState {
   ZOOM pre;              // the zoom when the first change came
 };
 
+// A window that follows the picture of the main window (luminance, Save,
+// orbit editors, ...): told after every completed pass and whenever another
+// picture was opened or the picture was closed. It removes itself before it
+// goes.
+class WindowFollower {
+ public:
+  virtual ~WindowFollower() = default;
+  virtual void pass_done() {}
+  virtual void picture_changed() {}
+};
+
 class MainWindow : public PassListener, public OpenListener {
  public:
   // `prefs` are the session's preferences (window sizes and places, font
-  // size); the caller keeps them alive as long as the window.
+  // size; the Preferences window changes them), `session` the station's
+  // port, log and GUI seam; the caller keeps both alive as long as the
+  // window.
   MainWindow(std::unique_ptr<PIC_INFO> pic, std::unique_ptr<VIEW_INFO> view,
-             std::unique_ptr<RECORD_INFO> record, const PREFS& prefs);
+             std::unique_ptr<RECORD_INFO> record, PREFS& prefs, StationSession& session);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -67,7 +81,23 @@ class MainWindow : public PassListener, public OpenListener {
   PIC_INFO* pic() { return pic_.get(); }
   VIEW_INFO* view() { return view_.get(); }
   RECORD_INFO* record() { return record_.get(); }
+  PREFS& prefs() { return prefs_; }
   const PREFS& prefs() const { return prefs_; }
+  StationSession& session() { return session_; }
+  // The directories the preferences were looked for in (where " Save "
+  // writes ".kelorc").
+  const PrefDirs& pref_dirs() const { return pref_dirs_; }
+  void set_pref_dirs(const PrefDirs& dirs) { pref_dirs_ = dirs; }
+
+  // A recording runs: picture passes, the decoder's test window and port
+  // changes are held off until it ends (they would steal the decoder's
+  // words or redraw records the recording fills).
+  bool recording() const { return recording_; }
+  void set_recording(bool on) { recording_ = on; }
+
+  // Windows that follow the picture.
+  void add_follower(WindowFollower* f);
+  void remove_follower(WindowFollower* f);
   // A picture file is open (drawing and zooming have something to act on).
   bool has_picture() const { return static_cast<bool>(pic_->pic_fp); }
 
@@ -142,11 +172,16 @@ class MainWindow : public PassListener, public OpenListener {
   static void on_destroy(GtkWidget* w, gpointer self);
   void build_menu_and_status(GtkWidget** menubar, GtkWidget** status);
   void set_title(const std::string& title);
+  void tell_picture_changed();
 
   std::unique_ptr<PIC_INFO> pic_;
   std::unique_ptr<VIEW_INFO> view_;
   std::unique_ptr<RECORD_INFO> record_;
-  const PREFS& prefs_;
+  PREFS& prefs_;
+  StationSession& session_;
+  PrefDirs pref_dirs_;
+  std::vector<WindowFollower*> followers_;
+  bool recording_ = false;
   GtkWidget* window_ = nullptr;
   GtkWidget* area_ = nullptr;
   GdkCursor* cursor_ = nullptr;
@@ -197,6 +232,7 @@ std::string program_info_text();
 // opened from the command line (if any), then the event loop. Returns the
 // program's exit status.
 int run_main_window(std::unique_ptr<PIC_INFO> pic, std::unique_ptr<VIEW_INFO> view,
-                    std::unique_ptr<RECORD_INFO> record, const PREFS& prefs, const CmdLine& cmd);
+                    std::unique_ptr<RECORD_INFO> record, PREFS& prefs, const PrefDirs& dirs,
+                    StationSession& session, const CmdLine& cmd);
 
 }  // namespace kelo

@@ -100,7 +100,7 @@ class MainWindowTest : public LumoTest {
     pic->path = path_;
     ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
     mw_ = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::make_unique<RECORD_INFO>(),
-                                       prefs_);
+                                       prefs_, session_);
     ASSERT_TRUE(mw_->build(false));
     ASSERT_TRUE(settle(1));
   }
@@ -159,6 +159,7 @@ class MainWindowTest : public LumoTest {
   TempDir dir_;
   std::string path_;
   PREFS prefs_;
+  StationSession session_;
   std::unique_ptr<MainWindow> mw_;
 };
 
