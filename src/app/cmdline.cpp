@@ -35,6 +35,7 @@ void parse_cmdline(int argc, const char* const* argv, CmdLine* cmd, RECORD_INFO*
         record->batch = is(prev, "-batch") || is(prev, "-cbatch");
       } else if (is(prev, "-slide")) {
         cmd->slide = true;
+        cmd->slide_path = arg;
       } else if (is(prev, "-speed")) {
         cmd->speed = std::atoi(arg);
         cmd->speed_given = true;
@@ -91,7 +92,7 @@ void usage(FILE* out, const char* progname) {
   std::fprintf(out, "*          -batch <sat:chan>   record without any window; stop when done\n");
   std::fprintf(out, "*          -cbatch <sat:chan>  as -batch, but record \"forever\"\n");
   std::fprintf(out, "*          -log                batch messages to kelo.log in the home directory\n");
-  std::fprintf(out, "*          -slide <any>        start the film show when the window is up\n");
+  std::fprintf(out, "*          -slide <series>     show a film or slide list when the window is up\n");
   std::fprintf(out, "*          -speed <ms>         film show step time\n");
   std::fprintf(out, "*          -decoder <how>      how the decoder is reached:\n");
   std::fprintf(out, "*              auto (default: ppdev if present, else direct),\n");

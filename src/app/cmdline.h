@@ -25,6 +25,7 @@ struct CmdLine {
   bool fit_picture = false;  // "-I"
   bool south_north = false;  // "-sn"
   bool slide = false;        // "-slide"
+  std::string slide_path;    // "-slide <series>": the film or slide list to show
   bool speed_given = false;
   int speed = 0;        // "-speed"
   std::string decoder;  // "-decoder": how the decoder is reached (applied to the record)

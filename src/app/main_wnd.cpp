@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/film.h"
+#include "app/info_wnd.h"
+#include "app/lum_wnd.h"
+#include "app/mapchan_wnd.h"
 #include "app/open_close.h"
 #include "app/view_input.h"
 #include "app/zoom_wnd.h"
@@ -42,10 +46,8 @@ constexpr const char* kChannelPrefix = "Channel/Ch";
 constexpr int kMaxEventsPerRow = 64;
 // Items whose windows belong to later work: present, not yet usable.
 constexpr const char* kLaterItems[] = {
-    "File/Save as...", "File/File info...",   "File/Load Kepler...", "Edit/File header...",
-    "Edit/Kepler...",  "Edit/Preferences...", "View/Lum...",         "View/Channel_map...",
-    "View/Film...",    "Lum threshold",       "Record/HRPT...",      "Record/HRI...",
-    "Record/Raw...",   "Help/Test parport",
+    "File/Save as...", "File/Load Kepler...", "Edit/File header...", "Edit/Kepler...", "Edit/Preferences...",
+    "Record/HRPT...",  "Record/HRI...",       "Record/Raw...",       "Help/Test parport",
 };
 
 void quit_item(GtkWidget* item, const char*) {
@@ -67,7 +69,7 @@ std::vector<MenuEntry> menu_entries() {
       {"File/Open...", MenuSelectFile, kMenuButton},
       {"File/Close", close_file, kMenuButton},
       {"File/Save as...", nullptr, kMenuButton},
-      {"File/File info...", nullptr, kMenuButton},
+      {"File/File info...", Menu_Info, kMenuButton},
       {"File/Load Kepler...", nullptr, kMenuButton},
       {"separator/", nullptr, kMenuButton},
       {"File/Quit", quit_item, kMenuButton},
@@ -92,9 +94,9 @@ std::vector<MenuEntry> menu_entries() {
       {"/View/Palette", nullptr, kMenuButton},
       {"View/Palette/Load_Palette", load_palette, kMenuRadio},
       {"View/Palette/Grey_Palette", load_greyscale, kMenuRadio},
-      {"View/Lum...", nullptr, kMenuButton},
-      {"View/Channel_map...", nullptr, kMenuButton},
-      {"View/Film...", nullptr, kMenuButton},
+      {"View/Lum...", Menu_Lummap, kMenuButton},
+      {"View/Channel_map...", Menu_Mapchan, kMenuButton},
+      {"View/Film...", Menu_Film, kMenuButton},
       {"/Zoom", nullptr, kMenuButton},
       {"Zoom/100% (f)", Menu_Zoombuts, kMenuButton},
       {"Zoom/In (i)", Menu_Zoombuts, kMenuButton},
@@ -107,7 +109,7 @@ std::vector<MenuEntry> menu_entries() {
       {"Zoom/zx->zy", Menu_Zoombuts, kMenuButton},
       {"Zoom/zy->zx", Menu_Zoombuts, kMenuButton},
       {"Zoom/Values...", Menu_Zoombuts, kMenuButton},
-      {"Lum threshold", nullptr, kMenuButton},
+      {"Lum threshold", Menu_Lumthr, kMenuButton},
       {"/Record", nullptr, kMenuButton},
       {"Record/HRPT...", nullptr, kMenuButton},
       {"Record/HRI...", nullptr, kMenuButton},
@@ -206,7 +208,8 @@ void MainWindow::build_menu_and_status(GtkWidget** menubar, GtkWidget** status) 
   GtkWidget* pixel = Create_Entry("Pixel", nullptr, "%8d", 0);
   GtkWidget* gamma = Create_Spin("Gamma", gamma_changed, "%8.1f%f%f", 1.0, 0.2, 5.0);
   GtkWidget* satellite = Create_Entry("Satellite", nullptr, "%10s", "");
-  *status = Pack(nullptr, 'h', position, 3, pixel, 3, gamma, 3, satellite, 0, nullptr);
+  GtkWidget* note = Create_Entry("Note", nullptr, "%10s", "");
+  *status = Pack(nullptr, 'h', position, 3, pixel, 3, gamma, 3, satellite, 3, note, -1, nullptr);
 }
 
 bool MainWindow::build(bool fit_screen) {
@@ -471,10 +474,25 @@ void MainWindow::picture_closed() {
 }
 
 // ---------------------------------------------------------------- open, close, quit
-int MainWindow::open_path(const std::string& path) {
+int MainWindow::open_path(const std::string& path) { return open_at(path, 0, nullptr); }
+
+int MainWindow::open_slide(const std::string& path, int offset, std::vector<std::string>* errors) {
+  std::vector<std::string> none;
+  return open_at(path, offset, errors != nullptr ? errors : &none);
+}
+
+void MainWindow::show_note(const std::string& text) {
+  if (window_ != nullptr) Set_Entry(window_, "Note", "%s", text.c_str());
+}
+
+int MainWindow::open_at(const std::string& path, int offset, std::vector<std::string>* errors) {
   if (path.size() > kPicPathMax) {
-    Create_Message("Error", "File name too long (%zu characters, at most %zu):\n%s\n", path.size(),
-                   kPicPathMax, path.c_str());
+    const std::string text = "File name too long (" + std::to_string(path.size()) + " characters, at most " +
+                             std::to_string(kPicPathMax) + "):\n" + path + "\n";
+    if (errors != nullptr)
+      errors->push_back(text);
+    else
+      Create_Message("Error", "%s", text.c_str());
     return kErrOpen;
   }
   // Opened into copies: a file that cannot be opened leaves the picture on
@@ -482,10 +500,15 @@ int MainWindow::open_path(const std::string& path) {
   PIC_INFO trial = *pic_;
   VIEW_INFO trial_view = *view_;
   trial.path = path;
-  trial_view.slide_offset = 0;
+  trial_view.slide_offset = offset;
   const int rc = open_picture(&trial, &trial_view, this);
   if (rc != 0) {
-    for (const std::string& text : open_error_texts(rc, trial)) Create_Message("Error", "%s", text.c_str());
+    for (const std::string& text : open_error_texts(rc, trial)) {
+      if (errors != nullptr)
+        errors->push_back(text);
+      else
+        Create_Message("Error", "%s", text.c_str());
+    }
     if (!has_picture()) {
       pic_->file_type = kKindNone;
       picture_closed();
@@ -681,6 +704,7 @@ int run_main_window(std::unique_ptr<PIC_INFO> pic, std::unique_ptr<VIEW_INFO> vi
   MainWindow mw(std::move(pic), std::move(view), std::move(record), prefs, session);
   mw.set_pref_dirs(dirs);
   if (!mw.build(cmd.fit_picture)) fatal_error();
+  if (cmd.slide) sched_slide(&mw, cmd.slide_path);
   gtk_main();
   return 0;
 }

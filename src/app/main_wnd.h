@@ -119,6 +119,11 @@ class MainWindow : public PassListener, public OpenListener {
   // message goes to an "Error" window and the picture open before stays.
   // Returns the open result code (0 success).
   int open_path(const std::string& path);
+  // Opens a picture of a film show: its picture starts at byte `offset` of
+  // the file; what went wrong comes back in *errors, not in windows.
+  int open_slide(const std::string& path, int offset, std::vector<std::string>* errors);
+  // A one-line note at the end of the status row (film show messages).
+  void show_note(const std::string& text);
   // "File/Close": the file is closed, the picture stays on screen.
   void close_picture();
   // "File/Quit" and the window manager's close: during a pass the pass is
@@ -173,6 +178,7 @@ class MainWindow : public PassListener, public OpenListener {
   void build_menu_and_status(GtkWidget** menubar, GtkWidget** status);
   void set_title(const std::string& title);
   void tell_picture_changed();
+  int open_at(const std::string& path, int offset, std::vector<std::string>* errors);
 
   std::unique_ptr<PIC_INFO> pic_;
   std::unique_ptr<VIEW_INFO> view_;

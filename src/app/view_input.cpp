@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/film.h"
 #include "app/main_wnd.h"
 #include "app/zoom_wnd.h"
 #include "core/orbit/draw_satpos.h"
@@ -44,7 +45,10 @@ gboolean key_actions(GtkWidget* window, GdkEventKey* event, gpointer) {
   if (mw == nullptr || event == nullptr) return FALSE;
   if (GtkWidget* position = Find_Widget(window, "Position")) gtk_widget_grab_focus(position);
   const guint key = event->keyval;
-  if (key == GDK_KEY_Escape) mw->stop_pass(true);
+  if (key == GDK_KEY_Escape) {
+    mw->stop_pass(true);
+    film_key_stop(window);
+  }
   if (!mw->has_picture()) {
     // Without a picture only the window size can change.
     if (key == GDK_KEY_m) window_toggle_size(window);
@@ -73,7 +77,7 @@ gboolean key_actions(GtkWidget* window, GdkEventKey* event, gpointer) {
       window_toggle_size(window);
       break;
     case kKeyFilmStart:
-      view->film_running = 0;  // no film is loaded from this window yet
+      film_key_start(window);
       break;
     default:
       break;

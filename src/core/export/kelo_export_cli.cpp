@@ -616,7 +616,7 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
     if (pic->chan_present[0] == 0 || !(is_hrpt_family(pic->file_type) || pic->file_type == kKindHRI))
       return failed("no frame header recorded in " + o.input);
     int nr = o.frame;
-    std::string block = frame_info_text(pic.get(), view.get(), &nr);
+    std::string block = frame_info_text(pic.get(), &nr);
     out << block;
     if (nr != o.frame) return failed("line " + std::to_string(o.frame) + " is past the end of " + o.input);
     did = true;

@@ -183,4 +183,11 @@ std::string frame_info_text(PIC_INFO* pic, VIEW_INFO* view, int* nr_frm) {
   return text + frame_header_text(type, *nr_frm, words.data());
 }
 
+std::string frame_info_text(PIC_INFO* pic, int* nr_frm) {
+  // No skipping of faulty lines, first line first: frame n is file line n.
+  VIEW_INFO recorded;
+  recorded.scan_dir = ScanDir::TopDown;
+  return frame_info_text(pic, &recorded, nr_frm);
+}
+
 }  // namespace kelo

@@ -40,6 +40,9 @@ std::string file_info_text(const PIC_INFO* pic);
 // below 0) or the decoded sync words, space craft address, channel-3 type and
 // time. Returns an empty text for pictures without recorded frame headers.
 std::string frame_info_text(PIC_INFO* pic, VIEW_INFO* view, int* nr_frm);
+// The same through a private view: line *nr_frm of the file as recorded,
+// whatever the screen skips or which way it shows the pass.
+std::string frame_info_text(PIC_INFO* pic, int* nr_frm);
 
 // Decoding of one recorded NOAA (HRPT) or FengYun (CHRPT) line's header words
 // into the block above (without the separator); `words` holds at least
