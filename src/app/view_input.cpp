@@ -47,7 +47,7 @@ gboolean key_actions(GtkWidget* window, GdkEventKey* event, gpointer) {
   const guint key = event->keyval;
   if (key == GDK_KEY_Escape) {
     mw->stop_pass(true);
-    film_key_stop(window);
+    film_key_stop(window);  // also while no picture of the show is open yet
   }
   if (!mw->has_picture()) {
     // Without a picture only the window size can change.

@@ -37,6 +37,7 @@ struct FixtureShape {
   KEPLER kepler;            // stored in the header (zero: no orbit)
   // Picture time of line 0 (computer clock): 2009-03-05 12:34:56.
   int year = 109, yday = 63, mon = 2, mday = 5, hour = 12, min = 34, sec = 56;
+  int no_sync_line = -1;  // a line whose sync words were lost (none: -1)
 };
 
 // The words of line y as the recorder would store them.
@@ -44,7 +45,7 @@ inline std::vector<uint16_t> fixture_line(const FixtureShape& s, const FRAME_GEO
   std::vector<uint16_t> w(static_cast<size_t>(g.words_padded), 0);
   size_t i = 0;
   if (s.presence[0] != 0) {
-    for (int k = 0; k < kHrptSyncWords; k++) w[i++] = kHrptSync[k];
+    for (int k = 0; k < kHrptSyncWords; k++) w[i++] = y == s.no_sync_line ? 0 : kHrptSync[k];
     w[i++] = s.id_word;
     w[i++] = 0;
     // Day 150, time of day 12:34:56.789 plus y frames of a sixth of a second.
