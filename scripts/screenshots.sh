@@ -28,3 +28,60 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   kill "$pid"
 ' _ "$work" "$bin" "$out"
 echo "Saved $out"
+
+# The analysis windows on the same pass: docs/img/luminance-window.png (the
+# Luminance window after "Lum thr.", amplified 8 times) and
+# docs/img/channel-map.png ("Map channels" after " Auto color " under the
+# mixed picture). The View menu is opened with a click at its place in the
+# bar (the window keeps every key for the picture); menus and windows are
+# then worked from the keyboard.
+lum=$(realpath docs/img)/luminance-window.png
+map=$(realpath docs/img)/channel-map.png
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -eu
+  cd "$1"
+  "$2/kelo" -w 700 -h 500 hrpt01.dat &
+  pid=$!
+  find_window() {
+    for _ in $(seq 50); do
+      sleep 0.2
+      id=$(xwininfo -root -tree | awk -v t="\"$1" "index(\$0, t) {print \$1; exit}")
+      [ -n "$id" ] && { echo "$id"; return 0; }
+      done
+    return 1
+  }
+  # The item `ups` places above the end of the View menu.
+  view_item() {
+    xdotool mousemove --window "$main" 103 12 click 1
+    sleep 0.5
+    for _ in $(seq "$1"); do xdotool key Up; done
+    xdotool key Return
+  }
+  main=$(find_window "Kelo    File")
+  sleep 2  # the first pass
+  view_item 3
+  lw=$(find_window "Luminance")
+  xdotool windowmove --sync "$lw" 0 520
+  sleep 0.5
+  # Backwards from the first field: " Close ", "Restore", "Lum thr.";
+  # then "Redraw", "Ampl".
+  xdotool windowfocus --sync "$lw" key shift+Tab shift+Tab shift+Tab space
+  sleep 2  # the pass "Lum thr." asks for
+  xdotool key shift+Tab shift+Tab ctrl+a
+  xdotool type 8
+  xdotool key Return
+  sleep 1
+  import -window "$lw" "$3"
+  xdotool windowmove --sync "$lw" 1000 520
+  view_item 2
+  mw=$(find_window "Map channels")
+  xdotool windowmove --sync "$mw" 0 520
+  sleep 0.5
+  # Backwards from the first field: " Exit ", " Align settings ",
+  # " Reset align ", " Auto align ", " Auto color ".
+  xdotool windowfocus --sync "$mw" key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+  sleep 3  # the mixed pass
+  import -window root -crop 968x720+0+0 "$4"
+  kill "$pid"
+' _ "$work" "$bin" "$lum" "$map"
+echo "Saved $lum $map"

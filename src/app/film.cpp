@@ -23,7 +23,8 @@ constexpr int kSpeedStep = 100, kSpeedMin = 100, kSpeedMax = 60000;
 // The step time: the "Speed" field's, else "-speed" from the command line,
 // else a second.
 int interval_of(VIEW_INFO* view) {
-  if (view->slide_interval <= 0) view->slide_interval = view->slide_speed > 0 ? view->slide_speed : kSlideIntervalDefault;
+  if (view->slide_interval <= 0)
+    view->slide_interval = view->slide_speed > 0 ? view->slide_speed : kSlideIntervalDefault;
   return view->slide_interval;
 }
 
@@ -102,7 +103,8 @@ bool FilmShow::step() {
     std::vector<std::string> errors;
     if (mw_->open_slide(ref.path, ref.offset, &errors) != 0) {
       // A missing or damaged picture is passed over; the show goes on.
-      mw_->show_note("Film: " + strip_filename(ref.path) + " skipped: " + (errors.empty() ? "" : errors.front()));
+      mw_->show_note("Film: " + strip_filename(ref.path) +
+                     " skipped: " + (errors.empty() ? "" : errors.front()));
       return true;
     }
     ++shown_in_round_;
@@ -188,10 +190,10 @@ void Menu_Film(GtkWidget* widget, const char*) {
   GtkWidget* run = Create_Toggle("Run/Stop", film_cmds, 0);
   const LumoColor normal = rgb12_color(0xf88), down = rgb12_color(0xf55);
   Set_Color(run, kColorBg, &normal, &normal, &down, nullptr, nullptr);
-  gtk_container_add(GTK_CONTAINER(w),
-                    Pack(nullptr, 'h',
-                         Create_Spin("Speed", speed_changed, "%4d%4d%4d%4d", kSpeedStep, speed, kSpeedMin, kSpeedMax),
-                         3, run, 0, nullptr));
+  gtk_container_add(GTK_CONTAINER(w), Pack(nullptr, 'h',
+                                           Create_Spin("Speed", speed_changed, "%4d%4d%4d%4d", kSpeedStep,
+                                                       speed, kSpeedMin, kSpeedMax),
+                                           3, run, 0, nullptr));
   place_window(w, mw->prefs().sub_x, mw->prefs().sub_y, mw->prefs().sub_wnd_mode);
   gtk_widget_show_all(w);
 }

@@ -46,7 +46,8 @@ class InfoWindow : public WindowFollower {
 };
 
 InfoWindow* state_of(GtkWidget* window) {
-  return window != nullptr ? static_cast<InfoWindow*>(g_object_get_data(G_OBJECT(window), kInfoState)) : nullptr;
+  return window != nullptr ? static_cast<InfoWindow*>(g_object_get_data(G_OBJECT(window), kInfoState))
+                           : nullptr;
 }
 
 bool has_frame_headers(const PIC_INFO* pic) { return pic->pic_fp && pic->chan_present[0] != 0; }
@@ -90,7 +91,8 @@ void Menu_Info(GtkWidget* widget, const char* id) {
   if (mw->has_picture()) {
     Add_Text(st->text, font, "%s", file_info_text(pic).c_str());
     // The header of the line asked for, read as the line was recorded.
-    if (step && has_frame_headers(pic)) Add_Text(st->text, font, "%s", frame_info_text(pic, &st->nr_frm).c_str());
+    if (step && has_frame_headers(pic))
+      Add_Text(st->text, font, "%s", frame_info_text(pic, &st->nr_frm).c_str());
   }
   const int headers = mw->has_picture() && has_frame_headers(pic) ? 1 : 0;
   Sense_Button(w, "Prev", headers);

@@ -51,7 +51,8 @@ class LumWindow : public WindowFollower {
 };
 
 LumWindow* state_of(GtkWidget* window) {
-  return window != nullptr ? static_cast<LumWindow*>(g_object_get_data(G_OBJECT(window), kLumState)) : nullptr;
+  return window != nullptr ? static_cast<LumWindow*>(g_object_get_data(G_OBJECT(window), kLumState))
+                           : nullptr;
 }
 
 int lumzoom_of(MainWindow* mw) {
@@ -126,12 +127,13 @@ void Menu_Lummap(GtkWidget* widget, const char*) {
   const int top = top_level(mw->pic());
   GtkWidget* plot = Create_Drawable(0, 0, configure_event_lum, lum_button, lum_motion);
   st->area = canvas_drawing_area(plot);
-  GtkWidget* fields = Pack(nullptr, 'h', Create_Spin("Lmin", field_changed, "%3d%d%d", view->lmin, 0, top), 3,
-                           Create_Spin("Lmax", field_changed, "%3d%d%d", view->lmax, 0, top), 3,
-                           Create_Spin("Ampl", field_changed, "%2d%d%d", lumzoom_of(mw), 1, kAmplMax), 0, nullptr);
-  GtkWidget* buttons = Pack(nullptr, 'H', Create_Button("Redraw", lum_commands), 2,
-                            Create_Button("Lum thr.", lum_commands), 2, Create_Button("Restore", lum_commands), 2,
-                            Create_Button(" Close ", lum_commands), 0, nullptr);
+  GtkWidget* fields =
+      Pack(nullptr, 'h', Create_Spin("Lmin", field_changed, "%3d%d%d", view->lmin, 0, top), 3,
+           Create_Spin("Lmax", field_changed, "%3d%d%d", view->lmax, 0, top), 3,
+           Create_Spin("Ampl", field_changed, "%2d%d%d", lumzoom_of(mw), 1, kAmplMax), 0, nullptr);
+  GtkWidget* buttons =
+      Pack(nullptr, 'H', Create_Button("Redraw", lum_commands), 2, Create_Button("Lum thr.", lum_commands), 2,
+           Create_Button("Restore", lum_commands), 2, Create_Button(" Close ", lum_commands), 0, nullptr);
   gtk_container_add(GTK_CONTAINER(w), SPack(nullptr, "v", plot, "ef", fields, "", buttons, "", nullptr));
   g_signal_connect(w, "key-press-event", G_CALLBACK(lum_key), nullptr);
   place_window(w, mw->prefs().sub_x, mw->prefs().sub_y, mw->prefs().sub_wnd_mode);

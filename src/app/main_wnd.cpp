@@ -46,8 +46,9 @@ constexpr const char* kChannelPrefix = "Channel/Ch";
 constexpr int kMaxEventsPerRow = 64;
 // Items whose windows belong to later work: present, not yet usable.
 constexpr const char* kLaterItems[] = {
-    "File/Save as...", "File/Load Kepler...", "Edit/File header...", "Edit/Kepler...", "Edit/Preferences...",
-    "Record/HRPT...",  "Record/HRI...",       "Record/Raw...",       "Help/Test parport",
+    "File/Save as...", "File/Load Kepler...", "Edit/File header...",
+    "Edit/Kepler...",  "Edit/Preferences...", "Record/HRPT...",
+    "Record/HRI...",   "Record/Raw...",       "Help/Test parport",
 };
 
 void quit_item(GtkWidget* item, const char*) {

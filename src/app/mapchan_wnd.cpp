@@ -75,20 +75,21 @@ GtkWidget* mix_block(const PIC_INFO* pic, const VIEW_INFO* view) {
   for (int c = 0; c < 3; ++c) {
     const char name[3] = {kColours[c], 'o', '\0'};
     const char* label = g_intern_string((std::string("!") + name).c_str());
-    gtk_grid_attach(GTK_GRID(grid),
-                    Create_Spin(label, field_changed, "%2d%d%d", view->map_offset[c], -kOffsetMax, kOffsetMax), 0,
-                    c + 1, 1, 1);
+    gtk_grid_attach(
+        GTK_GRID(grid),
+        Create_Spin(label, field_changed, "%2d%d%d", view->map_offset[c], -kOffsetMax, kOffsetMax), 0, c + 1,
+        1, 1);
   }
   for (int n = 1; n <= kMaxChannels; ++n) {
     if (pic->chan_present[n] == 0) continue;
     char toggle[8];
     std::snprintf(toggle, sizeof toggle, "Ch%d", n);
-    gtk_grid_attach(GTK_GRID(grid), Create_Toggle(g_intern_string(toggle), mapchan_cmds, view->map_used[n]), n, 0,
-                    1, 1);
+    gtk_grid_attach(GTK_GRID(grid), Create_Toggle(g_intern_string(toggle), mapchan_cmds, view->map_used[n]),
+                    n, 0, 1, 1);
     for (int c = 0; c < 3; ++c) {
       const char name[2] = {kColours[c], '\0'};
-      gtk_grid_attach(GTK_GRID(grid), spin_field(name, n, weights[c][n], kWeightMin, kWeightMax, true), n, c + 1,
-                      1, 1);
+      gtk_grid_attach(GTK_GRID(grid), spin_field(name, n, weights[c][n], kWeightMin, kWeightMax, true), n,
+                      c + 1, 1, 1);
     }
   }
   return grid;
@@ -111,8 +112,8 @@ GtkWidget* align_block(const PIC_INFO* pic, const VIEW_INFO* view) {
     for (int n = 1; n <= kMaxChannels; ++n)
       if (pic->chan_present[n] != 0)
         gtk_grid_attach(GTK_GRID(grid),
-                        spin_field(rows[r].name, n, rows[r].values[n], -rows[r].limit, rows[r].limit, false), n,
-                        r, 1, 1);
+                        spin_field(rows[r].name, n, rows[r].values[n], -rows[r].limit, rows[r].limit, false),
+                        n, r, 1, 1);
   }
   return grid;
 }
@@ -174,13 +175,13 @@ void Menu_Mapchan(GtkWidget* widget, const char*) {
   const PIC_INFO* pic = mw->pic();
   const VIEW_INFO* view = mw->view();
   st->align_block = align_block(pic, view);
-  GtkWidget* align = Pack("Align", 'h', Create_Button(" Auto align ", mapchan_cmds), 2,
-                          Create_Led("Aligned", kLedGrey), 2, Create_Button(" Reset align ", mapchan_cmds), 0,
-                          nullptr);
-  GtkWidget* buttons =
-      Pack(nullptr, 'h', Create_Button(" Redraw ", mapchan_cmds), 2, Create_Button(" Auto color ", mapchan_cmds), 2,
-           align, 2, Create_Toggle(" Align settings ", mapchan_cmds, 0), 2, Create_Button(" Exit ", mapchan_cmds), 0,
-           nullptr);
+  GtkWidget* align =
+      Pack("Align", 'h', Create_Button(" Auto align ", mapchan_cmds), 2, Create_Led("Aligned", kLedGrey), 2,
+           Create_Button(" Reset align ", mapchan_cmds), 0, nullptr);
+  GtkWidget* buttons = Pack(nullptr, 'h', Create_Button(" Redraw ", mapchan_cmds), 2,
+                            Create_Button(" Auto color ", mapchan_cmds), 2, align, 2,
+                            Create_Toggle(" Align settings ", mapchan_cmds, 0), 2,
+                            Create_Button(" Exit ", mapchan_cmds), 0, nullptr);
   gtk_container_add(GTK_CONTAINER(w),
                     Pack(nullptr, 'v', mix_block(pic, view), 3, st->align_block, 3, buttons, 0, nullptr));
   place_window(w, mw->prefs().sub_x, mw->prefs().sub_y, mw->prefs().sub_wnd_mode);

@@ -6,14 +6,14 @@
 
 #include <memory>
 #include <sstream>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/film.h"
+#include "app/info_wnd.h"
 #include "app/lum_wnd.h"
 #include "app/main_wnd.h"
-#include "app/info_wnd.h"
 #include "app/mapchan_wnd.h"
 #include "core/base/prefer.h"
 #include "core/export/hrpt_fixture.h"
@@ -117,11 +117,13 @@ class AnalysisWindowsTest : public LumoTest {
     GtkWidget* item = Find_Widget(mw_->window(), id);
     const int n = mw_->passes();
     click_centre(item);
-    if (!wait_until([&] { return mw_->redraw_queued() || mw_->in_pass() || mw_->passes() > n; })) click_centre(item);
+    if (!wait_until([&] { return mw_->redraw_queued() || mw_->in_pass() || mw_->passes() > n; }))
+      click_centre(item);
   }
   GtkWidget* window(const char* title) {
     GtkWidget* w = nullptr;
-    wait_until([&] { return (w = Find_Window(mw_->window(), title)) != nullptr && gtk_widget_get_mapped(w); });
+    wait_until(
+        [&] { return (w = Find_Window(mw_->window(), title)) != nullptr && gtk_widget_get_mapped(w); });
     if (w == nullptr) return nullptr;
     int x = 0, y = 0, mw = 0, mh = 0;
     gtk_window_get_position(GTK_WINDOW(mw_->window()), &x, &y);
@@ -242,11 +244,11 @@ TEST_F(AnalysisWindowsTest, AutoColorDrawsWhatKeloExportRendersAndCloseLeavesThe
   const VIEW_INFO* v = mw_->view();
   const std::string out = dir_.file("colour.ppm");
   std::ostringstream sout, serr;
-  ASSERT_EQ(kelo_export_main({"--no-prefs", "--render", std::to_string(c->width) + "x" + std::to_string(c->height),
-                              "--rgb", "--auto-color", "--lum",
-                              std::to_string(v->lmin) + "," + std::to_string(v->lmax), "--gamma",
-                              std::to_string(v->gamma), "-o", out, path},
-                             sout, serr),
+  ASSERT_EQ(kelo_export_main(
+                {"--no-prefs", "--render", std::to_string(c->width) + "x" + std::to_string(c->height),
+                 "--rgb", "--auto-color", "--lum", std::to_string(v->lmin) + "," + std::to_string(v->lmax),
+                 "--gamma", std::to_string(v->gamma), "-o", out, path},
+                sout, serr),
             0)
       << serr.str();
   const std::string ppm = read_file(out);
@@ -306,11 +308,13 @@ TEST_F(AnalysisWindowsTest, FilmShowsEachFrameInTurnAndStopsOnEscape) {
     if (show->shown() > static_cast<int>(seen.size())) {
       uint16_t line[kFilmW * 2] = {};
       PIC_INFO pic = *mw_->pic();
-      seen.emplace_back(mw_->view()->slide_offset, read_ppm_line(&pic, 0, line, nullptr, nullptr) > 0 ? line[0] : -1);
+      seen.emplace_back(mw_->view()->slide_offset,
+                        read_ppm_line(&pic, 0, line, nullptr, nullptr) > 0 ? line[0] : -1);
     }
     return seen.size() >= 4;
   }));
-  const std::vector<std::pair<int, int>> expected = {{0, 40}, {frame_bytes, 120}, {2 * frame_bytes, 200}, {0, 40}};
+  const std::vector<std::pair<int, int>> expected = {
+      {0, 40}, {frame_bytes, 120}, {2 * frame_bytes, 200}, {0, 40}};
   seen.resize(4);
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(gtk_window_get_title(GTK_WINDOW(mw_->window())), std::string("Kelo    Slide film.pgm"));
@@ -335,8 +339,8 @@ TEST_F(AnalysisWindowsTest, SlideListGoesOnPastAMissingFileAndLoops) {
   const std::string b = dir_.write("b.pgm", pgm(180));
   dir_.write("damaged.pgm", "P5\n8 6\n");
   const std::string list =
-      dir_.write("list.txt", a + "\n" + dir_.file("missing.pgm") + "\n\n" + dir_.file("damaged.pgm") + "\n" + b +
-                                 "  trailing words\n");
+      dir_.write("list.txt", a + "\n" + dir_.file("missing.pgm") + "\n\n" + dir_.file("damaged.pgm") + "\n" +
+                                 b + "  trailing words\n");
   open_window("");
   mw_->view()->slide_interval = 50;
   sched_slide(mw_.get(), list);
