@@ -65,7 +65,11 @@ void FilmShow::schedule(const std::string& series) {
 gboolean FilmShow::on_idle_start(gpointer self) {
   auto* show = static_cast<FilmShow*>(self);
   show->idle_ = 0;
-  show->start(show->pending_);
+  // "-slide x film.pgm": a value that names no file leaves the series to
+  // the picture named on the command line.
+  std::string series = show->pending_;
+  if (detect_file(series) == kKindNone && show->mw_->has_picture()) series = show->mw_->pic()->path;
+  show->start(series);
   return G_SOURCE_REMOVE;
 }
 
@@ -73,6 +77,12 @@ gboolean FilmShow::on_timer(gpointer self) {
   auto* show = static_cast<FilmShow*>(self);
   if (show->step()) return G_SOURCE_CONTINUE;
   show->timer_ = 0;  // the source ends with this return
+  // An open "Film" window shows the show has ended.
+  if (GtkWidget* w = Find_Window(show->mw_->window(), kFilmTitle)) {
+    MainWindow::Quiet quiet(show->mw_);
+    Set_Local_Button(w, "Run/Stop", 0);
+    Update_Togglelabel(Find_Widget(w, "Run/Stop"));
+  }
   return G_SOURCE_REMOVE;
 }
 

@@ -56,8 +56,9 @@ TEST(CmdLine, BareFileRuleAndValues) {
   EXPECT_EQ(std::tie(prefs.main_h, prefs.main_w), std::make_tuple(520, 300));
   parse({"-w"});
   EXPECT_EQ(prefs.main_w, 0);
-  Parsed p = parse({"-speed", "250", "-slide", "x"});
-  EXPECT_EQ(std::tie(p.cmd.slide, p.cmd.speed_given, p.cmd.speed), std::make_tuple(true, true, 250));
+  Parsed p = parse({"-speed", "250", "-slide", "list.txt"});
+  EXPECT_EQ(std::tie(p.cmd.slide, p.cmd.slide_path, p.cmd.speed_given, p.cmd.speed),
+            std::make_tuple(true, std::string("list.txt"), true, 250));
   EXPECT_FALSE(parse({"-slide"}).cmd.slide);
 }
 
