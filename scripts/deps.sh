@@ -20,6 +20,8 @@ packages=(
   imagemagick giflib-tools libgif-dev python3 python3-pil netpbm
   # independent orbit propagator for the geolocation cross-check
   python3-sgp4
+  # the screenshot script opens windows with real pointer and keys
+  xdotool x11-utils
 )
 
 missing=()
