@@ -212,8 +212,7 @@ void mapchan_cmds(GtkWidget* widget, const char* id) {
     view->hshift[n] = static_cast<int>(Get_Adjust(w, id));
   } else if ((n = suffix_number(name, "v")) > 0) {
     view->vshift[n] = static_cast<int>(Get_Adjust(w, id));
-  } else if ((n = suffix_number(name + (name[0] != '\0' ? 1 : 0), "")) > 0 &&
-             (name[0] == 'r' || name[0] == 'g' || name[0] == 'b')) {
+  } else if ((name[0] == 'r' || name[0] == 'g' || name[0] == 'b') && (n = suffix_number(name + 1, "")) > 0) {
     float* weights = name[0] == 'r' ? view->map_wr : name[0] == 'g' ? view->map_wg : view->map_wb;
     weights[n] = static_cast<float>(Get_Adjust(w, id));
   } else if (is(" Exit ")) {
