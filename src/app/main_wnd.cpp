@@ -7,7 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/header_edit_wnd.h"
+#include "app/kepler_wnd.h"
 #include "app/open_close.h"
+#include "app/orbit_edit_wnd.h"
 #include "app/view_input.h"
 #include "app/zoom_wnd.h"
 #include "core/base/misc.h"
@@ -42,10 +45,9 @@ constexpr const char* kChannelPrefix = "Channel/Ch";
 constexpr int kMaxEventsPerRow = 64;
 // Items whose windows belong to later work: present, not yet usable.
 constexpr const char* kLaterItems[] = {
-    "File/Save as...", "File/File info...",   "File/Load Kepler...", "Edit/File header...",
-    "Edit/Kepler...",  "Edit/Preferences...", "View/Lum...",         "View/Channel_map...",
-    "View/Film...",    "Lum threshold",       "Record/HRPT...",      "Record/HRI...",
-    "Record/Raw...",   "Help/Test parport",
+    "File/Save as...", "File/File info...", "Edit/Preferences...", "View/Lum...",
+    "View/Channel_map...", "View/Film...", "Lum threshold", "Record/HRPT...", "Record/HRI...",
+    "Record/Raw...", "Help/Test parport",
 };
 
 void quit_item(GtkWidget* item, const char*) {
@@ -68,12 +70,12 @@ std::vector<MenuEntry> menu_entries() {
       {"File/Close", close_file, kMenuButton},
       {"File/Save as...", nullptr, kMenuButton},
       {"File/File info...", nullptr, kMenuButton},
-      {"File/Load Kepler...", nullptr, kMenuButton},
+      {"File/Load Kepler...", Menu_LDKepler, kMenuButton},
       {"separator/", nullptr, kMenuButton},
       {"File/Quit", quit_item, kMenuButton},
       {"/Edit", nullptr, kMenuButton},
-      {"Edit/File header...", nullptr, kMenuButton},
-      {"Edit/Kepler...", nullptr, kMenuButton},
+      {"Edit/File header...", Menu_Hdredt, kMenuButton},
+      {"Edit/Kepler...", Menu_orbitedt, kMenuButton},
       {"separator/", nullptr, kMenuButton},
       {"Edit/Preferences...", nullptr, kMenuButton},
       {"/View", nullptr, kMenuButton},
