@@ -53,7 +53,8 @@ class HeaderEditor : public WindowFollower {
 };
 
 HeaderEditor* header_editor(GtkWidget* w) {
-  return w != nullptr ? static_cast<HeaderEditor*>(g_object_get_data(G_OBJECT(w), kKeyHeaderEditor)) : nullptr;
+  return w != nullptr ? static_cast<HeaderEditor*>(g_object_get_data(G_OBJECT(w), kKeyHeaderEditor))
+                      : nullptr;
 }
 
 // Typing changes nothing; Enter takes the name.
@@ -101,12 +102,12 @@ GtkWidget* Create_hdredt_wnd(MainWindow* mw) {
   const PIC_INFO* pic = mw->pic();
   GtkWidget* extract = Pack("Extract frame header", 'h', Create_Button("search frame info", hdredt_cmds), 3,
                             Create_Entry("Found", nullptr, "%-8s", ""), 0, nullptr);
-  GtkWidget* translated = Pack("Translated from space craft code", 'h',
-                               Create_Entry("^Satellite name", nullptr, "%8s", ""), 3,
-                               Create_Button("Use it", hdredt_cmds), 0, nullptr);
+  GtkWidget* translated =
+      Pack("Translated from space craft code", 'h', Create_Entry("^Satellite name", nullptr, "%8s", ""), 3,
+           Create_Button("Use it", hdredt_cmds), 0, nullptr);
   GtkWidget* name = Create_Entry("Edit name", name_typed, "%-12s", pic->sat_name.c_str());
-  GtkWidget* scan = Create_Optionmenu("^Scan direction", hdredt_cmds, pic->scan_dir == ScanDir::BottomUp ? 1 : 0,
-                                      {kNorthSouth, kSouthNorth});
+  GtkWidget* scan = Create_Optionmenu("^Scan direction", hdredt_cmds,
+                                      pic->scan_dir == ScanDir::BottomUp ? 1 : 0, {kNorthSouth, kSouthNorth});
   GtkWidget* buttons = Pack(nullptr, 'h', Create_Button("Save", hdredt_cmds), 3,
                             Create_Button(" Exit ", hdredt_cmds), 0, nullptr);
   gtk_container_add(GTK_CONTAINER(w),
@@ -137,8 +138,10 @@ void hdredt_cmds(GtkWidget* widget, const char* id) {
     const char* text = Get_Entry(w, "Edit name");
     const std::string name = text != nullptr ? text : "";
     if (name.size() > kHeaderNameMax) {
-      Create_Message("Error", "A recording header holds a satellite name of at most %zu characters; \"%s\" is not taken.",
-                     kHeaderNameMax, name.c_str());
+      Create_Message(
+          "Error",
+          "A recording header holds a satellite name of at most %zu characters; \"%s\" is not taken.",
+          kHeaderNameMax, name.c_str());
     } else {
       pic->sat_name = name;
     }

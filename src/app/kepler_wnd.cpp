@@ -116,8 +116,8 @@ void Menu_LDKepler(GtkWidget* widget, const char*) {
   MainWindow* mw = main_window_of(widget);
   if (mw == nullptr) return;
   auto* d = new KeplerFileDialog{mw->prefs().kepler_dir, ""};
-  GtkWidget* sel = Create_Fileselectf(mw->window(), kKeplerFileTitle, nullptr, kepfile_ok_sel, &d->dir, kAllFiles,
-                                      kAllFiles, kSatListMax, &d->name);
+  GtkWidget* sel = Create_Fileselectf(mw->window(), kKeplerFileTitle, nullptr, kepfile_ok_sel, &d->dir,
+                                      kAllFiles, kAllFiles, kSatListMax, &d->name);
   if (sel == nullptr) {  // open already: raised
     delete d;
     return;
@@ -168,9 +168,9 @@ GtkWidget* Create_selectsat_window(MainWindow* mw, const std::string& path) {
   GtkWidget* list = Create_Clist(kListId, Selection_made, Selection_lost, nullptr, 2,
                                  {{"Satellite", kNameColumn}, {"Ref time", kRefColumn}}, cells);
   GtkWidget* age = Create_Entry(kAgeId, nullptr, "%8s", "");
-  GtkWidget* buttons = Pack(nullptr, 'h', Create_Button("Advanced", select_sat_func), 3,
-                            Create_Button("Redraw", select_sat_func), 3, Create_Button("Save", select_sat_func), 3,
-                            Create_Button(" Exit ", select_sat_func), 0, nullptr);
+  GtkWidget* buttons = Pack(
+      nullptr, 'h', Create_Button("Advanced", select_sat_func), 3, Create_Button("Redraw", select_sat_func),
+      3, Create_Button("Save", select_sat_func), 3, Create_Button(" Exit ", select_sat_func), 0, nullptr);
   gtk_container_add(GTK_CONTAINER(w), Pack(nullptr, 'v', list, 3, age, 3, buttons, 0, nullptr));
   place_window(w, mw->prefs().sub_x, mw->prefs().sub_y, mw->prefs().sub_wnd_mode);
   gtk_widget_show_all(w);
@@ -222,12 +222,20 @@ void Selection_lost(GtkWidget* list, int row, int, GdkEvent*, gpointer) {
   if (mw == nullptr || st == nullptr || row != st->chosen_row) return;
   st->chosen_row = -1;
   PIC_INFO* pic = mw->pic();
-  // Only the set this list gave: another picture keeps its own.
-  if (pic->path == st->own_path && same_set(pic->kepler, st->list.sets[static_cast<size_t>(row)])) {
-    pic->kepler = st->own;
-    recompute_orbit(pic);
-    Set_Keplervals(list, &pic->kepler, &pic->orbit);
+  // The picture's own set: a recording's is in its header (the file open
+  // now, which may be another one than the set was chosen for); another
+  // picture's is the one it had, when the set this list gave is still there.
+  KEPLER own;
+  if (!recorded_elements(*pic, &own)) {
+    if (!(pic->path == st->own_path && same_set(pic->kepler, st->list.sets[static_cast<size_t>(row)]))) {
+      show_age(list, mw);
+      return;
+    }
+    own = st->own;
   }
+  pic->kepler = own;
+  recompute_orbit(pic);
+  Set_Keplervals(list, &pic->kepler, &pic->orbit);
   show_age(list, mw);
 }
 
@@ -244,9 +252,10 @@ GtkWidget* Create_kepleredt_wnd(MainWindow* mw) {
     return Find_Window(mw->window(), kKeplerDataTitle);
   }
   MainWindow::Quiet quiet(mw);
-  GtkWidget* kepler = Pack("Kepler", 'v', field_row(*pic, {"^Epoch year", "^Epoch day", "^Decay"}), 3,
-                           field_row(*pic, {"^Inclination (deg)", "^Raan (deg)", "^Eccentricity"}), 3,
-                           field_row(*pic, {"^Perigee (deg)", "^Mean anomaly (deg)", "^Mean motion"}), 0, nullptr);
+  GtkWidget* kepler =
+      Pack("Kepler", 'v', field_row(*pic, {"^Epoch year", "^Epoch day", "^Decay"}), 3,
+           field_row(*pic, {"^Inclination (deg)", "^Raan (deg)", "^Eccentricity"}), 3,
+           field_row(*pic, {"^Perigee (deg)", "^Mean anomaly (deg)", "^Mean motion"}), 0, nullptr);
   GtkWidget* height = Create_Entry("Height sat", nullptr, "%f", pic->orbit.height / 1000.0);
   GtkWidget* start = Pack("Selected start time", 'v', field_row(*pic, {"year", "mon", "day"}), 3,
                           field_row(*pic, {"hour", "min", "sec"}), 0, nullptr);

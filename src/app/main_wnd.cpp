@@ -45,9 +45,9 @@ constexpr const char* kChannelPrefix = "Channel/Ch";
 constexpr int kMaxEventsPerRow = 64;
 // Items whose windows belong to later work: present, not yet usable.
 constexpr const char* kLaterItems[] = {
-    "File/Save as...", "File/File info...", "Edit/Preferences...", "View/Lum...",
-    "View/Channel_map...", "View/Film...", "Lum threshold", "Record/HRPT...", "Record/HRI...",
-    "Record/Raw...", "Help/Test parport",
+    "File/Save as...",     "File/File info...", "Edit/Preferences...", "View/Lum...",
+    "View/Channel_map...", "View/Film...",      "Lum threshold",       "Record/HRPT...",
+    "Record/HRI...",       "Record/Raw...",     "Help/Test parport",
 };
 
 void quit_item(GtkWidget* item, const char*) {

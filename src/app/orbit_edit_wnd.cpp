@@ -80,7 +80,7 @@ struct OrbitSnapshot {
 
 OrbitSnapshot take_snapshot(const PIC_INFO& pic) {
   const ORBIT& o = pic.orbit;
-  return {pic.kepler,   o.start_tm,   o.start_tm_sat, o.start_tm_comp, o.start_ms,
+  return {pic.kepler,     o.start_tm,   o.start_tm_sat, o.start_tm_comp, o.start_ms,
           o.start_ms_sat, o.offset_gmt, o.offset_sec,   o.offset_lon,    o.use_sattime};
 }
 
@@ -173,9 +173,7 @@ bool put_back_header(const std::string& path, const std::vector<uint8_t>& bytes)
   return f.close_checked() && written;
 }
 
-const char* magic_of(FileKind k) {
-  return k == kKindCHRPT ? "CHRP" : (k == kKindSeaStar ? "SEAW" : "HRPT");
-}
+const char* magic_of(FileKind k) { return k == kKindCHRPT ? "CHRP" : (k == kKindSeaStar ? "SEAW" : "HRPT"); }
 
 // The time source chosen with the radio pair: the time shown until now is
 // kept as the time of the source that was in use, then the chosen one's
@@ -249,24 +247,42 @@ const OrbitField* orbit_field(const char* id) {
 
 double orbit_field_value(const OrbitField& f, const KEPLER& k, const ORBIT& o) {
   switch (f.what) {
-    case OrbitValue::EpochYear: return k.epoch_year;
-    case OrbitValue::EpochDay: return k.epoch_day;
-    case OrbitValue::Decay: return k.decay;
-    case OrbitValue::Inclination: return deg(k.inclination);
-    case OrbitValue::Raan: return deg(k.raan);
-    case OrbitValue::Eccentricity: return k.eccentricity;
-    case OrbitValue::Perigee: return deg(k.perigee);
-    case OrbitValue::Anomaly: return deg(k.anomaly);
-    case OrbitValue::Motion: return k.motion;
-    case OrbitValue::Year: return o.start_tm.tm_year;
-    case OrbitValue::Month: return o.start_tm.tm_mon + 1;
-    case OrbitValue::Day: return o.start_tm.tm_mday;
-    case OrbitValue::Hour: return o.start_tm.tm_hour;
-    case OrbitValue::Minute: return o.start_tm.tm_min;
-    case OrbitValue::Second: return o.start_tm.tm_sec;
-    case OrbitValue::OffsetGmt: return o.offset_gmt;
-    case OrbitValue::OffsetSec: return o.offset_sec;
-    case OrbitValue::OffsetLon: return o.offset_lon;
+    case OrbitValue::EpochYear:
+      return k.epoch_year;
+    case OrbitValue::EpochDay:
+      return k.epoch_day;
+    case OrbitValue::Decay:
+      return k.decay;
+    case OrbitValue::Inclination:
+      return deg(k.inclination);
+    case OrbitValue::Raan:
+      return deg(k.raan);
+    case OrbitValue::Eccentricity:
+      return k.eccentricity;
+    case OrbitValue::Perigee:
+      return deg(k.perigee);
+    case OrbitValue::Anomaly:
+      return deg(k.anomaly);
+    case OrbitValue::Motion:
+      return k.motion;
+    case OrbitValue::Year:
+      return o.start_tm.tm_year;
+    case OrbitValue::Month:
+      return o.start_tm.tm_mon + 1;
+    case OrbitValue::Day:
+      return o.start_tm.tm_mday;
+    case OrbitValue::Hour:
+      return o.start_tm.tm_hour;
+    case OrbitValue::Minute:
+      return o.start_tm.tm_min;
+    case OrbitValue::Second:
+      return o.start_tm.tm_sec;
+    case OrbitValue::OffsetGmt:
+      return o.offset_gmt;
+    case OrbitValue::OffsetSec:
+      return o.offset_sec;
+    case OrbitValue::OffsetLon:
+      return o.offset_lon;
   }
   return 0;
 }
@@ -280,24 +296,60 @@ bool store_orbit_field(const OrbitField& f, double value, KEPLER* k, ORBIT* o, s
   const int n = static_cast<int>(value);
   BrokenTime t = o->start_tm;
   switch (f.what) {
-    case OrbitValue::EpochYear: k->epoch_year = n; return true;
-    case OrbitValue::EpochDay: k->epoch_day = static_cast<float>(value); return true;
-    case OrbitValue::Decay: k->decay = static_cast<float>(value); return true;
-    case OrbitValue::Inclination: k->inclination = rad(value); return true;
-    case OrbitValue::Raan: k->raan = rad(value); return true;
-    case OrbitValue::Eccentricity: k->eccentricity = static_cast<float>(value); return true;
-    case OrbitValue::Perigee: k->perigee = rad(value); return true;
-    case OrbitValue::Anomaly: k->anomaly = rad(value); return true;
-    case OrbitValue::Motion: k->motion = static_cast<float>(value); return true;
-    case OrbitValue::OffsetGmt: o->offset_gmt = n; return true;
-    case OrbitValue::OffsetSec: o->offset_sec = n; return true;
-    case OrbitValue::OffsetLon: o->offset_lon = static_cast<float>(value); return true;
-    case OrbitValue::Year: t.tm_year = n; break;
-    case OrbitValue::Month: t.tm_mon = n - 1; break;
-    case OrbitValue::Day: t.tm_mday = n; break;
-    case OrbitValue::Hour: t.tm_hour = n; break;
-    case OrbitValue::Minute: t.tm_min = n; break;
-    case OrbitValue::Second: t.tm_sec = n; break;
+    case OrbitValue::EpochYear:
+      k->epoch_year = n;
+      return true;
+    case OrbitValue::EpochDay:
+      k->epoch_day = static_cast<float>(value);
+      return true;
+    case OrbitValue::Decay:
+      k->decay = static_cast<float>(value);
+      return true;
+    case OrbitValue::Inclination:
+      k->inclination = rad(value);
+      return true;
+    case OrbitValue::Raan:
+      k->raan = rad(value);
+      return true;
+    case OrbitValue::Eccentricity:
+      k->eccentricity = static_cast<float>(value);
+      return true;
+    case OrbitValue::Perigee:
+      k->perigee = rad(value);
+      return true;
+    case OrbitValue::Anomaly:
+      k->anomaly = rad(value);
+      return true;
+    case OrbitValue::Motion:
+      k->motion = static_cast<float>(value);
+      return true;
+    case OrbitValue::OffsetGmt:
+      o->offset_gmt = n;
+      return true;
+    case OrbitValue::OffsetSec:
+      o->offset_sec = n;
+      return true;
+    case OrbitValue::OffsetLon:
+      o->offset_lon = static_cast<float>(value);
+      return true;
+    case OrbitValue::Year:
+      t.tm_year = n;
+      break;
+    case OrbitValue::Month:
+      t.tm_mon = n - 1;
+      break;
+    case OrbitValue::Day:
+      t.tm_mday = n;
+      break;
+    case OrbitValue::Hour:
+      t.tm_hour = n;
+      break;
+    case OrbitValue::Minute:
+      t.tm_min = n;
+      break;
+    case OrbitValue::Second:
+      t.tm_sec = n;
+      break;
   }
   // A start time is a real day: 31 April is refused, not carried into May.
   int len[12];
@@ -339,7 +391,8 @@ void Set_Keplervals(GtkWidget* window, const KEPLER* kepler, const ORBIT* orbit)
     for (const OrbitField& f : kFields) {
       if (is_element(f.what) ? kepler == nullptr : orbit == nullptr) continue;
       if (Find_Widget(w, f.id) == nullptr) continue;
-      const double v = orbit_field_value(f, kepler != nullptr ? *kepler : KEPLER{}, orbit != nullptr ? *orbit : ORBIT{});
+      const double v =
+          orbit_field_value(f, kepler != nullptr ? *kepler : KEPLER{}, orbit != nullptr ? *orbit : ORBIT{});
       const char* fmt = is_real(f) ? "%f" : "%d";
       // Bounds first, then the value: a value is shown as it is, never
       // clamped into an edit.
@@ -356,16 +409,31 @@ void Set_Keplervals(GtkWidget* window, const KEPLER* kepler, const ORBIT* orbit)
   }
 }
 
+namespace {
+// The picture as its header says, read into a copy: a header that cannot be
+// read changes nothing.
+int read_header_copy(const PIC_INFO& pic, std::unique_ptr<PIC_INFO>* copy) {
+  if (!pic.pic_fp || !is_family(pic.file_type)) return kErrType;
+  *copy = std::make_unique<PIC_INFO>(pic);
+  return read_hrpt1_hdr(copy->get());
+}
+}  // namespace
+
 int Reload_Kepler(PIC_INFO* pic) {
-  if (pic == nullptr || !pic->pic_fp || !is_family(pic->file_type)) return kErrType;
-  // Read into a copy: a header that cannot be read changes nothing.
-  auto copy = std::make_unique<PIC_INFO>(*pic);
-  const int r = read_hrpt1_hdr(copy.get());
+  std::unique_ptr<PIC_INFO> copy;
+  const int r = pic != nullptr ? read_header_copy(*pic, &copy) : kErrType;
   if (r != 0) return r;
   pic->kepler = copy->kepler;
   pic->orbit = copy->orbit;
   recompute_orbit(pic);
   return 0;
+}
+
+bool recorded_elements(const PIC_INFO& pic, KEPLER* kepler) {
+  std::unique_ptr<PIC_INFO> copy;
+  if (read_header_copy(pic, &copy) != 0) return false;
+  *kepler = copy->kepler;
+  return true;
 }
 
 std::string header_refusal(MainWindow* mw) {
@@ -376,7 +444,8 @@ std::string header_refusal(MainWindow* mw) {
                      pic->path.c_str());
   const std::string& rec = mw->record()->rec_file;
   if (mw->recording() && (rec.empty() || same_file(rec, pic->path)))
-    return strformat("%s is being recorded; its header is written when the recording ends.", pic->path.c_str());
+    return strformat("%s is being recorded; its header is written when the recording ends.",
+                     pic->path.c_str());
   return "";
 }
 
@@ -389,8 +458,8 @@ int save_recording_header(MainWindow* mw) {
     if (pic->sat_name.size() > kHeaderNameMax)
       why = strformat("The satellite name \"%s\" is longer than the %zu characters a header holds.",
                       pic->sat_name.c_str(), kHeaderNameMax);
-    else if (o.offset_gmt < kHeaderCorrMin || o.offset_gmt > kHeaderCorrMax || o.offset_sec < kHeaderCorrMin ||
-             o.offset_sec > kHeaderCorrMax)
+    else if (o.offset_gmt < kHeaderCorrMin || o.offset_gmt > kHeaderCorrMax ||
+             o.offset_sec < kHeaderCorrMin || o.offset_sec > kHeaderCorrMax)
       why = strformat("A header holds time corrections of %d to %d; Offset gmt %d, Offset sec %d.",
                       kHeaderCorrMin, kHeaderCorrMax, o.offset_gmt, o.offset_sec);
   }
@@ -410,13 +479,16 @@ int save_recording_header(MainWindow* mw) {
   return -1;
 }
 
-void follow_picture(MainWindow* mw, GtkWidget* window, const char* key, std::unique_ptr<WindowFollower> follower) {
+void follow_picture(MainWindow* mw, GtkWidget* window, const char* key,
+                    std::unique_ptr<WindowFollower> follower) {
   WindowFollower* f = follower.release();
-  g_object_set_data_full(G_OBJECT(window), key, f, [](gpointer p) { delete static_cast<WindowFollower*>(p); });
+  g_object_set_data_full(G_OBJECT(window), key, f,
+                         [](gpointer p) { delete static_cast<WindowFollower*>(p); });
   mw->add_follower(f);
   g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget* w, gpointer data) {
                      // The main window may be gone already (it goes first at the end).
-                     if (MainWindow* m = main_window_of(w)) m->remove_follower(static_cast<WindowFollower*>(data));
+                     if (MainWindow* m = main_window_of(w))
+                       m->remove_follower(static_cast<WindowFollower*>(data));
                    }),
                    f);
 }
@@ -438,15 +510,15 @@ GtkWidget* Create_orbitedt_wnd(MainWindow* mw) {
   MainWindow::Quiet quiet(mw);
   const KEPLER& k = pic->kepler;
   const ORBIT& o = pic->orbit;
-  GtkWidget* corrections =
-      Pack("Corrections", 'h', create_orbit_field(*orbit_field("^Offset gmt"), k, o), 3,
-           create_orbit_field(*orbit_field("^Offset sec"), k, o), 3,
-           create_orbit_field(*orbit_field("^Offset lon"), k, o), 3, Create_Button("Advanced", orbitedt_cmds), 0,
-           nullptr);
+  GtkWidget* corrections = Pack("Corrections", 'h', create_orbit_field(*orbit_field("^Offset gmt"), k, o), 3,
+                                create_orbit_field(*orbit_field("^Offset sec"), k, o), 3,
+                                create_orbit_field(*orbit_field("^Offset lon"), k, o), 3,
+                                Create_Button("Advanced", orbitedt_cmds), 0, nullptr);
   GtkWidget* radios = Pack("Select", 'v', Create_Radio("Computer time", 1, orbitedt_cmds), 0,
                            Create_Radio("Satellite time", 0, orbitedt_cmds), 0, nullptr);
-  GtkWidget* start = Pack("Start time", 'h', Create_Entry("!Sel_starttime", nullptr, "%s  ", start_time_text(o.start_tm).c_str()), 3,
-                          radios, 0, nullptr);
+  GtkWidget* start = Pack(
+      "Start time", 'h', Create_Entry("!Sel_starttime", nullptr, "%s  ", start_time_text(o.start_tm).c_str()),
+      3, radios, 0, nullptr);
   GtkWidget* extract =
       Pack("Extract time", 'h', Create_Button("Search time", orbitedt_cmds), 3,
            Create_Entry("!from_line", nullptr, "%11s", ""), 3, Create_Entry("!sat", nullptr, "%11s", ""), 3,

@@ -79,6 +79,9 @@ void Set_Keplervals(GtkWidget* window, const KEPLER* kepler, const ORBIT* orbit)
 // HRPT-family recording. 0, or the reader's code; the picture is unchanged
 // when the header cannot be read.
 int Reload_Kepler(PIC_INFO* pic);
+// The element set stored in the header of an HRPT-family recording; false
+// for other pictures or a header that cannot be read.
+bool recorded_elements(const PIC_INFO& pic, KEPLER* kepler);
 
 // Why the open picture's header may not be written or re-read now (empty:
 // it may): no recording of the HRPT family open, or it is being recorded.
@@ -91,6 +94,7 @@ int save_recording_header(MainWindow* mw);
 
 // Hangs `follower` on `window` (freed with it) and registers it with the
 // main window until the window is destroyed.
-void follow_picture(MainWindow* mw, GtkWidget* window, const char* key, std::unique_ptr<WindowFollower> follower);
+void follow_picture(MainWindow* mw, GtkWidget* window, const char* key,
+                    std::unique_ptr<WindowFollower> follower);
 
 }  // namespace kelo
