@@ -514,11 +514,13 @@ GtkWidget* Create_orbitedt_wnd(MainWindow* mw) {
                                 create_orbit_field(*orbit_field("^Offset sec"), k, o), 3,
                                 create_orbit_field(*orbit_field("^Offset lon"), k, o), 3,
                                 Create_Button("Advanced", orbitedt_cmds), 0, nullptr);
-  GtkWidget* radios = Pack("Select", 'v', Create_Radio("Computer time", 1, orbitedt_cmds), 0,
-                           Create_Radio("Satellite time", 0, orbitedt_cmds), 0, nullptr);
-  GtkWidget* start = Pack(
-      "Start time", 'h', Create_Entry("!Sel_starttime", nullptr, "%s  ", start_time_text(o.start_tm).c_str()),
-      3, radios, 0, nullptr);
+  // One statement each: the second button joins the group the first starts.
+  GtkWidget* computer = Create_Radio("Computer time", 1, orbitedt_cmds);
+  GtkWidget* satellite = Create_Radio("Satellite time", 0, orbitedt_cmds);
+  GtkWidget* radios = Pack("Select", 'v', computer, 0, satellite, 0, nullptr);
+  GtkWidget* when = Create_Entry("!Sel_starttime", nullptr, "%s  ", start_time_text(o.start_tm).c_str());
+  gtk_widget_set_valign(when, GTK_ALIGN_CENTER);
+  GtkWidget* start = Pack("Start time", 'h', when, 3, radios, 0, nullptr);
   GtkWidget* extract =
       Pack("Extract time", 'h', Create_Button("Search time", orbitedt_cmds), 3,
            Create_Entry("!from_line", nullptr, "%11s", ""), 3, Create_Entry("!sat", nullptr, "%11s", ""), 3,

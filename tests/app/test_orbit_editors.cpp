@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/main_wnd.h"
+#include "core/base/misc.h"
 #include "core/base/prefer.h"
 #include "core/export/hrpt_fixture.h"
 #include "core/files/hrpt1_read.h"
@@ -315,6 +316,19 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
   EXPECT_EQ(mw_->pic()->orbit.offset_sec, 0);
   EXPECT_EQ(Get_Adjust(oe, "^Offset sec"), 0.0);
   EXPECT_EQ(screen_vs(reference.get()), 0) << "grid after Undo";
+
+  // The satellite's clock and back: the computer's time comes back as it
+  // was, one button of the pair is on at a time.
+  BrokenTime computer = mw_->pic()->orbit.start_tm;
+  const int64_t computer_s = mktime_ntz(&computer);
+  click_centre(button_labelled(oe, "Satellite time"));
+  ASSERT_TRUE(wait_until([&] { return mw_->pic()->orbit.use_sattime; }));
+  EXPECT_EQ(Get_Button(oe, "Computer time"), 0);
+  click_centre(button_labelled(oe, "Computer time"));
+  ASSERT_TRUE(wait_until([&] { return !mw_->pic()->orbit.use_sattime; }));
+  EXPECT_EQ(Get_Button(oe, "Satellite time"), 0);
+  BrokenTime back = mw_->pic()->orbit.start_tm;
+  EXPECT_EQ(mktime_ntz(&back), computer_s);
 
   // Save writes the set into the header; the file opened again has it.
   save_and_reopen(oe);
