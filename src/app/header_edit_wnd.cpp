@@ -20,7 +20,6 @@ namespace kelo {
 
 namespace {
 
-constexpr const char* kKeyHeaderEditor = "kelo_header_editor";
 constexpr const char* kNorthSouth = "North->south";
 constexpr const char* kSouthNorth = "South->north";
 // The name field of a recording header.
@@ -52,10 +51,7 @@ class HeaderEditor : public WindowFollower {
   MainWindow* mw_;
 };
 
-HeaderEditor* header_editor(GtkWidget* w) {
-  return w != nullptr ? static_cast<HeaderEditor*>(g_object_get_data(G_OBJECT(w), kKeyHeaderEditor))
-                      : nullptr;
-}
+HeaderEditor* header_editor(GtkWidget* w) { return static_cast<HeaderEditor*>(picture_follower(w)); }
 
 // Typing changes nothing; Enter takes the name.
 void name_typed(GtkWidget*, const char*) {}
@@ -96,7 +92,7 @@ void Menu_Hdredt(GtkWidget* widget, const char*) {
 }
 
 GtkWidget* Create_hdredt_wnd(MainWindow* mw) {
-  GtkWidget* w = Create_Window(mw->window(), 0, 0, kHeaderEditTitle, nullptr);
+  GtkWidget* w = Create_Window(mw->window(), 0, 0, kHeaderEditTitle, follower_window_destroyed);
   if (w == nullptr) return Find_Window(mw->window(), kHeaderEditTitle);  // raised
   MainWindow::Quiet quiet(mw);
   const PIC_INFO* pic = mw->pic();
@@ -113,7 +109,7 @@ GtkWidget* Create_hdredt_wnd(MainWindow* mw) {
   gtk_container_add(GTK_CONTAINER(w),
                     Pack(nullptr, 'v', extract, 3, translated, 3, name, 3, scan, 3, buttons, 0, nullptr));
   g_signal_connect(Find_Widget(w, "Edit name"), "activate", G_CALLBACK(name_entered), nullptr);
-  follow_picture(mw, w, kKeyHeaderEditor, std::make_unique<HeaderEditor>(mw));
+  follow_picture(mw, w, std::make_unique<HeaderEditor>(mw));
   Sense_Button(w, "Use it", 0);
   place_window(w, mw->prefs().sub_x, mw->prefs().sub_y, mw->prefs().sub_wnd_mode);
   gtk_widget_show_all(w);

@@ -26,7 +26,6 @@ constexpr const char* kListId = "Satellites";
 constexpr const char* kAgeId = "Diff start & Kepler ref. time (days)";
 constexpr const char* kKeySelectSat = "kelo_select_sat";
 constexpr const char* kKeyKeplerFile = "kelo_kepler_file";
-constexpr const char* kKeyKeplerData = "kelo_kepler_data";
 constexpr const char* kAllFiles = "*";
 constexpr int kSecPerDay = 86400;
 constexpr int kSelectWidth = 330, kSelectHeight = 420;
@@ -246,7 +245,7 @@ void Menu_kepleredt(GtkWidget* widget, const char*) {
 
 GtkWidget* Create_kepleredt_wnd(MainWindow* mw) {
   PIC_INFO* pic = mw->pic();
-  GtkWidget* w = Create_Window(mw->window(), 0, 0, kKeplerDataTitle, nullptr);
+  GtkWidget* w = Create_Window(mw->window(), 0, 0, kKeplerDataTitle, follower_window_destroyed);
   if (w == nullptr) {
     Set_Keplervals(mw->window(), &pic->kepler, &pic->orbit);
     return Find_Window(mw->window(), kKeplerDataTitle);
@@ -261,7 +260,7 @@ GtkWidget* Create_kepleredt_wnd(MainWindow* mw) {
                           field_row(*pic, {"hour", "min", "sec"}), 0, nullptr);
   gtk_container_add(GTK_CONTAINER(w), Pack(nullptr, 'v', kepler, 3, height, 3, start, 3,
                                            Create_Button(" Exit ", kepleredt_cmds), 0, nullptr));
-  follow_picture(mw, w, kKeyKeplerData, std::make_unique<KeplerDataFollower>(mw));
+  follow_picture(mw, w, std::make_unique<KeplerDataFollower>(mw));
   place_window(w, mw->prefs().sub_x, mw->prefs().sub_y, mw->prefs().sub_wnd_mode);
   gtk_widget_show_all(w);
   return w;

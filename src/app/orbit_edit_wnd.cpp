@@ -30,7 +30,7 @@ namespace kelo {
 
 namespace {
 
-constexpr const char* kKeyOrbitEditor = "kelo_orbit_editor";
+constexpr const char* kKeyFollower = "kelo_follower";
 // What a recording header holds: a 16-character satellite name and the two
 // time corrections as signed bytes.
 constexpr size_t kHeaderNameMax = sizeof(HRPT1_HDR{}.sat_name);
@@ -134,15 +134,12 @@ class OrbitEditor : public WindowFollower {
 
 OrbitEditor* orbit_editor(MainWindow* mw) {
   GtkWidget* w = Find_Window(mw->window(), kOrbitEditTitle);
-  return w != nullptr ? static_cast<OrbitEditor*>(g_object_get_data(G_OBJECT(w), kKeyOrbitEditor)) : nullptr;
+  return static_cast<OrbitEditor*>(picture_follower(w));
 }
 
 void field_changed(GtkAdjustment* adj, const char* id) {
   orbitedt_cmds(static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(adj), kKeyAdj)), id);
 }
-
-// The window manager's close acts as " Exit ": the changes stay.
-void orbitedt_destroyed(GtkWidget* window) { destroy_window(window); }
 
 // The header's messages go to "Info" and "Error" windows.
 class MessageListener : public ExportListener {
@@ -479,18 +476,23 @@ int save_recording_header(MainWindow* mw) {
   return -1;
 }
 
-void follow_picture(MainWindow* mw, GtkWidget* window, const char* key,
-                    std::unique_ptr<WindowFollower> follower) {
+void follow_picture(MainWindow* mw, GtkWidget* window, std::unique_ptr<WindowFollower> follower) {
   WindowFollower* f = follower.release();
-  g_object_set_data_full(G_OBJECT(window), key, f,
+  g_object_set_data_full(G_OBJECT(window), kKeyFollower, f,
                          [](gpointer p) { delete static_cast<WindowFollower*>(p); });
   mw->add_follower(f);
-  g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget* w, gpointer data) {
-                     // The main window may be gone already (it goes first at the end).
-                     if (MainWindow* m = main_window_of(w))
-                       m->remove_follower(static_cast<WindowFollower*>(data));
-                   }),
-                   f);
+}
+
+void follower_window_destroyed(GtkWidget* window) {
+  // The main window is gone already when it went first (end of the program).
+  if (MainWindow* mw = main_window_of(window))
+    if (WindowFollower* f = picture_follower(window)) mw->remove_follower(f);
+  destroy_window(window);
+}
+
+WindowFollower* picture_follower(GtkWidget* window) {
+  return window != nullptr ? static_cast<WindowFollower*>(g_object_get_data(G_OBJECT(window), kKeyFollower))
+                           : nullptr;
 }
 
 // ---------------------------------------------------------------- window
@@ -502,7 +504,7 @@ void Menu_orbitedt(GtkWidget* widget, const char*) {
 
 GtkWidget* Create_orbitedt_wnd(MainWindow* mw) {
   PIC_INFO* pic = mw->pic();
-  GtkWidget* w = Create_Window(mw->window(), 0, 0, kOrbitEditTitle, orbitedt_destroyed);
+  GtkWidget* w = Create_Window(mw->window(), 0, 0, kOrbitEditTitle, follower_window_destroyed);
   if (w == nullptr) {  // open already: shows the picture's values
     Set_Keplervals(mw->window(), &pic->kepler, &pic->orbit);
     return Find_Window(mw->window(), kOrbitEditTitle);
@@ -533,7 +535,8 @@ GtkWidget* Create_orbitedt_wnd(MainWindow* mw) {
                             Create_Button("Undo", orbitedt_cmds), 3, file, 3, self, 0, nullptr);
   gtk_container_add(GTK_CONTAINER(w),
                     Pack(nullptr, 'v', corrections, 3, start, 3, extract, 3, buttons, 0, nullptr));
-  follow_picture(mw, w, kKeyOrbitEditor, std::make_unique<OrbitEditor>(mw));
+  // The window manager's close acts as " Exit ": the changes stay.
+  follow_picture(mw, w, std::make_unique<OrbitEditor>(mw));
   Sense_Button(w, "Use time", 0);
   place_window(w, mw->prefs().sub_x, mw->prefs().sub_y, mw->prefs().sub_wnd_mode);
   gtk_widget_show_all(w);

@@ -93,8 +93,12 @@ std::string header_refusal(MainWindow* mw);
 int save_recording_header(MainWindow* mw);
 
 // Hangs `follower` on `window` (freed with it) and registers it with the
-// main window until the window is destroyed.
-void follow_picture(MainWindow* mw, GtkWidget* window, const char* key,
-                    std::unique_ptr<WindowFollower> follower);
+// main window. The window must be made with follower_window_destroyed as
+// its destroy callback, which takes the follower off the main window's list
+// while the window can still find the main window.
+void follow_picture(MainWindow* mw, GtkWidget* window, std::unique_ptr<WindowFollower> follower);
+void follower_window_destroyed(GtkWidget* window);
+// The follower hung on `window`, or null.
+WindowFollower* picture_follower(GtkWidget* window);
 
 }  // namespace kelo

@@ -248,16 +248,20 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
     if (Clist_get_text(list, r, 0) == "NOAA 19") noaa = r;
   ASSERT_GE(noaa, 0);
   EXPECT_EQ(Clist_get_text(list, noaa, 1), "Day 271 year 120");
-  GtkTreePath* tp = gtk_tree_path_new_from_indices(noaa, -1);
-  gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(list), tp, nullptr, TRUE, 0.5f, 0.0f);
-  gtk_tree_path_free(tp);
+  // Scrolled into view (asked again until the list has its size).
   ASSERT_TRUE(wait_until([&] {
     GtkTreePath *first = nullptr, *last = nullptr;
-    if (!gtk_tree_view_get_visible_range(GTK_TREE_VIEW(list), &first, &last)) return false;
-    const bool shown =
-        gtk_tree_path_get_indices(first)[0] < noaa && noaa < gtk_tree_path_get_indices(last)[0];
-    gtk_tree_path_free(first);
-    gtk_tree_path_free(last);
+    bool shown = false;
+    if (gtk_tree_view_get_visible_range(GTK_TREE_VIEW(list), &first, &last)) {
+      shown = gtk_tree_path_get_indices(first)[0] < noaa && noaa < gtk_tree_path_get_indices(last)[0];
+      gtk_tree_path_free(first);
+      gtk_tree_path_free(last);
+    }
+    if (!shown) {
+      GtkTreePath* tp = gtk_tree_path_new_from_indices(noaa, -1);
+      gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(list), tp, nullptr, TRUE, 0.5f, 0.0f);
+      gtk_tree_path_free(tp);
+    }
     return shown;
   }));
   drain();
@@ -386,6 +390,11 @@ TEST_F(OrbitEditorsTest, HeaderEditNamesTheSatelliteAndSaveKeepsTheLines) {
   click_centre(button_labelled(he, "search frame info"));
   ASSERT_TRUE(wait_until([&] { return std::string(Get_Entry(he, "Found")) == "at line 8"; }))
       << Get_Entry(he, "Found");
+  // A closed editor hears of no later picture.
+  click_centre(button_labelled(he, " Exit "));
+  ASSERT_TRUE(wait_until([] { return last_titled("Header edit") == nullptr; }));
+  EXPECT_EQ(mw_->follower_count(), 0u);
+  EXPECT_EQ(mw_->open_path(path_), 0);
 }
 
 }  // namespace
