@@ -471,7 +471,8 @@ int save_recording_header(MainWindow* mw) {
   }
   MessageListener told;
   if (Rewrite_hdr(pic, &told) == 0) return 0;
-  if (!put_back_header(pic->path, old))
+  // A rewrite that failed part way: the old header goes back.
+  if (read_header_bytes(pic->path) != old && !put_back_header(pic->path, old))
     Create_Message("Error", "The old header of %s could not be put back.", pic->path.c_str());
   return -1;
 }
