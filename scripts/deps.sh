@@ -12,6 +12,8 @@ packages=(
   libxtst-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+  # menu clicks for the screenshots of the editor windows
+  xdotool
   # formatting and static checks
   clang-format clang-tidy
   # fuzzing (libFuzzer ships with clang)

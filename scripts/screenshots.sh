@@ -85,3 +85,33 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   kill "$pid"
 ' _ "$work" "$bin" "$lum" "$map"
 echo "Saved $lum $map"
+
+# docs/img/orbit-edit.png: "Orbit edit" on the same pass, opened with two
+# clicks through the Edit menu (xdotool).
+out=$(realpath docs/img)/orbit-edit.png
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -eu
+  cd "$1"
+  "$2/kelo" -w 700 -h 560 hrpt01.dat &
+  pid=$!
+  for _ in $(seq 50); do
+    sleep 0.2
+    xwininfo -root -tree | grep -q "\"Kelo    File" && break
+  done
+  sleep 2
+  # The main window sits at the top left (no window manager): "Edit" on
+  # the menu bar, then "Kepler..." in its menu.
+  xdotool mousemove 58 12 click 1
+  sleep 1
+  xdotool mousemove 90 77 click 1
+  id=""
+  for _ in $(seq 25); do
+    sleep 0.2
+    id=$(xwininfo -root -tree | awk "/\"Orbit edit\"/ {print \$1; exit}")
+    [ -n "$id" ] && break
+  done
+  sleep 1
+  import -window "$id" "$3"
+  kill "$pid"
+' _ "$work" "$bin" "$out"
+echo "Saved $out"

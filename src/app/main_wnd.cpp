@@ -11,7 +11,10 @@
 #include "app/info_wnd.h"
 #include "app/lum_wnd.h"
 #include "app/mapchan_wnd.h"
+#include "app/header_edit_wnd.h"
+#include "app/kepler_wnd.h"
 #include "app/open_close.h"
+#include "app/orbit_edit_wnd.h"
 #include "app/view_input.h"
 #include "app/zoom_wnd.h"
 #include "core/base/misc.h"
@@ -46,9 +49,12 @@ constexpr const char* kChannelPrefix = "Channel/Ch";
 constexpr int kMaxEventsPerRow = 64;
 // Items whose windows belong to later work: present, not yet usable.
 constexpr const char* kLaterItems[] = {
-    "File/Save as...", "File/Load Kepler...", "Edit/File header...",
-    "Edit/Kepler...",  "Edit/Preferences...", "Record/HRPT...",
-    "Record/HRI...",   "Record/Raw...",       "Help/Test parport",
+    "File/Save as...",
+    "Edit/Preferences...",
+    "Record/HRPT...",
+    "Record/HRI...",
+    "Record/Raw...",
+    "Help/Test parport",
 };
 
 void quit_item(GtkWidget* item, const char*) {
@@ -71,12 +77,12 @@ std::vector<MenuEntry> menu_entries() {
       {"File/Close", close_file, kMenuButton},
       {"File/Save as...", nullptr, kMenuButton},
       {"File/File info...", Menu_Info, kMenuButton},
-      {"File/Load Kepler...", nullptr, kMenuButton},
+      {"File/Load Kepler...", Menu_LDKepler, kMenuButton},
       {"separator/", nullptr, kMenuButton},
       {"File/Quit", quit_item, kMenuButton},
       {"/Edit", nullptr, kMenuButton},
-      {"Edit/File header...", nullptr, kMenuButton},
-      {"Edit/Kepler...", nullptr, kMenuButton},
+      {"Edit/File header...", Menu_Hdredt, kMenuButton},
+      {"Edit/Kepler...", Menu_orbitedt, kMenuButton},
       {"separator/", nullptr, kMenuButton},
       {"Edit/Preferences...", nullptr, kMenuButton},
       {"/View", nullptr, kMenuButton},

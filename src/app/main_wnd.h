@@ -98,6 +98,7 @@ class MainWindow : public PassListener, public OpenListener {
   // Windows that follow the picture.
   void add_follower(WindowFollower* f);
   void remove_follower(WindowFollower* f);
+  size_t follower_count() const { return followers_.size(); }
   // A picture file is open (drawing and zooming have something to act on).
   bool has_picture() const { return static_cast<bool>(pic_->pic_fp); }
 
