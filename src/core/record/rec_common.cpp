@@ -80,6 +80,29 @@ long long rec_file_size(const std::string& path) {
   return static_cast<long long>(st.st_size);
 }
 
+RecFileState rec_file_state(RECORD_INFO* rec) {
+  RecFileState st;
+  FILE* fp = rec->rec_fp.get();
+  if (fp == nullptr) return st;
+  st.flushed = std::fflush(fp) == 0 && std::ferror(fp) == 0;
+  struct stat by_fd {};
+  if (fstat(fileno(fp), &by_fd) != 0) return st;
+  st.size = static_cast<long long>(by_fd.st_size);
+  struct stat by_path {};
+  st.moved = lstat(rec->rec_file.c_str(), &by_path) != 0 || by_path.st_dev != by_fd.st_dev ||
+             by_path.st_ino != by_fd.st_ino;
+  return st;
+}
+
+void rec_remove_empty(RECORD_INFO* rec) {
+  if (!rec->rec_fp) return;
+  RecFileState st = rec_file_state(rec);
+  rec->rec_fp.close();
+  if (st.size >= 0 && !st.moved) std::remove(rec->rec_file.c_str());
+}
+
+std::string rec_moved_text(const std::string& path) { return path + ": the recording was moved or removed."; }
+
 void SyncReporter::frame(int status) {
   if (!first_) {
     if (status != 0 && prev_ == 0) {
