@@ -2,9 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 
+#include "core/base/paths.h"
 #include "core/files/file.h"
 #include "core/record/pp_dec_interf.h"
 #include "core/view/mapping.h"
@@ -56,8 +59,15 @@ void LiveView::draw(const uint16_t* line, int len, int row, bool use_ymap) {
 }
 
 bool rec_start_file(RecordListener& listener, RECORD_INFO* rec) {
+  errno = 0;
   if (open_new_recfile(rec->cur_base, rec->cur_ext, rec) == 0) {
-    listener.error("Can't open file " + rec->rec_file + "!");
+    // Name the file, or where no free name was found, and the reason.
+    const int err = errno;
+    if (err == 0)
+      listener.error("Can't open file: no free name " + join_path(rec->rec_dir, rec->cur_base) + "NN" +
+                     rec->cur_ext + "!");
+    else
+      listener.error("Can't open file " + rec->rec_file + ": " + std::strerror(err) + "!");
     return false;
   }
   listener.file_started(rec->rec_file);
