@@ -594,7 +594,8 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
   // Only a regular file is read: a FIFO with no writer would wait forever,
   // a directory or a device is no picture.
   struct stat st {};
-  if (stat(o.input.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return failed(o.input + " is not a regular file");
+  if (stat(o.input.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    return failed(o.input + " is not a regular file");
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   // This run's preferences: the first .kelorc found, or the defaults.

@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 
 #include "core/base/paths.h"
 #include "core/files/file.h"

@@ -477,9 +477,10 @@ TEST_F(SaveTest, SizesTheFileCannotHoldAreRefusedOrCut) {
   ASSERT_TRUE(open(wide));
   SaveReport rep;
   EXPECT_EQ(save(kKindHRPT, {1}, dir.file("wide.10b"), &rep), -1);
-  EXPECT_EQ(rep.message,
-            "A recording holds at most 4096 samples a line, the picture is 5000 wide: zoom out, or choose PPM, "
-            "PGM or Gif.");
+  EXPECT_EQ(
+      rep.message,
+      "A recording holds at most 4096 samples a line, the picture is 5000 wide: zoom out, or choose PPM, "
+      "PGM or Gif.");
   EXPECT_FALSE(std::filesystem::exists(dir.file("wide.10b")));
 
   // A 119-byte PGM that claims 65535 x 65535: the one line it holds (its

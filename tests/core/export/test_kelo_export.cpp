@@ -218,7 +218,8 @@ TEST_F(ExportCli, TheLastRecordIsReadLikeEveryOther) {
   std::string b = test::read_file("last.pgm");
   std::string head = "P5\n#Created by kelo\n64 20\n1023\n";
   ASSERT_EQ(b.size(), head.size() + 64u * 20u * 2u);
-  for (int x : {0, 63}) EXPECT_EQ(test::pgm16_sample(b, head.size(), 64, x, 19), test::fixture_sample(19, 4, x));
+  for (int x : {0, 63})
+    EXPECT_EQ(test::pgm16_sample(b, head.size(), 64, x, 19), test::fixture_sample(19, 4, x));
 }
 
 TEST_F(ExportCli, OnlyRegularFilesAreReadAndOnlyFreeNamesWritten) {

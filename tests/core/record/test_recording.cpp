@@ -562,8 +562,9 @@ TEST(Recording, RawDumpOfTwoFramesAndAFileThatCannotBeCreated) {
                 (Lines{"recorded 0", "wait", "recorded 1", "file " + path, "stopped 2", "ended " + path}));
     } else {
       EXPECT_EQ(st.rec.active, 0);
-      EXPECT_EQ(told.calls, (Lines{"recorded 0", "wait", "recorded 1", "error Can't open file " + path + ": No such file or directory!",
-                                   "ended " + path}));
+      EXPECT_EQ(told.calls,
+                (Lines{"recorded 0", "wait", "recorded 1",
+                       "error Can't open file " + path + ": No such file or directory!", "ended " + path}));
     }
   }
   FRAME_GEOM g;
