@@ -489,6 +489,24 @@ TEST(Recording, HriGeneratorRunStores102Frames) {
   EXPECT_EQ(Lines(log.begin(), log.begin() + 2),
             (Lines{"Wait for in-sync.", "Start recording in " + st.dir.file("hri01.dat") + "."}));
   EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{"Stop recording after 102 frames.", "End recording."}));
+
+  // A full disk after 50 and a half frames: the log counts the frames on
+  // disk, not those that were still in the write buffer.
+  Station full("pattern,reload=0");
+  full.rec.hw_dectype = 0;
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit lim = old;
+  lim.rlim_cur = static_cast<rlim_t>(kHri1Header + 50 * kHri1Record + kHri1Record / 2);
+  auto old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
+  testing::internal::CaptureStderr();
+  const int result = full.batch("hri:g");
+  testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, old_xfsz);
+  EXPECT_EQ(result, kBatchFailed);
+  EXPECT_TRUE(full.logged("Stop recording after 50 frames."));
 }
 
 namespace {
