@@ -3,15 +3,20 @@
 // Reading: every line of a five-channel, 5400-line HRPT recording (a full
 // 15-minute pass with sync words, 75 MB) read and unpacked, beside a plain
 // fread of the same bytes in the same run. Geolocation: xy2lonlat for every
-// pixel of a 1280 x 1024 screen showing the whole pass.
+// pixel of a 1280 x 1024 screen showing the whole pass. AHRPT: every line of
+// an 8 MiB file whose every block carries a line sync (the worst case of the
+// line search: each line starts again at every block), which must take well
+// under a second.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/files/ahrpt1_read.h"
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt1_write.h"
 #include "core/orbit/calc_satpos.h"
@@ -116,6 +121,33 @@ void BM_Xy2lonlatScreen(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kScreenW * kScreenH);
 }
 BENCHMARK(BM_Xy2lonlatScreen)->Unit(benchmark::kMillisecond);
+
+constexpr long kAllSyncBytes = 8L << 20;
+
+void BM_AhrptAllSyncBlocks8MiB(benchmark::State& state) {
+  std::FILE* fp = std::tmpfile();
+  if (fp == nullptr) {
+    state.SkipWithError("no temporary file");
+    return;
+  }
+  // Block sync, then the two line-sync words at byte 22 of every block.
+  uint8_t block[kAhrptBlockBytes] = {0x1A, 0xCF, 0xFC, 0x1D};
+  const uint8_t line_sync[8] = {0x02, 0x18, 0xA7, 0xA3, 0x92, 0xDD, 0x9A, 0xBF};
+  std::copy(std::begin(line_sync), std::end(line_sync), block + 22);
+  for (long at = 0; at < kAllSyncBytes; at += kAhrptBlockBytes) std::fwrite(block, 1, sizeof block, fp);
+  std::fflush(fp);
+  auto pic = std::make_unique<PIC_INFO>();
+  pic->file_type = kKindAHRPT;
+  pic->pic_fp.adopt(fp);
+  (void)read_ahrpt1_hdr(pic.get());
+  std::vector<uint16_t> values(kAhrptLineValues);
+  for (auto _ : state) {
+    for (int line = 0; line < pic->height; ++line) read_ahrpt1_line(pic.get(), nullptr, line, values.data());
+    benchmark::DoNotOptimize(values.data());
+  }
+  state.counters["lines"] = pic->height;
+}
+BENCHMARK(BM_AhrptAllSyncBlocks8MiB)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelo

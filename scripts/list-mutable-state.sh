@@ -10,7 +10,8 @@
 # writable sections. Left out: vtables, typeinfo and the guard variables of
 # function statics (the compiler's own), and constant tables whose pointers
 # the loader fills in (.data.rel.ro: read-only once the program runs).
-# Allowed: g_stop_signal, the one flag the signal handler may set.
+# Allowed: g_stop_signal, the one flag the signal handler may set, and the
+# list of temporary export files the signal handler removes (with its counter).
 set -euo pipefail
 build=${1:-build}
 lib=$(find "$build" -name libkelo_core.a -print -quit 2> /dev/null || true)
@@ -29,7 +30,7 @@ found=$(nm -C --format=sysv "$lib" | awk -F'|' '
     if (kind !~ /^[bBdD]$/) next
     if (section ~ /^\.data\.rel\.ro/) next
     if (name ~ /^(vtable for|typeinfo for|typeinfo name for|guard variable for) /) next
-    if (name ~ /(^|::)g_stop_signal$/) next
+    if (name ~ /(^|::)(g_stop_signal|g_temp_slots|g_temp_counter)$/) next
     print kind "  " name
   }' | sort -u)
 

@@ -16,6 +16,7 @@
 #include "core/base/misc.h"
 #include "core/base/prefer.h"
 #include "core/base/records.h"
+#include "core/files/new_file.h"
 #include "core/record/batch.h"
 #include "core/record/port.h"
 #include "core/record/station_session.h"
@@ -80,6 +81,9 @@ int main(int argc, char** argv) {
     std::fputs("ERROR: Can't open the display; use -batch for a station without one.\n", stderr);
     return 1;
   }
+  // An export ended by a signal leaves no temporary behind; a file-size
+  // limit is a write error.
+  install_new_file_cleanup();
   GtkGui gtk_seam;  // messages, progress and waits now go through windows
   session.set_seam(gtk_seam);
   return run_main_window(std::move(picture), std::move(view), std::move(record), *prefs, dirs, session, cmd);

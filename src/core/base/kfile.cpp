@@ -18,6 +18,11 @@ bool KFile::open(const std::string& path, const char* mode) {
   return true;
 }
 
+void KFile::adopt(FILE* fp) {
+  fp_.reset();
+  if (fp != nullptr) fp_ = std::shared_ptr<FILE>(fp, FileCloser{});
+}
+
 bool KFile::close_checked() {
   if (!fp_) return true;
   // A good flush means every byte written so far reached the system; the

@@ -19,6 +19,8 @@ class KFile {
   // Opens path with a stdio mode ("rb", "wb", "r+b", "ab"); false on failure,
   // in which case the handle is empty.
   [[nodiscard]] bool open(const std::string& path, const char* mode);
+  // Takes over a stream opened elsewhere (closed with the last holder).
+  void adopt(FILE* fp);
   // Lets go of the file; closes it when no other record holds it.
   void close() { fp_.reset(); }
   // Closes the file now and reports whether all buffered data reached the

@@ -3,6 +3,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +31,25 @@ constexpr int kDefDespU = 20, kDefDespL = 10;
 constexpr float kDefZoomStep = 2.0f;
 
 int to_int(const std::string& s) { return std::atoi(s.c_str()); }
+
+// Frames a recording waits in sync before it starts, or out of sync before
+// it ends: at least one (0 would start and end passes on every frame), at
+// most what a long pass of HRPT lines lasts.
+constexpr int kMinSyncFrames = 1;
+constexpr int kMaxSyncFrames = 6000;
+
+// One frame count of "<key> = start stop": a whole number in range, or the
+// default with a message on standard error that names key and default.
+int frames_pref(const std::string& key, const std::string& text, int def) {
+  char* end = nullptr;
+  errno = 0;
+  long v = std::strtol(text.c_str(), &end, 10);
+  bool whole = !text.empty() && end != nullptr && *end == '\0' && errno == 0;
+  if (whole && v >= kMinSyncFrames && v <= kMaxSyncFrames) return static_cast<int>(v);
+  std::fprintf(stderr, "Preference %s: '%s' is not a frame count from %d to %d; %d is used.\n", key.c_str(),
+               text.c_str(), kMinSyncFrames, kMaxSyncFrames, def);
+  return def;
+}
 int to_hex(const std::string& s) { return static_cast<int>(std::strtol(s.c_str(), nullptr, 16)); }
 bool yes(const std::string& s) { return !s.empty() && s[0] == 'y'; }
 
@@ -125,11 +146,11 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
     p.despeckle_u = to_int(v);
     if (!next.empty()) p.despeckle_l = to_int(next);
   } else if (key == "Hrpt_Record_Start_Stop_Times") {
-    p.hrpt_start_after = to_int(v);
-    if (!next.empty()) p.hrpt_stop_after = to_int(next);
+    p.hrpt_start_after = frames_pref(key, v, kDefHrptStart);
+    if (!next.empty()) p.hrpt_stop_after = frames_pref(key, next, kDefHrptStop);
   } else if (key == "Hri_Record_Start_Stop_Times") {
-    p.hri_start_after = to_int(v);
-    if (!next.empty()) p.hri_stop_after = to_int(next);
+    p.hri_start_after = frames_pref(key, v, kDefHriStart);
+    if (!next.empty()) p.hri_stop_after = frames_pref(key, next, kDefHriStop);
   } else if (key == "Fixed_zoomfactor")
     p.fixed_zoom = static_cast<float>(std::atof(v.c_str()));
   else if (key == "Hrpt_Record_Scandirection")

@@ -1,8 +1,12 @@
 #include "core/export/file_save.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "core/files/hri_functions.h"
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt1_write.h"
+#include "core/files/new_file.h"
 #include "core/files/ppm.h"
 #include "core/orbit/draw_satpos.h"
 #include "core/view/data_proc.h"
@@ -65,22 +70,23 @@ int fail(ExportListener& listener, SaveReport* out, SaveReport rep, const std::s
   return -1;
 }
 
-// The name the export writes into until it is complete; renamed over the
-// wanted path at the end, so a failed export never touches what was there.
-std::string part_path(const std::string& path) { return path + ".part"; }
-
 // A cancelled PGM/PPM keeps the rows written: the header is written again
 // with the true height (its digits may be fewer) and the pixel bytes copied
-// behind it, so the file is a complete, smaller picture.
-bool shorten_pnm(PIC_INFO* dst, const std::string& tmp, long hdr_len, int rows) {
-  FILE* in = std::fopen(tmp.c_str(), "rb");
-  if (in == nullptr) return false;
-  std::string tmp2 = tmp + "2";
-  bool ok = true;
+// behind it into a second temporary, which becomes the picture. False, with
+// the reason, when that failed.
+bool shorten_pnm(PIC_INFO* dst, NewFile& first, long hdr_len, int rows, std::string* error) {
+  dst->pic_fp.close();
+  first.file().close();
+  FILE* in = std::fopen(first.temp_path().c_str(), "rb");
+  if (in == nullptr) {
+    *error = strformat("Can't read %s: %s", first.temp_path().c_str(), std::strerror(errno));
+    return false;
+  }
+  NewFile second;
+  bool ok = second.open(first.dest(), error);
   int full = dst->height;
   dst->height = rows;
-  dst->pic_fp.close();
-  if (!dst->pic_fp.open(tmp2, "wb")) ok = false;
+  if (ok) dst->pic_fp = second.file();
   if (ok && write_header(dst) < 0) ok = false;
   dst->height = full;
   if (ok && std::fseek(in, hdr_len, SEEK_SET) != 0) ok = false;
@@ -92,10 +98,38 @@ bool shorten_pnm(PIC_INFO* dst, const std::string& tmp, long hdr_len, int rows) 
   }
   if (std::ferror(in) != 0) ok = false;
   std::fclose(in);
-  if (dst->pic_fp && !dst->pic_fp.close_checked()) ok = false;
-  if (ok && std::rename(tmp2.c_str(), tmp.c_str()) != 0) ok = false;
-  if (!ok) std::remove(tmp2.c_str());
-  return ok;
+  dst->pic_fp.close();
+  if (!ok) {
+    if (error->empty()) *error = strformat("Can't write %s: %s", first.dest().c_str(), std::strerror(errno));
+    return false;
+  }
+  if (!second.commit(true, error)) return false;
+  first.remove();
+  return true;
+}
+
+// The most picture lines the source's file can hold from its size: for
+// PGM/PPM the stored lines (a cut last line counts, it reads padded); for
+// GIF what the compressed bytes can at most expand to (a code is at least
+// min_code_size + 1 bits and stands for at most 4096 pixels). A header that
+// claims more is believed only that far. Recordings already count their
+// lines from the file's size.
+int lines_file_holds(const PIC_INFO* src) {
+  constexpr int64_t kLzwMaxRun = 4096;  // pixels one GIF code can stand for
+  constexpr int kGifMinCodeBits = 3;    // the smallest code: min code size 2, plus one
+  FILE* fp = src->pic_fp.get();
+  struct stat st {};
+  if (fp == nullptr || fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode)) return src->height;
+  const int64_t data = std::max<int64_t>(0, static_cast<int64_t>(st.st_size) - src->data_offset);
+  int64_t lines = src->height;
+  if ((src->file_type == kKindPPM || src->file_type == kKindPGM || src->file_type == kKindPGM8) &&
+      src->frame.line_bytes > 0) {
+    lines = (data + src->frame.line_bytes - 1) / src->frame.line_bytes;
+  } else if (src->file_type == kKindGIF && src->width > 0) {
+    const int64_t pixels = data * 8 / kGifMinCodeBits * kLzwMaxRun;
+    lines = (pixels + src->width - 1) / src->width;
+  }
+  return static_cast<int>(std::min<int64_t>(lines, src->height));
 }
 
 }  // namespace
@@ -122,6 +156,14 @@ const char* save_extension(FileKind file_type) {
     default:
       return "dat";
   }
+}
+
+int zoomed_extent(int n, float zoom) {
+  // The largest float below 2^31: anything at or above it does not fit.
+  constexpr float kIntLimit = 2147483520.0f;
+  const float q = static_cast<float>(n) / zoom;
+  if (!(q > 0.0f)) return 0;
+  return q >= kIntLimit ? static_cast<int>(kIntLimit) : static_cast<int>(q);
 }
 
 bool is_hrpt_family(FileKind file_type) {
@@ -246,7 +288,7 @@ struct SavePlan {
   LineSet lines;
   std::vector<uint16_t> red, green, blue, pg, pb;
   std::vector<uint8_t> marks;
-  std::string tmp;   // the working file, renamed over the wanted path at the end
+  NewFile out;       // the working file, renamed over the wanted path at the end
   long hdr_len = 0;  // bytes of the header written (PGM/PPM: where the pixels start)
 
   bool grid_at(int x, int y, int width) const {
@@ -264,27 +306,31 @@ struct RowsDone {
 };
 
 std::string write_failed_text(const std::string& path) {
-  return strformat("Writing %s failed; nothing was saved.", path.c_str());
+  return strformat("Writing %s failed (%s); nothing was saved.", path.c_str(),
+                   std::strerror(errno != 0 ? errno : EIO));
 }
 
 // Opens the working file and writes the destination's header. On failure
 // nothing is left behind and the reason is returned.
 std::string open_destination(SavePlan& p, PIC_INFO* src, PIC_INFO* dst, const std::string& path) {
-  p.tmp = part_path(path);
   dst->pic_fp.close();
-  if (!dst->pic_fp.open(p.tmp, "wb")) return strformat("Can't open file %s.", path.c_str());
+  std::string why;
+  if (!p.out.open(path, &why)) return why + ".";
+  dst->pic_fp = p.out.file();
+  errno = 0;
   int hres = write_header(dst);
   p.hdr_len = hres;
   if ((p.family && hres != 0) || (!p.family && hres < 0)) {
+    std::string text = write_failed_text(path);
     dst->pic_fp.close();
-    std::remove(p.tmp.c_str());
-    return write_failed_text(path);
+    p.out.remove();
+    return text;
   }
   // A GIF source decodes from its start again; one that cannot be read
   // again would save lines from the wrong place.
   if (src->file_type == kKindGIF && rewind_gif(src) != 0) {
     dst->pic_fp.close();
-    std::remove(p.tmp.c_str());
+    p.out.remove();
     return strformat("Reading %s again failed; nothing was saved.", src->path.c_str());
   }
   return {};
@@ -337,9 +383,15 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
   float zy = work.zoom.zy >= 1.0f ? work.zoom.zy : 1.0f;
   work.zoom.zx = zx;
   work.zoom.zy = zy;
-  dst->width = static_cast<int>(static_cast<float>(src->width) / zx);
-  dst->height = static_cast<int>(static_cast<float>(src->height) / zy);
+  dst->width = zoomed_extent(src->width, zx);
+  // Only the lines the file holds are exported, whatever its header claims.
+  dst->height = zoomed_extent(lines_file_holds(src), zy);
   if (dst->width <= 0 || dst->height <= 0) return "Nothing to save: the picture is empty.";
+  if (p.family && dst->width > kHrpt1MaxWidth)
+    return strformat(
+        "A recording holds at most %d samples a line, the picture is %d wide: zoom out, or "
+        "choose PPM, PGM or Gif.",
+        kHrpt1MaxWidth, dst->width);
   p.dst_max = kMax10;
   if (p.family) {
     dst->depth = kBits10;
@@ -560,7 +612,7 @@ int commit_save(SavePlan& p, PIC_INFO* dst, const std::string& path, const RowsD
                 ExportListener& listener, SaveReport* report, SaveReport& rep) {
   auto abandon = [&](const std::string& text) {
     dst->pic_fp.close();
-    std::remove(p.tmp.c_str());
+    p.out.remove();
     return fail(listener, report, rep, text);
   };
   if (done.write_failed || write_finish(dst) != 0) return abandon(write_failed_text(path));
@@ -572,13 +624,15 @@ int commit_save(SavePlan& p, PIC_INFO* dst, const std::string& path, const RowsD
     dst->height = full;
     if (!ok) return abandon(write_failed_text(path));
   }
+  errno = 0;
   if (!dst->pic_fp.close_checked()) return abandon(write_failed_text(path));
+  std::string why;
   if (done.cancelled &&
       (dst->file_type == kKindPPM || dst->file_type == kKindPGM || dst->file_type == kKindPGM8)) {
-    if (!shorten_pnm(dst, p.tmp, p.hdr_len, done.rows)) return abandon(write_failed_text(path));
+    if (!shorten_pnm(dst, p.out, p.hdr_len, done.rows, &why)) return abandon(why + "; nothing was saved.");
+  } else if (!p.out.commit(true, &why)) {
+    return abandon(why + "; nothing was saved.");
   }
-  if (std::rename(p.tmp.c_str(), path.c_str()) != 0)
-    return abandon(strformat("Can't open file %s.", path.c_str()));
 
   if (done.cancelled) {
     rep.status = 1;

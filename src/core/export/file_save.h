@@ -19,6 +19,11 @@ const char* save_extension(FileKind file_type);
 // (HRPT, CHRPT, SeaStar, AHRPT).
 bool is_hrpt_family(FileKind file_type);
 
+// Pixels of an extent of `n` samples or lines shown at zoom factor `zoom`
+// (>= 1), as the station has always cut it; a count near the largest int
+// stays an int.
+int zoomed_extent(int n, float zoom);
+
 // The bit shift that scales source samples to the destination range: +2 when
 // an 8-bit picture becomes a recording (10 - depth for other depths), -1/-2
 // when a 10-bit recording (or deep PGM/PPM) becomes an 8-bit picture and the

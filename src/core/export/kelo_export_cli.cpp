@@ -1,11 +1,14 @@
 #include "core/export/kelo_export_cli.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <sstream>
 
@@ -16,6 +19,7 @@
 #include "core/export/file_save.h"
 #include "core/files/file.h"
 #include "core/files/gif_read.h"
+#include "core/files/new_file.h"
 #include "core/orbit/calc_satpos.h"
 #include "core/view/channels.h"
 #include "core/view/data_proc.h"
@@ -440,8 +444,8 @@ std::string apply_view(const Options& o, PIC_INFO* pic, VIEW_INFO* view) {
   // The origin stays inside the picture at this zoom.
   float zx = view->zoom.zx >= 1 ? view->zoom.zx : 1;
   float zy = view->zoom.zy >= 1 ? view->zoom.zy : 1;
-  int xmax = pic->width - static_cast<int>(static_cast<float>(pic->width) / zx);
-  int ymax = pic->height - static_cast<int>(static_cast<float>(pic->height) / zy);
+  int xmax = pic->width - zoomed_extent(pic->width, zx);
+  int ymax = pic->height - zoomed_extent(pic->height, zy);
   view->zoom.zx = zx;
   view->zoom.zy = zy;
   view->zoom.ox = std::clamp(view->zoom.ox, 0, std::max(0, xmax));
@@ -470,7 +474,8 @@ std::string output_path(const Options& o, FileKind kind, std::string* error) {
     }
     return dir + name;
   }
-  if (!o.force && exist_file(o.output) != 0) {
+  // Anything under the name takes it: a link that leads nowhere too.
+  if (!o.force && name_taken(o.output)) {
     *error = "file " + o.output + " exists; give --force to overwrite it";
     return {};
   }
@@ -586,6 +591,11 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
     return kExitFail;
   };
   if (o.input.empty()) return failed("no picture file given (see --help)");
+  // Only a regular file is read: a FIFO with no writer would wait forever,
+  // a directory or a device is no picture.
+  struct stat st {};
+  if (stat(o.input.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    return failed(o.input + " is not a regular file");
   auto pic = std::make_unique<PIC_INFO>();
   auto view = std::make_unique<VIEW_INFO>();
   // This run's preferences: the first .kelorc found, or the defaults.
@@ -642,16 +652,8 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
     DRAWABLE_INFO canvas;
     if (render_view(pic.get(), view.get(), &canvas, o.rw, o.rh) != 0)
       return failed("the picture pass failed");
-    std::string tmp = path + ".part";
-    int wr = write_canvas_ppm(&canvas, tmp);
-    if (wr != 0) {
-      std::remove(tmp.c_str());
-      return failed("can't write " + path);
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-      std::remove(tmp.c_str());
-      return failed("can't write " + path);
-    }
+    std::string werr;
+    if (write_canvas_ppm(&canvas, path, &werr) != 0) return failed(werr);
     out << "Rendered in " << path << ".\n";
     return kExitOk;
   }

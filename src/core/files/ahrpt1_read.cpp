@@ -17,6 +17,11 @@ constexpr int kFirstSample = 22;                                    // sample by
 constexpr int kFirstSampleSync = kLineSyncPos + kLineSyncLen + 22;  // 52: after sync and line fields
 constexpr int kLastPairPos = 253;  // a sample is taken from bytes (pos, pos + 1)
 constexpr int kBlockSyncLen = 4;
+// Blocks read for one line at most: a line fills in fewer than 50 blocks
+// from its line sync; more mean the line syncs keep starting it again (a
+// damaged or all-sync stream) and the file's rest would be read for every
+// line.
+constexpr int kMaxBlocksPerLine = 2 * kAhrptBlocksPerLine;
 
 bool line_sync_at(const uint8_t* block) {
   return cmp_sync(block + kLineSyncPos, kAhrptLineSync1, kAhrptLineSync2, kLineSyncLen) <=
@@ -151,7 +156,9 @@ int read_ahrpt1_line(PIC_INFO* pic, VIEW_INFO* view, int line, uint16_t* values)
   int skip = 0;
   bool any_block = false;
   uint8_t block[kAhrptBlockBytes];
-  while (std::fread(block, 1, sizeof block, fp) == sizeof block) {
+  int blocks = 0;
+  while (blocks < kMaxBlocksPerLine && std::fread(block, 1, sizeof block, fp) == sizeof block) {
+    ++blocks;
     any_block = true;
     int pos = kFirstSample;
     if (line_sync_at(block)) {

@@ -174,8 +174,10 @@ int read_one_line(PIC_INFO* pic, int n, uint16_t* words) {
   const int64_t start = static_cast<int64_t>(pic->data_offset) - kHrpt1MarkerLen +
                         static_cast<int64_t>(n) * static_cast<int64_t>(record);
   const size_t got = read_at(fp, start, buf.data(), want);
-  // The last record has no following marker: no line.
-  if (got < record + kHrpt1MarkerLen) return 0;
+  // A complete record is a line, the last one of the file too: the next
+  // record's marker only adds what it says about the following line.
+  if (got < record) return 0;
+  const bool next_marker_read = got >= record + kHrpt1MarkerLen;
 
   const uint8_t* packed = buf.data() + kHrpt1MarkerLen;
   const size_t full = static_cast<size_t>(g.words_per_line) / kPackWords;
@@ -200,7 +202,7 @@ int read_one_line(PIC_INFO* pic, int n, uint16_t* words) {
     // Without the sync words stored, the markers tell: this record's marker
     // for the start of this line, the next one's for the following line.
     if (buf[kMarkerSyncChar] == 'E') flags |= kLinePreSync;
-    if (next_marker[kMarkerSyncChar] == 'E') flags |= kLinePostSync;
+    if (next_marker_read && next_marker[kMarkerSyncChar] == 'E') flags |= kLinePostSync;
   }
   return flags;
 }

@@ -1,5 +1,9 @@
 #include "core/record/batch.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -122,6 +126,20 @@ bool has_chan(const char* chan, int n) {
   return false;
 }
 
+// Why recordings cannot be made in `dir` ("" = the current directory), or
+// "" when they can.
+std::string unusable_dir(const std::string& dir) {
+  const std::string path = dir.empty() ? std::string(".") : dir;
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0)
+    return strformat("Working directory %s: %s.", path.c_str(), std::strerror(errno));
+  if (!S_ISDIR(st.st_mode))
+    return strformat("Working directory %s: %s.", path.c_str(), std::strerror(ENOTDIR));
+  if (access(path.c_str(), W_OK | X_OK) != 0)
+    return strformat("Working directory %s: %s.", path.c_str(), std::strerror(errno));
+  return {};
+}
+
 }  // namespace
 
 void batch_channels(const char* chan, bool pairs, bool any_sat, int* list, int* chan_sel) {
@@ -151,8 +169,9 @@ int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO
   if (chan.find('a') != std::string::npos) chan = kAllChannels;
 
   if (session.ports().ioperm(static_cast<unsigned long>(rec->port_address), kPortRegisters, 1) != 0) {
-    log_message(log, "Error: Can't access Parallel port with address 0x%x.", rec->port_address);
-    return 1;
+    BatchListener(log, false)
+        .error(strformat("Can't access Parallel port with address 0x%x.", rec->port_address));
+    return kBatchNotStarted;
   }
 
   const bool chrpt = req.sat.rfind("chrpt", 0) == 0;
@@ -163,7 +182,7 @@ int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO
     BatchListener(log, false)
         .error("Unknown request '" + rec->request +
                "': use hrpt, chrpt or hri, with channels after ':' (e.g. hrpt:124).");
-    return 1;
+    return kBatchNotStarted;
   }
   if (rec->hw_dectype == 0) {
     rec->gen_mode = rec->gen_request;
@@ -179,7 +198,15 @@ int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO
   for (int n = 1; n < kSelListLen; ++n) any_channel = any_channel || list[n] != 0;
   if ((hrpt || chrpt) && !any_channel) {
     BatchListener(log, false).error("No channels selected.");
-    return 1;
+    return kBatchNotStarted;
+  }
+
+  // The recordings go into the working directory: one that is missing, is
+  // no directory or cannot be written records nothing, so say so now.
+  std::string unusable = unusable_dir(rec->rec_dir);
+  if (!unusable.empty()) {
+    BatchListener(log, false).error(unusable);
+    return kBatchNotStarted;
   }
 
   BatchListener listener(log, req.sat != "hri");
@@ -190,20 +217,21 @@ int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO
   rec->active = 1;
   rec->save_rec = 1;
 
+  int failed = 0;
   if (req.sat == "hri") {
-    Recordpp_Hri(session, listener, rec, pic, view);
+    failed = Recordpp_Hri(session, listener, rec, pic, view);
   } else if (hrpt) {
     rec->file_type = kKindHRPT;
     rec->sat_kind = SatKind::NOAA;
-    Recordpp_Hrpt(session, listener, rec, pic, view);
+    failed = Recordpp_Hrpt(session, listener, rec, pic, view);
   } else if (req.sat == "chrpt") {
     rec->file_type = kKindCHRPT;
     rec->sat_kind = SatKind::FengYun;
-    Recordpp_Hrpt(session, listener, rec, pic, view);
+    failed = Recordpp_Hrpt(session, listener, rec, pic, view);
   }
   int sig = rec_stop_signal(true);
   if (sig != 0) log_message(log, "Recording stopped by signal %d.", sig);
-  return 0;
+  return failed != 0 ? kBatchFailed : kBatchOk;
 }
 
 SatRequest split_request(const std::string& request) {

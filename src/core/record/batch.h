@@ -19,14 +19,22 @@ struct SatRequest {
 };
 SatRequest split_request(const std::string& request);
 
+// The exit status of a batch run, for the station's scheduler.
+inline constexpr int kBatchOk = 0;          // recorded (or stopped by a signal with its file kept)
+inline constexpr int kBatchNotStarted = 1;  // nothing could be recorded
+inline constexpr int kBatchFailed = 2;      // a pass could not be written or its file was moved
+
 // The session's port backend (real port or emulator) must be installed
 // before; its log receives the run's lines and its seam is wrapped for the
-// run. 1, with an "Error: ..." line on standard error and in the log, when
-// nothing can be recorded: the port cannot be used, the request names no
-// satellite kind (hrpt, chrpt, hri), or it selects no channel; otherwise 0
-// once the recording has ended. SIGTERM and SIGINT end the pass in progress
-// as Stop would: its file keeps its frames and its header carries their
-// count.
+// run. Every failure puts one "Error: ..." line on standard error and in
+// the log. kBatchNotStarted when nothing can be recorded: the port cannot
+// be used, the request names no satellite kind (hrpt, chrpt, hri), it
+// selects no channel, or the working directory is missing, no directory or
+// not writable. kBatchFailed when a pass could not be recorded or kept: a
+// write error (full disk, file-size limit) or the recording's path no
+// longer naming its file at the end of the pass. Otherwise kBatchOk once
+// the recording has ended. SIGTERM and SIGINT end the pass in progress as
+// Stop would: its file keeps its frames and its header carries their count.
 int do_batch(StationSession& session, RECORD_INFO* rec, PIC_INFO* pic, VIEW_INFO* view);
 
 // The six-element decoder selection and the recorded channels of a request's

@@ -2,6 +2,9 @@
 // synthetic HRI stream, and the replays (HRPT1, HRI1, raw byte dumps, NOAA
 // frame files of software-radio pipelines); and the source description of
 // the preferences and the command line.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -384,6 +387,21 @@ int noaa_address(int64_t v) {
   }
 }
 
+// Why `path` cannot be replayed ("" when it can): only a regular file with
+// bytes in it is a stream; a FIFO, a device, a directory or an empty file
+// would wait forever for frames that never come. A missing file is
+// refused only when `missing_too` (else it is found when it is opened).
+std::string replay_refusal(const std::string& path, bool missing_too) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    if (!missing_too && errno == ENOENT) return {};
+    return "Can't open replay file " + path + ": " + std::strerror(errno) + ".";
+  }
+  if (!S_ISREG(st.st_mode)) return "Replay file " + path + " is not a regular file.";
+  if (st.st_size == 0) return "Replay file " + path + " is empty.";
+  return {};
+}
+
 }  // namespace
 
 std::unique_ptr<EmuSource> make_hri_source(const EmuConfig& cfg, bool test_pattern) {
@@ -410,9 +428,11 @@ std::unique_ptr<EmuSource> make_emu_source(const EmuConfig& cfg, std::string* er
     default:
       break;
   }
+  *error = replay_refusal(cfg.path, true);
+  if (!error->empty()) return nullptr;
   FilePtr f(std::fopen(cfg.path.c_str(), "rb"));
   if (!f) {
-    *error = "Can't open replay file " + cfg.path + ".";
+    *error = "Can't open replay file " + cfg.path + ": " + std::strerror(errno) + ".";
     return nullptr;
   }
   switch (cfg.source) {
@@ -523,6 +543,8 @@ int parse_emu_source(const std::string& text, EmuConfig* cfg, std::string* error
     cfg->source = kEmuHri;
   } else {
     cfg->path = src;
+    *error = replay_refusal(src, false);
+    if (!error->empty()) return 1;
     if (ends_with(src, ".raw16")) {
       cfg->source = kEmuRaw16;
     } else if (ends_with(src, ".hrp")) {

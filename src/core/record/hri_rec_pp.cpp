@@ -1,12 +1,16 @@
 #include "core/record/hri_rec_pp.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/base/misc.h"
 #include "core/files/file.h"
+#include "core/files/hri1_read.h"
 #include "core/files/hri1_write.h"
 #include "core/files/hri_functions.h"
 #include "core/record/pp_dec_interf.h"
@@ -143,9 +147,11 @@ class HriPicture {
       return true;
     }
     if (!rec_start_file(listener_, rec_)) return false;
-    if (write_hri1_hdr(rec_) == 0) {
-      (void)rec_close_checked(rec_);  // the failed header is what gets reported
-      listener_.error("Can't write file " + rec_->rec_file + "!");
+    if (write_hri1_hdr(rec_) == 0 || std::fflush(rec_->rec_fp.get()) != 0) {
+      const int err = errno;
+      // A file without its header is no recording: none is left behind.
+      rec_remove_empty(rec_);
+      listener_.error("Can't write file " + rec_->rec_file + ": " + std::strerror(err));
       return false;
     }
     return true;
@@ -218,14 +224,32 @@ class HriPicture {
     }
   }
 
-  // Closes the file. The frames stored, or -1 after a write error.
+  // Closes the file; a picture that received no frame leaves no file. The
+  // frames stored (counted from the file's size, so a full disk is not
+  // reported as more than reached it), or -1 after a write error or when
+  // the recording's path no longer names the file.
   int finish() {
-    if (rec_->save_rec && !rec_close_checked(rec_)) write_failed_ = true;
-    if (write_failed_)
+    bool moved = false;
+    if (rec_->save_rec) {
+      RecFileState st = rec_file_state(rec_);
+      moved = st.moved;
+      if (frames_ == 0 && !write_failed_ && st.flushed && !moved) {
+        rec_remove_empty(rec_);
+        listener_.pass_stopped(0);
+        return 0;
+      }
+      if (!st.flushed) write_failed_ = true;
+      if (st.size >= kHriHeaderBytes)
+        frames_ = std::min(frames_, static_cast<int>((st.size - kHriHeaderBytes) / kHriRecordBytes));
+      if (!rec_close_checked(rec_)) write_failed_ = true;
+    }
+    if (moved)
+      listener_.error(rec_moved_text(rec_->rec_file));
+    else if (write_failed_)
       listener_.error("Write error on " + rec_->rec_file +
                       ": the file keeps the frames that reached the disk.");
     listener_.pass_stopped(frames_);
-    return write_failed_ ? -1 : frames_;
+    return write_failed_ || moved ? -1 : frames_;
   }
 
   static constexpr int kShowEvery = 10;  // lines between progress reports
@@ -245,8 +269,8 @@ class HriPicture {
 
 }  // namespace
 
-void Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
-                  VIEW_INFO* view) {
+int Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
+                 VIEW_INFO* view) {
   listener.recorded_count(0);
   listener.encrypted_count(0);
   rec->frame.words_per_line = kHriRecFrameBytes;
@@ -255,9 +279,9 @@ void Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO
   rec->cur_ext = rec->hri_ext;
   if (Open_HWConnect(session, rec) == 0) {
     listener.error(port_error_text(rec));
-    return;
+    return 1;
   }
-  int recorded = 0, encrypted = 0;
+  int recorded = 0, encrypted = 0, failed = 0;
   while (rec->active) {
     listener.waiting_for_sync();
     if (wait_for_insync(session, rec, rec->hri_start_after) == 0) break;
@@ -281,6 +305,7 @@ void Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO
     }
     // An unattended station whose files cannot be written stops rather than
     // failing again on every picture.
+    if (result < 0) failed = 1;
     if (result < 0 && rec->batch) rec->active = false;
     if (rec->stop_when_done) {
       rec->active = 0;
@@ -288,6 +313,7 @@ void Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO
     }
   }
   rec_end_loop(session, listener, rec);
+  return failed;
 }
 
 int Recordpp_one_Hri(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,

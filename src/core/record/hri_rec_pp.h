@@ -27,9 +27,10 @@ int getpp_hri_frame(StationSession& session, uint16_t* words, uint8_t* bytes, RE
 int catch_hri_start(StationSession& session, RecordListener& listener, PIC_INFO* pic, RECORD_INFO* rec);
 
 // The recording loop: picture after picture while rec->active, reporting to
-// `listener`.
-void Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
-                  VIEW_INFO* view);
+// `listener`. 1 when the decoder could not be used or a picture could not
+// be recorded or kept (unattended, the loop then ends); 0 otherwise.
+int Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
+                 VIEW_INFO* view);
 
 // One picture. The number of frames stored, or -1 when the file could not
 // be created or written.

@@ -1,6 +1,9 @@
 #include "core/record/hrpt_rec_pp.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <vector>
@@ -46,23 +49,24 @@ void report_hwconnect(const RECORD_INFO* rec, RecordListener& listener) {
   listener.error(text);
 }
 
-// Rewrites the header of the finished file: line count, satellite and Kepler
-// elements. The count is what the file really holds, so a pass cut short by
-// a full disk still opens with the lines that reached it.
-bool rewrite_header(RECORD_INFO* rec, PIC_INFO* hdr, int frames, int* lines_on_disk) {
-  long long size = rec_file_size(rec->rec_file);
+// Rewrites the header of the finished file through the descriptor the pass
+// wrote with: line count, satellite and Kepler elements. The count is what
+// the file really holds, so a pass cut short by a full disk still opens with
+// the lines that reached it. Whatever now stands under the recording's path
+// is never written.
+bool rewrite_header(RECORD_INFO* rec, PIC_INFO* hdr, int frames, long long size, int* lines_on_disk) {
   int on_disk = 0;
   if (size >= kHrpt1HdrLen && hdr->frame.line_bytes > 0)
-    on_disk = static_cast<int>((size - kHrpt1HdrLen) / hdr->frame.line_bytes);
-  *lines_on_disk = on_disk < frames ? on_disk : frames;
-  KFile fp;
-  if (!fp.open(rec->rec_file, "rb+")) return false;
-  hdr->height = *lines_on_disk;
-  hdr->pic_fp = fp;
+    on_disk = static_cast<int>(std::min<long long>((size - kHrpt1HdrLen) / hdr->frame.line_bytes, frames));
+  *lines_on_disk = on_disk;
+  FILE* fp = rec->rec_fp.get();
+  if (fp == nullptr || std::fseek(fp, 0, SEEK_SET) != 0) return false;
+  hdr->height = on_disk;
+  hdr->pic_fp = rec->rec_fp;
   hdr->sat_name = rec->sat_name.substr(0, kSatNameMax);
   bool ok = write_hrpt1_hdr(hdr) == 0;
   hdr->pic_fp.close();
-  return fp.close_checked() && ok;
+  return rec->rec_fp.close_checked() && ok;
 }
 
 void load_kepler_into(RECORD_INFO* rec, RecordListener& listener, PIC_INFO* hdr) {
@@ -159,10 +163,12 @@ class HrptPass {
     gmtime_r(&now, &hdr_->orbit.start_tm);
     hdr_->orbit.start_tm_comp = hdr_->orbit.start_tm;
     hdr_->orbit.use_sattime = 0;
-    if (write_hrpt1_hdr(hdr_.get()) != 0) {
+    if (write_hrpt1_hdr(hdr_.get()) != 0 || std::fflush(rec_->rec_fp.get()) != 0) {
+      const int err = errno;
       hdr_->pic_fp.close();
-      (void)rec_close_checked(rec_);  // the failed header is what gets reported
-      listener_.error(strformat("Can't write file %s!", rec_->rec_file.c_str()));
+      // A file without its header is no recording: none is left behind.
+      rec_remove_empty(rec_);
+      listener_.error(strformat("Can't write file %s: %s", rec_->rec_file.c_str(), std::strerror(err)));
       return false;
     }
     hdr_->frame = rec_->frame;  // the lines carry the recorded stream's geometry
@@ -227,19 +233,29 @@ class HrptPass {
     }
   }
 
-  // Closes the file, loads the Kepler elements when asked and rewrites the
-  // header with the lines the file holds. The frames recorded, or -1 after a
-  // write error.
+  // Loads the Kepler elements when asked, rewrites the header with the
+  // lines the file holds and closes the file; a pass that received no frame
+  // leaves no file. The frames recorded, or -1 after a write error or when
+  // the recording's path no longer names the file.
   int finish() {
     int result = frames_;
     if (rec_->save_rec) {
       hdr_->pic_fp.close();
-      if (!rec_close_checked(rec_)) write_failed_ = true;
+      RecFileState st = rec_file_state(rec_);
+      if (frames_ == 0 && !write_failed_ && st.flushed && !st.moved) {
+        rec_remove_empty(rec_);
+        listener_.pass_stopped(0);
+        return 0;
+      }
+      if (!st.flushed) write_failed_ = true;
       if (rec_->load_kepler) load_kepler_into(rec_, listener_, hdr_.get());
       hdr_->frame = rec_->frame;
       int kept = frames_;
-      if (!rewrite_header(rec_, hdr_.get(), frames_, &kept)) write_failed_ = true;
-      if (write_failed_) {
+      if (!rewrite_header(rec_, hdr_.get(), frames_, st.size, &kept)) write_failed_ = true;
+      if (st.moved) {
+        listener_.error(rec_moved_text(rec_->rec_file));
+        result = -1;
+      } else if (write_failed_) {
         listener_.error(strformat("Write error on %s: the file keeps the lines that reached the disk.",
                                   rec_->rec_file.c_str()));
         listener_.file_kept(rec_->rec_file, kept);
@@ -291,26 +307,28 @@ int get_hrptsat_name(SatRecognizer& recognizer, const uint16_t* frame, std::stri
   return recognizer.feed(frame, name, file_type, sat_kind);
 }
 
-void Recordpp_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
-                   VIEW_INFO* view) {
+int Recordpp_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
+                  VIEW_INFO* view) {
   if (Open_HWConnect(session, rec) == 0) {
     report_hwconnect(rec, listener);
-    return;
+    return 1;
   }
   if (!choose_live_channel(listener, rec, pic, view)) {
     listener.error(rec->batch ? "No channels selected." : "No channels selected!");
     Close_HWConnect(session, rec);
-    return;
+    return 1;
   }
+  int failed = 0;
   prepare_picture(rec, pic);
 
   while (rec->active) {
     listener.waiting_for_sync();
     if (wait_for_insync(session, rec, rec->hrpt_start_after) == 0) break;
-    if (Recordpp_one_Hrpt(session, listener, rec, pic, view) < 0 && rec->batch && rec->active) {
+    if (Recordpp_one_Hrpt(session, listener, rec, pic, view) < 0) {
+      failed = 1;
       // A file that cannot be created or written stops an unattended
       // station instead of waiting for the next pass into the same failure.
-      rec->active = false;
+      if (rec->batch) rec->active = false;
     }
     if (rec->stop_when_done) {
       rec->active = 0;
@@ -320,6 +338,7 @@ void Recordpp_Hrpt(StationSession& session, RecordListener& listener, RECORD_INF
   }
 
   rec_end_loop(session, listener, rec);
+  return failed;
 }
 
 int Recordpp_one_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,

@@ -42,9 +42,11 @@ int get_hrptsat_name(SatRecognizer& recognizer, const uint16_t* frame, std::stri
                      SatKind sat_kind);
 
 // The recording loop: waits for sync and records pass after pass while
-// rec->active, reporting to `listener`.
-void Recordpp_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
-                   VIEW_INFO* view);
+// rec->active, reporting to `listener`. 1 when the decoder could not be
+// used, no channel was chosen or a pass could not be recorded or kept
+// (unattended, the loop then ends); 0 otherwise.
+int Recordpp_Hrpt(StationSession& session, RecordListener& listener, RECORD_INFO* rec, PIC_INFO* pic,
+                  VIEW_INFO* view);
 
 // One pass, from the first frame after sync to the end of the pass. Returns
 // the number of frames recorded, or -1 when the record file could not be

@@ -2,9 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
+#include "core/base/paths.h"
 #include "core/files/file.h"
 #include "core/record/pp_dec_interf.h"
 #include "core/view/mapping.h"
@@ -56,8 +59,15 @@ void LiveView::draw(const uint16_t* line, int len, int row, bool use_ymap) {
 }
 
 bool rec_start_file(RecordListener& listener, RECORD_INFO* rec) {
+  errno = 0;
   if (open_new_recfile(rec->cur_base, rec->cur_ext, rec) == 0) {
-    listener.error("Can't open file " + rec->rec_file + "!");
+    // Name the file, or where no free name was found, and the reason.
+    const int err = errno;
+    if (err == 0)
+      listener.error("Can't open file: no free name " + join_path(rec->rec_dir, rec->cur_base) + "NN" +
+                     rec->cur_ext + "!");
+    else
+      listener.error("Can't open file " + rec->rec_file + ": " + std::strerror(err) + "!");
     return false;
   }
   listener.file_started(rec->rec_file);
@@ -79,6 +89,29 @@ long long rec_file_size(const std::string& path) {
   if (stat(path.c_str(), &st) != 0) return -1;
   return static_cast<long long>(st.st_size);
 }
+
+RecFileState rec_file_state(RECORD_INFO* rec) {
+  RecFileState st;
+  FILE* fp = rec->rec_fp.get();
+  if (fp == nullptr) return st;
+  st.flushed = std::fflush(fp) == 0 && std::ferror(fp) == 0;
+  struct stat by_fd {};
+  if (fstat(fileno(fp), &by_fd) != 0) return st;
+  st.size = static_cast<long long>(by_fd.st_size);
+  struct stat by_path {};
+  st.moved = lstat(rec->rec_file.c_str(), &by_path) != 0 || by_path.st_dev != by_fd.st_dev ||
+             by_path.st_ino != by_fd.st_ino;
+  return st;
+}
+
+void rec_remove_empty(RECORD_INFO* rec) {
+  if (!rec->rec_fp) return;
+  RecFileState st = rec_file_state(rec);
+  rec->rec_fp.close();
+  if (st.size >= 0 && !st.moved) std::remove(rec->rec_file.c_str());
+}
+
+std::string rec_moved_text(const std::string& path) { return path + ": the recording was moved or removed."; }
 
 void SyncReporter::frame(int status) {
   if (!first_) {

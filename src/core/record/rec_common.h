@@ -79,4 +79,21 @@ void rec_end_loop(StationSession& session, RecordListener& listener, RECORD_INFO
 // Size of a file in bytes, -1 when it cannot be read.
 long long rec_file_size(const std::string& path);
 
+// The recording file at the end of its pass, seen through the descriptor
+// the pass wrote with (never by opening the path again).
+struct RecFileState {
+  bool flushed = false;  // every byte written so far reached the system
+  bool moved = false;    // the path no longer names this file (moved, removed, replaced)
+  long long size = -1;   // bytes the file holds
+};
+RecFileState rec_file_state(RECORD_INFO* rec);
+
+// Closes and removes the recording file of a pass that received no frame,
+// when the path still names the file this pass created.
+void rec_remove_empty(RECORD_INFO* rec);
+
+// The line for a recording whose path was moved, removed or replaced
+// during the pass.
+std::string rec_moved_text(const std::string& path);
+
 }  // namespace kelo

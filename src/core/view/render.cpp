@@ -1,7 +1,10 @@
 #include "core/view/render.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include "core/files/new_file.h"
 #include "core/orbit/draw_satpos.h"
 #include "core/view/draw.h"
 #include "core/view/mapping.h"
@@ -25,20 +28,26 @@ int render_view(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, int width
   return 0;
 }
 
-int write_canvas_ppm(const DRAWABLE_INFO* canvas, const std::string& path) {
+int write_canvas_ppm(const DRAWABLE_INFO* canvas, const std::string& path, std::string* error) {
   if (!canvas || canvas->rgb_buf.empty() || canvas->width < 1 || canvas->height < 1) return 'p';
   const size_t bytes = static_cast<size_t>(canvas->width) * static_cast<size_t>(canvas->height) * kRgbBytes;
   if (canvas->rgb_buf.size() < bytes) return 'p';
-  std::FILE* fp = std::fopen(path.c_str(), "wb");
-  if (!fp) return 'o';
+  // Written into a new temporary that becomes the picture when complete:
+  // never a cut picture that looks like a good one, never through a link.
+  NewFile out;
+  std::string why;
+  if (!out.open(path, &why)) {
+    if (error != nullptr) *error = why;
+    return 'o';
+  }
+  std::FILE* fp = out.file().get();
   const bool ok = std::fprintf(fp, "P6\n%d %d\n255\n", canvas->width, canvas->height) > 0 &&
                   std::fwrite(canvas->rgb_buf.data(), 1, bytes, fp) == bytes;
-  const bool closed = std::fclose(fp) == 0;
-  if (!ok || !closed) {
-    // Never leave a cut picture behind that looks like a good one.
-    std::remove(path.c_str());
+  if (!ok) {
+    if (error != nullptr) *error = "Can't write " + path + ": " + std::strerror(errno);
     return 'r';
   }
+  if (!out.commit(true, error)) return 'r';
   return 0;
 }
 

@@ -15,9 +15,12 @@ namespace kelo {
 // grid_on is set. 0 on success, 1 when the pass failed, -1 for a bad size.
 int render_view(PIC_INFO* pic, VIEW_INFO* view, DRAWABLE_INFO* canvas, int width, int height);
 
-// Write the canvas as a binary PPM ("P6", maxval 255). 0, 'o' when the file
-// cannot be created, 'r' when writing failed (the file is removed), 'p'
-// when the canvas has no buffer.
-[[nodiscard]] int write_canvas_ppm(const DRAWABLE_INFO* canvas, const std::string& path);
+// Write the canvas as a binary PPM ("P6", maxval 255), through a new
+// temporary that replaces `path` when complete. 0, 'o' when the file
+// cannot be created, 'r' when writing failed (nothing is left behind), 'p'
+// when the canvas has no buffer; `error` (may be null) then names the file
+// and the reason.
+[[nodiscard]] int write_canvas_ppm(const DRAWABLE_INFO* canvas, const std::string& path,
+                                   std::string* error = nullptr);
 
 }  // namespace kelo

@@ -149,6 +149,29 @@ TEST(Prefs, MalformedAndPartialValues) {
             &prefs);
   EXPECT_EQ(std::tie(p.working_dir, p.font_size, p.show_chan, p.hrpt_base),
             std::make_tuple("", 12, 2, "pass=a"));
+
+  // Frame counts out of range or not numbers: the default, and a message
+  // naming the key and the default (0 0 would open a file on every frame).
+  testing::internal::CaptureStderr();
+  read_text(dir,
+            "Hrpt_Record_Start_Stop_Times = 0 0\n"
+            "Hri_Record_Start_Stop_Times = -3 9x\n",
+            &prefs);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after, p.hri_start_after, p.hri_stop_after),
+            std::make_tuple(6, 90, 20, 20));
+  EXPECT_NE(
+      err.find(
+          "Preference Hrpt_Record_Start_Stop_Times: '0' is not a frame count from 1 to 6000; 6 is used."),
+      std::string::npos)
+      << err;
+  EXPECT_NE(
+      err.find(
+          "Preference Hri_Record_Start_Stop_Times: '9x' is not a frame count from 1 to 6000; 20 is used."),
+      std::string::npos)
+      << err;
+  read_text(dir, "Hrpt_Record_Start_Stop_Times = 1 6000\n", &prefs);
+  EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after), std::make_tuple(1, 6000));
 }
 
 TEST(Prefs, SavedFileIsByteExactAndReadsBack) {

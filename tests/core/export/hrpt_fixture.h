@@ -63,8 +63,7 @@ inline std::vector<uint16_t> fixture_line(const FixtureShape& s, const FRAME_GEO
   return w;
 }
 
-// Writes the recording; one extra line record follows the last stated line
-// so that every stated line has the following marker the reader checks.
+// Writes the recording: the header and one record for each stated line.
 inline bool write_fixture(const std::string& path, const FixtureShape& s) {
   PIC_INFO pic;
   pic.file_type = s.kind;
@@ -85,7 +84,7 @@ inline bool write_fixture(const std::string& path, const FixtureShape& s) {
   if (write_hrpt1_hdr(&pic) != 0) return false;
   FRAME_GEOM g = calc_hrptframeinfo(s.kind, s.presence, s.width);
   pic.frame = g;
-  for (int y = 0; y <= s.lines; y++) {
+  for (int y = 0; y < s.lines; y++) {
     std::vector<uint16_t> w = fixture_line(s, g, y);
     if (write_hrpt1_line(&pic, w.data(), kLinePreSync) != 1) return false;
   }

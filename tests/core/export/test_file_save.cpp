@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,6 +19,7 @@
 
 #include "core/export/hrpt_fixture.h"
 #include "core/files/file.h"
+#include "core/files/new_file.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -401,14 +406,19 @@ TEST_F(SaveTest, CancelLeavesAValidShorterFile) {
 
 TEST_F(SaveTest, FailuresLeaveTheOperatorsFilesAlone) {
   ASSERT_TRUE(open_fixture(8, 4));
-  std::string keep = dir.write("keep.gif", "operator's picture");
-  // The working file cannot be made: nothing happens to keep.gif.
-  std::filesystem::create_directory(keep + ".part");
+  // Names beside the destination that look like a working file, a link to
+  // another file among them: never opened, never removed.
+  std::string other = dir.write("other.txt", "operator's text");
+  std::string out = dir.file("out.gif");
+  std::filesystem::create_symlink(other, out + ".part");
+  std::string plain = dir.write("out.pgm.part", "operator's part");
   SaveReport rep;
-  EXPECT_EQ(save(kKindGIF, {1}, keep, &rep), -1);
-  EXPECT_EQ(rep.message, "Can't open file " + keep + ".");
-  EXPECT_EQ(told.messages.back(), "Error|" + rep.message);
-  EXPECT_EQ(test::read_file(keep), "operator's picture");
+  EXPECT_EQ(save(kKindGIF, {1}, out, &rep), 0) << rep.message;
+  EXPECT_EQ(save(kKindPGM, {1}, dir.file("out.pgm"), &rep), 0) << rep.message;
+  EXPECT_EQ(test::read_file(other), "operator's text");
+  EXPECT_TRUE(std::filesystem::is_symlink(out + ".part"));
+  EXPECT_EQ(test::read_file(plain), "operator's part");
+  EXPECT_EQ(test::read_file(out).substr(0, 6), "GIF87a");
 
   // No channel chosen: nothing written.
   std::string none = dir.file("none.gif");
@@ -420,9 +430,75 @@ TEST_F(SaveTest, FailuresLeaveTheOperatorsFilesAlone) {
   EXPECT_EQ(save(kKindTiff, {1}, dir.file("x.tif"), &rep), -1);
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.tif")));
 
-  // A missing directory.
+  // A missing directory: the message names the file and the reason.
   EXPECT_EQ(save(kKindGIF, {1}, dir.file("no/such/dir.gif"), &rep), -1);
-  EXPECT_EQ(rep.message, "Can't open file " + dir.file("no/such/dir.gif") + ".");
+  EXPECT_EQ(rep.message, "Can't create " + dir.file("no/such/dir.gif") + ": No such file or directory.");
+  EXPECT_EQ(told.messages.back(), "Error|" + rep.message);
+
+  // Nothing else is left in the folder: no working file of any export.
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"in.10b", "other.txt", "out.gif", "out.gif.part", "out.pgm",
+                                             "out.pgm.part"}));
+}
+
+TEST_F(SaveTest, SigtermDuringAnExportLeavesNoWorkingFile) {
+  ASSERT_TRUE(open_fixture(8, 50));
+  // The export is ended by SIGTERM at its tenth row, in a child process
+  // with the cleanup handlers of kelo-export.
+  class Killer : public RecordingListener {
+   public:
+    bool progress_update(int done, int) override {
+      if (done == 10) std::raise(SIGTERM);
+      return false;
+    }
+  };
+  Killer killer;
+  std::string out = dir.file("killed.pgm");
+  int on[kMaxChannels + 1] = {0, 1};
+  dst = std::make_unique<PIC_INFO>();
+  save_destination(pic.get(), dst.get(), kKindPGM, on);
+  EXPECT_EXIT(
+      {
+        install_new_file_cleanup();
+        (void)Save_it(&killer, pic.get(), dst.get(), out, view.get(), nullptr);
+        std::exit(0);
+      },
+      testing::KilledBySignal(SIGTERM), "");
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"in.10b"});
+}
+
+TEST_F(SaveTest, SizesTheFileCannotHoldAreRefusedOrCut) {
+  // A picture wider than a recording's line: refused, nothing written.
+  std::string wide = dir.write("wide.pgm", "P5\n5000 2\n255\n" + std::string(10000, '\x40'));
+  ASSERT_TRUE(open(wide));
+  SaveReport rep;
+  EXPECT_EQ(save(kKindHRPT, {1}, dir.file("wide.10b"), &rep), -1);
+  EXPECT_EQ(
+      rep.message,
+      "A recording holds at most 4096 samples a line, the picture is 5000 wide: zoom out, or choose PPM, "
+      "PGM or Gif.");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("wide.10b")));
+
+  // A 119-byte PGM that claims 65535 x 65535: the one line it holds (its
+  // 100 bytes, padded) is exported, not four gigabytes.
+  std::string claim = dir.write("claim.pgm", "P5\n65535 65535\n255\n" + std::string(100, '\x21'));
+  ASSERT_EQ(std::filesystem::file_size(claim), 119u);
+  ASSERT_TRUE(open(claim));
+  EXPECT_EQ(save(kKindPGM8, {1}, dir.file("cut.pgm"), &rep), 0) << rep.message;
+  std::string head = "P5\n#Created by kelo\n65535 1\n255\n";
+  std::string b = test::read_file(dir.file("cut.pgm"));
+  ASSERT_EQ(b.substr(0, head.size()), head);
+  EXPECT_EQ(b.size(), head.size() + 65535u);
+  EXPECT_EQ(b.substr(head.size(), 101), std::string(100, '\x21') + '\0');
+
+  // Zoomed sizes of counts near the largest int stay ints.
+  EXPECT_EQ(zoomed_extent(2048, 3.0f), 682);
+  EXPECT_EQ(zoomed_extent(INT_MAX, 1.0f), 2147483520);
+  EXPECT_EQ(zoomed_extent(INT_MAX, 2.0f), 1073741824);
 }
 
 // ---------------------------------------------------------------- header rewrite

@@ -3,6 +3,7 @@
 #include "core/export/kelo_export_cli.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -201,7 +202,44 @@ TEST_F(ExportCli, ExportsNamesAndNeverOverwritesUnasked) {
   // What the export itself refuses is the one error line, nothing else.
   CliRun nodir = run({"in.10b", "-c", "1", "-o", "no/such/x.gif"});
   EXPECT_EQ(std::tie(nodir.rc, nodir.out, nodir.err),
-            std::make_tuple(1, std::string(), std::string("ERROR: Can't open file no/such/x.gif.\n")));
+            std::make_tuple(1, std::string(),
+                            std::string("ERROR: Can't create no/such/x.gif: No such file or directory.\n")));
+}
+
+TEST_F(ExportCli, TheLastRecordIsReadLikeEveryOther) {
+  // The fixture's 20 records: line 19 has no record after it, and is whole.
+  CliRun f = run({"in.10b", "--frame", "19"});
+  EXPECT_EQ(f.rc, 0) << f.err;
+  CliRun p = run({"in.10b", "--probe", "5,19"});
+  EXPECT_EQ(p.rc, 0) << p.err;
+  EXPECT_NE(p.out.find(std::to_string(test::fixture_sample(19, 4, 5))), std::string::npos) << p.out;
+  CliRun e = run({"in.10b", "-c", "4", "-o", "last.pgm"});
+  ASSERT_EQ(e.rc, 0) << e.err;
+  std::string b = test::read_file("last.pgm");
+  std::string head = "P5\n#Created by kelo\n64 20\n1023\n";
+  ASSERT_EQ(b.size(), head.size() + 64u * 20u * 2u);
+  for (int x : {0, 63})
+    EXPECT_EQ(test::pgm16_sample(b, head.size(), 64, x, 19), test::fixture_sample(19, 4, x));
+}
+
+TEST_F(ExportCli, OnlyRegularFilesAreReadAndOnlyFreeNamesWritten) {
+  ASSERT_EQ(mkfifo("fifo", 0600), 0);  // no writer: opening it would wait forever
+  for (const std::string& src : {std::string("fifo"), std::string("/dev/null"), dir.path()}) {
+    CliRun r = run({src, "--info"});
+    EXPECT_EQ(std::tie(r.rc, r.err), std::make_tuple(1, "ERROR: " + src + " is not a regular file\n"));
+  }
+  // A link that leads nowhere is a name taken; and the working file of an
+  // earlier export, a link to another file, is neither used nor removed.
+  std::filesystem::create_symlink("nowhere.gif", "dangling.gif");
+  CliRun d = run({"in.10b", "-c", "2", "-o", "dangling.gif"});
+  EXPECT_EQ(d.err, "ERROR: file dangling.gif exists; give --force to overwrite it\n");
+  EXPECT_FALSE(std::filesystem::exists("nowhere.gif"));
+  std::string other = dir.write("other.txt", "kept");
+  std::filesystem::create_symlink(other, "r.ppm.part");
+  CliRun r = run({"in.10b", "--render", "32x10", "-o", "r.ppm"});
+  EXPECT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(test::read_file(other), "kept");
+  EXPECT_EQ(test::read_file("r.ppm").substr(0, 12), "P6\n32 10\n255");
 }
 
 TEST_F(ExportCli, RenderDrawsWhatTheMainWindowShows) {

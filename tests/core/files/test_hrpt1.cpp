@@ -521,8 +521,9 @@ TEST(Hrpt1Reader, QualityFlagsAndSkipping) {
   EXPECT_EQ(w[6], 0);
   EXPECT_EQ(w[853], 1000);    // last word of a line not a multiple of four
   EXPECT_EQ(w[854], 0xBEEF);  // nothing written past words_per_line
-  // Lines -1..5 in file order: line 4 is the last record (no next marker).
-  const int plain[] = {0, 0x0D, 0xE1, 0xED, 0xED, 0, 0};
+  // Lines -1..5 in file order: line 4 is the last record, read with its
+  // own sync and nothing said about a next line.
+  const int plain[] = {0, 0x0D, 0xE1, 0xED, 0xED, 0x0D, 0};
   for (int n = -1; n <= 5; ++n)
     EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, n, w.data()), plain[n + 1]) << n;
 
@@ -567,7 +568,8 @@ TEST(Hrpt1Reader, MarkersWithoutSyncWords) {
   EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 1, w.data()), 0xE1);
   EXPECT_EQ(w[0], 1);
   EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 2, w.data()), 0xED);
-  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 3, w.data()), 0);
+  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 3, w.data()), 0x0D);  // the last record: its own marker only
+  EXPECT_EQ(read_hrpt1_line(pic.get(), nullptr, 4, w.data()), 0);
   auto view = std::make_unique<VIEW_INFO>();
   view->skip_faulty = true;
   view->skip_mask = 0x0C;

@@ -153,12 +153,14 @@ TEST(FrameHdrSearch, ReliableFrameCases) {
   EXPECT_EQ(h.msec, 10000 + 3 * 166);
   EXPECT_EQ(h.sc_addr, 15);
   EXPECT_EQ(h.day, 100);
-  EXPECT_EQ(get_hrpt_framehdr(pic.get(), nullptr, 13, &h), 0);  // the last record
+  ASSERT_EQ(get_hrpt_framehdr(pic.get(), nullptr, 13, &h), 1);  // the last record is a line too
+  EXPECT_EQ(h.msec, 12166);
+  EXPECT_EQ(get_hrpt_framehdr(pic.get(), nullptr, 14, &h), 0);  // past the end
 
-  // Only seven lines: line 6 is the last record and cannot be read.
+  // Only seven lines: line 6, the last record, is the first of second 11.
   ms.resize(7);
   auto short_pic = open_frames(dir, "s.hrp", frames_file(ms, true));
-  EXPECT_EQ(search_first_reliable_frame(0, short_pic.get(), nullptr, &h), 0);
+  EXPECT_EQ(search_first_reliable_frame(0, short_pic.get(), nullptr, &h), 6);
 
   // Without sync words there is no frame header at all.
   auto bare = open_frames(dir, "b.hrp", frames_file({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, false));

@@ -427,7 +427,9 @@ TEST(PortBackends, UnopenableSourceAndPortsWithoutPermission) {
   EXPECT_EQ(Open_HWConnect(session, &rec), 0);
   EXPECT_EQ(Open_HWConnect(session, &rec), 0);
   EXPECT_EQ(wait_for_insync(session, &rec, 1), 0);
-  EXPECT_EQ(gui.messages, std::vector<std::string>{"Error: Can't open replay file /no/such/dir/pass.hrp."});
+  EXPECT_EQ(gui.messages,
+            std::vector<std::string>{
+                "Error: Can't open replay file /no/such/dir/pass.hrp: No such file or directory."});
   // A working source afterwards is taken up without more ado.
   rec.emu_source = "pattern";
   EXPECT_EQ(Open_HWConnect(session, &rec), 1);

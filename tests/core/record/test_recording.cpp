@@ -403,12 +403,76 @@ TEST(Recording, FullDiskEndsThePassWithTheLinesOnDisk) {
   const std::string err = testing::internal::GetCapturedStderr();
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, old_xfsz);
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(result, kBatchFailed);  // a scheduler sees the failed pass
   EXPECT_NE(err.find("Write error on " + st.dir.file("hrpt01.dat")), std::string::npos) << err;
   EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 10);
   EXPECT_TRUE(st.logged("Stop recording after 10 frames."));
   st.open("hrpt01.dat");
   EXPECT_EQ(st.pic->height, 10);
+
+  // No room even for the header: no empty file is left, the reason is given.
+  Station full("noaa");
+  lim.rlim_cur = kHrptHeader / 2;
+  old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
+  testing::internal::CaptureStderr();
+  const int no_header = full.batch("hrpt:a", 1);
+  const std::string why = testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, old_xfsz);
+  EXPECT_EQ(no_header, kBatchFailed);
+  EXPECT_EQ(why, "Error: Can't write file " + full.dir.file("hrpt01.dat") + ": File too large\n");
+  EXPECT_TRUE(full.files().empty());
+}
+
+TEST(Recording, APathReplacedDuringThePassIsNeverWritten) {
+  // Ten frames into the pass the recording is moved away and something else
+  // put under its name: another file, or a link to one.
+  for (bool as_link : {false, true}) {
+    Station st("noaa,syncloss=60:50");
+    const std::string path = st.dir.file("hrpt01.dat");
+    const std::string moved = st.dir.file("moved.dat");
+    const std::string other = st.dir.write("other.dat", "operator's file");
+    int opened_at = -1;
+    st.seam.on_events = [&](int n) {
+      if (opened_at < 0 && std::filesystem::exists(path)) opened_at = n;
+      if (opened_at < 0 || n != opened_at + 10) return;
+      std::filesystem::rename(path, moved);
+      if (as_link)
+        std::filesystem::create_symlink(other, path);
+      else
+        std::filesystem::copy_file(other, path);
+    };
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(st.batch("hrpt:a", 6, 0), kBatchFailed);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: " + path + ": the recording was moved or removed.\n");
+    EXPECT_EQ(test::read_file(other), "operator's file");
+    EXPECT_EQ(test::read_file(path), "operator's file");
+    // The recording, wherever it went, states the lines it holds.
+    EXPECT_EQ(lines_in_header(moved), 54);  // frames 6-59
+    EXPECT_TRUE(st.logged("Error: " + path + ": the recording was moved or removed."));
+  }
+}
+
+TEST(Recording, NothingToRecordIntoOrNothingReceivedLeavesNoFile) {
+  // A working directory that is missing or no directory: nothing starts,
+  // and the scheduler and the log are told.
+  for (const std::string& where : {std::string("/nonexistent-kelo-dir/"), std::string("/dev/null/")}) {
+    Station st("noaa");
+    st.rec.rec_dir = where;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(st.batch("hrpt:4"), kBatchNotStarted);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.rfind("Error: Working directory " + where + ": ", 0), 0u) << err;
+    EXPECT_EQ(st.log_lines().size(), 1u);
+  }
+  // The pass opens on six frames in sync and the next one is out of sync:
+  // no frame received, no header-only file.
+  Station st("noaa,syncloss=6:50");
+  EXPECT_EQ(st.batch("hrpt:4", 6, 0), kBatchOk);
+  EXPECT_TRUE(st.files().empty());
+  EXPECT_TRUE(st.logged("Stop recording after 0 frames."));
 }
 
 TEST(Recording, HriGeneratorRunStores102Frames) {
@@ -425,6 +489,24 @@ TEST(Recording, HriGeneratorRunStores102Frames) {
   EXPECT_EQ(Lines(log.begin(), log.begin() + 2),
             (Lines{"Wait for in-sync.", "Start recording in " + st.dir.file("hri01.dat") + "."}));
   EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{"Stop recording after 102 frames.", "End recording."}));
+
+  // A full disk after 50 and a half frames: the log counts the frames on
+  // disk, not those that were still in the write buffer.
+  Station full("pattern,reload=0");
+  full.rec.hw_dectype = 0;
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit lim = old;
+  lim.rlim_cur = static_cast<rlim_t>(kHri1Header + 50 * kHri1Record + kHri1Record / 2);
+  auto old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
+  testing::internal::CaptureStderr();
+  const int result = full.batch("hri:g");
+  testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, old_xfsz);
+  EXPECT_EQ(result, kBatchFailed);
+  EXPECT_TRUE(full.logged("Stop recording after 50 frames."));
 }
 
 namespace {
@@ -498,8 +580,9 @@ TEST(Recording, RawDumpOfTwoFramesAndAFileThatCannotBeCreated) {
                 (Lines{"recorded 0", "wait", "recorded 1", "file " + path, "stopped 2", "ended " + path}));
     } else {
       EXPECT_EQ(st.rec.active, 0);
-      EXPECT_EQ(told.calls, (Lines{"recorded 0", "wait", "recorded 1", "error Can't open file " + path + "!",
-                                   "ended " + path}));
+      EXPECT_EQ(told.calls,
+                (Lines{"recorded 0", "wait", "recorded 1",
+                       "error Can't open file " + path + ": No such file or directory!", "ended " + path}));
     }
   }
   FRAME_GEOM g;
