@@ -274,6 +274,12 @@ struct LZW_STATE {
   int stack_ptr = 0;
   int last_line = -1;
   std::vector<uint16_t> last_buf;
+  // An interlaced image is decoded whole at its first read: its rows in
+  // display order (an empty row was never reached) and which came complete.
+  int interlaced = 0;
+  int whole_decoded = 0;
+  std::vector<std::vector<uint8_t>> whole_rows;
+  std::vector<uint8_t> whole_row_ok;
   // writer
   int w_width = 0;
   int w_height = 0;
