@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake make pkg-config git
+  # PNG export
+  libpng-dev
   # GUI layer
   libgtk-3-dev
   # real mouse clicks in the GUI tests (X test extension)

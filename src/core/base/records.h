@@ -46,6 +46,7 @@ enum class FileKind : int {
   SeaStar = 10,
   HRI = 11,
   AHRPT = 12,
+  PNG = 13,  // written by the export only
 };
 inline constexpr FileKind kKindNone = FileKind::None;
 inline constexpr FileKind kKindUnknown = FileKind::Unknown;
@@ -60,6 +61,7 @@ inline constexpr FileKind kKindCHRPT = FileKind::CHRPT;
 inline constexpr FileKind kKindSeaStar = FileKind::SeaStar;
 inline constexpr FileKind kKindHRI = FileKind::HRI;
 inline constexpr FileKind kKindAHRPT = FileKind::AHRPT;
+inline constexpr FileKind kKindPNG = FileKind::PNG;
 
 // The kind code of a kind (messages and file names of the tests).
 constexpr int file_kind_code(FileKind kind) { return static_cast<int>(kind); }
