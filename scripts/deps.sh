@@ -22,6 +22,8 @@ packages=(
   imagemagick giflib-tools libgif-dev python3 python3-pil netpbm
   # independent orbit propagator for the geolocation cross-check
   python3-sgp4
+  # install and package checks: desktop-file-validate, man -l, dpkg-shlibdeps
+  desktop-file-utils man-db dpkg-dev
 )
 
 missing=()
