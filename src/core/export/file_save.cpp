@@ -256,8 +256,8 @@ struct SavePlan {
   LineSet lines;
   std::vector<uint16_t> red, green, blue, pg, pb;
   std::vector<uint8_t> marks;
-  std::string tmp;   // the working file, renamed over the wanted path at the end
-  long hdr_len = 0;  // bytes of the header written (PGM/PPM: where the pixels start)
+  std::string tmp;                 // the working file, renamed over the wanted path at the end
+  long hdr_len = 0;                // bytes of the header written (PGM/PPM: where the pixels start)
   std::unique_ptr<PngWriter> png;  // a PNG keeps its rows until the end
 
   bool grid_at(int x, int y, int width) const {
@@ -447,8 +447,7 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
   // Grid colour: the view's colour where the picture has colour, white
   // (the destination's top level) elsewhere.
   p.grid_r = p.grid_g = p.grid_b = static_cast<uint16_t>(p.dst_max);
-  if (like == kKindPPM || dst->file_type == kKindTiff)
-    add_gridpix(&work, &p.grid_r, &p.grid_g, &p.grid_b);
+  if (like == kKindPPM || dst->file_type == kKindTiff) add_gridpix(&work, &p.grid_r, &p.grid_g, &p.grid_b);
   return {};
 }
 

@@ -49,8 +49,9 @@ bool encode(PngJob* job) {
     return false;
   }
   png_init_io(job->png, job->fp);
-  png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(job->width), static_cast<png_uint_32>(job->height),
-               job->depth, job->colour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+  png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(job->width),
+               static_cast<png_uint_32>(job->height), job->depth,
+               job->colour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (job->sbit > 0 && job->sbit < job->depth) {
     png_color_8 sig{};

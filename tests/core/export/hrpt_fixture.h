@@ -173,7 +173,8 @@ inline ReadBack read_back(const std::string& path, const char* layout, int depth
             &r.pillow);
     if (!r.pillow.empty()) break;
   }
-  capture("convert '" + path + "' -depth " + std::to_string(depth) + " " + layout + ":- 2>/dev/null", &r.magick);
+  capture("convert '" + path + "' -depth " + std::to_string(depth) + " " + layout + ":- 2>/dev/null",
+          &r.magick);
   return r;
 }
 

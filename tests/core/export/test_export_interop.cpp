@@ -60,7 +60,8 @@ TEST_F(Interop, GreyPictureToEveryExchangeKind) {
 // pixels from the PNG as from the PGM of the same export.
 TEST_F(Interop, PngOfEveryDepthReadsAsThePgm) {
   const std::string corpus = std::string(KELO_CORPUS) + "/pnm/";
-  for (const char* name : {"wic/4bit_5x1.pgm", "charls/2bit_parrot_150x200.pgm", "pillow/16_bit_binary.pgm"}) {
+  for (const char* name :
+       {"wic/4bit_5x1.pgm", "charls/2bit_parrot_150x200.pgm", "pillow/16_bit_binary.pgm"}) {
     SCOPED_TRACE(name);
     const std::string png = dir.file("out.png"), pgm = dir.file("out.pgm");
     ASSERT_EQ(export_to({corpus + name, "-o", png, "--force"}), 0);

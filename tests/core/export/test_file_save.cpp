@@ -398,7 +398,8 @@ TEST_F(SaveTest, PngReadsBackAsThePgmAndPpmOfTheSameView) {
   const std::string png = test::read_file(dir.file("c3.png"));
   EXPECT_EQ(png_header(png), (std::vector<int>{50, 7, 16, kGrey}));
   EXPECT_NE(png.find(std::string("sBIT\x0a", 5)), std::string::npos);
-  test::ReadBack a = test::read_back(dir.file("c3.png"), "gray", 16), b = test::read_back(dir.file("c3.pgm"), "gray", 16);
+  test::ReadBack a = test::read_back(dir.file("c3.png"), "gray", 16),
+                 b = test::read_back(dir.file("c3.pgm"), "gray", 16);
   ASSERT_EQ(a.magick.size(), 50u * 7u * 2u);
   EXPECT_EQ(a.magick, b.magick);
   EXPECT_EQ(a.pillow, b.pillow);
@@ -427,7 +428,8 @@ TEST_F(SaveTest, PngReadsBackAsThePgmAndPpmOfTheSameView) {
   told.cancel_at = 4;
   ASSERT_EQ(save(kKindPNG, {3}, dir.file("cut.png"), &rep), 1) << rep.message;
   EXPECT_EQ(png_header(test::read_file(dir.file("cut.png"))), (std::vector<int>{50, 4, 16, kGrey}));
-  const std::string first_rows = test::read_back(dir.file("c3.pgm"), "gray", 16).magick.substr(0, 50u * 4u * 2u);
+  const std::string first_rows =
+      test::read_back(dir.file("c3.pgm"), "gray", 16).magick.substr(0, 50u * 4u * 2u);
   EXPECT_EQ(test::read_back(dir.file("cut.png"), "gray", 16).magick, first_rows);
   EXPECT_FALSE(std::filesystem::exists(dir.file("cut.png.part")));
 }
