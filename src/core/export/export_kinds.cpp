@@ -1,17 +1,16 @@
 #include "core/export/export_kinds.h"
 
-#include <array>
 #include <cctype>
+#include <iterator>
 #include <string>
 
 namespace kelo {
 
 namespace {
 
-constexpr std::array kKinds = {
-    ExportKind{kKindHRPT, "(C)HRPT", "hrpt", "10b"}, ExportKind{kKindPPM, "PPM", "ppm", "ppm"},
-    ExportKind{kKindPGM, "PGM", "pgm", "pgm"},       ExportKind{kKindPGM8, "PGM1", "pgm1", "pgm"},
-    ExportKind{kKindGIF, "Gif", "gif", "gif"},       ExportKind{kKindPNG, "PNG", "png", "png"},
+constexpr ExportKind kKinds[] = {
+    {kKindHRPT, "(C)HRPT", "hrpt", "10b"}, {kKindPPM, "PPM", "ppm", "ppm"}, {kKindPGM, "PGM", "pgm", "pgm"},
+    {kKindPGM8, "PGM1", "pgm1", "pgm"},    {kKindGIF, "Gif", "gif", "gif"}, {kKindPNG, "PNG", "png", "png"},
 };
 
 }  // namespace
@@ -36,8 +35,9 @@ FileKind export_kind_of_extension(std::string_view ext) {
 
 std::string export_type_names() {
   std::string out;
-  for (size_t i = 0; i < kKinds.size(); i++) {
-    if (i > 0) out += i + 1 == kKinds.size() ? " or " : ", ";
+  const size_t n = std::size(kKinds);
+  for (size_t i = 0; i < n; i++) {
+    if (i > 0) out += i + 1 == n ? " or " : ", ";
     out += kKinds[i].type_name;
   }
   return out;
