@@ -325,6 +325,10 @@ int read_gif_line(PIC_INFO* pic, int line, uint16_t* buf) {
   return ok ? kLineRead : 0;
 }
 
-int rewind_gif(PIC_INFO* pic) { return read_gif_header(pic); }
+int rewind_gif(PIC_INFO* pic) {
+  // An interlaced image already decoded whole gives any line as it is.
+  if (pic->lzw.interlaced != 0 && pic->lzw.whole_decoded != 0) return kGifOk;
+  return read_gif_header(pic);
+}
 
 }  // namespace kelo

@@ -44,6 +44,7 @@ enum GifReadResult : int {
 int read_gif_line(PIC_INFO* pic, int line, uint16_t* buf);
 
 // read_gif_header() again; the next read starts at line 0. Returns its code.
+// An interlaced image decoded whole is kept as it is (0): it is decoded once.
 [[nodiscard]] int rewind_gif(PIC_INFO* pic);
 
 // Forgets the decoder state (the tables are fixed in the record; nothing is
