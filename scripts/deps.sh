@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake make pkg-config git
+  # PNG export
+  libpng-dev
   # GUI layer
   libgtk-3-dev
   # real mouse clicks in the GUI tests (X test extension)
@@ -24,6 +26,8 @@ packages=(
   python3-sgp4
   # the screenshot script opens windows with real pointer and keys
   xdotool x11-utils
+  # install and package checks: desktop-file-validate, man -l, dpkg-shlibdeps
+  desktop-file-utils man-db dpkg-dev
 )
 
 missing=()

@@ -11,7 +11,11 @@
 set -euo pipefail
 bin=$(realpath "${1:-build}")
 root=$(realpath "$(dirname "$0")/..")
+# The picture corpora: the shared folder beside the checkout when there is
+# one (the lists compared before and after a change were made from it), else
+# the repository's own tests/corpus.
 data=${KELO_SHARED_DATA:-$root/../shared/data}
+[ -d "$data" ] || data=$root/tests/corpus
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

@@ -41,9 +41,7 @@ command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 rm -rf "$scratch" && mkdir -p "$scratch"
 git -C "$repo" archive "$commit" | tar -x -C "$scratch" || exit 2
 cd "$scratch" || exit 2
-shared=()
-[ -d "$repo/../shared/data" ] && shared=(-DKELO_SHARED_DATA="$(cd "$repo/../shared/data" && pwd)")
-cmake -S . -B build -DKELO_BUILD_TESTS=ON -DKELO_WERROR=ON "${shared[@]}" \
+cmake -S . -B build -DKELO_BUILD_TESTS=ON -DKELO_WERROR=ON \
   "${launcher[@]}" > build.log 2>&1 || { echo "configure failed"; exit 2; }
 targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo"
 # shellcheck disable=SC2086

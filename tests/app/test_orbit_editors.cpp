@@ -44,7 +44,7 @@ namespace {
 // Screen row below the main window where the editors are put.
 constexpr int kBelowMain = 480;
 
-const std::string kTleDir = std::string(KELO_SHARED_DATA) + "/tle/celestrak/";
+const std::string kTleDir = std::string(KELO_CORPUS) + "/tle/celestrak/";
 const char* kTleName = "r2cloud-active-2020-09-27.txt";
 
 Display* xdpy() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
@@ -220,7 +220,7 @@ class OrbitEditorsTest : public LumoTest {
 };
 
 TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) {
-  if (!std::filesystem::exists(kTleDir + kTleName)) GTEST_SKIP() << "shared element files not present";
+  if (!std::filesystem::exists(kTleDir + kTleName)) GTEST_SKIP() << "corpus missing: " << kTleDir << kTleName;
   KEPLER noaa19;
   ASSERT_TRUE(noaa19_set(&noaa19));
   // A pass five days after the set's epoch (2020 day 271.1: 27 September).

@@ -329,14 +329,14 @@ int Read_Prefs_file(const std::string& path, PREFS* p) {
   return 1;
 }
 
-int Read_Prefs(const char* progpath, PREFS* p, PrefDirs* dirs) {
+int Read_Prefs(const char* progpath, PREFS* p, PrefDirs* dirs, PrefNotice notice) {
   get_dirs(progpath, dirs);
   Load_Prefdef(p);
   std::string found;
   if (search_file(kPrefFileName, &found, dirs->cur_dir, dirs->prog_dir, dirs->home_dir) == 0) return 0;
   if (Read_Prefs_file(found, p) == 0) return 0;
   p->pref_file = found;
-  std::fprintf(stderr, "Preference file %s found.\n", found.c_str());
+  if (notice == PrefNotice::Print) std::fprintf(stderr, "Preference file %s found.\n", found.c_str());
   return 1;
 }
 

@@ -71,7 +71,9 @@ struct PrefDirs {
 // Finds the directories into `dirs`, sets the defaults in `p`, then reads the
 // first ".kelorc" found in the current directory, the program's directory
 // and the home directory. 1 when a file was read, 0 when none was found.
-int Read_Prefs(const char* progpath, PREFS* p, PrefDirs* dirs);
+// `notice`: whether "Preference file ... found." goes to standard error.
+enum class PrefNotice { Print, Quiet };
+int Read_Prefs(const char* progpath, PREFS* p, PrefDirs* dirs, PrefNotice notice = PrefNotice::Print);
 // Reads one preference file into `p` (no defaults, no search); 1 when read.
 [[nodiscard]] int Read_Prefs_file(const std::string& path, PREFS* p);
 // Sets the defaults in `p` (fields without a default stay as they were).

@@ -46,6 +46,7 @@ enum class FileKind : int {
   SeaStar = 10,
   HRI = 11,
   AHRPT = 12,
+  PNG = 13,  // written by the export only
 };
 inline constexpr FileKind kKindNone = FileKind::None;
 inline constexpr FileKind kKindUnknown = FileKind::Unknown;
@@ -60,6 +61,7 @@ inline constexpr FileKind kKindCHRPT = FileKind::CHRPT;
 inline constexpr FileKind kKindSeaStar = FileKind::SeaStar;
 inline constexpr FileKind kKindHRI = FileKind::HRI;
 inline constexpr FileKind kKindAHRPT = FileKind::AHRPT;
+inline constexpr FileKind kKindPNG = FileKind::PNG;
 
 // The kind code of a kind (messages and file names of the tests).
 constexpr int file_kind_code(FileKind kind) { return static_cast<int>(kind); }
@@ -274,6 +276,12 @@ struct LZW_STATE {
   int stack_ptr = 0;
   int last_line = -1;
   std::vector<uint16_t> last_buf;
+  // An interlaced image is decoded whole at its first read: its rows in
+  // display order (an empty row was never reached) and which came complete.
+  int interlaced = 0;
+  int whole_decoded = 0;
+  std::vector<std::vector<uint8_t>> whole_rows;
+  std::vector<uint8_t> whole_row_ok;
   // writer
   int w_width = 0;
   int w_height = 0;

@@ -12,6 +12,7 @@
 
 #include "core/base/bytes.h"
 #include "core/base/misc.h"
+#include "core/export/png_writer.h"
 #include "core/files/file.h"
 #include "core/files/gif_read.h"
 #include "core/files/hri_functions.h"
@@ -37,7 +38,14 @@ constexpr int kBits10 = 10;
 // Kinds the writer dispatch can write.
 bool has_writer(FileKind kind) {
   return kind == kKindPPM || kind == kKindPGM || kind == kKindPGM8 || kind == kKindGIF || kind == kKindHRPT ||
-         kind == kKindCHRPT || kind == kKindSeaStar;
+         kind == kKindCHRPT || kind == kKindSeaStar || kind == kKindPNG;
+}
+
+// The PGM/PPM kind whose samples a PNG holds: the colour mix as PPM, one
+// channel as PGM (keeping the source's depth).
+FileKind samples_like(FileKind kind, bool colour_mix) {
+  if (kind != kKindPNG) return kind;
+  return colour_mix ? kKindPPM : kKindPGM;
 }
 
 // Pictures whose writer stores one byte per sample.
@@ -147,6 +155,8 @@ const char* save_extension(FileKind file_type) {
       return "pgm";
     case kKindGIF:
       return "gif";
+    case kKindPNG:
+      return "png";
     case kKindHRPT:
     case kKindCHRPT:
     case kKindSeaStar:
@@ -288,8 +298,9 @@ struct SavePlan {
   LineSet lines;
   std::vector<uint16_t> red, green, blue, pg, pb;
   std::vector<uint8_t> marks;
-  NewFile out;       // the working file, renamed over the wanted path at the end
-  long hdr_len = 0;  // bytes of the header written (PGM/PPM: where the pixels start)
+  NewFile out;                     // the working file, renamed over the wanted path at the end
+  long hdr_len = 0;                // bytes of the header written (PGM/PPM: where the pixels start)
+  std::unique_ptr<PngWriter> png;  // a PNG keeps its rows until the end
 
   bool grid_at(int x, int y, int width) const {
     size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
@@ -344,7 +355,7 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
                       ExportListener& listener, SavePlan& p, SaveReport& rep) {
   if (!src->pic_fp) return "No picture open.";
   if (!has_writer(dst->file_type))
-    return strformat("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1 or Gif.",
+    return strformat("Can't write %s files; choose (C)HRPT, PPM, PGM, PGM1, Gif or PNG.",
                      kind_name(dst->file_type));
 
   p.work = std::make_unique<VIEW_INFO>(*view);
@@ -365,7 +376,8 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
     work.linearize = 0;
     if (src->chan_present[0] != 0 && dst->chan_present[0] != 0) p.hdr_count = src->frame.hdr_words;
   }
-  p.shift = export_bitshift(src->file_type, src->depth, dst->file_type, work.lmax);
+  const FileKind like = samples_like(dst->file_type, p.use_rgb);
+  p.shift = export_bitshift(src->file_type, src->depth, like, work.lmax);
   rep.bitshift = p.shift;
   listener.bitshift_chosen(p.shift);
 
@@ -404,7 +416,7 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
       p.hdr_count = 0;
       dst->frame = calc_hrptframeinfo(dst->file_type, dst->chan_present, dst->width);
     }
-  } else if (is_8bit_dest(dst->file_type) || src->lut_size <= 0) {
+  } else if (is_8bit_dest(like) || src->lut_size <= 0) {
     // These writers store one byte a sample, so the header must say 255.
     dst->lut_size = kLevels8;
     dst->depth = 8;
@@ -478,12 +490,16 @@ std::string plan_save(PIC_INFO* src, PIC_INFO* dst, const std::string& path, con
 
   std::string opened = open_destination(p, src, dst, path);
   if (!opened.empty()) return opened;
+  if (dst->file_type == kKindPNG) {
+    // The samples and their maximum are those of the PGM/PPM the same export writes.
+    p.png = std::make_unique<PngWriter>(dst->width, like == kKindPPM,
+                                        ppm_header_maxval(like, dst->lut_size, dst->depth));
+  }
 
   // Grid colour: the view's colour where the picture has colour, white
   // (the destination's top level) elsewhere.
   p.grid_r = p.grid_g = p.grid_b = static_cast<uint16_t>(p.dst_max);
-  if (dst->file_type == kKindPPM || dst->file_type == kKindTiff)
-    add_gridpix(&work, &p.grid_r, &p.grid_g, &p.grid_b);
+  if (like == kKindPPM || dst->file_type == kKindTiff) add_gridpix(&work, &p.grid_r, &p.grid_g, &p.grid_b);
   return {};
 }
 
@@ -596,7 +612,9 @@ RowsDone write_rows(SavePlan& p, PIC_INFO* src, PIC_INFO* dst, ExportListener& l
     }
     // The line. Recordings keep the line's sync quality in its marker.
     int flags = p.family ? status : 0;
-    if (write_line(red + off, green + off, blue + off, dst, flags) != 0) {
+    if (p.png) {
+      p.png->add_row(red + off, green + off, blue + off);
+    } else if (write_line(red + off, green + off, blue + off, dst, flags) != 0) {
       done.write_failed = true;
       break;
     }
@@ -615,7 +633,8 @@ int commit_save(SavePlan& p, PIC_INFO* dst, const std::string& path, const RowsD
     p.out.remove();
     return fail(listener, report, rep, text);
   };
-  if (done.write_failed || write_finish(dst) != 0) return abandon(write_failed_text(path));
+  if (done.write_failed || (p.png && !p.png->write(dst->pic_fp.get())) || write_finish(dst) != 0)
+    return abandon(write_failed_text(path));
   if (done.cancelled && p.family) {
     // The recording's header then states the lines it really holds.
     int full = dst->height;

@@ -15,6 +15,7 @@
 #include "core/base/misc.h"
 #include "core/base/paths.h"
 #include "core/base/prefer.h"
+#include "core/export/export_kinds.h"
 #include "core/export/export_listener.h"
 #include "core/export/file_save.h"
 #include "core/files/file.h"
@@ -169,6 +170,7 @@ struct Options {
   int rw = 0, rh = 0;
   bool help = false;
   bool no_prefs = false;
+  bool verbose = false;  // tell which preference file was read
   // view settings (applied in order after the file is opened)
   bool rgb = false;
   bool auto_color = false;
@@ -201,27 +203,12 @@ struct Options {
   int ox = 0, oy = 0;
 };
 
-FileKind kind_of_name(const std::string& s) {
-  if (s == "hrpt" || s == "chrpt" || s == "10b" || s == "(C)HRPT") return kKindHRPT;
-  if (s == "ppm") return kKindPPM;
-  if (s == "pgm") return kKindPGM;
-  if (s == "pgm1") return kKindPGM8;
-  if (s == "gif") return kKindGIF;
-  return kKindNone;
-}
-
 // The kind an output name asks for by its extension, or kKindNone.
 FileKind kind_of_extension(const std::string& name) {
   std::string base = strip_filename(name);
   size_t dot = base.rfind('.');
   if (dot == std::string::npos) return kKindNone;
-  std::string ext = base.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == "10b") return kKindHRPT;
-  if (ext == "ppm") return kKindPPM;
-  if (ext == "pgm") return kKindPGM;
-  if (ext == "gif") return kKindGIF;
-  return kKindNone;
+  return export_kind_of_extension(base.substr(dot + 1));
 }
 
 Options parse(const std::vector<std::string>& args) {
@@ -243,8 +230,8 @@ Options parse(const std::vector<std::string>& args) {
       o.force = true;
     } else if (a == "-t" || a == "--type") {
       std::string t = value(a);
-      o.kind = kind_of_name(t);
-      if (o.kind == kKindNone) throw UsageError{"--type: '" + t + "' is not hrpt, ppm, pgm, pgm1 or gif"};
+      o.kind = export_kind_of_name(t);
+      if (o.kind == kKindNone) throw UsageError{"--type: '" + t + "' is not " + export_type_names()};
     } else if (a == "-c" || a == "--channel" || a == "--channels") {
       std::string v = value(a);
       if (v == "all") {
@@ -276,6 +263,8 @@ Options parse(const std::vector<std::string>& args) {
       o.rh = v[1];
     } else if (a == "--no-prefs") {
       o.no_prefs = true;
+    } else if (a == "--verbose") {
+      o.verbose = true;
     } else if (a == "--rgb") {
       o.rgb = true;
     } else if (a == "--auto-color") {
@@ -602,7 +591,10 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
   auto prefs = std::make_unique<PREFS>();
   if (!o.no_prefs) {
     PrefDirs dirs;
-    Read_Prefs("kelo-export", prefs.get(), &dirs);
+    // Standard output and error are for scripts: the file read is told
+    // only when asked.
+    if (Read_Prefs("kelo-export", prefs.get(), &dirs, PrefNotice::Quiet) == 1 && o.verbose)
+      err << "Preference file " << prefs->pref_file << " found.\n";
   } else {
     Load_Prefdef(prefs.get());
   }
@@ -706,10 +698,12 @@ Output:
                         (without -o: dumpNN.ext in the current directory)
       --force           overwrite an existing output file
   -t, --type KIND       hrpt (keeps the recording family: HRPT, CHRPT or
-                        SeaStar), ppm, pgm, pgm1 (8-bit PGM) or gif; default
-                        from the extension of NAME, else as the Save window
+                        SeaStar), ppm, pgm, pgm1 (8-bit PGM), gif or png
+                        (grey, 16-bit above 8 bits, or RGB for --rgb);
+                        default from the extension of NAME, else as the
+                        Save window
   -c, --channel LIST    channels to write, e.g. 4 or 1,2,4 or all
-                        (PPM, PGM and GIF take one channel)
+                        (PPM, PGM, GIF and PNG take one channel)
 Information:
       --info            the file information text
       --frame N         the decoded frame header of line N
@@ -719,7 +713,7 @@ Information:
       --render WxH      draw the picture as the main window would into a
                         WxH canvas and write it as a PPM (-o NAME)
 View settings:
-      --rgb             mix channels into colour (PPM output)
+      --rgb             mix channels into colour (PPM or PNG output)
       --weight CH=R,G,B channel CH's weights in red, green and blue
       --offset R,G,B    offsets of the three sums
       --auto-color      the natural-colour mix of the satellite family
@@ -739,6 +733,7 @@ View settings:
       --zoom ZX[,ZY]    zoom factors (1 = whole picture)
       --origin X,Y      first picture column and line shown
       --no-prefs        ignore .kelorc, use the built-in defaults
+      --verbose         tell on standard error which .kelorc was read
   -h, --help            this text
 
 Exit status 0 on success; otherwise one line "ERROR: ..." on standard error

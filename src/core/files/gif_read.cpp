@@ -22,6 +22,10 @@ constexpr int kBytesPerColour = 3;
 constexpr int kMaxCodeWidth = 12;
 constexpr int kMinCodeSize = 1;  // some 1-bit encoders write 1; see read_gif_header
 constexpr int kMaxCodeSize = 9;
+constexpr int kInterlacedFlag = 0x40;
+// An interlaced image is decoded whole; its decoded pixels stop here (a
+// damaged or hostile file that claims more gives zeros beyond).
+constexpr size_t kMaxWholePixels = size_t{1} << 28;
 
 // Reads a colour table of n colours into the translation tables.
 bool read_colour_table(FILE* fp, int n, PIC_INFO* pic) {
@@ -154,6 +158,39 @@ bool get_gif_nextline(LZW_STATE* s, FILE* fp, uint16_t* out, int width) {
   return true;
 }
 
+// The display row of stored row `k` of an interlaced image `h` rows high:
+// the four passes start at rows 0, 4, 2, 1 and step 8, 8, 4, 2.
+int display_row(int k, int h) {
+  constexpr int kStart[4] = {0, 4, 2, 1};
+  constexpr int kStep[4] = {8, 8, 4, 2};
+  for (int pass = 0; pass < 4; ++pass) {
+    const int rows = h > kStart[pass] ? (h - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
+    if (k < rows) return kStart[pass] + k * kStep[pass];
+    k -= rows;
+  }
+  return -1;
+}
+
+// Decodes every stored row of an interlaced image into its display row.
+// Rows the data never reached stay empty (read as zeros).
+void decode_whole(LZW_STATE* s, FILE* fp) {
+  const int width = s->width;
+  const int height = s->height;
+  s->whole_rows.assign(static_cast<size_t>(height), {});
+  s->whole_row_ok.assign(static_cast<size_t>(height), 0);
+  std::vector<uint16_t> row(static_cast<size_t>(width));
+  size_t pixels = 0;
+  for (int k = 0; k < height && !s->rd_done; ++k) {
+    pixels += static_cast<size_t>(width);
+    if (pixels > kMaxWholePixels) break;
+    const bool ok = get_gif_nextline(s, fp, row.data(), width);
+    const auto y = static_cast<size_t>(display_row(k, height));
+    s->whole_rows[y].assign(row.begin(), row.end());
+    s->whole_row_ok[y] = ok ? 1 : 0;
+  }
+  s->whole_decoded = 1;
+}
+
 }  // namespace
 
 int get_next_code(LZW_STATE* s, int width, FILE* fp) {
@@ -178,6 +215,10 @@ void read_gif_close(LZW_STATE* lzw) {
   lzw->last_line = -1;
   lzw->rd_done = 1;
   std::vector<uint16_t>().swap(lzw->last_buf);
+  lzw->interlaced = 0;
+  lzw->whole_decoded = 0;
+  std::vector<std::vector<uint8_t>>().swap(lzw->whole_rows);
+  std::vector<uint8_t>().swap(lzw->whole_row_ok);
 }
 
 int read_gif_header(PIC_INFO* pic) {
@@ -220,7 +261,7 @@ int read_gif_header(PIC_INFO* pic) {
     int local = 1 << ((iflags & kColourTableSizeMask) + 1);
     if (!read_colour_table(fp, local, pic)) return kGifNoImageDesc;
   }
-  // The interlace flag (0x40) is not looked at: lines come in stored order.
+  s->interlaced = (iflags & kInterlacedFlag) != 0 ? 1 : 0;
 
   int code_size = std::fgetc(fp);
   if (code_size == EOF) return kGifNoCodeSize;
@@ -258,6 +299,13 @@ int read_gif_line(PIC_INFO* pic, int line, uint16_t* buf) {
   int width = s->width;
   if (fp == nullptr || line < 0 || line >= s->height || s->last_buf.size() != static_cast<size_t>(width))
     return 0;
+  if (s->interlaced != 0) {
+    if (s->whole_decoded == 0) decode_whole(s, fp);
+    const std::vector<uint8_t>& row = s->whole_rows[static_cast<size_t>(line)];
+    std::fill(buf, buf + width, uint16_t{0});
+    std::copy(row.begin(), row.end(), buf);
+    return s->whole_row_ok[static_cast<size_t>(line)] != 0 ? kLineRead : 0;
+  }
   if (line == s->last_line) {
     std::copy(s->last_buf.begin(), s->last_buf.end(), buf);
     // The decoder only marks the end while a line still wants pixels, so a
@@ -277,6 +325,10 @@ int read_gif_line(PIC_INFO* pic, int line, uint16_t* buf) {
   return ok ? kLineRead : 0;
 }
 
-int rewind_gif(PIC_INFO* pic) { return read_gif_header(pic); }
+int rewind_gif(PIC_INFO* pic) {
+  // An interlaced image already decoded whole gives any line as it is.
+  if (pic->lzw.interlaced != 0 && pic->lzw.whole_decoded != 0) return kGifOk;
+  return read_gif_header(pic);
+}
 
 }  // namespace kelo

@@ -2,9 +2,11 @@
 // picture line at a time with fixed tables (no allocation per line).
 //
 // The coder state lives in the picture record (PIC_INFO::lzw), so every open
-// picture carries its own decoder. Lines are delivered in stored order (the
-// interlace flag is not looked at) and may only be read forward; to go back,
-// rewind_gif() starts the decoder over.
+// picture carries its own decoder. Lines of a non-interlaced image are decoded
+// as asked and may only be read forward; to go back, rewind_gif() starts the
+// decoder over. An interlaced image (stored in four passes: every 8th row
+// from 0, every 8th from 4, every 4th from 2, every 2nd from 1) is decoded
+// whole at its first read and then gives any line in display order.
 #pragma once
 
 #include <cstdint>
@@ -34,13 +36,15 @@ enum GifReadResult : int {
 
 // Decodes forward until `line` is reached and leaves its `width` values
 // (0..255) in buf. A line number below the last decoded one does not go back
-// in the file: the caller rewinds first (rewind_gif).
+// in the file: the caller rewinds first (rewind_gif). Interlaced images give
+// display line `line`, in any order.
 // Returns kLineRead (1) when the line was decoded in full, 0 when the image
 // data ended or was damaged before it (buf then holds what was decoded, the
 // rest 0) or the line is outside the picture.
 int read_gif_line(PIC_INFO* pic, int line, uint16_t* buf);
 
 // read_gif_header() again; the next read starts at line 0. Returns its code.
+// An interlaced image decoded whole is kept as it is (0): it is decoded once.
 [[nodiscard]] int rewind_gif(PIC_INFO* pic);
 
 // Forgets the decoder state (the tables are fixed in the record; nothing is

@@ -197,17 +197,22 @@ int read_ppm_line(PIC_INFO* pic, int line, uint16_t* red, uint16_t* green, uint1
   return done;
 }
 
+int ppm_header_maxval(FileKind kind, int lut_size, int depth) {
+  // The maximum must agree with the sample size written: one byte up to
+  // depth 8 (maximum at most 255), two bytes beyond (maximum above 255).
+  int maxval = std::max(1, lut_size - 1);
+  if (kind == kKindPPM || depth <= 8) {
+    maxval = std::min(maxval, 255);
+  } else if (maxval < 256) {
+    maxval = (1 << std::min(depth, 16)) - 1;
+  }
+  return maxval;
+}
+
 int write_ppm_header(PIC_INFO* pic) {
   FILE* fp = pic->pic_fp.get();
   if (fp == nullptr || pic->width <= 0 || pic->height < 0) return -1;
-  // The maximum must agree with the sample size written: one byte up to
-  // depth 8 (maximum at most 255), two bytes beyond (maximum above 255).
-  int maxval = sample_max(pic);
-  if (pic->file_type == kKindPPM || pic->depth <= 8) {
-    maxval = std::min(maxval, 255);
-  } else if (maxval < 256) {
-    maxval = (1 << std::min(pic->depth, 16)) - 1;
-  }
+  int maxval = ppm_header_maxval(pic->file_type, pic->lut_size, pic->depth);
   int n = std::fprintf(fp, "%s\n#%s\n%d %d\n%d\n", pic->file_type == kKindPPM ? "P6" : "P5", kComment,
                        pic->width, pic->height, maxval);
   if (n < 0 || std::ferror(fp)) return -1;

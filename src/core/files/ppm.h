@@ -30,6 +30,10 @@ enum PpmReadResult : int {
 // the missing pixels are 0).
 int read_ppm_line(PIC_INFO* pic, int line, uint16_t* red, uint16_t* green, uint16_t* blue);
 
+// The maximum a PGM/PPM header of this kind, table size and depth declares:
+// lut_size - 1, at most 255 for PPM and for depths up to 8.
+int ppm_header_maxval(FileKind kind, int lut_size, int depth);
+
 // Writes the header for kind 4 ("P6") or 5/6 ("P5") with the comment
 // "Created by kelo" and the maximum lut_size - 1. Returns the number of
 // bytes written, or -1 on a write failure.

@@ -128,6 +128,10 @@ std::string file_info_text(const PIC_INFO* pic) {
     text += strformat(" Offset    : %4d x %4d\n", pic->x_offset, pic->y_offset);
   }
   text += strformat(" Size      : %4d x %4d\n", pic->width, pic->height);
+  // A PGM/PPM deeper than the 12-bit tables is shown from its top 12 bits.
+  constexpr int kShownBits = 12;  // the 4096-entry tables
+  if (pic->sample_shift > 0)
+    text += strformat(" Samples   : %d bits, the top %d kept\n", kShownBits + pic->sample_shift, kShownBits);
   if (recording && pic->chan_present[0] == 0) text += " No frame header recorded.\n";
   return text;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -149,6 +150,32 @@ inline Decoded imagemagick_decode(const std::string& path, const std::string& ou
   int v = 0;
   while (in >> v) d.samples.push_back(v);
   return d;
+}
+
+// A picture as Pillow and ImageMagick read it: Pillow's size and samples as
+// text, ImageMagick's samples as raw `layout` ("gray" or "rgb") bytes of
+// `depth` bits. Empty texts when a reader is missing or fails.
+struct ReadBack {
+  std::string pillow, magick;
+};
+inline ReadBack read_back(const std::string& path, const char* layout, int depth) {
+  ReadBack r;
+  auto capture = [](const std::string& cmd, std::string* out) {
+    FILE* p = popen(cmd.c_str(), "r");
+    if (p == nullptr) return;
+    char buf[65536];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out->append(buf, n);
+    if (pclose(p) != 0) out->clear();
+  };
+  for (const char* py : {"python3", "/usr/bin/python3"}) {
+    capture(std::string(py) + " -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); " +
+                "print(im.size, list(im.getdata()))\" '" + path + "' 2>/dev/null",
+            &r.pillow);
+    if (!r.pillow.empty()) break;
+  }
+  capture("convert '" + path + "' -depth " + std::to_string(depth) + " " + layout + ":- 2>/dev/null",
+          &r.magick);
+  return r;
 }
 
 }  // namespace kelo::test

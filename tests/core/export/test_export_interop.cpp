@@ -16,7 +16,7 @@
 namespace kelo {
 namespace {
 
-const std::string kPnm = std::string(KELO_SHARED_DATA) + "/pnm/charls/";
+const std::string kPnm = std::string(KELO_CORPUS) + "/pnm/pillow/";
 
 // ImageMagick's plain-text decoding of a picture ("pgm" or "ppm").
 test::Decoded decode(const std::string& path, const std::string& kind, const std::string& out_dir) {
@@ -33,17 +33,17 @@ int export_to(const std::vector<std::string>& args) {
 class Interop : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(kPnm)) GTEST_SKIP() << "shared corpus not present";
+    if (!std::filesystem::exists(kPnm)) GTEST_SKIP() << "corpus missing";
     if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
   }
   test::TempDir dir;
 };
 
 TEST_F(Interop, GreyPictureToEveryExchangeKind) {
-  std::string src = kPnm + "test8bs2.pgm";
+  std::string src = kPnm + "hopper_8bit.pgm";
   test::Decoded want = decode(src, "pgm", dir.path());
   ASSERT_EQ(want.samples.size(), 128u * 128u);
-  for (const char* name : {"out.gif", "out.pgm", "out1.pgm", "out.ppm"}) {
+  for (const char* name : {"out.gif", "out.pgm", "out1.pgm", "out.ppm", "out.png"}) {
     std::string out = dir.file(name);
     std::vector<std::string> args = {src, "-o", out};
     if (std::string(name) == "out1.pgm") args.insert(args.end(), {"--type", "pgm1"});
@@ -55,28 +55,46 @@ TEST_F(Interop, GreyPictureToEveryExchangeKind) {
   }
 }
 
+// PGM maxima other than 255: 15 and 3 (an 8-bit PNG scaled up), 65535 (kept
+// as its top 12 bits, a 16-bit PNG). Pillow and ImageMagick read the same
+// pixels from the PNG as from the PGM of the same export.
+TEST_F(Interop, PngOfEveryDepthReadsAsThePgm) {
+  const std::string corpus = std::string(KELO_CORPUS) + "/pnm/";
+  for (const char* name :
+       {"wic/4bit_5x1.pgm", "charls/2bit_parrot_150x200.pgm", "pillow/16_bit_binary.pgm"}) {
+    SCOPED_TRACE(name);
+    const std::string png = dir.file("out.png"), pgm = dir.file("out.pgm");
+    ASSERT_EQ(export_to({corpus + name, "-o", png, "--force"}), 0);
+    ASSERT_EQ(export_to({corpus + name, "-o", pgm, "--force"}), 0);
+    const test::ReadBack a = test::read_back(png, "gray", 16), b = test::read_back(pgm, "gray", 16);
+    EXPECT_FALSE(a.magick.empty());
+    EXPECT_EQ(a.magick, b.magick);
+    EXPECT_EQ(a.pillow, b.pillow);
+  }
+}
+
 TEST_F(Interop, ColourPictureKeepsItsColours) {
-  std::string src = kPnm + "test8.ppm";
+  std::string src = kPnm + "hopper_8bit.ppm";
   test::Decoded want = decode(src, "ppm", dir.path());
-  ASSERT_EQ(want.samples.size(), 256u * 256u * 3u);
+  ASSERT_EQ(want.samples.size(), 128u * 128u * 3u);
   std::string out = dir.file("colour.ppm");
   ASSERT_EQ(export_to({src, "-o", out}), 0);
   test::Decoded got = decode(out, "ppm", dir.path());
-  EXPECT_EQ(got.width, 256);
+  EXPECT_EQ(got.width, 128);
   EXPECT_EQ(got.samples, want.samples);
 
-  // Zoomed by 2 from (64, 32): the 128 x 128 block that the window shows.
+  // Zoomed by 2 from (32, 16): the 64 x 64 block that the window shows.
   std::string part = dir.file("part.ppm");
-  ASSERT_EQ(export_to({src, "-o", part, "--zoom", "2", "--origin", "64,32"}), 0);
+  ASSERT_EQ(export_to({src, "-o", part, "--zoom", "2", "--origin", "32,16"}), 0);
   test::Decoded p = decode(part, "ppm", dir.path());
-  ASSERT_EQ(p.width, 128);
-  ASSERT_EQ(p.height, 128);
-  ASSERT_EQ(p.samples.size(), 128u * 128u * 3u);
-  for (int y = 0; y < 128; y += 9)
-    for (int x = 0; x < 128; x += 7)
+  ASSERT_EQ(p.width, 64);
+  ASSERT_EQ(p.height, 64);
+  ASSERT_EQ(p.samples.size(), 64u * 64u * 3u);
+  for (int y = 0; y < 64; y += 5)
+    for (int x = 0; x < 64; x += 3)
       for (int c = 0; c < 3; c++)
-        ASSERT_EQ(p.samples[static_cast<size_t>((y * 128 + x) * 3 + c)],
-                  want.samples[static_cast<size_t>(((y + 32) * 256 + x + 64) * 3 + c)])
+        ASSERT_EQ(p.samples[static_cast<size_t>((y * 64 + x) * 3 + c)],
+                  want.samples[static_cast<size_t>(((y + 16) * 128 + x + 32) * 3 + c)])
             << x << "," << y;
 }
 
@@ -86,7 +104,7 @@ TEST_F(Interop, ColourPictureKeepsItsColours) {
 TEST(DamagedInput, EveryCommandEndsCleanly) {
   std::vector<std::string> files;
   for (const std::string& d :
-       {std::string(KELO_SHARED_DATA) + "/gif/broken", std::string(KELO_SHARED_DATA) + "/pnm/broken",
+       {std::string(KELO_CORPUS) + "/gif/broken", std::string(KELO_CORPUS) + "/pnm/broken",
         std::string(KELO_TEST_DATA) + "/bad"}) {
     if (!std::filesystem::exists(d)) continue;
     for (const auto& e : std::filesystem::directory_iterator(d))

@@ -376,6 +376,69 @@ TEST_F(SaveTest, ChannelMapToPpmMixesColours) {
   }
 }
 
+// ---------------------------------------------------------------- PNG
+
+// PNG width, height, bit depth and colour type from its IHDR chunk.
+std::vector<int> png_header(const std::string& b) {
+  if (b.size() < 26 || b.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || b.compare(12, 4, "IHDR") != 0) return {};
+  auto be32 = [&](size_t at) {
+    return static_cast<int>(static_cast<uint8_t>(b[at]) << 24 | static_cast<uint8_t>(b[at + 1]) << 16 |
+                            static_cast<uint8_t>(b[at + 2]) << 8 | static_cast<uint8_t>(b[at + 3]));
+  };
+  return {be32(16), be32(20), static_cast<uint8_t>(b[24]), static_cast<uint8_t>(b[25])};
+}
+
+TEST_F(SaveTest, PngReadsBackAsThePgmAndPpmOfTheSameView) {
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  ASSERT_TRUE(open_fixture(50, 7));
+  view->lmax = 1023;
+  SaveReport rep;
+  const int kGrey = 0, kRgb = 2;  // PNG colour types
+
+  // One 10-bit channel: 16-bit grey with 10 significant bits (sBIT), the
+  // samples as the PGM keeps them, scaled to 16 bits as readers scale a PGM.
+  ASSERT_EQ(save(kKindPNG, {3}, dir.file("c3.png"), &rep), 0) << rep.message;
+  EXPECT_EQ(rep.message, "Saved in " + dir.file("c3.png") + "; bitshift=0.");
+  ASSERT_EQ(save(kKindPGM, {3}, dir.file("c3.pgm"), &rep), 0) << rep.message;
+  const std::string png = test::read_file(dir.file("c3.png"));
+  EXPECT_EQ(png_header(png), (std::vector<int>{50, 7, 16, kGrey}));
+  EXPECT_NE(png.find(std::string("sBIT\x0a", 5)), std::string::npos);
+  test::ReadBack a = test::read_back(dir.file("c3.png"), "gray", 16),
+                 b = test::read_back(dir.file("c3.pgm"), "gray", 16);
+  ASSERT_EQ(a.magick.size(), 50u * 7u * 2u);
+  EXPECT_EQ(a.magick, b.magick);
+  EXPECT_EQ(a.pillow, b.pillow);
+  // Pixel (0, 0) is 291 of 1023: 18642 (0x48d2) of 65535, in ImageMagick's
+  // raw samples least significant byte first.
+  EXPECT_EQ(a.magick.substr(0, 2), std::string("\xd2\x48", 2));
+
+  // The colour mix: 8-bit RGB, as the PPM.
+  view->rgb_map = true;
+  view->map_used[1] = view->map_used[2] = 1;
+  view->map_wr[1] = 1.0f;
+  view->map_wg[2] = 1.0f;
+  view->map_wb[1] = view->map_wb[2] = 0.5f;
+  ASSERT_EQ(save(kKindPNG, {}, dir.file("mix.png"), &rep), 0) << rep.message;
+  EXPECT_EQ(rep.bitshift, -2);
+  ASSERT_EQ(save(kKindPPM, {}, dir.file("mix.ppm"), &rep), 0) << rep.message;
+  EXPECT_EQ(png_header(test::read_file(dir.file("mix.png"))), (std::vector<int>{50, 7, 8, kRgb}));
+  a = test::read_back(dir.file("mix.png"), "rgb", 8);
+  b = test::read_back(dir.file("mix.ppm"), "rgb", 8);
+  ASSERT_EQ(a.magick.size(), 50u * 7u * 3u);
+  EXPECT_EQ(a.magick, b.magick);
+  EXPECT_EQ(a.pillow, b.pillow);
+
+  // Cancelled after 4 rows: a whole PNG 4 rows high, no working file left.
+  view->rgb_map = false;
+  told.cancel_at = 4;
+  ASSERT_EQ(save(kKindPNG, {3}, dir.file("cut.png"), &rep), 1) << rep.message;
+  EXPECT_EQ(png_header(test::read_file(dir.file("cut.png"))), (std::vector<int>{50, 4, 16, kGrey}));
+  const std::string first_rows =
+      test::read_back(dir.file("c3.pgm"), "gray", 16).magick.substr(0, 50u * 4u * 2u);
+  EXPECT_EQ(test::read_back(dir.file("cut.png"), "gray", 16).magick, first_rows);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("cut.png.part")));
+}
+
 // ---------------------------------------------------------------- cancel, failures
 
 TEST_F(SaveTest, CancelLeavesAValidShorterFile) {

@@ -63,7 +63,7 @@ TEST(ExportCliLine, HelpAndBadCommandLines) {
            {{"a.10b", "--render", "0x10"}, "ERROR: --render needs WxH, each 1 to 16384\n"},
            {{"a.10b", "--render", "100"}, "ERROR: --render needs 2 numbers, got '100'\n"},
            {{"a.10b", "-c", "11"}, "ERROR: -c: channel '11' is not 1 to 10\n"},
-           {{"a.10b", "--type", "tiff"}, "ERROR: --type: 'tiff' is not hrpt, ppm, pgm, pgm1 or gif\n"},
+           {{"a.10b", "--type", "tiff"}, "ERROR: --type: 'tiff' is not hrpt, ppm, pgm, pgm1, gif or png\n"},
            {{"a.10b", "--zoom", "0.5"}, "ERROR: --zoom needs ZX[,ZY], each 1 or above\n"},
            {{"a.10b", "--lonlat", "1,x"}, "ERROR: --lonlat: '1,x' is not a list of whole numbers\n"},
            {{"a.10b", "b.10b"}, "ERROR: only one picture file, got 'a.10b' and 'b.10b'\n"},
@@ -313,6 +313,13 @@ TEST_F(ExportCli, InfoOfEveryKindOfFile) {
   CliRun p = run({"p.pgm", "--info"});
   ASSERT_EQ(p.rc, 0) << p.err;
   EXPECT_EQ(p.out, " File      : p.pgm\n Type      : PGM (8 bits)\n Size      :    3 x    2\n");
+  // A PGM deeper than the 12-bit tables says that its top 12 bits are shown.
+  dir.write("deep.pgm", std::string("P5\n3 1\n65535\n") + std::string(6, '\x40'));
+  CliRun deep = run({"deep.pgm", "--info"});
+  ASSERT_EQ(deep.rc, 0) << deep.err;
+  EXPECT_EQ(deep.out,
+            " File      : deep.pgm\n Type      : PGM (12 bits)\n Size      :    3 x    1\n"
+            " Samples   : 16 bits, the top 12 kept\n");
 
   // METEOSAT 7, 1 February 2003 (a Saturday) 12:30, channels 1 and 2; the
   // lowest channel sets the size.
@@ -327,6 +334,20 @@ TEST_F(ExportCli, InfoOfEveryKindOfFile) {
             " Channels  : 1 2\n"
             " Offset    :    0 x    0\n"
             " Size      : 1250 x   14\n");
+}
+
+// Standard output and error are for scripts: the preference file read is
+// named only with --verbose.
+TEST_F(ExportCli, PreferenceFileIsToldOnlyWhenVerbose) {
+  test::ScopedEnv home("HOME", dir.path());
+  dir.write(".kelorc", "Font_size = 11\n");
+  for (bool verbose : {false, true}) {
+    std::ostringstream out, err;
+    std::vector<std::string> args = {"in.10b", "--info"};
+    if (verbose) args.push_back("--verbose");
+    ASSERT_EQ(kelo_export_main(args, out, err), 0) << err.str();
+    EXPECT_EQ(err.str(), verbose ? "Preference file " + dir.file(".kelorc") + " found.\n" : "");
+  }
 }
 
 TEST_F(ExportCli, AutomaticLuminanceWindowSetsTheShift) {

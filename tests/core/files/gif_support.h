@@ -25,7 +25,8 @@ Ints ints(T... v) {
   return Ints{static_cast<long long>(v)...};
 }
 
-inline std::string shared_path(const std::string& rel) { return std::string(KELO_SHARED_DATA) + "/" + rel; }
+// A file of the test corpora in tests/corpus/.
+inline std::string shared_path(const std::string& rel) { return std::string(KELO_CORPUS) + "/" + rel; }
 inline bool shared_present(const std::string& rel) { return std::filesystem::exists(shared_path(rel)); }
 
 // A picture record with the file at path open for reading.
@@ -50,7 +51,7 @@ inline std::unique_ptr<PIC_INFO> pic_writing(const std::string& path, FileKind k
   return pic;
 }
 
-// Every line of an opened GIF in stored order, as palette RGB bytes. *lines_ok
+// Every line of an opened GIF, top to bottom, as palette RGB bytes. *lines_ok
 // counts the lines the reader reported as decoded in full.
 inline std::string gif_rgb(PIC_INFO* pic, int* lines_ok = nullptr) {
   std::string rgb;
@@ -66,28 +67,13 @@ inline std::string gif_rgb(PIC_INFO* pic, int* lines_ok = nullptr) {
   return rgb;
 }
 
-// Picture row of stored row k of an interlaced picture h rows high (passes
-// every 8th from 0, every 8th from 4, every 4th from 2, every 2nd from 1).
-inline int interlaced_row(int k, int h) {
-  const int start[4] = {0, 4, 2, 1};
-  const int step[4] = {8, 8, 4, 2};
-  for (int p = 0; p < 4; ++p) {
-    int n = start[p] < h ? (h - start[p] + step[p] - 1) / step[p] : 0;
-    if (k < n) return start[p] + k * step[p];
-    k -= n;
-  }
-  return -1;
-}
-
-// Rows of `got` (stored order) that differ from `want` (picture order) for
-// a picture w x h of RGB bytes.
-inline int bad_rows(const std::string& got, const std::string& want, int w, int h, bool interlaced) {
+// Rows of `got` that differ from `want` for a picture w x h of RGB bytes.
+inline int bad_rows(const std::string& got, const std::string& want, int w, int h) {
   const size_t row = static_cast<size_t>(w) * 3;
   if (got.size() < row * h || want.size() < row * h) return h;
   int bad = 0;
   for (int k = 0; k < h; ++k) {
-    const int y = interlaced ? interlaced_row(k, h) : k;
-    if (std::memcmp(got.data() + k * row, want.data() + y * row, row) != 0) ++bad;
+    if (std::memcmp(got.data() + k * row, want.data() + k * row, row) != 0) ++bad;
   }
   return bad;
 }

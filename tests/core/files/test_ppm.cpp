@@ -128,7 +128,7 @@ bool netpbm_samples(const std::string& path, long* maxval, std::vector<long>* va
 }
 
 TEST(PpmRead, RealFilesGiveNetpbmsSamples) {
-  if (!shared_present("pnm")) GTEST_SKIP() << "shared corpus absent";
+  if (!shared_present("pnm")) GTEST_SKIP() << "corpus missing";
   if (!test::have_tool("pamtopnm")) GTEST_SKIP() << "netpbm not installed";
   int compared = 0;
   for (const char* sub : {"pnm/charls", "pnm/imagers", "pnm/pillow", "pnm/ppmsharp", "pnm/wic"}) {
@@ -165,7 +165,7 @@ TEST(PpmRead, RealFilesGiveNetpbmsSamples) {
 }
 
 TEST(PpmRead, DamagedAndAmbiguousFiles) {
-  if (!shared_present("pnm/broken")) GTEST_SKIP() << "shared corpus absent";
+  if (!shared_present("pnm/broken")) GTEST_SKIP() << "corpus missing";
   for (const auto& e : std::filesystem::directory_iterator(shared_path("pnm/broken"))) {
     SCOPED_TRACE(e.path().filename().string());
     auto pic = pic_on(e.path().string());

@@ -341,8 +341,8 @@ for tok in sys.argv[3:]:
 )";
 
 TEST(OrbitCrossCheck, Sgp4SubSatellitePointsOverAPass) {
-  const std::string path = std::string(KELO_SHARED_DATA) + "/tle/celestrak/r2cloud-active-2020-09-27.txt";
-  if (!std::filesystem::exists(path)) GTEST_SKIP() << "shared element files not present";
+  const std::string path = std::string(KELO_CORPUS) + "/tle/celestrak/r2cloud-active-2020-09-27.txt";
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "corpus missing";
   const std::string py = find_python_with_sgp4();
   if (py.empty()) GTEST_SKIP() << "python3 with the sgp4 module not available";
 

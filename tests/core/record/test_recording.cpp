@@ -364,7 +364,7 @@ TEST(Recording, KeplerElementsLoadedIntoTheHeaderOrReportedMissing) {
     EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 19);
   }
 
-  const std::string tle_path = std::string(KELO_SHARED_DATA) + "/tle";
+  const std::string tle_path = std::string(KELO_CORPUS) + "/tle";
   std::string set;
   if (std::filesystem::exists(tle_path)) {
     for (const auto& e : std::filesystem::recursive_directory_iterator(tle_path)) {
@@ -376,7 +376,7 @@ TEST(Recording, KeplerElementsLoadedIntoTheHeaderOrReportedMissing) {
       if (!set.empty()) break;
     }
   }
-  if (set.empty()) GTEST_SKIP() << "no NOAA 18 element set in " << tle_path;
+  if (set.empty()) GTEST_SKIP() << "corpus missing: no NOAA 18 element set in " << tle_path;
   Station st("noaa,syncloss=20:50");
   st.rec.load_kepler = true;
   st.rec.kepler_file = st.dir.write("weather.txt", set);

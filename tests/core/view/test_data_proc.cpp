@@ -537,7 +537,7 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   EXPECT_EQ(set[3][2], 100);
 }
 
-std::string shared_file(const std::string& rel) { return std::string(KELO_SHARED_DATA) + "/" + rel; }
+std::string shared_file(const std::string& rel) { return std::string(KELO_CORPUS) + "/" + rel; }
 
 // A real GIF through the line store: every line's palette indices, looked up
 // in the palette, give the reference decode that ships with the picture.
@@ -545,7 +545,7 @@ TEST(ReadLine, GifLinesMatchTheReferenceDecode) {
   const std::string gif = shared_file("gif/giflib/treescap.gif");
   const std::string rgb = test::read_file(shared_file("gif/giflib/treescap.rgb"));
   PIC_INFO pic;
-  if (rgb.empty() || !pic.pic_fp.open(gif, "rb")) GTEST_SKIP() << "shared test pictures not present";
+  if (rgb.empty() || !pic.pic_fp.open(gif, "rb")) GTEST_SKIP() << "corpus missing";
   ASSERT_EQ(read_gif_header(&pic), 0);
   pic.file_type = kKindGIF;
   ASSERT_EQ(rgb.size(), static_cast<size_t>(pic.width) * pic.height * 3);

@@ -502,8 +502,8 @@ Pnm parse_pnm(const std::string& bytes) {
 
 TEST(RealPictures, DrawnAtOwnAndHalfSize) {
   for (const char* name : {"hopper_8bit.pgm", "hopper_8bit.ppm"}) {
-    const std::string path = std::string(KELO_SHARED_DATA) + "/pnm/pillow/" + name;
-    if (!exist_file(path)) GTEST_SKIP() << "shared test pictures not present";
+    const std::string path = std::string(KELO_CORPUS) + "/pnm/pillow/" + name;
+    if (!exist_file(path)) GTEST_SKIP() << "corpus missing";
     const Pnm in = parse_pnm(test::read_file(path));
     ASSERT_EQ(in.w, 128);
     ASSERT_EQ(in.pixels.size(), static_cast<size_t>(in.w * in.h * in.channels));
@@ -578,8 +578,8 @@ TEST(HriPictures, GridMarksOfTheFramesDrawn) {
 // luminance window is set to the colour indexes the picture has.
 TEST(RealPictures, GifColoursAsGiflibDecodes) {
   for (const char* name : {"gifgrid", "treescap", "porsche", "solid2"}) {
-    const std::string base = std::string(KELO_SHARED_DATA) + "/gif/giflib/" + name;
-    if (!exist_file(base + ".gif")) GTEST_SKIP() << "shared test pictures not present";
+    const std::string base = std::string(KELO_CORPUS) + "/gif/giflib/" + name;
+    if (!exist_file(base + ".gif")) GTEST_SKIP() << "corpus missing";
     const std::string want = test::read_file(base + ".rgb");
     Render r(base + ".gif", false);
     ASSERT_EQ(want.size(), static_cast<size_t>(r.pic->width) * r.pic->height * 3) << name;
