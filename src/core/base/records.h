@@ -171,6 +171,11 @@ struct KEPLER {
   float anomaly = 0;
   float motion = 0;
   int32_t revnum = 0;
+  // Kept from a two-line set for the precise orbit model: the epoch day in
+  // full (single precision holds it to about a second) and the drag term.
+  // Never stored in a recording header.
+  double epoch_day_exact = 0;
+  double bstar = 0;
 };
 
 // Derived orbit constants, the picture's times and the operator's corrections.
