@@ -17,6 +17,7 @@
 #include "core/files/file.h"
 #include "core/files/gif_read.h"
 #include "core/orbit/calc_satpos.h"
+#include "core/orbit/orbit_model.h"
 #include "core/view/channels.h"
 #include "core/view/data_proc.h"
 #include "core/view/hrpt_calcs.h"
@@ -160,6 +161,8 @@ struct Options {
   bool lonlat = false;
   int lx = 0, ly = 0;
   bool probe = false;
+  bool has_orbit = false;  // --orbit given: it overrides the preference
+  OrbitModel orbit = OrbitModel::Simple;
   int px = 0, py = 0;
   bool render = false;
   int rw = 0, rh = 0;
@@ -263,6 +266,11 @@ Options parse(const std::vector<std::string>& args) {
       o.probe = true;
       o.px = v[0];
       o.py = v[1];
+    } else if (a == "--orbit") {
+      const std::string m = value(a);
+      if (!orbit_model_from_name(m, &o.orbit))
+        throw UsageError{"--orbit: '" + m + "' is not simple or precise"};
+      o.has_orbit = true;
     } else if (a == "--render") {
       std::vector<int> v = int_list(a, value(a), 2, 'x');
       if (v[0] < 1 || v[1] < 1 || v[0] > kRenderMax || v[1] > kRenderMax)
@@ -494,9 +502,11 @@ bool auto_luminance(PIC_INFO* pic, VIEW_INFO* view) {
   return true;
 }
 
-std::string fmt_deg(double rad) {
+// Degrees to four places (about 10 m) with the simple model; to six (about
+// 0.1 m) with the precise one, whose positions are worth it.
+std::string fmt_deg(double rad, OrbitModel model) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.4f", rad * 180.0 / kStationPi);
+  std::snprintf(buf, sizeof buf, model == OrbitModel::Precise ? "%.6f" : "%.4f", rad * 180.0 / kStationPi);
   return buf;
 }
 
@@ -506,7 +516,7 @@ std::string lonlat_text(PIC_INFO* pic, int x, int y) {
   if (pic->orbit.valid == 0) return {};
   POSITION pos;
   if (xy2lonlat(x + pic->x_offset, y + pic->y_offset, pic, &pos) == 0) return {};
-  return fmt_deg(pos.lon) + "," + fmt_deg(pos.lat);
+  return fmt_deg(pos.lon, pic->orbit.model) + "," + fmt_deg(pos.lat, pic->orbit.model);
 }
 
 int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::ostream& err,
@@ -597,6 +607,7 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
     Load_Prefdef(prefs.get());
   }
   Load_Prefs(prefs.get(), nullptr, view.get(), pic.get());
+  if (o.has_orbit) pic->orbit.model = o.orbit;
   pic->path = o.input;
   size_t slash = o.input.rfind(kDirSep);
   pic->dir = slash == std::string::npos ? std::string() : o.input.substr(0, slash + 1);
@@ -712,6 +723,10 @@ Information:
       --info            the file information text
       --frame N         the decoded frame header of line N
       --lonlat X,Y      longitude,latitude in degrees of pixel X,Y
+      --orbit MODEL     simple (the preference's default) or precise
+                        (SGP4/SDP4, sidereal angle of the date, AVHRR scan
+                        geometry on the WGS-84 ellipsoid) for --lonlat,
+                        --probe, --grid and georeferenced exports
       --probe X,Y       position, raw sample of every channel and, for NOAA
                         channels 3-5, the temperature in tenths of a kelvin
       --render WxH      draw the picture as the main window would into a
