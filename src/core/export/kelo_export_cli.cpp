@@ -14,6 +14,7 @@
 #include "core/base/prefer.h"
 #include "core/export/export_listener.h"
 #include "core/export/file_save.h"
+#include "core/export/geotiff.h"
 #include "core/files/file.h"
 #include "core/files/gif_read.h"
 #include "core/orbit/calc_satpos.h"
@@ -161,6 +162,7 @@ struct Options {
   bool lonlat = false;
   int lx = 0, ly = 0;
   bool probe = false;
+  bool geotiff = false;    // -t geotiff
   bool has_orbit = false;  // --orbit given: it overrides the preference
   OrbitModel orbit = OrbitModel::Simple;
   int px = 0, py = 0;
@@ -242,8 +244,10 @@ Options parse(const std::vector<std::string>& args) {
       o.force = true;
     } else if (a == "-t" || a == "--type") {
       std::string t = value(a);
-      o.kind = kind_of_name(t);
-      if (o.kind == kKindNone) throw UsageError{"--type: '" + t + "' is not hrpt, ppm, pgm, pgm1 or gif"};
+      o.geotiff = t == "geotiff";
+      o.kind = o.geotiff ? kKindNone : kind_of_name(t);
+      if (o.kind == kKindNone && !o.geotiff)
+        throw UsageError{"--type: '" + t + "' is not hrpt, ppm, pgm, pgm1 or gif"};
     } else if (a == "-c" || a == "--channel" || a == "--channels") {
       std::string v = value(a);
       if (v == "all") {
@@ -590,6 +594,30 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   return kExitOk;
 }
 
+// -t geotiff: one channel (the first given, or the first shown) with ground
+// control points from the picture's orbit model.
+int export_geotiff(const Options& o, PIC_INFO* pic, VIEW_INFO* view, std::ostream& out, std::ostream& err,
+                   RunState& state) {
+  auto failed = [&](const std::string& text) {
+    state.last_error = text;
+    return kExitFail;
+  };
+  if (o.all_channels || o.channels.size() > 1)
+    return failed("GeoTIFF pictures hold one channel; choose one with --channel");
+  GeoTiffRequest req;
+  req.temperature = o.temperature;
+  if (!o.channels.empty()) req.channel = o.channels[0];
+  for (int n = 1; n <= kMaxChannels && req.channel == 0; n++)
+    if (view->chan_sel[n] != 0 && pic->chan_present[n] != 0) req.channel = n;
+  std::string why;
+  std::string path = output_path(o, kKindTiff, &why);
+  if (path.empty()) return failed(why);
+  CliExportListener told(out, err, &state.last_error);
+  SaveReport rep;
+  if (save_geotiff(&told, pic, view, req, path, &rep) < 0) return failed(rep.message);
+  return kExitOk;
+}
+
 int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state) {
   auto failed = [&](const std::string& text) {
     state.last_error = text;
@@ -668,6 +696,8 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
   }
   if (did && o.output.empty() && o.kind == kKindNone) return kExitOk;
 
+  if (o.geotiff) return export_geotiff(o, pic.get(), view.get(), out, err, state);
+
   // The export, as the "Save" window's "Save" does it.
   FileKind kind = o.kind;
   if (kind == kKindNone && !o.output.empty()) kind = kind_of_extension(o.output);
@@ -716,7 +746,10 @@ Output:
       --force           overwrite an existing output file
   -t, --type KIND       hrpt (keeps the recording family: HRPT, CHRPT or
                         SeaStar), ppm, pgm, pgm1 (8-bit PGM) or gif; default
-                        from the extension of NAME, else as the Save window
+                        from the extension of NAME, else as the Save window;
+                        or geotiff: one channel at full size with ground
+                        control points in lon/lat WGS-84 (with --temperature
+                        and NOAA channel 3-5: kelvin as 32-bit floats)
   -c, --channel LIST    channels to write, e.g. 4 or 1,2,4 or all
                         (PPM, PGM and GIF take one channel)
 Information:
