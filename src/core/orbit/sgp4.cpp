@@ -30,8 +30,10 @@ constexpr double kJ2 = 0.001082616;
 constexpr double kJ3 = -0.00000253881;
 constexpr double kJ4 = -0.00000165597;
 constexpr double kJ3oJ2 = kJ3 / kJ2;
-const double kXke = 60.0 / std::sqrt(kRe * kRe * kRe / kMu);  // sqrt(GM) in earth radii^1.5 / minute
-const double kVkms = kRe * kXke / 60.0;                       // earth radii per minute in km/s
+// sqrt(GM) in earth radii^1.5 per minute, 60 / sqrt(kRe^3 / kMu), and one
+// earth radius per minute in km/s, kRe * kXke / 60
+constexpr double kXke = 0.07436691613317342;
+constexpr double kVkms = 7.905370510517634;
 
 constexpr double kSmallCos = 1.5e-12;  // guard of 1 + cos(i) for retrograde equatorial orbits
 
