@@ -2,8 +2,8 @@
 # Makes docs/img/geotiff-map.png: a synthetic NOAA 19 pass recorded in batch
 # mode from the decoder emulator (elements of NOAA 19 moved to today's
 # date, so the pass is where the real satellite would nearly be), exported
-# with `-t geotiff --orbit precise` and reprojected to longitude/latitude by
-# gdalwarp through its ground control points.
+# with `-t geotiff --orbit precise` and reprojected by gdalwarp through its
+# ground control points.
 #
 #   bash scripts/geotiff-example.sh [build-dir]
 set -euo pipefail
@@ -35,9 +35,17 @@ Working_Dir = $work
 RC
 HOME=$work "$bin/kelo" -batch hrpt:a > batch.out 2>&1 || { cat batch.out; exit 1; }
 pass=$(ls hrpt*.dat | head -1)
-"$bin/kelo-export" "$pass" --orbit precise -t geotiff -c 4 -o pass.tif
-gdalwarp -q -t_srs EPSG:4326 -order 3 -r bilinear -dstnodata 0 -ts 900 0 pass.tif map.tif
-gdal_translate -q -of PNG -ot Byte -scale map.tif map.png
+"$bin/kelo-export" --no-prefs "$pass" --orbit precise -t geotiff -c 4 -o pass.tif
+# Seen from above the middle of the pass (orthographic), so the swath keeps
+# its shape wherever the pass lies; black where the picture has no data.
+lines=$(gdalinfo pass.tif | sed -n 's/^Size is [0-9]*, \([0-9]*\)$/\1/p')
+centre=$("$bin/kelo-export" --no-prefs "$pass" --orbit precise --lonlat "1024,$((lines / 2))")
+lon=${centre%,*}
+lat=${centre#*,}
+echo "centre of the pass: $centre"
+gdalwarp -q -t_srs "+proj=ortho +lat_0=$lat +lon_0=$lon +datum=WGS84" -order 2 -r bilinear \
+  -dstnodata 0 -ts 0 700 pass.tif map.tif
+gdal_translate -q -of PNG -ot Byte -scale 1 1023 1 255 map.tif map.png
 mkdir -p "$root/docs/img"
 cp map.png "$root/docs/img/geotiff-map.png"
 echo "docs/img/geotiff-map.png written"

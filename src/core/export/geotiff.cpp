@@ -32,7 +32,8 @@ constexpr double kStationDegPerRad = 180.0 / 3.1415926;  // as every read-out tu
 constexpr int kTempWindow = 5;                           // lines the calibration looks at from each line
 constexpr int kFirstIrChan = 3;
 constexpr int kLastIrChan = 5;
-constexpr int kTiepointValues = 6;  // raster i, j, k, model x, y, z
+constexpr int kTiepointValues = 6;                             // raster i, j, k, model x, y, z
+constexpr size_t kMaxControlPoints = 65535 / kTiepointValues;  // the tag's count is read as 16 bits
 
 struct TiffCloser {
   void operator()(TIFF* t) const {
@@ -41,20 +42,30 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-// Ground control points every `step` pixels and lines, and at the last
-// column and line: raster position of the sample's centre, longitude and
-// latitude in degrees, as the position read-out gives them.
+// Ground control points every `step` pixels and lines, and at the last line
+// and column while they fit: raster position of the sample's centre,
+// longitude and latitude in degrees, as the position read-out gives them.
+// A TIFF reader takes at most 65535 values in the tie-point tag; a pass too
+// long for that gets points on every second (third, ...) grid line instead.
 std::vector<double> control_points(PIC_INFO* src, int step) {
   std::vector<double> tie;
   if (!src->orbit.valid || step <= 0) return tie;
-  auto stops = [step](int n) {
+  auto every = [](int n, int k) {
     std::vector<int> v;
-    for (int i = 0; i < n; i += step) v.push_back(i);
-    if (n > 0 && v.back() != n - 1) v.push_back(n - 1);
+    for (int i = 0; i < n; i += k) v.push_back(i);
     return v;
   };
-  for (int y : stops(src->height)) {
-    for (int x : stops(src->width)) {
+  const std::vector<int> xs0 = every(src->width, step);
+  int line_step = step;
+  std::vector<int> ys = every(src->height, line_step);
+  while (xs0.size() * ys.size() > kMaxControlPoints) ys = every(src->height, line_step += step);
+  std::vector<int> xs = xs0;
+  if (ys.back() != src->height - 1 && xs.size() * (ys.size() + 1) <= kMaxControlPoints)
+    ys.push_back(src->height - 1);
+  if (xs.back() != src->width - 1 && (xs.size() + 1) * ys.size() <= kMaxControlPoints)
+    xs.push_back(src->width - 1);
+  for (int y : ys) {
+    for (int x : xs) {
       POSITION p;
       if (xy2lonlat(x + src->x_offset, y + src->y_offset, src, &p) == 0) continue;
       const double at[kTiepointValues] = {
