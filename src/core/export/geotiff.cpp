@@ -46,7 +46,7 @@ using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 // and column while they fit: raster position of the sample's centre,
 // longitude and latitude in degrees, as the position read-out gives them.
 // A TIFF reader takes at most 65535 values in the tie-point tag; a pass too
-// long for that gets points on every second (third, ...) grid line instead.
+// long for that gets them a little further apart along the track.
 std::vector<double> control_points(PIC_INFO* src, int step) {
   std::vector<double> tie;
   if (!src->orbit.valid || step <= 0) return tie;
@@ -58,7 +58,7 @@ std::vector<double> control_points(PIC_INFO* src, int step) {
   const std::vector<int> xs0 = every(src->width, step);
   int line_step = step;
   std::vector<int> ys = every(src->height, line_step);
-  while (xs0.size() * ys.size() > kMaxControlPoints) ys = every(src->height, line_step += step);
+  while (xs0.size() * ys.size() > kMaxControlPoints) ys = every(src->height, ++line_step);
   std::vector<int> xs = xs0;
   if (ys.back() != src->height - 1 && xs.size() * (ys.size() + 1) <= kMaxControlPoints)
     ys.push_back(src->height - 1);
