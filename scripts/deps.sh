@@ -22,8 +22,11 @@ packages=(
   clang libclang-rt-14-dev
   # interoperability checks: other programs must read what we write
   imagemagick giflib-tools libgif-dev python3 python3-pil netpbm
-  # independent orbit propagator for the geolocation cross-check
-  python3-sgp4
+  # independent orbit propagator for the geolocation cross-check, and an
+  # independent AVHRR navigation for the precise orbit model's
+  python3-sgp4 python3-pyorbital
+  # GeoTIFF export (libtiff + libgeotiff); GDAL's tools read it back in tests
+  libtiff-dev libgeotiff-dev gdal-bin
   # the screenshot script opens windows with real pointer and keys
   xdotool x11-utils
   # install and package checks: desktop-file-validate, man -l, dpkg-shlibdeps

@@ -12,6 +12,7 @@
 
 #include "core/base/misc.h"
 #include "core/base/paths.h"
+#include "core/orbit/orbit_model.h"
 #include "core/record/port.h"
 
 namespace kelo {
@@ -113,7 +114,12 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
                    v.c_str());
   } else if (key == "Emulator_pacing")
     p.emu_pacing = v == "real";
-  else if (key == "usb_id")
+  else if (key == "Orbit_model") {
+    p.orbit_model = OrbitModel::Simple;
+    if (!orbit_model_from_name(v, &p.orbit_model))
+      std::fprintf(stderr, "Unknown Orbit_model '%s' in the preferences; the simple model is used.\n",
+                   v.c_str());
+  } else if (key == "usb_id")
     p.usb_id = v.substr(0, 31);
   else if (key == "Hrpt_File_Base")
     p.hrpt_base = v.substr(0, kNameFieldMax);
@@ -280,6 +286,7 @@ void Load_Prefdef(PREFS* p) {
   p->port_backend = kBackendAuto;  // the real port unless asked otherwise
   p->emu_source.clear();
   p->emu_pacing = 0;
+  p->orbit_model = OrbitModel::Simple;
   p->main_wnd_mode = kWndDefault;
   p->sub_wnd_mode = kWndDefault;
   p->main_x = p->main_y = 0;
@@ -381,6 +388,7 @@ void Load_Prefs(PREFS* p, RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* pictur
   if (picture != nullptr) {
     picture->dir = p->working_dir;
     picture->kepler_dir = p->kepler_dir;
+    picture->orbit.model = p->orbit_model;
   }
 }
 
@@ -429,6 +437,8 @@ void write_prefs(FILE* f, const PREFS& p) {
   pri_prefline(f, "Working_Dir", "%s\n", p.working_dir.c_str());
   pri_prefline(f, "Kepler_File_Dir", "%s\n", p.kepler_dir.c_str());
   pri_prefline(f, "Kepler_File_name", "%s\n", p.kepler_name.c_str());
+  if (p.orbit_model != OrbitModel::Simple)
+    pri_prefline(f, "Orbit_model", "%s\n", orbit_model_name(p.orbit_model));
 }
 
 int Save_Prefs(const PREFS& p, std::string* error) {

@@ -56,6 +56,8 @@ struct PREFS {
   float fixed_zoom = 0;
   bool linearize = false;
   bool log_to_file = false;
+  // "Orbit_model" simple/precise (written only when not the default)
+  OrbitModel orbit_model = OrbitModel::Simple;
 };
 
 // Directories found at start-up, where ".kelorc" is looked for.

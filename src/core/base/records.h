@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -173,7 +174,17 @@ struct KEPLER {
   float anomaly = 0;
   float motion = 0;
   int32_t revnum = 0;
+  // Kept from a two-line set for the precise orbit model: the epoch day in
+  // full (single precision holds it to about a second) and the drag term.
+  // Never stored in a recording header.
+  double epoch_day_exact = 0;
+  double bstar = 0;
 };
+
+// The simple model: circular orbit, year-blind earth rotation, spherical
+// earth. The precise one: SGP4/SDP4, sidereal angle of the date, AVHRR scan
+// geometry on the WGS-84 ellipsoid.
+enum class OrbitModel : uint8_t { Simple, Precise };
 
 // Derived orbit constants, the picture's times and the operator's corrections.
 struct ORBIT {
@@ -195,6 +206,9 @@ struct ORBIT {
   int32_t offset_gmt = 0;
   int32_t offset_sec = 0;
   float offset_lon = 0;
+  // Which model turns a pixel into longitude/latitude (the preference
+  // "Orbit_model"); the simple one unless the station asks for the other.
+  OrbitModel model = OrbitModel::Simple;
 };
 
 struct POSITION {
@@ -233,6 +247,30 @@ struct SATPOS_SCAN_ROW {
   double sin_b = 0;
   double cos_b = 0;
 };
+// The precise model's memory of the last line placed (precise_orbit.cpp):
+// the propagator state made from the elements, and the satellite's position,
+// velocity and the earth's sidereal angle at the line's time.
+struct Sgp4State;
+struct SATPOS_PRECISE {
+  std::shared_ptr<const Sgp4State> sgp4;  // for `kepler`, shared by copies of the picture
+  KEPLER kepler;
+  bool filled = false;  // the line below
+  int y = -1;
+  int lines_per_sec = 0;
+  BrokenTime start_tm = {};
+  int start_ms = 0;
+  bool use_sattime = false;
+  int offset_gmt = 0;
+  int offset_sec = 0;
+  double r[3] = {}, v[3] = {};  // km, km/s, inertial
+  double sidereal = 0;          // radians
+  // the view frame at the line's time (scan_geometry.h's ScanFrame)
+  double nadir[3] = {}, side[3] = {}, along[3] = {};
+  // scan angle table, for this width and half angle
+  int scan_pixels = -1;
+  double scan_half_angle = -1;
+  std::vector<double> scan_sin, scan_cos;
+};
 struct SATPOS_CACHE {
   SATPOS_LINE line;
   // the scan table, for this height, line width and scan angle
@@ -240,6 +278,7 @@ struct SATPOS_CACHE {
   int scan_pixels = -1;
   float scan_angle = -1;
   std::vector<SATPOS_SCAN_ROW> scan;
+  SATPOS_PRECISE precise;
 };
 
 // ---------------------------------------------------------------- GIF coder

@@ -18,10 +18,12 @@
 #include "core/export/export_kinds.h"
 #include "core/export/export_listener.h"
 #include "core/export/file_save.h"
+#include "core/export/geotiff.h"
 #include "core/files/file.h"
 #include "core/files/gif_read.h"
 #include "core/files/new_file.h"
 #include "core/orbit/calc_satpos.h"
+#include "core/orbit/orbit_model.h"
 #include "core/view/channels.h"
 #include "core/view/data_proc.h"
 #include "core/view/hrpt_calcs.h"
@@ -165,6 +167,9 @@ struct Options {
   bool lonlat = false;
   int lx = 0, ly = 0;
   bool probe = false;
+  bool geotiff = false;    // -t geotiff
+  bool has_orbit = false;  // --orbit given: it overrides the preference
+  OrbitModel orbit = OrbitModel::Simple;
   int px = 0, py = 0;
   bool render = false;
   int rw = 0, rh = 0;
@@ -230,8 +235,10 @@ Options parse(const std::vector<std::string>& args) {
       o.force = true;
     } else if (a == "-t" || a == "--type") {
       std::string t = value(a);
-      o.kind = export_kind_of_name(t);
-      if (o.kind == kKindNone) throw UsageError{"--type: '" + t + "' is not " + export_type_names()};
+      o.geotiff = t == "geotiff";
+      o.kind = o.geotiff ? kKindNone : export_kind_of_name(t);
+      if (o.kind == kKindNone && !o.geotiff)
+        throw UsageError{"--type: '" + t + "' is not " + export_type_names() + " (or geotiff)"};
     } else if (a == "-c" || a == "--channel" || a == "--channels") {
       std::string v = value(a);
       if (v == "all") {
@@ -254,6 +261,11 @@ Options parse(const std::vector<std::string>& args) {
       o.probe = true;
       o.px = v[0];
       o.py = v[1];
+    } else if (a == "--orbit") {
+      const std::string m = value(a);
+      if (!orbit_model_from_name(m, &o.orbit))
+        throw UsageError{"--orbit: '" + m + "' is not simple or precise"};
+      o.has_orbit = true;
     } else if (a == "--render") {
       std::vector<int> v = int_list(a, value(a), 2, 'x');
       if (v[0] < 1 || v[1] < 1 || v[0] > kRenderMax || v[1] > kRenderMax)
@@ -488,9 +500,11 @@ bool auto_luminance(PIC_INFO* pic, VIEW_INFO* view) {
   return true;
 }
 
-std::string fmt_deg(double rad) {
+// Degrees to four places (about 10 m) with the simple model; to six (about
+// 0.1 m) with the precise one, whose positions are worth it.
+std::string fmt_deg(double rad, OrbitModel model) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.4f", rad * 180.0 / kStationPi);
+  std::snprintf(buf, sizeof buf, model == OrbitModel::Precise ? "%.6f" : "%.4f", rad * 180.0 / kStationPi);
   return buf;
 }
 
@@ -500,7 +514,7 @@ std::string lonlat_text(PIC_INFO* pic, int x, int y) {
   if (pic->orbit.valid == 0) return {};
   POSITION pos;
   if (xy2lonlat(x + pic->x_offset, y + pic->y_offset, pic, &pos) == 0) return {};
-  return fmt_deg(pos.lon) + "," + fmt_deg(pos.lat);
+  return fmt_deg(pos.lon, pic->orbit.model) + "," + fmt_deg(pos.lat, pic->orbit.model);
 }
 
 int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::ostream& err,
@@ -574,6 +588,30 @@ int probe(PIC_INFO* pic, VIEW_INFO* view, int x, int y, std::ostream& out, std::
   return kExitOk;
 }
 
+// -t geotiff: one channel (the first given, or the first shown) with ground
+// control points from the picture's orbit model.
+int export_geotiff(const Options& o, PIC_INFO* pic, VIEW_INFO* view, std::ostream& out, std::ostream& err,
+                   RunState& state) {
+  auto failed = [&](const std::string& text) {
+    state.last_error = text;
+    return kExitFail;
+  };
+  if (o.all_channels || o.channels.size() > 1)
+    return failed("GeoTIFF pictures hold one channel; choose one with --channel");
+  GeoTiffRequest req;
+  req.temperature = o.temperature;
+  if (!o.channels.empty()) req.channel = o.channels[0];
+  for (int n = 1; n <= kMaxChannels && req.channel == 0; n++)
+    if (view->chan_sel[n] != 0 && pic->chan_present[n] != 0) req.channel = n;
+  std::string why;
+  std::string path = output_path(o, kKindTiff, &why);
+  if (path.empty()) return failed(why);
+  CliExportListener told(out, err, &state.last_error);
+  SaveReport rep;
+  if (save_geotiff(&told, pic, view, req, path, &rep) < 0) return failed(rep.message);
+  return kExitOk;
+}
+
 int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state) {
   auto failed = [&](const std::string& text) {
     state.last_error = text;
@@ -599,6 +637,7 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
     Load_Prefdef(prefs.get());
   }
   Load_Prefs(prefs.get(), nullptr, view.get(), pic.get());
+  if (o.has_orbit) pic->orbit.model = o.orbit;
   pic->path = o.input;
   size_t slash = o.input.rfind(kDirSep);
   pic->dir = slash == std::string::npos ? std::string() : o.input.substr(0, slash + 1);
@@ -651,6 +690,8 @@ int run(const Options& o, std::ostream& out, std::ostream& err, RunState& state)
   }
   if (did && o.output.empty() && o.kind == kKindNone) return kExitOk;
 
+  if (o.geotiff) return export_geotiff(o, pic.get(), view.get(), out, err, state);
+
   // The export, as the "Save" window's "Save" does it.
   FileKind kind = o.kind;
   if (kind == kKindNone && !o.output.empty()) kind = kind_of_extension(o.output);
@@ -701,13 +742,20 @@ Output:
                         SeaStar), ppm, pgm, pgm1 (8-bit PGM), gif or png
                         (grey, 16-bit above 8 bits, or RGB for --rgb);
                         default from the extension of NAME, else as the
-                        Save window
+                        Save window; or geotiff: one channel at full size
+                        with ground control points in lon/lat WGS-84 (with
+                        --temperature and NOAA channel 3-5: kelvin as 32-bit
+                        floats)
   -c, --channel LIST    channels to write, e.g. 4 or 1,2,4 or all
                         (PPM, PGM, GIF and PNG take one channel)
 Information:
       --info            the file information text
       --frame N         the decoded frame header of line N
       --lonlat X,Y      longitude,latitude in degrees of pixel X,Y
+      --orbit MODEL     simple (the preference's default) or precise
+                        (SGP4/SDP4, sidereal angle of the date, AVHRR scan
+                        geometry on the WGS-84 ellipsoid) for --lonlat,
+                        --probe, --grid and georeferenced exports
       --probe X,Y       position, raw sample of every channel and, for NOAA
                         channels 3-5, the temperature in tenths of a kelvin
       --render WxH      draw the picture as the main window would into a

@@ -11,6 +11,7 @@
 
 #include "core/base/misc.h"
 #include "core/orbit/parse_norad.h"
+#include "core/orbit/precise_orbit.h"
 
 namespace kelo {
 
@@ -248,6 +249,9 @@ void calcposrel(const KEPLER* kepler, const ORBIT* orbit, const POSITION* pix, c
 }
 
 int xy2lonlat(int x, int y, PIC_INFO* pic, POSITION* lonlat) {
+  // The one choice point between the two models: everything that places a
+  // pixel (grid, read-out, exports) comes here.
+  if (pic->orbit.model == OrbitModel::Precise) return xy2lonlat_precise(x, y, pic, lonlat);
   const int lps = pic->lines_per_sec;
   // No line timing, or no orbit derived from the elements: no geography.
   if (lps <= 0 || pic->orbit.valid == 0) return 0;

@@ -28,7 +28,9 @@ void calc_x2satobs(const KEPLER* kepler, const ORBIT* orbit, const POSITION* sat
 // Longitude and latitude (radians, within +-pi) of a pixel direction.
 void calcposrel(const KEPLER* kepler, const ORBIT* orbit, const POSITION* pix, const POSITION* earth,
                 POSITION* lonlat);
-// Longitude and latitude of picture pixel (x, y): 1, or 0 when the picture
+// Longitude and latitude of picture pixel (x, y) with the model the
+// picture's orbit record names (orbit.model; the precise one is
+// precise_orbit.h's): 1, or 0 when the picture
 // has no line timing. Positions of the last line are cached in the picture
 // (pic->satpos); the cache is keyed on the picture's elements, times and
 // corrections as well as the line, so a change of any of them is never

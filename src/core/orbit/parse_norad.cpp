@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/orbit/sgp4.h"
+
 namespace kelo {
 
 namespace {
@@ -128,6 +130,11 @@ int parse_norad_lines(const char* line1, const char* line2, KEPLER* kepler) {
   k.anomaly = deg_to_rad(anomaly);
   k.motion = to_float(motion);
   k.revnum = static_cast<int32_t>(to_float(revnum));
+  // The precise orbit model wants the epoch to the millisecond and the drag
+  // term, which the station's single-precision record does not hold.
+  k.epoch_day_exact = day;
+  Sgp4Elements precise;
+  if (sgp4_parse_lines(line1, line2, &precise) != 0) k.bstar = precise.bstar;
   *kepler = k;
   return 1;
 }

@@ -167,6 +167,18 @@ CAL_COEFS load_cal(const std::string& sat_name, std::string* warning) {
 
 namespace {
 
+// Mean blackbody and space counts of channel ch in a line's header words.
+void calibration_counts(const uint16_t* line, int ch, int* cbb, int* cs) {
+  int sum_bb = 0;
+  int sum_space = 0;
+  for (int i = 0; i < kCalSamples; ++i) {
+    sum_bb += line[kBackScanBase + ch + kBackScanStride * i];
+    sum_space += line[kSpaceBase + ch + kSpaceStride * i];
+  }
+  *cbb = sum_bb / kCalSamples;
+  *cs = sum_space / kCalSamples;
+}
+
 // The conversion of map_noaatemp, over every sample of line 0 (shown null) or
 // over the listed ones.
 void convert_temps(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, NoaaTempState* state,
@@ -229,14 +241,9 @@ void convert_temps(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO
     if (ch < kFirstIrChan) {
       continue;  // the visible channels carry no temperature
     }
-    int sum_bb = 0;
-    int sum_space = 0;
-    for (int i = 0; i < kCalSamples; ++i) {
-      sum_bb += line0[kBackScanBase + ch + kBackScanStride * i];
-      sum_space += line0[kSpaceBase + ch + kSpaceStride * i];
-    }
-    const int cbb = sum_bb / kCalSamples;
-    const int cs = sum_space / kCalSamples;
+    int cbb = 0;
+    int cs = 0;
+    calibration_counts(line0, ch, &cbb, &cs);
     if (cs == cbb) {
       continue;  // no gain can be derived: the line keeps its raw counts
     }
@@ -270,6 +277,16 @@ void convert_temps(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO
 }
 
 }  // namespace
+
+bool noaa_line_calibrated(const uint16_t* line, const PIC_INFO* pic, int ch) {
+  if (line == nullptr || pic == nullptr || !pic->chan_present[0] || ch < kFirstIrChan || ch > kLastIrChan ||
+      !pic->chan_present[ch] || pic->frame.hdr_words < kCalWordsEnd)
+    return false;
+  int cbb = 0;
+  int cs = 0;
+  calibration_counts(line, ch, &cbb, &cs);
+  return cs != cbb;
+}
 
 void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view,
                   NoaaTempState* state) {

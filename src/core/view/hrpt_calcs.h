@@ -57,6 +57,10 @@ struct NoaaTempState {
 // with no defined temperature (radiance at or below zero) becomes 0.
 void map_noaatemp(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO* pic, const VIEW_INFO* view,
                   NoaaTempState* state);
+// True when map_noaatemp turns channel ch (3-5) of this raw line into
+// temperatures: the file recorded the header words and the line's space and
+// blackbody counts differ.
+bool noaa_line_calibrated(const uint16_t* line, const PIC_INFO* pic, int ch);
 
 // The samples of a line a picture pass shows, sorted by the infrared channel
 // they belong to (at[3] .. at[5]), made once per pass by temp_samples; the

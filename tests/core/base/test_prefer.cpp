@@ -72,7 +72,8 @@ TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
             "Hri_File_Extension = .hri\n"
             "Working_Dir = /data/pics\n"
             "Kepler_File_Dir = /data/keps/\n"
-            "Kepler_File_name = weather.txt\n",
+            "Kepler_File_name = weather.txt\n"
+            "Orbit_model = precise\n",
             &prefs);
   const PREFS& p = prefs;
   EXPECT_EQ(std::tie(p.main_w, p.main_h, p.main_wnd_mode, p.main_x, p.main_y, p.sub_wnd_mode, p.sub_x),
@@ -101,6 +102,7 @@ TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
   EXPECT_EQ(std::make_tuple(view.grid_rgb[1], view.desp_ulimit, view.linearize), std::make_tuple(255, 30, 1));
   EXPECT_EQ(view.zoom_step, 1.5f);
   EXPECT_EQ(std::tie(pic.dir, pic.kepler_dir), std::make_tuple("/data/pics/", "/data/keps/"));
+  EXPECT_EQ(pic.orbit.model, OrbitModel::Precise);
   Load_Prefs(&prefs, nullptr, nullptr, nullptr);  // all optional
 
   // Saved into the current directory and read again, every value stays.
@@ -112,6 +114,7 @@ TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
   Load_Prefdef(&prefs);
   ASSERT_EQ(Read_Prefs_file(dir.file(".kelorc"), &prefs), 1);
   EXPECT_EQ(written(prefs), first);
+  EXPECT_NE(first.find("Orbit_model                    = precise\n"), std::string::npos) << first;
 }
 
 TEST(Prefs, MalformedAndPartialValues) {

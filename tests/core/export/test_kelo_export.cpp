@@ -63,7 +63,7 @@ TEST(ExportCliLine, HelpAndBadCommandLines) {
            {{"a.10b", "--render", "0x10"}, "ERROR: --render needs WxH, each 1 to 16384\n"},
            {{"a.10b", "--render", "100"}, "ERROR: --render needs 2 numbers, got '100'\n"},
            {{"a.10b", "-c", "11"}, "ERROR: -c: channel '11' is not 1 to 10\n"},
-           {{"a.10b", "--type", "tiff"}, "ERROR: --type: 'tiff' is not hrpt, ppm, pgm, pgm1, gif or png\n"},
+           {{"a.10b", "--type", "tiff"}, "ERROR: --type: 'tiff' is not hrpt, ppm, pgm, pgm1, gif or png (or geotiff)\n"},
            {{"a.10b", "--zoom", "0.5"}, "ERROR: --zoom needs ZX[,ZY], each 1 or above\n"},
            {{"a.10b", "--lonlat", "1,x"}, "ERROR: --lonlat: '1,x' is not a list of whole numbers\n"},
            {{"a.10b", "b.10b"}, "ERROR: only one picture file, got 'a.10b' and 'b.10b'\n"},
