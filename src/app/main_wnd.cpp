@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "app/open_close.h"
+#include "app/prefs_wnd.h"
+#include "app/save_wnd.h"
 #include "app/view_input.h"
 #include "app/zoom_wnd.h"
 #include "core/base/misc.h"
@@ -42,10 +44,9 @@ constexpr const char* kChannelPrefix = "Channel/Ch";
 constexpr int kMaxEventsPerRow = 64;
 // Items whose windows belong to later work: present, not yet usable.
 constexpr const char* kLaterItems[] = {
-    "File/Save as...", "File/File info...",   "File/Load Kepler...", "Edit/File header...",
-    "Edit/Kepler...",  "Edit/Preferences...", "View/Lum...",         "View/Channel_map...",
-    "View/Film...",    "Lum threshold",       "Record/HRPT...",      "Record/HRI...",
-    "Record/Raw...",   "Help/Test parport",
+    "File/File info...", "File/Load Kepler...", "Edit/File header...", "Edit/Kepler...",
+    "View/Lum...",       "View/Channel_map...", "View/Film...",        "Lum threshold",
+    "Record/HRPT...",    "Record/HRI...",       "Record/Raw...",       "Help/Test parport",
 };
 
 void quit_item(GtkWidget* item, const char*) {
@@ -66,7 +67,7 @@ std::vector<MenuEntry> menu_entries() {
       {"/File", nullptr, kMenuButton},
       {"File/Open...", MenuSelectFile, kMenuButton},
       {"File/Close", close_file, kMenuButton},
-      {"File/Save as...", nullptr, kMenuButton},
+      {"File/Save as...", MenuSave, kMenuButton},
       {"File/File info...", nullptr, kMenuButton},
       {"File/Load Kepler...", nullptr, kMenuButton},
       {"separator/", nullptr, kMenuButton},
@@ -75,7 +76,7 @@ std::vector<MenuEntry> menu_entries() {
       {"Edit/File header...", nullptr, kMenuButton},
       {"Edit/Kepler...", nullptr, kMenuButton},
       {"separator/", nullptr, kMenuButton},
-      {"Edit/Preferences...", nullptr, kMenuButton},
+      {"Edit/Preferences...", MenuPrefs, kMenuButton},
       {"/View", nullptr, kMenuButton},
       {"View/Sat from South", Menu_Viewbuts, kMenuCheck},
       {"View/Grid", Menu_Viewbuts, kMenuCheck},
