@@ -168,6 +168,9 @@ void field_activated(GtkEntry* entry, gpointer data) {
 }
 
 gboolean field_left(GtkWidget* entry, GdkEvent*, gpointer data) {
+  // A window that is being destroyed takes nothing more (no message from
+  // inside its destruction).
+  if (gtk_widget_in_destruction(gtk_widget_get_toplevel(entry))) return FALSE;
   auto* h = static_cast<FieldHook*>(data);
   h->commit(entry, h->id);
   return FALSE;
