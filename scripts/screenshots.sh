@@ -115,3 +115,37 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   kill "$pid"
 ' _ "$work" "$bin" "$out"
 echo "Saved $out"
+
+# docs/img/save-window.png and docs/img/preferences.png: "File/Save as..."
+# and "Edit/Preferences..." opened from the menu bar (a click opens the
+# menu, the keys choose the item) over the same pass.
+save_out=$(realpath docs/img)/save-window.png
+prefs_out=$(realpath docs/img)/preferences.png
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -eu
+  cd "$1"
+  "$2/kelo" -w 900 -h 700 hrpt01.dat &
+  pid=$!
+  window_id() { xwininfo -root -tree | awk -v t="\"$1\":" "\$2 == t {print \$1; exit}"; }
+  main=""
+  for _ in $(seq 50); do
+    sleep 0.2
+    main=$(xwininfo -root -tree | awk "/\"Kelo    File/ {print \$1; exit}")
+    [ -n "$main" ] && break
+  done
+  sleep 2
+  xdotool mousemove 20 12 click 1  # "File"; "Save as..." is its third item
+  sleep 0.5
+  xdotool key Down Down Down Return
+  sleep 1
+  save=$(window_id Save)
+  import -window "$save" "$3"
+  xdotool windowmove "$save" 600 400
+  xdotool mousemove 60 12 click 1  # "Edit"; "Preferences..." is its last item
+  sleep 0.5
+  xdotool key Up Return
+  sleep 1
+  import -window "$(window_id Preferences)" "$4"
+  kill "$pid"
+' _ "$work" "$bin" "$save_out" "$prefs_out"
+echo "Saved $save_out and $prefs_out"

@@ -15,6 +15,8 @@
 #include "app/kepler_wnd.h"
 #include "app/open_close.h"
 #include "app/orbit_edit_wnd.h"
+#include "app/prefs_wnd.h"
+#include "app/save_wnd.h"
 #include "app/view_input.h"
 #include "app/zoom_wnd.h"
 #include "core/base/misc.h"
@@ -49,8 +51,6 @@ constexpr const char* kChannelPrefix = "Channel/Ch";
 constexpr int kMaxEventsPerRow = 64;
 // Items whose windows belong to later work: present, not yet usable.
 constexpr const char* kLaterItems[] = {
-    "File/Save as...",
-    "Edit/Preferences...",
     "Record/HRPT...",
     "Record/HRI...",
     "Record/Raw...",
@@ -75,7 +75,7 @@ std::vector<MenuEntry> menu_entries() {
       {"/File", nullptr, kMenuButton},
       {"File/Open...", MenuSelectFile, kMenuButton},
       {"File/Close", close_file, kMenuButton},
-      {"File/Save as...", nullptr, kMenuButton},
+      {"File/Save as...", MenuSave, kMenuButton},
       {"File/File info...", Menu_Info, kMenuButton},
       {"File/Load Kepler...", Menu_LDKepler, kMenuButton},
       {"separator/", nullptr, kMenuButton},
@@ -84,7 +84,7 @@ std::vector<MenuEntry> menu_entries() {
       {"Edit/File header...", Menu_Hdredt, kMenuButton},
       {"Edit/Kepler...", Menu_orbitedt, kMenuButton},
       {"separator/", nullptr, kMenuButton},
-      {"Edit/Preferences...", nullptr, kMenuButton},
+      {"Edit/Preferences...", MenuPrefs, kMenuButton},
       {"/View", nullptr, kMenuButton},
       {"View/Sat from South", Menu_Viewbuts, kMenuCheck},
       {"View/Grid", Menu_Viewbuts, kMenuCheck},

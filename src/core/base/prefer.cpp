@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -36,8 +36,8 @@ int to_int(const std::string& s) { return std::atoi(s.c_str()); }
 // Frames a recording waits in sync before it starts, or out of sync before
 // it ends: at least one (0 would start and end passes on every frame), at
 // most what a long pass of HRPT lines lasts.
-constexpr int kMinSyncFrames = 1;
-constexpr int kMaxSyncFrames = 6000;
+constexpr int kMinSyncFrames = kRangeFrames.lo;
+constexpr int kMaxSyncFrames = kRangeFrames.hi;
 
 // One frame count of "<key> = start stop": a whole number in range, or the
 // default with a message on standard error that names key and default.
@@ -80,13 +80,62 @@ void read_wndpos(const std::string& value, int* mode, int* x, int* y) {
   if (!pos.empty()) read_xy(pos, x, y);
 }
 
-std::string with_trailing_sep(const std::string& s) { return with_dirsep(s); }
+// Directories and names longer than this do not fit the record's fields.
+constexpr size_t kPathFieldMax = 299;
+
+// A value the rules refuse is not taken: the field keeps what it had.
+void note_ignored(const std::string& key, const std::string& why) {
+  std::fprintf(stderr, "Preference %s ignored: %s\n", key.c_str(), why.c_str());
+}
+
+void take_int(const std::string& key, const std::string& v, PrefRange range, int* field) {
+  int value = 0;
+  std::string why;
+  if (pref_int_in(v, key.c_str(), range, &value, &why))
+    *field = value;
+  else
+    note_ignored(key, why);
+}
+
+void take_name(const std::string& key, const std::string& v, size_t max, std::string* field) {
+  std::string why;
+  if (pref_name_fits(v, key.c_str(), max, &why))
+    *field = v;
+  else
+    note_ignored(key, why);
+}
+
+void take_dir(const std::string& key, const std::string& v, std::string* field) {
+  std::string why;
+  if (!pref_directory(v, key.c_str(), field, &why)) note_ignored(key, why);
+}
+
+// "<w>x<h>" with both in their ranges.
+void take_size(const std::string& key, const std::string& v, int* w, int* h) {
+  int a = *w, b = *h;
+  read_xy(v, &a, &b);
+  std::string why;
+  int ok_w = 0, ok_h = 0;
+  if (!pref_int_in(std::to_string(a), "Width", kRangeWndWidth, &ok_w, &why) ||
+      !pref_int_in(std::to_string(b), "Height", kRangeWndHeight, &ok_h, &why)) {
+    note_ignored(key, why);
+    return;
+  }
+  *w = ok_w;
+  *h = ok_h;
+}
+
+void take_pair(const std::string& key, const std::string& v, const std::string& next, PrefRange range,
+               int* first, int* second) {
+  take_int(key, v, range, first);
+  if (!next.empty()) take_int(key, next, range, second);
+}
 
 // Applies one key/value pair; `next` is the token after the value (for the
 // keys that take two numbers), empty when absent.
 void apply_pref(PREFS& p, const std::string& key, const std::string& v, const std::string& next) {
   if (key == "main_window_size")
-    read_xy(v, &p.main_w, &p.main_h);
+    take_size(key, v, &p.main_w, &p.main_h);
   else if (key == "main_window_position")
     read_wndpos(v, &p.main_wnd_mode, &p.main_x, &p.main_y);
   else if (key == "sub_window_position")
@@ -95,9 +144,14 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
     p.port_type = v == "usb" ? 2 : (v == "eth" ? 1 : 0);
   else if (key == "Parallel_port")
     p.pp_number = to_int(v);
-  else if (key == "Parallel_port_address")
-    p.pp_address = to_hex(v);
-  else if (key == "Fast_Parportaccess")
+  else if (key == "Parallel_port_address") {
+    int address = 0;
+    std::string why;
+    if (pref_port_address(v, &address, &why))
+      p.pp_address = address;
+    else
+      note_ignored(key, why);
+  } else if (key == "Fast_Parportaccess")
     p.fast_access = yes(v);
   else if (key == "use_usbid")
     p.use_usbid = yes(v);
@@ -120,27 +174,27 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
       std::fprintf(stderr, "Unknown Orbit_model '%s' in the preferences; the simple model is used.\n",
                    v.c_str());
   } else if (key == "usb_id")
-    p.usb_id = v.substr(0, 31);
+    take_name(key, v, kUsbIdFieldMax, &p.usb_id);
   else if (key == "Hrpt_File_Base")
-    p.hrpt_base = v.substr(0, kNameFieldMax);
+    take_name(key, v, kNameFieldMax, &p.hrpt_base);
   else if (key == "Hrpt_File_Extension")
-    p.hrpt_ext = v.substr(0, kNameFieldMax);
+    take_name(key, v, kNameFieldMax, &p.hrpt_ext);
   else if (key == "Hri_File_Base")
-    p.hri_base = v.substr(0, kNameFieldMax);
+    take_name(key, v, kNameFieldMax, &p.hri_base);
   else if (key == "Hri_File_Extension")
-    p.hri_ext = v.substr(0, kNameFieldMax);
+    take_name(key, v, kNameFieldMax, &p.hri_ext);
   else if (key == "Kepler_File_name")
-    p.kepler_name = v;
+    take_name(key, v, kPathFieldMax, &p.kepler_name);
   else if (key == "Working_Dir")
-    p.working_dir = with_trailing_sep(v);
+    take_dir(key, v, &p.working_dir);
   else if (key == "Kepler_File_Dir")
-    p.kepler_dir = with_trailing_sep(v);
+    take_dir(key, v, &p.kepler_dir);
   else if (key == "Font_size")
-    p.font_size = to_int(v);
+    take_int(key, v, kRangeFontSize, &p.font_size);
   else if (key == "Hrpt_Record_Lines_per_screen")
-    p.lines_per_screen = to_int(v);
+    take_int(key, v, kRangeLinesScreen, &p.lines_per_screen);
   else if (key == "Hrpt_Record_Showchan")
-    p.show_chan = to_int(v);
+    take_int(key, v, kRangeShowChan, &p.show_chan);
   else if (key == "Grid_color") {
     int rgb = to_hex(v);
     p.grid_r = static_cast<uint16_t>((rgb >> 16) & 0xFF);
@@ -148,18 +202,22 @@ void apply_pref(PREFS& p, const std::string& key, const std::string& v, const st
     p.grid_b = static_cast<uint16_t>(rgb & 0xFF);
   } else if (key == "Linearize")
     p.linearize = v == "on";
-  else if (key == "Despeckle_limits") {
-    p.despeckle_u = to_int(v);
-    if (!next.empty()) p.despeckle_l = to_int(next);
-  } else if (key == "Hrpt_Record_Start_Stop_Times") {
+  else if (key == "Despeckle_limits")
+    take_pair(key, v, next, kRangeDespeckle, &p.despeckle_u, &p.despeckle_l);
+  else if (key == "Hrpt_Record_Start_Stop_Times") {
     p.hrpt_start_after = frames_pref(key, v, kDefHrptStart);
     if (!next.empty()) p.hrpt_stop_after = frames_pref(key, next, kDefHrptStop);
   } else if (key == "Hri_Record_Start_Stop_Times") {
     p.hri_start_after = frames_pref(key, v, kDefHriStart);
     if (!next.empty()) p.hri_stop_after = frames_pref(key, next, kDefHriStop);
-  } else if (key == "Fixed_zoomfactor")
-    p.fixed_zoom = static_cast<float>(std::atof(v.c_str()));
-  else if (key == "Hrpt_Record_Scandirection")
+  } else if (key == "Fixed_zoomfactor") {
+    float step = 0;
+    std::string why;
+    if (pref_zoom_step(v, &step, &why))
+      p.fixed_zoom = step;
+    else
+      note_ignored(key, why);
+  } else if (key == "Hrpt_Record_Scandirection")
     p.scan_dir = v == "N_S" ? ScanDir::TopDown : (v == "S_N" ? ScanDir::BottomUp : ScanDir::Unset);
 }
 
@@ -441,20 +499,96 @@ void write_prefs(FILE* f, const PREFS& p) {
     pri_prefline(f, "Orbit_model", "%s\n", orbit_model_name(p.orbit_model));
 }
 
-int Save_Prefs(const PREFS& p, std::string* error) {
-  FILE* f = std::fopen(kPrefFileName, "w");
+int Save_Prefs(const PREFS& p, std::string* error) { return Save_Prefs_to(kPrefFileName, p, error); }
+
+int Save_Prefs_to(const std::string& path, const PREFS& p, std::string* error) {
+  FILE* f = std::fopen(path.c_str(), "w");
   if (f == nullptr) {
-    *error = std::string("Can't open ") + kPrefFileName + "!";
+    *error = "Can't open " + path + "!";
     return 1;
   }
   write_prefs(f, p);
   bool ok = std::fflush(f) == 0 && std::ferror(f) == 0;
   ok = std::fclose(f) == 0 && ok;
   if (!ok) {
-    *error = std::string("Can't write ") + kPrefFileName + "!";
+    *error = "Can't write " + path + "!";
     return 1;
   }
   return 0;
+}
+
+namespace {
+std::string trimmed(const std::string& text) {
+  size_t a = 0, b = text.size();
+  while (a < b && is_blank(text[a])) ++a;
+  while (b > a && is_blank(text[b - 1])) --b;
+  return text.substr(a, b - a);
+}
+}  // namespace
+
+bool pref_int_in(const std::string& text, const char* what, PrefRange range, int* out, std::string* why) {
+  std::string t = trimmed(text);
+  char* end = nullptr;
+  errno = 0;
+  long v = std::strtol(t.c_str(), &end, 10);
+  if (t.empty() || *end != '\0' || errno != 0 || v < range.lo || v > range.hi) {
+    *why = strformat("%s must be a whole number from %d to %d.", what, range.lo, range.hi);
+    return false;
+  }
+  *out = static_cast<int>(v);
+  return true;
+}
+
+bool pref_zoom_step(const std::string& text, float* out, std::string* why) {
+  std::string t = trimmed(text);
+  char* end = nullptr;
+  double v = std::strtod(t.c_str(), &end);
+  // The step is saved with two decimals: compare what will be saved.
+  double saved = std::round(v * 100.0) / 100.0;
+  if (t.empty() || *end != '\0' || !std::isfinite(v) || saved < static_cast<double>(kZoomStepMin) - 1e-9 ||
+      saved > static_cast<double>(kZoomStepMax) + 1e-9) {
+    *why = strformat("Fixed zoom fact must be a number from %.1f to %.1f.", static_cast<double>(kZoomStepMin),
+                     static_cast<double>(kZoomStepMax));
+    return false;
+  }
+  *out = static_cast<float>(v);
+  return true;
+}
+
+bool pref_port_address(const std::string& text, int* out, std::string* why) {
+  std::string t = trimmed(text);
+  if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) t = t.substr(2);
+  char* end = nullptr;
+  errno = 0;
+  long v = std::strtol(t.c_str(), &end, 16);
+  if (t.empty() || *end != '\0' || errno != 0 || v < 0 || v > kPortAddressMax) {
+    *why =
+        strformat("The port address must be a hexadecimal number from 0 to %x (like 3bc).", kPortAddressMax);
+    return false;
+  }
+  *out = static_cast<int>(v);
+  return true;
+}
+
+bool pref_name_fits(const std::string& text, const char* what, size_t max, std::string* why) {
+  for (char c : text) {
+    if (is_blank(c)) {
+      *why = strformat("%s must be one word without blanks.", what);
+      return false;
+    }
+  }
+  if (text.size() > max) {
+    *why = strformat("%s holds at most %zu characters.", what, max);
+    return false;
+  }
+  return true;
+}
+
+bool pref_directory(const std::string& text, const char* what, std::string* out, std::string* why) {
+  std::string dir = with_dirsep(text);
+  if (!pref_name_fits(dir, what, kPathFieldMax, why)) return false;
+  *out = dir;
+  return true;
 }
 
 }  // namespace kelo

@@ -87,10 +87,52 @@ void Load_Prefs(PREFS* p, RECORD_INFO* record, VIEW_INFO* view, PIC_INFO* pictur
 // be written, with the text of the "Error" message in *error ("Can't open
 // .kelorc!" or "Can't write .kelorc!") for the window that saved.
 [[nodiscard]] int Save_Prefs(const PREFS& p, std::string* error);
+// Writes the preferences into the file `path` (the Preferences window's
+// " Save ": ".kelorc" in the directory it was looked for first); 0 on
+// success, 1 with the "Error" text ("Can't open <path>!", "Can't write
+// <path>!") in *error.
+[[nodiscard]] int Save_Prefs_to(const std::string& path, const PREFS& p, std::string* error);
 // Writes the preferences to an open file in the ".kelorc" layout.
 void write_prefs(FILE* file, const PREFS& p);
 // Key left-aligned in 30 columns, " = ", then the formatted value.
 void pri_prefline(FILE* file, const char* key, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+// ---------------------------------------------------------------- typed values
+// What a preference may hold. The reader ignores a value outside these
+// rules (the field keeps what it had, a note goes to standard error) and the
+// Preferences window refuses it with the same text, so a value the window
+// cannot store cannot come in through the file either.
+struct PrefRange {
+  int lo, hi;
+};
+inline constexpr PrefRange kRangeWndWidth{0, 1600};
+inline constexpr PrefRange kRangeWndHeight{0, 1200};
+// Frames of sync before a recording starts / of lost sync before it stops:
+// 0 would start (and end) a file on every poll of an idle port.
+inline constexpr PrefRange kRangeFrames{1, 6000};
+inline constexpr PrefRange kRangeLinesScreen{0, 10000};
+inline constexpr PrefRange kRangeShowChan{1, kMaxChannels};
+inline constexpr PrefRange kRangeDespeckle{0, 1023};
+inline constexpr PrefRange kRangeFontSize{0, 500};
+inline constexpr PrefRange kRangeColour{0, 255};
+inline constexpr float kZoomStepMin = 1.2f, kZoomStepMax = 10.0f;
+inline constexpr size_t kUsbIdFieldMax = 31;    // characters of "usb_id"
+inline constexpr int kPortAddressMax = 0xFFFF;  // I/O addresses are 16 bits
+
+// Each takes the typed text of the field named `what`; true with the value
+// in *out, or false with the operator's message in *why.
+[[nodiscard]] bool pref_int_in(const std::string& text, const char* what, PrefRange range, int* out,
+                               std::string* why);
+[[nodiscard]] bool pref_zoom_step(const std::string& text, float* out, std::string* why);
+// A hexadecimal I/O address, with or without "0x" (1..0xFFFF).
+[[nodiscard]] bool pref_port_address(const std::string& text, int* out, std::string* why);
+// A name field: one word (the file cannot hold blanks) of at most `max`
+// characters.
+[[nodiscard]] bool pref_name_fits(const std::string& text, const char* what, size_t max, std::string* why);
+// A directory as the reader stores it: one word, the separator appended
+// (an empty directory stays empty: names are then relative, never "/name").
+[[nodiscard]] bool pref_directory(const std::string& text, const char* what, std::string* out,
+                                  std::string* why);
 
 // 0x378 for port 1, 0x278 for port 2, the number itself otherwise.
 int ppnr_to_ppaddr(int number);

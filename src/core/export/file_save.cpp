@@ -667,6 +667,35 @@ int commit_save(SavePlan& p, PIC_INFO* dst, const std::string& path, const RowsD
 
 }  // namespace
 
+namespace {
+bool same_inode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+}  // namespace
+
+bool export_source_copy(const PIC_INFO& src, PIC_INFO* copy) {
+  struct stat open_st = {};
+  struct stat path_st = {};
+  if (!src.pic_fp || fstat(fileno(src.pic_fp.get()), &open_st) != 0) return false;
+  *copy = src;
+  copy->pic_fp.close();
+  if (!copy->pic_fp.open(src.path, "rb")) return false;
+  // The name may meanwhile stand for another file (a recording written
+  // over it): only the file on screen is exported.
+  if (fstat(fileno(copy->pic_fp.get()), &path_st) != 0 || !same_inode(open_st, path_st)) {
+    copy->pic_fp.close();
+    return false;
+  }
+  return true;
+}
+
+bool is_source_file(const PIC_INFO& src, const std::string& path) {
+  struct stat open_st = {};
+  struct stat path_st = {};
+  if (!src.pic_fp || fstat(fileno(src.pic_fp.get()), &open_st) != 0) return false;
+  return stat(path.c_str(), &path_st) == 0 && same_inode(open_st, path_st);
+}
+
 int Save_it(ExportListener* listener, PIC_INFO* src, PIC_INFO* dst, const std::string& path,
             const VIEW_INFO* view, SaveReport* report) {
   ExportListener silent;
@@ -674,10 +703,17 @@ int Save_it(ExportListener* listener, PIC_INFO* src, PIC_INFO* dst, const std::s
   SaveReport rep;
   if (src == nullptr || dst == nullptr || view == nullptr)
     return fail(told, report, rep, "No picture to save.");
+  if (!src->pic_fp) return fail(told, report, rep, "No picture open.");
+  if (is_source_file(*src, path))
+    return fail(told, report, rep, strformat("Can't save over the open picture %s.", path.c_str()));
+  auto own = std::make_unique<PIC_INFO>();
+  if (!export_source_copy(*src, own.get()))
+    return fail(told, report, rep,
+                strformat("Reading %s again failed; nothing was saved.", src->path.c_str()));
   SavePlan plan;
-  std::string refused = plan_save(src, dst, path, view, told, plan, rep);
+  std::string refused = plan_save(own.get(), dst, path, view, told, plan, rep);
   if (!refused.empty()) return fail(told, report, rep, refused);
-  RowsDone done = write_rows(plan, src, dst, told);
+  RowsDone done = write_rows(plan, own.get(), dst, told);
   rep.rows_written = done.rows;
   return commit_save(plan, dst, path, done, told, report, rep);
 }

@@ -70,6 +70,17 @@ struct SaveReport {
   std::string message;  // the final "Info" or "Error" text
 };
 
+// The export's own copy of the open picture: the record copied with a file
+// handle of its own on the same file (refused when the path now names
+// another file). Save_it reads only from such a copy, so opening another
+// picture, a recording or a film step while it runs cannot change what it
+// writes, and the display's own reading position stays where it was.
+[[nodiscard]] bool export_source_copy(const PIC_INFO& src, PIC_INFO* copy);
+
+// True when `path` is the open picture's own file (same device and inode):
+// saving over it would read the lines being replaced.
+bool is_source_file(const PIC_INFO& src, const std::string& path);
+
 // Performs one export of `src` (open picture) shown through `view` into
 // `path`, described by `dst` (see save_destination). Progress, cancel, the
 // bit shift, warnings and the final text ("Info", or "Error" on failure) go

@@ -266,3 +266,44 @@ TEST(Prefs, SaveFailureSaysSoAndPortNumbers) {
   const std::pair<int, int> ports[] = {{1, 0x378}, {2, 0x278}, {0x3bc, 0x3bc}, {0, 0}};
   for (const auto& [nr, addr] : ports) EXPECT_EQ(ppnr_to_ppaddr(nr), addr) << nr;
 }
+
+// The reader and the Preferences window refuse the same values: the reader
+// leaves the field as it was, the window says why.
+TEST(Prefs, RefusedValuesKeepTheFieldInTheReaderAndTheWindow) {
+  test::TempDir dir;
+  PREFS prefs;
+  read_text(dir,
+            "main_window_size = -5x300\n"
+            "Fixed_zoomfactor = 0.5\n"
+            "Parallel_port_address = 3zz\n"
+            "Hrpt_File_Base = " +
+                std::string(30, 'x') +
+                "\n"
+                "Despeckle_limits = 2000 5\n"
+                "Hrpt_Record_Showchan = 11\n"
+                "Kepler_File_Dir = /kep\n",
+            &prefs);
+  const PREFS& p = prefs;
+  EXPECT_EQ(
+      std::tie(p.main_w, p.main_h, p.pp_address, p.hrpt_base, p.despeckle_u, p.despeckle_l, p.show_chan),
+      std::make_tuple(0, 0, 0, "hrpt", 20, 5, 2));
+  EXPECT_FLOAT_EQ(p.fixed_zoom, 2.0f);
+  EXPECT_EQ(p.kepler_dir, "/kep/");
+
+  int v = 0;
+  float step = 0;
+  std::string why, dir_text = "unchanged";
+  EXPECT_FALSE(pref_int_in("1601", "Width", kRangeWndWidth, &v, &why));
+  EXPECT_EQ(why, "Width must be a whole number from 0 to 1600.");
+  EXPECT_FALSE(pref_int_in("12abc", "Font size", kRangeFontSize, &v, &why));
+  EXPECT_TRUE(pref_port_address(" 0x3BC ", &v, &why));
+  EXPECT_EQ(v, 0x3bc);
+  EXPECT_FALSE(pref_zoom_step("1.19", &step, &why));
+  EXPECT_TRUE(pref_zoom_step("10.004", &step, &why));  // saved as 10.00
+  EXPECT_FALSE(pref_zoom_step("10.01", &step, &why));
+  EXPECT_FALSE(pref_name_fits("two words", "Name", 30, &why));
+  EXPECT_EQ(why, "Name must be one word without blanks.");
+  // An empty directory stays empty: names are then relative, never "/name".
+  EXPECT_TRUE(pref_directory("", "Working directory", &dir_text, &why));
+  EXPECT_EQ(dir_text, "");
+}

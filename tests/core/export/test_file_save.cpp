@@ -564,6 +564,34 @@ TEST_F(SaveTest, SizesTheFileCannotHoldAreRefusedOrCut) {
   EXPECT_EQ(zoomed_extent(INT_MAX, 2.0f), 1073741824);
 }
 
+// The export reads its own copy of the picture: the display's reading
+// position stays, the picture's own file is never the destination, and a
+// name that now stands for another file is not read as the picture.
+TEST_F(SaveTest, TheExportReadsItsOwnCopyOfThePicture) {
+  // A GIF is decoded from its start through the stream: the display's
+  // decoder keeps its place.
+  ASSERT_TRUE(open_fixture(8, 40));
+  SaveReport rep;
+  ASSERT_EQ(save(kKindGIF, {1}, dir.file("shown.gif"), &rep), 0);
+  ASSERT_TRUE(open(dir.file("shown.gif")));
+  FILE* shown = pic->pic_fp.get();
+  const long place = std::ftell(shown);
+  EXPECT_EQ(save(kKindPGM8, {1}, dir.file("a.pgm"), &rep), 0);
+  EXPECT_EQ(std::ftell(shown), place);
+
+  ASSERT_TRUE(open(dir.file("in.10b")));
+
+  const std::string before = test::read_file(dir.file("in.10b"));
+  EXPECT_EQ(save(kKindHRPT, {1, 2}, dir.file("in.10b"), &rep), -1);
+  EXPECT_EQ(rep.message, "Can't save over the open picture " + dir.file("in.10b") + ".");
+  EXPECT_EQ(test::read_file(dir.file("in.10b")), before);
+
+  std::filesystem::rename(dir.write("other", "not the picture"), dir.file("in.10b"));
+  EXPECT_EQ(save(kKindPGM8, {1}, dir.file("b.pgm"), &rep), -1);
+  EXPECT_EQ(rep.message, "Reading " + dir.file("in.10b") + " again failed; nothing was saved.");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("b.pgm")));
+}
+
 // ---------------------------------------------------------------- header rewrite
 
 TEST_F(SaveTest, RewriteHeaderInPlace) {
