@@ -13,6 +13,7 @@
 #include "app/main_wnd.h"
 #include "core/base/misc.h"
 #include "core/base/paths.h"
+#include "core/export/export_kinds.h"
 #include "core/export/file_save.h"
 #include "lumo/buttons.h"
 #include "lumo/lumo_misc.h"
@@ -32,18 +33,10 @@ constexpr int kChannelsPerRow = 5;
 constexpr const char* kChannelIds[kMaxChannels + 1] = {"",    " 1 ", " 2 ", " 3 ", " 4 ", " 5 ",
                                                        " 6 ", " 7 ", " 8 ", " 9 ", " 10 "};
 
-// The kinds offered, in the order of their radio buttons. A kind the
-// pipeline learns to write gets one more row here.
-struct SaveKind {
-  const char* label;
-  FileKind kind;
-};
-constexpr SaveKind kSaveKinds[] = {
-    {"(C)HRPT", kKindHRPT}, {"PPM", kKindPPM}, {"PGM", kKindPGM}, {"PGM1", kKindPGM8}, {"Gif", kKindGIF},
-};
-
-const SaveKind* kind_of_label(const char* id) {
-  for (const SaveKind& k : kSaveKinds)
+// The kinds offered are the export's own list (the same as kelo-export's
+// --type names).
+const ExportKind* kind_of_label(const char* id) {
+  for (const ExportKind& k : export_kinds())
     if (std::strcmp(k.label, id) == 0) return &k;
   return nullptr;
 }
@@ -242,7 +235,7 @@ void MenuSave(GtkWidget* widget, const char*) {
                              Create_Button("All", save_commands), 0, nullptr);
   GtkWidget* kinds = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   bool first = true;
-  for (const SaveKind& k : kSaveKinds) {
+  for (const ExportKind& k : export_kinds()) {
     gtk_box_pack_start(GTK_BOX(kinds), Create_Radio(k.label, first ? 1 : 0, save_commands), FALSE, FALSE, 0);
     first = false;
   }
@@ -256,7 +249,7 @@ void MenuSave(GtkWidget* widget, const char*) {
   GtkWidget* middle = Pack(nullptr, 'h', Pack("File type", 'v', kinds, 0, nullptr), 3, fields, 3, nullptr);
   gtk_container_add(GTK_CONTAINER(w), Pack(nullptr, 'v', top, 3, middle, 3, buttons, 0, nullptr));
   gtk_widget_show_all(w);
-  for (const SaveKind& k : kSaveKinds)
+  for (const ExportKind& k : export_kinds())
     if (k.kind == st->kind) Set_Local_Button(w, k.label, 1);
   Update_channel_save(w, mw->pic(), mw->view());
   g_signal_connect(w, "delete-event", G_CALLBACK(save_delete), nullptr);
@@ -276,7 +269,7 @@ void save_commands(GtkWidget* widget, const char* id) {
     return;
   }
   if (st->busy) return;
-  if (const SaveKind* k = kind_of_label(id)) {
+  if (const ExportKind* k = kind_of_label(id)) {
     if (Get_Button(st->window, id) == 0) return;  // the button left behind
     st->kind = k->kind;
     int on[kMaxChannels + 1] = {};

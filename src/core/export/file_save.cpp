@@ -258,7 +258,7 @@ std::string save_new_name(const std::string& typed, const std::string& dir, File
 int save_led_colour(int rgb_map, FileKind kind) {
   constexpr int kLedMulti = 3840;   // red: the colour mix goes into the picture
   constexpr int kLedSingle = 1911;  // one channel per picture
-  return rgb_map != 0 && kind == kKindPPM ? kLedMulti : kLedSingle;
+  return rgb_map != 0 && (kind == kKindPPM || kind == kKindPNG) ? kLedMulti : kLedSingle;
 }
 
 bool save_single_channel(FileKind kind) { return !is_hrpt_family(kind); }
