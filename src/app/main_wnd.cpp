@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "app/open_close.h"
+#include "app/port_test_wnd.h"
+#include "app/record_wnd.h"
 #include "app/view_input.h"
 #include "app/zoom_wnd.h"
 #include "core/base/misc.h"
@@ -44,8 +46,7 @@ constexpr int kMaxEventsPerRow = 64;
 constexpr const char* kLaterItems[] = {
     "File/Save as...", "File/File info...",   "File/Load Kepler...", "Edit/File header...",
     "Edit/Kepler...",  "Edit/Preferences...", "View/Lum...",         "View/Channel_map...",
-    "View/Film...",    "Lum threshold",       "Record/HRPT...",      "Record/HRI...",
-    "Record/Raw...",   "Help/Test parport",
+    "View/Film...",    "Lum threshold",
 };
 
 void quit_item(GtkWidget* item, const char*) {
@@ -109,9 +110,9 @@ std::vector<MenuEntry> menu_entries() {
       {"Zoom/Values...", Menu_Zoombuts, kMenuButton},
       {"Lum threshold", nullptr, kMenuButton},
       {"/Record", nullptr, kMenuButton},
-      {"Record/HRPT...", nullptr, kMenuButton},
-      {"Record/HRI...", nullptr, kMenuButton},
-      {"Record/Raw...", nullptr, kMenuButton},
+      {"Record/HRPT...", Menu_Rec_Hrpt, kMenuButton},
+      {"Record/HRI...", Menu_Rec_Hri, kMenuButton},
+      {"Record/Raw...", Menu_Rec_Rawd, kMenuButton},
       {"/Channel", nullptr, kMenuButton},
       {"Channel/Ch1", Menu_Channel, kMenuRadio},
       {"Channel/Ch2", Menu_Channel, kMenuRadio},
@@ -125,7 +126,7 @@ std::vector<MenuEntry> menu_entries() {
       {"Channel/Ch10", Menu_Channel, kMenuRadio},
       {"/Help", nullptr, kMenuButton},
       {"Help/Prog info", Menu_Help, kMenuButton},
-      {"Help/Test parport", nullptr, kMenuButton},
+      {"Help/Test parport", Menu_Test, kMenuButton},
       {nullptr, nullptr, 0},
   };
 }
@@ -355,7 +356,8 @@ gboolean MainWindow::on_idle_redraw(gpointer self) {
 
 void MainWindow::redraw_now() {
   if (window_ == nullptr || area_ == nullptr) return;
-  if (in_pass_) {
+  // The recording draws its live rows on the canvas; the picture waits.
+  if (in_pass_ || recording_) {
     view_->redraw_pending = 1;
     return;
   }
@@ -534,6 +536,11 @@ void MainWindow::close_picture() {
 
 void MainWindow::quit() {
   if (window_ == nullptr) return;
+  if (recording_) {
+    quit_asked_ = true;
+    record_->active = false;
+    return;
+  }
   if (in_pass_) {
     quit_asked_ = true;
     stop_pass(false);
@@ -681,6 +688,7 @@ int run_main_window(std::unique_ptr<PIC_INFO> pic, std::unique_ptr<VIEW_INFO> vi
   MainWindow mw(std::move(pic), std::move(view), std::move(record), prefs, session);
   mw.set_pref_dirs(dirs);
   if (!mw.build(cmd.fit_picture)) fatal_error();
+  schedule_recordnow(&mw);  // "-record", "-crecord": once the canvas has its buffer
   gtk_main();
   return 0;
 }
