@@ -54,7 +54,8 @@ void record_mode_at_open(RecordWnd* st) {
   rec->gen_mode = (get_ppreg(session, rec->port_address + kPortControl) & kCtlMode) == 0 ? 1 : 0;
   if (rec->hw_dectype == kDecTypeHw) {
     rec->gen_mode = 1;
-    select_channel(session, nullptr, rec, 0);
+    // Sent again after the decoder's reload: a firmware change forgets it.
+    select_channel(session, nullptr, rec, 1);
   } else {
     st->set_quietly(rec->gen_mode != 0 ? kIdGenerator : kIdDecoder, true);
   }
@@ -70,7 +71,10 @@ void record_mode_changed(RecordWnd* st) {
     return;
   }
   if (rec->hw_dectype != kDecTypeHw) rec->gen_mode = rec->gen_request;
-  select_channel(session, nullptr, rec, 0);
+  // A mode change makes the decoder reload and forget its selection: it is
+  // sent again after the reload, as the HRPT window does, or the generator
+  // would deliver HRPT frames to an HRI or raw recording.
+  select_channel(session, nullptr, rec, 1);
   Close_HWConnect(session, rec);
 }
 

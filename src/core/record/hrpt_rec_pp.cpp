@@ -13,6 +13,7 @@
 #include "core/orbit/select_kepler_core.h"
 #include "core/record/pp_dec_interf.h"
 #include "core/record/rec_common.h"
+#include "core/view/rgbdraw.h"
 #include "core/view/zoom.h"
 
 namespace kelo {
@@ -179,8 +180,11 @@ class HrptPass {
     view_->lmax = kMaxLevel10;
     view_->orientation = rec_->orientation;
     view_->scan_dir = rec_->scan_dir;
+    // The picture is as high as the canvas before the row map is made, so
+    // that frame after frame fills row after row.
+    const DRAWABLE_INFO* canvas = listener_.live_canvas();
+    if (canvas != nullptr && canvas->height > 0) pic_->height = canvas->height;
     live_ = std::make_unique<LiveView>(listener_, pic_, view_, kMaxLevel10);
-    if (live_->active()) pic_->height = live_->height();
     recognizer_.restart();
   }
 
