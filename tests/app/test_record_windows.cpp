@@ -55,35 +55,38 @@ unsigned le16(const std::string& s, size_t at) {
 
 // Acts for the operator while a recording runs inside a callback: `step`
 // runs every 20 ms from the main loop (the engine's event processing) until
-// it returns true. A recording that never lets it finish is stopped after a
-// minute and reported.
+// it returns true. A watchdog of its own stops a recording still running
+// after a minute (one that never ends, or runs inside a step) and reports it.
 class Operator {
  public:
   Operator(RECORD_INFO* rec, std::function<bool()> step) : rec_(rec), step_(std::move(step)) {
     id_ = g_timeout_add(20, tick, this);
+    watchdog_ = g_timeout_add(60000, bark, this);
   }
   ~Operator() {
-    if (id_ != 0) g_source_remove(id_);
+    g_source_remove(id_);
+    g_source_remove(watchdog_);
   }
-  bool done() const { return id_ == 0; }
+  bool done() const { return done_; }
   bool timed_out() const { return timed_out_; }
 
  private:
   static gboolean tick(gpointer p) {
     auto* o = static_cast<Operator*>(p);
-    if (++o->ticks_ > 3000) {
-      o->timed_out_ = true;
-      o->rec_->active = false;
-    } else if (!o->step_()) {
-      return G_SOURCE_CONTINUE;
-    }
-    o->id_ = 0;
-    return G_SOURCE_REMOVE;
+    if (!o->done_) o->done_ = o->step_();
+    return G_SOURCE_CONTINUE;
+  }
+  static gboolean bark(gpointer p) {
+    auto* o = static_cast<Operator*>(p);
+    o->timed_out_ = true;
+    o->rec_->active = false;
+    return G_SOURCE_CONTINUE;
   }
   RECORD_INFO* rec_;
   std::function<bool()> step_;
   guint id_ = 0;
-  int ticks_ = 0;
+  guint watchdog_ = 0;
+  bool done_ = false;
   bool timed_out_ = false;
 };
 
