@@ -159,6 +159,9 @@ class HrptPass {
     std::time_t now = std::time(nullptr);
     gmtime_r(&now, &hdr_->orbit.start_tm);
     hdr_->orbit.start_tm_comp = hdr_->orbit.start_tm;
+    // The satellite's own time is not read from the frames: the header
+    // carries the start of the recording there too, never an unset time.
+    hdr_->orbit.start_tm_sat = hdr_->orbit.start_tm;
     hdr_->orbit.use_sattime = 0;
     if (write_hrpt1_hdr(hdr_.get()) != 0) {
       hdr_->pic_fp.close();
