@@ -260,6 +260,10 @@ TEST_F(RecordWindowTest, StartStopRecordsACountedPassDrawnLiveAndOpensIt) {
   ASSERT_GT(bytes.size(), static_cast<size_t>(kHrpt1HdrLen));
   EXPECT_EQ(bytes.substr(0, 4), "HRPT");
   EXPECT_EQ(le16(bytes, 24), static_cast<unsigned>(lines));
+  // The satellite time (nine 16-bit fields from byte 112) holds the start:
+  // day of month 1-31, years since 1900 of this century.
+  EXPECT_GE(le16(bytes, 112 + 2 * 3), 1u);
+  EXPECT_GE(le16(bytes, 112 + 2 * 5), 126u);
   EXPECT_EQ(count_of(bytes, "FRAME"), in_sync);
   EXPECT_EQ(count_of(bytes, "FRAMe"), kStopAfter);
   EXPECT_FALSE(std::filesystem::exists(dir_.file("hrpt02.dat")));
