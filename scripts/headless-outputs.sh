@@ -21,11 +21,13 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 
 # The recording's start time comes from the station clock (header bytes
-# 30-47) and the log lines start with it: both are masked.
+# 30-47, and as the satellite time 112-129) and the log lines start with it:
+# all are masked.
 mask_clock() { python3 - "$1" <<'EOF'
 import sys
 b = bytearray(open(sys.argv[1], 'rb').read())
 b[30:48] = bytes(18)
+b[112:130] = bytes(18)
 open(sys.argv[1], 'wb').write(b)
 EOF
 }

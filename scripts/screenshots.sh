@@ -149,3 +149,26 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   kill "$pid"
 ' _ "$work" "$bin" "$save_out" "$prefs_out"
 echo "Saved $save_out and $prefs_out"
+
+# Saves docs/img/record-window.png: "Record HRPT" started by -crecord on the
+# emulated decoder, beside the main window's canvas drawing the pass live.
+rec_out=$(realpath docs/img)/record-window.png
+rec_work=$(mktemp -d)
+trap 'rm -rf "$work" "$rec_work"' EXIT
+# The record window to the right of the main window.
+printf '%s\n' "main_window_position = abs_wndpos@0x0" "sub_window_position = abs_wndpos@770x0" \
+  > "$rec_work/.kelorc"
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -eu
+  cd "$1"
+  HOME="$1" "$2/kelo" -w 640 -h 520 -decoder emulator:noaa,sat=19 -crecord hrpt:124 2> /dev/null &
+  pid=$!
+  for _ in $(seq 50); do
+    sleep 0.2
+    xwininfo -root -tree | grep -q "\"Record HRPT\"" && break
+  done
+  sleep 20  # the selection, the wait for sync and the first screens of the pass
+  import -window root -crop 1140x530+0+0 +repage "$3"
+  kill "$pid"
+' _ "$rec_work" "$bin" "$rec_out"
+echo "Saved $rec_out"

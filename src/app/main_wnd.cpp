@@ -8,14 +8,16 @@
 #include <cstring>
 
 #include "app/film.h"
+#include "app/header_edit_wnd.h"
 #include "app/info_wnd.h"
+#include "app/kepler_wnd.h"
 #include "app/lum_wnd.h"
 #include "app/mapchan_wnd.h"
-#include "app/header_edit_wnd.h"
-#include "app/kepler_wnd.h"
 #include "app/open_close.h"
 #include "app/orbit_edit_wnd.h"
+#include "app/port_test_wnd.h"
 #include "app/prefs_wnd.h"
+#include "app/record_wnd.h"
 #include "app/save_wnd.h"
 #include "app/view_input.h"
 #include "app/zoom_wnd.h"
@@ -49,14 +51,6 @@ constexpr const char* kChannelPrefix = "Channel/Ch";
 // Events handled between two rows of a pass at most: enough for a burst of
 // pointer motion, never an endless loop on a busy event source.
 constexpr int kMaxEventsPerRow = 64;
-// Items whose windows belong to later work: present, not yet usable.
-constexpr const char* kLaterItems[] = {
-    "Record/HRPT...",
-    "Record/HRI...",
-    "Record/Raw...",
-    "Help/Test parport",
-};
-
 void quit_item(GtkWidget* item, const char*) {
   if (MainWindow* mw = main_window_of(item)) mw->quit();
 }
@@ -118,9 +112,9 @@ std::vector<MenuEntry> menu_entries() {
       {"Zoom/Values...", Menu_Zoombuts, kMenuButton},
       {"Lum threshold", Menu_Lumthr, kMenuButton},
       {"/Record", nullptr, kMenuButton},
-      {"Record/HRPT...", nullptr, kMenuButton},
-      {"Record/HRI...", nullptr, kMenuButton},
-      {"Record/Raw...", nullptr, kMenuButton},
+      {"Record/HRPT...", Menu_Rec_Hrpt, kMenuButton},
+      {"Record/HRI...", Menu_Rec_Hri, kMenuButton},
+      {"Record/Raw...", Menu_Rec_Rawd, kMenuButton},
       {"/Channel", nullptr, kMenuButton},
       {"Channel/Ch1", Menu_Channel, kMenuRadio},
       {"Channel/Ch2", Menu_Channel, kMenuRadio},
@@ -134,7 +128,7 @@ std::vector<MenuEntry> menu_entries() {
       {"Channel/Ch10", Menu_Channel, kMenuRadio},
       {"/Help", nullptr, kMenuButton},
       {"Help/Prog info", Menu_Help, kMenuButton},
-      {"Help/Test parport", nullptr, kMenuButton},
+      {"Help/Test parport", Menu_Test, kMenuButton},
       {nullptr, nullptr, 0},
   };
 }
@@ -256,7 +250,6 @@ bool MainWindow::build(bool fit_screen) {
   gtk_container_add(GTK_CONTAINER(window_), box);
   place_window(window_, prefs_.main_x, prefs_.main_y, prefs_.main_wnd_mode);
 
-  for (const char* id : kLaterItems) Sense_Button(window_, id, 0);
   load_palettes(false);
   // Lines whose successor lacks its frame sync are skipped by default.
   view_->skip_mask |= kLinePostSync;
@@ -307,10 +300,7 @@ void init_menubuts(GtkWidget* window, const PIC_INFO* pic, const VIEW_INFO* view
   for (const char* id :
        {"View/Linearize", "Edit/Kepler...", "File/Load Kepler...", "View/Temperature", "View/Channel_map...",
         "View/Set skip", "View/Set skip/Use Pre sync", "View/Set skip/Use Post sync"}) {
-    // Items whose windows come later stay insensitive whatever the file.
-    bool later = false;
-    for (const char* l : kLaterItems) later = later || std::strcmp(l, id) == 0;
-    Sense_Button(window, id, later ? 0 : polar);
+    Sense_Button(window, id, polar);
   }
   const int with_lines = (k >= kKindHRPT && k <= kKindAHRPT) ? 1 : 0;
   for (const char* id : {"View/Grid", "View/Skip faulty lines", "View/Mark faulty lines"})
@@ -365,7 +355,8 @@ gboolean MainWindow::on_idle_redraw(gpointer self) {
 
 void MainWindow::redraw_now() {
   if (window_ == nullptr || area_ == nullptr) return;
-  if (in_pass_) {
+  // The recording draws its live rows on the canvas; the picture waits.
+  if (in_pass_ || recording_) {
     view_->redraw_pending = 1;
     return;
   }
@@ -564,6 +555,11 @@ void MainWindow::close_picture() {
 
 void MainWindow::quit() {
   if (window_ == nullptr) return;
+  if (recording_) {
+    quit_asked_ = true;
+    record_->active = false;
+    return;
+  }
   if (in_pass_) {
     quit_asked_ = true;
     stop_pass(false);
@@ -712,6 +708,7 @@ int run_main_window(std::unique_ptr<PIC_INFO> pic, std::unique_ptr<VIEW_INFO> vi
   mw.set_pref_dirs(dirs);
   if (!mw.build(cmd.fit_picture)) fatal_error();
   if (cmd.slide) sched_slide(&mw, cmd.slide_path);
+  schedule_recordnow(&mw);  // "-record", "-crecord": once the canvas has its buffer
   gtk_main();
   return 0;
 }

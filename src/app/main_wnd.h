@@ -94,6 +94,9 @@ class MainWindow : public PassListener, public OpenListener {
   // words or redraw records the recording fills).
   bool recording() const { return recording_; }
   void set_recording(bool on) { recording_ = on; }
+  // Quit was asked while a pass or a recording ran; the window goes when
+  // that has returned.
+  bool quit_asked() const { return quit_asked_; }
 
   // Windows that follow the picture.
   void add_follower(WindowFollower* f);
@@ -128,7 +131,9 @@ class MainWindow : public PassListener, public OpenListener {
   // "File/Close": the file is closed, the picture stays on screen.
   void close_picture();
   // "File/Quit" and the window manager's close: during a pass the pass is
-  // stopped first and the window goes when it has returned.
+  // stopped first and the window goes when it has returned; during a
+  // recording the recording is stopped as Stop would, and the record window
+  // calls quit() again once the engine has returned.
   void quit();
 
   // Menu switches, sensitivities, channel items, title and "Satellite"

@@ -285,7 +285,13 @@ int Recordpp_Hri(StationSession& session, RecordListener& listener, RECORD_INFO*
   while (rec->active) {
     listener.waiting_for_sync();
     if (wait_for_insync(session, rec, rec->hri_start_after) == 0) break;
-    if (catch_hri_start(session, listener, pic, rec) == 0) break;
+    if (catch_hri_start(session, listener, pic, rec) == 0) {
+      // No format recognised (the decoder fell silent or lost the stream):
+      // a station recording picture after picture waits for sync again
+      // instead of ending without a word; a single recording ends here.
+      if (rec->active && !rec->stop_when_done) continue;
+      break;
+    }
     listener.satellite_named(pic->hri.sat_name);
     int result = 0;
     if (pic->hri.encrypted) {

@@ -16,6 +16,7 @@
 #include "core/orbit/select_kepler_core.h"
 #include "core/record/pp_dec_interf.h"
 #include "core/record/rec_common.h"
+#include "core/view/rgbdraw.h"
 #include "core/view/zoom.h"
 
 namespace kelo {
@@ -162,6 +163,9 @@ class HrptPass {
     std::time_t now = std::time(nullptr);
     gmtime_r(&now, &hdr_->orbit.start_tm);
     hdr_->orbit.start_tm_comp = hdr_->orbit.start_tm;
+    // The satellite's own time is not read from the frames: the header
+    // carries the start of the recording there too, never an unset time.
+    hdr_->orbit.start_tm_sat = hdr_->orbit.start_tm;
     hdr_->orbit.use_sattime = 0;
     if (write_hrpt1_hdr(hdr_.get()) != 0 || std::fflush(rec_->rec_fp.get()) != 0) {
       const int err = errno;
@@ -185,8 +189,11 @@ class HrptPass {
     view_->lmax = kMaxLevel10;
     view_->orientation = rec_->orientation;
     view_->scan_dir = rec_->scan_dir;
+    // The picture is as high as the canvas before the row map is made, so
+    // that frame after frame fills row after row.
+    const DRAWABLE_INFO* canvas = listener_.live_canvas();
+    if (canvas != nullptr && canvas->height > 0) pic_->height = canvas->height;
     live_ = std::make_unique<LiveView>(listener_, pic_, view_, kMaxLevel10);
-    if (live_->active()) pic_->height = live_->height();
     recognizer_.restart();
   }
 

@@ -27,9 +27,13 @@ int weekday(int year, int mon, int mday) {
 }
 
 // The standard 25-character calendar text ("Thu Mar  5 12:34:56 2026\n").
-// Fields out of range (an unset time) are shown as they are, with "???" for
-// names that do not exist, rather than read past the name tables.
+// Fields out of range are shown as they are, with "???" for names that do
+// not exist, rather than read past the name tables.
 std::string calendar_text(const BrokenTime& t, bool newline) {
+  // A time never set (every field 0) is no date: it reads "unknown" rather
+  // than the nonsense "Sun Jan  0 00:00:00 1900".
+  if (t.tm_sec == 0 && t.tm_min == 0 && t.tm_hour == 0 && t.tm_mday == 0 && t.tm_mon == 0 && t.tm_year == 0)
+    return newline ? "unknown\n" : "unknown";
   static const char* const days[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const months[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
