@@ -716,6 +716,10 @@ void ColumnMixer::prepare(const VIEW_INFO* view, const PIC_INFO* pic, int n,
   for (size_t k = 0; k < count; ++k) {
     at_[k] = columns[k] * lay.nch;
   }
+  // A channel's row keeps zero at the columns whose sample lies off the
+  // line: adding zero leaves a sum as it is, so every column takes the same
+  // steps.
+  value_.assign(chans_.size() * count, 0);
 }
 
 namespace {
@@ -756,42 +760,35 @@ void ColumnMixer::mix_prepared(uint16_t** lines, int n, uint16_t* r, uint16_t* g
     }
     return;
   }
-  mix_sums(lines, n);
+  mix_levels(lines, n);
   const size_t count = columns.size();
   uint16_t* out[3] = {r, g, b};
   for (int c = 0; c < 3; ++c) {
-    const int* s = sums_[c].data();
+    const int* l = levels_[c].data();
     uint16_t* o = out[c];
     for (size_t k = 0; k < count; ++k) {
-      o[columns[k]] = static_cast<uint16_t>(std::clamp(s[k], 0, kMapMaxLevel));
+      o[columns[k]] = static_cast<uint16_t>(l[k]);
     }
   }
 }
 
-void ColumnMixer::mix_sums(uint16_t** lines, int n) {
-  if (columns_ != nullptr) mix_sums(lines, n, 0, columns_->size());
+void ColumnMixer::mix_levels(uint16_t** lines, int n) {
+  if (columns_ != nullptr) mix_levels(lines, n, 0, columns_->size());
 }
 
-void ColumnMixer::mix_sums(uint16_t** lines, int n, size_t from, size_t to) {
+void ColumnMixer::mix_levels(uint16_t** lines, int n, size_t from, size_t to) {
   if (!straight_ || lines == nullptr || columns_ == nullptr) {
     return;
   }
   const size_t count = columns_->size();
   to = std::min(to, count);
   from = std::min(from, to);
-  for (int c = 0; c < 3; ++c) {
-    sums_[c].resize(count);
-    std::fill(sums_[c].begin() + static_cast<std::ptrdiff_t>(from),
-              sums_[c].begin() + static_cast<std::ptrdiff_t>(to), offset_[c]);
-  }
   // The samples of every channel (its own line, from picture column 0 at its
-  // base); a missing buffer adds nothing (that channel only). Columns whose
-  // shifted sample lies off the line would add zero, which leaves a sum as
-  // it is: they are not visited.
+  // base); a missing buffer adds nothing (that channel only).
   const size_t m = chans_.size();
-  value_.resize(m * count);
   const uint16_t* src[kMaxChannels];
   int* row[kMaxChannels];
+  bool held[kMaxChannels] = {};
   size_t used = 0;
   const size_t on = std::clamp(on_, from, to);
   const size_t off = std::clamp(off_, on, to);
@@ -802,6 +799,7 @@ void ColumnMixer::mix_sums(uint16_t** lines, int n, size_t from, size_t to) {
     if (line == nullptr) {
       continue;
     }
+    held[i] = true;
     src[used] = line + ch.base;
     row[used] = &value_[i * count];
     // The columns before and after those all channels share.
@@ -825,23 +823,51 @@ void ColumnMixer::mix_sums(uint16_t** lines, int n, size_t from, size_t to) {
       i += 1;
     }
   }
-  // Channel by channel over the columns, with the float steps of
-  // add_weighted: the pixels do not wait on each other.
-  for (size_t i = 0; i < m; ++i) {
-    const Chan& ch = chans_[i];
-    if ((ch.line < n ? lines[ch.line] : nullptr) == nullptr) {
+  // Colour by colour, channel by channel over the columns, with the float
+  // steps of add_weighted: the pixels do not wait on each other. The first
+  // step starts from the offset, the last one clamps the sum to a level.
+  for (int c = 0; c < 3; ++c) {
+    levels_[c].resize(count);
+    int* level = levels_[c].data();
+    const int* v[kMaxChannels];
+    float w[kMaxChannels];
+    size_t steps = 0;
+    for (size_t i = 0; i < m; ++i) {
+      if (held[i] && chans_[i].w[c] != 0.0f) {  // a zero weight adds zero
+        v[steps] = &value_[i * count];
+        w[steps++] = chans_[i].w[c];
+      }
+    }
+    const int offset = offset_[c];
+    if (steps == 0) {
+      std::fill(level + from, level + to, std::clamp(offset, 0, kMapMaxLevel));
       continue;
     }
-    const int* v = &value_[i * count];
-    const size_t begin = std::max(ch.on, from);
-    const size_t end = std::min(ch.off, to);
-    for (int c = 0; c < 3; ++c) {
-      const float w = ch.w[c];
-      if (w == 0.0f) continue;  // a zero weight adds zero
-      int* sum = sums_[c].data();
-      for (size_t k = begin; k < end; ++k) {
-        sum[k] = static_cast<int>(static_cast<float>(sum[k]) + static_cast<float>(v[k]) * w);
+    const float first_offset = static_cast<float>(offset);
+    const int* v0 = v[0];
+    const float w0 = w[0];
+    if (steps == 1) {
+      for (size_t k = from; k < to; ++k) {
+        level[k] =
+            std::clamp(static_cast<int>(first_offset + static_cast<float>(v0[k]) * w0), 0, kMapMaxLevel);
       }
+      continue;
+    }
+    for (size_t k = from; k < to; ++k) {
+      level[k] = static_cast<int>(first_offset + static_cast<float>(v0[k]) * w0);
+    }
+    for (size_t j = 1; j + 1 < steps; ++j) {
+      const int* vj = v[j];
+      const float wj = w[j];
+      for (size_t k = from; k < to; ++k) {
+        level[k] = static_cast<int>(static_cast<float>(level[k]) + static_cast<float>(vj[k]) * wj);
+      }
+    }
+    const int* vl = v[steps - 1];
+    const float wl = w[steps - 1];
+    for (size_t k = from; k < to; ++k) {
+      level[k] = std::clamp(static_cast<int>(static_cast<float>(level[k]) + static_cast<float>(vl[k]) * wl),
+                            0, kMapMaxLevel);
     }
   }
 }

@@ -179,16 +179,15 @@ class ColumnMixer {
   void prepare(const VIEW_INFO* view, const PIC_INFO* pic, int n, const std::vector<int>& columns);
   void mix_prepared(uint16_t** lines, int n, uint16_t* r, uint16_t* g, uint16_t* b);
   // The straight mix (channels without tilt, every sum exact in single
-  // precision) leaves the sums of a line, one per shown column, unclamped:
-  // straight() tells whether the pass mixes so, mix_sums mixes a line set,
-  // sums(c) gives the red (0), green (1) or blue (2) sums. Levels are the
-  // sums clamped to 0 .. kMapMaxLevel.
+  // precision) leaves the levels of a line, one per shown column:
+  // straight() tells whether the pass mixes so, mix_levels mixes a line set
+  // (all shown columns, or a block [from, to) of them, so the working rows
+  // stay in the fastest cache), levels(c) gives the red (0), green (1) or
+  // blue (2) levels 0 .. kMapMaxLevel.
   bool straight() const { return straight_; }
-  void mix_sums(uint16_t** lines, int n);
-  // mix_sums for the shown columns [from, to) only (a block of them, so
-  // the working rows stay in the fastest cache).
-  void mix_sums(uint16_t** lines, int n, size_t from, size_t to);
-  const std::vector<int>& sums(int c) const { return sums_[c]; }
+  void mix_levels(uint16_t** lines, int n);
+  void mix_levels(uint16_t** lines, int n, size_t from, size_t to);
+  const std::vector<int>& levels(int c) const { return levels_[c]; }
   // prepare and mix_prepared in one.
   void mix(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
            const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b);
@@ -209,10 +208,10 @@ class ColumnMixer {
   bool straight_ = false;
   int offset_[3] = {};
   std::vector<Chan> chans_;
-  std::vector<int> at_;       // n_channels * column of every shown column
-  size_t on_ = 0, off_ = 0;   // the shown columns every channel has on the line
-  std::vector<int> value_;    // the gathered samples, one row per channel
-  std::vector<int> sums_[3];  // red, green and blue sums per shown column
+  std::vector<int> at_;         // n_channels * column of every shown column
+  size_t on_ = 0, off_ = 0;     // the shown columns every channel has on the line
+  std::vector<int> value_;      // the gathered samples, one row per channel
+  std::vector<int> levels_[3];  // red, green and blue levels per shown column
 };
 
 // The colour of a grid pixel: the view's grid_rgb, or white without a view.

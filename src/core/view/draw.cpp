@@ -251,14 +251,14 @@ void PicturePass::draw_row(int y) {
       if (just_read_) {
         // Block by block, so the working rows of a block stay in the
         // fastest cache from the mix to the colours.
-        constexpr size_t kBlock = 256;
+        constexpr size_t kBlock = 512;
         const size_t count = columns_.size();
         resize_columns(count, level_px_, &mixed_);
         for (size_t from = 0; from < count; from += kBlock) {
           const size_t to = std::min(count, from + kBlock);
-          mixer_.mix_sums(lines_.get(), n_, from, to);
-          colour_columns_range(mixer_.sums(0).data(), mixer_.sums(1).data(), mixer_.sums(2).data(), from, to,
-                               level_px_, &mixed_);
+          mixer_.mix_levels(lines_.get(), n_, from, to);
+          colour_columns_range(mixer_.levels(0).data(), mixer_.levels(1).data(), mixer_.levels(2).data(),
+                               from, to, level_px_, &mixed_);
         }
       }
       paint_row_columns(mixed_, runs_, kmap_.data(), y, canvas_, view_);

@@ -146,30 +146,26 @@ void resize_columns(size_t count, const LevelPixels& tab, MixedColumns* out) {
   if (!out) return;
   out->px.resize(count + 1);
   out->bin.resize(count + 1);
-  for (std::vector<int>& l : out->level) l.resize(count);
   out->px[count] = tab.red[0] | tab.green[0] | tab.blue[0];
   out->bin[count] = 0;
 }
 
 void colour_columns_range(const int* red, const int* green, const int* blue, size_t from, size_t to,
                           const LevelPixels& tab, MixedColumns* out) {
-  if (!red || !green || !blue || !out || to > out->level[0].size() || from > to) return;
-  // Levels and bins first (whole vectors at a time), then the look-ups.
-  const int* sums[3] = {red, green, blue};
-  for (int c = 0; c < 3; ++c) {
-    const int* s = sums[c];
-    int* l = out->level[c].data();
-    for (size_t k = from; k < to; ++k) l[k] = std::clamp(s[k], 0, kMaxLevel10);
-  }
-  const int* lr = out->level[0].data();
-  const int* lg = out->level[1].data();
-  const int* lb = out->level[2].data();
+  if (!red || !green || !blue || !out || to + 1 > out->px.size() || from > to) return;
+  // Bins first (whole vectors at a time), then the look-ups. Levels are
+  // 0 .. 1023; the masks keep any other value on the tables.
+  const int* lr = red;
+  const int* lg = green;
+  const int* lb = blue;
   int* bin = out->bin.data();
-  for (size_t k = from; k < to; ++k) bin[k] = third(lr[k] + lg[k] + lb[k]);
+  for (size_t k = from; k < to; ++k)
+    bin[k] = third((lr[k] & kMaxLevel10) + (lg[k] & kMaxLevel10) + (lb[k] & kMaxLevel10));
   uint32_t* px = out->px.data();
   for (size_t k = from; k < to; ++k) {
-    px[k] = tab.red[static_cast<size_t>(lr[k])] | tab.green[static_cast<size_t>(lg[k])] |
-            tab.blue[static_cast<size_t>(lb[k])];
+    px[k] = tab.red[static_cast<unsigned>(lr[k]) & kMaxLevel10] |
+            tab.green[static_cast<unsigned>(lg[k]) & kMaxLevel10] |
+            tab.blue[static_cast<unsigned>(lb[k]) & kMaxLevel10];
   }
 }
 

@@ -55,13 +55,11 @@ void paint_row_levels(const uint16_t* r, const uint16_t* g, const uint16_t* b, c
                       const int* xmap, const LevelPixels& colours, int y, DRAWABLE_INFO* rgb,
                       VIEW_INFO* view);
 // The canvas bytes and histogram bins of the shown columns of a mixed line,
-// made from the straight mix's sums (clamped to levels 0 .. 1023 here)
-// through `colours`, with one more entry after them for level 0 (a column
-// the mix leaves alone).
+// made from the straight mix's levels (0 .. 1023) through `colours`, with one more entry after them for level
+// 0 (a column the mix leaves alone).
 struct MixedColumns {
   std::vector<uint32_t> px;
   std::vector<int> bin;
-  std::vector<int> level[3];  // working rows: the levels of the shown columns
 };
 void colour_columns(const int* red, const int* green, const int* blue, size_t count,
                     const LevelPixels& colours, MixedColumns* out);

@@ -110,12 +110,12 @@ TEST(ShownSamples, MixOfShownColumnsEqualsTheWholeLine) {
     ColumnMixer blocks;
     blocks.prepare(&view, &pic, n, cols);
     if (!blocks.straight()) continue;
-    for (size_t from = 0; from < cols.size(); from += 3) blocks.mix_sums(set.get(), n, from, from + 3);
+    for (size_t from = 0; from < cols.size(); from += 3) blocks.mix_levels(set.get(), n, from, from + 3);
     for (size_t k = 0; k < cols.size(); ++k) {
       const size_t x = static_cast<size_t>(cols[k]);
-      EXPECT_EQ(std::clamp(blocks.sums(0)[k], 0, 1023), r[x]) << "column " << x;
-      EXPECT_EQ(std::clamp(blocks.sums(1)[k], 0, 1023), g[x]) << "column " << x;
-      EXPECT_EQ(std::clamp(blocks.sums(2)[k], 0, 1023), b[x]) << "column " << x;
+      EXPECT_EQ(blocks.levels(0)[k], r[x]) << "column " << x;
+      EXPECT_EQ(blocks.levels(1)[k], g[x]) << "column " << x;
+      EXPECT_EQ(blocks.levels(2)[k], b[x]) << "column " << x;
     }
   }
 }
@@ -305,10 +305,10 @@ TEST(ShownSamples, RowPaintersDrawAsTheRowDrawers) {
   EXPECT_EQ(want.rgb_buf, got.rgb_buf);
   EXPECT_TRUE(std::equal(std::begin(hw.hist), std::end(hw.hist), std::begin(hg.hist)));
 
-  // The same levels as the sums of a straight mix of shown columns 0, 1, 2
-  // and 5 (sums past both ends of the level range), with entry 3 past the
-  // shown columns: the row's column 3 reads level 0.
-  const int sr[4] = {-40, 1023, 511, 12}, sg[4] = {5, 0, 1000, 640}, sb[4] = {5000, 7, 0, 1};
+  // The same levels as the levels of a straight mix of shown columns 0, 1,
+  // 2 and 5, with entry 4 past the shown columns: the row's column 3 reads
+  // level 0.
+  const int sr[4] = {0, 1023, 511, 12}, sg[4] = {5, 0, 1000, 640}, sb[4] = {1023, 7, 0, 1};
   const uint16_t r0[6] = {0, 1023, 511, 0, 0, 12}, g0[6] = {5, 0, 1000, 0, 0, 640},
                  b0[6] = {1023, 7, 0, 0, 0, 1};
   const std::vector<int> kmap = {0, 0, 2, 2, 0, 1, 4, 3, 0, 0};
