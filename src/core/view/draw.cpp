@@ -113,6 +113,7 @@ class PicturePass {
   std::vector<int> kmap_;
   // The canvas bytes of each temperature (temperature view).
   TempColours temp_colours_;
+  TempPixels temp_px_;
   CAL_COEFS cal_;
   NoaaTempState temp_state_;
   int n_ = 0;
@@ -207,6 +208,7 @@ void PicturePass::choose_shown_samples() {
   if (temp_mode_) {
     temp_ = temp_samples(pic_, xmap_);
     temp_colours_ = temp_colours(lummap_.data(), canvas_);
+    temp_px_ = temp_pixels(temp_colours_);
     temp_hdr_ = std::clamp(pic_->frame.hdr_words, 0, line_len_);
     temp_read_.clear();
     for (const int i : xmap_)
@@ -287,7 +289,7 @@ void PicturePass::draw_row(int y) {
       for (int i = 1; i < n_; ++i) temp_set_[static_cast<size_t>(i)] = lines_[i];
       map_noaatemp_shown(temp_set_.data(), n_, &cal_, pic_, view_, &temp_state_, temp_);
     }
-    paint_row_temp(temp_line_.data(), runs_, xmap_.data(), temp_colours_, y, canvas_, view_);
+    paint_row_temp(temp_line_.data(), runs_, xmap_.data(), temp_px_, y, canvas_, view_);
   }
   if (view_->mark_faulty) {
     const int mark = faulty_mark(pic_->file_type, status_);

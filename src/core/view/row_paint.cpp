@@ -25,6 +25,23 @@ constexpr bool tenths_exact() {
 static_assert(thirds_exact(), "third() is s / 3 for every level sum");
 static_assert(tenths_exact(), "tenth() is v / 10 for every 16-bit sample");
 
+// v limited to lo .. hi with masks instead of compares (a compiler turns a
+// compare into a jump where one side is a constant).
+constexpr int clamp_masked(int v, int lo, int hi) {
+  int d = v - lo;
+  d &= ~(d >> 31);  // max(d, 0)
+  const int e = d - (hi - lo);
+  return lo + (hi - lo) + (e & (e >> 31));  // lo + min(d, hi - lo)
+}
+constexpr bool clamp_masked_exact() {
+  for (int v = 0; v <= 0xFFFF / 10; ++v)
+    if (clamp_masked(v, TempColours::kFirst, TempColours::kLast) !=
+        std::clamp(v, TempColours::kFirst, TempColours::kLast))
+      return false;
+  return true;
+}
+static_assert(clamp_masked_exact(), "clamp_masked() is std::clamp over the whole kelvins of 16-bit samples");
+
 // Red, green, blue and a spare byte in memory order, so one 4-byte store
 // puts a pixel's three bytes in place (the spare byte is overwritten by the
 // next pixel of the run).
@@ -188,16 +205,26 @@ void paint_row_columns(const MixedColumns& mixed, const ColumnRuns& runs, const 
   });
 }
 
-void paint_row_temp(const uint16_t* line, const ColumnRuns& runs, const int* xmap, const TempColours& colours,
+TempPixels temp_pixels(const TempColours& c) {
+  TempPixels p;
+  for (int k = 0; k < TempPixels::kCount; ++k) {
+    p.px[k] = pack(c.red[k], c.green[k], c.blue[k]);
+    // The bins are those of map_temp (0 .. 1023), all inside the histogram.
+    p.bin[k] = std::clamp(c.bin[k], 0, kMaxLevel10);
+  }
+  return p;
+}
+
+void paint_row_temp(const uint16_t* line, const ColumnRuns& runs, const int* xmap, const TempPixels& colours,
                     int y, DRAWABLE_INFO* rgb, VIEW_INFO* view) {
   if (!line || !xmap || !row_ok(rgb, runs, y)) return;
-  // The bins are those of map_temp (0 .. 1023), all inside the histogram.
-  const TempColours* c = &colours;
+  const uint32_t* px = colours.px;
+  const int* bin = colours.bin;
   paint_row(runs, y, rgb, view, [=]<bool kHist>(int x, int* hist) {
     const int k =
-        std::clamp(tenth(line[xmap[x]]), TempColours::kFirst, TempColours::kLast) - TempColours::kFirst;
-    if constexpr (kHist) hist[c->bin[k]] += 1;
-    return pack(c->red[k], c->green[k], c->blue[k]);
+        clamp_masked(tenth(line[xmap[x]]), TempColours::kFirst, TempColours::kLast) - TempColours::kFirst;
+    if constexpr (kHist) hist[bin[k]] += 1;
+    return px[k];
   });
 }
 

@@ -73,9 +73,17 @@ void colour_columns_range(const int* red, const int* green, const int* blue, siz
 // paint_row_levels on the levels stored at their picture columns.
 void paint_row_columns(const MixedColumns& mixed, const ColumnRuns& runs, const int* kmap, int y,
                        DRAWABLE_INFO* rgb, VIEW_INFO* view);
+// The temperature colours as packed pixels with their bins, made once per
+// pass.
+struct TempPixels {
+  static constexpr int kCount = TempColours::kLast - TempColours::kFirst + 1;
+  uint32_t px[kCount] = {};
+  int bin[kCount] = {};
+};
+TempPixels temp_pixels(const TempColours& colours);
 // Row y: temperatures (tenths of a kelvin) at xmap[x] in whole kelvins on
 // the scale of `colours`; the histogram counts the colour's bin.
-void paint_row_temp(const uint16_t* line, const ColumnRuns& runs, const int* xmap, const TempColours& colours,
+void paint_row_temp(const uint16_t* line, const ColumnRuns& runs, const int* xmap, const TempPixels& colours,
                     int y, DRAWABLE_INFO* rgb, VIEW_INFO* view);
 
 }  // namespace kelo

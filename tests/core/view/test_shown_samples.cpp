@@ -261,23 +261,26 @@ TEST(ShownSamples, TemperatureTableDrawsAsThePixelFunction) {
   EXPECT_EQ(a.rgb_buf, b.rgb_buf);
   EXPECT_TRUE(std::equal(std::begin(ta.hist), std::end(ta.hist), std::begin(tb.hist)));
   std::fill(b.rgb_buf.begin(), b.rgb_buf.end(), uint8_t{77});
-  paint_row_temp(t.data(), column_runs(xmap.data(), 8, 9), xmap.data(), temp_colours(lummap.data(), &b), 0,
-                 &b, &tc);
+  paint_row_temp(t.data(), column_runs(xmap.data(), 8, 9), xmap.data(),
+                 temp_pixels(temp_colours(lummap.data(), &b)), 0, &b, &tc);
   EXPECT_EQ(a.rgb_buf, b.rgb_buf);
   EXPECT_TRUE(std::equal(std::begin(ta.hist), std::end(ta.hist), std::begin(tc.hist)));
 }
 
 // The painters of the pass against the row drawers on a row whose column
-// map leaves the line on both sides and in the middle; the row below keeps
-// its bytes (a run's last pixel writes three bytes only).
+// map leaves the line on the left and in the middle and shows the last
+// column; the row below keeps its bytes (a run's last pixel writes three
+// bytes only).
 TEST(ShownSamples, RowPaintersDrawAsTheRowDrawers) {
-  const std::vector<int> xmap = {-1, 0, 2, 2, 9, 1, 3, 5, 6, 6};  // line_len 6
+  const std::vector<int> xmap = {-1, 0, 2, 2, 9, 1, 3, 5, 6, 4};  // line_len 6
   const ColumnRuns runs = column_runs(xmap.data(), 10, 6);
-  ASSERT_EQ(runs.runs.size(), 2u);
+  ASSERT_EQ(runs.runs.size(), 3u);
   EXPECT_EQ(runs.runs[0].begin, 1);
   EXPECT_EQ(runs.runs[0].end, 4);
   EXPECT_EQ(runs.runs[1].begin, 5);
   EXPECT_EQ(runs.runs[1].end, 8);
+  EXPECT_EQ(runs.runs[2].begin, 9);
+  EXPECT_EQ(runs.runs[2].end, 10);
   DRAWABLE_INFO want, got;
   for (DRAWABLE_INFO* c : {&want, &got}) {
     renew_rgbbuf(c, 10, 2);
@@ -306,12 +309,12 @@ TEST(ShownSamples, RowPaintersDrawAsTheRowDrawers) {
   EXPECT_TRUE(std::equal(std::begin(hw.hist), std::end(hw.hist), std::begin(hg.hist)));
 
   // The same levels as the levels of a straight mix of shown columns 0, 1,
-  // 2 and 5, with entry 4 past the shown columns: the row's column 3 reads
-  // level 0.
+  // 2 and 5, with entry 4 past the shown columns: the row's columns 3 and 4
+  // read level 0.
   const int sr[4] = {0, 1023, 511, 12}, sg[4] = {5, 0, 1000, 640}, sb[4] = {1023, 7, 0, 1};
   const uint16_t r0[6] = {0, 1023, 511, 0, 0, 12}, g0[6] = {5, 0, 1000, 0, 0, 640},
                  b0[6] = {1023, 7, 0, 0, 0, 1};
-  const std::vector<int> kmap = {0, 0, 2, 2, 0, 1, 4, 3, 0, 0};
+  const std::vector<int> kmap = {0, 0, 2, 2, 0, 1, 4, 3, 0, 4};
   MixedColumns mixed;
   colour_columns(sr, sg, sb, 4, level_pixels(levels), &mixed);
   draw_a_line_rgb_levels(r0, g0, b0, 6, 10, 0, xmap.data(), levels, &want, &hw);
