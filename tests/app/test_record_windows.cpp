@@ -215,10 +215,10 @@ TEST_F(RecordWindowTest, ChannelTogglesAllAndChrptGiveTheSelectionAndLabels) {
   EXPECT_TRUE(gtk_widget_get_sensitive(Find_Widget(mw_->window(), "Record/HRI...")));
 }
 
-// Off for now: with the recorder's end-of-pass checks these two fail when
-// the emulator delivers the whole pass between two looks of the operator
-// (the line entry and the live rows are read after a second, empty pass);
-// the command-line recording test covers a pass recorded from the window.
+// Off for now: these two fail when the emulator's pass runs faster than the
+// operator's looks (slowed down, e.g. under strace, they pass); the cause is
+// not found yet. The command-line recording test covers a pass recorded
+// from the window meanwhile.
 TEST_F(RecordWindowTest, DISABLED_StartStopRecordsACountedPassDrawnLiveAndOpensIt) {
   constexpr int kFrames = 60;
   open_main("noaa,sat=19,frames=" + std::to_string(kFrames));

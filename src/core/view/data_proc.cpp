@@ -528,17 +528,17 @@ void map_pixel(const MapPlan& plan, const LineLayout& lay, int x, long long inde
 // float steps, so the same levels).
 struct FastMix {
   struct Chan {
-    const uint16_t* src;  // the aligned line
-    int base;             // sample of column 0: hdr + hshift * n_channels + k
-    int lo, hi;           // columns whose shifted sample lies on the line
+    int line;    // the aligned line of the set
+    int base;    // sample of column 0: hdr + hshift * n_channels + k
+    int lo, hi;  // columns whose shifted sample lies on the line
     float wr, wg, wb;
   };
   Chan chan[kMaxChannels];
   int count = 0;
 };
 
-bool make_fast_mix(const MapPlan& plan, const LineLayout& lay, uint16_t** lines, int n, FastMix* fast) {
-  if (!lay.fits || lines == nullptr) {
+bool make_fast_mix(const MapPlan& plan, const LineLayout& lay, int n, FastMix* fast) {
+  if (!lay.fits) {
     return false;
   }
   // Sums stay below this bound: the float steps never reach the guards
@@ -564,10 +564,9 @@ bool make_fast_mix(const MapPlan& plan, const LineLayout& lay, uint16_t** lines,
       }
       reach[k] += std::fabs(static_cast<double>(w[k])) * 65535.0;
     }
-    const uint16_t* src = lines[c.jbase];
     // A channel without weight adds zero to every sum, which leaves it as it
     // is: it is not read at all.
-    if (src == nullptr || (c.wr == 0.0f && c.wg == 0.0f && c.wb == 0.0f)) {
+    if (c.wr == 0.0f && c.wg == 0.0f && c.wb == 0.0f) {
       continue;
     }
     // x + hshift must lie on the line: 0 <= x + hshift < width.
@@ -575,7 +574,7 @@ bool make_fast_mix(const MapPlan& plan, const LineLayout& lay, uint16_t** lines,
     const long long lo = std::max<long long>(0, -hshift);
     const long long hi = std::min<long long>(lay.width, lay.width - hshift);
     FastMix::Chan& f = fast->chan[fast->count++];
-    f.src = src;
+    f.line = static_cast<int>(c.jbase);
     f.base = static_cast<int>(lay.hdr + c.hoff);
     f.lo = static_cast<int>(std::min<long long>(lo, lay.width));
     f.hi = static_cast<int>(std::max<long long>(hi, 0));
@@ -670,88 +669,206 @@ void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** li
 
 void ColumnMixer::mix(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
                       const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b) {
-  if (view == nullptr || pic == nullptr || r == nullptr || g == nullptr || b == nullptr) {
+  prepare(view, pic, n, columns);
+  mix_prepared(lines, n, r, g, b);
+}
+
+void ColumnMixer::prepare(const VIEW_INFO* view, const PIC_INFO* pic, int n,
+                          const std::vector<int>& columns) {
+  view_ = view;
+  pic_ = pic;
+  columns_ = &columns;
+  straight_ = false;
+  chans_.clear();
+  at_.clear();
+  if (view == nullptr || pic == nullptr) {
     return;
   }
   const LineLayout lay = line_layout(pic);
   const MapPlan plan = make_plan(view, pic, lay);
+  std::copy(plan.offset, plan.offset + 3, offset_);
   FastMix fast;
-  if (!make_fast_mix(plan, lay, lines, n, &fast)) {
+  if (!make_fast_mix(plan, lay, n, &fast)) {
+    return;
+  }
+  straight_ = true;
+  const size_t count = columns.size();
+  on_ = 0;
+  off_ = count;
+  for (int i = 0; i < fast.count; ++i) {
+    const FastMix::Chan& f = fast.chan[i];
+    // The columns are ascending, so those on the line are one run.
+    Chan c;
+    c.line = f.line;
+    c.base = f.base;
+    c.on = static_cast<size_t>(std::lower_bound(columns.begin(), columns.end(), f.lo) - columns.begin());
+    c.off = static_cast<size_t>(std::lower_bound(columns.begin(), columns.end(), f.hi) - columns.begin());
+    c.off = std::max(c.off, c.on);
+    c.w[0] = f.wr;
+    c.w[1] = f.wg;
+    c.w[2] = f.wb;
+    chans_.push_back(c);
+    on_ = std::max(on_, c.on);
+    off_ = std::min(off_, c.off);
+  }
+  off_ = std::max(off_, on_);
+  at_.resize(count);
+  for (size_t k = 0; k < count; ++k) {
+    at_[k] = columns[k] * lay.nch;
+  }
+  // A channel's row keeps zero at the columns whose sample lies off the
+  // line: adding zero leaves a sum as it is, so every column takes the same
+  // steps.
+  value_.assign(chans_.size() * count, 0);
+}
+
+namespace {
+
+// Gathers the samples of M channels at the shown columns [from, to): row i
+// of `out` takes src[i][at[k]]. One pass over the columns for all channels.
+template <int M>
+void gather_rows(const uint16_t* const* src, int* const* out, const int* at, size_t from, size_t to) {
+  const uint16_t* s[M];
+  int* o[M];
+  for (int i = 0; i < M; ++i) {
+    s[i] = src[i];
+    o[i] = out[i];
+  }
+  for (size_t k = from; k < to; ++k) {
+    const int a = at[k];
+    for (int i = 0; i < M; ++i) o[i][k] = s[i][a];
+  }
+}
+
+void gather_one(const uint16_t* src, int* out, const int* at, size_t from, size_t to) {
+  for (size_t k = from; k < to; ++k) out[k] = src[at[k]];
+}
+
+}  // namespace
+
+void ColumnMixer::mix_prepared(uint16_t** lines, int n, uint16_t* r, uint16_t* g, uint16_t* b) {
+  if (view_ == nullptr || pic_ == nullptr || columns_ == nullptr || r == nullptr || g == nullptr ||
+      b == nullptr) {
+    return;
+  }
+  const std::vector<int>& columns = *columns_;
+  const LineLayout lay = line_layout(pic_);
+  if (!straight_ || lines == nullptr) {
+    const MapPlan plan = make_plan(view_, pic_, lay);
     for (const int x : columns) {
       map_pixel(plan, lay, x, lay.hdr + static_cast<long long>(x) * lay.nch, lines, n, &r[x], &g[x], &b[x]);
     }
     return;
   }
-  // The samples of every mapped channel at the shown columns, gathered
-  // column by column (the channels of a pixel lie side by side in the line)
-  // into one row per channel. A column whose shifted sample lies off the
-  // line takes zero, which leaves the sums as they are.
+  mix_levels(lines, n);
   const size_t count = columns.size();
-  const int nch = lay.nch;
-  std::vector<int>& v = samples_;
-  v.resize(count * static_cast<size_t>(fast.count));
-  size_t on[kMaxChannels] = {};
-  size_t off[kMaxChannels] = {};
-  size_t all_on = 0;
-  size_t all_off = count;
-  for (int i = 0; i < fast.count; ++i) {
-    // The columns are ascending, so those on the line are one run.
-    on[i] = static_cast<size_t>(std::lower_bound(columns.begin(), columns.end(), fast.chan[i].lo) -
-                                columns.begin());
-    off[i] = static_cast<size_t>(std::lower_bound(columns.begin(), columns.end(), fast.chan[i].hi) -
-                                 columns.begin());
-    all_on = std::max(all_on, on[i]);
-    all_off = std::min(all_off, off[i]);
-  }
-  auto gather_checked = [&](size_t from, size_t to) {
-    for (size_t k = from; k < to; ++k) {
-      for (int i = 0; i < fast.count; ++i) {
-        const bool on_line = k >= on[i] && k < off[i];
-        v[static_cast<size_t>(i) * count + k] =
-            on_line ? fast.chan[i].src[fast.chan[i].base + columns[k] * nch] : uint16_t{0};
-      }
-    }
-  };
-  if (all_on < all_off) {
-    gather_checked(0, all_on);
-    for (size_t k = all_on; k < all_off; ++k) {
-      const int at = columns[k] * nch;
-      for (int i = 0; i < fast.count; ++i) {
-        v[static_cast<size_t>(i) * count + k] = fast.chan[i].src[fast.chan[i].base + at];
-      }
-    }
-    gather_checked(all_off, count);
-  } else {
-    gather_checked(0, count);
-  }
-  // Channel by channel over all shown columns: the pixels do not wait on
-  // each other, and the steps are the float steps of add_weighted.
-  std::vector<int>& sr = sums_[0];
-  std::vector<int>& sg = sums_[1];
-  std::vector<int>& sb = sums_[2];
-  sr.assign(count, plan.offset[0]);
-  sg.assign(count, plan.offset[1]);
-  sb.assign(count, plan.offset[2]);
-  // One colour at a time, and only from the channels weighted in it (a zero
-  // weight adds zero).
-  auto add_channel = [count](std::vector<int>& sum, const int* vi, float w) {
-    if (w == 0.0f) return;
+  uint16_t* out[3] = {r, g, b};
+  for (int c = 0; c < 3; ++c) {
+    const int* l = levels_[c].data();
+    uint16_t* o = out[c];
     for (size_t k = 0; k < count; ++k) {
-      sum[k] = static_cast<int>(static_cast<float>(sum[k]) + static_cast<float>(vi[k]) * w);
+      o[columns[k]] = static_cast<uint16_t>(l[k]);
     }
-  };
-  for (int i = 0; i < fast.count; ++i) {
-    const FastMix::Chan& c = fast.chan[i];
-    const int* vi = &v[static_cast<size_t>(i) * count];
-    add_channel(sr, vi, c.wr);
-    add_channel(sg, vi, c.wg);
-    add_channel(sb, vi, c.wb);
   }
-  for (size_t k = 0; k < count; ++k) {
-    const int x = columns[k];
-    r[x] = clamp_level(sr[k]);
-    g[x] = clamp_level(sg[k]);
-    b[x] = clamp_level(sb[k]);
+}
+
+void ColumnMixer::mix_levels(uint16_t** lines, int n) {
+  if (columns_ != nullptr) mix_levels(lines, n, 0, columns_->size());
+}
+
+void ColumnMixer::mix_levels(uint16_t** lines, int n, size_t from, size_t to) {
+  if (!straight_ || lines == nullptr || columns_ == nullptr) {
+    return;
+  }
+  const size_t count = columns_->size();
+  to = std::min(to, count);
+  from = std::min(from, to);
+  // The samples of every channel (its own line, from picture column 0 at its
+  // base); a missing buffer adds nothing (that channel only).
+  const size_t m = chans_.size();
+  const uint16_t* src[kMaxChannels];
+  int* row[kMaxChannels];
+  bool held[kMaxChannels] = {};
+  size_t used = 0;
+  const size_t on = std::clamp(on_, from, to);
+  const size_t off = std::clamp(off_, on, to);
+  const int* at = at_.data();
+  for (size_t i = 0; i < m; ++i) {
+    const Chan& ch = chans_[i];
+    const uint16_t* line = ch.line < n ? lines[ch.line] : nullptr;
+    if (line == nullptr) {
+      continue;
+    }
+    held[i] = true;
+    src[used] = line + ch.base;
+    row[used] = &value_[i * count];
+    // The columns before and after those all channels share.
+    gather_one(src[used], row[used], at, std::max(ch.on, from), std::min(on, ch.off));
+    gather_one(src[used], row[used], at, std::max(off, ch.on), std::min(ch.off, to));
+    ++used;
+  }
+  for (size_t i = 0; i < used;) {
+    const size_t left = used - i;
+    if (left >= 4) {
+      gather_rows<4>(src + i, row + i, at, on, off);
+      i += 4;
+    } else if (left == 3) {
+      gather_rows<3>(src + i, row + i, at, on, off);
+      i += 3;
+    } else if (left == 2) {
+      gather_rows<2>(src + i, row + i, at, on, off);
+      i += 2;
+    } else {
+      gather_one(src[i], row[i], at, on, off);
+      i += 1;
+    }
+  }
+  // Colour by colour, channel by channel over the columns, with the float
+  // steps of add_weighted: the pixels do not wait on each other. The first
+  // step starts from the offset, the last one clamps the sum to a level.
+  for (int c = 0; c < 3; ++c) {
+    levels_[c].resize(count);
+    int* level = levels_[c].data();
+    const int* v[kMaxChannels];
+    float w[kMaxChannels];
+    size_t steps = 0;
+    for (size_t i = 0; i < m; ++i) {
+      if (held[i] && chans_[i].w[c] != 0.0f) {  // a zero weight adds zero
+        v[steps] = &value_[i * count];
+        w[steps++] = chans_[i].w[c];
+      }
+    }
+    const int offset = offset_[c];
+    if (steps == 0) {
+      std::fill(level + from, level + to, std::clamp(offset, 0, kMapMaxLevel));
+      continue;
+    }
+    const float first_offset = static_cast<float>(offset);
+    const int* v0 = v[0];
+    const float w0 = w[0];
+    if (steps == 1) {
+      for (size_t k = from; k < to; ++k) {
+        level[k] =
+            std::clamp(static_cast<int>(first_offset + static_cast<float>(v0[k]) * w0), 0, kMapMaxLevel);
+      }
+      continue;
+    }
+    for (size_t k = from; k < to; ++k) {
+      level[k] = static_cast<int>(first_offset + static_cast<float>(v0[k]) * w0);
+    }
+    for (size_t j = 1; j + 1 < steps; ++j) {
+      const int* vj = v[j];
+      const float wj = w[j];
+      for (size_t k = from; k < to; ++k) {
+        level[k] = static_cast<int>(static_cast<float>(level[k]) + static_cast<float>(vj[k]) * wj);
+      }
+    }
+    const int* vl = v[steps - 1];
+    const float wl = w[steps - 1];
+    for (size_t k = from; k < to; ++k) {
+      level[k] = std::clamp(static_cast<int>(static_cast<float>(level[k]) + static_cast<float>(vl[k]) * wl),
+                            0, kMapMaxLevel);
+    }
   }
 }
 

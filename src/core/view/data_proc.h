@@ -169,15 +169,49 @@ std::vector<int> mix_samples(const VIEW_INFO* view, const PIC_INFO* pic, const s
 void Translate_Columns(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
                        const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b);
 
-// Translate_Columns for a pass: keeps its working rows from line to line.
+// Translate_Columns for a pass. prepare works out once for the pass what
+// every mapped channel reads at the shown columns (the sample of each column,
+// the columns whose sample lies on the line); mix_prepared then mixes each
+// line set of n lines without looking at the view again. The view, picture
+// and column list must stay as they were between the two.
 class ColumnMixer {
  public:
+  void prepare(const VIEW_INFO* view, const PIC_INFO* pic, int n, const std::vector<int>& columns);
+  void mix_prepared(uint16_t** lines, int n, uint16_t* r, uint16_t* g, uint16_t* b);
+  // The straight mix (channels without tilt, every sum exact in single
+  // precision) leaves the levels of a line, one per shown column:
+  // straight() tells whether the pass mixes so, mix_levels mixes a line set
+  // (all shown columns, or a block [from, to) of them, so the working rows
+  // stay in the fastest cache), levels(c) gives the red (0), green (1) or
+  // blue (2) levels 0 .. kMapMaxLevel.
+  bool straight() const { return straight_; }
+  void mix_levels(uint16_t** lines, int n);
+  void mix_levels(uint16_t** lines, int n, size_t from, size_t to);
+  const std::vector<int>& levels(int c) const { return levels_[c]; }
+  // prepare and mix_prepared in one.
   void mix(const VIEW_INFO* view, const PIC_INFO* pic, uint16_t** lines, int n,
            const std::vector<int>& columns, uint16_t* r, uint16_t* g, uint16_t* b);
 
  private:
-  std::vector<int> samples_;  // the mapped channels' samples, one row per channel
-  std::vector<int> sums_[3];  // red, green and blue sums per shown column
+  // A mapped channel of the straight mix (no tilt, every sum exact in
+  // single precision): its aligned line, its weights, and the shown columns
+  // [on, off) (indices into the column list) whose sample lies on the line.
+  struct Chan {
+    int line;
+    int base;  // sample of picture column 0
+    size_t on, off;
+    float w[3];
+  };
+  const VIEW_INFO* view_ = nullptr;
+  const PIC_INFO* pic_ = nullptr;
+  const std::vector<int>* columns_ = nullptr;
+  bool straight_ = false;
+  int offset_[3] = {};
+  std::vector<Chan> chans_;
+  std::vector<int> at_;         // n_channels * column of every shown column
+  size_t on_ = 0, off_ = 0;     // the shown columns every channel has on the line
+  std::vector<int> value_;      // the gathered samples, one row per channel
+  std::vector<int> levels_[3];  // red, green and blue levels per shown column
 };
 
 // The colour of a grid pixel: the view's grid_rgb, or white without a view.

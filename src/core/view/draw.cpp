@@ -10,6 +10,7 @@
 #include "core/view/data_proc.h"
 #include "core/view/hrpt_calcs.h"
 #include "core/view/mapping.h"
+#include "core/view/row_paint.h"
 
 namespace kelo {
 
@@ -95,10 +96,24 @@ class PicturePass {
   ColumnMixer mixer_;
   DespeckleSamples desp_;
   TempSamples temp_;
-  // The canvas bytes of each RGB level (colour pictures and mixes).
+  // The canvas columns that show a sample, and the canvas bytes of each
+  // grey level (grey view).
+  ColumnRuns runs_;
+  GreyColours grey_colours_;
+  // The samples of the shown line a temperature row reads: the header
+  // words (calibration) and the column map's entries past them.
+  int temp_hdr_ = 0;
+  std::vector<int> temp_read_;
+  // The canvas bytes of each RGB level (colour pictures and mixes), also as
+  // packed pixels; the colours of the shown columns of a straight mix and
+  // the shown column of each canvas column.
   RgbLevelColours rgb_colours_;
+  LevelPixels level_px_;
+  MixedColumns mixed_;
+  std::vector<int> kmap_;
   // The canvas bytes of each temperature (temperature view).
   TempColours temp_colours_;
+  TempPixels temp_px_;
   CAL_COEFS cal_;
   NoaaTempState temp_state_;
   int n_ = 0;
@@ -183,15 +198,41 @@ void PicturePass::choose_shown_samples() {
   // The grey, colour-picture and temperature drawers read the line at the
   // column map's entries; the mix reads every mapped channel at its shifted
   // column of each shown picture column.
-  if (view_->rgb_map) columns_ = shown_columns(pic_, xmap_);
+  runs_ = column_runs(xmap_.data(), W_, line_len_);
+  if (view_->rgb_map) {
+    columns_ = shown_columns(pic_, xmap_);
+    mixer_.prepare(view_, pic_, n_, columns_);
+  }
   if (view_->despeckle_on)
     desp_ = despeckle_samples(pic_, view_->rgb_map ? mix_samples(view_, pic_, columns_) : xmap_);
   if (temp_mode_) {
     temp_ = temp_samples(pic_, xmap_);
     temp_colours_ = temp_colours(lummap_.data(), canvas_);
+    temp_px_ = temp_pixels(temp_colours_);
+    temp_hdr_ = std::clamp(pic_->frame.hdr_words, 0, line_len_);
+    temp_read_.clear();
+    for (const int i : xmap_)
+      if (i >= temp_hdr_ && i < line_len_) temp_read_.push_back(i);
+    std::sort(temp_read_.begin(), temp_read_.end());
+    temp_read_.erase(std::unique(temp_read_.begin(), temp_read_.end()), temp_read_.end());
   }
-  if (view_->rgb_map || pic_->file_type == kKindPPM)
+  if (!view_->rgb_map && !temp_mode_ && pic_->file_type != kKindPPM)
+    grey_colours_ = grey_colours(lummap_, pic_->lut_size - 1, canvas_);
+  if (view_->rgb_map || pic_->file_type == kKindPPM) {
     rgb_colours_ = rgb_level_colours(lummap_.data(), canvas_);
+    level_px_ = level_pixels(rgb_colours_);
+  }
+  if (view_->rgb_map) {
+    // A canvas column on the line buffer past the shown columns takes the
+    // entry after them (level 0, as the row of levels holds there).
+    kmap_.assign(static_cast<size_t>(W_), 0);
+    for (int x = 0; x < W_; ++x) {
+      const int i = xmap_[static_cast<size_t>(x)];
+      const auto at = std::lower_bound(columns_.begin(), columns_.end(), i);
+      kmap_[static_cast<size_t>(x)] = static_cast<int>(
+          at != columns_.end() && *at == i ? at - columns_.begin() : columns_.end() - columns_.begin());
+    }
+  }
 }
 
 void PicturePass::read_row(int y) {
@@ -208,26 +249,47 @@ void PicturePass::draw_row(int y) {
   if (view_->rgb_map) {
     // The mix depends only on the line set: rows showing the same lines
     // (zoomed in) reuse it.
-    if (just_read_) mixer_.mix(view_, pic_, lines_.get(), n_, columns_, r_.data(), g_.data(), b_.data());
-    draw_a_line_rgb_levels(r_.data(), g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), rgb_colours_,
-                           canvas_, view_);
+    if (mixer_.straight()) {
+      if (just_read_) {
+        // Block by block, so the working rows of a block stay in the
+        // fastest cache from the mix to the colours.
+        constexpr size_t kBlock = 512;
+        const size_t count = columns_.size();
+        resize_columns(count, level_px_, &mixed_);
+        for (size_t from = 0; from < count; from += kBlock) {
+          const size_t to = std::min(count, from + kBlock);
+          mixer_.mix_levels(lines_.get(), n_, from, to);
+          colour_columns_range(mixer_.levels(0).data(), mixer_.levels(1).data(), mixer_.levels(2).data(),
+                               from, to, level_px_, &mixed_);
+        }
+      }
+      paint_row_columns(mixed_, runs_, kmap_.data(), y, canvas_, view_);
+    } else {
+      if (just_read_) mixer_.mix_prepared(lines_.get(), n_, r_.data(), g_.data(), b_.data());
+      paint_row_levels(r_.data(), g_.data(), b_.data(), runs_, xmap_.data(), level_px_, y, canvas_, view_);
+    }
   } else if (pic_->file_type == kKindPPM) {
     draw_a_line_rgb_levels(lines_[0], g_.data(), b_.data(), line_len_, W_, y, xmap_.data(), rgb_colours_,
                            canvas_, view_);
+  } else if (!temp_mode_ && !grey_colours_.px.empty()) {
+    paint_row_grey(lines_[0], runs_, xmap_.data(), grey_colours_, y, canvas_, view_);
   } else if (!temp_mode_) {
     draw_a_line_bw(lines_[0], line_len_, W_, y, xmap_.data(), lummap_.data(), pic_->lut_size - 1, canvas_,
                    view_);
   } else {
     // The temperatures go into a copy of the first line: converting the
     // set in place would convert a buffer twice when it comes round again
-    // without being re-read (past the end of the file).
+    // without being re-read (past the end of the file). Only what the
+    // conversion and the row read is copied.
     if (just_read_) {
-      std::copy(lines_[0], lines_[0] + line_len_, temp_line_.begin());
+      const uint16_t* src = lines_[0];
+      std::copy(src, src + temp_hdr_, temp_line_.begin());
+      for (const int i : temp_read_) temp_line_[static_cast<size_t>(i)] = src[i];
       temp_set_[0] = temp_line_.data();
       for (int i = 1; i < n_; ++i) temp_set_[static_cast<size_t>(i)] = lines_[i];
       map_noaatemp_shown(temp_set_.data(), n_, &cal_, pic_, view_, &temp_state_, temp_);
     }
-    draw_a_line_temp(temp_line_.data(), line_len_, W_, y, xmap_.data(), temp_colours_, canvas_, view_);
+    paint_row_temp(temp_line_.data(), runs_, xmap_.data(), temp_px_, y, canvas_, view_);
   }
   if (view_->mark_faulty) {
     const int mark = faulty_mark(pic_->file_type, status_);

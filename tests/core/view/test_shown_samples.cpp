@@ -4,6 +4,7 @@
 // screen looks, exactly what the whole-line function gives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -13,6 +14,7 @@
 #include "core/view/hrpt_calcs.h"
 #include "core/view/mapping.h"
 #include "core/view/rgbdraw.h"
+#include "core/view/row_paint.h"
 
 namespace kelo {
 namespace {
@@ -102,6 +104,18 @@ TEST(ShownSamples, MixOfShownColumnsEqualsTheWholeLine) {
       EXPECT_EQ(r2[x], shown ? r[x] : kUntouched) << "column " << x;
       EXPECT_EQ(g2[x], shown ? g[x] : kUntouched) << "column " << x;
       EXPECT_EQ(b2[x], shown ? b[x] : kUntouched) << "column " << x;
+    }
+    // The pass mixes a straight mix in blocks of columns: block edges that
+    // cut the columns shifted off the line give the same levels.
+    ColumnMixer blocks;
+    blocks.prepare(&view, &pic, n, cols);
+    if (!blocks.straight()) continue;
+    for (size_t from = 0; from < cols.size(); from += 3) blocks.mix_levels(set.get(), n, from, from + 3);
+    for (size_t k = 0; k < cols.size(); ++k) {
+      const size_t x = static_cast<size_t>(cols[k]);
+      EXPECT_EQ(blocks.levels(0)[k], r[x]) << "column " << x;
+      EXPECT_EQ(blocks.levels(1)[k], g[x]) << "column " << x;
+      EXPECT_EQ(blocks.levels(2)[k], b[x]) << "column " << x;
     }
   }
 }
@@ -241,11 +255,73 @@ TEST(ShownSamples, TemperatureTableDrawsAsThePixelFunction) {
   const std::vector<int> xmap = {0, 1, 2, 3, 4, 5, -1, 9};
   // Temperatures past both ends of the scale.
   const std::vector<uint16_t> t = {0, 2029, 2030, 2500, 3000, 3439, 3440, 60000, 2700, 2800};
-  VIEW_INFO ta, tb;
+  VIEW_INFO ta, tb, tc;
   draw_a_line_func(t.data(), 9, 8, 0, xmap.data(), lummap.data(), &a, &ta, map_temp);
   draw_a_line_temp(t.data(), 9, 8, 0, xmap.data(), temp_colours(lummap.data(), &b), &b, &tb);
   EXPECT_EQ(a.rgb_buf, b.rgb_buf);
   EXPECT_TRUE(std::equal(std::begin(ta.hist), std::end(ta.hist), std::begin(tb.hist)));
+  std::fill(b.rgb_buf.begin(), b.rgb_buf.end(), uint8_t{77});
+  paint_row_temp(t.data(), column_runs(xmap.data(), 8, 9), xmap.data(),
+                 temp_pixels(temp_colours(lummap.data(), &b)), 0, &b, &tc);
+  EXPECT_EQ(a.rgb_buf, b.rgb_buf);
+  EXPECT_TRUE(std::equal(std::begin(ta.hist), std::end(ta.hist), std::begin(tc.hist)));
+}
+
+// The painters of the pass against the row drawers on a row whose column
+// map leaves the line on the left and in the middle and shows the last
+// column; the row below keeps its bytes (a run's last pixel writes three
+// bytes only).
+TEST(ShownSamples, RowPaintersDrawAsTheRowDrawers) {
+  const std::vector<int> xmap = {-1, 0, 2, 2, 9, 1, 3, 5, 6, 4};  // line_len 6
+  const ColumnRuns runs = column_runs(xmap.data(), 10, 6);
+  ASSERT_EQ(runs.runs.size(), 3u);
+  EXPECT_EQ(runs.runs[0].begin, 1);
+  EXPECT_EQ(runs.runs[0].end, 4);
+  EXPECT_EQ(runs.runs[1].begin, 5);
+  EXPECT_EQ(runs.runs[1].end, 8);
+  EXPECT_EQ(runs.runs[2].begin, 9);
+  EXPECT_EQ(runs.runs[2].end, 10);
+  DRAWABLE_INFO want, got;
+  for (DRAWABLE_INFO* c : {&want, &got}) {
+    renew_rgbbuf(c, 10, 2);
+    std::vector<KColor> pal;
+    for (int i = 0; i < 256; ++i)
+      pal.push_back(KColor{static_cast<uint16_t>(i * 257), static_cast<uint16_t>((i * 3 % 256) * 257),
+                           static_cast<uint16_t>((255 - i) * 257)});
+    Create_RGBPalette(c, pal);
+    std::fill(c->rgb_buf.begin(), c->rgb_buf.end(), uint8_t{77});
+  }
+  std::vector<int> lummap(1024);
+  for (int v = 0; v < 1024; ++v) lummap[static_cast<size_t>(v)] = (v * 5) % 256;
+  const uint16_t line[6] = {0, 700, 1023, 4000, 17, 300};
+  VIEW_INFO hw, hg;
+  draw_a_line_bw(line, 6, 10, 0, xmap.data(), lummap.data(), 1023, &want, &hw);
+  paint_row_grey(line, runs, xmap.data(), grey_colours(lummap, 1023, &got), 0, &got, &hg);
+  EXPECT_EQ(want.rgb_buf, got.rgb_buf);
+  EXPECT_TRUE(std::equal(std::begin(hw.hist), std::end(hw.hist), std::begin(hg.hist)));
+
+  const uint16_t r[6] = {0, 1023, 511, 3, 900, 12}, g[6] = {5, 0, 1000, 1023, 2, 640},
+                 b[6] = {1023, 7, 0, 44, 0, 1};
+  const RgbLevelColours levels = rgb_level_colours(lummap.data(), &want);
+  draw_a_line_rgb_levels(r, g, b, 6, 10, 0, xmap.data(), levels, &want, &hw);
+  paint_row_levels(r, g, b, runs, xmap.data(), level_pixels(levels), 0, &got, &hg);
+  EXPECT_EQ(want.rgb_buf, got.rgb_buf);
+  EXPECT_TRUE(std::equal(std::begin(hw.hist), std::end(hw.hist), std::begin(hg.hist)));
+
+  // The same levels as the levels of a straight mix of shown columns 0, 1,
+  // 2 and 5, with entry 4 past the shown columns: the row's columns 3 and 4
+  // read level 0.
+  const int sr[4] = {0, 1023, 511, 12}, sg[4] = {5, 0, 1000, 640}, sb[4] = {1023, 7, 0, 1};
+  const uint16_t r0[6] = {0, 1023, 511, 0, 0, 12}, g0[6] = {5, 0, 1000, 0, 0, 640},
+                 b0[6] = {1023, 7, 0, 0, 0, 1};
+  const std::vector<int> kmap = {0, 0, 2, 2, 0, 1, 4, 3, 0, 4};
+  MixedColumns mixed;
+  colour_columns(sr, sg, sb, 4, level_pixels(levels), &mixed);
+  draw_a_line_rgb_levels(r0, g0, b0, 6, 10, 0, xmap.data(), levels, &want, &hw);
+  paint_row_columns(mixed, runs, kmap.data(), 0, &got, &hg);
+  EXPECT_EQ(want.rgb_buf, got.rgb_buf);
+  EXPECT_TRUE(std::equal(std::begin(hw.hist), std::end(hw.hist), std::begin(hg.hist)));
+  for (size_t i = 30; i < 60; ++i) EXPECT_EQ(got.rgb_buf[i], 77) << "row 1 untouched at " << i;
 }
 
 }  // namespace
