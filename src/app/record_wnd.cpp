@@ -70,8 +70,13 @@ void Menu_Rec_Hrpt(GtkWidget* widget, const char*) {
   if (rec->port_type == kPortTypeUsb || rec->port_type == kPortTypeEth) {
     for (int n = 1; n <= kGroups; ++n) rec->chan_sel[n] = 1;
   }
+  // Lines per screen not chosen (0): a pass fills the canvas as high as it
+  // is when the pass starts. It is not fixed here: the canvas may not have
+  // its size yet when the window opens (one row would make every line wrap).
   const DRAWABLE_INFO* canvas = mw->canvas();
-  if (rec->lines_per_screen == 0 && canvas != nullptr) rec->lines_per_screen = canvas->height;
+  const int lines_shown = rec->lines_per_screen > 0                 ? rec->lines_per_screen
+                          : canvas != nullptr && canvas->height > 0 ? canvas->height
+                                                                    : 1;
 
   const LumoCallback cb = Record_Hrpt_Commands;
   std::vector<PackChild> chans;
@@ -93,8 +98,7 @@ void Menu_Rec_Hrpt(GtkWidget* widget, const char*) {
   GtkWidget* show_box =
       Pack("Show during record", 'v', Create_Optionmenu(kIdShowChan, cb, shown, chan_items), 0,
            Create_SpinListW(kIdLines, cb, "%d%d%d",
-                            {static_cast<double>(rec->lines_per_screen > 0 ? rec->lines_per_screen : 1), 1.0,
-                             static_cast<double>(kLinesMax)}),
+                            {static_cast<double>(lines_shown), 1.0, static_cast<double>(kLinesMax)}),
            0, nullptr);
   GtkWidget* advanced = Pack(kIdAdvancedBox, 'v', PackList("Hardware select", 'h', hw), 0, show_box, 0,
                              Pack(nullptr, 'h', Create_Check(kIdSave, cb, rec->save_rec ? 1 : 0), 0,
