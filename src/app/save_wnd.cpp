@@ -72,7 +72,8 @@ void save_destroyed(GtkWidget* window) {
   if (SaveStateRef st = state_of(window)) {
     st->window = nullptr;
     st->close_asked = true;  // an export still running stops at its next row
-    st->mw->remove_follower(st.get());
+    // At the end of the program the main window may have gone first.
+    if (main_window_of(window) == st->mw) st->mw->remove_follower(st.get());
   }
   destroy_window(window);
 }
