@@ -66,19 +66,11 @@ void show_name(MainWindow* mw, GtkWidget* w) {
 void search_frame(MainWindow* mw, HeaderEditor* ed, GtkWidget* w) {
   PIC_INFO* pic = mw->pic();
   FRAME_HDR hdr;
-  const int line = search_first_reliable_frame(ed->time_y, pic, mw->view(), &hdr);
   MainWindow::Quiet quiet(mw);
-  if (line <= 0) {
-    ed->found = false;
-    Set_Entry(w, "Found", "%s", "Failed!");
-    Sense_Button(w, "Use it", 0);
-    return;
-  }
-  ed->time_y = line;
-  ed->found = true;
+  if (!next_reliable_frame(mw, w, "Found", "Use it", &ed->time_y, &ed->found, &hdr)) return;
   interpret_framehdr(&hdr, &pic->orbit.start_tm_comp);
   ed->decoded = hdr.sat_name;
-  Set_Entry(w, "Found", "at line %d", line);
+  Set_Entry(w, "Found", "at line %d", ed->time_y);
   Set_Entry(w, "^Satellite name", "%s", hdr.sat_name.c_str());
   Sense_Button(w, "Use it", 1);
 }

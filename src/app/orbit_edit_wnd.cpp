@@ -196,20 +196,12 @@ void choose_time_source(PIC_INFO* pic, bool satellite) {
 void search_time(MainWindow* mw, OrbitEditor* ed, GtkWidget* w) {
   PIC_INFO* pic = mw->pic();
   FRAME_HDR hdr;
-  const int line = search_first_reliable_frame(ed->time_y, pic, mw->view(), &hdr);
   MainWindow::Quiet quiet(mw);
-  if (line <= 0) {
-    ed->found = false;
-    Set_Entry(w, "!from_line", "%s", "Failed!");
-    Sense_Button(w, "Use time", 0);
-    return;
-  }
-  ed->time_y = line;
-  ed->found = true;
+  if (!next_reliable_frame(mw, w, "!from_line", "Use time", &ed->time_y, &ed->found, &hdr)) return;
   ed->frmhdr = hdr;
   FRAME_HDR named = hdr;
   interpret_framehdr(&named, &pic->orbit.start_tm_comp);
-  Set_Entry(w, "!from_line", "at line %d", line);
+  Set_Entry(w, "!from_line", "at line %d", ed->time_y);
   Set_Entry(w, "!sat", "%s", named.sat_name.c_str());
   Sense_Button(w, "Use time", 1);
 }
@@ -444,6 +436,19 @@ std::string header_refusal(MainWindow* mw) {
     return strformat("%s is being recorded; its header is written when the recording ends.",
                      pic->path.c_str());
   return "";
+}
+
+bool next_reliable_frame(MainWindow* mw, GtkWidget* w, const char* result_id, const char* use_id, int* from,
+                         bool* found, FRAME_HDR* hdr) {
+  const int line = search_first_reliable_frame(*from, mw->pic(), mw->view(), hdr);
+  *found = line > 0;
+  if (!*found) {
+    Set_Entry(w, result_id, "%s", "Failed!");
+    Sense_Button(w, use_id, 0);
+    return false;
+  }
+  *from = line;
+  return true;
 }
 
 int save_recording_header(MainWindow* mw) {

@@ -86,6 +86,13 @@ bool recorded_elements(const PIC_INFO& pic, KEPLER* kepler);
 // Why the open picture's header may not be written or re-read now (empty:
 // it may): no recording of the HRPT family open, or it is being recorded.
 std::string header_refusal(MainWindow* mw);
+
+// The frame search of both editors: the next frame header that reads
+// reliably from line *from on. Found: *from becomes its line, *found is set
+// and `hdr` holds it. Not found: the window's `result_id` says "Failed!",
+// `use_id` goes insensitive. The caller holds MainWindow::Quiet.
+bool next_reliable_frame(MainWindow* mw, GtkWidget* w, const char* result_id, const char* use_id, int* from,
+                         bool* found, FRAME_HDR* hdr);
 // "Save" of the orbit and header windows: the corrections into the
 // recording's header in place. Refused with a message when header_refusal
 // says so or a value does not fit the header; a failed rewrite puts the
