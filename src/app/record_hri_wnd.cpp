@@ -72,15 +72,11 @@ void Record_Hri_Commands(GtkWidget* widget, const char* id) {
   } else if (is_id(id, kIdAdvanced)) {
     st->advanced(on);
   } else if (is_id(id, kIdStartStop)) {
-    if (!on) {
-      rec->active = false;
-    } else if (st->running()) {
-      rec->active = true;  // Stop and Start again before the engine noticed
-    } else {
+    st->start_stop(on, [mw, st, rec] {
       rec->active = true;
       st->run([mw, st] { Recordpp_Hri(mw->session(), *st, mw->record(), mw->pic(), mw->view()); },
               {kIdExit, kIdSave, kIdDecoder, kIdGenerator}, true);
-    }
+    });
   } else if (is_id(id, kIdExit)) {
     st->close();
   }

@@ -53,17 +53,13 @@ void Record_Rawd_Commands(GtkWidget* widget, const char* id) {
   } else if (is_id(id, kIdSave)) {
     rec->save_rec = on;
   } else if (is_id(id, kIdStartStop)) {
-    if (!on) {
-      rec->active = false;
-    } else if (st->running()) {
-      rec->active = true;  // Stop and Start again before the engine noticed
-    } else {
+    st->start_stop(on, [mw, st, rec] {
       rec->active = true;
       // A raw dump is no picture format: it is not opened afterwards (that
       // would only say "unknown file type").
       st->run([mw, st] { Recordpp_Rawd(mw->session(), *st, mw->record(), mw->pic(), mw->view()); },
               {kIdExit, kIdSave, kIdDecoder, kIdGenerator}, false);
-    }
+    });
   } else if (is_id(id, kIdExit)) {
     st->close();
   }

@@ -216,14 +216,7 @@ void Record_Hrpt_Commands(GtkWidget* widget, const char* id) {
     }
   }
   if (is_id(id, kIdStartStop)) {
-    if (!on) {
-      rec->active = false;  // the engine sees it at its next frame
-    } else if (st->running()) {
-      // Stop and Start again before the engine noticed: it simply goes on.
-      rec->active = true;
-    } else {
-      start_hrpt(st);
-    }
+    st->start_stop(on, [st] { start_hrpt(st); });
     return;
   }
   if (is_id(id, kIdExit)) st->close();

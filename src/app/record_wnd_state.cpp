@@ -216,6 +216,17 @@ void RecordWnd::on_main_destroy(GtkWidget*, gpointer self) {
 }
 
 // ---------------------------------------------------------------- listener
+void RecordWnd::start_stop(bool on, const std::function<void()>& start) {
+  RECORD_INFO* rec = mw_ != nullptr ? mw_->record() : nullptr;
+  if (rec == nullptr) return;
+  if (!on)
+    rec->active = false;
+  else if (running())
+    rec->active = true;
+  else
+    start();
+}
+
 void RecordWnd::state(const std::string& text) {
   if (mw_ != nullptr && entries_.state != nullptr) Set_Entry(window_, entries_.state, "%s", text.c_str());
 }

@@ -67,6 +67,10 @@ class RecordWnd : public RecordListener {
   GtkWidget* window() const { return window_; }
   MainWindow* main() const { return mw_; }
   bool running() const { return running_; }
+  // "Start/Stop": off asks the engine to stop at its next frame; on while an
+  // engine runs only keeps it going (Stop then Start before it noticed: never
+  // a second engine inside the first); otherwise `start` starts one.
+  void start_stop(bool on, const std::function<void()>& start);
   // True while the program sets the window's own controls.
   bool quiet() const { return quiet_ > 0; }
   class Quiet {
