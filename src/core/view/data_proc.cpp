@@ -13,6 +13,7 @@
 #endif
 
 #include "core/base/bytes.h"
+#include "core/base/vector_clones.h"
 #include "core/files/ahrpt1_read.h"
 #include "core/files/gif_read.h"
 #include "core/files/hri1_read.h"
@@ -725,19 +726,22 @@ void ColumnMixer::prepare(const VIEW_INFO* view, const PIC_INFO* pic, int n,
 namespace {
 
 // Gathers the samples of M channels at the shown columns [from, to): row i
-// of `out` takes src[i][at[k]]. One pass over the columns for all channels.
-template <int M>
-void gather_rows(const uint16_t* const* src, int* const* out, const int* at, size_t from, size_t to) {
-  const uint16_t* s[M];
-  int* o[M];
-  for (int i = 0; i < M; ++i) {
-    s[i] = src[i];
-    o[i] = out[i];
-  }
+// of `out` takes src[i][at[k]]. One pass over the columns for all channels;
+// the channels are spelt out (a fold over their indices), so every source
+// and row pointer stays in a register at any optimisation level.
+template <size_t... I>
+void gather_rows(const uint16_t* const* src, int* const* out, const int* at, size_t from, size_t to,
+                 std::index_sequence<I...>) {
+  const uint16_t* const s[] = {src[I]...};
+  int* const o[] = {out[I]...};
   for (size_t k = from; k < to; ++k) {
     const int a = at[k];
-    for (int i = 0; i < M; ++i) o[i][k] = s[i][a];
+    ((o[I][k] = s[I][a]), ...);
   }
+}
+template <int M>
+void gather_rows(const uint16_t* const* src, int* const* out, const int* at, size_t from, size_t to) {
+  gather_rows(src, out, at, from, to, std::make_index_sequence<M>{});
 }
 
 void gather_one(const uint16_t* src, int* out, const int* at, size_t from, size_t to) {
@@ -776,7 +780,7 @@ void ColumnMixer::mix_levels(uint16_t** lines, int n) {
   if (columns_ != nullptr) mix_levels(lines, n, 0, columns_->size());
 }
 
-void ColumnMixer::mix_levels(uint16_t** lines, int n, size_t from, size_t to) {
+KELO_VECTOR_CLONES void ColumnMixer::mix_levels(uint16_t** lines, int n, size_t from, size_t to) {
   if (!straight_ || lines == nullptr || columns_ == nullptr) {
     return;
   }

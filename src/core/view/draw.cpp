@@ -110,10 +110,19 @@ class PicturePass {
   RgbLevelColours rgb_colours_;
   LevelPixels level_px_;
   MixedColumns mixed_;
-  std::vector<int> kmap_;
+  std::vector<int> kmap_, kmap_times_;
+  // The spans a direct row is painted over, and whether mixed_ holds the
+  // colours of the line set held (a direct row paints without them).
+  MixedSpans spans_;
+  bool mixed_held_ = false;
   // The canvas bytes of each temperature (temperature view).
   TempColours temp_colours_;
   TempPixels temp_px_;
+  // Zoomed in, each shown sample's colour is looked up once a row: the
+  // samples shown, the one each canvas column shows, their colours.
+  bool temp_by_sample_ = false;
+  std::vector<int> temp_shown_, temp_kmap_, temp_times_;
+  MixedColumns temp_mixed_;
   CAL_COEFS cal_;
   NoaaTempState temp_state_;
   int n_ = 0;
@@ -215,6 +224,22 @@ void PicturePass::choose_shown_samples() {
       if (i >= temp_hdr_ && i < line_len_) temp_read_.push_back(i);
     std::sort(temp_read_.begin(), temp_read_.end());
     temp_read_.erase(std::unique(temp_read_.begin(), temp_read_.end()), temp_read_.end());
+    temp_shown_.clear();
+    int pixels = 0;
+    for (const ColumnRuns::Run& run : runs_.runs) {
+      pixels += run.end - run.begin;
+      for (int x = run.begin; x < run.end; ++x) temp_shown_.push_back(xmap_[static_cast<size_t>(x)]);
+    }
+    std::sort(temp_shown_.begin(), temp_shown_.end());
+    temp_shown_.erase(std::unique(temp_shown_.begin(), temp_shown_.end()), temp_shown_.end());
+    temp_by_sample_ = static_cast<int>(temp_shown_.size()) < pixels;
+    temp_kmap_.assign(static_cast<size_t>(W_), 0);
+    for (const ColumnRuns::Run& run : runs_.runs)
+      for (int x = run.begin; x < run.end; ++x)
+        temp_kmap_[static_cast<size_t>(x)] = static_cast<int>(
+            std::lower_bound(temp_shown_.begin(), temp_shown_.end(), xmap_[static_cast<size_t>(x)]) -
+            temp_shown_.begin());
+    temp_times_ = column_times(runs_, temp_kmap_.data(), temp_shown_.size());
   }
   if (!view_->rgb_map && !temp_mode_ && pic_->file_type != kKindPPM)
     grey_colours_ = grey_colours(lummap_, pic_->lut_size - 1, canvas_);
@@ -232,6 +257,8 @@ void PicturePass::choose_shown_samples() {
       kmap_[static_cast<size_t>(x)] = static_cast<int>(
           at != columns_.end() && *at == i ? at - columns_.begin() : columns_.end() - columns_.begin());
     }
+    spans_ = mixed_spans(runs_, kmap_.data(), columns_.size());
+    kmap_times_ = column_times(runs_, kmap_.data(), columns_.size() + 1);
   }
 }
 
@@ -250,20 +277,40 @@ void PicturePass::draw_row(int y) {
     // The mix depends only on the line set: rows showing the same lines
     // (zoomed in) reuse it.
     if (mixer_.straight()) {
-      if (just_read_) {
-        // Block by block, so the working rows of a block stay in the
-        // fastest cache from the mix to the colours.
-        constexpr size_t kBlock = 512;
-        const size_t count = columns_.size();
-        resize_columns(count, level_px_, &mixed_);
+      // Block by block, so the working rows of a block stay in the fastest
+      // cache from the mix to the colours.
+      constexpr size_t kBlock = 512;
+      const size_t count = columns_.size();
+      if (just_read_ && spans_.direct) {
+        // The canvas shows the shown columns side by side (a full or
+        // zoomed-out view): each pixel is made where it is shown, and the
+        // table of the shown columns' colours only when a next row shows
+        // the same lines.
+        paint_row_gaps(runs_, y, canvas_);
         for (size_t from = 0; from < count; from += kBlock) {
           const size_t to = std::min(count, from + kBlock);
           mixer_.mix_levels(lines_.get(), n_, from, to);
-          colour_columns_range(mixer_.levels(0).data(), mixer_.levels(1).data(), mixer_.levels(2).data(),
-                               from, to, level_px_, &mixed_);
+          paint_row_mixed(mixer_.levels(0).data(), mixer_.levels(1).data(), mixer_.levels(2).data(), from, to,
+                          spans_, runs_, level_px_, y, canvas_, view_);
         }
+        mixed_held_ = false;
+      } else {
+        if (just_read_) {
+          resize_columns(count, level_px_, &mixed_);
+          for (size_t from = 0; from < count; from += kBlock) {
+            const size_t to = std::min(count, from + kBlock);
+            mixer_.mix_levels(lines_.get(), n_, from, to);
+            colour_columns_range(mixer_.levels(0).data(), mixer_.levels(1).data(), mixer_.levels(2).data(),
+                                 from, to, level_px_, &mixed_);
+          }
+          mixed_held_ = true;
+        } else if (!mixed_held_) {
+          colour_columns(mixer_.levels(0).data(), mixer_.levels(1).data(), mixer_.levels(2).data(), count,
+                         level_px_, &mixed_);
+          mixed_held_ = true;
+        }
+        paint_row_columns(mixed_, runs_, kmap_.data(), kmap_times_, y, canvas_, view_);
       }
-      paint_row_columns(mixed_, runs_, kmap_.data(), y, canvas_, view_);
     } else {
       if (just_read_) mixer_.mix_prepared(lines_.get(), n_, r_.data(), g_.data(), b_.data());
       paint_row_levels(r_.data(), g_.data(), b_.data(), runs_, xmap_.data(), level_px_, y, canvas_, view_);
@@ -289,7 +336,12 @@ void PicturePass::draw_row(int y) {
       for (int i = 1; i < n_; ++i) temp_set_[static_cast<size_t>(i)] = lines_[i];
       map_noaatemp_shown(temp_set_.data(), n_, &cal_, pic_, view_, &temp_state_, temp_);
     }
-    paint_row_temp(temp_line_.data(), runs_, xmap_.data(), temp_px_, y, canvas_, view_);
+    if (temp_by_sample_) {
+      if (just_read_) temp_columns(temp_line_.data(), temp_shown_, temp_px_, &temp_mixed_);
+      paint_row_columns(temp_mixed_, runs_, temp_kmap_.data(), temp_times_, y, canvas_, view_);
+    } else {
+      paint_row_temp(temp_line_.data(), runs_, xmap_.data(), temp_px_, y, canvas_, view_);
+    }
   }
   if (view_->mark_faulty) {
     const int mark = faulty_mark(pic_->file_type, status_);

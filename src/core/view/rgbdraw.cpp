@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -144,7 +145,7 @@ int renew_rgbbuf(DRAWABLE_INFO* rgbi, int width, int height) {
       !checked_size(pixels, kRgbBytes, kMaxBytes, &bytes))
     return -1;
   if (static_cast<int64_t>(bytes) == rgbi->rgb_size && rgbi->rgb_buf.size() == bytes) {
-    std::fill(rgbi->rgb_buf.begin(), rgbi->rgb_buf.end(), uint8_t{0});
+    std::memset(rgbi->rgb_buf.data(), 0, rgbi->rgb_buf.size());
     rgbi->width = width;
     rgbi->height = height;
     return 0;

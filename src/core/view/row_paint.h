@@ -73,6 +73,36 @@ void colour_columns_range(const int* red, const int* green, const int* blue, siz
 // paint_row_levels on the levels stored at their picture columns.
 void paint_row_columns(const MixedColumns& mixed, const ColumnRuns& runs, const int* kmap, int y,
                        DRAWABLE_INFO* rgb, VIEW_INFO* view);
+// On how many canvas columns of a row each of `entries` entries is shown
+// (made once per pass), so the histogram counts an entry once a row, not
+// once a pixel.
+std::vector<int> column_times(const ColumnRuns& runs, const int* kmap, size_t entries);
+// paint_row_columns with the times of each entry made beforehand.
+void paint_row_columns(const MixedColumns& mixed, const ColumnRuns& runs, const int* kmap,
+                       const std::vector<int>& times, int y, DRAWABLE_INFO* rgb, VIEW_INFO* view);
+// Where the canvas shows the shown columns of a mix one to one (a full or
+// zoomed-out view): spans of canvas columns [x, x + len) showing the shown
+// columns k, k + step, ... (step 1, or -1 in a view from the south).
+// `direct` when the spans cover the runs and are long enough to pay: then a
+// row is painted straight from the mixed levels, without the table of
+// paint_row_columns in between.
+struct MixedSpans {
+  struct Span {
+    int x, k, len, step;
+  };
+  std::vector<Span> spans;
+  bool direct = false;
+};
+MixedSpans mixed_spans(const ColumnRuns& runs, const int* kmap, size_t count);
+// The black canvas columns of row y between the runs (a direct row paints
+// only the spans).
+void paint_row_gaps(const ColumnRuns& runs, int y, DRAWABLE_INFO* rgb);
+// Row y: the canvas columns of `spans` that show the shown columns [from,
+// to), from the straight mix's levels; the same pixels and histogram as
+// colour_columns followed by paint_row_columns.
+void paint_row_mixed(const int* red, const int* green, const int* blue, size_t from, size_t to,
+                     const MixedSpans& spans, const ColumnRuns& runs, const LevelPixels& colours, int y,
+                     DRAWABLE_INFO* rgb, VIEW_INFO* view);
 // The temperature colours as packed pixels with their bins, made once per
 // pass.
 struct TempPixels {
@@ -81,6 +111,12 @@ struct TempPixels {
   int bin[kCount] = {};
 };
 TempPixels temp_pixels(const TempColours& colours);
+// The colours and bins of the temperatures (tenths of a kelvin) at the
+// listed samples of a line, one entry per sample, for paint_row_columns: a
+// zoomed-in view shows each sample on several canvas columns, and its colour
+// is looked up once.
+void temp_columns(const uint16_t* line, const std::vector<int>& samples, const TempPixels& colours,
+                  MixedColumns* out);
 // Row y: temperatures (tenths of a kelvin) at xmap[x] in whole kelvins on
 // the scale of `colours`; the histogram counts the colour's bin.
 void paint_row_temp(const uint16_t* line, const ColumnRuns& runs, const int* xmap, const TempPixels& colours,
