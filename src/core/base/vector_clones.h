@@ -5,8 +5,9 @@
 // step. The program takes the version the processor runs when it starts.
 // Each sample goes through the same arithmetic in the same order either way
 // (AVX2 brings no fused multiply-add), so a pass gives the same pixels on
-// every machine. KELO_NO_VECTOR_CLONES builds the baseline version alone
-// (to compare the two).
+// every machine. KELO_NO_VECTOR_CLONES builds the baseline version alone,
+// and keeps the despeckle filter on its baseline version too (to compare
+// the two).
 #pragma once
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(KELO_NO_VECTOR_CLONES)

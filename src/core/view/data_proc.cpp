@@ -10,6 +10,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "core/view/despeckle_lanes.h"
 #endif
 
 #include "core/base/bytes.h"
@@ -20,6 +22,7 @@
 #include "core/files/hri_functions.h"
 #include "core/files/hrpt1_read.h"
 #include "core/files/ppm.h"
+#include "core/view/despeckle_avx2.h"
 
 namespace kelo {
 
@@ -255,44 +258,45 @@ inline uint16_t despeckled(const uint16_t* above, const uint16_t* centre, const 
   return static_cast<uint16_t>((static_cast<unsigned>(up) & keep) | (static_cast<unsigned>(ctr) & ~keep));
 }
 
+#if defined(__SSE2__)
+struct Sse2Lanes {
+  using V = __m128i;
+  static constexpr int kLanes = 8;
+  static V load(const uint16_t* q) { return _mm_loadu_si128(reinterpret_cast<const V*>(q)); }
+  static void store(uint16_t* q, V v) { _mm_storeu_si128(reinterpret_cast<V*>(q), v); }
+  static V set1(uint16_t v) { return _mm_set1_epi16(static_cast<short>(v)); }
+  static V zero() { return _mm_setzero_si128(); }
+  static V subs(V x, V y) { return _mm_subs_epu16(x, y); }
+  static V eq(V x, V y) { return _mm_cmpeq_epi16(x, y); }
+  static V or_(V x, V y) { return _mm_or_si128(x, y); }
+  static V and_(V x, V y) { return _mm_and_si128(x, y); }
+  static V andnot(V x, V y) { return _mm_andnot_si128(x, y); }
+  static V xor_(V x, V y) { return _mm_xor_si128(x, y); }
+};
+#endif
+
 // The despeckle filter over samples [begin, end) of one upper-block line,
-// eight samples at a time where the processor has SSE2 (every x86-64 one).
-// Samples and their differences are 16-bit, so the tests are made in 16 bits:
-// d < ulimit as d <= ulimit - 1 and a > llimit, both by saturating
-// subtraction; limits outside 0 .. 65535 decide the test alone.
+// sixteen samples at a time where the processor has AVX2, eight where it
+// has SSE2 (every x86-64 one), the rest one by one.
 void filter_span(uint16_t* above, const uint16_t* centre, const uint16_t* below, int begin, int end, int s,
                  int ulimit, int llimit) {
   int p = begin;
 #if defined(__SSE2__)
   constexpr int kMaxSample = 0xFFFF;
-  constexpr int kLanes = 8;
   if (ulimit <= 0 || llimit >= kMaxSample) {
     // No difference is below the limit, or none above the pixel limit: no
     // sample is a speckle.
     for (; p < end; ++p) above[p] = centre[p];
     return;
   }
-  const __m128i ulm1 = _mm_set1_epi16(static_cast<short>(std::min(ulimit - 1, kMaxSample)));
-  const __m128i llv = _mm_set1_epi16(static_cast<short>(std::max(llimit, 0)));
-  const __m128i any_a = llimit < 0 ? _mm_set1_epi16(-1) : _mm_setzero_si128();
-  const __m128i zero = _mm_setzero_si128();
-  auto load = [](const uint16_t* q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)); };
-  auto absd = [](__m128i x, __m128i y) { return _mm_or_si128(_mm_subs_epu16(x, y), _mm_subs_epu16(y, x)); };
-  auto below_limit = [&](__m128i d) { return _mm_cmpeq_epi16(_mm_subs_epu16(d, ulm1), zero); };
-  for (; p + kLanes <= end; p += kLanes) {
-    const __m128i ctr = load(centre + p);
-    const __m128i up = load(above + p);
-    const __m128i a = absd(ctr, up);
-    const __m128i bl = absd(ctr, load(below + p));
-    const __m128i l = absd(ctr, load(centre + p - s));
-    const __m128i r = absd(ctr, load(centre + p + s));
-    const __m128i a_over =
-        _mm_or_si128(any_a, _mm_xor_si128(_mm_cmpeq_epi16(_mm_subs_epu16(a, llv), zero), _mm_set1_epi16(-1)));
-    const __m128i speckle = _mm_and_si128(_mm_and_si128(below_limit(absd(a, bl)), below_limit(absd(l, r))),
-                                          _mm_and_si128(below_limit(absd(a, l)), a_over));
-    const __m128i out = _mm_or_si128(_mm_and_si128(speckle, up), _mm_andnot_si128(speckle, ctr));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(above + p), out);
-  }
+  const auto ulm1 = static_cast<uint16_t>(std::min(ulimit - 1, kMaxSample));
+  const auto llv = static_cast<uint16_t>(std::max(llimit, 0));
+  const bool any_a = llimit < 0;
+#if defined(KELO_DESPECKLE_AVX2) && !defined(KELO_NO_VECTOR_CLONES)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) p = filter_lanes_avx2(above, centre, below, p, end, s, ulm1, llv, any_a);
+#endif
+  p = filter_lanes<Sse2Lanes>(above, centre, below, p, end, s, ulm1, llv, any_a);
 #endif
   for (; p < end; ++p) {
     above[p] = despeckled(above, centre, below, p, s, ulimit, llimit);
