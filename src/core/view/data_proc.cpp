@@ -293,8 +293,9 @@ void filter_span(uint16_t* above, const uint16_t* centre, const uint16_t* below,
   const auto llv = static_cast<uint16_t>(std::max(llimit, 0));
   const bool any_a = llimit < 0;
 #if defined(KELO_DESPECKLE_AVX2) && !defined(KELO_NO_VECTOR_CLONES)
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) p = filter_lanes_avx2(above, centre, below, p, end, s, ulm1, llv, any_a);
+  // The processor's answer is a flag the runtime read at start-up.
+  if (__builtin_cpu_supports("avx2"))
+    p = filter_lanes_avx2(above, centre, below, p, end, s, ulm1, llv, any_a);
 #endif
   p = filter_lanes<Sse2Lanes>(above, centre, below, p, end, s, ulm1, llv, any_a);
 #endif
