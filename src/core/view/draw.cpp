@@ -19,6 +19,7 @@ namespace {
 constexpr int kMarkPixels = 5;        // faulty-line mark at the left edge of a row
 constexpr int kMinTempLines = 5;      // calibration reads PRT values from 5 lines
 constexpr long long kMaxAlign = 512;  // lines of channel alignment a pass holds either way
+static_assert(kMapMaxLevel == kMaxLevel10, "the straight mix's levels index the level tables unmasked");
 
 bool temperature_mode(const VIEW_INFO* view) {
   return view->temperature && (view->chan_sel[3] || view->chan_sel[4] || view->chan_sel[5]);

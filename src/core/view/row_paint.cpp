@@ -299,9 +299,9 @@ void paint_levels_span(const int* red, const int* green, const int* blue, long l
   const int* lb = blue + k0;
   paint_span<kHist>(p, 0, n, hist, [=, &tab]<bool kCount>(int i, int* h) {
     const long long j = static_cast<long long>(i) * kStep;
-    const unsigned vr = static_cast<unsigned>(lr[j]) & kMaxLevel10;
-    const unsigned vg = static_cast<unsigned>(lg[j]) & kMaxLevel10;
-    const unsigned vb = static_cast<unsigned>(lb[j]) & kMaxLevel10;
+    const unsigned vr = static_cast<unsigned>(lr[j]);
+    const unsigned vg = static_cast<unsigned>(lg[j]);
+    const unsigned vb = static_cast<unsigned>(lb[j]);
     if constexpr (kCount) h[third(static_cast<int>(vr + vg + vb))] += 1;
     return tab.red[vr] | tab.green[vg] | tab.blue[vb];
   });

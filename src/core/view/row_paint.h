@@ -99,7 +99,9 @@ MixedSpans mixed_spans(const ColumnRuns& runs, const int* kmap, size_t count);
 void paint_row_gaps(const ColumnRuns& runs, int y, DRAWABLE_INFO* rgb);
 // Row y: the canvas columns of `spans` that show the shown columns [from,
 // to), from the straight mix's levels; the same pixels and histogram as
-// colour_columns followed by paint_row_columns.
+// colour_columns followed by paint_row_columns. The levels must be 0 .. 1023,
+// as ColumnMixer::levels gives them: they index the colour tables unmasked
+// (the masks were a tenth of the row's work).
 void paint_row_mixed(const int* red, const int* green, const int* blue, size_t from, size_t to,
                      const MixedSpans& spans, const ColumnRuns& runs, const LevelPixels& colours, int y,
                      DRAWABLE_INFO* rgb, VIEW_INFO* view);
