@@ -46,7 +46,7 @@ TEST(MixedRows, SpansPaintAsTheColumnTable) {
   int red[kShown], green[kShown], blue[kShown];
   for (int k = 0; k < kShown; ++k) {
     red[k] = k * 97 % 1024;
-    green[k] = k == 3 ? 1023 : (1023 - k * 61) % 1024;
+    green[k] = k == 3 ? 1023 : (1023 + 1024 - k * 61 % 1024) % 1024;
     blue[k] = k * k * 13 % 1024;
   }
   std::vector<int> xmap(kW, -1);
