@@ -5,12 +5,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/export/cli_run.h"
 #include "core/export/hrpt_fixture.h"
-#include "core/export/kelo_export_cli.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -23,12 +22,7 @@ test::Decoded decode(const std::string& path, const std::string& kind, const std
   return test::imagemagick_decode(path, kind, out_dir + "/decoded." + kind);
 }
 
-int export_to(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  std::vector<std::string> a = {"--no-prefs"};
-  a.insert(a.end(), args.begin(), args.end());
-  return kelo_export_main(a, out, err);
-}
+int export_to(const std::vector<std::string>& args) { return test::run(args).rc; }
 
 class Interop : public ::testing::Test {
  protected:
@@ -119,13 +113,12 @@ TEST(DamagedInput, EveryCommandEndsCleanly) {
                                                {"--probe", "0,0"},
                                                {"-o", dir.file("x.gif")},
                                                {"-o", dir.file("x.pgm")}}) {
-      std::vector<std::string> args = {"--no-prefs", f};
+      std::vector<std::string> args = {f};
       args.insert(args.end(), cmd.begin(), cmd.end());
-      std::ostringstream out, err;
-      int rc = kelo_export_main(args, out, err);
-      EXPECT_TRUE(rc == 0 || rc == 1) << f << " " << cmd[0];
-      const std::string e = err.str();
-      if (rc != 0) {
+      const test::CliRun r = test::run(args);
+      EXPECT_TRUE(r.rc == 0 || r.rc == 1) << f << " " << cmd[0];
+      const std::string& e = r.err;
+      if (r.rc != 0) {
         EXPECT_EQ(e.rfind("ERROR: ", 0), 0u) << f << " " << cmd[0] << ": " << e;
         EXPECT_EQ(std::count(e.begin(), e.end(), '\n'), 1) << f << " " << cmd[0] << ": " << e;
         if (cmd[0] == "-o") {
