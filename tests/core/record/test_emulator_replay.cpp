@@ -9,6 +9,7 @@
 
 #include "core/files/hri1_read.h"
 #include "core/files/hrpt1_read.h"
+#include "core/files/pack10.h"
 #include "core/record/emulator.h"
 #include "core/record/pp_dec_interf.h"
 #include "core/record/scripted_port.h"
@@ -113,13 +114,9 @@ TEST(EmulatorReplay, Hrpt1RecordingReplaysItsLines) {
     lines.push_back(line);
     line.resize(4948, 0);
     file += frame_record(k == 0, 6185);
-    // Four 10-bit words packed into five bytes as recordings store them.
-    for (size_t g = 0; g < line.size(); g += 4) {
-      const uint16_t* w = &line[g];
-      for (int i = 0; i < 4; ++i) file.push_back(static_cast<char>(w[i] >> 2));
-      file.push_back(
-          static_cast<char>(((w[0] & 3) << 6) | ((w[1] & 3) << 4) | ((w[2] & 3) << 2) | (w[3] & 3)));
-    }
+    std::string packed(4948 / 4 * 5, '\0');
+    pack10(line.data(), 4948 / 4, reinterpret_cast<uint8_t*>(packed.data()));
+    file += packed;
   }
   ASSERT_EQ(file.size(), 16000u + 2 * 6192);
   test::TempDir dir;

@@ -7,9 +7,11 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/base/gui_seam.h"
@@ -123,6 +125,23 @@ class ListenerLog : public RecordListener {
   DRAWABLE_INFO* canvas = nullptr;
   std::vector<int> rows_seen;
 };
+
+// Runs a pass with files limited to `bytes`, as on a full disk: its result
+// and what it wrote to standard error.
+std::pair<int, std::string> on_full_disk(rlim_t bytes, const std::function<int()>& pass) {
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit lim = old;
+  lim.rlim_cur = bytes;
+  auto old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
+  EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
+  testing::internal::CaptureStderr();
+  const int result = pass();
+  std::string err = testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, old_xfsz);
+  return {result, err};
+}
 
 int lines_in_header(const std::string& path) {
   std::string bytes = test::read_file(path);
@@ -392,17 +411,8 @@ TEST(Recording, FullDiskEndsThePassWithTheLinesOnDisk) {
   Station st("noaa");
   // A file may not grow past the header and 10.5 lines: the eleventh line
   // write fails as on a full disk.
-  struct rlimit old {};
-  getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit lim = old;
-  lim.rlim_cur = static_cast<rlim_t>(kHrptHeader + 10 * kFullLineBytes + kFullLineBytes / 2);
-  auto old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
-  testing::internal::CaptureStderr();
-  const int result = st.batch("hrpt:a", 1);
-  const std::string err = testing::internal::GetCapturedStderr();
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, old_xfsz);
+  const auto [result, err] = on_full_disk(kHrptHeader + 10 * kFullLineBytes + kFullLineBytes / 2,
+                                          [&] { return st.batch("hrpt:a", 1); });
   EXPECT_EQ(result, kBatchFailed);  // a scheduler sees the failed pass
   EXPECT_NE(err.find("Write error on " + st.dir.file("hrpt01.dat")), std::string::npos) << err;
   EXPECT_EQ(lines_in_header(st.dir.file("hrpt01.dat")), 10);
@@ -412,14 +422,7 @@ TEST(Recording, FullDiskEndsThePassWithTheLinesOnDisk) {
 
   // No room even for the header: no empty file is left, the reason is given.
   Station full("noaa");
-  lim.rlim_cur = kHrptHeader / 2;
-  old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
-  testing::internal::CaptureStderr();
-  const int no_header = full.batch("hrpt:a", 1);
-  const std::string why = testing::internal::GetCapturedStderr();
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, old_xfsz);
+  const auto [no_header, why] = on_full_disk(kHrptHeader / 2, [&] { return full.batch("hrpt:a", 1); });
   EXPECT_EQ(no_header, kBatchFailed);
   EXPECT_EQ(why, "Error: Can't write file " + full.dir.file("hrpt01.dat") + ": File too large\n");
   EXPECT_TRUE(full.files().empty());
@@ -494,17 +497,9 @@ TEST(Recording, HriGeneratorRunStores102Frames) {
   // disk, not those that were still in the write buffer.
   Station full("pattern,reload=0");
   full.rec.hw_dectype = 0;
-  struct rlimit old {};
-  getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit lim = old;
-  lim.rlim_cur = static_cast<rlim_t>(kHri1Header + 50 * kHri1Record + kHri1Record / 2);
-  auto old_xfsz = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
-  testing::internal::CaptureStderr();
-  const int result = full.batch("hri:g");
-  testing::internal::GetCapturedStderr();
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, old_xfsz);
+  const int result = on_full_disk(kHri1Header + 50 * kHri1Record + kHri1Record / 2, [&] {
+                       return full.batch("hri:g");
+                     }).first;
   EXPECT_EQ(result, kBatchFailed);
   EXPECT_TRUE(full.logged("Stop recording after 50 frames."));
 }
@@ -585,8 +580,4 @@ TEST(Recording, RawDumpOfTwoFramesAndAFileThatCannotBeCreated) {
                        "error Can't open file " + path + ": No such file or directory!", "ended " + path}));
     }
   }
-  FRAME_GEOM g;
-  calc_rawdframeinfo(&g);
-  EXPECT_EQ(std::make_tuple(g.words_per_line, g.line_bytes, g.words_padded, g.n_channels),
-            std::make_tuple(2048, 2048, 0, 1));
 }
