@@ -103,9 +103,7 @@ inline bool noaa19_pass_2020(FixtureShape* s, int hour, int min) {
   s->hour = hour;
   s->min = min;
   s->sec = 0;
-  return parse_norad_lines("1 33591U 09005A   20271.10459514  .00000036  00000-0  44902-4 0  9998",
-                           "2 33591  99.1973 279.1029 0014510 147.6332 212.5731 14.12432861599745",
-                           &s->kepler) == 1;
+  return parse_norad_lines(kNoaa19Line1, kNoaa19Line2, &s->kepler) == 1;
 }
 
 // 10 April 2024 (day 100) at hour:min.

@@ -6,8 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -319,31 +317,11 @@ for tok in sys.argv[3:]:
 )";
 
 TEST(OrbitCrossCheck, Sgp4SubSatellitePointsOverAPass) {
-  const std::string path = std::string(KELO_CORPUS) + "/tle/celestrak/r2cloud-active-2020-09-27.txt";
-  if (!std::filesystem::exists(path)) GTEST_SKIP() << "corpus missing";
   const std::string py = find_python_with_sgp4();
   if (py.empty()) GTEST_SKIP() << "python3 with the sgp4 module not available";
-
-  // The raw lines of the NOAA 19 set, for the independent propagator.
-  std::ifstream in(path);
-  std::string line, l1, l2;
-  while (std::getline(in, line)) {
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
-    if (line == "NOAA 19") {
-      std::getline(in, l1);
-      std::getline(in, l2);
-      break;
-    }
-  }
-  ASSERT_FALSE(l1.empty());
-  while (!l1.empty() && l1.back() == '\r') l1.pop_back();
-  while (!l2.empty() && l2.back() == '\r') l2.pop_back();
-
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(fp, nullptr);
+  const std::string l1 = test::kNoaa19Line1, l2 = test::kNoaa19Line2;
   KEPLER k;
-  ASSERT_EQ(get_satkeps(fp, "NOAA 19", &k), 1);
-  std::fclose(fp);
+  ASSERT_EQ(parse_norad_lines(l1.c_str(), l2.c_str(), &k), 1);
   auto pic = timed_picture(k);
 
   // Sub-satellite points every 30 s over 15 minutes from the element epoch.

@@ -366,26 +366,7 @@ TEST(EmulatorSource, DescriptionsAndErrors) {
   EXPECT_NE(err.find("/no/such/pass.raw16"), std::string::npos);
 }
 
-TEST(EmulatorSource, HriPictureFramesAndTheBackendSwitch) {
-  EmuConfig cfg;
-  cfg.source = kEmuHri;
-  // Six header segments (counter 1, METEOSAT 7), then the picture segments
-  // with a counter rising from 2.
-  const auto fr = test::source_frames(cfg, 4 * 8);
-  ASSERT_EQ(fr.size(), 32u);
-  for (const auto& f : fr) ASSERT_EQ(f.size(), 364u);
-  const auto be16 = [&](int k, int off) {
-    return (fr[static_cast<size_t>(k)][static_cast<size_t>(off)] << 8) |
-           fr[static_cast<size_t>(k)][static_cast<size_t>(off + 1)];
-  };
-  EXPECT_EQ(std::make_pair(fr[0][3], fr[1][3]), std::make_pair(uint16_t{0x30}, uint16_t{0x31}));
-  const struct {
-    int frame, off, value;
-  } fields[] = {{0, 4, 4},  {0, 8, 1},     {20, 8, 1}, {0, 36, 0xD4F7}, {0, 38, 2007},
-                {0, 40, 1}, {0, 42, 1200}, {24, 8, 2}, {28, 8, 3}};
-  for (const auto& f : fields) EXPECT_EQ(be16(f.frame, f.off), f.value) << f.frame << " " << f.off;
-  EXPECT_EQ(std::make_pair(fr[24][17], fr[24][18]), std::make_pair(uint16_t{0xFF}, uint16_t{0}));
-
+TEST(EmulatorSource, TheBackendSwitch) {
   // The backend of the record: the emulator with a two-frame pass.
   RECORD_INFO rec = make_record(1, 11090);
   rec.port_backend = kBackendEmulator;

@@ -513,15 +513,5 @@ TEST(PicturePassEdges, NothingToDraw) {
   EXPECT_EQ(write_canvas_ppm(&none, "/tmp/never.ppm"), 'p');
 }
 
-TEST(PicturePassEdges, PpmBytes) {
-  test::TempDir dir;
-  DRAWABLE_INFO c;
-  renew_rgbbuf(&c, 2, 1);
-  draw_rgbpoint(&c, KColor{1, 2, 3}, 0, 0);
-  draw_rgbpoint(&c, KColor{250, 251, 252}, 1, 0);
-  ASSERT_EQ(write_canvas_ppm(&c, dir.file("a.ppm")), 0);
-  EXPECT_EQ(test::read_file(dir.file("a.ppm")), std::string("P6\n2 1\n255\n\x01\x02\x03\xfa\xfb\xfc", 17));
-}
-
 }  // namespace
 }  // namespace kelo
