@@ -5,7 +5,6 @@
 // get every render of this file written there as a PPM.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -438,50 +437,25 @@ TEST_F(PicturePass, OddSettingsDrawSafely) {
   EXPECT_EQ(r.view->vshift_min, -512);
 }
 
-// Real pictures drawn at their own size come out as they are; at half size
-// every second pixel of every second line.
-struct Pnm {
-  int w = 0, h = 0, channels = 0;
-  std::string pixels;
-};
-
-Pnm parse_pnm(const std::string& bytes) {
-  Pnm p;
-  size_t i = 2;
-  int fields[3] = {};
-  for (int f = 0; f < 3; ++f) {
-    while (i < bytes.size() && (std::isspace(static_cast<unsigned char>(bytes[i])) || bytes[i] == '#')) {
-      if (bytes[i] == '#')
-        while (i < bytes.size() && bytes[i] != '\n') ++i;
-      else
-        ++i;
-    }
-    while (i < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[i])))
-      fields[f] = fields[f] * 10 + (bytes[i++] - '0');
-  }
-  p.w = fields[0];
-  p.h = fields[1];
-  p.channels = bytes[1] == '6' ? 3 : 1;
-  if (fields[2] == 255) p.pixels = bytes.substr(i + 1);
-  return p;
-}
-
+// Real pictures drawn at their own size come out as ImageMagick reads them;
+// at half size every second pixel of every second line.
 TEST(RealPictures, DrawnAtOwnAndHalfSize) {
-  for (const char* name : {"hopper_8bit.pgm", "hopper_8bit.ppm"}) {
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  test::TempDir dir;
+  for (const std::string name : {"hopper_8bit.pgm", "hopper_8bit.ppm"}) {
     const std::string path = std::string(KELO_CORPUS) + "/pnm/pillow/" + name;
     if (!exist_file(path)) GTEST_SKIP() << "corpus missing";
-    const Pnm in = parse_pnm(test::read_file(path));
-    ASSERT_EQ(in.w, 128);
-    ASSERT_EQ(in.pixels.size(), static_cast<size_t>(in.w * in.h * in.channels));
+    const test::Decoded in = test::imagemagick_decode(path, name.substr(12), dir.file("plain"));
+    ASSERT_EQ(in.width, 128);
+    ASSERT_EQ(in.samples.size(), static_cast<size_t>(in.width * in.height * in.channels));
     Render r(path, false);
     auto sample = [&](int x, int y, int k) {
       // Level v of 256 lands on palette entry v * 256 / 255, which is v for
       // 0..254 and 256 -> 255 (clamped) for 255.
-      return static_cast<uint8_t>(
-          in.pixels[(static_cast<size_t>(y) * in.w + x) * in.channels + (in.channels == 3 ? k : 0)]);
+      return in.samples[(static_cast<size_t>(y) * in.width + x) * in.channels + (in.channels == 3 ? k : 0)];
     };
     for (int scale : {1, 2}) {
-      const int w = in.w / scale, h = in.h / scale;
+      const int w = in.width / scale, h = in.height / scale;
       ASSERT_EQ(render_view(r.pic.get(), r.view.get(), &r.canvas, w, h), 0);
       int diffs = 0;
       for (int y = 0; y < h; ++y)
