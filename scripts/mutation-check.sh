@@ -32,6 +32,16 @@ faults=(
   "src/lumo/lumo_misc.cpp@s/return LumoColor{part(8), part(4), part(0)};/return LumoColor{part(0), part(4), part(8)};/@kelo_test_lumo@LED and widget colours swap red and blue"
   "src/core/files/gif_write.cpp@s/if (s->w_next_free > s->max_code && s->code_size/if (s->w_next_free >= s->max_code \&\& s->code_size/@kelo_test_files kelo_test_export@GIF writer widens the LZW code one code early"
   "src/core/files/ppm.cpp@s/pic->width, pic->height, maxval);/pic->height, pic->width, maxval);/@kelo_test_files kelo_test_export@PGM/PPM header gives height and width swapped"
+  "src/core/files/hri1_read.cpp@s/return bits >= 3 ? 0x0F : 0x00;/return bits >= 2 ? 0x0F : 0x00;/@kelo_test_files@HRI reader cleans a channel-flag nibble with only two bits set to all ones"
+  "src/core/files/hri1_read.cpp@s/if (next\[kMarkerPos\] == 'E') q += kHriQNextMarker;/(void)next;/@kelo_test_files@HRI frame quality ignores the marker of the following record"
+  "src/core/files/hrpt1_read.cpp@s/if (next_marker_read \&\& next_marker\[kMarkerSyncChar\] == 'E') flags |= kLinePostSync;/(void)next_marker_read;/@kelo_test_files kelo_test_view@HRPT reader of marker files never sets the post-sync flag of a line"
+  "src/core/files/gif_read.cpp@s/int local = 1 << ((iflags \& kColourTableSizeMask) + 1);/int local = 1 << (iflags \& kColourTableSizeMask);/@kelo_test_files@GIF reader takes half the entries of a local colour table"
+  "src/core/view/data_proc.cpp@s/no_mirror == 0 \&\& view->orientation == Orientation::FromSouth/no_mirror == 0 \&\& view->orientation != Orientation::FromSouth/@kelo_test_view kelo_test_export@pictures of a northbound pass are mirrored, southbound ones not"
+  "src/core/view/draw.cpp@s/const KColor\& c = (mark \& 2) ? yellow : red;/const KColor\& c = (mark \& 1) ? yellow : red;/@kelo_test_view@faulty-line marks swap red (own sync missing) and yellow (next sync missing)"
+  "src/core/export/file_save.cpp@s/return kBits10 - src_depth;/return kBits10 - src_depth - 1;/@kelo_test_export@8-bit pictures saved as recordings move up one bit, not two"
+  "src/core/export/kelo_export_cli.cpp@s/if (!o.force \&\& name_taken(o.output)) {/if (!o.force \&\& o.output.empty()) {/@kelo_test_export@export command line overwrites an existing output file without --force"
+  "src/core/record/hrpt_rec_pp.cpp@s/if (recognized_ >= kRecNameFrames) {/if (recognized_ >= kRecNameFrames - 1) {/@kelo_test_record@recording names the satellite after four equal ids, not five"
+  "src/core/record/emulator_sources.cpp@s/const uint16_t v = be_ ? get_be16(buf + 2 \* i) : get_le16(buf + 2 \* i);/const uint16_t v = get_le16(buf + 2 * i);/@kelo_test_record@big-endian frame files replay as little-endian in the emulator"
 )
 
 # ccache, when installed, makes the rebuilds after each fault quick.
@@ -43,7 +53,7 @@ git -C "$repo" archive "$commit" | tar -x -C "$scratch" || exit 2
 cd "$scratch" || exit 2
 cmake -S . -B build -DKELO_BUILD_TESTS=ON -DKELO_WERROR=ON \
   "${launcher[@]}" > build.log 2>&1 || { echo "configure failed"; exit 2; }
-targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo"
+targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo kelo_test_record"
 # shellcheck disable=SC2086
 cmake --build build -j2 --target $targets >> build.log 2>&1 || { echo "build of the unbroken tree failed"; exit 2; }
 

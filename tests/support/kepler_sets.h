@@ -34,4 +34,8 @@ inline KEPLER noaa_like_kepler(float inclination) {
   return kepler_set(124, 100.5f, inclination, 1.0f, 0.001f, 1.5f, 2.0f, 14.2f, 1000);
 }
 
+// NOAA 19 as published on 27 September 2020 (CelesTrak).
+constexpr const char* kNoaa19Line1 = "1 33591U 09005A   20271.10459514  .00000036  00000-0  44902-4 0  9998";
+constexpr const char* kNoaa19Line2 = "2 33591  99.1973 279.1029 0014510 147.6332 212.5731 14.12432861599745";
+
 }  // namespace kelo::test

@@ -14,6 +14,7 @@
 #include "core/files/hri_stream.h"
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt1_write.h"
+#include "core/orbit/parse_norad.h"
 #include "support/kepler_sets.h"
 #include "support/temp_dir.h"
 
@@ -90,6 +91,19 @@ inline bool write_fixture(const std::string& path, const FixtureShape& s) {
     if (write_hrpt1_line(&pic, w.data(), kLinePreSync) != 1) return false;
   }
   return pic.pic_fp.close_checked();
+}
+
+// A NOAA 19 pass on 27 September 2020 at hour:min, with that day's element
+// set in its header; false when the set does not parse.
+inline bool noaa19_pass_2020(FixtureShape* s, int hour, int min) {
+  s->year = 120;
+  s->yday = 270;
+  s->mon = 8;
+  s->mday = 27;
+  s->hour = hour;
+  s->min = min;
+  s->sec = 0;
+  return parse_norad_lines(kNoaa19Line1, kNoaa19Line2, &s->kepler) == 1;
 }
 
 // 10 April 2024 (day 100) at hour:min.

@@ -13,28 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "core/export/cli_run.h"
 #include "core/export/hrpt_fixture.h"
 #include "core/export/kelo_export_cli.h"
-#include "core/orbit/parse_norad.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
 namespace {
 
-struct CliRun {
-  int rc = 0;
-  std::string out, err;
-};
-
-CliRun run(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  args.insert(args.begin(), "--no-prefs");
-  CliRun r;
-  r.rc = kelo_export_main(args, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
-}
+using test::CliRun;
+using test::run;
 
 std::string shell(const std::string& cmd) {
   std::string text;
@@ -66,18 +54,7 @@ class GeoTiffExport : public ::testing::Test {
     if (!have_gdal()) GTEST_SKIP() << "gdal-bin not installed";
     shape.width = 200;
     shape.lines = 70;
-    // NOAA 19, elements of 27 September 2020; the pass an hour later.
-    ASSERT_EQ(parse_norad_lines("1 33591U 09005A   20271.10459514  .00000036  00000-0  44902-4 0  9998",
-                                "2 33591  99.1973 279.1029 0014510 147.6332 212.5731 14.12432861599745",
-                                &shape.kepler),
-              1);
-    shape.year = 120;
-    shape.yday = 270;
-    shape.mon = 8;
-    shape.mday = 27;
-    shape.hour = 3;
-    shape.min = 30;
-    shape.sec = 0;
+    ASSERT_TRUE(test::noaa19_pass_2020(&shape, 3, 30));  // an hour after the elements
     ASSERT_TRUE(test::write_fixture("pass.10b", shape));
   }
   test::TempDir dir;

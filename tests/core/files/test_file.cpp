@@ -237,32 +237,5 @@ TEST(LoadChan, PositionsOfTheSelectedChannelsAmongThoseHeld) {
   EXPECT_EQ(load_chan(pic.get(), view.get(), out), 0);
 }
 
-TEST(OpenFile, RecordingWrittenThroughTheDispatchOpensAsHrpt) {
-  test::TempDir dir;
-  const std::string path = dir.file("hrpt01.dat");
-  {
-    auto rec = std::make_unique<PIC_INFO>();
-    rec->file_type = kKindHRPT;
-    rec->sat_name = "NOAA 19";
-    rec->height = 3;
-    rec->scan_dir = ScanDir::TopDown;
-    for (int ch = 0; ch <= 5; ++ch) rec->chan_present[ch] = 1;
-    ASSERT_TRUE(rec->pic_fp.open(path, "wb"));
-    ASSERT_EQ(write_header(rec.get()), 0);
-    ASSERT_GT(rec->frame.words_padded, 0);
-    std::vector<uint16_t> words(static_cast<size_t>(rec->frame.words_padded), 0);
-    for (int y = 0; y < 3; ++y) {
-      for (size_t i = 0; i < words.size(); ++i) words[i] = static_cast<uint16_t>((i + y) & 0x3FF);
-      ASSERT_EQ(write_line(words.data(), nullptr, nullptr, rec.get(), kLinePreSync), 0);
-    }
-    ASSERT_EQ(write_finish(rec.get()), 0);
-  }
-  Opened o;
-  ASSERT_EQ(o.open(path), 0);
-  EXPECT_EQ(o.pic->sat_name, "NOAA 19");
-  EXPECT_EQ(ints(o.pic->file_type, o.view->lmin, o.view->lmax, o.pic->chan_present[3]),
-            ints(kKindHRPT, 0, 1023, 1));
-}
-
 }  // namespace
 }  // namespace kelo

@@ -1,9 +1,9 @@
 // GIF reader and writer: hand-made files with known codes, the classic giflib
 // pictures against their expected decodes, other encoders' files against
 // ImageMagick and Pillow, damaged files; the writer's header layout and code
-// stream worked out by hand, value clamping, and pictures that ImageMagick,
-// giflib and Pillow must read with exactly our pixels (odd widths, 1/2/4/8
-// bits, tables that fill and clear).
+// stream worked out by hand, value clamping, and pictures that ImageMagick
+// and giflib must read with exactly our pixels (odd widths, 1/2/4/8 bits,
+// tables that fill and clear).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -248,50 +248,6 @@ TEST(GifRead, OtherEncodersFilesDecodeAsImageMagickOrPillowDecodeThem) {
   EXPECT_EQ(interlaced_compared, 7);
 }
 
-TEST(GifRead, PicturesOtherProgramsWriteGiveTheirPixels) {
-  // A 97 x 23 picture of 200 colours: colour i = (i*37, i*91+17, i*53+101)
-  // mod 256, pixel (x, y) takes colour (x * 3 + y * 11) mod 200.
-  std::string rgb;
-  for (int y = 0; y < 23; ++y) {
-    for (int x = 0; x < 97; ++x) {
-      int i = (x * 3 + y * 11) % 200;
-      for (int c : {i * 37, i * 91 + 17, i * 53 + 101}) rgb.push_back(static_cast<char>(c & 0xFF));
-    }
-  }
-  test::TempDir dir;
-  const std::string ppm = dir.write("pattern.ppm", "P6\n97 23\n255\n" + rgb);
-  std::vector<std::string> gifs;
-  std::string ignored;
-  if (test::have_tool("convert")) {
-    for (const char* interlace : {"None", "GIF"}) {
-      gifs.push_back(dir.file(std::string("im_") + interlace + ".gif"));
-      ASSERT_TRUE(test::run_capture(
-          "convert '" + ppm + "' -interlace " + interlace + " '" + gifs.back() + "'", &ignored));
-    }
-  }
-  const std::string py = test::pillow_python();
-  if (!py.empty()) {
-    gifs.push_back(dir.file("pillow.gif"));
-    ASSERT_TRUE(test::run_pillow(py,
-                                 "im=Image.frombytes('P', (97, 23), bytes((x * 3 + y * 11) % 200 "
-                                 "for y in range(23) for x in range(97))); "
-                                 "im.putpalette([v for i in range(256) for v in ((i * 37) % 256, "
-                                 "(i * 91 + 17) % 256, (i * 53 + 101) % 256)]); im.save(sys.argv[1])",
-                                 gifs.back(), &ignored, false));
-  }
-  if (gifs.empty()) GTEST_SKIP() << "neither ImageMagick nor Pillow installed";
-  for (const std::string& gif : gifs) {
-    SCOPED_TRACE(gif);
-    auto pic = pic_on(gif);
-    ASSERT_EQ(read_gif_header(pic.get()), 0);
-    ASSERT_EQ(ints(pic->width, pic->height), ints(97, 23));
-    // Interlaced files (ImageMagick's "GIF", Pillow's) come in display order too.
-    const bool inter = (test::first_image_flags(test::read_file(gif)) & 0x40) != 0;
-    EXPECT_TRUE(inter || !gif.ends_with("im_GIF.gif")) << "asked for an interlaced file";
-    EXPECT_EQ(test::bad_rows(test::gif_rgb(pic.get()), rgb, 97, 23), 0);
-  }
-}
-
 // A picture record writing to path with width w (input values per line),
 // height h, depth d and the palette (i*37, i*91+17, i*53+101).
 std::unique_ptr<PIC_INFO> writer_on(const std::string& path, int w, int h, int d) {
@@ -411,11 +367,10 @@ Written write_test_picture(const test::TempDir& dir, int screen_w, int h, int bi
   return out;
 }
 
-TEST(GifWrite, OurReaderImageMagickGiflibAndPillowReadOurPixels) {
+TEST(GifWrite, OurReaderImageMagickAndGiflibReadOurPixels) {
   test::TempDir dir;
   const bool have_im = test::have_tool("convert") && test::have_tool("identify");
   const bool have_giflib = test::have_tool("gif2rgb");
-  const std::string py = test::pillow_python();
   for (auto [w, h, bits] :
        {std::tuple{301, 97, 8}, {1, 5, 8}, {777, 300, 8}, {128, 40, 1}, {96, 33, 2}, {250, 61, 4}}) {
     const Written p = write_test_picture(dir, w, h, bits);
@@ -436,10 +391,6 @@ TEST(GifWrite, OurReaderImageMagickGiflibAndPillowReadOurPixels) {
     if (have_giflib) {
       ASSERT_TRUE(test::run_capture("gif2rgb -1 -o '" + p.path + ".rgb' '" + p.path + "' 2>&1", &out)) << out;
       EXPECT_TRUE(test::read_file(p.path + ".rgb") == p.rgb) << "giflib";
-    }
-    if (!py.empty()) {
-      ASSERT_TRUE(test::pillow_rgb(py, p.path, &out));
-      EXPECT_TRUE(out == p.rgb) << "Pillow";
     }
   }
 }

@@ -14,6 +14,7 @@
 #include "core/base/misc.h"
 #include "core/orbit/calc_satpos.h"
 #include "core/orbit/parse_norad.h"
+#include "support/kepler_sets.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -21,9 +22,8 @@ namespace {
 
 constexpr double kStationDeg = 180.0 / 3.1415926;  // the station's radians to degrees
 
-// NOAA 19, 27 September 2020 (CelesTrak).
-constexpr const char* kLine1 = "1 33591U 09005A   20271.10459514  .00000036  00000-0  44902-4 0  9998";
-constexpr const char* kLine2 = "2 33591  99.1973 279.1029 0014510 147.6332 212.5731 14.12432861599745";
+constexpr const char* kLine1 = test::kNoaa19Line1;
+constexpr const char* kLine2 = test::kNoaa19Line2;
 
 // Geodesic distance on the WGS-84 ellipsoid is not needed at this scale:
 // great circle on a 6371 km sphere, km.

@@ -40,19 +40,6 @@ TEST(ChannelSelect, KeepsHeldChannelsAndFallsBackToTheLowest) {
   for (int n = 0; n <= kMaxChannels; n++) EXPECT_EQ(view->chan_sel[n], n == 2 ? 1 : 0) << "channel " << n;
 }
 
-TEST(ChannelSelect, HriTakesTheSizeOfTheChosenChannel) {
-  auto pic = std::make_unique<PIC_INFO>();
-  auto view = std::make_unique<VIEW_INFO>();
-  pic->file_type = kKindHRI;
-  pic->chan_present[2] = pic->chan_present[3] = 1;
-  pic->hri.chan[2] = {2500, 1250, 0};
-  pic->hri.chan[3] = {1250, 625, 0};
-  Channel_Select(pic.get(), view.get());
-  EXPECT_EQ(view->chan_sel[2], 1);
-  EXPECT_EQ(pic->width, 2500);
-  EXPECT_EQ(pic->height, 1250);
-}
-
 // 2009-03-05 12:34:56 was a Thursday.
 BrokenTime march_fifth() {
   BrokenTime t{};
@@ -134,12 +121,6 @@ TEST(FileInfo, TextOfEachKindOfFile) {
             " Type      : PGM (10 bits)\n"
             " Size      :  640 x  480\n");
 
-  for (const auto& [kind, text] : {std::pair<FileKind, std::string>{kKindGIF, "GIF"},
-                                   {kKindPPM, "PPM (24 bits)"},
-                                   {kKindAHRPT, "AHRPT"}}) {
-    pgm->file_type = kind;
-    EXPECT_EQ(file_type_text(pgm.get()), text);
-  }
   pgm->file_type = kKindUnknown;
   EXPECT_EQ(file_info_text(pgm.get()),
             " File      : pass.pgm\n Type      : Unknown\n Size      :  640 x  480\n");

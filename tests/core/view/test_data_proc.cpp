@@ -5,11 +5,12 @@
 #include <limits>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
-#include "core/files/gif_read.h"
 #include "core/files/ppm.h"
 #include "core/view/data_proc.h"
+#include "line_sets.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -17,13 +18,11 @@ namespace {
 
 // Lines of a small recording-like layout: `hdr` header words, then `nch`
 // channels interleaved per pixel.
-struct Lines {
-  std::vector<std::vector<uint16_t>> store;
-  std::vector<uint16_t*> ptrs;
+struct Lines : test::HeldLines {
   int hdr, nch, width;
 
   Lines(int n, int hdr_words, int channels, int pixels, int words_padded)
-      : store(n, std::vector<uint16_t>(static_cast<size_t>(words_padded) * kLineBufFactor, 0)),
+      : HeldLines(n, static_cast<size_t>(words_padded) * kLineBufFactor),
         hdr(hdr_words),
         nch(channels),
         width(pixels) {}
@@ -31,24 +30,9 @@ struct Lines {
   void fill(int line, int k, uint16_t v) {
     for (int x = 0; x < width; ++x) at(line, x, k) = v;
   }
-  // The line pointers, made afresh so that copies of a set point at their own lines.
-  uint16_t** get() {
-    ptrs.clear();
-    for (auto& s : store) ptrs.push_back(s.data());
-    return ptrs.data();
-  }
 };
 
-PIC_INFO recording(int hdr, int nch, int width, int words_padded) {
-  PIC_INFO pic;
-  pic.file_type = kKindHRPT;
-  pic.width = width;
-  pic.frame.hdr_words = hdr;
-  pic.frame.n_channels = nch;
-  pic.frame.words_padded = words_padded;
-  for (int ch = 1; ch <= nch; ++ch) pic.chan_present[ch] = 1;
-  return pic;
-}
+using test::recording_like;
 
 VIEW_INFO despeckle_view(int ulimit, int llimit) {
   VIEW_INFO view;
@@ -60,7 +44,7 @@ VIEW_INFO despeckle_view(int ulimit, int llimit) {
 TEST(Despeckle, FiltersTheCentreBlockIntoTheFirstLines) {
   // 8 pixels, 2 channels, 3 header words: 3 + 16 = 19 samples in 2 * 10.
   const int hdr = 3, nch = 2, width = 8, padded = 10;
-  PIC_INFO pic = recording(hdr, nch, width, padded);
+  PIC_INFO pic = recording_like(hdr, nch, width, padded);
   VIEW_INFO view = despeckle_view(25, 10);
 
   Lines set(3, hdr, nch, width, padded);
@@ -139,7 +123,7 @@ TEST(Despeckle, LimitsDecideWhatCountsAsASpeckle) {
 
 TEST(Despeckle, BlocksOfASetAndSetsTooSmall) {
   const int width = 4, padded = 4;
-  PIC_INFO pic = recording(0, 1, width, padded);
+  PIC_INFO pic = recording_like(0, 1, width, padded);
   VIEW_INFO view = despeckle_view(20, 10);
 
   // Fewer than 3 lines: nothing changes.
@@ -162,7 +146,7 @@ TEST(Despeckle, BlocksOfASetAndSetsTooSmall) {
   EXPECT_EQ(set.at(1, 0, 0), 20);  // first pixel keeps the line above
   for (int l = 2; l < 7; ++l) EXPECT_EQ(set.store[l], before[l]) << l;
   // A geometry the buffers cannot hold is left alone.
-  PIC_INFO wide = recording(0, 1, 2 * padded + 1, padded);
+  PIC_INFO wide = recording_like(0, 1, 2 * padded + 1, padded);
   Lines set2(3, 0, 1, width, padded);
   set2.fill(1, 0, 5);
   const auto before2 = set2.store;
@@ -177,7 +161,7 @@ using Rgb = std::tuple<int, int, int>;
 struct TiltFixture {
   static constexpr int kWidth = 2048;
   static constexpr int kN = 20;
-  PIC_INFO pic = recording(0, 2, kWidth, kWidth);
+  PIC_INFO pic = recording_like(0, 2, kWidth, kWidth);
   Lines set{kN, 0, 2, kWidth, kWidth};
   VIEW_INFO view;
   TiltFixture() {
@@ -256,7 +240,7 @@ TEST(TranslatePix, SumsWeightsOffsetsAndClamps) {
 TEST(TranslatePix, ChannelPlacesShiftsAndEarlyEnd) {
   // Channels 1, 3 and 4 present (k = 0, 1, 2); channel 2 absent.
   const int width = 6;
-  PIC_INFO pic = recording(2, 3, width, 16);  // 2 + 18 samples in 32
+  PIC_INFO pic = recording_like(2, 3, width, 16);  // 2 + 18 samples in 32
   pic.chan_present[2] = 0;
   pic.chan_present[3] = pic.chan_present[4] = 1;
   pic.chan_present[5] = 0;
@@ -328,47 +312,29 @@ TEST(TranslateLine, MirrorsForTheSouthViewAndShifts) {
 }
 
 TEST(LineSet, AllocationAndGridColour) {
-  EXPECT_EQ(alloc_lines(0, 3), nullptr);
-  EXPECT_EQ(alloc_lines(8, 0), nullptr);
-  EXPECT_EQ(alloc_lines(-4, 2), nullptr);
+  for (auto [len, n] : {std::pair{0, 3}, std::pair{8, 0}, std::pair{-4, 2}})
+    EXPECT_EQ(alloc_lines(len, n), nullptr);
   free_lines(nullptr, 5);  // an empty set is accepted
-
   uint16_t** set = alloc_lines(8, 3);
   ASSERT_NE(set, nullptr);
   for (int i = 0; i < 3; ++i) {
-    ASSERT_NE(set[i], nullptr);
-    for (int w = 0; w < 16; ++w) {  // 8 positions of 4 bytes, zero-filled
-      EXPECT_EQ(set[i][w], 0);
-    }
-    set[i][15] = 1;  // the last sample is ours (the sanitizer build checks)
+    // 8 positions of 4 bytes, zero-filled; the last sample is ours (the
+    // sanitizer build checks).
+    EXPECT_EQ(std::vector<uint16_t>(set[i], set[i] + 16), std::vector<uint16_t>(16, 0)) << i;
+    set[i][15] = 1;
   }
-  EXPECT_NE(set[0], set[1]);
   free_lines(set, 3);
 
-  LineSet a(4, 2);
-  ASSERT_TRUE(a.ok());
-  EXPECT_EQ(a.size(), 2);
-  uint16_t* first = a[0];
-  LineSet b2(std::move(a));
-  EXPECT_FALSE(a.ok());  // NOLINT(bugprone-use-after-move): moved-from is empty
-  EXPECT_EQ(b2[0], first);
-  LineSet none(0, 2);
-  EXPECT_FALSE(none.ok());
-  EXPECT_EQ(none.size(), 0);
-
+  // No view: white grid pixels; else the view's grid colour.
   uint16_t r = 0, g = 0, b = 0;
   add_gridpix(nullptr, &r, &g, &b);
-  EXPECT_EQ(r, 255);
-  EXPECT_EQ(g, 255);
-  EXPECT_EQ(b, 255);
+  EXPECT_EQ(Rgb(r, g, b), Rgb(255, 255, 255));
   VIEW_INFO view;
   view.grid_rgb[0] = 12;
   view.grid_rgb[1] = 34;
   view.grid_rgb[2] = 56;
   add_gridpix(&view, &r, &g, &b);
-  EXPECT_EQ(r, 12);
-  EXPECT_EQ(g, 34);
-  EXPECT_EQ(b, 56);
+  EXPECT_EQ(Rgb(r, g, b), Rgb(12, 34, 56));
 }
 
 // A PGM picture whose pixel x of line y is 7 * y + x (all below 256).
@@ -535,39 +501,6 @@ TEST(ReadLines, DespecklesFreshSetsAndReusesFilteredOnes) {
   view.despeckle_on = 0;
   read_lines(&view, &pic, linemap, 0, 6, set.get(), nullptr, nullptr, nullptr, set.memory());
   EXPECT_EQ(set[3][2], 100);
-}
-
-std::string shared_file(const std::string& rel) { return std::string(KELO_CORPUS) + "/" + rel; }
-
-// A real GIF through the line store: every line's palette indices, looked up
-// in the palette, give the reference decode that ships with the picture.
-TEST(ReadLine, GifLinesMatchTheReferenceDecode) {
-  const std::string gif = shared_file("gif/giflib/treescap.gif");
-  const std::string rgb = test::read_file(shared_file("gif/giflib/treescap.rgb"));
-  PIC_INFO pic;
-  if (rgb.empty() || !pic.pic_fp.open(gif, "rb")) GTEST_SKIP() << "corpus missing";
-  ASSERT_EQ(read_gif_header(&pic), 0);
-  pic.file_type = kKindGIF;
-  ASSERT_EQ(rgb.size(), static_cast<size_t>(pic.width) * pic.height * 3);
-  VIEW_INFO view;
-  LineSet set(pic.frame.words_padded, 1);
-  std::vector<int> linemap(static_cast<size_t>(pic.height));
-  for (int y = 0; y < pic.height; ++y) linemap[static_cast<size_t>(y)] = y;
-  int mismatches = 0;
-  for (int y = 0; y < pic.height; ++y) {
-    ASSERT_EQ(
-        read_lines(&view, &pic, linemap.data(), y, 1, set.get(), nullptr, nullptr, nullptr, set.memory()),
-        kLineRead)
-        << y;
-    for (int x = 0; x < pic.width; ++x) {
-      const size_t at = (static_cast<size_t>(y) * pic.width + x) * 3;
-      const int index = set[0][x];
-      for (int c = 0; c < 3; ++c) {
-        mismatches += pic.lut[c][index] != static_cast<uint8_t>(rgb[at + c]) ? 1 : 0;
-      }
-    }
-  }
-  EXPECT_EQ(mismatches, 0);
 }
 
 TEST(ReadLine, KindsWithoutReaderAndSetsTooSmall) {

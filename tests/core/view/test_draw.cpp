@@ -5,7 +5,6 @@
 // get every render of this file written there as a PPM.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -16,7 +15,6 @@
 #include "core/export/hrpt_fixture.h"
 #include "core/files/file.h"
 #include "core/files/hrpt1_read.h"
-#include "core/files/hrpt1_write.h"
 #include "core/orbit/draw_satpos.h"
 #include "core/view/data_proc.h"
 #include "core/view/draw.h"
@@ -25,6 +23,7 @@
 #include "core/view/render.h"
 #include "core/view/zoom.h"
 #include "support/temp_dir.h"
+#include "synthetic_pass.h"
 
 namespace kelo {
 namespace {
@@ -36,13 +35,7 @@ constexpr int kNoSyncLine = 30;  // its frame sync words are lost
 constexpr int kSpeckleLine = 45;
 constexpr int kCw = 256, kCh = 64;
 
-// AVHRR header words the calibration reads (see the frame layout).
-constexpr int kPrtWord = 17;    // 17, 18, 19
-constexpr int kBackScan = 19;   // 19 + ch + 3i
-constexpr int kSpaceView = 50;  // 50 + ch + 5i
-constexpr uint16_t kPrtCount = 400;
-constexpr uint16_t kBlackBodyCount = 400;
-constexpr uint16_t kSpaceCount = 990;
+constexpr uint16_t kBlackBodyCount = test::kBlackBodyCount;
 
 uint16_t ch1(int x, int line) {
   if (line == kBrightLine) return 1023;
@@ -57,48 +50,20 @@ uint16_t ch2(int x, int line) {
 uint16_t ch4(int x, int) { return static_cast<uint16_t>(kBlackBodyCount + (x / 128) * 590 / 15); }
 
 std::string write_pass(const test::TempDir& dir) {
-  auto pic = std::make_unique<PIC_INFO>();
-  pic->file_type = kKindHRPT;
-  pic->sat_name = "NOAA 15";
-  pic->width = kWidth;
-  pic->height = kLines;
-  pic->scan_dir = ScanDir::TopDown;
-  pic->orientation = Orientation::Normal;
-  for (int i = 0; i <= 5; ++i) pic->chan_present[i] = 1;
-  pic->kepler = test::noaa_like_kepler(1.7227f);  // 98.7 degrees
-  // At 12:25 the pass crosses the equator near the left edge.
-  const BrokenTime t = test::april_tenth_2024(12, 25);
-  pic->orbit.start_tm = t;
-  pic->orbit.start_tm_comp = t;
-  pic->orbit.use_sattime = true;
-  pic->frame = calc_hrptframeinfo(kKindHRPT, pic->chan_present, kWidth);
-  const std::string path = dir.file("pass.hrp");
-  EXPECT_TRUE(pic->pic_fp.open(path, "wb"));
-  EXPECT_EQ(write_hrpt1_hdr(pic.get()), 0);
-  const FRAME_GEOM& g = pic->frame;
-  EXPECT_EQ(g.hdr_words, 750);
-  EXPECT_EQ(g.n_channels, 5);
-  for (int line = 0; line < kLines; ++line) {
-    std::vector<uint16_t> w(static_cast<size_t>(g.words_padded), 0);
-    for (int i = 0; i < kHrptSyncWords; ++i) w[i] = line == kNoSyncLine ? 0 : kHrptSync[i];
-    for (int i = 0; i < 3; ++i) w[kPrtWord + i] = kPrtCount;
-    for (int ch = 3; ch <= 5; ++ch)
-      for (int i = 0; i < 10; ++i) {
-        w[kBackScan + ch + 3 * i] = kBlackBodyCount;
-        w[kSpaceView + ch + 5 * i] = kSpaceCount;
-      }
-    for (int x = 0; x < kWidth; ++x) {
-      uint16_t* px = &w[static_cast<size_t>(g.hdr_words + x * g.n_channels)];
-      px[0] = ch1(x, line);
-      px[1] = ch2(x, line);
-      px[2] = 500;
-      px[3] = ch4(x, line);
-      px[4] = static_cast<uint16_t>(1023 - ch1(x, line));
-    }
-    EXPECT_EQ(write_hrpt1_line(pic.get(), w.data(), line == kNoSyncLine ? 0x01 : 0x0D), 1);
-  }
-  pic->pic_fp.close();
-  return path;
+  return test::write_synthetic_pass(
+      dir.file("pass.hrp"), "NOAA 15", test::noaa_like_kepler(1.7227f), kLines, kLines,  // 98.7 degrees
+      [](int line, test::PassLine& l) {
+        l.prt(400);
+        for (int x = 0; x < kWidth; ++x) {
+          uint16_t* px = l.px(x);
+          px[0] = ch1(x, line);
+          px[1] = ch2(x, line);
+          px[2] = 500;
+          px[3] = ch4(x, line);
+          px[4] = static_cast<uint16_t>(1023 - ch1(x, line));
+        }
+      },
+      [](int line) { return line == kNoSyncLine ? kLineRead : kLineRead | kLinePreSync; });
 }
 
 struct Render {
@@ -472,50 +437,25 @@ TEST_F(PicturePass, OddSettingsDrawSafely) {
   EXPECT_EQ(r.view->vshift_min, -512);
 }
 
-// Real pictures drawn at their own size come out as they are; at half size
-// every second pixel of every second line.
-struct Pnm {
-  int w = 0, h = 0, channels = 0;
-  std::string pixels;
-};
-
-Pnm parse_pnm(const std::string& bytes) {
-  Pnm p;
-  size_t i = 2;
-  int fields[3] = {};
-  for (int f = 0; f < 3; ++f) {
-    while (i < bytes.size() && (std::isspace(static_cast<unsigned char>(bytes[i])) || bytes[i] == '#')) {
-      if (bytes[i] == '#')
-        while (i < bytes.size() && bytes[i] != '\n') ++i;
-      else
-        ++i;
-    }
-    while (i < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[i])))
-      fields[f] = fields[f] * 10 + (bytes[i++] - '0');
-  }
-  p.w = fields[0];
-  p.h = fields[1];
-  p.channels = bytes[1] == '6' ? 3 : 1;
-  if (fields[2] == 255) p.pixels = bytes.substr(i + 1);
-  return p;
-}
-
+// Real pictures drawn at their own size come out as ImageMagick reads them;
+// at half size every second pixel of every second line.
 TEST(RealPictures, DrawnAtOwnAndHalfSize) {
-  for (const char* name : {"hopper_8bit.pgm", "hopper_8bit.ppm"}) {
+  if (!test::have_imagemagick()) GTEST_SKIP() << "ImageMagick not installed";
+  test::TempDir dir;
+  for (const std::string name : {"hopper_8bit.pgm", "hopper_8bit.ppm"}) {
     const std::string path = std::string(KELO_CORPUS) + "/pnm/pillow/" + name;
     if (!exist_file(path)) GTEST_SKIP() << "corpus missing";
-    const Pnm in = parse_pnm(test::read_file(path));
-    ASSERT_EQ(in.w, 128);
-    ASSERT_EQ(in.pixels.size(), static_cast<size_t>(in.w * in.h * in.channels));
+    const test::Decoded in = test::imagemagick_decode(path, name.substr(12), dir.file("plain"));
+    ASSERT_EQ(in.width, 128);
+    ASSERT_EQ(in.samples.size(), static_cast<size_t>(in.width * in.height * in.channels));
     Render r(path, false);
     auto sample = [&](int x, int y, int k) {
       // Level v of 256 lands on palette entry v * 256 / 255, which is v for
       // 0..254 and 256 -> 255 (clamped) for 255.
-      return static_cast<uint8_t>(
-          in.pixels[(static_cast<size_t>(y) * in.w + x) * in.channels + (in.channels == 3 ? k : 0)]);
+      return in.samples[(static_cast<size_t>(y) * in.width + x) * in.channels + (in.channels == 3 ? k : 0)];
     };
     for (int scale : {1, 2}) {
-      const int w = in.w / scale, h = in.h / scale;
+      const int w = in.width / scale, h = in.height / scale;
       ASSERT_EQ(render_view(r.pic.get(), r.view.get(), &r.canvas, w, h), 0);
       int diffs = 0;
       for (int y = 0; y < h; ++y)
@@ -525,70 +465,6 @@ TEST(RealPictures, DrawnAtOwnAndHalfSize) {
                 r.canvas.rgb_buf[(static_cast<size_t>(y) * w + x) * 3 + k] != sample(scale * x, scale * y, k);
       EXPECT_EQ(diffs, 0) << name << " at 1/" << scale;
     }
-  }
-}
-
-// HRI pictures carry their own grid in the frames: with the grid on, the
-// marked pixels of each shown line take the grid colour, all others the
-// picture's grey.
-TEST(HriPictures, GridMarksOfTheFramesDrawn) {
-  test::TempDir dir;
-  const std::string path = dir.file("grid.hri");
-  ASSERT_TRUE(test::grid_hri_stream().write_with_writer(path));
-  Render r(path, false);
-  auto& pic = r.pic;
-  auto& view = r.view;
-  const int w = pic->width, h = pic->height;
-  ASSERT_GT(w, 0);
-  ASSERT_GT(h, 0);
-  DRAWABLE_INFO plain, grid;
-  ASSERT_EQ(render_view(pic.get(), view.get(), &plain, w, h), 0);
-  view->grid_on = true;
-  view->grid_rgb[0] = 1;  // a colour no grey level has
-  view->grid_rgb[1] = 2;
-  view->grid_rgb[2] = 3;
-  ASSERT_EQ(render_view(pic.get(), view.get(), &grid, w, h), 0);
-
-  std::vector<int> xmap, ymap;
-  ASSERT_EQ(map_xy(w, h, 0, pic.get(), view.get(), &xmap, &ymap), 0);
-  const size_t room = static_cast<size_t>(pic->frame.words_padded) * kLineBufFactor;
-  std::vector<uint16_t> buf(room);
-  std::vector<uint8_t> marks(room);
-  int marked = 0;
-  for (int y = 0; y < h; ++y) {
-    std::fill(marks.begin(), marks.end(), 0);
-    read_line(pic.get(), view.get(), ymap[static_cast<size_t>(y)], buf.data(), nullptr, nullptr,
-              marks.data());
-    for (int x = 0; x < w; ++x) {
-      const size_t o = (static_cast<size_t>(y) * w + x) * 3;
-      if (marks[static_cast<size_t>(xmap[static_cast<size_t>(x)])]) {
-        ++marked;
-        ASSERT_TRUE(grid.rgb_buf[o] == 1 && grid.rgb_buf[o + 1] == 2 && grid.rgb_buf[o + 2] == 3)
-            << x << "," << y;
-      } else {
-        ASSERT_TRUE(grid.rgb_buf[o] == plain.rgb_buf[o] && grid.rgb_buf[o + 2] == plain.rgb_buf[o + 2])
-            << x << "," << y;
-      }
-    }
-  }
-  EXPECT_GT(marked, w * h / 8);  // the planted bitmaps set about half the bits
-}
-
-// GIF pictures drawn at their own size show the colours giflib decodes. The
-// luminance window is set to the colour indexes the picture has.
-TEST(RealPictures, GifColoursAsGiflibDecodes) {
-  for (const char* name : {"gifgrid", "treescap", "porsche", "solid2"}) {
-    const std::string base = std::string(KELO_CORPUS) + "/gif/giflib/" + name;
-    if (!exist_file(base + ".gif")) GTEST_SKIP() << "corpus missing";
-    const std::string want = test::read_file(base + ".rgb");
-    Render r(base + ".gif", false);
-    ASSERT_EQ(want.size(), static_cast<size_t>(r.pic->width) * r.pic->height * 3) << name;
-    r.view->lmin = 0;
-    r.view->lmax = r.pic->lut_size - 1;
-    ASSERT_EQ(render_view(r.pic.get(), r.view.get(), &r.canvas, r.pic->width, r.pic->height), 0);
-    size_t diffs = 0;
-    for (size_t i = 0; i < want.size(); ++i) diffs += r.canvas.rgb_buf[i] != static_cast<uint8_t>(want[i]);
-    EXPECT_EQ(diffs, 0u) << name << " (" << r.pic->lut_size << " colours)";
   }
 }
 
@@ -609,16 +485,6 @@ TEST(PicturePassEdges, NothingToDraw) {
   EXPECT_EQ(write_canvas_ppm(&c, "/nonexistent-dir/x.ppm"), 'o');
   DRAWABLE_INFO none;
   EXPECT_EQ(write_canvas_ppm(&none, "/tmp/never.ppm"), 'p');
-}
-
-TEST(PicturePassEdges, PpmBytes) {
-  test::TempDir dir;
-  DRAWABLE_INFO c;
-  renew_rgbbuf(&c, 2, 1);
-  draw_rgbpoint(&c, KColor{1, 2, 3}, 0, 0);
-  draw_rgbpoint(&c, KColor{250, 251, 252}, 1, 0);
-  ASSERT_EQ(write_canvas_ppm(&c, dir.file("a.ppm")), 0);
-  EXPECT_EQ(test::read_file(dir.file("a.ppm")), std::string("P6\n2 1\n255\n\x01\x02\x03\xfa\xfb\xfc", 17));
 }
 
 }  // namespace

@@ -260,16 +260,6 @@ TEST(Palettes, GreyPictureAndDrawingColours) {
   const std::vector<KColor> gp = std_palette(gif.get());
   ASSERT_EQ(gp.size(), 32u);
   EXPECT_EQ(std::make_tuple(gp[31].red, gp[31].green, gp[31].blue), std::make_tuple(0xff00, 0x8000, 0x0100));
-
-  const std::vector<KColor> ex = extra_palette();
-  ASSERT_EQ(ex.size(), 8u);
-  const int want[8][3] = {{0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 1, 1},
-                          {1, 0, 0}, {1, 0, 1}, {1, 1, 0}, {1, 1, 1}};
-  for (int i = 0; i < 8; ++i) {
-    EXPECT_EQ(std::make_tuple(ex[i].red, ex[i].green, ex[i].blue),
-              std::make_tuple(want[i][0] * 0xffff, want[i][1] * 0xffff, want[i][2] * 0xffff))
-        << i;
-  }
 }
 
 // A 4 x 2 canvas with a grey map (entry i = i, i, i).

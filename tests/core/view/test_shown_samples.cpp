@@ -15,37 +15,23 @@
 #include "core/view/mapping.h"
 #include "core/view/rgbdraw.h"
 #include "core/view/row_paint.h"
+#include "line_sets.h"
 
 namespace kelo {
 namespace {
 
 constexpr int kHdr = 3, kNch = 5, kWidth = 40, kPadded = kHdr + kNch * kWidth;
 
-PIC_INFO recording() {
-  PIC_INFO pic;
-  pic.file_type = kKindHRPT;
-  pic.width = kWidth;
-  pic.frame.hdr_words = kHdr;
-  pic.frame.n_channels = kNch;
-  pic.frame.words_padded = kPadded;
-  for (int ch = 1; ch <= kNch; ++ch) pic.chan_present[ch] = 1;
-  return pic;
-}
+PIC_INFO recording() { return test::recording_like(kHdr, kNch, kWidth, kPadded); }
 
 // A set of n lines of random samples 0 .. top.
-struct RandomSet {
-  std::vector<std::vector<uint16_t>> store;
-  std::vector<uint16_t*> ptrs;
-  RandomSet(int n, unsigned seed, int top) {
+struct RandomSet : test::HeldLines {
+  RandomSet(int n, unsigned seed, int top) : HeldLines(n, static_cast<size_t>(kPadded) * kLineBufFactor) {
     std::mt19937 gen(seed);
     std::uniform_int_distribution<int> level(0, top);
-    for (int i = 0; i < n; ++i) {
-      store.emplace_back(static_cast<size_t>(kPadded) * kLineBufFactor);
-      for (uint16_t& v : store.back()) v = static_cast<uint16_t>(level(gen));
-    }
-    for (auto& s : store) ptrs.push_back(s.data());
+    for (auto& s : store)
+      for (uint16_t& v : s) v = static_cast<uint16_t>(level(gen));
   }
-  uint16_t** get() { return ptrs.data(); }
 };
 
 // Every other column and a run at the right edge, ascending.
