@@ -32,6 +32,16 @@ faults=(
   "src/lumo/lumo_misc.cpp@s/return LumoColor{part(8), part(4), part(0)};/return LumoColor{part(0), part(4), part(8)};/@kelo_test_lumo@LED and widget colours swap red and blue"
   "src/core/files/gif_write.cpp@s/if (s->w_next_free > s->max_code && s->code_size/if (s->w_next_free >= s->max_code \&\& s->code_size/@kelo_test_files kelo_test_export@GIF writer widens the LZW code one code early"
   "src/core/files/ppm.cpp@s/pic->width, pic->height, maxval);/pic->height, pic->width, maxval);/@kelo_test_files kelo_test_export@PGM/PPM header gives height and width swapped"
+  "src/lumo/windows.cpp@s/int right = std::min(x + w, b.x + b.w);/int right = std::min(x + w, b.x + b.h);/@kelo_test_lumo@smart placement measures another window's overlap with its height as its width"
+  "src/lumo/windows.cpp@s/if (percent == rec->last_percent) return rec->cancelled;/if (percent < 0) return rec->cancelled;/@kelo_test_lumo@progress window redraws on every update, not once a percent"
+  "src/lumo/windows.cpp@s/    if (open != nullptr) {/    if (open == parent) {/@kelo_test_lumo@a second window of an open title is made"
+  "src/lumo/listtree.cpp@s/if (row == st->selected) run_row/if (row != st->selected) run_row/@kelo_test_lumo@lists report a release on another row instead of on the selected one"
+  "src/lumo/filemngr.cpp@s/ || row == g_fs.more_row) return;/) return;/@kelo_test_lumo@file dialog takes the '(N more files.)' row for a file name"
+  "src/lumo/adjust.cpp@s/if (\*p == 'd') \*precision = 0;/if (*p == '?') *precision = 0;/@kelo_test_lumo@integer fields keep the decimals of an earlier format"
+  "src/lumo/buttons.cpp@s/Find_Local_Widget(container, id) : container, state, false);/Find_Local_Widget(container, id) : container, state, true);/@kelo_test_lumo@setting a button of one window quietly runs its command"
+  "src/app/save_wnd.cpp@s/Sense_Button(save_window, kChannelIds\[n\], present);/Sense_Button(save_window, kChannelIds[n], 1);/@kelo_test_app@Save window offers channels the picture does not have"
+  "src/app/main_wnd.cpp@s/ev->key.keyval == GDK_KEY_Escape;/ev->key.keyval == GDK_KEY_q;/@kelo_test_app@Escape pressed during a picture pass does not stop it"
+  "src/app/lum_wnd.cpp@s/Set_Adjust(lw, \"Lmin\", \"%d\", view->lmin);/Set_Adjust(lw, \"Lmin\", \"%d\", view->lmax);/@kelo_test_app@Luminance window shows the upper threshold as the lower one"
 )
 
 # ccache, when installed, makes the rebuilds after each fault quick.
@@ -43,7 +53,7 @@ git -C "$repo" archive "$commit" | tar -x -C "$scratch" || exit 2
 cd "$scratch" || exit 2
 cmake -S . -B build -DKELO_BUILD_TESTS=ON -DKELO_WERROR=ON \
   "${launcher[@]}" > build.log 2>&1 || { echo "configure failed"; exit 2; }
-targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo"
+targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo kelo_test_app"
 # shellcheck disable=SC2086
 cmake --build build -j2 --target $targets >> build.log 2>&1 || { echo "build of the unbroken tree failed"; exit 2; }
 
