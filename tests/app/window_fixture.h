@@ -1,0 +1,221 @@
+// Shared set-up of the window tests under Xvfb: the main window on a
+// picture (or none), waits for its passes, menus and controls clicked with
+// real X input, the program's windows moved clear of the canvas, the canvas
+// on screen against the headless render, and answers to modal messages.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_wnd.h"
+#include "core/base/prefer.h"
+#include "core/view/open_picture.h"
+#include "core/view/render.h"
+#include "lumo/gui_gtk.h"
+#include "lumo/lumo_fixture.h"
+#include "lumo/lumo_misc.h"
+#include "support/temp_dir.h"
+
+// The X headers last: their macros (None, Bool) clash with the test framework.
+#include "app/x_input.h"
+#include "lumo/xclick.h"
+
+namespace kelo::test {
+
+inline std::string file_bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Answers the next window titled `title` (or one of `titles`) by pressing
+// `button` (null: the window manager's close), keeping its title and text;
+// polled from the main loop, so it also answers modal windows from inside
+// their own loop. text() stops waiting and gives what the window said (""
+// when none came).
+class Answer {
+ public:
+  Answer(std::initializer_list<const char*> titles, const char* button) {
+    auto said = said_;
+    auto done = done_;
+    auto seen = title_;
+    auto* fn = new std::function<bool()>([=, titles = std::vector<const char*>(titles)] {
+      GtkWidget* w = nullptr;
+      for (const char* t : titles)
+        if (w == nullptr && (w = last_titled(t)) != nullptr) *seen = t;
+      if (w == nullptr) return true;
+      for (const std::string& t : label_texts(w))
+        if (t != "Dismiss" && t != "Cancel" && t != "OK") *said += t;
+      if (button != nullptr) {
+        gtk_button_clicked(GTK_BUTTON(button_labelled(w, button)));
+      } else {
+        GdkEvent* ev = gdk_event_new(GDK_DELETE);
+        ev->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(w)));
+        gtk_main_do_event(ev);
+        gdk_event_free(ev);
+      }
+      *done = true;
+      return false;
+    });
+    id_ = g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 20,
+        [](gpointer d) -> gboolean { return (*static_cast<std::function<bool()>*>(d))(); }, fn,
+        [](gpointer d) { delete static_cast<std::function<bool()>*>(d); });
+  }
+  Answer(const char* title, const char* button) : Answer({title}, button) {}
+  ~Answer() { stop(); }
+  Answer(const Answer&) = delete;
+  Answer& operator=(const Answer&) = delete;
+  std::string text() {
+    stop();
+    return *said_;
+  }
+  const std::string& title() const { return *title_; }
+
+ private:
+  void stop() {
+    if (!*done_) g_source_remove(id_);
+    *done_ = true;
+  }
+  std::shared_ptr<std::string> said_ = std::make_shared<std::string>();
+  std::shared_ptr<std::string> title_ = std::make_shared<std::string>();
+  std::shared_ptr<bool> done_ = std::make_shared<bool>(false);
+  guint id_ = 0;
+};
+
+class WindowTest : public LumoTest {
+ protected:
+  void SetUp() override {
+    LumoTest::SetUp();
+    if (IsSkipped()) return;
+    if (!xtest_ready()) GTEST_SKIP() << "no X test extension";
+  }
+  void TearDown() override {
+    mw_.reset();
+    LumoTest::TearDown();
+  }
+
+  // The main window on `path` (empty: no picture); `prepare` may change the
+  // opened records before the window is built. Waits for the first pass.
+  void open_window(const std::string& path, const std::function<void(PIC_INFO*, VIEW_INFO*)>& prepare = {}) {
+    auto pic = std::make_unique<PIC_INFO>();
+    auto view = std::make_unique<VIEW_INFO>();
+    if (!path.empty()) {
+      pic->path = path;
+      ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
+    }
+    if (prepare) prepare(pic.get(), view.get());
+    start(std::move(pic), std::move(view), std::make_unique<RECORD_INFO>(), path.empty() ? 0 : 1);
+  }
+  void start(std::unique_ptr<PIC_INFO> pic, std::unique_ptr<VIEW_INFO> view, std::unique_ptr<RECORD_INFO> rec,
+             int passes) {
+    mw_ = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::move(rec), prefs_, session_);
+    ASSERT_TRUE(mw_->build(false));
+    ASSERT_TRUE(settle(passes));
+  }
+
+  // Waits until no pass runs or is queued and at least `passes` ran.
+  bool settle(int passes) {
+    return wait_until([&] { return !mw_->in_pass() && !mw_->redraw_queued() && mw_->passes() >= passes; });
+  }
+  // Runs an operator's action and waits for the pass it asks for.
+  template <class F>
+  bool redrawn_after(F action) {
+    const int n = mw_->passes();
+    action();
+    return settle(n + 1);
+  }
+
+  // Clicks a menu item through its menu on the bar.
+  void menu(const char* bar, const char* item) {
+    click_centre(Find_Widget(mw_->window(), bar));
+    GtkWidget* it = Find_Widget(mw_->window(), item);
+    ASSERT_TRUE(wait_until([&] { return gtk_widget_get_mapped(it); })) << item;
+    click_centre(it);
+    ASSERT_TRUE(wait_until([&] { return !gtk_widget_get_mapped(it); })) << item;
+  }
+  // A real click in the middle of control `id` of window `w`.
+  static void click(GtkWidget* w, const char* id) {
+    GtkWidget* b = Find_Widget(w, id);
+    ASSERT_NE(b, nullptr) << id;
+    click_centre(b);
+  }
+
+  // The newest shown window titled `title`, moved to screen row `y` (below
+  // the main window when negative): there is no window manager under Xvfb,
+  // and the canvas the tests read back must stay uncovered.
+  GtkWidget* shown_window(const char* title, int y = -1) {
+    GtkWidget* w = nullptr;
+    wait_until([&] { return (w = last_titled(title)) != nullptr && gtk_widget_get_mapped(w); });
+    if (w == nullptr) return nullptr;
+    int x = 0;
+    if (y < 0) {
+      int my = 0, mh = 0;
+      gtk_window_get_position(GTK_WINDOW(mw_->window()), &x, &my);
+      gtk_window_get_size(GTK_WINDOW(mw_->window()), nullptr, &mh);
+      y = my + mh + 40;
+    }
+    gtk_window_move(GTK_WINDOW(w), x, y);
+    wait_until([&] {
+      int wx = 0, wy = 0;
+      gdk_window_get_origin(gtk_widget_get_window(w), &wx, &wy);
+      return wy >= y;
+    });
+    return w;
+  }
+
+  // The canvas on screen as packed RGB.
+  std::string screen() {
+    const DRAWABLE_INFO* c = mw_->canvas();
+    int ox = 0, oy = 0;
+    gdk_window_get_origin(gtk_widget_get_window(mw_->area()), &ox, &oy);
+    GdkPixbuf* pb = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), ox, oy, c->width, c->height);
+    std::string out;
+    for (int y = 0; pb != nullptr && y < c->height; ++y) {
+      const guchar* row = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb);
+      for (int x = 0; x < c->width; ++x)
+        out.append(reinterpret_cast<const char*>(row + x * gdk_pixbuf_get_n_channels(pb)), 3);
+    }
+    if (pb != nullptr) g_object_unref(pb);
+    return out;
+  }
+  // The headless render of `of` (the window's picture when null) with the
+  // window's view at canvas size.
+  std::string render(const PIC_INFO* of = nullptr) {
+    const DRAWABLE_INFO* c = mw_->canvas();
+    PIC_INFO pic = of != nullptr ? *of : *mw_->pic();
+    VIEW_INFO view = *mw_->view();
+    DRAWABLE_INFO ref;
+    if (render_view(&pic, &view, &ref, c->width, c->height) != 0) return {};
+    return std::string(ref.rgb_buf.begin(), ref.rgb_buf.end());
+  }
+  // Pixels where the screen over the canvas differs from that render (-1:
+  // not comparable); screen_vs_render first waits for the screen to catch up.
+  int screen_vs_now(const PIC_INFO* of = nullptr) {
+    const std::string s = screen(), r = render(of);
+    if (r.empty() || s.size() != r.size()) return -1;
+    int bad = 0;
+    for (size_t i = 0; i < s.size(); i += 3) bad += s.compare(i, 3, r, i, 3) != 0 ? 1 : 0;
+    return bad;
+  }
+  int screen_vs_render(const PIC_INFO* of = nullptr) {
+    int bad = -1;
+    wait_until([&] { return (bad = screen_vs_now(of)) == 0; });
+    return bad;
+  }
+
+  TempDir dir_;
+  PREFS prefs_;
+  GtkGui seam_;  // set into the session by tests that need the toolkit's messages
+  StationSession session_;
+  std::unique_ptr<MainWindow> mw_;
+};
+
+}  // namespace kelo::test
