@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lumo/lumo_misc.h"
+#include "lumo/windows.h"
 
 namespace kelo::test {
 
@@ -34,6 +35,15 @@ inline void drain() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
 }
 
+// Runs the main loop for about a tenth of a second (real X input arrives
+// asynchronously and may take several iterations).
+inline void settle() {
+  for (int i = 0; i < 40; ++i) {
+    drain();
+    g_usleep(2500);
+  }
+}
+
 // Runs the main loop until pred holds (the X server answers asynchronously);
 // false when it never does within a generous bound.
 template <class Pred>
@@ -45,6 +55,18 @@ bool wait_until(Pred pred) {
     g_usleep(10000);
   }
   return false;
+}
+
+// A window of the layer titled title holding content.
+inline GtkWidget* window_with(GtkWidget* content, const char* title = "Kelo") {
+  GtkWidget* win = Create_Window(nullptr, 300, 200, title, nullptr);
+  gtk_container_add(GTK_CONTAINER(win), content);
+  return win;
+}
+
+// The identifier (or with kKeyTopId the top identifier) of w.
+inline const char* id_of(GtkWidget* w, const char* key = kKeyId) {
+  return w != nullptr ? static_cast<const char*>(g_object_get_data(G_OBJECT(w), key)) : nullptr;
 }
 
 // Every top-level window still open after a test is destroyed, so tests do
