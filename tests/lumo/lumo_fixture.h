@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,61 @@ inline void run_later(int ms, std::function<void()> fn) {
       },
       f, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
 }
+
+// Answers the next window titled `title` (or one of `titles`) by pressing
+// `button` (null: the window manager's close), keeping its title and text;
+// polled from the main loop, so it also answers modal windows from inside
+// their own loop. text() stops waiting and gives what the window said (""
+// when none came).
+class Answer {
+ public:
+  Answer(std::initializer_list<const char*> titles, const char* button) {
+    auto said = said_;
+    auto done = done_;
+    auto seen = title_;
+    auto* fn = new std::function<bool()>([=, titles = std::vector<const char*>(titles)] {
+      GtkWidget* w = nullptr;
+      for (const char* t : titles)
+        if (w == nullptr && (w = last_titled(t)) != nullptr) *seen = t;
+      if (w == nullptr) return true;
+      for (const std::string& t : label_texts(w))
+        if (t != "Dismiss" && t != "Cancel" && t != "OK") *said += t;
+      if (button != nullptr) {
+        gtk_button_clicked(GTK_BUTTON(button_labelled(w, button)));
+      } else {
+        GdkEvent* ev = gdk_event_new(GDK_DELETE);
+        ev->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(w)));
+        gtk_main_do_event(ev);
+        gdk_event_free(ev);
+      }
+      *done = true;
+      return false;
+    });
+    id_ = g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 20,
+        [](gpointer d) -> gboolean { return (*static_cast<std::function<bool()>*>(d))(); }, fn,
+        [](gpointer d) { delete static_cast<std::function<bool()>*>(d); });
+  }
+  Answer(const char* title, const char* button) : Answer({title}, button) {}
+  ~Answer() { stop(); }
+  Answer(const Answer&) = delete;
+  Answer& operator=(const Answer&) = delete;
+  std::string text() {
+    stop();
+    return *said_;
+  }
+  const std::string& title() const { return *title_; }
+
+ private:
+  void stop() {
+    if (!*done_) g_source_remove(id_);
+    *done_ = true;
+  }
+  std::shared_ptr<std::string> said_ = std::make_shared<std::string>();
+  std::shared_ptr<std::string> title_ = std::make_shared<std::string>();
+  std::shared_ptr<bool> done_ = std::make_shared<bool>(false);
+  guint id_ = 0;
+};
 
 class LumoTest : public ::testing::Test {
  protected:

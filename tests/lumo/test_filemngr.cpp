@@ -64,21 +64,6 @@ std::string entry(GtkWidget* win, const char* id) {
 
 void click(GtkWidget* win, const char* id) { gtk_button_clicked(GTK_BUTTON(Find_Widget(win, id))); }
 
-// Presses a button of the modal window titled title; records the texts of
-// its labels.
-void answer(const char* title, const char* button, std::vector<std::string>* texts) {
-  std::vector<GtkWidget*> wins = windows_titled(title);
-  if (wins.empty()) return;
-  std::vector<GtkWidget*> labels;
-  test::collect_type(wins.front(), GTK_TYPE_LABEL, &labels);
-  for (GtkWidget* l : labels) texts->push_back(gtk_label_get_text(GTK_LABEL(l)));
-  gtk_button_clicked(GTK_BUTTON(Find_Widget(wins.front(), button)));
-}
-
-bool contains(const std::vector<std::string>& v, const std::string& s) {
-  return std::find(v.begin(), v.end(), s) != v.end();
-}
-
 std::vector<std::string> g_ok_paths;
 void ok_reads_selection(GtkWidget* w, const char* id) {
   EXPECT_STREQ(id, "OK");
@@ -231,16 +216,19 @@ TEST_F(FileDialogTest, DeleteAsksFirstAndRemoves) {
 
   select(win, "Filelist", "notes.txt");
   EXPECT_EQ(entry(win, "File selected"), "notes.txt");
-  std::vector<std::string> texts;
-  run_later(50, [&texts] { answer("Delete", "Cancel", &texts); });
-  click(win, "Delete file");
-  EXPECT_TRUE(contains(texts, "Really delete file\nnotes.txt?"));
+  // The question's text, then its buttons.
+  const std::string question = "Really delete file\nnotes.txt?Delete";
+  {
+    test::Answer cancel("Delete", "Cancel");
+    click(win, "Delete file");
+    EXPECT_EQ(cancel.text(), question);
+  }
   EXPECT_TRUE(std::filesystem::exists(td_.file("notes.txt")));
-
-  texts.clear();
-  run_later(50, [&texts] { answer("Delete", "Delete", &texts); });
-  click(win, "Delete file");
-  EXPECT_TRUE(contains(texts, "Really delete file\nnotes.txt?"));
+  {
+    test::Answer yes("Delete", "Delete");
+    click(win, "Delete file");
+    EXPECT_EQ(yes.text(), question);
+  }
   EXPECT_FALSE(std::filesystem::exists(td_.file("notes.txt")));
   EXPECT_EQ(row_of(win, "Filelist", "notes.txt"), -1);
   EXPECT_EQ(entry(win, "File selected"), "");
@@ -249,12 +237,10 @@ TEST_F(FileDialogTest, DeleteAsksFirstAndRemoves) {
   // stays in the field.
   select(win, "Filelist", "a.gif");
   std::filesystem::remove(td_.file("a.gif"));
-  texts.clear();
-  std::vector<std::string> error;
-  run_later(50, [&texts] { answer("Delete", "Delete", &texts); });
-  run_later(400, [&error] { answer("Error", "Dismiss", &error); });
+  test::Answer yes("Delete", "Delete");
+  test::Answer error("Error", "Dismiss");
   click(win, "Delete file");
-  EXPECT_TRUE(contains(error, "Failed to delete a.gif.\nIn use?"));
+  EXPECT_EQ(error.text(), "Failed to delete a.gif.\nIn use?");
   EXPECT_EQ(entry(win, "File selected"), "a.gif");
 }
 
