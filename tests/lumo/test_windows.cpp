@@ -85,6 +85,7 @@ TEST(LumoPlacement, SmartPlacementFindsTheFreeSpace) {
   EXPECT_EQ(overlap_rect(0, 500, 300, 200, two[0]), 0);  // touching edges do not overlap
   EXPECT_EQ(overlap_rect(0, 499, 300, 200, two[0]), 300);
   EXPECT_EQ(overlap_rect(700, 600, 10, 10, two[1]), 100);
+  EXPECT_EQ(overlap_rect(0, 0, 700, 10, two[0]), 600 * 10);  // cut at the other window's right edge
   EXPECT_EQ(overlap_rect(2000, 0, 10, 10, two[1]), 0);
 }
 
