@@ -147,16 +147,7 @@ TEST_F(MainWindowTest, DamagedFileShowsErrorAndKeepsThePicture) {
   menu("File", "File/Open...");
   GtkWidget* sel = nullptr;
   ASSERT_TRUE(wait_until([&] { return (sel = last_titled("Open")) != nullptr; }));
-  GtkWidget* files = Find_Widget(sel, "Filelist");
-  int row = -1;
-  ASSERT_TRUE(wait_until([&] {
-    for (int r = 0; r < Clist_rows(files); ++r)
-      if (Clist_get_text(files, r, 0) == "cut.hrpt") row = r;
-    return row >= 0;
-  }));
-  int x = 0, y = 0;
-  ASSERT_TRUE(row_point(files, sel, row, &x, &y));
-  x_click(sel, x, y);
+  click_row(sel, Find_Widget(sel, "Filelist"), "cut.hrpt");
   ASSERT_TRUE(wait_until([] { return file_selection_get_filename() != nullptr; }));
   Answer error("Error", "Dismiss");
   click_centre(button_labelled(sel, "OK"));

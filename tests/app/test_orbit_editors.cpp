@@ -103,16 +103,7 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
   menu("File", "File/Load Kepler...");
   GtkWidget* sel = window_titled("Open Kepler-file");
   ASSERT_NE(sel, nullptr);
-  GtkWidget* files = Find_Widget(sel, "Filelist");
-  int row = -1;
-  ASSERT_TRUE(wait_until([&] {
-    for (int r = 0; r < Clist_rows(files); ++r)
-      if (Clist_get_text(files, r, 0) == kTleName) row = r;
-    return row >= 0;
-  }));
-  int x = 0, y = 0;
-  ASSERT_TRUE(row_point(files, sel, row, &x, &y));
-  x_click(sel, x, y);
+  click_row(sel, Find_Widget(sel, "Filelist"), kTleName);
   ASSERT_TRUE(wait_until([] { return file_selection_get_filename() != nullptr; }));
   click_centre(button_labelled(sel, "OK"));
   GtkWidget* sats = window_titled("Select satellite");
@@ -128,25 +119,7 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
     if (Clist_get_text(list, r, 0) == "NOAA 19") noaa = r;
   ASSERT_GE(noaa, 0);
   EXPECT_EQ(Clist_get_text(list, noaa, 1), "Day 271 year 120");
-  // Scrolled into view (asked again until the list has its size).
-  ASSERT_TRUE(wait_until([&] {
-    GtkTreePath *first = nullptr, *last = nullptr;
-    bool shown = false;
-    if (gtk_tree_view_get_visible_range(GTK_TREE_VIEW(list), &first, &last)) {
-      shown = gtk_tree_path_get_indices(first)[0] < noaa && noaa < gtk_tree_path_get_indices(last)[0];
-      gtk_tree_path_free(first);
-      gtk_tree_path_free(last);
-    }
-    if (!shown) {
-      GtkTreePath* tp = gtk_tree_path_new_from_indices(noaa, -1);
-      gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(list), tp, nullptr, TRUE, 0.5f, 0.0f);
-      gtk_tree_path_free(tp);
-    }
-    return shown;
-  }));
-  drain();
-  ASSERT_TRUE(row_point(list, sats, noaa, &x, &y));
-  x_click(sats, x, y);
+  click_row(sats, list, "NOAA 19");
   ASSERT_TRUE(wait_until([&] { return mw_->pic()->orbit.valid; }));
   EXPECT_EQ(mw_->pic()->kepler.motion, noaa19.motion);
   EXPECT_EQ(mw_->pic()->kepler.raan, noaa19.raan);

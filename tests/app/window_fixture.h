@@ -9,17 +9,16 @@
 
 #include <fstream>
 #include <functional>
-#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/main_wnd.h"
 #include "core/base/prefer.h"
 #include "core/view/open_picture.h"
 #include "core/view/render.h"
 #include "lumo/gui_gtk.h"
+#include "lumo/listtree.h"
 #include "lumo/lumo_fixture.h"
 #include "lumo/lumo_misc.h"
 #include "support/temp_dir.h"
@@ -34,61 +33,6 @@ inline std::string file_bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// Answers the next window titled `title` (or one of `titles`) by pressing
-// `button` (null: the window manager's close), keeping its title and text;
-// polled from the main loop, so it also answers modal windows from inside
-// their own loop. text() stops waiting and gives what the window said (""
-// when none came).
-class Answer {
- public:
-  Answer(std::initializer_list<const char*> titles, const char* button) {
-    auto said = said_;
-    auto done = done_;
-    auto seen = title_;
-    auto* fn = new std::function<bool()>([=, titles = std::vector<const char*>(titles)] {
-      GtkWidget* w = nullptr;
-      for (const char* t : titles)
-        if (w == nullptr && (w = last_titled(t)) != nullptr) *seen = t;
-      if (w == nullptr) return true;
-      for (const std::string& t : label_texts(w))
-        if (t != "Dismiss" && t != "Cancel" && t != "OK") *said += t;
-      if (button != nullptr) {
-        gtk_button_clicked(GTK_BUTTON(button_labelled(w, button)));
-      } else {
-        GdkEvent* ev = gdk_event_new(GDK_DELETE);
-        ev->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(w)));
-        gtk_main_do_event(ev);
-        gdk_event_free(ev);
-      }
-      *done = true;
-      return false;
-    });
-    id_ = g_timeout_add_full(
-        G_PRIORITY_DEFAULT, 20,
-        [](gpointer d) -> gboolean { return (*static_cast<std::function<bool()>*>(d))(); }, fn,
-        [](gpointer d) { delete static_cast<std::function<bool()>*>(d); });
-  }
-  Answer(const char* title, const char* button) : Answer({title}, button) {}
-  ~Answer() { stop(); }
-  Answer(const Answer&) = delete;
-  Answer& operator=(const Answer&) = delete;
-  std::string text() {
-    stop();
-    return *said_;
-  }
-  const std::string& title() const { return *title_; }
-
- private:
-  void stop() {
-    if (!*done_) g_source_remove(id_);
-    *done_ = true;
-  }
-  std::shared_ptr<std::string> said_ = std::make_shared<std::string>();
-  std::shared_ptr<std::string> title_ = std::make_shared<std::string>();
-  std::shared_ptr<bool> done_ = std::make_shared<bool>(false);
-  guint id_ = 0;
-};
 
 class WindowTest : public LumoTest {
  protected:
@@ -146,6 +90,37 @@ class WindowTest : public LumoTest {
     GtkWidget* b = Find_Widget(w, id);
     ASSERT_NE(b, nullptr) << id;
     click_centre(b);
+  }
+
+  // A real click on the row of `list` (in window `win`) whose first column
+  // is `text`, once the row is there and scrolled into view.
+  static void click_row(GtkWidget* win, GtkWidget* list, const std::string& text) {
+    int row = -1;
+    ASSERT_TRUE(wait_until([&] {
+      for (int r = 0; r < Clist_rows(list) && row < 0; ++r)
+        if (Clist_get_text(list, r, 0) == text) row = r;
+      return row >= 0;
+    })) << text;
+    // Asked again until the list has its size.
+    ASSERT_TRUE(wait_until([&] {
+      GtkTreePath *first = nullptr, *last = nullptr;
+      bool shown = false;
+      if (gtk_tree_view_get_visible_range(GTK_TREE_VIEW(list), &first, &last)) {
+        shown = gtk_tree_path_get_indices(first)[0] <= row && row <= gtk_tree_path_get_indices(last)[0];
+        gtk_tree_path_free(first);
+        gtk_tree_path_free(last);
+      }
+      if (!shown) {
+        GtkTreePath* tp = gtk_tree_path_new_from_indices(row, -1);
+        gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(list), tp, nullptr, TRUE, 0.5f, 0.0f);
+        gtk_tree_path_free(tp);
+      }
+      return shown;
+    })) << text;
+    drain();
+    int x = 0, y = 0;
+    ASSERT_TRUE(row_point(list, win, row, &x, &y)) << text;
+    x_click(win, x, y);
   }
 
   // The newest shown window titled `title`, moved to screen row `y` (below
