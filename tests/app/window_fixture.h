@@ -147,20 +147,7 @@ class WindowTest : public LumoTest {
   }
 
   // The canvas on screen as packed RGB.
-  std::string screen() {
-    const DRAWABLE_INFO* c = mw_->canvas();
-    int ox = 0, oy = 0;
-    gdk_window_get_origin(gtk_widget_get_window(mw_->area()), &ox, &oy);
-    GdkPixbuf* pb = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), ox, oy, c->width, c->height);
-    std::string out;
-    for (int y = 0; pb != nullptr && y < c->height; ++y) {
-      const guchar* row = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb);
-      for (int x = 0; x < c->width; ++x)
-        out.append(reinterpret_cast<const char*>(row + x * gdk_pixbuf_get_n_channels(pb)), 3);
-    }
-    if (pb != nullptr) g_object_unref(pb);
-    return out;
-  }
+  std::string screen() { return screen_rgb(mw_->area(), mw_->canvas()->width, mw_->canvas()->height); }
   // The headless render of `of` (the window's picture when null) with the
   // window's view at canvas size.
   std::string render(const PIC_INFO* of = nullptr) {

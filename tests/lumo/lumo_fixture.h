@@ -143,6 +143,22 @@ inline GtkWidget* last_titled(const char* title) {
   return wins.empty() ? nullptr : wins.back();
 }
 
+// What the screen shows over the top-left w x h pixels of widget's window,
+// as packed RGB read from the root window ("" when it cannot be read).
+inline std::string screen_rgb(GtkWidget* widget, int w, int h) {
+  int ox = 0, oy = 0;
+  gdk_window_get_origin(gtk_widget_get_window(widget), &ox, &oy);
+  GdkPixbuf* pb = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), ox, oy, w, h);
+  std::string out;
+  for (int y = 0; pb != nullptr && y < h; ++y) {
+    const guchar* row = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb);
+    for (int x = 0; x < w; ++x)
+      out.append(reinterpret_cast<const char*>(row + x * gdk_pixbuf_get_n_channels(pb)), 3);
+  }
+  if (pb != nullptr) g_object_unref(pb);
+  return out;
+}
+
 // Value, lower, upper, step and page increment and page size of adj.
 inline std::array<double, 6> adj_of(GtkAdjustment* adj) {
   return {gtk_adjustment_get_value(adj),          gtk_adjustment_get_lower(adj),
