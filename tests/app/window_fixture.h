@@ -62,6 +62,14 @@ class WindowTest : public LumoTest {
              int passes) {
     mw_ = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::move(rec), prefs_, session_);
     ASSERT_TRUE(mw_->build(false));
+    // On a loaded machine the first pass may run before the canvas has its
+    // size (one row); the pass its sizing asks for comes after.
+    ASSERT_TRUE(wait_until([&] {
+      const DRAWABLE_INFO* c = mw_->canvas();
+      return gtk_widget_get_mapped(mw_->area()) && c != nullptr && c->height > 1 &&
+             c->width == gtk_widget_get_allocated_width(mw_->area()) &&
+             c->height == gtk_widget_get_allocated_height(mw_->area());
+    }));
     ASSERT_TRUE(settle(passes));
   }
 
@@ -122,9 +130,15 @@ class WindowTest : public LumoTest {
       }
       return shown;
     })) << text;
-    drain();
-    int x = 0, y = 0;
-    ASSERT_TRUE(row_point(list, win, row, &x, &y)) << text;
+    // The same point twice in a row: the list has stopped scrolling (a
+    // click computed during a scroll was seen to hit a neighbouring row).
+    int x = 0, y = 0, last_x = -1, last_y = -1;
+    ASSERT_TRUE(wait_until([&] {
+      const bool same = row_point(list, win, row, &x, &y) && x == last_x && y == last_y;
+      last_x = x;
+      last_y = y;
+      return same;
+    })) << text;
     x_click(win, x, y);
   }
 
