@@ -42,6 +42,16 @@ faults=(
   "src/core/export/kelo_export_cli.cpp@s/if (!o.force \&\& name_taken(o.output)) {/if (!o.force \&\& o.output.empty()) {/@kelo_test_export@export command line overwrites an existing output file without --force"
   "src/core/record/hrpt_rec_pp.cpp@s/if (recognized_ >= kRecNameFrames) {/if (recognized_ >= kRecNameFrames - 1) {/@kelo_test_record@recording names the satellite after four equal ids, not five"
   "src/core/record/emulator_sources.cpp@s/const uint16_t v = be_ ? get_be16(buf + 2 \* i) : get_le16(buf + 2 \* i);/const uint16_t v = get_le16(buf + 2 * i);/@kelo_test_record@big-endian frame files replay as little-endian in the emulator"
+  "src/lumo/windows.cpp@s/int right = std::min(x + w, b.x + b.w);/int right = std::min(x + w, b.x + b.h);/@kelo_test_lumo@smart placement measures another window's overlap with its height as its width"
+  "src/lumo/windows.cpp@s/if (percent == rec->last_percent) return rec->cancelled;/if (percent < 0) return rec->cancelled;/@kelo_test_lumo@progress window redraws on every update, not once a percent"
+  "src/lumo/windows.cpp@s/    if (open != nullptr) {/    if (open == parent) {/@kelo_test_lumo@a second window of an open title is made"
+  "src/lumo/listtree.cpp@s/if (row == st->selected) run_row/if (row != st->selected) run_row/@kelo_test_lumo@lists report a release on another row instead of on the selected one"
+  "src/lumo/filemngr.cpp@s/ || row == g_fs.more_row) return;/) return;/@kelo_test_lumo@file dialog takes the '(N more files.)' row for a file name"
+  "src/lumo/adjust.cpp@s/if (\*p == 'd') \*precision = 0;/if (*p == '?') *precision = 0;/@kelo_test_lumo@integer fields keep the decimals of an earlier format"
+  "src/lumo/buttons.cpp@s/Find_Local_Widget(container, id) : container, state, false);/Find_Local_Widget(container, id) : container, state, true);/@kelo_test_lumo@setting a button of one window quietly runs its command"
+  "src/app/save_wnd.cpp@s/Sense_Button(save_window, kChannelIds\[n\], present);/Sense_Button(save_window, kChannelIds[n], 1);/@kelo_test_app@Save window offers channels the picture does not have"
+  "src/app/view_input.cpp@s/Set_Entry(mw->window(), \"Pixel\", \"%s\", t.pixel.c_str());/Set_Entry(mw->window(), \"Pixel\", \"%s\", t.position.c_str());/@kelo_test_app@the pixel read-out under the pointer shows its position instead of its level"
+  "src/app/lum_wnd.cpp@s/Set_Adjust(lw, \"Lmin\", \"%d\", view->lmin);/Set_Adjust(lw, \"Lmin\", \"%d\", view->lmax);/@kelo_test_app@Luminance window shows the upper threshold as the lower one"
 )
 
 # ccache, when installed, makes the rebuilds after each fault quick.
@@ -53,7 +63,7 @@ git -C "$repo" archive "$commit" | tar -x -C "$scratch" || exit 2
 cd "$scratch" || exit 2
 cmake -S . -B build -DKELO_BUILD_TESTS=ON -DKELO_WERROR=ON \
   "${launcher[@]}" > build.log 2>&1 || { echo "configure failed"; exit 2; }
-targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo kelo_test_record"
+targets="kelo_test_files kelo_test_export kelo_test_view kelo_test_lumo kelo_test_record kelo_test_app"
 # shellcheck disable=SC2086
 cmake --build build -j2 --target $targets >> build.log 2>&1 || { echo "build of the unbroken tree failed"; exit 2; }
 

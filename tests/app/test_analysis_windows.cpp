@@ -1,10 +1,6 @@
 // The analysis windows end to end under Xvfb with real X input: clicks in
 // the histogram, "Lum threshold", " Auto color " against kelo-export, the
 // frame header under Prev/Next, the film and the slide list.
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-
-#include <memory>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -13,26 +9,18 @@
 #include "app/film.h"
 #include "app/info_wnd.h"
 #include "app/lum_wnd.h"
-#include "app/main_wnd.h"
 #include "app/mapchan_wnd.h"
-#include "core/base/prefer.h"
 #include "core/export/hrpt_fixture.h"
 #include "core/export/kelo_export_cli.h"
 #include "core/files/ppm.h"
 #include "core/view/lumi.h"
-#include "core/view/open_picture.h"
-#include "core/view/render.h"
 #include "lumo/adjust.h"
 #include "lumo/buttons.h"
 #include "lumo/canvas.h"
-#include "lumo/lumo_fixture.h"
-#include "lumo/lumo_misc.h"
-#include "support/temp_dir.h"
+#include "window_fixture.h"
 
 // The X headers last: their macros (None, Bool) clash with the test framework.
 #include <X11/keysym.h>
-
-#include "app/x_input.h"
 
 namespace kelo::test {
 namespace {
@@ -56,34 +44,10 @@ std::string text_of(GtkWidget* view) {
   return out;
 }
 
-class AnalysisWindowsTest : public LumoTest {
+class AnalysisWindowsTest : public WindowTest {
  protected:
-  void SetUp() override {
-    LumoTest::SetUp();
-    if (IsSkipped()) return;
-    GdkDisplay* d = gdk_display_get_default();
-    int ev = 0, err = 0, major = 0, minor = 0;
-    if (!GDK_IS_X11_DISPLAY(d) || !XTestQueryExtension(GDK_DISPLAY_XDISPLAY(d), &ev, &err, &major, &minor))
-      GTEST_SKIP() << "no X test extension";
-  }
-  void TearDown() override {
-    mw_.reset();
-    LumoTest::TearDown();
-  }
-
-  // The main window on `path` (empty: no picture); waits for its pass.
   void open_window(const std::string& path) {
-    auto pic = std::make_unique<PIC_INFO>();
-    auto view = std::make_unique<VIEW_INFO>();
-    view->zoom_step = 2.0f;
-    if (!path.empty()) {
-      pic->path = path;
-      ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
-    }
-    mw_ = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::make_unique<RECORD_INFO>(),
-                                       prefs_, session_);
-    ASSERT_TRUE(mw_->build(false));
-    ASSERT_TRUE(settle(path.empty() ? 0 : 1));
+    WindowTest::open_window(path, [](PIC_INFO*, VIEW_INFO* view) { view->zoom_step = 2.0f; });
   }
   std::string hrpt(int lines = 200, int no_sync_line = -1) {
     FixtureShape shape;
@@ -93,25 +57,6 @@ class AnalysisWindowsTest : public LumoTest {
     EXPECT_TRUE(write_fixture(p, shape));
     return p;
   }
-
-  bool settle(int passes) {
-    return wait_until([&] { return !mw_->in_pass() && !mw_->redraw_queued() && mw_->passes() >= passes; });
-  }
-  template <class F>
-  bool redrawn_after(F action) {
-    const int n = mw_->passes();
-    action();
-    return settle(n + 1);
-  }
-  void menu(const char* bar, const char* item) {
-    click_centre(Find_Widget(mw_->window(), bar));
-    GtkWidget* it = Find_Widget(mw_->window(), item);
-    ASSERT_TRUE(wait_until([&] { return gtk_widget_get_mapped(it); })) << item;
-    click_centre(it);
-    ASSERT_TRUE(wait_until([&] { return !gtk_widget_get_mapped(it); })) << item;
-  }
-  // A window of the program, moved clear of the main window (the screen
-  // under the canvas is compared).
   // A leaf of the menu bar: under Xvfb the first click may only arm the bar.
   void click_bar_leaf(const char* id) {
     GtkWidget* item = Find_Widget(mw_->window(), id);
@@ -120,67 +65,13 @@ class AnalysisWindowsTest : public LumoTest {
     if (!wait_until([&] { return mw_->redraw_queued() || mw_->in_pass() || mw_->passes() > n; }))
       click_centre(item);
   }
-  GtkWidget* window(const char* title) {
-    GtkWidget* w = nullptr;
-    wait_until(
-        [&] { return (w = Find_Window(mw_->window(), title)) != nullptr && gtk_widget_get_mapped(w); });
-    if (w == nullptr) return nullptr;
-    int x = 0, y = 0, mw = 0, mh = 0;
-    gtk_window_get_position(GTK_WINDOW(mw_->window()), &x, &y);
-    gtk_window_get_size(GTK_WINDOW(mw_->window()), &mw, &mh);
-    gtk_window_move(GTK_WINDOW(w), x, y + mh + 40);
-    wait_until([&] {
-      int wx = 0, wy = 0;
-      gdk_window_get_origin(gtk_widget_get_window(w), &wx, &wy);
-      return wy > y + mh;
-    });
-    return w;
-  }
-  void click(GtkWidget* w, const char* id) {
-    GtkWidget* b = Find_Widget(w, id);
-    ASSERT_NE(b, nullptr) << id;
-    click_centre(b);
-  }
-
-  // The canvas on screen as packed RGB, once it is shown.
-  std::string screen() {
-    const DRAWABLE_INFO* c = mw_->canvas();
-    int ox = 0, oy = 0;
-    gdk_window_get_origin(gtk_widget_get_window(mw_->area()), &ox, &oy);
-    GdkPixbuf* pb = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), ox, oy, c->width, c->height);
-    std::string out;
-    for (int y = 0; pb != nullptr && y < c->height; ++y) {
-      const guchar* row = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb);
-      for (int x = 0; x < c->width; ++x)
-        out.append(reinterpret_cast<const char*>(row + x * gdk_pixbuf_get_n_channels(pb)), 3);
-    }
-    if (pb != nullptr) g_object_unref(pb);
-    return out;
-  }
-  // The headless render of the window's picture and view at canvas size.
-  std::string render() {
-    const DRAWABLE_INFO* c = mw_->canvas();
-    PIC_INFO pic = *mw_->pic();
-    VIEW_INFO view = *mw_->view();
-    DRAWABLE_INFO ref;
-    if (render_view(&pic, &view, &ref, c->width, c->height) != 0) return {};
-    return std::string(ref.rgb_buf.begin(), ref.rgb_buf.end());
-  }
-  bool screen_shows_render() {
-    return wait_until([&] { return screen() == render(); });
-  }
-
-  TempDir dir_;
-  PREFS prefs_;
-  StationSession session_;
-  std::unique_ptr<MainWindow> mw_;
 };
 
 TEST_F(AnalysisWindowsTest, HistogramClicksAndLumThresholdFollowThePicture) {
   // An 8-bit picture first: its levels end at 255.
   open_window(dir_.write("grey.pgm", pgm(100)));
   menu("View", "View/Lum...");
-  GtkWidget* lw = window(kLumTitle);
+  GtkWidget* lw = shown_window(kLumTitle);
   ASSERT_NE(lw, nullptr);
   // A recording after it: Lmax takes the 10-bit range before its value.
   const int passes = mw_->passes();
@@ -198,7 +89,7 @@ TEST_F(AnalysisWindowsTest, HistogramClicksAndLumThresholdFollowThePicture) {
   ASSERT_TRUE(redrawn_after([&] { click_bar_leaf("Lum threshold"); }));
   EXPECT_EQ(std::make_pair(view->lmin, view->lmax), std::make_pair(expected.lmin, expected.lmax));
   EXPECT_EQ(static_cast<int>(Get_Adjust(lw, "Lmin")), expected.lmin);
-  EXPECT_TRUE(screen_shows_render());
+  EXPECT_EQ(screen_vs_render(), 0);
 
   // Clicks: the right edge is the top level, the left edge level 0, each
   // moving the nearer end; the plot shows the new end as a green line.
@@ -231,14 +122,14 @@ TEST_F(AnalysisWindowsTest, AutoColorDrawsWhatKeloExportRendersAndCloseLeavesThe
   const std::string path = hrpt();
   open_window(path);
   menu("View", "View/Channel_map...");
-  GtkWidget* mw = window(kMapTitle);
+  GtkWidget* mw = shown_window(kMapTitle);
   ASSERT_NE(mw, nullptr);
   EXPECT_FALSE(gtk_widget_get_sensitive(Find_Widget(mw_->window(), "Channel")));
   ASSERT_TRUE(redrawn_after([&] { click(mw, " Auto color "); }));
   // NOAA 19: red from channel 3, green from 2, blue from 1.
   EXPECT_TRUE(Get_Button(mw, "Ch3") && Get_Button(mw, "Ch2") && Get_Button(mw, "Ch1"));
   EXPECT_EQ(Get_Adjust(mw, "!r3"), 1.0);
-  ASSERT_TRUE(screen_shows_render());
+  ASSERT_EQ(screen_vs_render(), 0);
 
   const DRAWABLE_INFO* c = mw_->canvas();
   const VIEW_INFO* v = mw_->view();
@@ -260,7 +151,7 @@ TEST_F(AnalysisWindowsTest, AutoColorDrawsWhatKeloExportRendersAndCloseLeavesThe
   ASSERT_TRUE(redrawn_after([&] { gtk_window_close(GTK_WINDOW(mw)); }));
   EXPECT_FALSE(v->rgb_map);
   EXPECT_TRUE(gtk_widget_get_sensitive(Find_Widget(mw_->window(), "Channel")));
-  EXPECT_TRUE(screen_shows_render());
+  EXPECT_EQ(screen_vs_render(), 0);
 }
 
 TEST_F(AnalysisWindowsTest, PrevNextStepTheFrameHeaderAsRecorded) {
@@ -269,7 +160,7 @@ TEST_F(AnalysisWindowsTest, PrevNextStepTheFrameHeaderAsRecorded) {
   open_window(hrpt(12, 2));
   ASSERT_TRUE(redrawn_after([&] { menu("View", "View/Skip faulty lines"); }));
   menu("File", "File/File info...");
-  GtkWidget* iw = window(kInfoTitle);
+  GtkWidget* iw = shown_window(kInfoTitle);
   ASSERT_NE(iw, nullptr);
   GtkWidget* text = Find_Widget(iw, "Info text");
   ASSERT_NE(text, nullptr);

@@ -3,89 +3,25 @@
 // menu, key, rectangle and pan zooms; redraw requests during a pass fold;
 // Escape stops a pass; a damaged file leaves the open picture; the
 // read-out under the pointer.
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-
 #include <memory>
 #include <string>
 
-#include "app/main_wnd.h"
-#include "core/base/prefer.h"
 #include "core/export/hrpt_fixture.h"
-#include "core/view/open_picture.h"
-#include "core/view/render.h"
 #include "lumo/adjust.h"
 #include "lumo/buttons.h"
 #include "lumo/canvas.h"
 #include "lumo/filemngr.h"
 #include "lumo/listtree.h"
-#include "lumo/lumo_fixture.h"
-#include "lumo/lumo_misc.h"
-#include "support/temp_dir.h"
+#include "window_fixture.h"
 
 // The X headers last: their macros (None, Bool) clash with the test framework.
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <gdk/gdkx.h>
-
-#include "lumo/xclick.h"
 
 namespace kelo::test {
 namespace {
 
-Display* xdpy() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
-
-// Root-window position of point (x, y) of widget w.
-void root_point(GtkWidget* w, int x, int y, int* rx, int* ry) {
-  GtkWidget* top = gtk_widget_get_toplevel(w);
-  int tx = 0, ty = 0, ox = 0, oy = 0;
-  gtk_widget_translate_coordinates(w, top, x, y, &tx, &ty);
-  gdk_window_get_origin(gtk_widget_get_window(top), &ox, &oy);
-  *rx = ox + tx;
-  *ry = oy + ty;
-}
-
-void x_move(GtkWidget* w, int x, int y) {
-  int rx = 0, ry = 0;
-  root_point(w, x, y, &rx, &ry);
-  XTestFakeMotionEvent(xdpy(), -1, rx, ry, CurrentTime);
-  XSync(xdpy(), False);
-}
-
-void x_click_at(GtkWidget* w, int x, int y) {
-  x_move(w, x, y);
-  XTestFakeButtonEvent(xdpy(), 1, True, CurrentTime);
-  XTestFakeButtonEvent(xdpy(), 1, False, CurrentTime);
-  XSync(xdpy(), False);
-}
-
-void click_centre(GtkWidget* w) {
-  x_click_at(w, gtk_widget_get_allocated_width(w) / 2, gtk_widget_get_allocated_height(w) / 2);
-}
-
-void x_key(KeySym sym) {
-  const KeyCode code = XKeysymToKeycode(xdpy(), sym);
-  XTestFakeKeyEvent(xdpy(), code, True, CurrentTime);
-  XTestFakeKeyEvent(xdpy(), code, False, CurrentTime);
-  XSync(xdpy(), False);
-}
-
-class MainWindowTest : public LumoTest {
+class MainWindowTest : public WindowTest {
  protected:
-  void SetUp() override {
-    LumoTest::SetUp();
-    if (IsSkipped()) return;
-    GdkDisplay* d = gdk_display_get_default();
-    int ev = 0, err = 0, major = 0, minor = 0;
-    if (!GDK_IS_X11_DISPLAY(d) || !XTestQueryExtension(GDK_DISPLAY_XDISPLAY(d), &ev, &err, &major, &minor))
-      GTEST_SKIP() << "no X test extension";
-    prefs_ = PREFS{};
-  }
-  void TearDown() override {
-    mw_.reset();
-    LumoTest::TearDown();
-  }
-
   // A window on a synthetic pass of `lines` lines; waits for the first
   // complete picture.
   void open_window(int lines, int width = 64) {
@@ -94,73 +30,10 @@ class MainWindowTest : public LumoTest {
     shape.width = width;
     path_ = dir_.file("pass.hrpt");
     ASSERT_TRUE(write_fixture(path_, shape));
-    auto pic = std::make_unique<PIC_INFO>();
-    auto view = std::make_unique<VIEW_INFO>();
-    view->zoom_step = 2.0f;
-    pic->path = path_;
-    ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
-    mw_ = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::make_unique<RECORD_INFO>(),
-                                       prefs_, session_);
-    ASSERT_TRUE(mw_->build(false));
-    ASSERT_TRUE(settle(1));
+    WindowTest::open_window(path_, [](PIC_INFO*, VIEW_INFO* view) { view->zoom_step = 2.0f; });
   }
 
-  // Waits until no pass runs or is queued and at least `passes` ran.
-  bool settle(int passes) {
-    return wait_until([&] { return !mw_->in_pass() && !mw_->redraw_queued() && mw_->passes() >= passes; });
-  }
-  // Runs an operator's action and waits for the pass it asks for.
-  template <class F>
-  bool redrawn_after(F action) {
-    const int n = mw_->passes();
-    action();
-    return settle(n + 1);
-  }
-
-  // Clicks a menu item through its menu on the bar.
-  void menu(const char* bar, const char* item) {
-    click_centre(Find_Widget(mw_->window(), bar));
-    GtkWidget* it = Find_Widget(mw_->window(), item);
-    ASSERT_TRUE(wait_until([&] { return gtk_widget_get_mapped(it); })) << item;
-    click_centre(it);
-    ASSERT_TRUE(wait_until([&] { return !gtk_widget_get_mapped(it); })) << item;
-  }
-
-  // Pixels where the screen over the canvas differs from the headless
-  // render of the same picture, view and size (-1: not comparable), once
-  // the screen has caught up with the last frame.
-  int screen_vs_render() {
-    int bad = -1;
-    wait_until([&] { return (bad = screen_vs_render_now()) == 0; });
-    return bad;
-  }
-  int screen_vs_render_now() {
-    const DRAWABLE_INFO* c = mw_->canvas();
-    int ox = 0, oy = 0;
-    gdk_window_get_origin(gtk_widget_get_window(mw_->area()), &ox, &oy);
-    GdkPixbuf* pb = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), ox, oy, c->width, c->height);
-    if (pb == nullptr) return -1;
-    PIC_INFO pic = *mw_->pic();
-    VIEW_INFO view = *mw_->view();
-    DRAWABLE_INFO ref;
-    int bad = render_view(&pic, &view, &ref, c->width, c->height) == 0 ? 0 : -1;
-    for (int y = 0; bad >= 0 && y < c->height; ++y) {
-      const guchar* row = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb);
-      for (int x = 0; x < c->width; ++x) {
-        const guchar* p = row + x * gdk_pixbuf_get_n_channels(pb);
-        const uint8_t* r = &ref.rgb_buf[static_cast<size_t>((y * c->width + x) * kRgbBytes)];
-        bad += (p[0] != r[0] || p[1] != r[1] || p[2] != r[2]) ? 1 : 0;
-      }
-    }
-    g_object_unref(pb);
-    return bad;
-  }
-
-  TempDir dir_;
   std::string path_;
-  PREFS prefs_;
-  StationSession session_;
-  std::unique_ptr<MainWindow> mw_;
 };
 
 TEST_F(MainWindowTest, CanvasEqualsHeadlessRenderAfterMenuAndKeyZooms) {
@@ -274,28 +147,12 @@ TEST_F(MainWindowTest, DamagedFileShowsErrorAndKeepsThePicture) {
   menu("File", "File/Open...");
   GtkWidget* sel = nullptr;
   ASSERT_TRUE(wait_until([&] { return (sel = last_titled("Open")) != nullptr; }));
-  GtkWidget* files = Find_Widget(sel, "Filelist");
-  int row = -1;
-  ASSERT_TRUE(wait_until([&] {
-    for (int r = 0; r < Clist_rows(files); ++r)
-      if (Clist_get_text(files, r, 0) == "cut.hrpt") row = r;
-    return row >= 0;
-  }));
-  int x = 0, y = 0;
-  ASSERT_TRUE(row_point(files, sel, row, &x, &y));
-  x_click(sel, x, y);
+  click_row(sel, Find_Widget(sel, "Filelist"), "cut.hrpt");
   ASSERT_TRUE(wait_until([] { return file_selection_get_filename() != nullptr; }));
-  std::string shown;
-  run_later(200, [&] {
-    GtkWidget* err = last_titled("Error");
-    if (err == nullptr) return;
-    for (const std::string& t : label_texts(err))
-      if (t != "Dismiss") shown += t;
-    click_centre(button_labelled(err, "Dismiss"));
-  });
+  Answer error("Error", "Dismiss");
   click_centre(button_labelled(sel, "OK"));
-  ASSERT_TRUE(wait_until([&] { return !shown.empty() && last_titled("Error") == nullptr; }));
-  EXPECT_EQ(shown, "read problem in " + bad + ".\n");
+  ASSERT_TRUE(wait_until([&] { return !error.title().empty() && last_titled("Error") == nullptr; }));
+  EXPECT_EQ(error.text(), "read problem in " + bad + ".\n");
   ASSERT_NE(last_titled("Open"), nullptr) << "the selector stays open";
   click_centre(button_labelled(sel, "Close"));
   ASSERT_TRUE(wait_until([] { return last_titled("Open") == nullptr; }));
@@ -308,9 +165,7 @@ TEST_F(MainWindowTest, DamagedFileShowsErrorAndKeepsThePicture) {
   EXPECT_EQ(screen_vs_render(), 0);
 
   // A path longer than the record holds is refused, not cut.
-  run_later(200, [&] {
-    if (GtkWidget* err = last_titled("Error")) click_centre(button_labelled(err, "Dismiss"));
-  });
+  Answer refused("Error", "Dismiss");
   EXPECT_NE(mw_->open_path("/" + std::string(kPicPathMax, 'a')), 0);
   EXPECT_EQ(mw_->pic()->path, path_);
 }

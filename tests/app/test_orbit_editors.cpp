@@ -5,38 +5,24 @@
 // the frame search names the satellite of a synthetic pass; "Save" writes
 // name, direction and elements into the header and leaves every line as it
 // was, and is refused for a recording being made.
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 
-#include "app/main_wnd.h"
 #include "core/base/misc.h"
-#include "core/base/prefer.h"
 #include "core/export/hrpt_fixture.h"
 #include "core/files/hrpt1_read.h"
 #include "core/orbit/calc_satpos.h"
 #include "core/orbit/parse_norad.h"
-#include "core/view/open_picture.h"
-#include "core/view/render.h"
 #include "lumo/adjust.h"
 #include "lumo/buttons.h"
 #include "lumo/filemngr.h"
 #include "lumo/listtree.h"
-#include "lumo/lumo_fixture.h"
-#include "lumo/lumo_misc.h"
-#include "support/temp_dir.h"
+#include "window_fixture.h"
 
 // The X headers last: their macros (None, Bool) clash with the test framework.
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <gdk/gdkx.h>
-
-#include "lumo/xclick.h"
 
 namespace kelo::test {
 namespace {
@@ -46,35 +32,6 @@ constexpr int kBelowMain = 480;
 
 const std::string kTleDir = std::string(KELO_CORPUS) + "/tle/celestrak/";
 const char* kTleName = "r2cloud-active-2020-09-27.txt";
-
-Display* xdpy() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
-
-void x_click_at(GtkWidget* w, int x, int y) {
-  GtkWidget* top = gtk_widget_get_toplevel(w);
-  int tx = 0, ty = 0, ox = 0, oy = 0;
-  gtk_widget_translate_coordinates(w, top, x, y, &tx, &ty);
-  gdk_window_get_origin(gtk_widget_get_window(top), &ox, &oy);
-  XTestFakeMotionEvent(xdpy(), -1, ox + tx, oy + ty, CurrentTime);
-  XTestFakeButtonEvent(xdpy(), 1, True, CurrentTime);
-  XTestFakeButtonEvent(xdpy(), 1, False, CurrentTime);
-  XSync(xdpy(), False);
-}
-
-void click_centre(GtkWidget* w) {
-  x_click_at(w, gtk_widget_get_allocated_width(w) / 2, gtk_widget_get_allocated_height(w) / 2);
-}
-
-void x_key(KeySym sym) {
-  const KeyCode code = XKeysymToKeycode(xdpy(), sym);
-  XTestFakeKeyEvent(xdpy(), code, True, CurrentTime);
-  XTestFakeKeyEvent(xdpy(), code, False, CurrentTime);
-  XSync(xdpy(), False);
-}
-
-std::string file_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The NOAA 19 set of the element file, parsed from its own two lines.
 bool noaa19_set(KEPLER* k) {
@@ -87,118 +44,32 @@ bool noaa19_set(KEPLER* k) {
   return parse_norad_lines(l1.c_str(), l2.c_str(), k) == 1;
 }
 
-class OrbitEditorsTest : public LumoTest {
+class OrbitEditorsTest : public WindowTest {
  protected:
   void SetUp() override {
-    LumoTest::SetUp();
-    if (IsSkipped()) return;
-    if (!xtest_ready()) GTEST_SKIP() << "no X test extension";
-    prefs_ = PREFS{};
+    WindowTest::SetUp();
     // The editors open beside the main window, never over its canvas.
     prefs_.sub_wnd_mode = 1;
     prefs_.sub_x = 800;
     prefs_.sub_y = 0;
-  }
-  void TearDown() override {
-    mw_.reset();
-    LumoTest::TearDown();
   }
 
   void open_window(const FixtureShape& shape) {
     path_ = dir_.file("pass.hrpt");
     ASSERT_TRUE(write_fixture(path_, shape));
     original_ = file_bytes(path_);
-    auto pic = std::make_unique<PIC_INFO>();
-    auto view = std::make_unique<VIEW_INFO>();
-    pic->path = path_;
-    ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
-    view->grid_on = true;
-    mw_ = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::make_unique<RECORD_INFO>(),
-                                       prefs_, session_);
-    ASSERT_TRUE(mw_->build(false));
-    ASSERT_TRUE(settle(1));
+    WindowTest::open_window(path_, [](PIC_INFO*, VIEW_INFO* view) { view->grid_on = true; });
   }
-  bool settle(int passes) {
-    return wait_until([&] { return !mw_->in_pass() && !mw_->redraw_queued() && mw_->passes() >= passes; });
-  }
-  void menu(const char* bar, const char* item) {
-    click_centre(Find_Widget(mw_->window(), bar));
-    GtkWidget* it = Find_Widget(mw_->window(), item);
-    ASSERT_TRUE(wait_until([&] { return gtk_widget_get_mapped(it); })) << item;
-    click_centre(it);
-  }
-  GtkWidget* window_titled(const char* title) {
-    GtkWidget* w = nullptr;
-    wait_until([&] { return (w = last_titled(title)) != nullptr && gtk_widget_get_mapped(w); });
-    // There is no window manager under Xvfb: the editors go below the main
-    // window so that they never cover the canvas the tests read back.
-    if (w != nullptr) {
-      gtk_window_move(GTK_WINDOW(w), 0, kBelowMain);
-      wait_until([&] {
-        int x = 0, y = 0;
-        gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
-        return y >= kBelowMain;
-      });
-    }
-    return w;
-  }
+  GtkWidget* window_titled(const char* title) { return shown_window(title, kBelowMain); }
   // Clicks `w`, which opens a modal message; its title and text after it
   // was dismissed.
   std::string message_after_click(GtkWidget* w) {
-    auto shown = std::make_shared<std::string>();
-    run_later(100, MessageAnswer{shown, 0});
+    Answer message({"Info", "Warning", "Error"}, "Dismiss");
     click_centre(w);
-    wait_until([&] {
-      return !shown->empty() && last_titled("Info") == nullptr && last_titled("Warning") == nullptr;
-    });
-    return *shown;
+    wait_until([&] { return !message.title().empty() && last_titled(message.title().c_str()) == nullptr; });
+    return message.title() + ": " + message.text();
   }
-  // Dismisses the message window that opens next, keeping its title and text.
-  struct MessageAnswer {
-    std::shared_ptr<std::string> shown;
-    int tries;
-    void operator()() const {
-      for (const char* title : {"Info", "Warning", "Error"}) {
-        if (GtkWidget* m = last_titled(title)) {
-          *shown = std::string(title) + ": ";
-          for (const std::string& t : label_texts(m))
-            if (t != "Dismiss") *shown += t;
-          click_centre(button_labelled(m, "Dismiss"));
-          return;
-        }
-      }
-      if (tries < 50) run_later(100, MessageAnswer{shown, tries + 1});
-    }
-  };
 
-  // Pixels where the screen over the canvas differs from a headless render
-  // of `pic` with the window's view, once the screen has caught up.
-  int screen_vs(PIC_INFO* pic) {
-    int bad = -1;
-    wait_until([&] { return (bad = screen_vs_now(pic)) == 0; });
-    return bad;
-  }
-  int screen_vs_now(PIC_INFO* ref_pic) {
-    const DRAWABLE_INFO* c = mw_->canvas();
-    int ox = 0, oy = 0;
-    gdk_window_get_origin(gtk_widget_get_window(mw_->area()), &ox, &oy);
-    GdkPixbuf* pb = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), ox, oy, c->width, c->height);
-    if (pb == nullptr) return -1;
-    PIC_INFO pic = *ref_pic;
-    VIEW_INFO view = *mw_->view();
-    DRAWABLE_INFO ref;
-    int bad = render_view(&pic, &view, &ref, c->width, c->height) == 0 ? 0 : -1;
-    for (int y = 0; bad >= 0 && y < c->height; ++y) {
-      const guchar* row = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb);
-      for (int x = 0; x < c->width; ++x) {
-        const guchar* p = row + x * gdk_pixbuf_get_n_channels(pb);
-        const uint8_t* r = &ref.rgb_buf[static_cast<size_t>((y * c->width + x) * kRgbBytes)];
-        bad += (p[0] != r[0] || p[1] != r[1] || p[2] != r[2]) ? 1 : 0;
-      }
-    }
-    g_object_unref(pb);
-    return bad;
-  }
   // Saves from `w` and opens the file again.
   void save_and_reopen(GtkWidget* w) {
     EXPECT_EQ(message_after_click(button_labelled(w, "Save")),
@@ -211,12 +82,8 @@ class OrbitEditorsTest : public LumoTest {
     EXPECT_NE(now.compare(0, kHrpt1HdrLen, original_, 0, kHrpt1HdrLen), 0);
   }
 
-  TempDir dir_;
   std::string path_;
   std::string original_;
-  PREFS prefs_;
-  StationSession session_;
-  std::unique_ptr<MainWindow> mw_;
 };
 
 TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) {
@@ -236,16 +103,7 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
   menu("File", "File/Load Kepler...");
   GtkWidget* sel = window_titled("Open Kepler-file");
   ASSERT_NE(sel, nullptr);
-  GtkWidget* files = Find_Widget(sel, "Filelist");
-  int row = -1;
-  ASSERT_TRUE(wait_until([&] {
-    for (int r = 0; r < Clist_rows(files); ++r)
-      if (Clist_get_text(files, r, 0) == kTleName) row = r;
-    return row >= 0;
-  }));
-  int x = 0, y = 0;
-  ASSERT_TRUE(row_point(files, sel, row, &x, &y));
-  x_click(sel, x, y);
+  click_row(sel, Find_Widget(sel, "Filelist"), kTleName);
   ASSERT_TRUE(wait_until([] { return file_selection_get_filename() != nullptr; }));
   click_centre(button_labelled(sel, "OK"));
   GtkWidget* sats = window_titled("Select satellite");
@@ -261,25 +119,7 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
     if (Clist_get_text(list, r, 0) == "NOAA 19") noaa = r;
   ASSERT_GE(noaa, 0);
   EXPECT_EQ(Clist_get_text(list, noaa, 1), "Day 271 year 120");
-  // Scrolled into view (asked again until the list has its size).
-  ASSERT_TRUE(wait_until([&] {
-    GtkTreePath *first = nullptr, *last = nullptr;
-    bool shown = false;
-    if (gtk_tree_view_get_visible_range(GTK_TREE_VIEW(list), &first, &last)) {
-      shown = gtk_tree_path_get_indices(first)[0] < noaa && noaa < gtk_tree_path_get_indices(last)[0];
-      gtk_tree_path_free(first);
-      gtk_tree_path_free(last);
-    }
-    if (!shown) {
-      GtkTreePath* tp = gtk_tree_path_new_from_indices(noaa, -1);
-      gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(list), tp, nullptr, TRUE, 0.5f, 0.0f);
-      gtk_tree_path_free(tp);
-    }
-    return shown;
-  }));
-  drain();
-  ASSERT_TRUE(row_point(list, sats, noaa, &x, &y));
-  x_click(sats, x, y);
+  click_row(sats, list, "NOAA 19");
   ASSERT_TRUE(wait_until([&] { return mw_->pic()->orbit.valid; }));
   EXPECT_EQ(mw_->pic()->kepler.motion, noaa19.motion);
   EXPECT_EQ(mw_->pic()->kepler.raan, noaa19.raan);
@@ -297,7 +137,7 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
   int passes = mw_->passes();
   click_centre(button_labelled(sats, "Redraw"));
   ASSERT_TRUE(settle(passes + 1));
-  EXPECT_EQ(screen_vs(reference.get()), 0) << "grid of the chosen set";
+  EXPECT_EQ(screen_vs_render(reference.get()), 0) << "grid of the chosen set";
   {
     PIC_INFO bare = *reference;
     bare.orbit.valid = false;
@@ -324,7 +164,7 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
     EXPECT_NEAR(a.lon, b.lon, 1e-4) << line;
     EXPECT_NEAR(a.lat, b.lat, 1e-4) << line;
   }
-  EXPECT_EQ(screen_vs(mw_->pic()), 0) << "grid after +1 s";
+  EXPECT_EQ(screen_vs_render(mw_->pic()), 0) << "grid after +1 s";
 
   // Undo: the correction goes, the field shows it, the grid is back.
   passes = mw_->passes();
@@ -332,7 +172,7 @@ TEST_F(OrbitEditorsTest, ElementSetFromAFileMovesTheGridAndTimeCorrectionsUndo) 
   ASSERT_TRUE(settle(passes + 1));
   EXPECT_EQ(mw_->pic()->orbit.offset_sec, 0);
   EXPECT_EQ(Get_Adjust(oe, "^Offset sec"), 0.0);
-  EXPECT_EQ(screen_vs(reference.get()), 0) << "grid after Undo";
+  EXPECT_EQ(screen_vs_render(reference.get()), 0) << "grid after Undo";
 
   // The satellite's clock and back: the computer's time comes back as it
   // was, one button of the pair is on at a time.

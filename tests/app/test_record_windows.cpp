@@ -3,44 +3,26 @@
 // the channel toggles and the decoder's selection, closing or quitting
 // during a recording, HRI and raw recording, and the port test window's
 // traces and timer. The engines' own details are tested headless.
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 
-#include "app/main_wnd.h"
 #include "app/port_test_wnd.h"
 #include "app/record_wnd.h"
-#include "core/base/prefer.h"
 #include "core/files/hri1_read.h"
 #include "core/files/hrpt1_read.h"
 #include "core/record/parsig_plot.h"
 #include "core/record/port.h"
 #include "lumo/buttons.h"
-#include "lumo/gui_gtk.h"
-#include "lumo/lumo_fixture.h"
-#include "lumo/lumo_misc.h"
 #include "lumo/windows.h"
-#include "support/temp_dir.h"
-
-// The X headers last: their macros clash with the test framework.
-#include "lumo/xclick.h"
+#include "window_fixture.h"
 
 namespace kelo::test {
 namespace {
 
 constexpr int kStartAfter = 6;  // frames the wait for sync takes (the preference's default)
 constexpr int kStopAfter = 90;  // out-of-sync frames a pass keeps before it ends
-
-std::string read_all(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
 
 int count_of(const std::string& hay, const std::string& needle) {
   int n = 0;
@@ -90,17 +72,11 @@ class Operator {
   bool timed_out_ = false;
 };
 
-class RecordWindowTest : public LumoTest {
+class RecordWindowTest : public WindowTest {
  protected:
   void SetUp() override {
-    LumoTest::SetUp();
-    if (IsSkipped()) return;
-    if (!xtest_ready()) GTEST_SKIP() << "no X test extension";
+    WindowTest::SetUp();
     session_.set_seam(seam_);
-  }
-  void TearDown() override {
-    mw_.reset();
-    LumoTest::TearDown();
   }
 
   // The main window with no picture, its records from the default
@@ -118,30 +94,20 @@ class RecordWindowTest : public LumoTest {
     auto view = std::make_unique<VIEW_INFO>();
     auto rec = std::make_unique<RECORD_INFO>();
     Load_Prefs(&prefs_, rec.get(), view.get(), pic.get());
-    mw_ = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::move(rec), prefs_, session_);
-    ASSERT_TRUE(mw_->build(false));
+    start(std::move(pic), std::move(view), std::move(rec), 0);
     ASSERT_TRUE(wait_until([&] {
       const DRAWABLE_INFO* c = mw_->canvas();
       return c != nullptr && !c->rgb_buf.empty();
     }));
   }
-  GtkWidget* open_record(void (*menu)(GtkWidget*, const char*), const char* title) {
-    menu(mw_->window(), nullptr);
+  GtkWidget* open_record(void (*open)(GtkWidget*, const char*), const char* title) {
+    open(mw_->window(), nullptr);
     GtkWidget* w = Find_Window(mw_->window(), title);
     EXPECT_NE(w, nullptr) << title;
     if (w != nullptr) {
       EXPECT_TRUE(wait_until([&] { return gtk_widget_get_mapped(w); }));
     }
     return w;
-  }
-  // A real click in the middle of control `id` of window `win`.
-  static void click(GtkWidget* win, const char* id) {
-    GtkWidget* w = Find_Widget(win, id);
-    ASSERT_NE(w, nullptr) << id;
-    int x = 0, y = 0;
-    gtk_widget_translate_coordinates(w, win, gtk_widget_get_allocated_width(w) / 2,
-                                     gtk_widget_get_allocated_height(w) / 2, &x, &y);
-    x_click(win, x, y);
   }
   static std::string entry(GtkWidget* win, const char* id) {
     const char* t = Get_Entry(win, id);
@@ -170,12 +136,6 @@ class RecordWindowTest : public LumoTest {
     }
     return false;
   }
-
-  TempDir dir_;
-  GtkGui seam_;
-  StationSession session_;
-  PREFS prefs_;
-  std::unique_ptr<MainWindow> mw_;
 };
 
 TEST_F(RecordWindowTest, ChannelTogglesAllAndChrptGiveTheSelectionAndLabels) {
@@ -256,7 +216,7 @@ TEST_F(RecordWindowTest, StartStopRecordsACountedPassDrawnLiveAndOpensIt) {
   // The file: its header counts the lines it holds, the frames received in
   // sync carry "FRAME", the others "FRAMe".
   const std::string file = dir_.file("hrpt01.dat");
-  const std::string bytes = read_all(file);
+  const std::string bytes = file_bytes(file);
   ASSERT_GT(bytes.size(), static_cast<size_t>(kHrpt1HdrLen));
   EXPECT_EQ(bytes.substr(0, 4), "HRPT");
   EXPECT_EQ(le16(bytes, 24), static_cast<unsigned>(lines));
@@ -278,7 +238,7 @@ TEST_F(RecordWindowTest, StartStopRecordsACountedPassDrawnLiveAndOpensIt) {
 TEST_F(RecordWindowTest, ClosingOrQuittingMidPassStopsAndKeepsACompleteFile) {
   open_main("noaa,sat=19");  // an endless pass
   auto check_file = [&](const std::string& name) {
-    const std::string bytes = read_all(dir_.file(name));
+    const std::string bytes = file_bytes(dir_.file(name));
     ASSERT_GT(bytes.size(), static_cast<size_t>(kHrpt1HdrLen)) << name;
     const int records = count_of(bytes, "FRAME") + count_of(bytes, "FRAMe");
     EXPECT_GE(records, 30) << name;
@@ -335,7 +295,7 @@ TEST_F(RecordWindowTest, HriAutomaticStartRecordsTheGeneratorsFrames) {
   EXPECT_EQ(mw_->record()->gen_mode, 1);
   EXPECT_EQ(entry(w, "Recorded"), "1");
   EXPECT_EQ(entry(w, "Encrypted:"), "N");
-  const std::string bytes = read_all(dir_.file("hri01.dat"));
+  const std::string bytes = file_bytes(dir_.file("hri01.dat"));
   ASSERT_GT(bytes.size(), static_cast<size_t>(kHriHeaderBytes));
   EXPECT_EQ((bytes.size() - kHriHeaderBytes) % kHriRecordBytes, 0u);
   // 20 complete lines of 4 frames at least, every one stored.

@@ -4,39 +4,27 @@
 // old file; the channel buttons follow the picture; " Save " writes what
 // Save_Prefs writes and " Use  " changes the running program; typed values
 // the preference rules refuse are answered and not stored.
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/main_wnd.h"
 #include "app/prefs_wnd.h"
 #include "app/save_wnd.h"
-#include "core/base/prefer.h"
 #include "core/export/hrpt_fixture.h"
 #include "core/export/kelo_export_cli.h"
-#include "core/view/open_picture.h"
 #include "lumo/buttons.h"
-#include "lumo/lumo_fixture.h"
-#include "lumo/lumo_misc.h"
 #include "lumo/menus.h"
-#include "support/temp_dir.h"
+#include "window_fixture.h"
 
 namespace kelo::test {
 namespace {
 
-// Answers the next window titled `title` by pressing `button` (null: the
-// window manager's close), keeping its text; polled from the main loop, so
-// it also answers modal windows from inside their own loop. text() stops
-// waiting and gives what the window said ("" when none came).
 // Equal files, or where they first differ (not the whole picture).
 testing::AssertionResult same_bytes(const std::string& a, const std::string& b) {
   if (a == b) return testing::AssertionSuccess();
@@ -45,50 +33,6 @@ testing::AssertionResult same_bytes(const std::string& a, const std::string& b) 
   return testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size()
                                      << ", first difference at byte " << at;
 }
-
-class Answer {
- public:
-  Answer(const char* title, const char* button) {
-    auto said = said_;
-    auto done = done_;
-    auto* fn = new std::function<bool()>([=] {
-      GtkWidget* w = last_titled(title);
-      if (w == nullptr) return true;
-      for (const std::string& t : label_texts(w))
-        if (t != "Dismiss" && t != "Cancel" && t != "OK") *said += t;
-      if (button != nullptr) {
-        gtk_button_clicked(GTK_BUTTON(button_labelled(w, button)));
-      } else {
-        GdkEvent* ev = gdk_event_new(GDK_DELETE);
-        ev->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(w)));
-        gtk_main_do_event(ev);
-        gdk_event_free(ev);
-      }
-      *done = true;
-      return false;
-    });
-    id_ = g_timeout_add_full(
-        G_PRIORITY_DEFAULT, 20,
-        [](gpointer d) -> gboolean { return (*static_cast<std::function<bool()>*>(d))(); }, fn,
-        [](gpointer d) { delete static_cast<std::function<bool()>*>(d); });
-  }
-  ~Answer() { stop(); }
-  Answer(const Answer&) = delete;
-  Answer& operator=(const Answer&) = delete;
-  std::string text() {
-    stop();
-    return *said_;
-  }
-
- private:
-  void stop() {
-    if (!*done_) g_source_remove(id_);
-    *done_ = true;
-  }
-  std::shared_ptr<std::string> said_ = std::make_shared<std::string>();
-  std::shared_ptr<bool> done_ = std::make_shared<bool>(false);
-  guint id_ = 0;
-};
 
 // A message or question nobody expected is closed after a second and
 // fails the test (instead of waiting for an answer for ever).
@@ -109,16 +53,15 @@ gboolean close_unexpected(gpointer seen_before) {
   return G_SOURCE_CONTINUE;
 }
 
-class SavePrefsTest : public LumoTest {
+class SavePrefsTest : public WindowTest {
  protected:
   void SetUp() override {
-    LumoTest::SetUp();
+    WindowTest::SetUp();
     if (!IsSkipped()) watchdog_ = g_timeout_add(1000, close_unexpected, &seen_);
   }
   void TearDown() override {
     if (watchdog_ != 0) g_source_remove(watchdog_);
-    mw_.reset();
-    LumoTest::TearDown();
+    WindowTest::TearDown();
   }
 
   std::string fixture(const char* name, FileKind kind, int lines, int channels) {
@@ -132,15 +75,7 @@ class SavePrefsTest : public LumoTest {
   }
 
   void open_window(const std::string& path) {
-    auto pic = std::make_unique<PIC_INFO>();
-    auto view = std::make_unique<VIEW_INFO>();
-    pic->path = path;
-    ASSERT_EQ(open_picture(pic.get(), view.get(), nullptr), 0);
-    pic->dir = dir_.path() + "/";
-    mw_ = std::make_unique<MainWindow>(std::move(pic), std::move(view), std::make_unique<RECORD_INFO>(),
-                                       prefs_, session_);
-    ASSERT_TRUE(mw_->build(false));
-    ASSERT_TRUE(wait_until([&] { return !mw_->in_pass() && !mw_->redraw_queued() && mw_->passes() >= 1; }));
+    WindowTest::open_window(path, [this](PIC_INFO* pic, VIEW_INFO*) { pic->dir = dir_.path() + "/"; });
   }
 
   GtkWidget* save_window() {
@@ -176,10 +111,6 @@ class SavePrefsTest : public LumoTest {
 
   std::vector<GtkWidget*> seen_;
   guint watchdog_ = 0;
-  TempDir dir_;
-  PREFS prefs_;
-  StationSession session_;
-  std::unique_ptr<MainWindow> mw_;
 };
 
 TEST_F(SavePrefsTest, WindowWritesTheBytesOfKeloExportForEveryKind) {

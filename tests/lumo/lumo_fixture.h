@@ -10,10 +10,12 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lumo/lumo_misc.h"
+#include "lumo/windows.h"
 
 namespace kelo::test {
 
@@ -34,6 +36,15 @@ inline void drain() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
 }
 
+// Runs the main loop for about a tenth of a second (real X input arrives
+// asynchronously and may take several iterations).
+inline void settle() {
+  for (int i = 0; i < 40; ++i) {
+    drain();
+    g_usleep(2500);
+  }
+}
+
 // Runs the main loop until pred holds (the X server answers asynchronously);
 // false when it never does within a generous bound.
 template <class Pred>
@@ -45,6 +56,18 @@ bool wait_until(Pred pred) {
     g_usleep(10000);
   }
   return false;
+}
+
+// A window of the layer titled title holding content.
+inline GtkWidget* window_with(GtkWidget* content, const char* title = "Kelo") {
+  GtkWidget* win = Create_Window(nullptr, 300, 200, title, nullptr);
+  gtk_container_add(GTK_CONTAINER(win), content);
+  return win;
+}
+
+// The identifier (or with kKeyTopId the top identifier) of w.
+inline const char* id_of(GtkWidget* w, const char* key = kKeyId) {
+  return w != nullptr ? static_cast<const char*>(g_object_get_data(G_OBJECT(w), key)) : nullptr;
 }
 
 // Every top-level window still open after a test is destroyed, so tests do
@@ -120,6 +143,22 @@ inline GtkWidget* last_titled(const char* title) {
   return wins.empty() ? nullptr : wins.back();
 }
 
+// What the screen shows over the top-left w x h pixels of widget's window,
+// as packed RGB read from the root window ("" when it cannot be read).
+inline std::string screen_rgb(GtkWidget* widget, int w, int h) {
+  int ox = 0, oy = 0;
+  gdk_window_get_origin(gtk_widget_get_window(widget), &ox, &oy);
+  GdkPixbuf* pb = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), ox, oy, w, h);
+  std::string out;
+  for (int y = 0; pb != nullptr && y < h; ++y) {
+    const guchar* row = gdk_pixbuf_get_pixels(pb) + y * gdk_pixbuf_get_rowstride(pb);
+    for (int x = 0; x < w; ++x)
+      out.append(reinterpret_cast<const char*>(row + x * gdk_pixbuf_get_n_channels(pb)), 3);
+  }
+  if (pb != nullptr) g_object_unref(pb);
+  return out;
+}
+
 // Value, lower, upper, step and page increment and page size of adj.
 inline std::array<double, 6> adj_of(GtkAdjustment* adj) {
   return {gtk_adjustment_get_value(adj),          gtk_adjustment_get_lower(adj),
@@ -165,6 +204,61 @@ inline void run_later(int ms, std::function<void()> fn) {
       },
       f, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
 }
+
+// Answers the next window titled `title` (or one of `titles`) by pressing
+// `button` (null: the window manager's close), keeping its title and text;
+// polled from the main loop, so it also answers modal windows from inside
+// their own loop. text() stops waiting and gives what the window said (""
+// when none came).
+class Answer {
+ public:
+  Answer(std::initializer_list<const char*> titles, const char* button) {
+    auto said = said_;
+    auto done = done_;
+    auto seen = title_;
+    auto* fn = new std::function<bool()>([=, titles = std::vector<const char*>(titles)] {
+      GtkWidget* w = nullptr;
+      for (const char* t : titles)
+        if (w == nullptr && (w = last_titled(t)) != nullptr) *seen = t;
+      if (w == nullptr) return true;
+      for (const std::string& t : label_texts(w))
+        if (t != "Dismiss" && t != "Cancel" && t != "OK") *said += t;
+      if (button != nullptr) {
+        gtk_button_clicked(GTK_BUTTON(button_labelled(w, button)));
+      } else {
+        GdkEvent* ev = gdk_event_new(GDK_DELETE);
+        ev->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(w)));
+        gtk_main_do_event(ev);
+        gdk_event_free(ev);
+      }
+      *done = true;
+      return false;
+    });
+    id_ = g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 20,
+        [](gpointer d) -> gboolean { return (*static_cast<std::function<bool()>*>(d))(); }, fn,
+        [](gpointer d) { delete static_cast<std::function<bool()>*>(d); });
+  }
+  Answer(const char* title, const char* button) : Answer({title}, button) {}
+  ~Answer() { stop(); }
+  Answer(const Answer&) = delete;
+  Answer& operator=(const Answer&) = delete;
+  std::string text() {
+    stop();
+    return *said_;
+  }
+  const std::string& title() const { return *title_; }
+
+ private:
+  void stop() {
+    if (!*done_) g_source_remove(id_);
+    *done_ = true;
+  }
+  std::shared_ptr<std::string> said_ = std::make_shared<std::string>();
+  std::shared_ptr<std::string> title_ = std::make_shared<std::string>();
+  std::shared_ptr<bool> done_ = std::make_shared<bool>(false);
+  guint id_ = 0;
+};
 
 class LumoTest : public ::testing::Test {
  protected:

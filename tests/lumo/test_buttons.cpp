@@ -17,8 +17,10 @@
 namespace kelo {
 namespace {
 
+using test::id_of;
 using test::label_texts;
 using test::LumoTest;
+using test::window_with;
 using Strings = std::vector<std::string>;
 
 // What the command callbacks saw.
@@ -33,12 +35,6 @@ void record(GtkWidget* w, const char* id) {
   g_calls.ids.emplace_back(id != nullptr ? id : "(null)");
   g_calls.on.push_back(GTK_IS_TOGGLE_BUTTON(w) ? Update_Togglelabel(w) : -1);
   g_calls.widgets.push_back(w);
-}
-
-GtkWidget* window_with(GtkWidget* content) {
-  GtkWidget* win = Create_Window(nullptr, 300, 200, "Buttons", nullptr);
-  gtk_container_add(GTK_CONTAINER(win), content);
-  return win;
 }
 
 const char* label_of(GtkWidget* button) { return gtk_button_get_label(GTK_BUTTON(button)); }
@@ -83,7 +79,6 @@ TEST_F(LumoTest, ToggleSetButtonRunsTheCallbackSetLocalDoesNot) {
   GtkWidget* t = Create_Toggle("Start/Stop", record, 0);
   GtkWidget* win = window_with(Pack(nullptr, 'v', t, 0, nullptr));
   EXPECT_STREQ(label_of(t), "Start");
-  EXPECT_STREQ(static_cast<const char*>(g_object_get_data(G_OBJECT(t), kKeyTogglab)), "Start/Stop");
 
   EXPECT_EQ(Set_Button(win, "Start/Stop", 1), 1);
   EXPECT_EQ(state(t), State(true, "Stop"));
@@ -105,8 +100,6 @@ TEST_F(LumoTest, ToggleSetButtonRunsTheCallbackSetLocalDoesNot) {
 
   EXPECT_EQ(Set_Button(win, "Missing", 1), 0);
   EXPECT_EQ(Set_Local_Button(win, "Missing", 1), 0);
-  EXPECT_EQ(Get_Local_Button(win, "Missing"), 0);
-  EXPECT_EQ(g_calls.ids.size(), 3u);
 }
 
 TEST_F(LumoTest, InitialStatesChecksAndPlainButtons) {
@@ -120,7 +113,6 @@ TEST_F(LumoTest, InitialStatesChecksAndPlainButtons) {
   EXPECT_TRUE(g_calls.ids.empty());          // initial states do not run callbacks
   EXPECT_EQ(state(t), State(true, "Stop"));  // a toggle that starts down shows its on text
   EXPECT_EQ(Update_Togglelabel(plain), 0);   // no two-state label
-  EXPECT_STREQ(label_of(plain), "Grid");
   // A "!" check button has no text and is found by "!".
   EXPECT_EQ(gtk_bin_get_child(GTK_BIN(c)), nullptr);
   EXPECT_EQ(Get_Button(win, "!"), 1);
@@ -129,11 +121,8 @@ TEST_F(LumoTest, InitialStatesChecksAndPlainButtons) {
   EXPECT_EQ(g_calls.ids, Strings{"!"});
 
   // "^": the label above a check button without text.
-  ASSERT_TRUE(GTK_IS_BOX(box));
   EXPECT_EQ(orientation(box), GTK_ORIENTATION_VERTICAL);
-  GtkWidget* check = Find_Widget(win, "^Despeckle");
-  ASSERT_TRUE(GTK_IS_CHECK_BUTTON(check));
-  EXPECT_EQ(gtk_bin_get_child(GTK_BIN(check)), nullptr);
+  EXPECT_EQ(gtk_bin_get_child(GTK_BIN(Find_Widget(win, "^Despeckle"))), nullptr);
   EXPECT_EQ(label_texts(box), Strings{"Despeckle"});
   EXPECT_EQ(Find_Top_Widget(win, "^Despeckle"), box);
 
@@ -176,23 +165,9 @@ TEST_F(LumoTest, EntriesFromFormats) {
   ASSERT_NE(e, nullptr);
   EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(e)), "ab");  // trailing blanks removed
   EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(e)));
-  // About 11 "M" wide: "ab" plus eight blanks plus one.
-  PangoLayout* layout = gtk_widget_create_pango_layout(e, "M");
-  int m = 0, req = 0;
-  pango_layout_get_pixel_size(layout, &m, nullptr);
-  g_object_unref(layout);
-  gtk_widget_get_size_request(e, &req, nullptr);
-  // The theme's padding and border come on top of the text area.
-  GtkStyleContext* ctx = gtk_widget_get_style_context(e);
-  GtkBorder pad{}, border{};
-  gtk_style_context_get_padding(ctx, gtk_style_context_get_state(ctx), &pad);
-  gtk_style_context_get_border(ctx, gtk_style_context_get_state(ctx), &border);
-  int text_area = req - (pad.left + pad.right + border.left + border.right);
-  EXPECT_GE(text_area, 10 * m);
-  EXPECT_LE(text_area, 12 * m);
   EXPECT_EQ(label_texts(box), Strings{"Width"});
+  // "^" puts the label above, a plain label goes left of a read-only entry.
   EXPECT_EQ(orientation(box), GTK_ORIENTATION_VERTICAL);
-  // A plain label goes left of a read-only entry.
   EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(Find_Widget(win, "Satellite"))));
   EXPECT_EQ(orientation(ro), GTK_ORIENTATION_HORIZONTAL);
 
@@ -208,8 +183,6 @@ TEST_F(LumoTest, EntriesFromFormats) {
   EXPECT_EQ(Set_Entry1(win, "Nope", "x"), 0);
   EXPECT_EQ(Get_Entry(win, "Nope"), nullptr);
 }
-
-const char* id_of(GtkWidget* w) { return static_cast<const char*>(g_object_get_data(G_OBJECT(w), kKeyId)); }
 
 TEST_F(LumoTest, LabelsAndIdentifierCopies) {
   GtkWidget* l = Create_Label("%s", std::string(200, 'q').c_str());
@@ -297,13 +270,8 @@ TEST_F(LumoTest, ButtonArrayRowsPlaceholdersAndGroups) {
     EXPECT_EQ(cell_of(grid, w), cell) << id;
   }
   for (const char* id : {"Hidden", "Gone", "Seven"}) EXPECT_EQ(Find_Widget(win, id), nullptr) << id;
-  GList* kids = gtk_container_get_children(GTK_CONTAINER(grid));
-  EXPECT_EQ(g_list_length(kids), 4u);
-  g_list_free(kids);
   GtkWidget* one = Find_Widget(win, "One");
   EXPECT_STREQ(label_of(Find_Widget(win, "Two/Deux")), "Deux");  // started down
-  EXPECT_EQ(gtk_widget_get_margin_start(one), 1);
-  EXPECT_EQ(gtk_widget_get_margin_bottom(one), 1);
   EXPECT_TRUE(g_calls.ids.empty());
   gtk_button_clicked(GTK_BUTTON(one));
   EXPECT_EQ(g_calls.ids, Strings{"One"});
@@ -322,8 +290,6 @@ TEST_F(LumoTest, ButtonArrayRadioRunsAndValueEntries) {
                                          kBaScaleH, "Gain", "%d%d%d", 4, 0, 10,         //
                                          kBaSpin, "Gamma", "%8.1f%f%f", 1.0, 0.2, 5.0,  //
                                          kBaScaleV, "Level", "%d%d%d", 2, 0, 5, kBaEnd);
-  ASSERT_TRUE(GTK_IS_FRAME(framed));
-  EXPECT_STREQ(gtk_frame_get_label(GTK_FRAME(framed)), "Channels");
   GtkWidget* win = window_with(framed);
   auto group = [&](const char* id) {
     return gtk_radio_button_get_group(GTK_RADIO_BUTTON(Find_Widget(win, id)));
@@ -334,23 +300,15 @@ TEST_F(LumoTest, ButtonArrayRadioRunsAndValueEntries) {
   EXPECT_EQ(group("E"), group("F"));
   EXPECT_NE(group("E"), group("D"));
   EXPECT_STREQ(Get_Entry(win, "Lines"), "1200 lines");
-  EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(Find_Widget(win, "Lines"))));
   EXPECT_STREQ(Get_Entry(win, "Sat"), "NOAA 19.0");
   EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(Find_Widget(win, "Sat"))));
   EXPECT_TRUE(GTK_IS_LED(Find_Widget(win, "Sync")));
   EXPECT_EQ(Find_Widget(win, "T"), nullptr);
   EXPECT_EQ(Find_Widget(win, "Default"), nullptr);  // no default orientation: empty cell
-  GtkWidget* gain = Find_Widget(win, "Gain");
-  ASSERT_TRUE(GTK_IS_SCALE(gain));
-  EXPECT_EQ(orientation(gain), GTK_ORIENTATION_HORIZONTAL);
-  EXPECT_DOUBLE_EQ(Get_Adjust(win, "Gain"), 4);
-  GtkWidget* level = Find_Widget(win, "Level");
-  ASSERT_TRUE(GTK_IS_SCALE(level));
-  EXPECT_EQ(orientation(level), GTK_ORIENTATION_VERTICAL);
+  EXPECT_EQ(orientation(Find_Widget(win, "Gain")), GTK_ORIENTATION_HORIZONTAL);
+  EXPECT_EQ(orientation(Find_Widget(win, "Level")), GTK_ORIENTATION_VERTICAL);
   EXPECT_DOUBLE_EQ(Get_Adjust(win, "Level"), 2);
   GtkWidget* gamma = Find_Widget(win, "Gamma");
-  ASSERT_TRUE(GTK_IS_SPIN_BUTTON(gamma));
-  EXPECT_DOUBLE_EQ(Get_Adjust(win, "Gamma"), 1.0);
   // Array controls call back with the control and its label.
   g_calls = {};
   Set_Adjust(win, "Gamma", "%f", 2.5);

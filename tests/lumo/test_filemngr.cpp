@@ -22,6 +22,7 @@ namespace {
 using test::drain;
 using test::LumoTest;
 using test::run_later;
+using test::settle;
 using test::TempDir;
 using test::windows_titled;
 
@@ -62,21 +63,6 @@ std::string entry(GtkWidget* win, const char* id) {
 }
 
 void click(GtkWidget* win, const char* id) { gtk_button_clicked(GTK_BUTTON(Find_Widget(win, id))); }
-
-// Presses a button of the modal window titled title; records the texts of
-// its labels.
-void answer(const char* title, const char* button, std::vector<std::string>* texts) {
-  std::vector<GtkWidget*> wins = windows_titled(title);
-  if (wins.empty()) return;
-  std::vector<GtkWidget*> labels;
-  test::collect_type(wins.front(), GTK_TYPE_LABEL, &labels);
-  for (GtkWidget* l : labels) texts->push_back(gtk_label_get_text(GTK_LABEL(l)));
-  gtk_button_clicked(GTK_BUTTON(Find_Widget(wins.front(), button)));
-}
-
-bool contains(const std::vector<std::string>& v, const std::string& s) {
-  return std::find(v.begin(), v.end(), s) != v.end();
-}
 
 std::vector<std::string> g_ok_paths;
 void ok_reads_selection(GtkWidget* w, const char* id) {
@@ -230,16 +216,19 @@ TEST_F(FileDialogTest, DeleteAsksFirstAndRemoves) {
 
   select(win, "Filelist", "notes.txt");
   EXPECT_EQ(entry(win, "File selected"), "notes.txt");
-  std::vector<std::string> texts;
-  run_later(50, [&texts] { answer("Delete", "Cancel", &texts); });
-  click(win, "Delete file");
-  EXPECT_TRUE(contains(texts, "Really delete file\nnotes.txt?"));
+  // The question's text, then its buttons.
+  const std::string question = "Really delete file\nnotes.txt?Delete";
+  {
+    test::Answer cancel("Delete", "Cancel");
+    click(win, "Delete file");
+    EXPECT_EQ(cancel.text(), question);
+  }
   EXPECT_TRUE(std::filesystem::exists(td_.file("notes.txt")));
-
-  texts.clear();
-  run_later(50, [&texts] { answer("Delete", "Delete", &texts); });
-  click(win, "Delete file");
-  EXPECT_TRUE(contains(texts, "Really delete file\nnotes.txt?"));
+  {
+    test::Answer yes("Delete", "Delete");
+    click(win, "Delete file");
+    EXPECT_EQ(yes.text(), question);
+  }
   EXPECT_FALSE(std::filesystem::exists(td_.file("notes.txt")));
   EXPECT_EQ(row_of(win, "Filelist", "notes.txt"), -1);
   EXPECT_EQ(entry(win, "File selected"), "");
@@ -248,33 +237,26 @@ TEST_F(FileDialogTest, DeleteAsksFirstAndRemoves) {
   // stays in the field.
   select(win, "Filelist", "a.gif");
   std::filesystem::remove(td_.file("a.gif"));
-  texts.clear();
-  std::vector<std::string> error;
-  run_later(50, [&texts] { answer("Delete", "Delete", &texts); });
-  run_later(400, [&error] { answer("Error", "Dismiss", &error); });
+  test::Answer yes("Delete", "Delete");
+  test::Answer error("Error", "Dismiss");
   click(win, "Delete file");
-  EXPECT_TRUE(contains(error, "Failed to delete a.gif.\nIn use?"));
+  EXPECT_EQ(error.text(), "Failed to delete a.gif.\nIn use?");
   EXPECT_EQ(entry(win, "File selected"), "a.gif");
 }
 
 TEST_F(FileDialogTest, OkCallbackReadsTheSelection) {
-  GtkWidget* win = open(root_);
+  // OK pressed with a selected file (a double click is checked with real
+  // clicks below); with an OK callback the dialog is not modal.
+  GtkWidget* win = open(root_ + "/sub/../");
   ASSERT_NE(win, nullptr);
   EXPECT_FALSE(gtk_window_get_modal(GTK_WINDOW(win)));
   EXPECT_EQ(file_selection_get_filename(), nullptr);
-  // A double click on a file selects it and presses OK.
-  double_click(win, "Filelist", "b.gif");
-  EXPECT_EQ(g_ok_paths, std::vector<std::string>{root_ + "/b.gif"});
+  select(win, "Filelist", "B.gif");
+  click(win, "OK");
+  EXPECT_EQ(g_ok_paths, std::vector<std::string>{root_ + "/B.gif"});
   drain();
   EXPECT_TRUE(windows_titled("Open").empty());
   EXPECT_EQ(file_selection_get_filename(), nullptr);
-
-  // OK pressed with a selected file.
-  win = open(root_ + "/sub/../");
-  ASSERT_NE(win, nullptr);
-  select(win, "Filelist", "B.gif");
-  click(win, "OK");
-  EXPECT_EQ(g_ok_paths.back(), root_ + "/B.gif");
   // A close callback of the caller's runs instead of the default one.
   dir_ = root_;
   g_closes = 0;
@@ -352,12 +334,6 @@ TEST_F(FileDialogTest, RealDoubleClicksChangeDirectoryAndOpen) {
   GtkWidget* win = open(root_);
   ASSERT_NE(win, nullptr);
   gtk_window_move(GTK_WINDOW(win), 0, 0);
-  auto settle = [] {
-    for (int i = 0; i < 40; ++i) {
-      drain();
-      g_usleep(2500);
-    }
-  };
   auto double_click_row = [&](const char* list_id, const std::string& text) {
     GtkWidget* list = Find_Widget(win, list_id);
     int x = 0, y = 0;

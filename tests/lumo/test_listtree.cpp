@@ -19,11 +19,13 @@ namespace {
 
 using test::drain;
 using test::LumoTest;
+using test::settle;
 
 struct RowCall {
   std::string what;  // "select" or "unselect"
   int row;
   int event_type;  // -1 without event
+  bool operator==(const RowCall&) const = default;
 };
 std::vector<RowCall> g_rows;
 std::vector<int> g_columns;
@@ -103,55 +105,16 @@ TEST_F(ClistTest, SelectionCallbacksCarryRowAndEvent) {
   Clist_select_row(list, -1);  // the toolkit may put the cursor on a row when the list takes focus
   g_rows.clear();
 
+  // Selecting through the layer and unselecting through the lookup layer
+  // report the rows; the toolkit's double clicks and releases are checked
+  // with real clicks below.
   Clist_select_row(list, 1);
   Clist_select_row(list, 2);
   EXPECT_EQ(Clist_selected_row(list), 2);
-  ASSERT_EQ(g_rows.size(), 3u);
-  EXPECT_EQ(g_rows[0].what, "select");
-  EXPECT_EQ(g_rows[0].row, 1);
-  EXPECT_EQ(g_rows[1].what, "unselect");
-  EXPECT_EQ(g_rows[1].row, 1);
-  EXPECT_EQ(g_rows[2].what, "select");
-  EXPECT_EQ(g_rows[2].row, 2);
-
-  // Unselecting through the lookup layer reports the row.
-  g_rows.clear();
   EXPECT_NE(Deselect_Clist(win, nullptr, "Files"), 0);
-  ASSERT_EQ(g_rows.size(), 1u);
-  EXPECT_EQ(g_rows[0].what, "unselect");
-  EXPECT_EQ(g_rows[0].row, 2);
   EXPECT_EQ(Clist_selected_row(list), -1);
-
-  // A double click (or Enter) on a row arrives as event type 5.
-  g_rows.clear();
-  GtkTreePath* path = gtk_tree_path_new_from_indices(0, -1);
-  gtk_tree_view_row_activated(GTK_TREE_VIEW(list), path, gtk_tree_view_get_column(GTK_TREE_VIEW(list), 0));
-  gtk_tree_path_free(path);
-  ASSERT_EQ(g_rows.size(), 1u);
-  EXPECT_EQ(g_rows[0].row, 0);
-  EXPECT_EQ(g_rows[0].event_type, 5);
-
-  // The button release over the selected row arrives as event type 7.
-  Clist_select_row(list, 1);
-  g_rows.clear();
-  GdkRectangle cell;
-  path = gtk_tree_path_new_from_indices(1, -1);
-  gtk_tree_view_get_cell_area(GTK_TREE_VIEW(list), path, gtk_tree_view_get_column(GTK_TREE_VIEW(list), 1),
-                              &cell);
-  gtk_tree_path_free(path);
-  GdkEvent* release = gdk_event_new(GDK_BUTTON_RELEASE);
-  release->button.window = GDK_WINDOW(g_object_ref(gtk_tree_view_get_bin_window(GTK_TREE_VIEW(list))));
-  release->button.button = 1;
-  release->button.x = cell.x + cell.width / 2;
-  release->button.y = cell.y + cell.height / 2;
-  gdk_event_set_device(release,
-                       gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-  gtk_widget_event(list, release);
-  gdk_event_free(release);
-  ASSERT_GE(g_rows.size(), 1u);
-  EXPECT_EQ(g_rows.back().what, "select");
-  EXPECT_EQ(g_rows.back().row, 1);
-  EXPECT_EQ(g_rows.back().event_type, 7);
+  EXPECT_EQ(g_rows, (std::vector<RowCall>{
+                        {"select", 1, -1}, {"unselect", 1, -1}, {"select", 2, -1}, {"unselect", 2, -1}}));
 
   // Emptying the list reports nothing; a column title click reports its column.
   g_rows.clear();
@@ -175,12 +138,6 @@ TEST_F(ClistTest, RealClicksGiveTheEventTypes) {
   gtk_container_add(GTK_CONTAINER(win), gtk_widget_get_parent(list));
   gtk_widget_show_all(win);
   gtk_window_move(GTK_WINDOW(win), 0, 0);
-  auto settle = [] {
-    for (int i = 0; i < 40; ++i) {
-      drain();
-      g_usleep(2500);
-    }
-  };
   settle();
   Clist_select_row(list, -1);
   g_rows.clear();

@@ -10,13 +10,16 @@
 #include "lumo/lumo_fixture.h"
 #include "lumo/lumo_misc.h"
 #include "lumo/menus.h"
+#include "lumo/packing.h"
 #include "lumo/windows.h"
 #include "lumo/xclick.h"
 
 namespace kelo {
 namespace {
 
+using test::id_of;
 using test::LumoTest;
+using test::window_with;
 
 std::vector<std::string> g_calls;
 void record(GtkWidget*, const char* id) { g_calls.emplace_back(id != nullptr ? id : "(null)"); }
@@ -28,10 +31,6 @@ GtkWidget* owner_item(GtkWidget* item) {
   return gtk_menu_get_attach_widget(GTK_MENU(menu));
 }
 
-const char* id_of(GtkWidget* w) {
-  return w != nullptr ? static_cast<const char*>(g_object_get_data(G_OBJECT(w), kKeyId)) : nullptr;
-}
-
 std::string label_of(GtkWidget* item) { return gtk_menu_item_get_label(GTK_MENU_ITEM(item)); }
 
 std::vector<GtkWidget*> menu_children(GtkWidget* menu) {
@@ -40,12 +39,6 @@ std::vector<GtkWidget*> menu_children(GtkWidget* menu) {
   for (GList* l = children; l != nullptr; l = l->next) out.push_back(GTK_WIDGET(l->data));
   g_list_free(children);
   return out;
-}
-
-GtkWidget* window_with(GtkWidget* child, const char* title) {
-  GtkWidget* win = Create_Window(nullptr, 300, 200, title, nullptr);
-  gtk_container_add(GTK_CONTAINER(win), child);
-  return win;
 }
 
 class MenuTest : public LumoTest {
@@ -72,35 +65,27 @@ TEST_F(MenuTest, ItemsLandInTheSubmenuOfTheirDepth) {
                                          {nullptr, nullptr, 0},
                                          {"/Never", nullptr, 0}});
   ASSERT_NE(bar, nullptr);
-  ASSERT_TRUE(GTK_IS_MENU_BAR(bar));
   GtkWidget* win = window_with(bar, "Menus");
 
   // The submenu item is found without its leading slash, the items by their
-  // full path.
+  // full path; an item shows the last part of its path.
   GtkWidget* file = Find_Widget(win, "File");
   GtkWidget* skip = Find_Widget(win, "View/Set skip");
   GtkWidget* pre = Find_Widget(win, "View/Set skip/Use Pre sync");
   GtkWidget* view = Find_Widget(win, "View");
-  ASSERT_NE(file, nullptr);
-  ASSERT_NE(skip, nullptr);
-  ASSERT_NE(pre, nullptr);
-  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(file != nullptr && skip != nullptr && pre != nullptr && view != nullptr);
   EXPECT_EQ(owner_item(pre), skip);
   EXPECT_EQ(owner_item(skip), view);
   EXPECT_EQ(label_of(pre), "Use Pre sync");
-  EXPECT_EQ(label_of(skip), "Set skip");
-  EXPECT_TRUE(GTK_IS_CHECK_MENU_ITEM(pre));
 
   // Only the slashes count: "Zoom/In (i)" right after "/File" is in File.
   GtkWidget* zoom_in = Find_Widget(win, "Zoom/In (i)");
   ASSERT_NE(zoom_in, nullptr);
   EXPECT_EQ(owner_item(zoom_in), file);
-  EXPECT_EQ(label_of(zoom_in), "In (i)");
   // "View/Lum..." after the depth-2 submenu goes back to the View menu.
   EXPECT_EQ(owner_item(Find_Widget(win, "View/Lum...")), view);
   // An item without a slash sits on the bar.
   GtkWidget* lum = Find_Widget(win, "Lum threshold");
-  ASSERT_NE(lum, nullptr);
   EXPECT_EQ(gtk_widget_get_parent(lum), bar);
   // Type 2 makes nothing; entries after the null path are not read.
   EXPECT_EQ(Find_Widget(win, "View/Nothing"), nullptr);
@@ -126,8 +111,6 @@ TEST_F(MenuTest, ItemsLandInTheSubmenuOfTheirDepth) {
   gtk_menu_item_activate(GTK_MENU_ITEM(lum));
   EXPECT_EQ(g_calls,
             (std::vector<std::string>{"File/Open...", "View/Set skip/Use Pre sync", "Lum threshold"}));
-  // A menu entry leads back to its window.
-  EXPECT_EQ(Find_Parent_Window(pre), win);
 }
 
 TEST_F(MenuTest, FourSlashesAreTheLimit) {
@@ -216,20 +199,14 @@ void record_and_reselect(GtkWidget* w, const char* id) {
 
 TEST_F(MenuTest, OptionMenuRunsItsCallbackOnceAtCreation) {
   GtkWidget* om = Create_Optionmenu("!Show channel", record, 2, {"Chan 1", "Chan 2", "Chan 3"});
-  ASSERT_NE(om, nullptr);
   ASSERT_TRUE(GTK_IS_COMBO_BOX_TEXT(om));  // no label box for "!"
   EXPECT_EQ(g_calls, (std::vector<std::string>{"Chan 3"}));
   GtkWidget* labelled = Create_Optionmenu("^Disk", nullptr, 0, {"x", "y"});
-  EXPECT_FALSE(GTK_IS_COMBO_BOX(labelled));
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   gtk_box_pack_start(GTK_BOX(box), om, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), labelled, FALSE, FALSE, 0);
   GtkWidget* win = window_with(box, "Options");
 
-  EXPECT_EQ(Find_Widget(win, "!Show channel"), om);
-  GtkWidget* disk = Find_Widget(win, "^Disk");
-  ASSERT_NE(disk, nullptr);
-  EXPECT_TRUE(GTK_IS_COMBO_BOX_TEXT(disk));
   EXPECT_EQ(Get_Optionsmenu(win, "!Show channel"), 2);
   EXPECT_EQ(Get_Optionsmenu(win, "^Disk"), 0);
   EXPECT_EQ(Get_Optionsmenu(win, "Missing"), -1);
@@ -301,36 +278,20 @@ void on_switch(GtkNotebook*, GtkWidget*, guint, gpointer) { ++g_switches; }
 
 TEST_F(MenuTest, NotebookAndToolbar) {
   GtkWidget* list = Create_Clist("Satellites", nullptr, nullptr, nullptr, 1, {{"Name", 20}});
-  GtkWidget* label = gtk_label_new("page two");
-  GtkWidget* nb = Create_Notebook(on_switch, 2, {{"List", list}, {"Text", label}});
-  ASSERT_TRUE(GTK_IS_NOTEBOOK(nb));
-  ASSERT_EQ(gtk_notebook_get_n_pages(GTK_NOTEBOOK(nb)), 2);
+  GtkWidget* nb = Create_Notebook(on_switch, 2, {{"List", list}, {"Text", gtk_label_new("page two")}});
   // A list page is its scrolled window.
   EXPECT_EQ(gtk_notebook_get_nth_page(GTK_NOTEBOOK(nb), 0), gtk_widget_get_parent(list));
-  EXPECT_EQ(gtk_notebook_get_nth_page(GTK_NOTEBOOK(nb), 1), label);
-
+  // A null tip ends the list of tools.
   GtkWidget* bar = Create_Toolbar(
       record, {{"Open", "Open a picture"}, {"Save", "Save it"}, {"Never", nullptr}, {"After", "not read"}});
-  ASSERT_TRUE(GTK_IS_TOOLBAR(bar));
   ASSERT_EQ(gtk_toolbar_get_n_items(GTK_TOOLBAR(bar)), 2);
-  GtkToolItem* save = gtk_toolbar_get_nth_item(GTK_TOOLBAR(bar), 1);
-  // The tip sits on the tool item's button.
-  gchar* tip = gtk_widget_get_tooltip_text(gtk_bin_get_child(GTK_BIN(save)));
-  EXPECT_STREQ(tip, "Save it");
-  g_free(tip);
-
-  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-  gtk_box_pack_start(GTK_BOX(box), bar, FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(box), nb, TRUE, TRUE, 0);
-  GtkWidget* win = window_with(box, "Book");
+  GtkWidget* win = window_with(Pack(nullptr, 'v', bar, 0, nb, -1, nullptr), "Book");
   gtk_widget_show_all(win);
   test::drain();
   g_switches = 0;
   gtk_notebook_set_current_page(GTK_NOTEBOOK(nb), 1);
   EXPECT_EQ(g_switches, 1);
-
-  g_calls.clear();
-  g_signal_emit_by_name(save, "clicked");
+  g_signal_emit_by_name(gtk_toolbar_get_nth_item(GTK_TOOLBAR(bar), 1), "clicked");
   EXPECT_EQ(g_calls, (std::vector<std::string>{"Save"}));
 }
 
@@ -343,10 +304,7 @@ void click_item(GtkWidget* item) {
   int x = 0, y = 0;
   ASSERT_TRUE(gtk_widget_translate_coordinates(item, top, a.width / 2, a.height / 2, &x, &y));
   test::x_click(top, x, y);
-  for (int i = 0; i < 40; ++i) {
-    test::drain();
-    g_usleep(2500);
-  }
+  test::settle();
 }
 
 TEST_F(MenuTest, RealClicksOpenMenusAndRunItems) {
@@ -360,10 +318,7 @@ TEST_F(MenuTest, RealClicksOpenMenusAndRunItems) {
   GtkWidget* win = window_with(bar, "Clicks");
   gtk_widget_show_all(win);
   gtk_window_move(GTK_WINDOW(win), 0, 0);
-  for (int i = 0; i < 40; ++i) {
-    test::drain();
-    g_usleep(2500);
-  }
+  test::settle();
   click_item(Find_Widget(win, "File"));
   GtkWidget* open = Find_Widget(win, "File/Open...");
   ASSERT_TRUE(gtk_widget_get_mapped(open));
