@@ -38,6 +38,10 @@ constexpr const char* kNumberPad = "      ";  // room in a numeric field
 constexpr const char* kNamePad = "                    ";
 constexpr const char* kChanItems[] = {"Chan 1", "Chan 2", "Chan 3", "Chan 4", "Chan 5",
                                       "Chan 6", "Chan 7", "Chan 8", "Chan 9", "Chan 10"};
+// The orbit model the grid and positions are computed with ("Orbit_model"):
+// item 0 simple, item 1 precise.
+constexpr const char* kOrbitModelId = "^Orbit model";
+constexpr const char* kOrbitItems[] = {"Simple orbit", "Precise orbit (SGP4)"};
 
 // The window's state, owned by the window.
 struct PrefsWndState {
@@ -314,8 +318,12 @@ GtkWidget* page_record(const PREFS& p) {
 GtkWidget* page_algos(const PREFS& p) {
   GtkWidget* desp = Pack("Despeckle limits", 'h', field_of_prefs(p, "^Sur. U-limit"), 3,
                          field_of_prefs(p, "^Pix. L-limit"), 3, nullptr);
+  GtkWidget* orbit =
+      Create_Optionmenu(kOrbitModelId, pref_commands, p.orbit_model == OrbitModel::Precise ? 1 : 0,
+                        std::vector<const char*>(std::begin(kOrbitItems), std::end(kOrbitItems)));
   return Pack(nullptr, 'v', Create_Check("Linearize", pref_commands, p.linearize ? 1 : 0), 3,
-              typed_field(kZoomId, stored_text(p, kZoomId), kNumberPad, pref_commands), 3, desp, 3, nullptr);
+              typed_field(kZoomId, stored_text(p, kZoomId), kNumberPad, pref_commands), 3, desp, 3, orbit, 3,
+              nullptr);
 }
 
 GtkWidget* page_colours(const PREFS& p) {
@@ -445,6 +453,8 @@ void pref_commands(GtkWidget* widget, const char* id) {
     apply_to_record(*st, [](RECORD_INFO* r, const PREFS& q) { r->load_kepler = q.load_kepler; });
   } else if (std::strcmp(id, "Linearize") == 0) {
     p.linearize = on();
+  } else if (std::strcmp(id, kOrbitItems[0]) == 0 || std::strcmp(id, kOrbitItems[1]) == 0) {
+    p.orbit_model = std::strcmp(id, kOrbitItems[1]) == 0 ? OrbitModel::Precise : OrbitModel::Simple;
   } else if (std::strcmp(id, " Use  ") == 0) {
     // The recording record keeps its settings while a recording runs, and
     // its port unless the system lists the new one.

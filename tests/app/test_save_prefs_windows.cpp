@@ -285,6 +285,7 @@ TEST_F(PrefsWindowTest, SaveWritesWhatSavePrefsWritesAndRefusesBadValues) {
   EXPECT_EQ(std::string(Get_Entry(w, "Working directory")), "/data/");
   EXPECT_EQ(type(w, "^Basename.", "noaa"), "");
   Set_Optionsmenu(w, "^Window positions", 1);  // "Smart"
+  Set_Optionsmenu(w, "^Orbit model", 1);       // precise
   // Refused, with the stored value shown again.
   EXPECT_EQ(type(w, "^Width", "-5"), "Width must be a whole number from 0 to 1600.");
   EXPECT_EQ(std::string(Get_Entry(w, "^Width")), "0");
@@ -302,6 +303,7 @@ TEST_F(PrefsWindowTest, SaveWritesWhatSavePrefsWritesAndRefusesBadValues) {
   EXPECT_NE(saved.find("Working_Dir                    = /data/\n"), std::string::npos);
   EXPECT_NE(saved.find("main_window_position           = abs_wndpos@0x0\n"), std::string::npos);
   EXPECT_NE(saved.find("sub_window_position            = smart_wndpos@0x0\n"), std::string::npos);
+  EXPECT_NE(saved.find("Orbit_model                    = precise\n"), std::string::npos);
   TempDir other;
   char here[4096];
   ASSERT_NE(getcwd(here, sizeof here), nullptr);
@@ -323,8 +325,11 @@ TEST_F(PrefsWindowTest, UseChangesTheRunningProgramAndPortsNeedTheSystemsList) {
 
   type(w, "^Red", "0");
   type(w, "^Blue", "255");
+  Set_Optionsmenu(w, "^Orbit model", 1);
+  ASSERT_EQ(mw_->pic()->orbit.model, OrbitModel::Simple);
   const int passes = mw_->passes();
   press(w, " Use  ");
+  EXPECT_EQ(mw_->pic()->orbit.model, OrbitModel::Precise);
   EXPECT_EQ(mw_->view()->grid_rgb[0], 0);
   EXPECT_EQ(mw_->view()->grid_rgb[1], 0);
   EXPECT_EQ(mw_->view()->grid_rgb[2], 255);
