@@ -37,6 +37,7 @@ faults=(
   "src/core/files/hrpt1_read.cpp@s/if (next_marker_read \&\& next_marker\[kMarkerSyncChar\] == 'E') flags |= kLinePostSync;/(void)next_marker_read;/@kelo_test_files kelo_test_view@HRPT reader of marker files never sets the post-sync flag of a line"
   "src/core/files/gif_read.cpp@s/int local = 1 << ((iflags \& kColourTableSizeMask) + 1);/int local = 1 << (iflags \& kColourTableSizeMask);/@kelo_test_files@GIF reader takes half the entries of a local colour table"
   "src/core/view/data_proc.cpp@s/no_mirror == 0 \&\& view->orientation == Orientation::FromSouth/no_mirror == 0 \&\& view->orientation != Orientation::FromSouth/@kelo_test_view kelo_test_export@pictures of a northbound pass are mirrored, southbound ones not"
+  "src/core/view/hrpt_calcs.cpp@s/temp\[counts\[k\]\] = out\[k\];/temp[counts[k]] = out[k ? k - 1 : 0];/@kelo_test_view@a line that repeats counts reads each count at the temperature of the count below it"
   "src/core/view/draw.cpp@s/const KColor\& c = (mark \& 2) ? yellow : red;/const KColor\& c = (mark \& 1) ? yellow : red;/@kelo_test_view@faulty-line marks swap red (own sync missing) and yellow (next sync missing)"
   "src/core/export/file_save.cpp@s/return kBits10 - src_depth;/return kBits10 - src_depth - 1;/@kelo_test_export@8-bit pictures saved as recordings move up one bit, not two"
   "src/core/export/kelo_export_cli.cpp@s/if (!o.force \&\& name_taken(o.output)) {/if (!o.force \&\& o.output.empty()) {/@kelo_test_export@export command line overwrites an existing output file without --force"

@@ -2,8 +2,11 @@
 #include "core/view/hrpt_calcs.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/view/data_proc.h"
 
@@ -123,16 +126,12 @@ bool is_prt_line(const uint16_t* line) {
 }
 
 // Tenths of a kelvin as stored in a 16-bit sample; an undefined temperature
-// (no radiance, NaN) is stored as 0.
+// (no radiance, NaN) is stored as 0. Written with selects, not branches, so
+// the conversion loop runs on whole vectors.
 uint16_t tenths(float t) {
   const float v = 10.0F * t;
-  if (!(v >= 0.0F)) {
-    return 0;
-  }
-  if (v >= 65535.0F) {
-    return 65535;
-  }
-  return static_cast<uint16_t>(v);
+  const float held = v >= 0.0F ? std::min(v, 65535.0F) : 0.0F;
+  return static_cast<uint16_t>(static_cast<int>(held));
 }
 
 }  // namespace
@@ -177,6 +176,122 @@ void calibration_counts(const uint16_t* line, int ch, int* cbb, int* cs) {
   }
   *cbb = sum_bb / kCalSamples;
   *cs = sum_space / kCalSamples;
+}
+
+// One channel's earth counts to temperatures on one line. The line's
+// calibration (space and blackbody counts, blackbody radiance) is fixed, so a
+// temperature depends on the count alone.
+struct CountConversion {
+  float ns, gain;
+  int cs;
+  float b0, b1, b2;
+  float c1v3, c2v;  // c1 vc^3 and c2 vc
+  float A, B;
+
+  // The linear radiance corrected for the non-linearity.
+  float radiance(int ce) const {
+    const float rlin = ns + static_cast<float>(cs - ce) * gain;
+    return rlin + b2 * rlin * rlin + b1 * rlin + b0;
+  }
+  // ln(1 + c1 vc^3 / R) of the inverse Planck function, from the quotient
+  // q = c1 vc^3 / R; a logarithm of 1 stands in where there is no
+  // temperature to take (R of 0 or less), keeping the logarithm clear of
+  // negative arguments.
+  static double planck_log(float r, float q) {
+    return std::log(1.0 + static_cast<double>(r > 0.0F ? q : 0.0F));
+  }
+  // Tenths of a kelvin from the logarithm; a radiance of 0 or less is colder
+  // than the space view can represent: no temperature.
+  uint16_t temperature(float r, double lg) const {
+    const float te = static_cast<float>(c2v / lg);
+    const uint16_t t = tenths((te - A) / B);
+    return r > 0.0F ? t : uint16_t{0};
+  }
+};
+
+// AVHRR earth counts are 10-bit; a line's samples are converted in blocks
+// of as many.
+constexpr int kCountValues = 1024;
+constexpr size_t kBlock = kCountValues;
+
+// The temperatures of counts in[0 .. n), n <= kBlock, in plain loops over
+// arrays: radiances, the quotients, then the logarithms one by one, then the
+// temperatures.
+void convert_list(const uint16_t* in, size_t n, const CountConversion& cv, uint16_t* out) {
+  std::array<float, kBlock> r, q;
+  std::array<double, kBlock> lg;
+  for (size_t k = 0; k < n; ++k) {
+    r[k] = cv.radiance(in[k]);
+    q[k] = cv.c1v3 / r[k];
+  }
+  for (size_t k = 0; k < n; ++k) lg[k] = CountConversion::planck_log(r[k], q[k]);
+  for (size_t k = 0; k < n; ++k) out[k] = cv.temperature(r[k], lg[k]);
+}
+
+// The distinct counts among the flagged ones, in rising order, taken eight
+// flags at a time; returns how many.
+size_t distinct_counts(const std::array<uint8_t, kCountValues>& seen, uint16_t* counts) {
+  size_t m = 0;
+  for (int v = 0; v < kCountValues; v += 8) {
+    unsigned mask = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      uint64_t w = 0;
+      std::memcpy(&w, seen.data() + v, sizeof w);
+      // Gathers the low bit of each of the eight 0/1 bytes into the top
+      // byte, byte i to bit i; the partial products never overlap.
+      mask = static_cast<unsigned>((w * 0x0102040810204080ULL) >> 56);
+    } else {
+      for (int i = 0; i < 8; ++i) mask |= unsigned{seen[static_cast<size_t>(v + i)]} << i;
+    }
+    for (; mask != 0; mask &= mask - 1) counts[m++] = static_cast<uint16_t>(v + std::countr_zero(mask));
+  }
+  return m;
+}
+
+// Converts the counts at line[word(i)], i < n, in place. Each count takes a
+// logarithm, and a real scene repeats counts along a line (a field of cloud,
+// the sea), so where at least a quarter of a block's samples repeat a count,
+// each distinct count is converted once and the samples look theirs up. A
+// word beyond 10 bits (not an AVHRR count) has its block converted sample by
+// sample. The temperatures are the same either way.
+template <class Word>
+void convert_counts(uint16_t* line, size_t n, Word word, const CountConversion& cv) {
+  std::array<uint16_t, kBlock> ce, out;
+  for (size_t i0 = 0; i0 < n; i0 += kBlock) {
+    const size_t len = std::min(kBlock, n - i0);
+    // The counts, flagged by value; the flags count only when every word
+    // is a 10-bit count.
+    std::array<uint8_t, kCountValues> seen{};
+    unsigned bits = 0;
+    for (size_t k = 0; k < len; ++k) {
+      ce[k] = line[word(i0 + k)];
+      bits |= ce[k];
+      seen[ce[k] % kCountValues] = 1;
+    }
+    size_t distinct = len;
+    if (bits < kCountValues) {
+      // The flags summed eight at a time: each byte of `sum` adds at most
+      // kCountValues / 8 = 128 flags, so none carries into the next.
+      uint64_t sum = 0;
+      for (size_t v = 0; v < kCountValues; v += 8) {
+        uint64_t w = 0;
+        std::memcpy(&w, seen.data() + v, sizeof w);
+        sum += w;
+      }
+      distinct = 0;
+      for (int b = 0; b < 8; ++b) distinct += (sum >> (8 * b)) & 0xFF;
+    }
+    if (distinct * 4 > len * 3) {
+      convert_list(ce.data(), len, cv, out.data());
+      for (size_t k = 0; k < len; ++k) line[word(i0 + k)] = out[k];
+      continue;
+    }
+    std::array<uint16_t, kCountValues> counts, temp;  // temp: by count
+    const size_t m = distinct_counts(seen, counts.data());
+    convert_list(counts.data(), m, cv, out.data());
+    for (size_t k = 0; k < m; ++k) temp[counts[k]] = out[k];
+    for (size_t k = 0; k < len; ++k) line[word(i0 + k)] = temp[ce[k]];
+  }
 }
 
 // The conversion of map_noaatemp, over every sample of line 0 (shown null) or
@@ -248,30 +363,24 @@ void convert_temps(uint16_t** lines, int n, const CAL_COEFS* cal, const PIC_INFO
       continue;  // no gain can be derived: the line keeps its raw counts
     }
     const float ns = cal->Ns[ch];
-    const float gain = (st.Nbb[ch] - ns) / static_cast<float>(cs - cbb);
-    const float vc = cal->vc[ch];
-    const float c1v3 = cal->c1 * vc * vc * vc;
-    const float c2v = cal->c2 * vc;
-    auto convert = [&](int j) {
-      const int ce = line0[j];
-      const float rlin = ns + static_cast<float>(cs - ce) * gain;
-      const float r = rlin + cal->b2[ch] * rlin * rlin + cal->b1[ch] * rlin + cal->b0[ch];
-      if (!(r > 0.0F)) {
-        line0[j] = 0;  // colder than the space view can represent: no temperature
-        return;
-      }
-      const float te = static_cast<float>(c2v / std::log(1.0 + static_cast<double>(c1v3 / r)));
-      const float t = (te - cal->A[ch]) / cal->B[ch];
-      line0[j] = tenths(t);
-    };
+    const CountConversion cv{ns,
+                             (st.Nbb[ch] - ns) / static_cast<float>(cs - cbb),
+                             cs,
+                             cal->b0[ch],
+                             cal->b1[ch],
+                             cal->b2[ch],
+                             cal->c1 * cal->vc[ch] * cal->vc[ch] * cal->vc[ch],
+                             cal->c2 * cal->vc[ch],
+                             cal->A[ch],
+                             cal->B[ch]};
     if (shown == nullptr) {
-      for (int x = 0; x < width; ++x) {
-        convert(nch * x + hdr + place - 1);
-      }
+      const int first = hdr + place - 1;
+      convert_counts(
+          line0, static_cast<size_t>(width), [=](size_t x) { return first + nch * x; }, cv);
     } else {
-      for (const int j : shown->at[ch]) {
-        convert(j);
-      }
+      const std::vector<int>& at = shown->at[ch];
+      convert_counts(
+          line0, at.size(), [&](size_t i) { return static_cast<size_t>(at[i]); }, cv);
     }
   }
 }

@@ -115,6 +115,41 @@ TEST(AvhrrTemperature, MatchesIndependentReferenceOnEverySatelliteAndInfraredCha
   }
 }
 
+// A line that repeats counts has each distinct count converted once and
+// looked up by its samples; a word beyond 10 bits (no AVHRR count) must not
+// stand in for the count it shares its low bits with. Either way each sample
+// reads what its count reads alone.
+TEST(AvhrrTemperature, EachSampleReadsWhatItsCountReadsAlone) {
+  auto convert = [](const AvhrrRefCase& c, Window* w) {
+    NoaaTempState state;
+    PIC_INFO pic = noaa_pic(c.sat);
+    VIEW_INFO view;
+    const CAL_COEFS cal = load_cal(pic.sat_name, nullptr);
+    map_noaatemp(w->get(), 5, &cal, &pic, &view, &state);
+  };
+  for (const auto& c : kAvhrrRef) {
+    const Window alone = converted(c);
+    Window w(c);
+    constexpr int kDistinct = 3;
+    for (int x = 0; x < kRefPixels; ++x)
+      for (int ch = 3; ch <= 5; ++ch) w.store[0][kHdr + kChans * x + ch - 1] = c.earth[ch - 3][x % kDistinct];
+    convert(c, &w);
+    for (int x = 0; x < kRefPixels; ++x)
+      for (int ch = 3; ch <= 5; ++ch)
+        EXPECT_EQ(w.sample(x, ch), alone.sample(x % kDistinct, ch)) << c.sat << " ch" << ch << " pixel " << x;
+  }
+  // Pixel 0 of channel 4 shares its low 10 bits with pixels 3, 6, ... but is
+  // far colder than space.
+  const AvhrrRefCase& c = ref_case(15);
+  const Window alone = converted(c);
+  Window w(c);
+  for (int x = 0; x < kRefPixels; ++x) w.store[0][kHdr + kChans * x + 3] = c.earth[1][x % 3];
+  w.store[0][kHdr + 3] = static_cast<uint16_t>(1024 + c.earth[1][0]);
+  convert(c, &w);
+  EXPECT_EQ(w.sample(0, 4), 0);
+  for (int x = 1; x < kRefPixels; ++x) EXPECT_EQ(w.sample(x, 4), alone.sample(x % 3, 4)) << x;
+}
+
 // Checked by hand: a pixel that sees exactly the blackbody count has the
 // blackbody's radiance, so on the 3.7 um channel (no non-linearity) it reads
 // the blackbody temperature. NOAA-15, PRT words 17 of lines 1..4 = 389, 398,
