@@ -130,14 +130,15 @@ class WindowTest : public LumoTest {
       }
       return shown;
     })) << text;
-    // The same point twice in a row: the list has stopped scrolling (a
-    // click computed during a scroll was seen to hit a neighbouring row).
-    int x = 0, y = 0, last_x = -1, last_y = -1;
+    // The same point three polls in a row, longer than a screen frame: the
+    // list has stopped scrolling (a click computed during a scroll was seen
+    // to hit a neighbouring row).
+    int x = 0, y = 0, last_x = -1, last_y = -1, same = 0;
     ASSERT_TRUE(wait_until([&] {
-      const bool same = row_point(list, win, row, &x, &y) && x == last_x && y == last_y;
+      same = row_point(list, win, row, &x, &y) && x == last_x && y == last_y ? same + 1 : 0;
       last_x = x;
       last_y = y;
-      return same;
+      return same >= 2;
     })) << text;
     x_click(win, x, y);
   }

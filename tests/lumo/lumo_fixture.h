@@ -26,7 +26,12 @@ inline bool gtk_ready() {
     setenv("NO_AT_BRIDGE", "1", 0);
     int argc = 0;
     char** argv = nullptr;
-    return gtk_init_check(&argc, &argv) != FALSE;
+    if (!gtk_init_check(&argc, &argv)) return false;
+    // Scrolls land at once: with animations a list scrolled to a row glides
+    // there over several frames, and a click aimed during the glide hits a
+    // neighbouring row.
+    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
+    return true;
   }();
   return ok;
 }
