@@ -11,7 +11,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
-#include "core/view/despeckle_lanes.h"
+#include "core/view/filter_lanes.h"
 #endif
 
 #include "core/base/bytes.h"
@@ -22,7 +22,7 @@
 #include "core/files/hri_functions.h"
 #include "core/files/hrpt1_read.h"
 #include "core/files/ppm.h"
-#include "core/view/despeckle_avx2.h"
+#include "core/view/filter_lanes_avx2.h"
 
 namespace kelo {
 

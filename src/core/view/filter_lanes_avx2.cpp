@@ -1,11 +1,11 @@
 // The despeckle filter sixteen samples at a time, built for processors with
 // AVX2 (this unit alone is compiled for them; the pass calls it only where
 // the processor has AVX2).
-#include "core/view/despeckle_avx2.h"
+#include "core/view/filter_lanes_avx2.h"
 
 #include <immintrin.h>
 
-#include "core/view/despeckle_lanes.h"
+#include "core/view/filter_lanes.h"
 
 namespace kelo {
 

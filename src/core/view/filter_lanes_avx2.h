@@ -1,4 +1,4 @@
-// The despeckle filter for processors with AVX2 (see despeckle_lanes.h);
+// The despeckle filter for processors with AVX2 (see filter_lanes.h);
 // built only on x86-64, where KELO_DESPECKLE_AVX2 is defined.
 #pragma once
 
