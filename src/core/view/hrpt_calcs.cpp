@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -228,22 +227,13 @@ void convert_list(const uint16_t* in, size_t n, const CountConversion& cv, uint1
   for (size_t k = 0; k < n; ++k) out[k] = cv.temperature(r[k], lg[k]);
 }
 
-// The distinct counts among the flagged ones, in rising order, taken eight
-// flags at a time; returns how many.
+// The distinct counts among the flagged ones, in rising order; returns how
+// many.
 size_t distinct_counts(const std::array<uint8_t, kCountValues>& seen, uint16_t* counts) {
   size_t m = 0;
-  for (int v = 0; v < kCountValues; v += 8) {
-    unsigned mask = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-      uint64_t w = 0;
-      std::memcpy(&w, seen.data() + v, sizeof w);
-      // Gathers the low bit of each of the eight 0/1 bytes into the top
-      // byte, byte i to bit i; the partial products never overlap.
-      mask = static_cast<unsigned>((w * 0x0102040810204080ULL) >> 56);
-    } else {
-      for (int i = 0; i < 8; ++i) mask |= unsigned{seen[static_cast<size_t>(v + i)]} << i;
-    }
-    for (; mask != 0; mask &= mask - 1) counts[m++] = static_cast<uint16_t>(v + std::countr_zero(mask));
+  for (int v = 0; v < kCountValues; ++v) {
+    counts[m] = static_cast<uint16_t>(v);
+    m += seen[static_cast<size_t>(v)];
   }
   return m;
 }
