@@ -22,17 +22,6 @@ std::string written(const PREFS& p) {
 }
 }  // namespace
 
-TEST(Prefs, DefaultsKeepFieldsWithoutDefault) {
-  PREFS prefs;
-  prefs.port_type = 2;
-  prefs.kepler_name = "weather.txt";
-  prefs.main_x = 40;
-  Load_Prefdef(&prefs);
-  const PREFS& p = prefs;
-  EXPECT_EQ(std::tie(p.port_type, p.kepler_name, p.main_x, p.pp_number),
-            std::make_tuple(2, "weather.txt", 0, 2));
-}
-
 TEST(Prefs, EveryKeyAndValueRuleAndTheSavedFileReadBack) {
   test::TempDir dir;
   test::ScopedCwd cwd(dir.path());
@@ -168,9 +157,16 @@ TEST(Prefs, MalformedAndPartialValues) {
   EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after), std::make_tuple(1, 6000));
 }
 
-TEST(Prefs, SavedFileIsByteExact) {
+TEST(Prefs, DefaultsAndTheSavedFileByteExact) {
+  // The defaults leave the fields that have none (port kind, Kepler file).
   PREFS prefs;
+  prefs.port_type = 2;
+  prefs.kepler_name = "weather.txt";
+  prefs.main_x = 40;
   Load_Prefdef(&prefs);
+  EXPECT_EQ(std::tie(prefs.port_type, prefs.kepler_name, prefs.main_x), std::make_tuple(2, "weather.txt", 0));
+  prefs.port_type = 0;
+  prefs.kepler_name = "";
   prefs.grid_r = 0;
   prefs.grid_g = 255;
   prefs.grid_b = 0;
