@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -143,16 +144,10 @@ TEST(Prefs, MalformedAndPartialValues) {
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after, p.hri_start_after, p.hri_stop_after),
             std::make_tuple(6, 90, 20, 20));
-  EXPECT_NE(
-      err.find(
-          "Preference Hrpt_Record_Start_Stop_Times: '0' is not a frame count from 1 to 6000; 6 is used."),
-      std::string::npos)
-      << err;
-  EXPECT_NE(
-      err.find(
-          "Preference Hri_Record_Start_Stop_Times: '9x' is not a frame count from 1 to 6000; 20 is used."),
-      std::string::npos)
-      << err;
+  EXPECT_THAT(err, testing::HasSubstr("Preference Hrpt_Record_Start_Stop_Times: '0' is not a frame count "
+                                      "from 1 to 6000; 6 is used."));
+  EXPECT_THAT(err, testing::HasSubstr("Preference Hri_Record_Start_Stop_Times: '9x' is not a frame count "
+                                      "from 1 to 6000; 20 is used."));
   read_text(dir, "Hrpt_Record_Start_Stop_Times = 1 6000\n", &prefs);
   EXPECT_EQ(std::tie(p.hrpt_start_after, p.hrpt_stop_after), std::make_tuple(1, 6000));
 }

@@ -161,9 +161,6 @@ TEST_F(ExportCli, ExportsNamesAndNeverOverwritesUnasked) {
   CliRun n1 = run({"in.10b", "-o", "pass.x.gif", "--new-name", "-c", "2"});
   EXPECT_EQ(n1.rc, 0) << n1.err;
   EXPECT_EQ(n1.out, "Saved in pass01.gif; bitshift=-2.\n");
-  CliRun n2 = run({"in.10b", "-o", "pass.gif", "--new-name", "-c", "2", "--lum", "0,300"});
-  EXPECT_EQ(n2.out, "Saved in pass02.gif; bitshift=-1.\n");
-  EXPECT_TRUE(std::filesystem::exists("pass02.gif"));
 
   // Without a name: dumpNN with the extension of the kind (the source's own
   // recording kind by default).
@@ -206,16 +203,14 @@ TEST_F(ExportCli, OnlyRegularFilesAreReadAndOnlyFreeNamesWritten) {
     EXPECT_EQ(std::tie(r.rc, r.err), std::make_tuple(1, "ERROR: " + src + " is not a regular file\n"));
   }
   // A link that leads nowhere is a name taken; and the working file of an
-  // earlier export, a link to another file, is neither used nor removed.
+  // earlier render, a link to another file, is neither used nor removed.
   std::filesystem::create_symlink("nowhere.gif", "dangling.gif");
   CliRun d = run({"in.10b", "-c", "2", "-o", "dangling.gif"});
   EXPECT_EQ(d.err, "ERROR: file dangling.gif exists; give --force to overwrite it\n");
   EXPECT_FALSE(std::filesystem::exists("nowhere.gif"));
-  std::string other = dir.write("other.txt", "kept");
-  std::filesystem::create_symlink(other, "r.ppm.part");
-  CliRun r = run({"in.10b", "--render", "32x10", "-o", "r.ppm"});
-  EXPECT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(test::read_file(other), "kept");
+  std::filesystem::create_symlink(dir.write("other.txt", "kept"), "r.ppm.part");
+  EXPECT_EQ(run({"in.10b", "--render", "32x10", "-o", "r.ppm"}).rc, 0);
+  EXPECT_EQ(test::read_file("other.txt"), "kept");
   EXPECT_EQ(test::read_file("r.ppm").substr(0, 12), "P6\n32 10\n255");
 }
 
