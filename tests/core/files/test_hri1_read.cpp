@@ -399,20 +399,6 @@ TEST_F(HriFile, ThroughFileOpeningAndTheLineStore) {
   }
 }
 
-TEST_F(HriFile, RawFrameViewShowsTheFramesAsReceived) {
-  const HriStream s = two_channel_stream(40);
-  Opened o = open(s);
-  ASSERT_EQ(o.rc, 0);
-  o.show(1).view->chan_sel[0] = 1;
-  Line l = o.line(2);
-  // Line 2 starts two line distances (2 x 8 records) after the start frame.
-  const HriFrame& want = s.frames[static_cast<size_t>(record_of(11, 1) + 2 * 8)];
-  EXPECT_EQ(l.q, 0xFF);
-  EXPECT_EQ(std::vector<uint16_t>(l.values.begin(), l.values.begin() + kHriFrameBytes),
-            std::vector<uint16_t>(want.begin(), want.end()));
-  EXPECT_EQ(ints(l.values[3], l.values[364]), ints(0x31, 0xBEEF));
-}
-
 TEST_F(HriFile, DamagedFramesLowerTheQualityAndSkipFaultySteps) {
   HriStream s = two_channel_stream(40);
   // Line 1 of channel 1 is segment 14: spoil the sync of its third frame.
@@ -433,6 +419,17 @@ TEST_F(HriFile, DamagedFramesLowerTheQualityAndSkipFaultySteps) {
     EXPECT_EQ(l.q, 0xFF) << seg;
     EXPECT_TRUE(holds(l.values, 0, seg, 1250)) << seg;
   }
+  // The raw frame view shows the frames as received: line 2 starts two line
+  // distances (2 x 8 records) after the start frame.
+  o.view->skip_faulty = false;
+  o.view->chan_sel[0] = 1;
+  l = o.line(2);
+  const HriFrame& want = s.frames[static_cast<size_t>(record_of(11, 1) + 2 * 8)];
+  EXPECT_EQ(l.q, 0xFF);
+  EXPECT_EQ(std::vector<uint16_t>(l.values.begin(), l.values.begin() + kHriFrameBytes),
+            std::vector<uint16_t>(want.begin(), want.end()));
+  EXPECT_EQ(ints(l.values[3], l.values[364]), ints(0x31, 0xBEEF));
+
   // Bottom-up from line 0 with line 0 faulty: nothing before it.
   HriStream t = two_channel_stream(40);
   spoil_sync(frame_of(t, 12, 3));

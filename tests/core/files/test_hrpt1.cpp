@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,35 +14,15 @@
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt1_write.h"
 #include "core/files/pack10.h"
+#include "hrpt_records.h"
 #include "support/kepler_sets.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-// Header bytes assembled field by field from the layout table, independent
-// of the code under test.
-struct HdrBuilder {
-  Bytes b = Bytes(16000, 0);
-  void str(size_t off, const char* s) { std::memcpy(b.data() + off, s, std::strlen(s)); }
-  void u8(size_t off, uint8_t v) { b[off] = v; }
-  void u16(size_t off, unsigned v) {
-    b[off] = static_cast<uint8_t>(v & 0xFF);
-    b[off + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
-  }
-  void raw(size_t off, std::initializer_list<uint8_t> v) {
-    for (uint8_t x : v) b[off++] = x;
-  }
-  void tm(size_t off, std::initializer_list<unsigned> f) {
-    for (unsigned x : f) {
-      u16(off, x);
-      off += 2;
-    }
-  }
-  std::string str() const { return std::string(b.begin(), b.end()); }
-};
+using test::Bytes;
+using test::HdrBuilder;
 
 // The eight time fields a header stores and the reader keeps (no isdst).
 using TmFields = std::array<int, 8>;
@@ -189,43 +170,35 @@ Bytes write_header(PIC_INFO* pic, const test::TempDir& dir) {
 
 TEST(Hrpt1Writer, GoldenHeaderEachVariant) {
   test::TempDir dir;
-  {
-    auto pic = known_record(kKindHRPT);
+  // Kind, magic, nominal width, channels, offset of the calibration
+  // maxima, of the presence bytes, of the width and of the scan angle, the
+  // angle's float bytes.
+  const struct {
+    FileKind kind;
+    const char* magic;
+    unsigned width;
+    int nch;
+    size_t cal, presence, width_at, angle_at;
+    std::array<uint8_t, 4> angle;
+  } variants[] = {{kKindHRPT, "HRPT", 2048, 5, 151, 269, 278, 280, {0x9A, 0x99, 0x5D, 0x42}},     // 55.4
+                  {kKindSeaStar, "SEAW", 1288, 8, 151, 269, 278, 280, {0x33, 0x33, 0x69, 0x42}},  // 58.3
+                  {kKindCHRPT, "CHRP", 2048, 10, 155, 301, 312, 316, {0x9A, 0x99, 0x5D, 0x42}}};
+  for (const auto& v : variants) {
+    auto pic = known_record(v.kind);
     HdrBuilder h;
-    common_expected(h, "HRPT");
-    h.u16(22, 2048);
-    for (int i = 0; i < 5; ++i) h.u16(151 + 2 * i, 1023);
-    h.raw(269, {1, 1, 1, 0, 1, 0});
-    h.u16(278, 2048);
-    h.raw(280, {0x9A, 0x99, 0x5D, 0x42});  // 55.4
-    const Bytes got = write_header(pic.get(), dir);
-    EXPECT_EQ(first_diff(got, h.b), "") << "HRPT";
-    EXPECT_EQ(pic->width, 2048);
-    EXPECT_EQ(pic->frame.words_per_line, 3 * 2048 + 850);
-  }
-  {
-    auto pic = known_record(kKindSeaStar);
-    HdrBuilder h;
-    common_expected(h, "SEAW");
-    h.u16(22, 1288);
-    for (int i = 0; i < 8; ++i) h.u16(151 + 2 * i, 1023);
-    h.raw(269, {1, 1, 1, 0, 1, 0, 1, 0, 1});
-    h.u16(278, 1288);
-    h.raw(280, {0x33, 0x33, 0x69, 0x42});  // 58.3
-    const Bytes got = write_header(pic.get(), dir);
-    EXPECT_EQ(first_diff(got, h.b), "") << "SEAW";
-  }
-  {
-    auto pic = known_record(kKindCHRPT);
-    HdrBuilder h;
-    common_expected(h, "CHRP");
-    h.u16(22, 2048);
-    for (int i = 0; i < 10; ++i) h.u16(155 + 2 * i, 1023);
-    h.raw(301, {1, 1, 1, 0, 1, 0, 1, 0, 1, 1, 1});
-    h.u16(312, 2048);
-    h.raw(316, {0x9A, 0x99, 0x5D, 0x42});
-    const Bytes got = write_header(pic.get(), dir);
-    EXPECT_EQ(first_diff(got, h.b), "") << "CHRP";
+    common_expected(h, v.magic);
+    h.u16(22, v.width);
+    for (int i = 0; i < v.nch; ++i) h.u16(v.cal + 2 * static_cast<size_t>(i), 1023);
+    // Channels 3, 5 and 7 absent, as far as the kind has them.
+    for (int i = 0; i <= v.nch; ++i)
+      h.u8(v.presence + static_cast<size_t>(i), i == 3 || i == 5 || i == 7 ? 0 : 1);
+    h.u16(v.width_at, v.width);
+    for (size_t k = 0; k < 4; ++k) h.u8(v.angle_at + k, v.angle[k]);
+    EXPECT_EQ(first_diff(write_header(pic.get(), dir), h.b), "") << v.magic;
+    EXPECT_EQ(pic->width, static_cast<int>(v.width)) << v.magic;
+    if (v.kind == kKindHRPT) {
+      EXPECT_EQ(pic->frame.words_per_line, 3 * 2048 + 850);
+    }
   }
   {
     // Computer time: the picture time goes to offset 30, source 'c'.
@@ -439,43 +412,15 @@ TEST(Hrpt1Reader, DamagedHeadersRefused) {
 }
 
 // ---------------------------------------------------------------- lines
-// A recording of HRPT lines with sync words and one channel of width 4:
-// 854 words, padded 856, 1077 bytes a record. Word 6 carries the line
-// number; `sync_ok` says which lines begin with the frame sync.
-std::string polar_file(const std::vector<bool>& sync_ok, bool with_sync, const std::vector<char>& markers) {
-  HdrBuilder h;
-  h.str(0, "HRPT");
-  h.u16(22, 4);
-  h.raw(269, {static_cast<uint8_t>(with_sync ? 1 : 0), 1});
-  std::string out = h.str();
-  const int words = with_sync ? 854 : 4;
-  const int padded = (words + 3) / 4 * 4;
-  for (size_t n = 0; n < std::max(sync_ok.size(), markers.size()); ++n) {
-    std::vector<uint16_t> w(static_cast<size_t>(padded), 0);
-    if (with_sync) {
-      const uint16_t sync[6] = {644, 367, 860, 413, 527, 149};
-      for (int i = 0; i < 6; ++i) w[static_cast<size_t>(i)] = sync_ok[n] ? sync[i] : static_cast<uint16_t>(i);
-      w[6] = static_cast<uint16_t>(n);
-      w[853] = 1000;  // the last tail word, in a group of its own
-    } else {
-      w[0] = static_cast<uint16_t>(n);
-      w[3] = 777;
-    }
-    Bytes rec(static_cast<size_t>(padded / 4 * 5 + 7));
-    std::memcpy(rec.data(), "FRAME", 5);
-    if (!markers.empty()) rec[4] = static_cast<uint8_t>(markers[n]);
-    rec[5] = static_cast<uint8_t>((rec.size() - 7) & 0xFF);
-    rec[6] = static_cast<uint8_t>((rec.size() - 7) >> 8);
-    pack10(w.data(), static_cast<size_t>(padded / 4), rec.data() + 7);
-    out.append(rec.begin(), rec.end());
-  }
-  return out;
-}
-
 TEST(Hrpt1Reader, QualityFlagsAndSkipping) {
   test::TempDir dir;
-  // Lines 0 2 3 4 good, line 1 without sync.
-  const std::string path = dir.write("q.hrp", polar_file({true, false, true, true, true}, true, {}));
+  // Lines 0 2 3 4 good, line 1 without sync; word 6 carries the line
+  // number, the last tail word is in a group of its own.
+  const std::string path = dir.write("q.hrp", test::four_pixel_recording(5, true, [](size_t n, auto& w) {
+                                       if (n == 1) std::iota(w.begin(), w.begin() + 6, uint16_t{0});
+                                       w[6] = static_cast<uint16_t>(n);
+                                       w[853] = 1000;
+                                     }));
   auto pic = open_pic(path, kKindHRPT);
   ASSERT_EQ(read_hrpt1_hdr(pic.get()), 0);
   ASSERT_EQ(pic->frame.line_bytes, 1077);
@@ -522,7 +467,12 @@ TEST(Hrpt1Reader, QualityFlagsAndSkipping) {
 
 TEST(Hrpt1Reader, MarkersWithoutSyncWords) {
   test::TempDir dir;
-  const std::string path = dir.write("m.hrp", polar_file({}, false, {'E', 'e', 'E', 'E'}));
+  const std::string path = dir.write("m.hrp", test::four_pixel_recording(4, false,
+                                                                         [](size_t n, auto& w) {
+                                                                           w[0] = static_cast<uint16_t>(n);
+                                                                           w[3] = 777;
+                                                                         },
+                                                                         {'E', 'e', 'E', 'E'}));
   auto pic = open_pic(path, kKindHRPT);
   ASSERT_EQ(read_hrpt1_hdr(pic.get()), 0);
   ASSERT_EQ(pic->frame.line_bytes, 12);

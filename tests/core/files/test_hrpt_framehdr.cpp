@@ -11,7 +11,7 @@
 
 #include "core/files/hrpt1_read.h"
 #include "core/files/hrpt_framehdr.h"
-#include "core/files/pack10.h"
+#include "hrpt_records.h"
 #include "support/temp_dir.h"
 
 namespace kelo {
@@ -87,33 +87,14 @@ TEST(FrameHdrDecode, IdentificationAndTimeCode) {
 // An HRPT recording with sync words and one channel of width 4; each line's
 // time code carries the given milliseconds of the day.
 std::string frames_file(const std::vector<int>& msec, bool with_sync) {
-  std::string hdr(16000, '\0');
-  std::memcpy(hdr.data(), "HRPT", 4);
-  hdr[22] = 4;
-  hdr[269] = with_sync ? 1 : 0;
-  hdr[270] = 1;
-  const size_t words = with_sync ? 854 : 4;
-  const size_t padded = (words + 3) / 4 * 4;
-  std::string out = hdr;
-  for (int ms : msec) {
-    std::vector<uint16_t> w(padded, 0);
-    const uint16_t sync[6] = {644, 367, 860, 413, 527, 149};
-    for (int i = 0; i < 6 && with_sync; ++i) w[static_cast<size_t>(i)] = sync[i];
-    if (with_sync) {
-      w[6] = 15 << 3;
-      w[8] = 2 * 100;
-      w[9] = static_cast<uint16_t>((ms >> 20) & 0x7F);
-      w[10] = static_cast<uint16_t>((ms >> 10) & 0x3FF);
-      w[11] = static_cast<uint16_t>(ms & 0x3FF);
-    }
-    std::string rec(padded / 4 * 5 + 7, '\0');
-    std::memcpy(rec.data(), "FRAME", 5);
-    rec[5] = static_cast<char>((rec.size() - 7) & 0xFF);
-    rec[6] = static_cast<char>((rec.size() - 7) >> 8);
-    pack10(w.data(), padded / 4, reinterpret_cast<uint8_t*>(rec.data() + 7));
-    out += rec;
-  }
-  return out;
+  return test::four_pixel_recording(msec.size(), with_sync, [&](size_t n, std::vector<uint16_t>& w) {
+    if (!with_sync) return;
+    w[6] = 15 << 3;
+    w[8] = 2 * 100;
+    w[9] = static_cast<uint16_t>((msec[n] >> 20) & 0x7F);
+    w[10] = static_cast<uint16_t>((msec[n] >> 10) & 0x3FF);
+    w[11] = static_cast<uint16_t>(msec[n] & 0x3FF);
+  });
 }
 
 std::unique_ptr<PIC_INFO> open_frames(const test::TempDir& dir, const std::string& name,
