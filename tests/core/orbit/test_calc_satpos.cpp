@@ -102,7 +102,6 @@ TEST(OrbitModel, EarthRotationAndScanAngle) {
   EXPECT_NEAR(x2earthangle(h, 4, 0, 1024, 55.4f), 0.2386303, 1e-6);  // swath edge
   EXPECT_NEAR(x2earthangle(h, 3, 0, 1024, 55.4f), -0.2386303, 1e-6);
   EXPECT_EQ(x2earthangle(h, 4, 1024, 1024, 55.4f), 0.0f);  // nadir
-  EXPECT_LT(x2earthangle(h, 4, 2048, 1024, 55.4f), 0.0f);
   EXPECT_NEAR(x2earthangle(h, 4, 2048, 1024, 55.4f), -0.2386303, 1e-6);
   // Near nadir the angle stays a number and small.
   for (float x : {1023.0f, 1023.9f, 1024.1f, 1025.0f}) {
@@ -113,6 +112,13 @@ TEST(OrbitModel, EarthRotationAndScanAngle) {
   EXPECT_EQ(x2earthangle(h, 4, 5, 0, 55.4f), 0.0f);  // no scan positions
 }
 
+// A direction vector against values worked out by hand.
+void expect_direction(const POSITION& p, double x, double y, double z) {
+  EXPECT_NEAR(p.x, x, 1e-6);
+  EXPECT_NEAR(p.y, y, 1e-6);
+  EXPECT_NEAR(p.z, z, 1e-6);
+}
+
 TEST(OrbitModel, PositionFormulasByHand) {
   KEPLER k = test::kepler_set(120, 1.0f, 1.0f, 0.0f, 0.0f, 0.5f, 0.25f, 14.0f, 0);
   ORBIT o{};
@@ -121,9 +127,7 @@ TEST(OrbitModel, PositionFormulasByHand) {
   POSITION sat;
   BrokenTime tm = o.epoch_tm;
   ASSERT_EQ(calcpossat(&tm, 0, &k, &o, &sat), 1);
-  EXPECT_NEAR(sat.x, 0.3682910, 1e-6);
-  EXPECT_NEAR(sat.y, 0.7316889, 1e-6);
-  EXPECT_NEAR(sat.z, 0.5735792, 1e-6);
+  expect_direction(sat, 0.3682910, 0.7316889, 0.5735792);
   EXPECT_EQ(o.node_shift, 0.0f);
   // Ten days later the node has drifted by ten days of node_rate.
   tm.tm_mday += 10;
@@ -134,9 +138,7 @@ TEST(OrbitModel, PositionFormulasByHand) {
   POSITION pix;
   POSITION s0{0.3682910f, 0.7316889f, 0.5735792f, 0, 0};
   calc_satobs(&k, &o, &s0, &pix, 0.2f);
-  EXPECT_NEAR(pix.x, 0.5281242, 1e-6);
-  EXPECT_NEAR(pix.y, 0.7171038, 1e-6);
-  EXPECT_NEAR(pix.z, 0.4548043, 1e-6);
+  expect_direction(pix, 0.5281242, 0.7171038, 0.4548043);
 
   // Longitude: node + raan - node drift - earth angle - correction.
   KEPLER kr{};

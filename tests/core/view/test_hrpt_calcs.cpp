@@ -170,7 +170,7 @@ TEST(AvhrrTemperature, BlackbodyCountReadsTheBlackbodyTemperature) {
   }
 }
 
-TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
+TEST(AvhrrTemperature, PrtWindowUsesFourKeepsMissingReadingsAndSearchesShortSets) {
   const AvhrrRefCase& c = ref_case(15);
   PIC_INFO pic = noaa_pic(15);
   VIEW_INFO view;
@@ -202,6 +202,19 @@ TEST(AvhrrTemperature, PrtWindowUsesFourAndKeepsMissingReadings) {
     partial.prt(3, 5, 0);
     map_noaatemp(partial.get(), 5, &cal, &pic, &view, &state);
     expect_reference(partial, c, "PRT 1 and 2 only");
+  }
+  // A set of 2 lines: line 0 is the reference line, line 1 PRT 1; PRT 2..4
+  // keep the readings of the full window before (NOAA 18's case).
+  {
+    const AvhrrRefCase& c18 = ref_case(18);
+    PIC_INFO pic18 = noaa_pic(18);
+    const CAL_COEFS cal18 = load_cal(pic18.sat_name, nullptr);
+    NoaaTempState state;
+    converted(c18, &state);
+    Window two(c18);
+    two.store.resize(2);
+    map_noaatemp(two.get(), 2, &cal18, &pic18, &view, &state);
+    expect_reference(two, c18, "two lines");
   }
   // Without earlier readings, PRT 3 and 4 count as 0 K: the blackbody comes
   // out at half its temperature and the scene far colder than the reference.
@@ -256,21 +269,6 @@ TEST(AvhrrTemperature, LinesThatCannotBeCalibratedKeepTheirCounts) {
   wide.width = kPadded;
   unchanged(wide, 5, "width beyond the buffers");
   unchanged(noaa_pic(16), 0, "empty set");
-}
-
-TEST(AvhrrTemperature, ShortSetSearchesTheLinesItHas) {
-  // A set of 2 lines: line 0 is the reference line, line 1 PRT 1; PRT 2..4
-  // keep the readings of the full window before.
-  const AvhrrRefCase& c = ref_case(18);
-  PIC_INFO pic = noaa_pic(18);
-  VIEW_INFO view;
-  const CAL_COEFS cal = load_cal(pic.sat_name, nullptr);
-  NoaaTempState state;
-  converted(c, &state);
-  Window two(c);
-  two.store.resize(2);
-  map_noaatemp(two.get(), 2, &cal, &pic, &view, &state);
-  expect_reference(two, c, "two lines");
 }
 
 TEST(AvhrrCalibration, SatelliteChosenByTheFirstNumberInTheName) {

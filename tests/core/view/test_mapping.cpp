@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 #include <tuple>
 
@@ -25,61 +26,45 @@ std::unique_ptr<VIEW_INFO> view_with(int lmin, int lmax, float gamma = 1.0f, int
   return v;
 }
 
-TEST(LumMap, LimitsInvertAndEqualBounds) {
+// The entries of a luminance map at the given levels.
+std::vector<int> at(const std::vector<int>& m, std::initializer_list<int> levels) {
+  std::vector<int> out;
+  for (int l : levels) out.push_back(m[static_cast<size_t>(l)]);
+  return out;
+}
+
+TEST(LumMap, LimitsInvertGammaAndSmallPictures) {
   std::vector<int> m;
   auto v = view_with(100, 100);
   ASSERT_EQ(mk_lummap(v.get(), 1024, kNpal, &m), 0);
   EXPECT_EQ(v->lmax, 101);  // raised so the window has a width
-  EXPECT_EQ(m[99], 0);
-  EXPECT_EQ(m[100], 0);
-  EXPECT_EQ(m[101], kNpal - 1);  // 1 * 256 / 1 = 256, clamped
-  EXPECT_EQ(m[1023], kNpal - 1);
-
+  EXPECT_EQ(at(m, {99, 100, 101, 1023}), (std::vector<int>{0, 0, 255, 255}));  // 1 * 256 / 1, clamped
   auto w = view_with(100, 612);
   mk_lummap(w.get(), 1024, kNpal, &m);
-  EXPECT_EQ(m[100], 0);
-  EXPECT_EQ(m[101], 0);  // 1 * 256 / 512
-  EXPECT_EQ(m[102], 1);
-  EXPECT_EQ(m[356], 128);  // 256 * 256 / 512
-  EXPECT_EQ(m[611], 255);  // 511 * 256 / 512 = 255.5
-  EXPECT_EQ(m[612], 255);  // 256: clamped
-
+  // 1 * 256 / 512 = 0.5; 256 * 256 / 512 = 128; 511 * 256 / 512 = 255.5; 256 clamped.
+  EXPECT_EQ(at(m, {100, 101, 102, 356, 611, 612}), (std::vector<int>{0, 0, 1, 128, 255, 255}));
   auto inv = view_with(100, 612, 1.0f, 1);
   mk_lummap(inv.get(), 1024, kNpal, &m);
-  EXPECT_EQ(m[0], kNpal - 1);
-  EXPECT_EQ(m[100], kNpal - 1);
-  EXPECT_EQ(m[356], 127);
-  EXPECT_EQ(m[613], 0);
-  EXPECT_EQ(m[1023], 0);
-}
+  EXPECT_EQ(at(m, {0, 100, 356, 613, 1023}), (std::vector<int>{255, 255, 127, 0, 0}));
 
-TEST(LumMap, GammaZeroAndOneAreLinearOthersBend) {
+  // Gamma 0 and 1 are linear (512 * 256 / 1023 = 128.1); gamma 2 bends:
+  // trunc(sqrt(256) * 256 / sqrt(1023)) = 128, sqrt(64) * 256 / 31.984 = 64.03.
   std::vector<int> lin, g0, g2;
-  auto v1 = view_with(0, 1023, 1.0f);
-  auto v0 = view_with(0, 1023, 0.0f);
-  auto v2 = view_with(0, 1023, 2.0f);
+  auto v1 = view_with(0, 1023, 1.0f), v0 = view_with(0, 1023, 0.0f), v2 = view_with(0, 1023, 2.0f);
   mk_lummap(v1.get(), 1024, kNpal, &lin);
   mk_lummap(v0.get(), 1024, kNpal, &g0);
   mk_lummap(v2.get(), 1024, kNpal, &g2);
   EXPECT_EQ(lin, g0);
-  EXPECT_EQ(lin[512], 128);  // 512 * 256 / 1023 = 128.1
-  // Gamma 2: trunc((sqrt(256) - 0) * 256 / sqrt(1023)) = trunc(16 * 256 / 31.984) = 128.
-  EXPECT_EQ(g2[256], 128);
-  // sqrt(64) * 256 / 31.984 = 64.03
-  EXPECT_EQ(g2[64], 64);
-  EXPECT_EQ(g2[1023], 255);
-}
+  EXPECT_EQ(lin[512], 128);
+  EXPECT_EQ(at(g2, {64, 256, 1023}), (std::vector<int>{64, 128, 255}));
 
-TEST(LumMap, SmallPicturesStillCoverTenBitLevels) {
-  // An 8-bit picture: RGB mixes and temperature bins still index up to 1023.
-  std::vector<int> m;
-  auto v = view_with(10, 200);
-  ASSERT_EQ(mk_lummap(v.get(), 256, kNpal, &m), 0);
+  // An 8-bit picture: RGB mixes and temperature bins still index up to 1023;
+  // a map with no colours yet still gives valid index 0.
+  auto small = view_with(10, 200);
+  ASSERT_EQ(mk_lummap(small.get(), 256, kNpal, &m), 0);
   ASSERT_GE(m.size(), 1024u);
-  EXPECT_EQ(m[255], kNpal - 1);
-  EXPECT_EQ(m[1023], kNpal - 1);
-  // A map with no colours yet still gives valid index 0.
-  mk_lummap(v.get(), 256, 0, &m);
+  EXPECT_EQ(at(m, {255, 1023}), (std::vector<int>{255, 255}));
+  mk_lummap(small.get(), 256, 0, &m);
   EXPECT_EQ(m[150], 0);
 }
 
@@ -149,28 +134,20 @@ TEST(Mapping, SampleIndexesAndLineMap) {
   ASSERT_EQ(map_xy(2048, 2000, 0, &p.pic, p.view.get(), &xmap, &ymap), 0);
   ASSERT_EQ(xmap.size(), 2048u);
   ASSERT_EQ(ymap.size(), 2000u);
-  EXPECT_EQ(xmap[0], 103);
-  EXPECT_EQ(xmap[1], 108);
-  EXPECT_EQ(xmap[2047], 2047 * 5 + 103);
-  EXPECT_EQ(ymap[0], 0);
-  EXPECT_EQ(ymap[1], 0);  // two rows per line
-  EXPECT_EQ(ymap[3], 1);
-  EXPECT_EQ(ymap[1999], 999);
-  EXPECT_FLOAT_EQ(p.view->zoom.dx, 1.0f);
-  EXPECT_FLOAT_EQ(p.view->zoom.dy, 2.0f);
+  EXPECT_EQ(at(xmap, {0, 1, 2047}), (std::vector<int>{103, 108, 2047 * 5 + 103}));
+  EXPECT_EQ(at(ymap, {0, 1, 3, 1999}), (std::vector<int>{0, 0, 1, 999}));  // two rows per line
+  EXPECT_EQ(std::make_pair(p.view->zoom.dx, p.view->zoom.dy), std::make_pair(1.0f, 2.0f));
   // Channel 2 absent from the file: channel 4 is then the 3rd present (k = 2).
   p.pic.chan_present[2] = 0;
   map_xy(2048, 2000, 0, &p.pic, p.view.get(), &xmap, &ymap);
   EXPECT_EQ(xmap[0], 102);
   // RGB mode indexes the three component rows directly.
   map_xy(2048, 2000, 1, &p.pic, p.view.get(), &xmap, &ymap);
-  EXPECT_EQ(xmap[0], 0);
-  EXPECT_EQ(xmap[7], 7);
+  EXPECT_EQ(at(xmap, {0, 7}), (std::vector<int>{0, 7}));
   // Bottom-up: the first row would be line `height`: limited to the last line.
   p.view->scan_dir = ScanDir::BottomUp;
   map_xy(2048, 2000, 1, &p.pic, p.view.get(), &xmap, &ymap);
-  EXPECT_EQ(ymap[0], 999);
-  EXPECT_EQ(ymap[1999], 0);
+  EXPECT_EQ(at(ymap, {0, 1999}), (std::vector<int>{999, 0}));
 }
 
 TEST(Mapping, SingleSampleLinesHaveNoChannelOffset) {
@@ -184,8 +161,7 @@ TEST(Mapping, SingleSampleLinesHaveNoChannelOffset) {
   p.view->chan_sel[2] = 1;
   std::vector<int> xmap, ymap;
   ASSERT_EQ(map_xy(2500, 100, 0, &p.pic, p.view.get(), &xmap, &ymap), 0);
-  EXPECT_EQ(xmap[0], 0);
-  EXPECT_EQ(xmap[2499], 2499);
+  EXPECT_EQ(at(xmap, {0, 2499}), (std::vector<int>{0, 2499}));
 }
 
 TEST(Mapping, LinearisationTable) {
@@ -278,15 +254,15 @@ TEST(RowDrawers, GreyRowHistogramAndBounds) {
   const uint16_t line[6] = {0, 40, 1023, 2000, 8, 9};
   const int xmap[4] = {1, 3, 2, 77};  // the last one lies outside the line
   draw_a_line_bw(line, 6, 4, 1, xmap, lum.data(), 1023, &c, view.get());
-  const uint8_t want[12] = {10, 10, 10, 255, 255, 255, 255, 255, 255, 0, 0, 0};
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(c.rgb_buf[12 + i], want[i]) << i;
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(c.rgb_buf[i], 0) << "row 0 untouched";
+  EXPECT_EQ(c.rgb_buf,
+            (std::vector<uint8_t>{0,  0,  0,  0,   0,   0,   0,   0,   0,   0, 0, 0,  // row 0 untouched
+                                  10, 10, 10, 255, 255, 255, 255, 255, 255, 0, 0, 0}));
   EXPECT_EQ(view->hist[40], 1);
   EXPECT_EQ(view->hist[1023], 2);  // 2000 limited to the maximum level
   // A row below the buffer is skipped, so is a row wider than the canvas.
   draw_a_line_bw(line, 6, 4, 2, xmap, lum.data(), 1023, &c, view.get());
   draw_a_line_bw(line, 6, 5, 0, xmap, lum.data(), 1023, &c, view.get());
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(c.rgb_buf[i], 0);
+  EXPECT_TRUE(std::all_of(c.rgb_buf.begin(), c.rgb_buf.begin() + 12, [](uint8_t b) { return b == 0; }));
   EXPECT_EQ(view->hist[40], 1);
 }
 
@@ -297,8 +273,7 @@ TEST(RowDrawers, RgbRowMixAndSmallTables) {
   const int xmap[2] = {0, 1};
   // Without a map levels are palette indexes, limited to 255.
   draw_a_line_rgb(r, g, b, 2, 2, 0, xmap, nullptr, &c, view.get());
-  const uint8_t want[6] = {255, 30, 3, 255, 255, 0};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(c.rgb_buf[i], want[i]) << i;
+  EXPECT_EQ(c.rgb_buf, (std::vector<uint8_t>{255, 30, 3, 255, 255, 0}));
   EXPECT_EQ(view->hist[111], 1);  // (300 + 30 + 3) / 3
   EXPECT_EQ(view->hist[841], 1);  // (1023 + 1500 + 0) / 3
   // An 8-bit picture's map still covers levels up to 1023.
@@ -319,8 +294,7 @@ TEST(RowDrawers, GridMarksTakeTheGridColour) {
   const uint8_t marks[3] = {0, 1, 0};
   const int xmap[3] = {1, 0, 9};
   draw_grid(marks, 3, 3, 0, xmap, &c, view.get());
-  const uint8_t want[9] = {10, 20, 30, 0, 0, 0, 0, 0, 0};
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(c.rgb_buf[i], want[i]) << i;
+  EXPECT_EQ(c.rgb_buf, (std::vector<uint8_t>{10, 20, 30, 0, 0, 0, 0, 0, 0}));
   const int all_marked[3] = {1, 1, 1};
   draw_grid(marks, 3, 3, 0, all_marked, &c, nullptr);  // no view: white
   EXPECT_EQ(c.rgb_buf[3], 255);

@@ -1,13 +1,16 @@
 // The screen pass works only on what the column map shows: the mix of the
 // shown columns, the despeckle filter and the temperature conversion of the
-// shown samples, and the per-pass colour tables. Each must give, wherever the
-// screen looks, exactly what the whole-line function gives.
+// shown samples, the per-pass colour tables and the rows painted straight from
+// the mixed levels. Each must give, wherever the screen looks, exactly what
+// the whole-line function or the table painter gives, without touching the
+// next row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "core/view/data_proc.h"
@@ -40,6 +43,35 @@ std::vector<int> some_columns() {
   for (int x = 0; x < kWidth; ++x)
     if (x % 2 == 0 || x >= kWidth - 5) cols.push_back(x);
   return cols;
+}
+
+// A canvas of two rows with a colour palette, filled with 77, and the
+// histogram of the rows painted on it.
+struct Canvas {
+  DRAWABLE_INFO c;
+  VIEW_INFO v;
+  explicit Canvas(int w) {
+    renew_rgbbuf(&c, w, 2);
+    std::vector<KColor> pal;
+    for (int i = 0; i < 256; ++i)
+      pal.push_back(KColor{static_cast<uint16_t>(i * 257), static_cast<uint16_t>((i * 7 % 256) * 257),
+                           static_cast<uint16_t>((255 - i) * 257)});
+    Create_RGBPalette(&c, pal);
+    std::fill(c.rgb_buf.begin(), c.rgb_buf.end(), uint8_t{77});
+  }
+  bool same(const Canvas& o) const {
+    return c.rgb_buf == o.c.rgb_buf && std::equal(std::begin(v.hist), std::end(v.hist), std::begin(o.v.hist));
+  }
+  bool row1_untouched() const {
+    return std::all_of(c.rgb_buf.begin() + c.width * 3, c.rgb_buf.end(), [](uint8_t b) { return b == 77; });
+  }
+};
+
+// A luminance map that runs past the palette's 256 entries.
+std::vector<int> lummap(int mul, int mod) {
+  std::vector<int> m(1024);
+  for (int v = 0; v < 1024; ++v) m[static_cast<size_t>(v)] = (v * mul) % mod;
+  return m;
 }
 
 TEST(ShownSamples, MixOfShownColumnsEqualsTheWholeLine) {
@@ -227,30 +259,18 @@ TEST(ShownSamples, TemperaturesOfShownSamplesEqualTheWholeLine) {
 }
 
 TEST(ShownSamples, TemperatureTableDrawsAsThePixelFunction) {
-  DRAWABLE_INFO a, b;
-  renew_rgbbuf(&a, 8, 1);
-  renew_rgbbuf(&b, 8, 1);
-  std::vector<KColor> pal;
-  for (int i = 0; i < 256; ++i)
-    pal.push_back(KColor{static_cast<uint16_t>(i * 257), static_cast<uint16_t>((255 - i) * 257),
-                         static_cast<uint16_t>(i / 2 * 257)});
-  Create_RGBPalette(&a, pal);
-  Create_RGBPalette(&b, pal);
-  std::vector<int> lummap(1024);
-  for (int v = 0; v < 1024; ++v) lummap[static_cast<size_t>(v)] = (v * 7) % 300;  // past the palette too
+  Canvas a(8), b(8), c(8);
+  const std::vector<int> lm = lummap(7, 300);
   const std::vector<int> xmap = {0, 1, 2, 3, 4, 5, -1, 9};
   // Temperatures past both ends of the scale.
   const std::vector<uint16_t> t = {0, 2029, 2030, 2500, 3000, 3439, 3440, 60000, 2700, 2800};
-  VIEW_INFO ta, tb, tc;
-  draw_a_line_func(t.data(), 9, 8, 0, xmap.data(), lummap.data(), &a, &ta, map_temp);
-  draw_a_line_temp(t.data(), 9, 8, 0, xmap.data(), temp_colours(lummap.data(), &b), &b, &tb);
-  EXPECT_EQ(a.rgb_buf, b.rgb_buf);
-  EXPECT_TRUE(std::equal(std::begin(ta.hist), std::end(ta.hist), std::begin(tb.hist)));
-  std::fill(b.rgb_buf.begin(), b.rgb_buf.end(), uint8_t{77});
+  draw_a_line_func(t.data(), 9, 8, 0, xmap.data(), lm.data(), &a.c, &a.v, map_temp);
+  draw_a_line_temp(t.data(), 9, 8, 0, xmap.data(), temp_colours(lm.data(), &b.c), &b.c, &b.v);
   paint_row_temp(t.data(), column_runs(xmap.data(), 8, 9), xmap.data(),
-                 temp_pixels(temp_colours(lummap.data(), &b)), 0, &b, &tc);
-  EXPECT_EQ(a.rgb_buf, b.rgb_buf);
-  EXPECT_TRUE(std::equal(std::begin(ta.hist), std::end(ta.hist), std::begin(tc.hist)));
+                 temp_pixels(temp_colours(lm.data(), &c.c)), 0, &c.c, &c.v);
+  EXPECT_TRUE(a.same(b));
+  EXPECT_TRUE(a.same(c));
+  EXPECT_TRUE(c.row1_untouched());
 }
 
 // The painters of the pass against the row drawers on a row whose column
@@ -260,39 +280,22 @@ TEST(ShownSamples, TemperatureTableDrawsAsThePixelFunction) {
 TEST(ShownSamples, RowPaintersDrawAsTheRowDrawers) {
   const std::vector<int> xmap = {-1, 0, 2, 2, 9, 1, 3, 5, 6, 4};  // line_len 6
   const ColumnRuns runs = column_runs(xmap.data(), 10, 6);
-  ASSERT_EQ(runs.runs.size(), 3u);
-  EXPECT_EQ(runs.runs[0].begin, 1);
-  EXPECT_EQ(runs.runs[0].end, 4);
-  EXPECT_EQ(runs.runs[1].begin, 5);
-  EXPECT_EQ(runs.runs[1].end, 8);
-  EXPECT_EQ(runs.runs[2].begin, 9);
-  EXPECT_EQ(runs.runs[2].end, 10);
-  DRAWABLE_INFO want, got;
-  for (DRAWABLE_INFO* c : {&want, &got}) {
-    renew_rgbbuf(c, 10, 2);
-    std::vector<KColor> pal;
-    for (int i = 0; i < 256; ++i)
-      pal.push_back(KColor{static_cast<uint16_t>(i * 257), static_cast<uint16_t>((i * 3 % 256) * 257),
-                           static_cast<uint16_t>((255 - i) * 257)});
-    Create_RGBPalette(c, pal);
-    std::fill(c->rgb_buf.begin(), c->rgb_buf.end(), uint8_t{77});
-  }
-  std::vector<int> lummap(1024);
-  for (int v = 0; v < 1024; ++v) lummap[static_cast<size_t>(v)] = (v * 5) % 256;
+  std::vector<std::pair<int, int>> spans;
+  for (const auto& r : runs.runs) spans.emplace_back(r.begin, r.end);
+  EXPECT_EQ(spans, (std::vector<std::pair<int, int>>{{1, 4}, {5, 8}, {9, 10}}));
+  const std::vector<int> lm = lummap(5, 256);
   const uint16_t line[6] = {0, 700, 1023, 4000, 17, 300};
-  VIEW_INFO hw, hg;
-  draw_a_line_bw(line, 6, 10, 0, xmap.data(), lummap.data(), 1023, &want, &hw);
-  paint_row_grey(line, runs, xmap.data(), grey_colours(lummap, 1023, &got), 0, &got, &hg);
-  EXPECT_EQ(want.rgb_buf, got.rgb_buf);
-  EXPECT_TRUE(std::equal(std::begin(hw.hist), std::end(hw.hist), std::begin(hg.hist)));
+  Canvas want(10), got(10);
+  draw_a_line_bw(line, 6, 10, 0, xmap.data(), lm.data(), 1023, &want.c, &want.v);
+  paint_row_grey(line, runs, xmap.data(), grey_colours(lm, 1023, &got.c), 0, &got.c, &got.v);
+  EXPECT_TRUE(want.same(got));
 
   const uint16_t r[6] = {0, 1023, 511, 3, 900, 12}, g[6] = {5, 0, 1000, 1023, 2, 640},
                  b[6] = {1023, 7, 0, 44, 0, 1};
-  const RgbLevelColours levels = rgb_level_colours(lummap.data(), &want);
-  draw_a_line_rgb_levels(r, g, b, 6, 10, 0, xmap.data(), levels, &want, &hw);
-  paint_row_levels(r, g, b, runs, xmap.data(), level_pixels(levels), 0, &got, &hg);
-  EXPECT_EQ(want.rgb_buf, got.rgb_buf);
-  EXPECT_TRUE(std::equal(std::begin(hw.hist), std::end(hw.hist), std::begin(hg.hist)));
+  const RgbLevelColours levels = rgb_level_colours(lm.data(), &want.c);
+  draw_a_line_rgb_levels(r, g, b, 6, 10, 0, xmap.data(), levels, &want.c, &want.v);
+  paint_row_levels(r, g, b, runs, xmap.data(), level_pixels(levels), 0, &got.c, &got.v);
+  EXPECT_TRUE(want.same(got));
 
   // The same levels as the levels of a straight mix of shown columns 0, 1,
   // 2 and 5, with entry 4 past the shown columns: the row's columns 3 and 4
@@ -303,11 +306,81 @@ TEST(ShownSamples, RowPaintersDrawAsTheRowDrawers) {
   const std::vector<int> kmap = {0, 0, 2, 2, 0, 1, 4, 3, 0, 4};
   MixedColumns mixed;
   colour_columns(sr, sg, sb, 4, level_pixels(levels), &mixed);
-  draw_a_line_rgb_levels(r0, g0, b0, 6, 10, 0, xmap.data(), levels, &want, &hw);
-  paint_row_columns(mixed, runs, kmap.data(), 0, &got, &hg);
-  EXPECT_EQ(want.rgb_buf, got.rgb_buf);
-  EXPECT_TRUE(std::equal(std::begin(hw.hist), std::end(hw.hist), std::begin(hg.hist)));
-  for (size_t i = 30; i < 60; ++i) EXPECT_EQ(got.rgb_buf[i], 77) << "row 1 untouched at " << i;
+  draw_a_line_rgb_levels(r0, g0, b0, 6, 10, 0, xmap.data(), levels, &want.c, &want.v);
+  paint_row_columns(mixed, runs, kmap.data(), 0, &got.c, &got.v);
+  EXPECT_TRUE(want.same(got));
+  EXPECT_TRUE(got.row1_untouched());
+}
+
+// Rows painted straight from the mixed levels (full and zoomed-out views)
+// and zoomed-in temperature rows, against the column tables.
+constexpr int kW = 24;
+
+TEST(ShownSamples, SpansPaintAsTheColumnTable) {
+  // Twenty shown columns on canvas columns 2 .. 21; columns 0, 1 and 23 show
+  // nothing, column 22 a sample past the line.
+  constexpr int kShown = 20;
+  int red[kShown], green[kShown], blue[kShown];
+  for (int k = 0; k < kShown; ++k) {
+    red[k] = k * 97 % 1024;
+    green[k] = k == 3 ? 1023 : (1023 + 1024 - k * 61 % 1024) % 1024;
+    blue[k] = k * k * 13 % 1024;
+  }
+  std::vector<int> xmap(kW, -1);
+  for (int x = 2; x < 22; ++x) xmap[static_cast<size_t>(x)] = 10 + x;
+  xmap[23] = 99;
+  const ColumnRuns runs = column_runs(xmap.data(), kW, 40);
+  const std::vector<int> lm = lummap(5, 256);
+  for (const bool mirrored : {false, true}) {
+    std::vector<int> kmap(kW, 0);
+    for (int x = 2; x < 22; ++x) kmap[static_cast<size_t>(x)] = mirrored ? 21 - x : x - 2;
+    const MixedSpans spans = mixed_spans(runs, kmap.data(), kShown);
+    ASSERT_TRUE(spans.direct) << mirrored;
+    ASSERT_EQ(spans.spans.size(), 1u);
+    EXPECT_EQ(spans.spans[0].step, mirrored ? -1 : 1);
+
+    Canvas want(kW), got(kW);
+    const LevelPixels px = level_pixels(rgb_level_colours(lm.data(), &want.c));
+    MixedColumns mixed;
+    colour_columns(red, green, blue, kShown, px, &mixed);
+    paint_row_columns(mixed, runs, kmap.data(), 0, &want.c, &want.v);
+    // Blocks that end inside the span, as the pass mixes them.
+    paint_row_gaps(runs, 0, &got.c);
+    for (size_t from = 0; from < kShown; from += 7)
+      paint_row_mixed(red, green, blue, from, std::min<size_t>(kShown, from + 7), spans, runs, px, 0, &got.c,
+                      &got.v);
+    EXPECT_TRUE(want.same(got)) << mirrored;
+    EXPECT_TRUE(got.row1_untouched()) << mirrored;
+  }
+
+  // A canvas column showing the entry past the shown columns (level 0) has
+  // no mixed level: such a row needs the table.
+  std::vector<int> past(kW, 0);
+  for (int x = 2; x < 22; ++x) past[static_cast<size_t>(x)] = x - 2;
+  past[21] = kShown;
+  EXPECT_FALSE(mixed_spans(runs, past.data(), kShown).direct);
+}
+
+TEST(ShownSamples, ZoomedTemperaturesPaintAsThePixelTable) {
+  // Tenths of a kelvin past both ends of the scale; each sample shown on
+  // two or three canvas columns.
+  const std::vector<uint16_t> line = {0, 2029, 2030, 2500, 3000, 3439, 3440, 60000, 2700};
+  const std::vector<int> xmap = {1, 1, 2, 2, 2, 3, 3, 5, 5, 7, -1, 8, 8, 8, 0, 0, 4, 4, 6, 6, 6, -1, -1, 9};
+  const ColumnRuns runs = column_runs(xmap.data(), kW, 9);  // column 23 past the line
+  std::vector<int> shown = {0, 1, 2, 3, 4, 5, 6, 7, 8}, kmap(kW, 0);
+  for (int x = 0; x < kW; ++x)
+    if (xmap[static_cast<size_t>(x)] >= 0)
+      kmap[static_cast<size_t>(x)] = static_cast<int>(
+          std::lower_bound(shown.begin(), shown.end(), xmap[static_cast<size_t>(x)]) - shown.begin());
+  const std::vector<int> lm = lummap(5, 256);
+  Canvas want(kW), got(kW);
+  const TempPixels px = temp_pixels(temp_colours(lm.data(), &want.c));
+  paint_row_temp(line.data(), runs, xmap.data(), px, 0, &want.c, &want.v);
+  MixedColumns cols;
+  temp_columns(line.data(), shown, px, &cols);
+  paint_row_columns(cols, runs, kmap.data(), column_times(runs, kmap.data(), shown.size()), 0, &got.c,
+                    &got.v);
+  EXPECT_TRUE(want.same(got));
 }
 
 }  // namespace

@@ -34,10 +34,9 @@ TEST(Zoom, FullViewAndConsistency) {
   EXPECT_EQ(zo(z), Z(1.0f, 1.0f, 0, 0));
 
   Fixture f(2048, 1000);
-  f.view.zoom.zx = 0.5f;  // below 1: raised
-  f.view.zoom.zy = 4.0f;
-  f.view.zoom.ox = -7;   // negative: 0
-  f.view.zoom.oy = 900;  // beyond height - height / zy = 750: 750
+  // zx below 1 is raised, a negative ox is 0, oy beyond height - height /
+  // zy = 750 is 750.
+  f.view.zoom = ZOOM{0.5f, 4.0f, 0.0f, 0.0f, -7, 900};
   correct_zoomval(kCw, kCh, &f.view, &f.pic);
   EXPECT_EQ(zo(f.view.zoom), Z(1.0f, 4.0f, 0, 750));
   EXPECT_FLOAT_EQ(f.view.zoom.dx, 0.5f);           // 1 * 1024 / 2048
@@ -46,8 +45,7 @@ TEST(Zoom, FullViewAndConsistency) {
   // No canvas and no picture size: nothing divides by zero.
   Fixture e(0, 0);
   correct_zoomval(static_cast<const DRAWABLE_INFO*>(nullptr), &e.view, &e.pic);
-  EXPECT_EQ(e.view.zoom.dx, 0.0f);
-  EXPECT_EQ(e.view.zoom.ox, 0);
+  EXPECT_EQ(std::make_pair(e.view.zoom.dx, e.view.zoom.ox), std::make_pair(0.0f, 0));
 }
 
 TEST(Zoom, InOutKeepTheCentreAndStopAtFullView) {
@@ -106,8 +104,7 @@ TEST(Zoom, LastZoomAndAxisCoupling) {
   zoom_key(&f.view, &f.pic, kCw, kCh, 'i');
   const ZOOM zoomed = f.view.zoom;
   zoom_key(&f.view, &f.pic, kCw, kCh, 'f');
-  EXPECT_EQ(f.view.zoom.zx, 1.0f);
-  EXPECT_EQ(f.view.zoom_last.zx, zoomed.zx);
+  EXPECT_EQ(std::make_pair(f.view.zoom.zx, f.view.zoom_last.zx), std::make_pair(1.0f, zoomed.zx));
   zoom_key(&f.view, &f.pic, kCw, kCh, 'l');
   EXPECT_EQ(zo(f.view.zoom), zo(zoomed));
   zoom_key(&f.view, &f.pic, kCw, kCh, 'l');
@@ -164,8 +161,8 @@ TEST(Zoom, RectangleBothWaysAndDegenerate) {
   Fixture m(2048, 1000);
   m.view.orientation = Orientation::FromSouth;
   zoom_rect_apply(&m.view, &m.pic, kCw, kCh, 100, 128, 356, 384);
-  EXPECT_EQ(m.view.zoom.ox, 1337);  // 2048 * (1024 - 356) / 1024 = 1336, + 1
-  EXPECT_EQ(m.view.zoom.zx, 4.0f);
+  EXPECT_EQ(std::make_pair(m.view.zoom.ox, m.view.zoom.zx),
+            std::make_pair(1337, 4.0f));  // 2048 * 668 / 1024 + 1
   // No width or no height: nothing changes.
   Fixture d(2048, 1000);
   EXPECT_EQ(zoom_rect_apply(&d.view, &d.pic, kCw, kCh, 300, 10, 300, 200), 0);
@@ -186,11 +183,9 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 256, 128, kButton1Mask);
   EXPECT_EQ(st.zoom_state, 1);
   a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 700, 300, kButton1Mask);  // held: drag
-  EXPECT_EQ(a.move_rect, 1);
-  EXPECT_EQ(a.new_rect[2], 700);
+  EXPECT_EQ(std::make_pair(a.move_rect, a.new_rect[2]), std::make_pair(1, 700));
   a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 768, 384, 0);
-  EXPECT_EQ(a.old_rect[2], 700);
-  EXPECT_EQ(a.new_rect[2], 768);
+  EXPECT_EQ(std::make_pair(a.old_rect[2], a.new_rect[2]), std::make_pair(700, 768));
   a = zoom_mouse(&st, &f.view, &f.pic, kCw, kCh, 768, 384, kButton1Mask);  // second press: apply
   EXPECT_EQ(std::make_tuple(a.zoomed, st.zoom_state, f.view.zoom_var), std::make_tuple(1, 0, 0));
   EXPECT_EQ(zo(f.view.zoom), Z(2.0f, 2.0f, 513, 251));
@@ -211,9 +206,8 @@ TEST(Zoom, MouseRubberBandStatesAndCancel) {
   ZOOM_MOUSE s3;
   h.view.zoom_fix = true;
   a = zoom_mouse(&s3, &h.view, &h.pic, kCw, kCh, 512, 256, 0);
-  EXPECT_EQ(s3.zoom_state, 11);
-  EXPECT_EQ(s3.xstrt, 512 - 256);
-  EXPECT_EQ(a.new_rect[2], 512 + 256);
+  EXPECT_EQ(std::make_tuple(s3.zoom_state, s3.xstrt, a.new_rect[2]),
+            std::make_tuple(11, 512 - 256, 512 + 256));
   a = zoom_mouse(&s3, &h.view, &h.pic, kCw, kCh, 512, 256, kButton1Mask);
   EXPECT_EQ(std::make_tuple(a.zoomed, h.view.zoom_fix), std::make_tuple(1, 0));
   EXPECT_EQ(h.view.zoom.zx, 2.0f);
