@@ -130,25 +130,6 @@ TEST_F(LumoTest, WindowListTitlesAndRecords) {
   EXPECT_EQ(First_window(nullptr), nullptr);
 }
 
-TEST_F(LumoTest, DeselectAListByWindowTitle) {
-  GtkWidget* main_win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
-  GtkWidget* files = Create_Window(main_win, 300, 200, "Files", nullptr);
-  GtkListStore* store = gtk_list_store_new(1, G_TYPE_STRING);
-  GtkTreeIter it;
-  gtk_list_store_insert_with_values(store, &it, -1, 0, "a.hrp", -1);
-  GtkWidget* view = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
-  g_object_unref(store);
-  g_object_set_data(G_OBJECT(view), kKeyId, const_cast<char*>("Dir list"));
-  gtk_container_add(GTK_CONTAINER(files), view);
-  GtkTreeSelection* sel = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-  gtk_tree_selection_select_iter(sel, &it);
-  ASSERT_EQ(gtk_tree_selection_count_selected_rows(sel), 1);
-  EXPECT_EQ(Deselect_Clist(main_win, "Nowhere", "Dir list"), 0);
-  EXPECT_EQ(gtk_tree_selection_count_selected_rows(sel), 1);
-  EXPECT_NE(Deselect_Clist(main_win, "Files", "Dir list"), 0);
-  EXPECT_EQ(gtk_tree_selection_count_selected_rows(sel), 0);
-}
-
 void expect_background(GtkWidget* w, GtkStateFlags state, double r, double g, double b) {
   GtkStyleContext* ctx = gtk_widget_get_style_context(w);
   gtk_style_context_save(ctx);
