@@ -33,17 +33,6 @@ std::string pgm(int level) {
          std::string(kFilmW * kFilmH, static_cast<char>(level));
 }
 
-// Text of a text view.
-std::string text_of(GtkWidget* view) {
-  GtkTextBuffer* b = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
-  GtkTextIter s, e;
-  gtk_text_buffer_get_bounds(b, &s, &e);
-  gchar* t = gtk_text_buffer_get_text(b, &s, &e, FALSE);
-  std::string out = t;
-  g_free(t);
-  return out;
-}
-
 class AnalysisWindowsTest : public WindowTest {
  protected:
   void open_window(const std::string& path) {

@@ -10,6 +10,7 @@
 
 #include "app/port_test_wnd.h"
 #include "app/record_wnd.h"
+#include "core/base/bytes.h"
 #include "core/files/hri1_read.h"
 #include "core/files/hrpt1_read.h"
 #include "core/record/parsig_plot.h"
@@ -30,10 +31,7 @@ int count_of(const std::string& hay, const std::string& needle) {
   return n;
 }
 
-unsigned le16(const std::string& s, size_t at) {
-  return static_cast<unsigned char>(s[at]) | static_cast<unsigned>(static_cast<unsigned char>(s[at + 1]))
-                                                 << 8;
-}
+unsigned le16(const std::string& s, size_t at) { return get_le16(reinterpret_cast<const uint8_t*>(&s[at])); }
 
 // Acts for the operator while a recording runs inside a callback: `step`
 // runs every 20 ms from the main loop (the engine's event processing) until

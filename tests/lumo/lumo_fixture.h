@@ -142,6 +142,17 @@ inline GtkWidget* button_labelled(GtkWidget* w, const char* label) {
   return nullptr;
 }
 
+// The whole text of a text view.
+inline std::string text_of(GtkWidget* view) {
+  GtkTextBuffer* b = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+  GtkTextIter s, e;
+  gtk_text_buffer_get_bounds(b, &s, &e);
+  gchar* t = gtk_text_buffer_get_text(b, &s, &e, FALSE);
+  std::string out = t;
+  g_free(t);
+  return out;
+}
+
 // The newest shown window titled title, or null.
 inline GtkWidget* last_titled(const char* title) {
   auto wins = windows_titled(title);

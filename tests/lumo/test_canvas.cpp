@@ -113,7 +113,7 @@ class CanvasTest : public LumoTest {
 
 // A width, a height or both wrap the area in boxes that lead to it; the
 // area asks for the size given and carries an empty record.
-TEST_F(CanvasTest, DrawableWrappersCarryTheArea) {
+TEST_F(CanvasTest, WrappersCarryTheAreaAndScrollInASizedWindow) {
   struct Case {
     int w, h;
     bool wrapped;
@@ -133,10 +133,8 @@ TEST_F(CanvasTest, DrawableWrappersCarryTheArea) {
     EXPECT_EQ(Get_Enable_Update(top), 1);
     test::sink_destroy({top});
   }
-}
 
-// A canvas of a requested size scrolls in a window with a default size only.
-TEST_F(CanvasTest, CanvasScrollsOnlyInAWindowWithADefaultSize) {
+  // A canvas of a requested size scrolls in a window with a default size only.
   GtkWidget* sized = Create_Window(nullptr, 300, 200, "Sized", nullptr);
   GtkWidget* plain = Create_Window(nullptr, 0, 0, "Plain", nullptr);
   GtkWidget* c = Create_Canvas(sized, 640, 480, nullptr, nullptr, nullptr, nullptr);

@@ -18,25 +18,14 @@ namespace {
 using test::ScopedCwd;
 using test::TempDir;
 
-TEST(Wildcards, StarQuestionMarkAndTheWayAMatchFails) {
-  EXPECT_EQ(istrcmpwild("noaa19.gif", "noaa19.gif"), 0);
-  EXPECT_EQ(istrcmpwild("noaa19.gif", "*"), 0);
-  EXPECT_EQ(istrcmpwild("", "*"), 0);
-  EXPECT_EQ(istrcmpwild("", ""), 0);
-  EXPECT_EQ(istrcmpwild("noaa19.gif", "*.gif"), 0);
-  EXPECT_EQ(istrcmpwild(".gif", "*.gif"), 0);  // the star also matches nothing
-  EXPECT_EQ(istrcmpwild("noaa19.gif", "noaa??.gif"), 0);
-  EXPECT_EQ(istrcmpwild("a.b.c", "a*b*c"), 0);
+TEST(Wildcards, CaseAndTheWayAMatchFails) {
+  // Matches as such are held against the system matcher below; these are
+  // what it cannot tell: case, and which way a match failed.
   EXPECT_EQ(istrcmpwild("aXbXbc", "a*bc"), 0);  // the star gives back what the rest needs
-  EXPECT_EQ(istrcmpwild("abc", "a**c"), 0);
-
-  // Case matters.
   EXPECT_NE(istrcmpwild("noaa19.GIF", "*.gif"), 0);
-  EXPECT_NE(istrcmpwild("pass.gif.bak", "*.gif"), 0);
-  // Which way it failed: a character, the name too long, the pattern too long.
-  EXPECT_EQ(istrcmpwild("abd", "abc"), 1);
-  EXPECT_EQ(istrcmpwild("abcd", "abc"), 2);
-  EXPECT_EQ(istrcmpwild("ab", "abc"), 3);
+  EXPECT_EQ(istrcmpwild("abd", "abc"), 1);   // a character
+  EXPECT_EQ(istrcmpwild("abcd", "abc"), 2);  // the name too long
+  EXPECT_EQ(istrcmpwild("ab", "abc"), 3);    // the pattern too long
   EXPECT_EQ(istrcmpwild("", "?"), 3);
   EXPECT_EQ(istrcmpwild("ab", "ab*c"), 3);
   EXPECT_EQ(istrcmpwild(nullptr, "*"), 0);
@@ -80,10 +69,6 @@ TEST(ListOrder, LettersFirstThenCaseAtTheFirstDifference) {
   EXPECT_LT(strcmp_ci("ab", "abc"), 0);  // the shorter one first
   EXPECT_GT(strcmp_ci("abc", "ab"), 0);
   EXPECT_LT(strcmp_ci("", "a"), 0);
-
-  std::vector<std::string> dirs{"sub/", "./", "Zeta/", "../", ".hidden/", "alpha/"};
-  sort_ci(&dirs);
-  EXPECT_EQ(dirs, (std::vector<std::string>{"../", "./", ".hidden/", "alpha/", "sub/", "Zeta/"}));
 }
 
 TEST(DirPaths, AbsoluteWithTrailingSeparator) {

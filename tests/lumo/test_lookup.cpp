@@ -74,29 +74,6 @@ TEST_F(LumoTest, LookupBySlashDepthFirstAndPseudoIdentifiers) {
   EXPECT_EQ(Remove_Widget(win, "!left"), 0);
 }
 
-TEST_F(LumoTest, MenuSubmenusOfNamedItemsOnly) {
-  GtkWidget* win = Create_Window(nullptr, 200, 100, "Menus", nullptr);
-  GtkWidget* bar = gtk_menu_bar_new();
-  GtkWidget* file_menu = gtk_menu_new();
-  GtkWidget* anon_menu = gtk_menu_new();
-  GtkWidget* sub = gtk_menu_new();
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(test::menu_item(bar, "File", "File")), file_menu);
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(test::menu_item(bar, "Anon", nullptr)), anon_menu);
-  GtkWidget* open = test::menu_item(file_menu, "Open", "File/Open");
-  test::menu_item(anon_menu, "Hidden", "Anon/Hidden");
-  gtk_container_add(GTK_CONTAINER(win), bar);
-
-  EXPECT_EQ(Find_Widget(bar, "File/Open"), open);
-  EXPECT_EQ(Find_Widget(bar, "Anon/Hidden"), nullptr);
-  // A menu entry leads back to the window of its menu bar, also from a
-  // sub-submenu.
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(open), sub);
-  GtkWidget* deeper = test::menu_item(sub, "Recent", "File/Open/Recent");
-  EXPECT_EQ(Find_Parent_Window(deeper), win);
-  EXPECT_EQ(Find_Widget(win, "File/Open/Recent"), deeper);
-  EXPECT_EQ(Find_Parent_Window(nullptr), nullptr);
-}
-
 TEST_F(LumoTest, WindowListTitlesAndRecords) {
   GtkWidget* main_win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
   GtkWidget* a = Create_Window(main_win, 100, 100, "Alpha", nullptr);
@@ -128,25 +105,6 @@ TEST_F(LumoTest, WindowListTitlesAndRecords) {
   Close_Window(b);
   EXPECT_EQ(Next_window(main_win), nullptr);
   EXPECT_EQ(First_window(nullptr), nullptr);
-}
-
-TEST_F(LumoTest, DeselectAListByWindowTitle) {
-  GtkWidget* main_win = Create_Window(nullptr, 300, 200, "Kelo", nullptr);
-  GtkWidget* files = Create_Window(main_win, 300, 200, "Files", nullptr);
-  GtkListStore* store = gtk_list_store_new(1, G_TYPE_STRING);
-  GtkTreeIter it;
-  gtk_list_store_insert_with_values(store, &it, -1, 0, "a.hrp", -1);
-  GtkWidget* view = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
-  g_object_unref(store);
-  g_object_set_data(G_OBJECT(view), kKeyId, const_cast<char*>("Dir list"));
-  gtk_container_add(GTK_CONTAINER(files), view);
-  GtkTreeSelection* sel = gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
-  gtk_tree_selection_select_iter(sel, &it);
-  ASSERT_EQ(gtk_tree_selection_count_selected_rows(sel), 1);
-  EXPECT_EQ(Deselect_Clist(main_win, "Nowhere", "Dir list"), 0);
-  EXPECT_EQ(gtk_tree_selection_count_selected_rows(sel), 1);
-  EXPECT_NE(Deselect_Clist(main_win, "Files", "Dir list"), 0);
-  EXPECT_EQ(gtk_tree_selection_count_selected_rows(sel), 0);
 }
 
 void expect_background(GtkWidget* w, GtkStateFlags state, double r, double g, double b) {
@@ -304,12 +262,6 @@ TEST_F(LumoTest, PackDirectionsAndPadding) {
   EXPECT_EQ(packing_of(col.w, area2), Packing(true, true, 3, kStart));
   EXPECT_EQ(packing_of(col.w, neg), Packing(true, true, 4, kStart));
   EXPECT_EQ(packing_of(col.w, pos), Packing(false, false, 4, kStart));
-  // Argument order is packing order.
-  GList* kids = gtk_container_get_children(GTK_CONTAINER(col.w));
-  ASSERT_EQ(g_list_length(kids), 4u);
-  EXPECT_EQ(g_list_nth_data(kids, 0), area);
-  EXPECT_EQ(g_list_nth_data(kids, 3), pos);
-  g_list_free(kids);
 
   EXPECT_EQ(kind(Sunk(Pack(nullptr, 'V', gtk_button_new(), 0, nullptr)).w), std::pair(kV, true));
   EXPECT_EQ(kind(Sunk(Pack(nullptr, 'H', gtk_button_new(), 0, nullptr)).w), std::pair(kH, true));

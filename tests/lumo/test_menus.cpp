@@ -103,6 +103,14 @@ TEST_F(MenuTest, ItemsLandInTheSubmenuOfTheirDepth) {
   EXPECT_EQ(file_items[3], zoom_in);
   // Bar: File, View, Lum threshold.
   EXPECT_EQ(menu_children(bar).size(), 3u);
+  // Lookup goes only into the submenus of items with an identifier; an
+  // entry leads back to the window of its bar, also from a sub-submenu.
+  GtkWidget* anon = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(test::menu_item(bar, "Anon", nullptr)), anon);
+  test::menu_item(anon, "Hidden", "Anon/Hidden");
+  EXPECT_EQ(Find_Widget(win, "Anon/Hidden"), nullptr);
+  EXPECT_EQ(Find_Parent_Window(pre), win);
+  EXPECT_EQ(Find_Parent_Window(nullptr), nullptr);
 
   // Callbacks get the item and its path: plain items on "activate", check
   // items on "toggled".
@@ -165,9 +173,6 @@ TEST_F(MenuTest, ConsecutiveRadioEntriesFormOneGroup) {
 
   GSList* group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(Find_Widget(win, "Channel/Ch1")));
   EXPECT_EQ(g_slist_length(group), 10u);
-  for (const char* c : kChannels) {
-    EXPECT_NE(g_slist_find(group, Find_Widget(win, c)), nullptr) << c;
-  }
   gtk_menu_item_activate(GTK_MENU_ITEM(Find_Widget(win, "Channel/Ch5")));
   for (const char* c : kChannels) {
     bool on = gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(Find_Widget(win, c)));
